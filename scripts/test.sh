@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds Coffernote with its tests and runs the whole suite (widget tests use the offscreen platform).
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${COFFERNOTE_BUILD_DIR:-$here/build}"
+bash "$here/scripts/build.sh"
+cd "$build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "${COFFERNOTE_JOBS:-$(nproc)}"

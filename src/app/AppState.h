@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/OptionsFile.h"
+
+#include <cstdint>
+#include <string>
+
+class Platform;
+
+// The program-wide values shared by the windows. One instance lives for the whole run and is handed to
+// every window and core operation (no globals), so tests can run many independent programs in one process.
+struct AppState
+{
+    AppState(std::string folder, Platform& seam) : programFolder(std::move(folder)), platform(seam) {}
+    ~AppState();
+
+    AppState(const AppState&) = delete;
+    AppState& operator=(const AppState&) = delete;
+
+    std::string programFolder; // the folder that holds the executable and the data files
+    Platform& platform;
+
+    // Login settings; all empty means no login is asked. Wiped when the state goes.
+    std::string LoginUserName;
+    std::string LoginPassword1;
+    std::string LoginPassword2;
+
+    // Idle-timer ticks since the last user operation. Saturates instead of overflowing after weeks.
+    std::int16_t IdleTickCount = 0;
+    void resetIdle() { IdleTickCount = 0; }
+    void tickIdle()
+    {
+        if (IdleTickCount < INT16_MAX)
+            ++IdleTickCount;
+    }
+
+    // The last CRC-32 of the account file and the stamp text computed from it.
+    std::uint32_t AccountFileCrc = 0;
+    std::string ComputedStamp;
+
+    // The recovery's own copy of the options; it lives for the run, so values read once stay for the next call.
+    OptionsRecord recoveryOptions;
+
+    // True once the splash has run the start-up sequence; later loads of the About form are the About box.
+    bool StartupDone = false;
+
+    bool hasLogin() const { return !LoginUserName.empty() || !LoginPassword1.empty() || !LoginPassword2.empty(); }
+};

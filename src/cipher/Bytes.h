@@ -1,0 +1,5 @@
+#pragma once
+
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;

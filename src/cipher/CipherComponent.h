@@ -1,0 +1,42 @@
+#pragma once
+
+#include "cipher/Bytes.h"
+
+#include <string>
+#include <string_view>
+
+// The cipher component: four operations keyed by an algorithm id and two key strings. Algorithm id 3 is
+// AES-256-SIV (RFC 5297) with a key derived by HKDF-SHA-256 from the two key strings: deterministic and
+// authenticated, so a changed, truncated or foreign cipher text fails instead of decrypting to garbage.
+// Output is the 16-byte synthetic IV followed by the cipher text.
+// Every operation returns a status: 0 on success, negative on failure (see describe()).
+class CipherComponent
+{
+public:
+    enum Status : int
+    {
+        Ok = 0,
+        UnsupportedAlgorithm = -1,
+        AuthenticationFailed = -2, // also: too short, truncated or foreign cipher text
+        InternalError = -3,
+        BadKey = -4,
+    };
+
+    [[nodiscard]] int Encrypt(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
+                              Bytes& result);
+    [[nodiscard]] int Decrypt(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
+                              Bytes& result);
+    [[nodiscard]] int EncryptStr(int algorithmId, const std::string& key1, const std::string& key2,
+                                 const std::string& text, Bytes& result);
+    [[nodiscard]] int DecryptStr(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
+                                 std::string& result);
+
+    // A readable description of a status, for messages.
+    static const char* describe(int status);
+
+    // AES-SIV with a raw key (32, 48 or 64 bytes) and one associated-data string, for known-answer tests.
+    [[nodiscard]] static int sivEncryptRaw(const Bytes& key, const Bytes& associatedData, const Bytes& plain,
+                                           Bytes& result);
+    [[nodiscard]] static int sivDecryptRaw(const Bytes& key, const Bytes& associatedData, const Bytes& cipher,
+                                           Bytes& result);
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Overwrites a secret before its memory goes back to the allocator, then empties it.
+void wipe(std::string& s);
+void wipe(std::vector<unsigned char>& v);

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+// Message box styles: the button set and icon of a modal message.
+enum MessageStyle : int
+{
+    MsgOk = 0,           // OK only, no icon
+    MsgInformation = 64, // information icon, OK
+    MsgExclamation = 48, // exclamation icon, OK
+    MsgQuestion = 36,    // question icon, Yes and No, Yes the default
+};
+
+enum class Answer
+{
+    Ok,
+    Yes,
+    No
+};
+
+inline constexpr const char* kProgramTitle = "Coffernote";
+
+// The one seam through which the program reaches the desktop. The program uses the Qt implementation;
+// tests use a scripted fake, so every dialog flow runs headless.
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // Modal message box; returns the button pressed (Ok for the OK-only styles).
+    virtual Answer messageBox(const std::string& text, int style, const std::string& caption) = 0;
+    Answer message(const std::string& text, int style) { return messageBox(text, style, kProgramTitle); }
+
+    // Common file dialogs. The filter is "Description|pattern; pattern". An empty result means cancelled.
+    virtual std::string saveFileName(const std::string& filter) = 0;
+    virtual std::string openFileName(const std::string& filter) = 0;
+
+    // Clipboard. setClipboardText returns false when the clipboard cannot be taken.
+    virtual void clearClipboard() = 0;
+    virtual bool setClipboardText(const std::string& text) = 0;
+
+    // Hands a URL to the desktop's browser; false when nothing could open it.
+    virtual bool openUrl(const std::string& url) = 0;
+
+    // True when another copy of the program already runs from the same program folder.
+    virtual bool previousInstanceRunning() = 0;
+
+    // mode 1 keeps the window above all others, mode 0 returns it to the normal band; other modes do nothing
+    // and give false. The window keeps its position and size.
+    virtual bool setWindowTopmost(int mode, QWidget* window) = 0;
+
+    // Ends the program at once: no further handler runs. The program's implementation never returns; the test
+    // fake records the call and returns, so every caller returns straight after it.
+    virtual void endProgram() = 0;
+};

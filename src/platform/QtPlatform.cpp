@@ -1,0 +1,152 @@
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCryptographicHash>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+QtPlatform::QtPlatform(const QString& programFolder) : programFolder_(programFolder) {}
+
+QtPlatform::~QtPlatform() = default;
+
+Answer QtPlatform::messageBox(const std::string& text, int style, const std::string& caption)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(QString::fromStdString(caption));
+    box.setText(QString::fromStdString(text));
+    switch (style) {
+    case MsgQuestion:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        break;
+    case MsgInformation:
+        box.setIcon(QMessageBox::Information);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgExclamation:
+        box.setIcon(QMessageBox::Warning);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    const int pressed = box.exec();
+    if (style == MsgQuestion)
+        return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return Answer::Ok;
+}
+
+QString QtPlatform::qtFilter(const std::string& filter)
+{
+    const QString f = QString::fromStdString(filter);
+    const qsizetype bar = f.indexOf(u'|');
+    if (bar < 0)
+        return f;
+    QString description = f.left(bar);
+    QString patterns = f.mid(bar + 1);
+    patterns.replace(u';', u' ');
+    patterns = patterns.simplified();
+    const qsizetype open = description.indexOf(u'(');
+    if (open >= 0)
+        description = description.left(open);
+    return description + u'(' + patterns + u')';
+}
+
+std::string QtPlatform::saveFileName(const std::string& filter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), qtFilter(filter))
+        .toStdString();
+}
+
+std::string QtPlatform::openFileName(const std::string& filter)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), qtFilter(filter))
+        .toStdString();
+}
+
+void QtPlatform::clearClipboard()
+{
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear(QClipboard::Clipboard);
+    if (clipboard->supportsSelection())
+        clipboard->clear(QClipboard::Selection);
+}
+
+bool QtPlatform::setClipboardText(const std::string& text)
+{
+    QClipboard* clipboard = QApplication::clipboard();
+    auto* data = new QMimeData;
+    data->setText(QString::fromStdString(text));
+    // Ask clipboard managers not to keep the text in their history.
+    data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+#if defined(Q_OS_WIN)
+    data->setData(QStringLiteral("ExcludeClipboardContentFromMonitorProcessing"), QByteArray(4, '\0'));
+    data->setData(QStringLiteral("CanIncludeInClipboardHistory"), QByteArray(4, '\0'));
+#elif defined(Q_OS_MACOS)
+    data->setData(QStringLiteral("org.nspasteboard.ConcealedType"), QByteArray());
+#endif
+    clipboard->setMimeData(data, QClipboard::Clipboard);
+    return clipboard->text(QClipboard::Clipboard) == QString::fromStdString(text);
+}
+
+bool QtPlatform::openUrl(const std::string& url)
+{
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
+}
+
+QString QtPlatform::lockFilePath(const QString& programFolder)
+{
+    const QByteArray hash =
+        QCryptographicHash::hash(QDir(programFolder).absolutePath().toUtf8(), QCryptographicHash::Sha256).toHex();
+    return QDir::temp().filePath(QStringLiteral("coffernote-") + QString::fromLatin1(hash.left(16)) +
+                                 QStringLiteral(".lock"));
+}
+
+bool QtPlatform::previousInstanceRunning()
+{
+    if (!lockTested_) {
+        lockTested_ = true;
+        lock_ = std::make_unique<QLockFile>(lockFilePath(programFolder_));
+        lock_->setStaleLockTime(0); // only a live process holds the lock; a crashed run's lock is taken over
+        otherRunning_ = !lock_->tryLock(0);
+    }
+    return otherRunning_;
+}
+
+bool QtPlatform::setWindowTopmost(int mode, QWidget* window)
+{
+    if (!window || (mode != 0 && mode != 1))
+        return false;
+    const bool wanted = mode == 1;
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == wanted)
+        return true;
+    const QRect geometry = window->geometry();
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, wanted);
+    // Changing a window flag re-creates the native window; put it back where it was.
+    window->setGeometry(geometry);
+    if (visible)
+        window->show();
+    return true;
+}
+
+void QtPlatform::endProgram()
+{
+    if (lock_)
+        lock_->unlock();
+    std::fflush(nullptr);
+    std::_Exit(0);
+}

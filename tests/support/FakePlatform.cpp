@@ -1,0 +1,84 @@
+#include "FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+FakePlatform::~FakePlatform()
+{
+    checkNothingLeft();
+}
+
+void FakePlatform::checkNothingLeft()
+{
+    if (!answers.empty())
+        ADD_FAILURE() << answers.size() << " queued answer(s) were never asked for";
+    if (!files.empty())
+        ADD_FAILURE() << files.size() << " queued file name(s) were never asked for";
+    answers.clear();
+    files.clear();
+}
+
+Answer FakePlatform::messageBox(const std::string& text, int style, const std::string& caption)
+{
+    messages.push_back({text, style, caption});
+    if (style != MsgQuestion)
+        return Answer::Ok;
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return Answer::No;
+    }
+    Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+static std::string takeFile(std::deque<std::string>& files, const char* what)
+{
+    if (files.empty()) {
+        ADD_FAILURE() << "unexpected " << what << " dialog";
+        return {};
+    }
+    std::string f = files.front();
+    files.pop_front();
+    return f;
+}
+
+std::string FakePlatform::saveFileName(const std::string& filter)
+{
+    fileFilters.push_back(filter);
+    return takeFile(files, "save");
+}
+
+std::string FakePlatform::openFileName(const std::string& filter)
+{
+    fileFilters.push_back(filter);
+    return takeFile(files, "open");
+}
+
+void FakePlatform::clearClipboard()
+{
+    ++clipboardClears;
+    clipboard.clear();
+    clipboardHasText = false;
+}
+
+bool FakePlatform::setClipboardText(const std::string& text)
+{
+    if (clipboardBusy)
+        return false;
+    clipboard = text;
+    clipboardHasText = true;
+    clipboardHints = true;
+    return true;
+}
+
+bool FakePlatform::openUrl(const std::string& url)
+{
+    urls.push_back(url);
+    return true;
+}
+
+bool FakePlatform::setWindowTopmost(int mode, QWidget*)
+{
+    topmostModes.push_back(mode);
+    return mode == 0 || mode == 1;
+}

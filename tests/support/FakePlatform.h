@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// A scripted desktop for tests. Questions (style 36) and file dialogs take their answers from queues filled
+// by the test; a question or dialog with nothing queued fails the test, and so does an answer left unused
+// when the fake goes. Every message and every other call is recorded.
+class FakePlatform : public Platform
+{
+public:
+    struct Message
+    {
+        std::string text;
+        int style;
+        std::string caption;
+    };
+
+    ~FakePlatform() override;
+
+    // Scripting.
+    void queueAnswer(Answer answer) { answers.push_back(answer); }
+    void queueFile(const std::string& path) { files.push_back(path); } // "" = the user cancels
+    void checkNothingLeft();                                           // fails on unused answers, then forgets them
+
+    // Platform.
+    Answer messageBox(const std::string& text, int style, const std::string& caption) override;
+    std::string saveFileName(const std::string& filter) override;
+    std::string openFileName(const std::string& filter) override;
+    void clearClipboard() override;
+    bool setClipboardText(const std::string& text) override;
+    bool openUrl(const std::string& url) override;
+    bool previousInstanceRunning() override { return otherInstance; }
+    bool setWindowTopmost(int mode, QWidget* window) override;
+    void endProgram() override { ++endCount; }
+
+    // What happened.
+    std::vector<Message> messages;
+    std::vector<std::string> fileFilters; // the filter of every dialog shown
+    std::vector<std::string> urls;
+    std::vector<int> topmostModes;
+    std::string clipboard;
+    bool clipboardHasText = false;
+    bool clipboardHints = false; // true once text went to the clipboard (the secret hint goes with it)
+    int clipboardClears = 0;
+    int endCount = 0;
+    bool ended() const { return endCount > 0; }
+
+    // Settings.
+    bool otherInstance = false;
+    bool clipboardBusy = false; // setClipboardText fails, as when another program holds the clipboard
+
+    std::deque<Answer> answers;
+    std::deque<std::string> files;
+};

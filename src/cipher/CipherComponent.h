@@ -31,6 +31,9 @@ public:
     [[nodiscard]] int DecryptStr(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
                                  std::string& result);
 
+    // Overwrites the derived keys kept for the process; called when the program ends.
+    static void wipeKeyCache();
+
     // A readable description of a status, for messages.
     static const char* describe(int status);
 

@@ -1,5 +1,7 @@
 #include "platform/QtPlatform.h"
 
+#include "cipher/CipherComponent.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCryptographicHash>
@@ -147,6 +149,7 @@ void QtPlatform::endProgram()
 {
     if (lock_)
         lock_->unlock();
+    CipherComponent::wipeKeyCache();
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -1,16 +1,297 @@
 #include "ui/login/frmLogin.h"
 
+#include "app/AccountFile.h"
 #include "app/AppState.h"
+#include "app/Paths.h"
+#include "app/Startup.h"
+#include "cipher/SecureWipe.h"
+#include "platform/Platform.h"
+#include "ui/login/Twips.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using twips::place;
+using twips::px;
+
+namespace {
+
+const char* const kInvalidLogin = "Invalid login, please try again!  ";
+const char* const kTooManyFailures = "You have exceeded the maximum number   "
+                                     "\r\n"
+                                     "of failed logins. Coffernote will now close.  ";
+const char* const kInvalidLoginCaption = "Login";
+
+// The pad: button name, caption, digit, and its place on the form.
+struct PadKey
+{
+    const char* name;
+    const char* caption;
+    char digit;
+    int left;
+    int top;
+};
+
+constexpr PadKey kPad[] = {
+    {"Command1", "&1", '1', 3390, 450},  {"Command2", "&2", '2', 3795, 450}, {"Command3", "&3", '3', 4200, 450},
+    {"Command4", "&4", '4', 3390, 810},  {"Command5", "&5", '5', 3795, 810}, {"Command6", "&6", '6', 4200, 810},
+    {"Command7", "&7", '7', 3390, 1170}, {"Command8", "&8", '8', 3795, 1170}, {"Command10", "&9", '9', 4200, 1170},
+    {"Command9", "&0", '0', 4200, 1530},
+};
+
+constexpr int kFrameLeft = 3255;
+constexpr int kFrameTop = 165;
+
+std::string toStd(const QString& s)
+{
+    return s.toStdString();
+}
+
+} // namespace
 
 frmLogin::frmLogin(AppState& state, std::function<bool()> openMain, QWidget* parent)
     : QDialog(parent), state_(state), openMain_(std::move(openMain))
 {
     setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral(" Login"));
+    buildControls();
 }
 
-frmLogin::~frmLogin() = default;
+frmLogin::~frmLogin()
+{
+    wipeSecrets();
+}
+
+void frmLogin::buildControls()
+{
+    setFixedSize(px(4860), px(2115));
+    const QFont bold = twips::labelFont(font());
+
+    lblUserName = new QLabel(QStringLiteral("User Name"), this);
+    lblUserName->setObjectName(QStringLiteral("lblLabels"));
+    lblUserName->setFont(bold);
+    place(lblUserName, 105, 270, 1080, 240);
+
+    txtUsername = new QLineEdit(this);
+    txtUsername->setObjectName(QStringLiteral("txtUsername"));
+    txtUsername->setAccessibleName(QStringLiteral("User Name"));
+    txtUsername->setMaxLength(50);
+    place(txtUsername, 1290, 255, 1740, 315);
+    lblUserName->setBuddy(txtUsername);
+
+    lblPassword1 = new QLabel(QStringLiteral("Password 1"), this);
+    lblPassword1->setObjectName(QStringLiteral("lblLabels"));
+    lblPassword1->setFont(bold);
+    place(lblPassword1, 105, 870, 1005, 240);
+
+    txtPassword1 = new QLineEdit(this);
+    txtPassword1->setObjectName(QStringLiteral("txtPassword1"));
+    txtPassword1->setAccessibleName(QStringLiteral("Password 1"));
+    txtPassword1->setMaxLength(50);
+    txtPassword1->setEchoMode(QLineEdit::Password);
+    place(txtPassword1, 1290, 855, 1740, 315);
+    lblPassword1->setBuddy(txtPassword1);
+    txtPassword1->installEventFilter(this);
+
+    Frame1 = new QGroupBox(QStringLiteral(" Password 2 "), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setAccessibleName(QStringLiteral("Password 2"));
+    Frame1->setFont(bold);
+    place(Frame1, kFrameLeft, kFrameTop, 1425, 1755);
+
+    QWidget* previous = txtPassword1;
+    QWidget::setTabOrder(txtUsername, txtPassword1);
+    for (const PadKey& key : kPad) {
+        auto* b = new QPushButton(QString::fromLatin1(key.caption), Frame1);
+        b->setObjectName(QString::fromLatin1(key.name));
+        b->setAccessibleName(QString(QLatin1Char(key.digit)));
+        b->setFont(font());
+        // Enter means OK wherever the focus is; Space presses the focused digit.
+        b->setAutoDefault(false);
+        place(b, key.left - kFrameLeft, key.top - kFrameTop, 315, 315);
+        const char digit = key.digit;
+        connect(b, &QPushButton::clicked, this, [this, digit] { padDigit(digit); });
+        b->installEventFilter(this);
+        QWidget::setTabOrder(previous, b);
+        previous = b;
+    }
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setAccessibleName(QStringLiteral("OK"));
+    cmdOK->setDefault(true);
+    place(cmdOK, 105, 1530, 1350, 360);
+    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAccessibleName(QStringLiteral("Cancel"));
+    cmdCancel->setAutoDefault(false);
+    place(cmdCancel, 1710, 1530, 1320, 360);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+
+    QWidget::setTabOrder(previous, cmdOK);
+    QWidget::setTabOrder(cmdOK, cmdCancel);
+    txtUsername->setFocus();
+}
 
 bool frmLogin::Form_Load()
 {
+    FailedLogins = 0;
+    wipe(NumpadEntry);
+
+    if (state_.platform.previousInstanceRunning()) {
+        state_.platform.message(kAlreadyRunningMessage, MsgInformation);
+        endProgram();
+        return false;
+    }
+
+    if (!FileExists(JoinPath(state_.programFolder, kAccountFileName)))
+        return true; // nothing to log in to: the header stays empty and OK does nothing
+
+    // Stamp check, private load and header check; any damage leads to the recovery question.
+    switch (LoadAccountFile(state_, options_, table_)) {
+    case LoadResult::Ended:
+        finished_ = true;
+        return false;
+    case LoadResult::Recovered:
+        table_.clear(); // the accounts are gone: nothing was loaded
+        break;
+    case LoadResult::NoFile:
+    case LoadResult::Loaded:
+        break;
+    }
+    // Only the header record is needed; the accounts' secrets need not stay in this dialog.
+    for (std::size_t i = 1; i < table_.size(); ++i) {
+        wipe(table_[i].Notes);
+        wipe(table_[i].UserId);
+        wipe(table_[i].Password);
+    }
+    if (table_.size() > 1)
+        table_.resize(1);
+    txtUsername->setFocus();
     return true;
+}
+
+void frmLogin::padDigit(char digit)
+{
+    NumpadEntry.push_back(digit);
+    if (NumpadEntry.size() > kMaxPadDigits)
+        NumpadEntry.resize(kMaxPadDigits); // a 21st digit is dropped, the first 20 stay
+}
+
+void frmLogin::cmdOK_Click()
+{
+    if (finished_)
+        return;
+    if (!FileExists(JoinPath(state_.programFolder, kAccountFileName)))
+        return;
+
+    std::string user = toStd(txtUsername->text());
+    std::string password1 = toStd(txtPassword1->text());
+    // A file that appeared after the load has no header here: nothing can match it.
+    const bool match = !table_.empty() && user == table_.front().Notes && NumpadEntry == table_.front().Password &&
+                       password1 == table_.front().UserId;
+    wipe(user);
+    wipe(password1);
+
+    if (match) {
+        const AccountRecord& header = table_.front();
+        state_.LoginUserName = header.Notes;
+        state_.LoginPassword1 = header.UserId;
+        state_.LoginPassword2 = header.Password;
+        finished_ = true;
+        if (!openMain_ || !openMain_())
+            return; // the program ended while the main window loaded
+        wipeSecrets();
+        accept();
+        return;
+    }
+
+    ++FailedLogins;
+    if (FailedLogins >= kMaxFailedLogins) {
+        state_.platform.message(kTooManyFailures, MsgInformation);
+        endProgram();
+        return;
+    }
+    state_.platform.messageBox(kInvalidLogin, MsgExclamation, kInvalidLoginCaption);
+    wipe(NumpadEntry);
+    txtUsername->setFocus();
+    txtUsername->selectAll();
+}
+
+void frmLogin::cmdCancel_Click()
+{
+    if (finished_)
+        return;
+    endProgram();
+}
+
+void frmLogin::Form_Unload()
+{
+    if (finished_)
+        return;
+    endProgram();
+}
+
+void frmLogin::reject()
+{
+    cmdCancel_Click();
+}
+
+void frmLogin::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Form_Unload();
+}
+
+void frmLogin::endProgram()
+{
+    finished_ = true;
+    wipeSecrets();
+    hide();
+    state_.platform.endProgram();
+}
+
+void frmLogin::wipeSecrets()
+{
+    wipe(NumpadEntry);
+    for (AccountRecord& r : table_) {
+        wipe(r.Notes);
+        wipe(r.UserId);
+        wipe(r.Password);
+    }
+    table_.clear();
+    if (txtPassword1)
+        txtPassword1->clear();
+}
+
+bool frmLogin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtPassword1 && event->type() == QEvent::FocusIn) {
+        // Entering the first password selects what it holds, however the focus came.
+        txtPassword1->selectAll();
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress && watched->parent() == Frame1) {
+        // With the focus on the pad, a bare digit key presses that digit's button, as its access key does.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if (mods == Qt::NoModifier && key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) {
+            const char digit = static_cast<char>('0' + (key->key() - Qt::Key_0));
+            for (const PadKey& k : kPad)
+                if (k.digit == digit)
+                    if (auto* b = Frame1->findChild<QPushButton*>(QString::fromLatin1(k.name))) {
+                        b->setFocus(Qt::ShortcutFocusReason);
+                        b->click();
+                        return true;
+                    }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

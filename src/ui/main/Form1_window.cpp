@@ -2,21 +2,170 @@
 #include "ui/main/Form1.h"
 
 #include "app/AppState.h"
+#include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
+#include "ui/login/frmChangeLogin.h"
+#include "ui/login/frmLocked.h"
+#include "ui/main/frmAbout.h"
 
-void Form1::OnTop_Click() {}
-void Form1::mnuTooltips_Click() {}
-void Form1::sec_off_Click() {}
-void Form1::sec_on_Click() {}
-void Form1::Login_Click() {}
-void Form1::About_Click() {}
-void Form1::Exit_Click() {}
-void Form1::Lock_Click() {}
-void Form1::Timer1_Timer() {}
-void Form1::closeSideWindows() {}
+#include <QAction>
+#include <QTimer>
+
+namespace {
+
+// The lock screen and the About box are windows of their own (the lock screen must stay visible while the
+// main window is hidden or minimized); they go when the main window goes.
+void ownWith(QObject* owner, QWidget* window)
+{
+    QObject::connect(owner, &QObject::destroyed, window, [window] { delete window; });
+}
+
+// The lock screen is created on first use and afterwards only shown and hidden.
+frmLocked* showLockScreen(frmLocked*& lockScreen, AppState& state, Form1& main)
+{
+    if (!lockScreen) {
+        lockScreen = new frmLocked(state, main);
+        ownWith(&main, lockScreen);
+        lockScreen->Form_Load();
+    }
+    lockScreen->show();
+    lockScreen->raise();
+    lockScreen->activateWindow();
+    return lockScreen;
+}
+
+const char* onOff(bool on)
+{
+    return on ? "true" : "false";
+}
+
+} // namespace
+
+void Form1::OnTop_Click()
+{
+    readOptions();
+    const bool on = !OnTop->isChecked();
+    options_.set(OptionsRecord::AlwaysOnTop, onOff(on));
+    // A failure to change the band changes nothing else: the mark and the stored value follow the command.
+    state_.platform.setWindowTopmost(on ? 1 : 0, this);
+    OnTop->setChecked(on);
+    writeOptions();
+    state_.resetIdle();
+}
+
+void Form1::mnuTooltips_Click()
+{
+    readOptions();
+    const bool on = !mnuTooltips->isChecked();
+    mnuTooltips->setChecked(on);
+    applyToolTips(on);
+    options_.set(OptionsRecord::ShowToolTips, onOff(on));
+    writeOptions();
+}
+
+void Form1::sec_off_Click()
+{
+    sec_off->setChecked(true);
+    sec_on->setChecked(false);
+    Timer1->stop();
+}
+
+void Form1::sec_on_Click()
+{
+    sec_off->setChecked(false);
+    sec_on->setChecked(true);
+    Timer1->start();
+    state_.resetIdle();
+}
+
+void Form1::Login_Click()
+{
+    if (changeLogin_) {
+        changeLogin_->raise();
+        changeLogin_->activateWindow();
+        return;
+    }
+    auto* dialog = new frmChangeLogin(state_, *this, this);
+    changeLogin_ = dialog;
+    // Modal for the whole program, but not a nested event loop: the idle timer keeps ticking and the lock
+    // can close the dialog.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    connect(dialog, &QDialog::finished, this, [this, dialog] {
+        if (changeLogin_ == dialog)
+            changeLogin_ = nullptr;
+        dialog->deleteLater();
+        state_.resetIdle();
+    });
+    dialog->Form_Load();
+    dialog->show();
+}
+
+void Form1::About_Click()
+{
+    setWindowState(windowState() | Qt::WindowMinimized);
+    if (!about_) {
+        about_ = new frmAbout(state_, {}, this);
+        ownWith(this, about_);
+        about_->Form_Load();
+    }
+    about_->show();
+    about_->raise();
+    state_.resetIdle();
+}
+
+void Form1::Exit_Click()
+{
+    state_.platform.clearClipboard();
+    closeSideWindows();
+    // Closing the lock screen would end the program through its own unload; the main window's unload below
+    // ends it all the same, once.
+    if (lockScreen_)
+        lockScreen_->hide();
+    Form_Unload();
+}
+
+void Form1::Lock_Click()
+{
+    hide();
+    showLockScreen(lockScreen_, state_, *this);
+    closeSideWindows();
+    state_.platform.clearClipboard();
+    lockScreen_->enterIdleState(true);
+    // While a lock entered by command lasts, no idle tick runs.
+    Timer1->stop();
+}
+
+void Form1::Timer1_Timer()
+{
+    state_.tickIdle(); // saturates: weeks without activity never overflow
+    if (state_.IdleTickCount != 11 || AccountTable_.size() <= 1)
+        return;
+    hide();
+    closeSideWindows();
+    state_.platform.clearClipboard();
+    showLockScreen(lockScreen_, state_, *this);
+    lockScreen_->enterIdleState(true);
+}
+
+void Form1::closeSideWindows()
+{
+    if (changeLogin_)
+        changeLogin_->unload(); // stores nothing
+    if (about_)
+        about_->close();
+}
 
 void Form1::Form_Unload()
 {
     state_.platform.clearClipboard();
+    // The secrets held for the run go before the program does.
+    wipe(state_.LoginUserName);
+    wipe(state_.LoginPassword1);
+    wipe(state_.LoginPassword2);
+    for (AccountRecord& r : AccountTable_) {
+        wipe(r.Notes);
+        wipe(r.UserId);
+        wipe(r.Password);
+    }
     state_.platform.endProgram();
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+
+// The login windows are laid out in twips; 15 twips are one pixel at 96 dpi (Qt scales logical pixels).
+namespace twips {
+
+inline int px(int twips)
+{
+    return (twips + 7) / 15;
+}
+
+inline void place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+// The labels' font: 8.25 points, bold, the classic dialog face where the desktop has it.
+inline QFont labelFont(const QFont& base)
+{
+    QFont f = base;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), base.family()});
+    f.setPointSizeF(8.25);
+    f.setBold(true);
+    return f;
+}
+
+} // namespace twips

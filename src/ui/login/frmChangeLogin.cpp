@@ -1,0 +1,263 @@
+#include "ui/login/frmChangeLogin.h"
+
+#include "app/AppState.h"
+#include "cipher/SecureWipe.h"
+#include "platform/Platform.h"
+#include "ui/login/Twips.h"
+#include "ui/main/Form1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using twips::place;
+using twips::px;
+
+namespace {
+
+const char* const kNoLoginQuestion = "No login will be required to view your accounts.  Continue?  ";
+const char* const kMismatch = "The password you entered does not match the confirmed password.";
+
+// Replaces a login setting, overwriting the old text first so no trace of it stays in the buffer.
+void store(std::string& setting, const std::string& value)
+{
+    wipe(setting);
+    setting = value;
+}
+
+} // namespace
+
+frmChangeLogin::frmChangeLogin(AppState& state, Form1& mainWindow, QWidget* parent)
+    : QDialog(parent), state_(state), main_(mainWindow)
+{
+    setObjectName(QStringLiteral("frmChangeLogin"));
+    setWindowTitle(QStringLiteral(" Login Settings"));
+    buildControls();
+}
+
+frmChangeLogin::~frmChangeLogin() = default;
+
+void frmChangeLogin::buildControls()
+{
+    setFixedSize(px(3720), px(2625));
+    const QFont bold = twips::labelFont(font());
+
+    auto label = [this, &bold](const QString& text, int left, int top, int width, int height) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QStringLiteral("lblLabels"));
+        l->setFont(bold);
+        place(l, left, top, width, height);
+        return l;
+    };
+    auto box = [this](const char* name, const QString& accessible, int maxLength) {
+        auto* b = new QLineEdit(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAccessibleName(accessible);
+        b->setMaxLength(maxLength);
+        return b;
+    };
+
+    QLabel* l = label(QStringLiteral("User Name"), 75, 210, 1080, 240);
+    txtUsername = box("txtUsername", QStringLiteral("User Name"), 50);
+    place(txtUsername, 1755, 195, 1740, 315);
+    l->setBuddy(txtUsername);
+
+    l = label(QStringLiteral("Password"), 75, 645, 1005, 240);
+    txtPassword1 = box("txtPassword1", QStringLiteral("Password"), 50);
+    txtPassword1->setEchoMode(QLineEdit::Password);
+    place(txtPassword1, 1755, 630, 1740, 315);
+    l->setBuddy(txtPassword1);
+
+    l = label(QStringLiteral("Confirm Password"), 90, 1080, 1695, 240);
+    txtConfirm = box("txtConfirm", QStringLiteral("Confirm Password"), 50);
+    txtConfirm->setEchoMode(QLineEdit::Password);
+    place(txtConfirm, 1755, 1065, 1740, 315);
+    l->setBuddy(txtConfirm);
+
+    l = label(QStringLiteral("Number Pad"), 90, 1560, 1695, 240);
+    txtNumpad = box("txtNumpad", QStringLiteral("Number Pad"), kMaxNumpadDigits);
+    txtNumpad->setInputMethodHints(Qt::ImhDigitsOnly);
+    place(txtNumpad, 1770, 1500, 1740, 315);
+    l->setBuddy(txtNumpad);
+    txtNumpad->installEventFilter(this);
+    connect(txtNumpad, &QLineEdit::textEdited, this, &frmChangeLogin::txtNumpad_Edited);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setAccessibleName(QStringLiteral("OK"));
+    cmdOK->setDefault(true);
+    place(cmdOK, 270, 2040, 1350, 360);
+    connect(cmdOK, &QPushButton::clicked, this, &frmChangeLogin::cmdOK_Click);
+
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAccessibleName(QStringLiteral("Cancel"));
+    cmdCancel->setAutoDefault(false);
+    place(cmdCancel, 1875, 2040, 1320, 360);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmChangeLogin::cmdCancel_Click);
+
+    QWidget::setTabOrder(txtUsername, txtPassword1);
+    QWidget::setTabOrder(txtPassword1, txtConfirm);
+    QWidget::setTabOrder(txtConfirm, txtNumpad);
+    QWidget::setTabOrder(txtNumpad, cmdOK);
+    QWidget::setTabOrder(cmdOK, cmdCancel);
+    txtUsername->setFocus();
+}
+
+void frmChangeLogin::Form_Load()
+{
+    txtUsername->setText(QString::fromStdString(state_.LoginUserName));
+    txtPassword1->setText(QString::fromStdString(state_.LoginPassword1));
+    txtConfirm->setText(QString::fromStdString(state_.LoginPassword1));
+    txtNumpad->setText(QString::fromStdString(state_.LoginPassword2));
+    numpadText_ = txtNumpad->text();
+    // Above every other window, whatever the main window's "Always on Top" says.
+    state_.platform.setWindowTopmost(1, this);
+}
+
+bool frmChangeLogin::isNumber(int code)
+{
+    return code == 8 || (code >= '0' && code <= '9');
+}
+
+bool frmChangeLogin::onlyNumbers(const QString& text)
+{
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+bool frmChangeLogin::txtNumpad_KeyPress(QKeyEvent* key)
+{
+    // Keys that type nothing (arrows, Delete, Home) and the keys the dialog itself answers pass.
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return false;
+    default:
+        break;
+    }
+    // The editing commands pass; what a paste or an undo inserts is checked by txtNumpad_Edited.
+    for (const auto command : {QKeySequence::Paste, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::SelectAll,
+                               QKeySequence::Undo, QKeySequence::Redo})
+        if (key->matches(command))
+            return false;
+    const QString text = key->text();
+    for (const QChar c : text)
+        if (!isNumber(c.unicode()))
+            return true; // swallowed before it reaches the field
+    return false;
+}
+
+void frmChangeLogin::txtNumpad_Edited(const QString& text)
+{
+    // The inserted part is what lies between the unchanged start and the unchanged end.
+    const QString& before = numpadText_;
+    qsizetype prefix = 0;
+    while (prefix < before.size() && prefix < text.size() && before[prefix] == text[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < before.size() - prefix && suffix < text.size() - prefix &&
+           before[before.size() - 1 - suffix] == text[text.size() - 1 - suffix])
+        ++suffix;
+    const QString inserted = text.mid(prefix, text.size() - prefix - suffix);
+    if (onlyNumbers(inserted)) {
+        numpadText_ = text;
+        return;
+    }
+    // Anything but digits: the change is undone whole.
+    txtNumpad->setText(numpadText_);
+    txtNumpad->setCursorPosition(static_cast<int>(prefix));
+}
+
+void frmChangeLogin::cmdOK_Click()
+{
+    if (unloaded_)
+        return;
+    std::string user = txtUsername->text().toStdString();
+    std::string password = txtPassword1->text().toStdString();
+    std::string confirm = txtConfirm->text().toStdString();
+    std::string numpad = txtNumpad->text().toStdString();
+    const bool removing = user.empty() && password.empty() && numpad.empty();
+    const bool matching = password == confirm;
+    wipe(confirm);
+
+    if (removing && state_.platform.message(kNoLoginQuestion, MsgQuestion) != Answer::Yes)
+        return; // the dialog stays open as it is
+    if (!matching) {
+        wipe(user);
+        wipe(password);
+        wipe(numpad);
+        mismatch();
+        return;
+    }
+
+    store(state_.LoginUserName, user);
+    store(state_.LoginPassword1, password);
+    store(state_.LoginPassword2, numpad);
+    wipe(user);
+    wipe(password);
+    wipe(numpad);
+    if (!main_.SaveToFile())
+        return; // the program ended
+    unload();
+    if (removing) {
+        if (main_.onTopAction()->isChecked())
+            state_.platform.setWindowTopmost(1, &main_);
+    } else {
+        main_.show();
+        main_.raise();
+    }
+}
+
+void frmChangeLogin::mismatch()
+{
+    state_.platform.message(kMismatch, MsgExclamation);
+}
+
+void frmChangeLogin::cmdCancel_Click()
+{
+    if (unloaded_)
+        return;
+    unload();
+    main_.show();
+    main_.raise();
+}
+
+void frmChangeLogin::unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    txtPassword1->clear();
+    txtConfirm->clear();
+    txtNumpad->clear();
+    numpadText_.clear();
+    done(QDialog::Rejected);
+}
+
+void frmChangeLogin::reject()
+{
+    cmdCancel_Click();
+}
+
+void frmChangeLogin::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    unload();
+}
+
+bool frmChangeLogin::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtNumpad && event->type() == QEvent::KeyPress && txtNumpad_KeyPress(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class Form1;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+struct AppState;
+
+// The login settings dialog: sets, changes or removes the login the program asks for at start-up, and stores
+// it at once in the account file's header record through the main window.
+class frmChangeLogin : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmChangeLogin(AppState& state, Form1& mainWindow, QWidget* parent = nullptr);
+    ~frmChangeLogin() override;
+
+    // Fills the fields from the login settings and keeps the dialog above all other windows.
+    void Form_Load();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    // Closes the dialog without storing anything and without touching the main window (the lock uses this).
+    void unload();
+    bool isUnloaded() const { return unloaded_; }
+
+    // The number-pad field's filter: the digits and Backspace (code 8).
+    static bool isNumber(int code);
+    // What a key press in the number-pad field would insert is let through only when this holds.
+    static bool onlyNumbers(const QString& text);
+
+    static constexpr int kMaxNumpadDigits = 15;
+
+protected:
+    void reject() override; // Esc
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    // txtNumpad's key press: swallows every typed character that is not a digit or Backspace.
+    bool txtNumpad_KeyPress(QKeyEvent* key);
+    // Any other way text gets into txtNumpad (paste, drop, undo): the change stands only if it inserted digits.
+    void txtNumpad_Edited(const QString& text);
+    void mismatch();
+
+    AppState& state_;
+    Form1& main_;
+    QString numpadText_; // txtNumpad's last accepted text
+    bool unloaded_ = false;
+
+    QLineEdit* txtUsername = nullptr;
+    QLineEdit* txtPassword1 = nullptr;
+    QLineEdit* txtConfirm = nullptr;
+    QLineEdit* txtNumpad = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+};

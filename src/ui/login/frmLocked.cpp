@@ -1,0 +1,163 @@
+#include "ui/login/frmLocked.h"
+
+#include "app/AppState.h"
+#include "cipher/SecureWipe.h"
+#include "ui/login/Twips.h"
+#include "ui/main/Form1.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+using twips::place;
+using twips::px;
+
+frmLocked::frmLocked(AppState& state, Form1& mainWindow) : QDialog(nullptr), state_(state), main_(mainWindow)
+{
+    setObjectName(QStringLiteral("frmLocked"));
+    setWindowTitle(QStringLiteral(" Locked"));
+    buildControls();
+}
+
+frmLocked::~frmLocked() = default;
+
+void frmLocked::buildControls()
+{
+    setFixedSize(px(4320), px(1440));
+
+    Command1 = new QPushButton(QStringLiteral("UNLOCK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAccessibleName(QStringLiteral("UNLOCK"));
+    QFont big = twips::labelFont(font());
+    big.setPointSizeF(12);
+    Command1->setFont(big);
+    place(Command1, 1260, 420, 1800, 600);
+    connect(Command1, &QPushButton::clicked, this, &frmLocked::Command1_Click);
+
+    lblLabels = new QLabel(QStringLiteral("&Password:"), this);
+    lblLabels->setObjectName(QStringLiteral("lblLabels"));
+    lblLabels->setFont(twips::labelFont(font()));
+    place(lblLabels, 240, 300, 1005, 255);
+
+    txtPassword = new QLineEdit(this);
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setAccessibleName(QStringLiteral("Password:"));
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setMaxLength(50);
+    place(txtPassword, 1260, 270, 2820, 315);
+    lblLabels->setBuddy(txtPassword);
+
+    auto button = [this](const char* name, const QString& caption, int left) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAccessibleName(caption);
+        b->setAutoDefault(false);
+        place(b, left, 840, 1200, 360);
+        return b;
+    };
+    cmdOK = button("cmdOK", QStringLiteral("OK"), 240);
+    cmdOK->setDefault(true);
+    cmdCancel = button("cmdCancel", QStringLiteral("Cancel"), 1560);
+    cmdExit = button("cmdExit", QStringLiteral("Exit"), 2880);
+    connect(cmdOK, &QPushButton::clicked, this, &frmLocked::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLocked::cmdCancel_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmLocked::cmdExit_Click);
+
+    QWidget::setTabOrder(txtPassword, cmdOK);
+    QWidget::setTabOrder(cmdOK, cmdCancel);
+    QWidget::setTabOrder(cmdCancel, cmdExit);
+}
+
+void frmLocked::Form_Load()
+{
+    enterIdleState(true);
+}
+
+void frmLocked::enterIdleState(bool empty)
+{
+    if (empty)
+        emptyPassword();
+    lblLabels->hide();
+    txtPassword->hide();
+    cmdOK->hide();
+    cmdCancel->hide();
+    cmdExit->hide();
+    Command1->show();
+    Command1->setFocus();
+}
+
+void frmLocked::enterEntryState()
+{
+    Command1->hide();
+    lblLabels->show();
+    txtPassword->show();
+    cmdOK->show();
+    cmdCancel->show();
+    cmdExit->show();
+    txtPassword->setFocus();
+}
+
+bool frmLocked::isIdleState() const
+{
+    return !Command1->isHidden();
+}
+
+void frmLocked::emptyPassword()
+{
+    txtPassword->clear();
+}
+
+void frmLocked::Command1_Click()
+{
+    enterEntryState(); // the box keeps what it held
+}
+
+void frmLocked::cmdCancel_Click()
+{
+    enterIdleState(false);
+}
+
+void frmLocked::cmdOK_Click()
+{
+    std::string typed = txtPassword->text().toStdString();
+    const bool equal = typed == state_.LoginPassword1;
+    wipe(typed);
+    emptyPassword();
+    if (equal) {
+        main_.showNormal(); // restores a window that was minimized when it was locked
+        main_.raise();
+        main_.activateWindow();
+        main_.idleTimer()->start();
+        enterIdleState(true);
+        hide();
+    } else {
+        enterIdleState(true); // no message and no limit: the main window stays hidden
+    }
+    state_.resetIdle();
+}
+
+void frmLocked::cmdExit_Click()
+{
+    // The main window's unload clears the clipboard and ends the program; nothing runs after it.
+    main_.Form_Unload();
+}
+
+void frmLocked::Form_Unload()
+{
+    main_.Form_Unload();
+}
+
+void frmLocked::reject()
+{
+    // Esc is Exit's key, and Exit shows only while the password is being entered.
+    if (!cmdExit->isHidden())
+        cmdExit_Click();
+}
+
+void frmLocked::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Form_Unload();
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "FakePlatform.h"
+#include "TempFolder.h"
+
+#include "app/AccountFile.h"
+#include "app/AppState.h"
+#include "app/OptionsFile.h"
+#include "app/Paths.h"
+#include "ui/main/Form1.h"
+#include "ui/main/Program.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A program folder and one run of the program on it. restart() ends the run and begins the next one on the
+// same folder, with fresh program-wide state, as a new start of the program would.
+class LoginFixture : public ::testing::Test
+{
+protected:
+    TempFolder folder;
+    std::unique_ptr<FakePlatform> platformPtr = std::make_unique<FakePlatform>();
+    std::unique_ptr<AppState> statePtr = std::make_unique<AppState>(folder.str(), *platformPtr);
+    std::unique_ptr<Program> program;
+    std::unique_ptr<Form1> main;
+
+    FakePlatform& platform() { return *platformPtr; }
+    AppState& state() { return *statePtr; }
+
+    void TearDown() override
+    {
+        main.reset();
+        program.reset();
+    }
+
+    void restart()
+    {
+        main.reset();
+        program.reset();
+        statePtr.reset();
+        platformPtr = std::make_unique<FakePlatform>();
+        statePtr = std::make_unique<AppState>(folder.str(), *platformPtr);
+    }
+
+    static AccountRecord account(const std::string& name, const std::string& password = "pw")
+    {
+        AccountRecord r;
+        r.AccountName = name;
+        r.Website = "example.org";
+        r.Notes = "notes of " + name;
+        r.UserId = "user";
+        r.Password = password;
+        return r;
+    }
+
+    // Leaves the folder as an earlier run would: default options and an account file whose header holds
+    // the given login, with a matching stamp. The current run's state is not touched.
+    void storeEarlierRun(const std::string& user, const std::string& password1, const std::string& password2,
+                         const std::vector<AccountRecord>& accounts = {account("Bank")})
+    {
+        if (!folder.exists(kOptionsFileName)) {
+            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+        }
+        FakePlatform quiet;
+        AppState earlier(folder.str(), quiet);
+        earlier.LoginUserName = user;
+        earlier.LoginPassword1 = password1;
+        earlier.LoginPassword2 = password2;
+        AccountTable table{MakeHeaderRecord(user, password1, password2)};
+        for (const AccountRecord& a : accounts) {
+            table.push_back(a);
+            table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
+        }
+        const SaveResult saved = SaveAccountFile(earlier, table);
+        ASSERT_EQ(saved.status, accounts.empty() ? SaveResult::Removed : SaveResult::Saved) << saved.error;
+    }
+
+    // Opens the main window directly (no login), loaded and shown, with the splash's work taken as done.
+    void openMain()
+    {
+        if (!folder.exists(kOptionsFileName)) {
+            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+        }
+        state().StartupDone = true;
+        main = std::make_unique<Form1>(state());
+        ASSERT_TRUE(main->Form_Load());
+        main->show();
+        platform().messages.clear();
+    }
+
+    // Runs the start-up sequence as the splash's timer does; the first window opens.
+    void startProgram()
+    {
+        state().StartupDone = true;
+        program = std::make_unique<Program>(state());
+        program->runStartup();
+    }
+
+    template <typename T> static T* child(QObject* parent, const char* name)
+    {
+        T* w = parent->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << "no child named " << name;
+        return w;
+    }
+
+    std::vector<std::string> messageTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& m : platformPtr->messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+};

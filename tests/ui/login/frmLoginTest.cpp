@@ -1,0 +1,344 @@
+#include "LoginFixture.h"
+
+#include "app/Startup.h"
+#include "ui/login/frmLogin.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const char* const kInvalid = "Invalid login, please try again!  ";
+const char* const kTooMany = "You have exceeded the maximum number   \r\nof failed logins. Coffernote will now close.  ";
+
+QString padButtonName(char digit)
+{
+    if (digit == '0')
+        return QStringLiteral("Command9");
+    if (digit == '9')
+        return QStringLiteral("Command10");
+    return QStringLiteral("Command") + QLatin1Char(digit);
+}
+
+class LoginDialog : public LoginFixture
+{
+protected:
+    frmLogin* login = nullptr;
+
+    // An earlier run left a login; this run's start-up opens the login dialog.
+    void startWithLogin(const std::string& user, const std::string& p1, const std::string& p2)
+    {
+        storeEarlierRun(user, p1, p2);
+        startProgram();
+        ASSERT_EQ(program->mainWindow(), nullptr);
+        login = program->loginDialog();
+        ASSERT_NE(login, nullptr);
+        ASSERT_TRUE(login->isVisible());
+    }
+
+    QLineEdit* userBox() { return child<QLineEdit>(login, "txtUsername"); }
+    QLineEdit* password1Box() { return child<QLineEdit>(login, "txtPassword1"); }
+    QPushButton* pad(char digit) { return login->findChild<QPushButton*>(padButtonName(digit)); }
+
+    void type(QLineEdit* box, const std::string& text)
+    {
+        box->clear();
+        QTest::keyClicks(box, QString::fromStdString(text));
+    }
+    void clickPad(const std::string& digits)
+    {
+        for (char d : digits)
+            QTest::mouseClick(pad(d), Qt::LeftButton);
+    }
+    void attempt(const std::string& user, const std::string& p1, const std::string& digits)
+    {
+        type(userBox(), user);
+        type(password1Box(), p1);
+        clickPad(digits);
+        QTest::mouseClick(child<QPushButton>(login, "cmdOK"), Qt::LeftButton);
+    }
+};
+
+TEST_F(LoginDialog, LayoutCaptionsAndTabOrder)
+{
+    startWithLogin("Alice", "Secret", "4711");
+    EXPECT_EQ(login->windowTitle(), QStringLiteral(" Login"));
+    EXPECT_EQ(login->size(), QSize(324, 141)); // 4860 x 2115 twips
+    EXPECT_EQ(userBox()->geometry(), QRect(86, 17, 116, 21));
+    EXPECT_EQ(userBox()->maxLength(), 50);
+    EXPECT_EQ(password1Box()->maxLength(), 50);
+    EXPECT_EQ(password1Box()->echoMode(), QLineEdit::Password);
+    auto* frame = child<QGroupBox>(login, "Frame1");
+    EXPECT_EQ(frame->title(), QStringLiteral(" Password 2 "));
+    EXPECT_TRUE(frame->font().bold());
+
+    QStringList labels;
+    for (QLabel* l : login->findChildren<QLabel*>(QStringLiteral("lblLabels"))) {
+        labels << l->text();
+        EXPECT_TRUE(l->font().bold());
+    }
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("User Name"), QStringLiteral("Password 1")}));
+
+    // The pad: captions make each digit the button's access key; places in form twips.
+    struct Key
+    {
+        const char* name;
+        const char* caption;
+        int left, top;
+    };
+    const Key keys[] = {{"Command1", "&1", 3390, 450},  {"Command2", "&2", 3795, 450},  {"Command3", "&3", 4200, 450},
+                        {"Command4", "&4", 3390, 810},  {"Command5", "&5", 3795, 810},  {"Command6", "&6", 4200, 810},
+                        {"Command7", "&7", 3390, 1170}, {"Command8", "&8", 3795, 1170}, {"Command10", "&9", 4200, 1170},
+                        {"Command9", "&0", 4200, 1530}};
+    for (const Key& k : keys) {
+        auto* b = child<QPushButton>(login, k.name);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->text(), QString::fromLatin1(k.caption)) << k.name;
+        EXPECT_EQ(b->mapTo(login, QPoint(0, 0)), QPoint((k.left + 7) / 15, (k.top + 7) / 15)) << k.name;
+        EXPECT_EQ(b->size(), QSize(21, 21));
+        EXPECT_EQ(b->shortcut(), QKeySequence(QStringLiteral("Alt+") + QLatin1Char(k.caption[1]))) << k.name;
+        EXPECT_EQ(b->accessibleName(), QString(QLatin1Char(k.caption[1])));
+    }
+    auto* ok = child<QPushButton>(login, "cmdOK");
+    auto* cancel = child<QPushButton>(login, "cmdCancel");
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(cancel->text(), QStringLiteral("Cancel"));
+
+    // Tab order: user name, password 1, the pad 1..8, 9, 0, OK, Cancel.
+    QStringList order;
+    QWidget* w = userBox();
+    for (int i = 0; i < 14; ++i) {
+        order << w->objectName();
+        w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty())
+            w = w->nextInFocusChain();
+    }
+    EXPECT_EQ(order.join(u','), QStringLiteral("txtUsername,txtPassword1,Command1,Command2,Command3,Command4,"
+                                                "Command5,Command6,Command7,Command8,Command10,Command9,cmdOK,"
+                                                "cmdCancel"));
+}
+
+TEST_F(LoginDialog, CorrectEntryOpensTheMainWindowAndSetsTheLogin)
+{
+    startWithLogin("Alice", "Secret", "4711");
+    attempt("Alice", "Secret", "4711");
+    ASSERT_NE(program->mainWindow(), nullptr);
+    EXPECT_TRUE(program->mainWindow()->isVisible());
+    EXPECT_FALSE(login->isVisible());
+    EXPECT_EQ(state().LoginUserName, "Alice");
+    EXPECT_EQ(state().LoginPassword1, "Secret");
+    EXPECT_EQ(state().LoginPassword2, "4711");
+    EXPECT_FALSE(platform().ended());
+    EXPECT_TRUE(messageTexts().empty());
+    // The main window loaded the same file: the account is listed, and no recovery question was asked.
+    EXPECT_EQ(program->mainWindow()->accountTable().size(), 2u);
+    EXPECT_EQ(login->numpadEntry(), "");
+}
+
+TEST_F(LoginDialog, EveryDifferenceIsAFailure)
+{
+    struct Case
+    {
+        const char* what;
+        std::string user, p1, pad;
+    };
+    const Case cases[] = {
+        {"user name case", "alice", "Secret", "4711"}, {"password case", "Alice", "SECRET", "4711"},
+        {"pad digits", "Alice", "Secret", "4712"},     {"pad too short", "Alice", "Secret", "471"},
+        {"empty everything", "", "", ""},              {"trailing blank", "Alice ", "Secret", "4711"},
+    };
+    startWithLogin("Alice", "Secret", "4711");
+    int failures = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform().messages.clear();
+        attempt(c.user, c.p1, c.pad);
+        ++failures;
+        EXPECT_EQ(login->failedLogins(), failures);
+        ASSERT_EQ(platform().messages.size(), 1u);
+        EXPECT_EQ(platform().messages[0].text, kInvalid);
+        EXPECT_EQ(platform().messages[0].style, MsgExclamation);
+        EXPECT_EQ(platform().messages[0].caption, "Login");
+        EXPECT_EQ(program->mainWindow(), nullptr);
+        EXPECT_TRUE(state().LoginUserName.empty() && state().LoginPassword1.empty() && state().LoginPassword2.empty());
+        // The pad entry is emptied, both boxes keep their text, and the user name is selected.
+        EXPECT_EQ(login->numpadEntry(), "");
+        EXPECT_EQ(userBox()->text().toStdString(), c.user);
+        EXPECT_EQ(password1Box()->text().toStdString(), c.p1);
+        EXPECT_EQ(userBox()->selectedText(), userBox()->text());
+    }
+    EXPECT_FALSE(platform().ended());
+}
+
+TEST_F(LoginDialog, TheSeventhFailureEndsTheProgram)
+{
+    startWithLogin("Alice", "Secret", "4711");
+    for (int i = 1; i <= 6; ++i)
+        attempt("Alice", "wrong", "4711");
+    EXPECT_FALSE(platform().ended());
+    ASSERT_EQ(platform().messages.size(), 6u);
+    for (const auto& m : platform().messages)
+        EXPECT_EQ(m.text, kInvalid);
+
+    attempt("Alice", "Secret", "9"); // still wrong
+    ASSERT_EQ(platform().messages.size(), 7u);
+    EXPECT_EQ(platform().messages[6].text, kTooMany);
+    EXPECT_EQ(platform().messages[6].style, MsgInformation);
+    EXPECT_EQ(platform().messages[6].caption, "Coffernote");
+    EXPECT_EQ(platform().endCount, 1);
+    EXPECT_EQ(program->mainWindow(), nullptr);
+    EXPECT_FALSE(login->isVisible());
+
+    // Nothing runs after the end: a further click does nothing.
+    QTest::mouseClick(child<QPushButton>(login, "cmdOK"), Qt::LeftButton);
+    EXPECT_EQ(platform().messages.size(), 7u);
+    EXPECT_EQ(platform().endCount, 1);
+}
+
+TEST_F(LoginDialog, EmptySettingsMatchEmptyEntries)
+{
+    // Only a user name is set: both passwords are left empty.
+    startWithLogin("Bob", "", "");
+    attempt("Bob", "", "");
+    ASSERT_NE(program->mainWindow(), nullptr);
+    EXPECT_EQ(state().LoginUserName, "Bob");
+    EXPECT_TRUE(messageTexts().empty());
+}
+
+TEST_F(LoginDialog, OnlyThePadEntersTheSecondPassword)
+{
+    startWithLogin("", "", "4711");
+    // Digits typed into the text boxes never reach the pad entry.
+    attempt("4711", "", "");
+    EXPECT_EQ(login->failedLogins(), 1);
+    attempt("", "4711", "");
+    EXPECT_EQ(login->failedLogins(), 2);
+    attempt("", "", "4711");
+    EXPECT_NE(program->mainWindow(), nullptr);
+}
+
+TEST_F(LoginDialog, PadAddsItsDigitsAndKeepsTheFirstTwenty)
+{
+    startWithLogin("Alice", "Secret", "4711");
+    clickPad("1234567890");
+    EXPECT_EQ(login->numpadEntry(), "1234567890");
+    clickPad("0987654321");
+    EXPECT_EQ(login->numpadEntry(), "12345678900987654321");
+    clickPad("5"); // the 21st digit is dropped
+    EXPECT_EQ(login->numpadEntry(), "12345678900987654321");
+    EXPECT_EQ(login->numpadEntry().size(), frmLogin::kMaxPadDigits);
+}
+
+TEST_F(LoginDialog, KeyboardOnlyEntryOfThePad)
+{
+    startWithLogin("Alice", "Secret", "4711");
+    login->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(login));
+
+    // The access key: Alt and the digit, from anywhere in the dialog.
+    QTest::keyClick(userBox(), Qt::Key_4, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return login->numpadEntry() == "4"; }, 2000));
+    EXPECT_EQ(userBox()->text(), QString());
+
+    // With a pad button focused, the bare digit presses its button; in a text box it types into the box.
+    pad('1')->setFocus();
+    QTest::keyClick(pad('1'), Qt::Key_7);
+    QTest::keyClick(login->focusWidget(), Qt::Key_1);
+    QTest::keyClick(login->focusWidget(), Qt::Key_1, Qt::KeypadModifier);
+    EXPECT_EQ(login->numpadEntry(), "4711");
+    QTest::keyClick(login->focusWidget(), Qt::Key_0);
+    QTest::keyClick(login->focusWidget(), Qt::Key_9);
+    EXPECT_EQ(login->numpadEntry(), "471109");
+}
+
+TEST_F(LoginDialog, KeyboardOnlyLoginWithEnter)
+{
+    startWithLogin("Alice", "Secret", "42");
+    type(userBox(), "Alice");
+    type(password1Box(), "Secret");
+    pad('1')->setFocus();
+    QTest::keyClick(pad('1'), Qt::Key_4);
+    QTest::keyClick(login->focusWidget(), Qt::Key_2);
+    // Enter on the pad means OK, not another digit.
+    QTest::keyClick(login->focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(login->failedLogins(), 0);
+    EXPECT_NE(program->mainWindow(), nullptr);
+}
+
+TEST_F(LoginDialog, FirstPasswordSelectsItsTextOnFocus)
+{
+    startWithLogin("Alice", "Secret", "4711");
+    type(password1Box(), "abc");
+    password1Box()->deselect();
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(password1Box(), &focusIn);
+    EXPECT_EQ(password1Box()->selectedText(), QStringLiteral("abc"));
+}
+
+TEST_F(LoginDialog, CancelEscAndCloseEndTheProgram)
+{
+    const std::function<void(frmLogin*)> ways[] = {
+        [](frmLogin* d) { QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton); },
+        [](frmLogin* d) { QTest::keyClick(d, Qt::Key_Escape); },
+        [](frmLogin* d) { d->close(); },
+    };
+    for (const auto& leave : ways) {
+        restart();
+        startWithLogin("Alice", "Secret", "4711");
+        type(userBox(), "Alice");
+        leave(login);
+        EXPECT_EQ(platform().endCount, 1);
+        EXPECT_EQ(program->mainWindow(), nullptr);
+        EXPECT_FALSE(login->isVisible());
+        EXPECT_TRUE(state().LoginUserName.empty());
+    }
+}
+
+TEST_F(LoginDialog, ASecondCopyIsRefused)
+{
+    storeEarlierRun("Alice", "Secret", "4711");
+    platform().otherInstance = true;
+    frmLogin dialog(state(), [] { return true; });
+    EXPECT_FALSE(dialog.Form_Load());
+    ASSERT_EQ(platform().messages.size(), 1u);
+    EXPECT_EQ(platform().messages[0].text, "Coffernote is already running.  ");
+    EXPECT_EQ(platform().messages[0].style, MsgInformation);
+    EXPECT_EQ(platform().messages[0].caption, "Coffernote");
+    EXPECT_EQ(platform().endCount, 1);
+}
+
+TEST_F(LoginDialog, WithoutAnAccountFileOkDoesNothing)
+{
+    storeEarlierRun("Alice", "Secret", "4711");
+    int opened = 0;
+    frmLogin dialog(state(), [&] { return ++opened, true; });
+    ASSERT_TRUE(dialog.Form_Load());
+    dialog.show();
+    ASSERT_TRUE(RemoveFile(folder.file(kAccountFileName)));
+    dialog.findChild<QLineEdit*>(QStringLiteral("txtUsername"))->setText(QStringLiteral("Alice"));
+    dialog.cmdOK_Click();
+    dialog.cmdOK_Click();
+    EXPECT_EQ(dialog.failedLogins(), 0);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(platform().messages.empty());
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(LoginDialog, ADamagedFileAtLoginAsksTheRecoveryQuestion)
+{
+    storeEarlierRun("Alice", "Secret", "4711");
+    // The account file changed behind the program's back after the start-up check.
+    std::string bytes = folder.read(kAccountFileName);
+    bytes[0] = bytes[0] == 'A' ? 'B' : 'A';
+    folder.write(kAccountFileName, bytes);
+    platform().queueAnswer(Answer::No);
+    frmLogin dialog(state(), [] { return true; });
+    EXPECT_FALSE(dialog.Form_Load());
+    EXPECT_EQ(platform().endCount, 1);
+    ASSERT_FALSE(platform().messages.empty());
+    EXPECT_EQ(platform().messages.back().style, MsgQuestion);
+}
+
+} // namespace

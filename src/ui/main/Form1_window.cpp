@@ -141,9 +141,10 @@ void Form1::Timer1_Timer()
     if (state_.IdleTickCount != 11 || AccountTable_.size() <= 1)
         return;
     hide();
+    // The lock screen shows before the side windows close, so the program never has no visible window.
+    showLockScreen(lockScreen_, state_, *this);
     closeSideWindows();
     state_.platform.clearClipboard();
-    showLockScreen(lockScreen_, state_, *this);
     lockScreen_->enterIdleState(true);
 }
 

@@ -1,0 +1,113 @@
+#include "ui/main/FieldBox.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+FieldBox::FieldBox(QWidget* parent) : QLineEdit(parent)
+{
+    setMouseTracking(true);
+    // The mask character is "*" on every style.
+    setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    setAcceptDrops(true);
+}
+
+void FieldBox::setMasked(bool masked)
+{
+    setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+void FieldBox::setDragSource(bool on)
+{
+    dragSource_ = on;
+    pressedOnSelection_ = false;
+}
+
+QString FieldBox::dragText() const
+{
+    if (!hasSelectedText())
+        return {};
+    // selectedText() of a masked box is still the real text; take it from text() to be independent of that.
+    return text().mid(selectionStart(), selectionLength());
+}
+
+void FieldBox::mousePressEvent(QMouseEvent* event)
+{
+    pressedOnSelection_ = false;
+    if (dragSource_ && event->button() == Qt::LeftButton && hasSelectedText()) {
+        const int pos = cursorPositionAt(event->position().toPoint());
+        if (pos >= selectionStart() && pos <= selectionEnd()) {
+            pressedOnSelection_ = true;
+            pressPos_ = event->position().toPoint();
+            return; // keep the selection for the drag
+        }
+    }
+    QLineEdit::mousePressEvent(event);
+}
+
+void FieldBox::mouseMoveEvent(QMouseEvent* event)
+{
+    if (pressedOnSelection_ && (event->buttons() & Qt::LeftButton)) {
+        if ((event->position().toPoint() - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+            pressedOnSelection_ = false;
+            startDrag();
+        }
+        return;
+    }
+    if (event->buttons() == Qt::NoButton)
+        emit mouseMoved();
+    QLineEdit::mouseMoveEvent(event);
+}
+
+void FieldBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (pressedOnSelection_) {
+        pressedOnSelection_ = false;
+        setCursorPosition(cursorPositionAt(event->position().toPoint()));
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void FieldBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+void FieldBox::enterEvent(QEnterEvent* event)
+{
+    QLineEdit::enterEvent(event);
+    emit mouseMoved();
+}
+
+void FieldBox::startDrag()
+{
+    const QString carried = dragText();
+    if (carried.isEmpty())
+        return;
+    emit dragStarting();
+    auto* data = new QMimeData;
+    data->setText(carried);
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    // Offer copy and move, but the box keeps its text whatever the target does.
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+}
+
+// A drop onto a box changes nothing.
+void FieldBox::dragEnterEvent(QDragEnterEvent* event)
+{
+    event->ignore();
+}
+
+void FieldBox::dragMoveEvent(QDragMoveEvent* event)
+{
+    event->ignore();
+}
+
+void FieldBox::dropEvent(QDropEvent* event)
+{
+    event->ignore();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPoint>
+
+// One of the main window's account fields. Besides editing it can be masked ("*" for every character) and,
+// in Drag/Drop mode, serves as a drag source for its selected text (also while masked: the drag carries the
+// real text) and selects its whole text when the mouse passes over it. A drop onto it changes nothing.
+class FieldBox : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit FieldBox(QWidget* parent = nullptr);
+
+    void setMasked(bool masked);
+    bool isMasked() const { return echoMode() != QLineEdit::Normal; }
+
+    void setDragSource(bool on);
+    bool isDragSource() const { return dragSource_; }
+
+    // The text that a drag started now would carry.
+    QString dragText() const;
+
+signals:
+    void doubleClicked();
+    void mouseMoved();
+    void dragStarting();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void startDrag();
+
+    bool dragSource_ = false;
+    bool pressedOnSelection_ = false;
+    QPoint pressPos_;
+};

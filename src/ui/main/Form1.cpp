@@ -1,0 +1,484 @@
+#include "ui/main/Form1.h"
+
+#include "app/AccountFile.h"
+#include "app/AppState.h"
+#include "app/Paths.h"
+#include "platform/Platform.h"
+#include "ui/main/FieldBox.h"
+#include "ui/main/Form1Texts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCompleter>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// Positions are given in twips; 15 twips are one pixel at 96 dpi (Qt scales logical pixels for the screen).
+int px(int twips)
+{
+    return (twips + 7) / 15;
+}
+
+void place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+// Names what a control is for, for screen readers.
+template <typename W> W* named(W* w, const char* objectName, const QString& accessibleName)
+{
+    w->setObjectName(QString::fromLatin1(objectName));
+    w->setAccessibleName(accessibleName);
+    return w;
+}
+
+const QString kSilver = QStringLiteral("background-color: #C0C0C0;");
+
+// Forwards key presses of the combo box and of the GO button to the window's key handlers.
+class KeyForwarder : public QObject
+{
+public:
+    KeyForwarder(QObject* parent, std::function<void(int, Qt::KeyboardModifiers)> handler)
+        : QObject(parent), handler_(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            handler_(key->key(), key->modifiers());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(int, Qt::KeyboardModifiers)> handler_;
+};
+
+} // namespace
+
+Form1::Form1(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("  Coffernote"));
+    buildControls();
+    buildMenus();
+    setTabOrder();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(60000);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1->start();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(px(4665), px(3675));
+    setCentralWidget(client);
+
+    auto label = [client](const char* name, const QString& text) {
+        auto* l = named(new QLabel(text, client), name, text);
+        return l;
+    };
+    auto box = [client](const char* name, const QString& accessible, int maxLength) {
+        auto* b = named(new FieldBox(client), name, accessible);
+        b->setMaxLength(maxLength);
+        return b;
+    };
+    auto button = [client](const char* name, const QString& caption) {
+        auto* b = named(new QPushButton(caption, client), name, caption);
+        b->setStyleSheet(kSilver);
+        return b;
+    };
+    auto pictureButton = [client](const char* name, const QString& accessible, QStyle::StandardPixmap icon,
+                                  const char* theme) {
+        auto* b = named(new QPushButton(client), name, accessible);
+        b->setIcon(QIcon::fromTheme(QString::fromLatin1(theme), client->style()->standardIcon(icon)));
+        b->setStyleSheet(kSilver);
+        return b;
+    };
+
+    Label7 = label("Label7", QStringLiteral("ID"));
+    place(Label7, 360, 255, 315, 255);
+    lblID = named(new QLabel(client), "lblID", QStringLiteral("ID"));
+    place(lblID, 360, 465, 660, 315);
+    Label6 = label("Label6", QStringLiteral("Account Name"));
+    place(Label6, 1125, 255, 1545, 255);
+
+    cboSelect = named(new QComboBox(client), "cboSelect", QStringLiteral("Account Name"));
+    cboSelect->setEditable(true);
+    cboSelect->setInsertPolicy(QComboBox::NoInsert);
+    cboSelect->setCompleter(nullptr); // completion follows the window's own rule
+    cboSelect->setMaxVisibleItems(20);
+    accountModel_ = new QStringListModel(this);
+    cboSelect->setModel(accountModel_);
+    place(cboSelect, 1110, 465, 2565, 315);
+    Label6->setBuddy(cboSelect);
+
+    cmdGo = named(new QPushButton(QStringLiteral("GO"), client), "cmdGo", QStringLiteral("GO"));
+    cmdGo->setStyleSheet(QStringLiteral("background-color: #FFFFC0;"));
+    cmdGo->setDefault(true);
+    place(cmdGo, 3780, 450, 465, 360);
+
+    lblMode = named(new QLabel(client), "lblMode", QStringLiteral("Mode"));
+    lblMode->setAutoFillBackground(true);
+    place(lblMode, 3375, 60, 1245, 255);
+
+    Label4 = label("Label4", QStringLiteral("Website"));
+    place(Label4, 375, 1140, 795, 315);
+    txtWebsite = box("txtWebsite", QStringLiteral("Website"), 100);
+    place(txtWebsite, 1380, 1110, 2295, 315);
+    cmdCopy1 = pictureButton("cmdCopy1", QStringLiteral("Open website"), QStyle::SP_ArrowRight, "web-browser");
+    place(cmdCopy1, 3795, 1095, 465, 375);
+
+    Label3 = label("Label3", QStringLiteral("Notes"));
+    place(Label3, 375, 1605, 795, 315);
+    txtGeneral = box("txtGeneral", QStringLiteral("Notes"), 100);
+    place(txtGeneral, 1380, 1560, 2295, 315);
+    cmdCopy2 = pictureButton("cmdCopy2", QStringLiteral("Copy notes"), QStyle::SP_FileIcon, "edit-copy");
+    place(cmdCopy2, 3795, 1545, 465, 360);
+
+    Label1 = label("Label1", QStringLiteral("User ID"));
+    place(Label1, 375, 2040, 795, 315);
+    txtUserid = box("txtUserid", QStringLiteral("User ID"), 50);
+    place(txtUserid, 1380, 2010, 2295, 315);
+    cmdCopy3 = pictureButton("cmdCopy3", QStringLiteral("Copy user ID"), QStyle::SP_FileIcon, "edit-copy");
+    place(cmdCopy3, 3795, 1995, 465, 360);
+
+    Label2 = label("Label2", QStringLiteral("Password"));
+    place(Label2, 375, 2520, 885, 315);
+    txtPassword = box("txtPassword", QStringLiteral("Password"), 50);
+    place(txtPassword, 1380, 2475, 2295, 315);
+    cmdCopy4 = pictureButton("cmdCopy4", QStringLiteral("Copy password"), QStyle::SP_FileIcon, "edit-copy");
+    place(cmdCopy4, 3795, 2460, 465, 360);
+
+    Label4->setBuddy(txtWebsite);
+    Label3->setBuddy(txtGeneral);
+    Label1->setBuddy(txtUserid);
+    Label2->setBuddy(txtPassword);
+
+    cmdChange = button("cmdChange", QStringLiteral("Change"));
+    place(cmdChange, 375, 3030, 915, 375);
+    cmdDelete = button("cmdDelete", QStringLiteral("Delete"));
+    place(cmdDelete, 1350, 3030, 915, 375);
+    Add_Account = button("Add_Account", QStringLiteral("Add"));
+    place(Add_Account, 2325, 3030, 915, 375);
+    cmdCancel = button("cmdCancel", QStringLiteral("Cancel"));
+    place(cmdCancel, 3300, 3030, 915, 375);
+
+    // Wiring.
+    connect(cboSelect->lineEdit(), &QLineEdit::textEdited, this, [this] { cboSelect_Change(); });
+    cboSelect->lineEdit()->installEventFilter(new KeyForwarder(
+        this, [this](int key, Qt::KeyboardModifiers mods) { cboSelect_KeyDown(key, mods); }));
+    cmdGo->installEventFilter(
+        new KeyForwarder(this, [this](int key, Qt::KeyboardModifiers mods) { cmdGo_KeyDown(key, mods); }));
+    // GO is the default button: Enter in the combo box or a field presses it when it is enabled.
+    auto pressGo = [this] {
+        if (cmdGo->isEnabled())
+            cmdGo->click();
+    };
+    connect(cboSelect->lineEdit(), &QLineEdit::returnPressed, this, pressGo);
+    connect(cmdGo, &QPushButton::clicked, this, &Form1::cmdGo_Click);
+    connect(Add_Account, &QPushButton::clicked, this, &Form1::Add_Account_Click);
+    connect(cmdChange, &QPushButton::clicked, this, &Form1::cmdChange_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &Form1::cmdDelete_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &Form1::cmdCancel_Click);
+    connect(cmdCopy1, &QPushButton::clicked, this, &Form1::cmdCopy1_Click);
+    connect(cmdCopy2, &QPushButton::clicked, this, &Form1::cmdCopy2_Click);
+    connect(cmdCopy3, &QPushButton::clicked, this, &Form1::cmdCopy3_Click);
+    connect(cmdCopy4, &QPushButton::clicked, this, &Form1::cmdCopy4_Click);
+
+    const std::pair<FieldBox*, void (Form1::*)()> boxes[] = {
+        {txtUserid, &Form1::txtUserid_Change},
+        {txtPassword, &Form1::txtPassword_Change},
+        {txtWebsite, &Form1::txtWebsite_Change},
+        {txtGeneral, &Form1::txtGeneral_Change},
+    };
+    for (const auto& [b, handler] : boxes) {
+        FieldBox* fieldBox = b;
+        connect(fieldBox, &QLineEdit::textChanged, this, handler);
+        connect(fieldBox, &QLineEdit::returnPressed, this, pressGo);
+        connect(fieldBox, &FieldBox::doubleClicked, this, [this, fieldBox] { box_DblClick(fieldBox); });
+        connect(fieldBox, &FieldBox::mouseMoved, this, [this, fieldBox] { box_MouseMove(fieldBox); });
+        // The box keeps its text whatever the drop target does; its selection goes as the drag begins.
+        connect(fieldBox, &FieldBox::dragStarting, fieldBox, &QLineEdit::deselect);
+    }
+}
+
+void Form1::buildMenus()
+{
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, bool checkable = false) {
+        auto* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setCheckable(checkable);
+        return a;
+    };
+    // "&" gives File and Help an access key; the caption shown stays "File" and "Help".
+    File = menuBar()->addMenu(QStringLiteral("&File"));
+    File->setObjectName(QStringLiteral("File"));
+    New = item(File, "New", QStringLiteral("New"));
+    Import = item(File, "Import", QStringLiteral("Import"));
+    Export = item(File, "Export", QStringLiteral("Export"));
+    Login = item(File, "Login", QStringLiteral("Login Settings"));
+    Clear_Clipboard = item(File, "Clear_Clipboard", QStringLiteral("Clear Clipboard"));
+    Exit = item(File, "Exit", QStringLiteral("Exit"));
+    Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    View = menuBar()->addMenu(QStringLiteral("&View"));
+    View->setObjectName(QStringLiteral("View"));
+    Command1 = item(View, "Command1", QStringLiteral("Mask Notes"), true);
+    MaskUser = item(View, "MaskUser", QStringLiteral("Mask Username"), true);
+    MaskPwd = item(View, "MaskPwd", QStringLiteral("Mask Password"), true);
+    View->addSeparator()->setObjectName(QStringLiteral("Separator2"));
+    mask_all = item(View, "mask_all", QStringLiteral("Mask All"));
+    mask_none = item(View, "mask_none", QStringLiteral("Mask None"));
+
+    Options = menuBar()->addMenu(QStringLiteral("&Options"));
+    Options->setObjectName(QStringLiteral("Options"));
+    OnTop = item(Options, "OnTop", QStringLiteral("Always on Top"), true);
+    OnTop->setChecked(true);
+    passwordGen = item(Options, "passwordGen", QStringLiteral("Generate Password"));
+    LoginSelect = item(Options, "LoginSelect", QStringLiteral("Drag/ Drop Mode"), true);
+    mnuTooltips = item(Options, "mnuTooltips", QStringLiteral("Show ToolTips"), true);
+    mnuTooltips->setChecked(true);
+    Options->addSeparator()->setObjectName(QStringLiteral("Separator"));
+    Lock = item(Options, "Lock", QStringLiteral("Lock Now"));
+    Lock->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    sec_off = item(Options, "sec_off", QStringLiteral("Security OFF"), true);
+    sec_on = item(Options, "sec_on", QStringLiteral("Security ON"), true);
+    sec_on->setChecked(true);
+
+    Help = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help->setObjectName(QStringLiteral("Help"));
+    Online = item(Help, "Online", QStringLiteral("Online Help"));
+    About = item(Help, "About", QStringLiteral("About"));
+
+    // The handlers decide the check marks themselves: undo Qt's own toggle before they run.
+    auto handle = [this](QAction* a, void (Form1::*handler)()) {
+        connect(a, &QAction::triggered, this, [this, a, handler] {
+            if (a->isCheckable())
+                a->setChecked(!a->isChecked());
+            (this->*handler)();
+        });
+    };
+    handle(New, &Form1::New_Click);
+    handle(Import, &Form1::Import_Click);
+    handle(Export, &Form1::Export_Click);
+    handle(Login, &Form1::Login_Click);
+    handle(Clear_Clipboard, &Form1::Clear_Clipboard_Click);
+    handle(Exit, &Form1::Exit_Click);
+    handle(Command1, &Form1::Command1_Click);
+    handle(MaskUser, &Form1::MaskUser_Click);
+    handle(MaskPwd, &Form1::MaskPwd_Click);
+    handle(mask_all, &Form1::mask_all_Click);
+    handle(mask_none, &Form1::mask_none_Click);
+    handle(OnTop, &Form1::OnTop_Click);
+    handle(passwordGen, &Form1::passwordGen_Click);
+    handle(LoginSelect, &Form1::LoginSelect_Click);
+    handle(mnuTooltips, &Form1::mnuTooltips_Click);
+    handle(Lock, &Form1::Lock_Click);
+    handle(sec_off, &Form1::sec_off_Click);
+    handle(sec_on, &Form1::sec_on_Click);
+    handle(Online, &Form1::Online_Click);
+    handle(About, &Form1::About_Click);
+}
+
+void Form1::setTabOrder()
+{
+    QWidget* order[] = {cboSelect, txtWebsite, txtGeneral, txtUserid, txtPassword, cmdCopy1, cmdCopy2,
+                        cmdCopy3,  cmdCopy4,   Add_Account, cmdGo,    cmdChange,   cmdCancel, cmdDelete};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+    cboSelect->setFocus();
+}
+
+bool Form1::Form_Load()
+{
+    // 2. The account file.
+    const LoadResult loaded = LoadAccountFile(state_, options_, AccountTable_);
+    if (loaded == LoadResult::Ended)
+        return false;
+    if (loaded == LoadResult::NoFile || loaded == LoadResult::Recovered)
+        AccountTable_ = {MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2)};
+
+    // 3. The account list and empty fields.
+    settingText_ = true;
+    fillAccountList();
+    lblID->clear();
+    cboSelect->setEditText(QString());
+    txtWebsite->clear();
+    txtGeneral->clear();
+    txtUserid->clear();
+    txtPassword->clear();
+    settingText_ = false;
+
+    // 4. Buttons.
+    OnTop->setChecked(false);
+    cmdGo->setEnabled(true);
+    Add_Account->setEnabled(false);
+    cmdChange->setEnabled(false);
+    cmdCancel->setEnabled(false);
+    cmdDelete->setEnabled(false);
+
+    // 5-8. Options.
+    readOptions();
+    if (options_.isOn(OptionsRecord::AlwaysOnTop)) {
+        state_.platform.setWindowTopmost(1, this);
+        OnTop->setChecked(true);
+    } else {
+        state_.platform.setWindowTopmost(0, this);
+    }
+    applyMasksFromOptions();
+    const bool tips = options_.isOn(OptionsRecord::ShowToolTips);
+    mnuTooltips->setChecked(tips);
+    applyToolTips(tips);
+
+    // 9-10. The placeholder runs the change rule like any text set by code; undo the buttons it leaves.
+    setComboText(QString::fromLatin1(kPlaceholder));
+    Add_Account->setEnabled(false);
+    cmdCancel->setEnabled(false);
+
+    // 11-12. The window always starts in Drag/Drop mode.
+    LoginSelect->setChecked(false);
+    LoginSelect_Click();
+    cmdDelete->setEnabled(false);
+
+    state_.resetIdle();
+    return true;
+}
+
+void Form1::applyMasksFromOptions()
+{
+    setMask(txtGeneral, Command1, options_.isOn(OptionsRecord::MaskNotes));
+    setMask(txtUserid, MaskUser, options_.isOn(OptionsRecord::MaskUserId));
+    setMask(txtPassword, MaskPwd, options_.isOn(OptionsRecord::MaskPassword));
+}
+
+void Form1::setMask(FieldBox* box, QAction* item, bool masked)
+{
+    box->setMasked(masked);
+    item->setChecked(masked);
+}
+
+void Form1::applyToolTips(bool on)
+{
+    const std::pair<QWidget*, const char*> tips[] = {
+        {cboSelect, kTipSelect},     {cmdGo, kTipGo},         {cmdCopy1, kTipCopy1},     {cmdCopy2, kTipCopy2},
+        {cmdCopy3, kTipCopy3},       {cmdCopy4, kTipCopy4},   {Add_Account, kTipAdd},    {cmdChange, kTipChange},
+        {cmdCancel, kTipCancel},     {cmdDelete, kTipDelete}, {txtPassword, kTipDragFirst},
+        {txtUserid, kTipDragFirst},  {txtGeneral, kTipEditFirst}, {txtWebsite, kTipEditFirst},
+    };
+    for (const auto& [w, text] : tips)
+        w->setToolTip(on ? QString::fromUtf8(text) : QString());
+}
+
+void Form1::readOptions()
+{
+    if (ReadOptionsFile(state_.programFolder, options_))
+        lastOptionsLine_ = FormatOptionsLine(options_);
+}
+
+void Form1::writeOptions()
+{
+    const std::string line = FormatOptionsLine(options_);
+    const bool present = FileExists(JoinPath(state_.programFolder, kOptionsFileName));
+    if (present && line == lastOptionsLine_)
+        return; // the file already holds exactly this
+    // A failed write changes nothing in the window: the settings shown hold for this run.
+    if (WriteOptionsFile(state_.programFolder, options_))
+        lastOptionsLine_ = line;
+}
+
+QString Form1::comboText() const
+{
+    return cboSelect->currentText();
+}
+
+void Form1::setComboText(const QString& text)
+{
+    const bool was = settingText_;
+    settingText_ = true;
+    cboSelect->setEditText(text);
+    settingText_ = was;
+    cboSelect_Change();
+}
+
+int Form1::displayedIndex() const
+{
+    if (lblID->text().isEmpty())
+        return -1;
+    bool ok = false;
+    const int n = lblID->text().toInt(&ok);
+    if (!ok || n < 0 || n >= static_cast<int>(AccountTable_.size()))
+        return -1;
+    return n;
+}
+
+namespace {
+bool lessNoCase(const QString& a, const QString& b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+} // namespace
+
+void Form1::fillAccountList()
+{
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(AccountTable_.size()));
+    for (const AccountRecord& r : AccountTable_)
+        if (r.AccountName != kHeaderMarker)
+            names.append(QString::fromStdString(r.AccountName));
+    std::stable_sort(names.begin(), names.end(), lessNoCase);
+    accountNames_ = names;
+    const QString text = cboSelect->currentText();
+    accountModel_->setStringList(accountNames_);
+    cboSelect->setEditText(text);
+}
+
+void Form1::rebuildAccountList()
+{
+    accountNames_.clear();
+    accountModel_->setStringList(accountNames_);
+    cboSelect->setEditText(QString());
+    fillAccountList();
+}
+
+void Form1::addAccountName(const QString& name)
+{
+    // Sorted insertion after any equal names, as a sorted list inserts.
+    const auto at = std::upper_bound(accountNames_.begin(), accountNames_.end(), name, lessNoCase);
+    const int row = static_cast<int>(at - accountNames_.begin());
+    accountNames_.insert(row, name);
+    const QString text = cboSelect->currentText();
+    accountModel_->insertRows(row, 1);
+    accountModel_->setData(accountModel_->index(row), name);
+    cboSelect->setEditText(text);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Form_Unload();
+}

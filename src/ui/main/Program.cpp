@@ -1,0 +1,50 @@
+#include "ui/main/Program.h"
+
+#include "app/AppState.h"
+#include "app/Startup.h"
+#include "ui/login/frmLogin.h"
+#include "ui/main/Form1.h"
+#include "ui/main/frmAbout.h"
+
+#include <QTimer>
+
+Program::Program(AppState& state) : state_(state) {}
+
+Program::~Program() = default;
+
+void Program::start()
+{
+    splash_ = std::make_unique<frmAbout>(state_, [this] { runStartup(); });
+    splash_->Form_Load();
+    splash_->show();
+}
+
+void Program::runStartup()
+{
+    const FirstWindow first = RunStartupSequence(state_);
+    if (first == FirstWindow::Ended)
+        return;
+    if (first == FirstWindow::Login)
+        openLogin();
+    else if (!openMain())
+        return;
+    if (splash_)
+        splash_->close();
+}
+
+bool Program::openMain()
+{
+    main_ = std::make_unique<Form1>(state_);
+    if (!main_->Form_Load())
+        return false;
+    main_->show();
+    return true;
+}
+
+void Program::openLogin()
+{
+    login_ = std::make_unique<frmLogin>(state_, [this] { return openMain(); });
+    if (!login_->Form_Load())
+        return;
+    login_->show();
+}

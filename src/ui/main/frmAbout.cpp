@@ -1,0 +1,82 @@
+#include "ui/main/frmAbout.h"
+
+#include "app/AppState.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+frmAbout::frmAbout(AppState& state, std::function<void()> startupSequence, QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Dialog), state_(state), startupSequence_(std::move(startupSequence)), mainWindow_(mainWindow)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About Coffernote"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* product = new QLabel(QStringLiteral("Coffernote"), this);
+    product->setObjectName(QStringLiteral("lblProduct"));
+    QFont big = product->font();
+    big.setPointSizeF(big.pointSizeF() * 1.8);
+    big.setBold(true);
+    product->setFont(big);
+    product->setAlignment(Qt::AlignCenter);
+    auto* tagline = new QLabel(QStringLiteral("Your accounts and passwords, encrypted."), this);
+    tagline->setAlignment(Qt::AlignCenter);
+    auto* build = new QLabel(QStringLiteral("Build 5.1.0"), this);
+    build->setObjectName(QStringLiteral("lblBuild"));
+    build->setAlignment(Qt::AlignCenter);
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setAccessibleName(QStringLiteral("OK"));
+    cmdOK->setDefault(true);
+    cmdOK->setVisible(false);
+    layout->addWidget(product);
+    layout->addWidget(tagline);
+    layout->addWidget(build);
+    layout->addWidget(cmdOK, 0, Qt::AlignCenter);
+    setMinimumWidth(320);
+
+    Timer1 = new QTimer(this);
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(1300);
+    connect(Timer1, &QTimer::timeout, this, &frmAbout::Timer1_Timer);
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+}
+
+void frmAbout::Form_Load()
+{
+    if (!state_.StartupDone) {
+        splash_ = true;
+        state_.StartupDone = true;
+        Timer1->start();
+    } else {
+        splash_ = false;
+        cmdOK->setVisible(true);
+    }
+}
+
+void frmAbout::Timer1_Timer()
+{
+    // One-shot: the sequence never runs twice, even while one of its questions is open.
+    Timer1->stop();
+    if (!splash_ || sequenceRan_)
+        return;
+    sequenceRan_ = true;
+    if (startupSequence_)
+        startupSequence_();
+}
+
+void frmAbout::cmdOK_Click()
+{
+    if (mainWindow_)
+        mainWindow_->setWindowState(mainWindow_->windowState() & ~Qt::WindowMinimized);
+    close();
+}
+
+void frmAbout::mousePressEvent(QMouseEvent* event)
+{
+    hide();
+    QWidget::mousePressEvent(event);
+}

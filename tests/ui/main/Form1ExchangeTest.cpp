@@ -297,9 +297,9 @@ TEST_F(Form1Exchange, ImportAnsweredNoKeepsTheAccounts)
 TEST_F(Form1Exchange, ImportCancelledInTheDialogStopsAtOnce)
 {
     open(kAccounts);
+    enterEditMode();
     const std::string file = folder.read("settings.dat");
     const std::string options = folder.read("config.dat");
-    enterEditMode();
     state.IdleTickCount = 3;
     platform.queueAnswer(Answer::Yes);
     platform.queueFile("");

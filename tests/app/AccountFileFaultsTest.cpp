@@ -276,6 +276,23 @@ TEST_F(AccountFileFaultsTest, UnreadableAccountFileIsReportedAndNeverDeleted)
     EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
 }
 
+TEST_F(AccountFileFaultsTest, AccountFileWithoutReadPermissionIsReportedAndNeverDeleted)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    saveSample(sampleTable());
+    const Snapshot before = snapshot();
+    std::filesystem::permissions(folder.file("settings.dat"), std::filesystem::perms::none);
+    OptionsRecord options;
+    AccountTable table;
+    EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Ended);
+    EXPECT_FALSE(questionAsked());
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].text.find(folder.file("settings.dat")), std::string::npos);
+    std::filesystem::permissions(folder.file("settings.dat"), std::filesystem::perms::owner_read);
+    EXPECT_EQ(snapshot(), before);
+}
+
 TEST_F(AccountFileFaultsTest, UnreadableOptionsFileIsNotTakenForAMismatch)
 {
     saveSample(sampleTable());

@@ -16,6 +16,14 @@ inline void place(QWidget* w, int left, int top, int width, int height)
     w->setGeometry(px(left), px(top), px(width), px(height));
 }
 
+// A label keeps its place but grows to show its whole caption where the desktop's font is wider than the
+// classic one the twips were measured for.
+inline void fitLabel(QWidget* label)
+{
+    if (label->sizeHint().width() > label->width())
+        label->resize(label->sizeHint().width(), label->height());
+}
+
 // The labels' font: 8.25 points, bold, the classic dialog face where the desktop has it.
 inline QFont labelFont(const QFont& base)
 {

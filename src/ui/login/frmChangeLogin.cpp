@@ -51,6 +51,7 @@ void frmChangeLogin::buildControls()
         l->setObjectName(QStringLiteral("lblLabels"));
         l->setFont(bold);
         place(l, left, top, width, height);
+        twips::fitLabel(l);
         return l;
     };
     auto box = [this](const char* name, const QString& accessible, int maxLength) {
@@ -84,7 +85,9 @@ void frmChangeLogin::buildControls()
     place(txtNumpad, 1770, 1500, 1740, 315);
     l->setBuddy(txtNumpad);
     txtNumpad->installEventFilter(this);
+    // textEdited comes before textChanged: the first judges a user's change, the second carries it out.
     connect(txtNumpad, &QLineEdit::textEdited, this, &frmChangeLogin::txtNumpad_Edited);
+    connect(txtNumpad, &QLineEdit::textChanged, this, &frmChangeLogin::txtNumpad_Changed);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -114,7 +117,6 @@ void frmChangeLogin::Form_Load()
     txtPassword1->setText(QString::fromStdString(state_.LoginPassword1));
     txtConfirm->setText(QString::fromStdString(state_.LoginPassword1));
     txtNumpad->setText(QString::fromStdString(state_.LoginPassword2));
-    numpadText_ = txtNumpad->text();
     // Above every other window, whatever the main window's "Always on Top" says.
     state_.platform.setWindowTopmost(1, this);
 }
@@ -168,14 +170,22 @@ void frmChangeLogin::txtNumpad_Edited(const QString& text)
     while (suffix < before.size() - prefix && suffix < text.size() - prefix &&
            before[before.size() - 1 - suffix] == text[text.size() - 1 - suffix])
         ++suffix;
-    const QString inserted = text.mid(prefix, text.size() - prefix - suffix);
-    if (onlyNumbers(inserted)) {
-        numpadText_ = text;
+    if (!onlyNumbers(text.mid(prefix, text.size() - prefix - suffix))) {
+        // Anything but digits: the change is undone whole once the field has finished it.
+        revertPending_ = true;
+        revertCursor_ = static_cast<int>(prefix);
+    }
+}
+
+void frmChangeLogin::txtNumpad_Changed(const QString& text)
+{
+    if (!revertPending_) {
+        numpadText_ = text; // also a text set by the program
         return;
     }
-    // Anything but digits: the change is undone whole.
+    revertPending_ = false;
     txtNumpad->setText(numpadText_);
-    txtNumpad->setCursorPosition(static_cast<int>(prefix));
+    txtNumpad->setCursorPosition(revertCursor_);
 }
 
 void frmChangeLogin::cmdOK_Click()
@@ -240,7 +250,6 @@ void frmChangeLogin::unload()
     txtPassword1->clear();
     txtConfirm->clear();
     txtNumpad->clear();
-    numpadText_.clear();
     done(QDialog::Rejected);
 }
 

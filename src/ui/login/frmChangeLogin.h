@@ -45,11 +45,14 @@ private:
     bool txtNumpad_KeyPress(QKeyEvent* key);
     // Any other way text gets into txtNumpad (paste, drop, undo): the change stands only if it inserted digits.
     void txtNumpad_Edited(const QString& text);
+    void txtNumpad_Changed(const QString& text);
     void mismatch();
 
     AppState& state_;
     Form1& main_;
     QString numpadText_; // txtNumpad's last accepted text
+    bool revertPending_ = false;
+    int revertCursor_ = 0;
     bool unloaded_ = false;
 
     QLineEdit* txtUsername = nullptr;

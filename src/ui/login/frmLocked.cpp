@@ -97,6 +97,8 @@ void frmLocked::enterEntryState()
     cmdCancel->show();
     cmdExit->show();
     txtPassword->setFocus();
+    // UNLOCK took the default while it had the focus; Enter means OK again.
+    cmdOK->setDefault(true);
 }
 
 bool frmLocked::isIdleState() const

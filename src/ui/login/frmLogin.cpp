@@ -76,6 +76,7 @@ void frmLogin::buildControls()
     lblUserName->setObjectName(QStringLiteral("lblLabels"));
     lblUserName->setFont(bold);
     place(lblUserName, 105, 270, 1080, 240);
+    twips::fitLabel(lblUserName);
 
     txtUsername = new QLineEdit(this);
     txtUsername->setObjectName(QStringLiteral("txtUsername"));
@@ -88,6 +89,7 @@ void frmLogin::buildControls()
     lblPassword1->setObjectName(QStringLiteral("lblLabels"));
     lblPassword1->setFont(bold);
     place(lblPassword1, 105, 870, 1005, 240);
+    twips::fitLabel(lblPassword1);
 
     txtPassword1 = new QLineEdit(this);
     txtPassword1->setObjectName(QStringLiteral("txtPassword1"));

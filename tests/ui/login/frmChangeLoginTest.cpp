@@ -137,10 +137,38 @@ TEST_F(LoginSettings, APasteWithAnythingButDigitsChangesNothing)
     pad->paste();
     EXPECT_EQ(pad->text(), QStringLiteral("123456789012345"));
 
+    // Whatever inserts text (a drop, an input method) goes the same way.
+    pad->setText(QStringLiteral("123"));
+    pad->setCursorPosition(0);
+    pad->insert(QStringLiteral("4x"));
+    EXPECT_EQ(pad->text(), QStringLiteral("123"));
+    EXPECT_EQ(pad->cursorPosition(), 0);
+    pad->insert(QStringLiteral("9"));
+    EXPECT_EQ(pad->text(), QStringLiteral("9123"));
+    pad->setText(QStringLiteral("123456789012345"));
+
     // After a refused paste the field still edits normally.
     QTest::keyClick(pad, Qt::Key_Backspace);
     EXPECT_EQ(pad->text(), QStringLiteral("12345678901234"));
     clipboard->clear();
+}
+
+TEST_F(LoginSettings, AFieldFilledWithOtherCharactersStillRefusesThem)
+{
+    // A second password that is not all digits (only a changed file holds one) is shown as it is, and what
+    // the user adds is still checked.
+    openSettings("", "", "ab12");
+    QLineEdit* pad = box("txtNumpad");
+    EXPECT_EQ(pad->text(), QStringLiteral("ab12"));
+    pad->setCursorPosition(4);
+    QApplication::clipboard()->setText(QStringLiteral("c"));
+    pad->paste();
+    QTest::keyClicks(pad, QStringLiteral("d"));
+    EXPECT_EQ(pad->text(), QStringLiteral("ab12"));
+    QApplication::clipboard()->setText(QStringLiteral("3"));
+    pad->paste();
+    EXPECT_EQ(pad->text(), QStringLiteral("ab123"));
+    QApplication::clipboard()->clear();
 }
 
 TEST_F(LoginSettings, OkAtOnceStoresTheSameLoginAgain)

@@ -135,13 +135,15 @@ bool QtPlatform::setWindowTopmost(int mode, QWidget* window)
     const bool wanted = mode == 1;
     if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == wanted)
         return true;
-    const QRect geometry = window->geometry();
     const bool visible = window->isVisible();
+    const QRect geometry = window->geometry();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, wanted);
-    // Changing a window flag re-creates the native window; put it back where it was.
-    window->setGeometry(geometry);
-    if (visible)
+    // Changing a window flag re-creates the native window and hides it: put a shown window back where it was.
+    // A window not shown yet keeps no geometry of its own, so it still takes its natural size when shown.
+    if (visible) {
+        window->setGeometry(geometry);
         window->show();
+    }
     return true;
 }
 

@@ -11,7 +11,8 @@
 namespace {
 
 const char* const kInvalid = "Invalid login, please try again!  ";
-const char* const kTooMany = "You have exceeded the maximum number   \r\nof failed logins. Coffernote will now close.  ";
+const char* const kTooMany =
+    "You have exceeded the maximum number   \r\nof failed logins. Coffernote will now close.  ";
 
 QString padButtonName(char digit)
 {
@@ -116,8 +117,8 @@ TEST_F(LoginDialog, LayoutCaptionsAndTabOrder)
             w = w->nextInFocusChain();
     }
     EXPECT_EQ(order.join(u','), QStringLiteral("txtUsername,txtPassword1,Command1,Command2,Command3,Command4,"
-                                                "Command5,Command6,Command7,Command8,Command10,Command9,cmdOK,"
-                                                "cmdCancel"));
+                                               "Command5,Command6,Command7,Command8,Command10,Command9,cmdOK,"
+                                               "cmdCancel"));
 }
 
 TEST_F(LoginDialog, CorrectEntryOpensTheMainWindowAndSetsTheLogin)
@@ -145,9 +146,12 @@ TEST_F(LoginDialog, EveryDifferenceIsAFailure)
         std::string user, p1, pad;
     };
     const Case cases[] = {
-        {"user name case", "alice", "Secret", "4711"}, {"password case", "Alice", "SECRET", "4711"},
-        {"pad digits", "Alice", "Secret", "4712"},     {"pad too short", "Alice", "Secret", "471"},
-        {"empty everything", "", "", ""},              {"trailing blank", "Alice ", "Secret", "4711"},
+        {"user name case", "alice", "Secret", "4711"},
+        {"password case", "Alice", "SECRET", "4711"},
+        {"pad digits", "Alice", "Secret", "4712"},
+        {"pad too short", "Alice", "Secret", "471"},
+        {"empty everything", "", "", ""},
+        {"trailing blank", "Alice ", "Secret", "4711"},
     };
     startWithLogin("Alice", "Secret", "4711");
     int failures = 0;

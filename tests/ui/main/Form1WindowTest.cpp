@@ -68,11 +68,13 @@ TEST_F(WindowOptions, ShowToolTipsSwitchesEveryTip)
 {
     openMain();
     const std::pair<const char*, const char*> tips[] = {
-        {"cboSelect", kTipSelect},        {"cmdGo", kTipGo},           {"cmdCopy1", kTipCopy1},
-        {"cmdCopy2", kTipCopy2},          {"cmdCopy3", kTipCopy3},     {"cmdCopy4", kTipCopy4},
-        {"Add_Account", kTipAdd},         {"cmdChange", kTipChange},   {"cmdCancel", kTipCancel},
-        {"cmdDelete", kTipDelete},        {"txtPassword", kTipDragFirst}, {"txtUserid", kTipDragFirst},
-        {"txtGeneral", kTipEditFirst},    {"txtWebsite", kTipEditFirst},
+        {"cboSelect", kTipSelect},      {"cmdGo", kTipGo},
+        {"cmdCopy1", kTipCopy1},        {"cmdCopy2", kTipCopy2},
+        {"cmdCopy3", kTipCopy3},        {"cmdCopy4", kTipCopy4},
+        {"Add_Account", kTipAdd},       {"cmdChange", kTipChange},
+        {"cmdCancel", kTipCancel},      {"cmdDelete", kTipDelete},
+        {"txtPassword", kTipDragFirst}, {"txtUserid", kTipDragFirst},
+        {"txtGeneral", kTipEditFirst},  {"txtWebsite", kTipEditFirst},
     };
     ASSERT_TRUE(item("mnuTooltips")->isChecked());
     state().IdleTickCount = 6;

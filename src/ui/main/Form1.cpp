@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
+#include "ui/main/AccountCombo.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1Texts.h"
 
@@ -104,7 +105,7 @@ void Form1::buildControls()
     };
     auto box = [client](const char* name, const QString& accessible, int maxLength) {
         auto* b = named(new FieldBox(client), name, accessible);
-        b->setMaxLength(maxLength);
+        b->setTypingLimit(maxLength);
         return b;
     };
     auto button = [client](const char* name, const QString& caption) {
@@ -127,7 +128,9 @@ void Form1::buildControls()
     Label6 = label("Label6", QStringLiteral("Account Name"));
     place(Label6, 1125, 255, 1545, 255);
 
-    cboSelect = named(new QComboBox(client), "cboSelect", QStringLiteral("Account Name"));
+    auto* accountCombo = named(new AccountCombo(client), "cboSelect", QStringLiteral("Account Name"));
+    connect(accountCombo, &AccountCombo::popupOpening, this, &Form1::cboSelect_DropDown);
+    cboSelect = accountCombo;
     cboSelect->setEditable(true);
     cboSelect->setInsertPolicy(QComboBox::NoInsert);
     cboSelect->setCompleter(nullptr); // completion follows the window's own rule

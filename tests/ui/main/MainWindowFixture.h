@@ -14,11 +14,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 // A main window on a fresh program folder, opened as the program opens it when no login is set. Accounts
 // can be stored beforehand, as an earlier run would have left them; the scripted platform answers questions.
@@ -122,6 +130,24 @@ protected:
     QComboBox* combo() { return find<QComboBox>("cboSelect"); }
     QString comboText() { return combo()->currentText(); }
     QString label(const char* name) { return find<QLabel>(name)->text(); }
+
+    // A person at the keyboard and mouse.
+    void click(const char* buttonName) { QTest::mouseClick(button(buttonName), Qt::LeftButton); }
+    void typeInto(const char* boxName, const QString& text) { QTest::keyClicks(box(boxName), text); }
+    void typeInCombo(const QString& text) { QTest::keyClicks(combo()->lineEdit(), text); }
+    // Selects the whole combo text and deletes it, as a user would.
+    void clearCombo()
+    {
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_Backspace);
+    }
+    // Types the name over whatever the combo box shows and presses GO.
+    void lookUp(const QString& name)
+    {
+        clearCombo();
+        typeInCombo(name);
+        click("cmdGo");
+    }
 
     // The texts of the messages shown so far, and forgetting them.
     std::vector<std::string> messageTexts() const

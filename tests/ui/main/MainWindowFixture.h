@@ -18,15 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
-
-// Test failures show texts as text.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 // A main window on a fresh program folder, opened as the program opens it when no login is set. Accounts
 // can be stored beforehand, as an earlier run would have left them; the scripted platform answers questions.

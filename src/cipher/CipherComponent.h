@@ -8,7 +8,8 @@
 // The cipher component: four operations keyed by an algorithm id and two key strings. Algorithm id 3 is
 // AES-256-SIV (RFC 5297) with a key derived by HKDF-SHA-256 from the two key strings: deterministic and
 // authenticated, so a changed, truncated or foreign cipher text fails instead of decrypting to garbage.
-// Output is the 16-byte synthetic IV followed by the cipher text.
+// Output is the 16-byte synthetic IV followed by the cipher text. The sealed message is one fixed byte (0x01)
+// and then the data, since OpenSSL 3.0 cannot seal an empty message: output length = input length + 17.
 // Every operation returns a status: 0 on success, negative on failure (see describe()).
 class CipherComponent
 {

@@ -29,7 +29,8 @@ std::string EncryptString(int suite, std::string& text, bool base64, std::string
 std::string DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2,
                           bool* ok = nullptr);
 
-// Show the component's failure in a message box through the seam and return nothing.
+// Show the component's failure in a message box through the seam and return nothing. A suite outside the table
+// makes no call and returns nothing, without a message.
 std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2);
 std::optional<Bytes> DecryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2);
 

@@ -1,5 +1,77 @@
 // Export and import of the account list.
 #include "ui/main/Form1.h"
 
-void Form1::Export_Click() {}
-void Form1::Import_Click() {}
+#include "app/AccountExchange.h"
+#include "app/AppState.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QStringListModel>
+
+namespace {
+const char* const kExchangeFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
+const char* const kExported = "Account information has been exported.";
+const char* const kNotExported = "Account information has not been exported.\r\n";
+const char* const kImportQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
+} // namespace
+
+void Form1::Export_Click()
+{
+    const std::string path = state_.platform.saveFileName(kExchangeFilter);
+    if (path.empty())
+        return;
+
+    // A file that could not be written whole is never reported as exported.
+    std::string error;
+    if (!WriteExportFile(path, AccountTable_, &error)) {
+        state_.platform.message(kNotExported + error, MsgExclamation);
+        state_.resetIdle();
+        return;
+    }
+    state_.platform.message(kExported, MsgInformation);
+    enterDragDropMode();
+    state_.resetIdle();
+}
+
+void Form1::Import_Click()
+{
+    if (state_.platform.message(kImportQuestion, MsgQuestion) == Answer::Yes) {
+        // The list goes (and with it the combo text); the table stays until a file has been read whole.
+        accountNames_.clear();
+        accountModel_->setStringList(accountNames_);
+        cboSelect->setEditText(QString());
+
+        const std::string path = state_.platform.openFileName(kExchangeFilter);
+        if (path.empty())
+            return;
+
+        // The whole file is read and checked before anything is replaced, and the account file is only
+        // rewritten by the save below, which keeps the old file until the new one is complete. A file that
+        // does not exist leaves the table as it is; it is saved back all the same.
+        ImportResult read;
+        bool refused = false;
+        if (!ReadImportFile(path, read) && read.status != ImportResult::NotFound) {
+            state_.platform.message("The file " + path + " could not be imported.\r\n" + read.error +
+                                        "\r\nYour accounts have not been changed.",
+                                    MsgExclamation);
+            fillAccountList();
+            refused = true;
+        } else if (read.ok()) {
+            AccountTable_ = BuildImportedTable(state_, std::move(read.accounts));
+            fillAccountList();
+        }
+
+        if (!refused) {
+            OnTop->setChecked(false);
+            OnTop_Click();
+            cmdGo->setEnabled(true);
+            if (!SaveToFile())
+                return; // the program ended
+        }
+    }
+    enterDragDropMode();
+    New_Click();
+    state_.resetIdle();
+}

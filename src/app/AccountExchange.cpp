@@ -1,0 +1,386 @@
+#include "app/AccountExchange.h"
+
+#include "app/AppState.h"
+#include "cipher/SecureWipe.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+namespace {
+
+constexpr std::size_t kFieldsPerAccount = 5;
+constexpr std::size_t kMaxAccounts = kMaxRecords - 1; // the header takes one record
+
+// The exchanged fields in their order in the file; RecordNo is not exchanged.
+constexpr std::string AccountRecord::*kFields[kFieldsPerAccount] = {
+    &AccountRecord::AccountName, &AccountRecord::Website, &AccountRecord::Notes, &AccountRecord::UserId,
+    &AccountRecord::Password};
+
+std::string Reason(int err)
+{
+    return err != 0 ? std::string(std::strerror(err)) : std::string("unknown error");
+}
+
+// Offset of the first byte that does not belong to a well-formed UTF-8 sequence, or npos.
+std::size_t FirstInvalidUtf8(std::string_view s)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            if (c == 0xE0)
+                lo = 0xA0; // no overlong forms
+            else if (c == 0xED)
+                hi = 0x9F; // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            if (c == 0xF0)
+                lo = 0x90;
+            else if (c == 0xF4)
+                hi = 0x8F; // nothing above U+10FFFF
+        } else {
+            return i;
+        }
+        if (i + len > n || p[i + 1] < lo || p[i + 1] > hi)
+            return i;
+        for (std::size_t k = 2; k < len; ++k)
+            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
+                return i;
+        i += len;
+    }
+    return std::string_view::npos;
+}
+
+// The 1-based line that holds offset: CR LF, a lone LF and a lone CR each end a line.
+int LineAt(std::string_view s, std::size_t offset)
+{
+    int line = 1;
+    for (std::size_t i = 0; i < offset && i < s.size(); ++i) {
+        if (s[i] == '\n' || (s[i] == '\r' && (i + 1 >= s.size() || s[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}
+
+class ImportParser
+{
+public:
+    explicit ImportParser(std::string_view bytes) : s_(bytes) {}
+
+    ImportResult run()
+    {
+        ImportResult r;
+        if (s_.substr(0, 3) == "\xEF\xBB\xBF")
+            pos_ = 3;
+        if (std::size_t bad = FirstInvalidUtf8(s_.substr(pos_)); bad != std::string_view::npos)
+            return fail("Line " + std::to_string(LineAt(s_, pos_ + bad)) + ": the text is not valid UTF-8.",
+                        LineAt(s_, pos_ + bad));
+
+        AccountRecord current;
+        std::size_t field = 0;  // the next field of current
+        int accountLine = 1;    // where current starts
+        bool afterComma = false; // a comma promises one more value, even at the end of the file
+        for (;;) {
+            if (!afterComma) {
+                skipBlankLines();
+                if (pos_ >= s_.size())
+                    break;
+            }
+            if (field == 0) {
+                accountLine = line_;
+                if (accounts_.size() == kMaxAccounts)
+                    return fail("The file holds more than " + std::to_string(kMaxAccounts) +
+                                    " accounts, more than can be stored; the first one that does not fit starts "
+                                    "on line " +
+                                    std::to_string(line_) + ".",
+                                line_);
+            }
+            if (!readValue(current.*kFields[field]))
+                return std::move(result_);
+            if (++field == kFieldsPerAccount) {
+                accounts_.push_back(std::move(current));
+                current = AccountRecord{};
+                field = 0;
+            }
+            // The separator after the value.
+            if (pos_ >= s_.size())
+                break;
+            if (s_[pos_] == ',') {
+                ++pos_;
+                afterComma = true;
+            } else {
+                skipLineEnd();
+                afterComma = false;
+            }
+        }
+        if (field != 0)
+            return fail("The values do not make whole accounts of five: the file holds " +
+                            std::to_string(accounts_.size() * kFieldsPerAccount + field) +
+                            " values, so the last account, which starts on line " + std::to_string(accountLine) +
+                            ", has only " + std::to_string(field) + ".",
+                        accountLine);
+        r.accounts = std::move(accounts_);
+        return r;
+    }
+
+private:
+    bool atLineEnd() const { return pos_ < s_.size() && (s_[pos_] == '\r' || s_[pos_] == '\n'); }
+    static bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+    void skipLineEnd()
+    {
+        if (s_[pos_] == '\r' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '\n')
+            ++pos_;
+        ++pos_;
+        ++line_;
+    }
+
+    // Lines that are empty or hold only blanks and tabs carry no value.
+    void skipBlankLines()
+    {
+        for (;;) {
+            std::size_t p = pos_;
+            while (p < s_.size() && isBlank(s_[p]))
+                ++p;
+            if (p >= s_.size()) {
+                pos_ = p;
+                return;
+            }
+            if (s_[p] != '\r' && s_[p] != '\n')
+                return;
+            pos_ = p;
+            skipLineEnd();
+        }
+    }
+
+    // Reads one value and leaves pos_ on its separator (a comma, a line end or the end of the file).
+    bool readValue(std::string& out)
+    {
+        std::size_t p = pos_;
+        while (p < s_.size() && isBlank(s_[p]))
+            ++p;
+        if (p < s_.size() && s_[p] == '"') {
+            const int openLine = line_;
+            const std::size_t close = s_.find('"', p + 1);
+            if (close == std::string_view::npos) {
+                fail("Line " + std::to_string(openLine) +
+                         ": a value starts with a double quote that is never closed; the file ends inside it.",
+                     openLine);
+                return false;
+            }
+            out.assign(s_.substr(p + 1, close - p - 1));
+            line_ += LineAt(out, out.size()) - 1; // line breaks inside the value
+            pos_ = close + 1;
+            while (pos_ < s_.size() && isBlank(s_[pos_]))
+                ++pos_;
+            if (pos_ < s_.size() && s_[pos_] != ',' && !atLineEnd()) {
+                fail("Line " + std::to_string(line_) +
+                         ": there is text after the closing double quote of a value; values must be separated "
+                         "by commas or line ends.",
+                     line_);
+                return false;
+            }
+            return true;
+        }
+        std::size_t end = pos_;
+        while (end < s_.size() && s_[end] != ',' && s_[end] != '\r' && s_[end] != '\n')
+            ++end;
+        out.assign(s_.substr(pos_, end - pos_));
+        pos_ = end;
+        return true;
+    }
+
+    ImportResult fail(std::string message, int line)
+    {
+        result_ = ImportResult{};
+        result_.status = ImportResult::Malformed;
+        result_.error = std::move(message);
+        result_.line = line;
+        return result_;
+    }
+
+    std::string_view s_;
+    std::size_t pos_ = 0;
+    int line_ = 1;
+    std::vector<AccountRecord> accounts_;
+    ImportResult result_;
+};
+
+ImportResult Failure(ImportResult::Status status, std::string message)
+{
+    ImportResult r;
+    r.status = status;
+    r.error = std::move(message);
+    return r;
+}
+
+} // namespace
+
+std::string FormatExport(const AccountTable& table)
+{
+    std::string out;
+    std::size_t size = 0;
+    for (std::size_t i = 1; i < table.size(); ++i)
+        for (std::size_t f = 0; f < kFieldsPerAccount; ++f)
+            size += (table[i].*kFields[f]).size() + 3;
+    out.reserve(size + table.size() * 2);
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        for (std::size_t f = 0; f < kFieldsPerAccount; ++f) {
+            if (f != 0)
+                out += ',';
+            out += '"';
+            out += table[i].*kFields[f];
+            out += '"';
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error)
+{
+    auto failed = [&](const std::string& why) {
+        if (error)
+            *error = "The file " + path + " could not be written: " + why + ".";
+        return false;
+    };
+    std::string bytes;
+    try {
+        bytes = FormatExport(table);
+    } catch (const std::bad_alloc&) {
+        return failed("not enough memory");
+    }
+
+    errno = 0;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        const int err = errno;
+        wipe(bytes);
+        return failed(Reason(err));
+    }
+    errno = 0;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    int err = errno;
+    if (ok && std::fflush(f) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    wipe(bytes); // clear-text passwords
+    if (ok)
+        return true;
+
+    // The file was emptied but not written whole: leave nothing that looks like a complete export. Only a
+    // plain file is removed, never a device or a link the user pointed at.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
+        std::filesystem::remove(path, ec);
+    return failed(Reason(err));
+}
+
+ImportResult ParseImport(std::string_view bytes)
+{
+    try {
+        return ImportParser(bytes).run();
+    } catch (const std::bad_alloc&) {
+        return Failure(ImportResult::Unreadable, "It is too large to import.");
+    }
+}
+
+bool ReadImportFile(const std::string& path, ImportResult& out)
+{
+    std::error_code ec;
+    const auto st = std::filesystem::status(path, ec);
+    if (st.type() == std::filesystem::file_type::not_found) {
+        out = Failure(ImportResult::NotFound, "The file does not exist.");
+        return false;
+    }
+    if (std::filesystem::is_directory(st)) {
+        out = Failure(ImportResult::Unreadable, "It is a folder, not a file.");
+        return false;
+    }
+
+    errno = 0;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        out = Failure(ImportResult::Unreadable, "It could not be read: " + Reason(errno) + ".");
+        return false;
+    }
+    // Read straight into one buffer that grows in large steps, so few stale copies of the clear text are
+    // left behind in freed memory; the buffer is wiped once parsed.
+    std::string bytes;
+    bool readFailed = false;
+    int err = 0;
+    try {
+        const auto size = std::filesystem::file_size(path, ec);
+        std::size_t used = 0;
+        bytes.resize(ec ? std::size_t{65536} : static_cast<std::size_t>(size) + 1);
+        for (;;) {
+            errno = 0;
+            used += std::fread(bytes.data() + used, 1, bytes.size() - used, f);
+            if (used < bytes.size()) {
+                if (std::ferror(f)) {
+                    readFailed = true;
+                    err = errno;
+                }
+                break;
+            }
+            std::string bigger(bytes.size() * 2, '\0');
+            std::memcpy(bigger.data(), bytes.data(), used);
+            wipe(bytes);
+            bytes.swap(bigger);
+        }
+        bytes.resize(used);
+    } catch (const std::bad_alloc&) {
+        std::fclose(f);
+        wipe(bytes);
+        out = Failure(ImportResult::Unreadable, "It is too large to import.");
+        return false;
+    }
+    std::fclose(f);
+    if (readFailed) {
+        wipe(bytes);
+        out = Failure(ImportResult::Unreadable, "It could not be read: " + Reason(err) + ".");
+        return false;
+    }
+    out = ParseImport(bytes);
+    wipe(bytes);
+    return out.ok();
+}
+
+AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord> accounts)
+{
+    AccountTable table;
+    table.reserve(accounts.size() + 1);
+    AccountRecord header;
+    header.RecordNo = 0;
+    header.AccountName = kHeaderMarker;
+    header.Website = "na";
+    header.Notes = state.LoginUserName;
+    header.UserId = state.LoginPassword1;
+    header.Password = state.LoginPassword2;
+    table.push_back(std::move(header));
+    for (auto& a : accounts) {
+        a.RecordNo = static_cast<std::int16_t>(table.size());
+        table.push_back(std::move(a));
+    }
+    return table;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/AccountRecord.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct AppState;
+
+// The clear-text exchange format: one line per account, five values in double quotes separated by single
+// commas, CR LF after each line. Values are UTF-8 and written unchanged; nothing is escaped, so a value that
+// holds a double quote cannot be read back.
+
+// Every account of the table (the header record at index 0 is skipped). A header-only table gives "".
+std::string FormatExport(const AccountTable& table);
+
+// Creates the file or replaces its content with FormatExport(table). On failure returns false and error
+// names the file and the reason; a file that was emptied but could not be written whole is removed, so no
+// half-written export is left looking complete.
+bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error = nullptr);
+
+// The outcome of reading an import file. Only Ok carries accounts; every other status leaves accounts empty
+// and says in error what is wrong, as a sentence that does not name the file (the caller does), and for a
+// malformed file where: line, counted from 1, also named in the sentence.
+struct ImportResult
+{
+    enum Status
+    {
+        Ok,
+        NotFound,   // the chosen file does not exist
+        Unreadable, // it exists but could not be read
+        Malformed,  // it was read but is not a whole number of well-formed accounts
+    } status = Ok;
+    std::vector<AccountRecord> accounts; // RecordNo left 0; BuildImportedTable numbers them
+    std::string error;
+    int line = 0;
+
+    bool ok() const { return status == Ok; }
+};
+
+// Parses the bytes of an import file. The rules:
+// - A UTF-8 byte-order mark at the very start is skipped; the rest must be valid UTF-8.
+// - Values are separated by commas or line ends (CR LF, a lone LF or a lone CR). They are taken five at a
+//   time in file order, regardless of lines, each five forming one account.
+// - A value that begins with a double quote runs to the next double quote, commas and line breaks included;
+//   after its closing quote only a comma, a line end or the end of the file may follow. Blanks and tabs
+//   around a quoted value are ignored.
+// - Any other value runs, unchanged, to the next comma or line end.
+// - A line that is empty or holds only blanks and tabs carries no value: blank lines between accounts and
+//   at the end of the file add nothing. An empty value is written as "" or left between two commas.
+// - The file must hold a whole number of accounts (an empty file holds none), at most kMaxRecords - 1.
+// Never throws on any input.
+ImportResult ParseImport(std::string_view bytes);
+
+// Reads the whole file and parses it into out; true when out.ok(). A missing file gives NotFound, a file that
+// cannot be read Unreadable, so the caller can treat the two differently.
+bool ReadImportFile(const std::string& path, ImportResult& out);
+
+// The table an import leaves: the header from the current login settings, then the accounts numbered 1..n.
+// accounts must hold at most kMaxRecords - 1 entries (ParseImport guarantees it).
+AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord> accounts);

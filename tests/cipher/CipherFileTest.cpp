@@ -1,0 +1,289 @@
+#include "cipher/CipherService.h"
+
+#include "FakePlatform.h"
+#include "TempFolder.h"
+#include "cipher/Base64.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+namespace {
+
+// The arguments of one file operation, as a caller builds them right before the call.
+struct FileCall
+{
+    std::string source;
+    std::string target;
+    std::string key1 = kKey1;
+    std::string key2 = kKey2;
+
+    FileCall(const TempFolder& folder, const std::string& from, const std::string& to)
+        : source(folder.file(from)), target(folder.file(to))
+    {
+    }
+    bool encrypt(Platform& platform, bool overwrite = true, bool base64 = true, int suite = 1)
+    {
+        return EncryptFile(platform, suite, source, target, overwrite, base64, key1, key2);
+    }
+    bool decrypt(Platform& platform, bool overwrite = true, bool base64 = true, int suite = 1)
+    {
+        return DecryptFile(platform, suite, source, target, overwrite, base64, key1, key2);
+    }
+    bool untouched(const TempFolder& folder, const std::string& from, const std::string& to) const
+    {
+        return source == folder.file(from) && target == folder.file(to) && key1 == kKey1 && key2 == kKey2;
+    }
+    bool emptied() const { return source.empty() && target.empty() && key1.empty() && key2.empty(); }
+};
+
+std::size_t fileCount(const TempFolder& folder)
+{
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.str()))
+        ++n;
+    return n;
+}
+
+std::string sampleBytes(std::size_t size)
+{
+    std::mt19937 random(static_cast<unsigned>(size));
+    std::string s(size, '\0');
+    for (auto& c : s)
+        c = static_cast<char>(random());
+    return s;
+}
+
+bool onlyBase64Lines(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            if (i + 1 >= text.size() || text[i + 1] != '\n')
+                return false;
+            ++i;
+            continue;
+        }
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/' || c == '='))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(CipherFileTest, FileIsPresentWhenItsLengthCanBeRead)
+{
+    TempFolder folder;
+    folder.write("empty.dat", "");
+    folder.write("some.dat", "x");
+    std::filesystem::create_directory(folder.file("sub"));
+    EXPECT_TRUE(FileIsPresent(folder.file("empty.dat")));
+    EXPECT_TRUE(FileIsPresent(folder.file("some.dat")));
+    EXPECT_FALSE(FileIsPresent(folder.file("missing.dat")));
+    EXPECT_FALSE(FileIsPresent(folder.file("sub")));
+    EXPECT_FALSE(FileIsPresent(""));
+    EXPECT_FALSE(FileIsPresent(folder.file("missing/x.dat")));
+}
+
+TEST(CipherFileTest, Base64FileRoundTripsExactly)
+{
+    for (std::size_t size : {1u, 56u, 57u, 58u, 1000u, 70000u}) {
+        SCOPED_TRACE(size);
+        TempFolder folder;
+        FakePlatform platform;
+        const std::string plain = sampleBytes(size);
+        folder.write("plain.txt", plain);
+
+        FileCall enc(folder, "plain.txt", "settings.dat");
+        ASSERT_TRUE(enc.encrypt(platform));
+        EXPECT_TRUE(enc.emptied());
+        const std::string stored = folder.read("settings.dat");
+        EXPECT_TRUE(onlyBase64Lines(stored));
+        Bytes expected;
+        {
+            std::string key1 = kKey1, key2 = kKey2;
+            Bytes data(plain.begin(), plain.end());
+            expected = *EncryptBytes(platform, 1, data, key1, key2);
+        }
+        EXPECT_EQ(stored, Base64Encode(expected));
+        EXPECT_EQ(folder.read("plain.txt"), plain);
+
+        FileCall dec(folder, "settings.dat", "settings2.dat");
+        ASSERT_TRUE(dec.decrypt(platform));
+        EXPECT_TRUE(dec.emptied());
+        EXPECT_EQ(folder.read("settings2.dat"), plain);
+        EXPECT_EQ(fileCount(folder), 3u) << "no temporary file is left behind";
+        EXPECT_TRUE(platform.messages.empty());
+    }
+}
+
+TEST(CipherFileTest, RawFileRoundTrips)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    const std::string plain = sampleBytes(333);
+    folder.write("a", plain);
+    FileCall enc(folder, "a", "b");
+    ASSERT_TRUE(enc.encrypt(platform, true, false));
+    EXPECT_EQ(folder.read("b").size(), plain.size() + 17);
+    FileCall dec(folder, "b", "c");
+    ASSERT_TRUE(dec.decrypt(platform, true, false));
+    EXPECT_EQ(folder.read("c"), plain);
+}
+
+TEST(CipherFileTest, EncryptFileChecksComeFirstAndTouchNothing)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    folder.write("plain.txt", "data");
+    folder.write("settings.dat", "old target");
+
+    FileCall missing(folder, "nothing.txt", "new.dat");
+    EXPECT_FALSE(missing.encrypt(platform));
+    EXPECT_TRUE(missing.untouched(folder, "nothing.txt", "new.dat"));
+    EXPECT_FALSE(folder.exists("new.dat"));
+
+    FileCall noOverwrite(folder, "plain.txt", "settings.dat");
+    EXPECT_FALSE(noOverwrite.encrypt(platform, false));
+    EXPECT_TRUE(noOverwrite.untouched(folder, "plain.txt", "settings.dat"));
+    EXPECT_EQ(folder.read("settings.dat"), "old target");
+
+    FileCall overwrite(folder, "plain.txt", "settings.dat");
+    EXPECT_TRUE(overwrite.encrypt(platform, true));
+    EXPECT_NE(folder.read("settings.dat"), "old target");
+    EXPECT_EQ(fileCount(folder), 2u);
+}
+
+TEST(CipherFileTest, EmptySourceFailsBeforeTheTargetIsTouched)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    folder.write("empty.txt", "");
+    folder.write("settings.dat", "old target");
+    FileCall enc(folder, "empty.txt", "settings.dat");
+    EXPECT_FALSE(enc.encrypt(platform));
+    EXPECT_TRUE(enc.emptied());
+    EXPECT_EQ(folder.read("settings.dat"), "old target");
+
+    FileCall dec(folder, "empty.txt", "plain.txt");
+    EXPECT_FALSE(dec.decrypt(platform));
+    EXPECT_TRUE(dec.emptied());
+    EXPECT_FALSE(folder.exists("plain.txt"));
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+// A failing encryption must not cost the existing target: the cipher bytes are made before it is replaced.
+TEST(CipherFileTest, FailedEncryptionKeepsTheExistingTarget)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    folder.write("plain.txt", "new data");
+    folder.write("settings.dat", "old target");
+
+    FileCall unsupported(folder, "plain.txt", "settings.dat");
+    EXPECT_FALSE(unsupported.encrypt(platform, true, true, 0)); // suite 0: an algorithm the component lacks
+    EXPECT_TRUE(unsupported.emptied());
+    EXPECT_EQ(folder.read("settings.dat"), "old target");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "The cipher algorithm is not supported.");
+    EXPECT_EQ(platform.messages[0].style, MsgOk);
+    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+
+    FileCall noSuite(folder, "plain.txt", "settings.dat");
+    EXPECT_FALSE(noSuite.encrypt(platform, true, true, 14));
+    EXPECT_EQ(folder.read("settings.dat"), "old target");
+    EXPECT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(fileCount(folder), 2u);
+}
+
+TEST(CipherFileTest, UnwritableTargetFailsAndLeavesNoTemporaryFile)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    folder.write("plain.txt", "data");
+    std::filesystem::create_directory(folder.file("settings.dat"));
+
+    FileCall onDirectory(folder, "plain.txt", "settings.dat");
+    EXPECT_FALSE(onDirectory.encrypt(platform));
+    EXPECT_TRUE(onDirectory.emptied());
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("settings.dat")));
+    EXPECT_EQ(fileCount(folder), 2u);
+
+    FileCall noFolder(folder, "plain.txt", "missing/settings.dat");
+    EXPECT_FALSE(noFolder.encrypt(platform));
+    EXPECT_EQ(fileCount(folder), 2u);
+    EXPECT_EQ(folder.read("plain.txt"), "data");
+}
+
+TEST(CipherFileTest, DecryptFileNeverWritesOverAnExistingTarget)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    folder.write("plain.txt", "data");
+    FileCall enc(folder, "plain.txt", "settings.dat");
+    ASSERT_TRUE(enc.encrypt(platform));
+    const std::string stored = folder.read("settings.dat");
+
+    for (bool overwrite : {true, false}) {
+        FileCall dec(folder, "settings.dat", "plain.txt");
+        EXPECT_FALSE(dec.decrypt(platform, overwrite));
+        EXPECT_TRUE(dec.untouched(folder, "settings.dat", "plain.txt"));
+        EXPECT_EQ(folder.read("plain.txt"), "data");
+        EXPECT_EQ(folder.read("settings.dat"), stored);
+    }
+
+    FileCall missing(folder, "nothing.dat", "out.txt");
+    EXPECT_FALSE(missing.decrypt(platform));
+    EXPECT_TRUE(missing.untouched(folder, "nothing.dat", "out.txt"));
+    EXPECT_FALSE(folder.exists("out.txt"));
+}
+
+TEST(CipherFileTest, DamagedSourceFailsWithoutATarget)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    folder.write("plain.txt", "account data");
+    FileCall enc(folder, "plain.txt", "settings.dat");
+    ASSERT_TRUE(enc.encrypt(platform));
+    std::string stored = folder.read("settings.dat");
+    stored[5] = stored[5] == 'A' ? 'B' : 'A';
+    folder.write("damaged.dat", stored);
+    folder.write("padding.dat", "==\r\n==\r\n");
+    folder.write("foreign.dat", Base64Encode(Bytes(64, 0x42)));
+
+    for (const char* name : {"damaged.dat", "foreign.dat"}) {
+        SCOPED_TRACE(name);
+        FileCall dec(folder, name, "out.txt");
+        EXPECT_FALSE(dec.decrypt(platform));
+        EXPECT_TRUE(dec.emptied());
+        EXPECT_FALSE(folder.exists("out.txt"));
+    }
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].text,
+              "The data cannot be decrypted: it is damaged or was not encrypted with these keys.");
+
+    FileCall padding(folder, "padding.dat", "out.txt");
+    EXPECT_FALSE(padding.decrypt(platform));
+    EXPECT_TRUE(padding.emptied());
+    EXPECT_FALSE(folder.exists("out.txt"));
+    EXPECT_EQ(platform.messages.size(), 2u) << "bad Base64 is no component failure";
+}
+
+TEST(CipherFileTest, Base64FileDecodesDespiteExtraLineBreaks)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    folder.write("plain.txt", sampleBytes(200));
+    FileCall enc(folder, "plain.txt", "settings.dat");
+    ASSERT_TRUE(enc.encrypt(platform));
+    std::string stored = folder.read("settings.dat");
+    stored.insert(10, "\r\n");
+    stored += "\r\n\r\n";
+    folder.write("edited.dat", stored);
+    FileCall dec(folder, "edited.dat", "out.txt");
+    ASSERT_TRUE(dec.decrypt(platform));
+    EXPECT_EQ(folder.read("out.txt"), sampleBytes(200));
+}

@@ -1,0 +1,259 @@
+// The main window as it stands after its load.
+#include "app/AccountFile.h"
+#include "app/AppState.h"
+#include "app/OptionsFile.h"
+#include "app/Startup.h"
+#include "ui/main/FieldBox.h"
+#include "ui/main/Form1.h"
+#include "ui/main/frmAbout.h"
+
+#include "FakePlatform.h"
+#include "TempFolder.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const char* const kDefaultLine = "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n";
+
+class Form1Load : public ::testing::Test
+{
+protected:
+    TempFolder folder;
+    FakePlatform platform;
+    AppState state{folder.str(), platform};
+    std::unique_ptr<Form1> form;
+
+    void store(std::initializer_list<const char*> names)
+    {
+        AccountTable table{MakeHeaderRecord("", "", "")};
+        for (const char* n : names) {
+            AccountRecord r;
+            r.RecordNo = static_cast<std::int16_t>(table.size());
+            r.AccountName = n;
+            r.Website = "www.example.org";
+            r.Password = "pw";
+            table.push_back(r);
+        }
+        ASSERT_EQ(SaveAccountFile(state, table).status, SaveResult::Saved);
+    }
+
+    void writeOptions(const std::string& line) { folder.write("config.dat", line); }
+
+    void load()
+    {
+        form = std::make_unique<Form1>(state);
+        ASSERT_TRUE(form->Form_Load());
+    }
+
+    template <typename T> T* child(const char* name) const
+    {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QAction* action(const char* name) const { return child<QAction>(name); }
+    bool enabled(const char* name) const { return child<QPushButton>(name)->isEnabled(); }
+    QStringList listed() const
+    {
+        QStringList names;
+        auto* combo = child<QComboBox>("cboSelect");
+        for (int i = 0; i < combo->count(); ++i)
+            names << combo->itemText(i);
+        return names;
+    }
+};
+
+TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
+{
+    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    EXPECT_EQ(folder.read("config.dat"), kDefaultLine);
+    load();
+    EXPECT_EQ(form->windowTitle().toStdString(), "  Coffernote");
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_EQ(child<QComboBox>("cboSelect")->currentText().toStdString(), "< Select or type account here >");
+    EXPECT_TRUE(child<QLabel>("lblID")->text().isEmpty());
+    for (const char* box : {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"})
+        EXPECT_TRUE(child<FieldBox>(box)->text().isEmpty()) << box;
+    EXPECT_TRUE(enabled("cmdGo"));
+    for (const char* b : {"Add_Account", "cmdChange", "cmdCancel", "cmdDelete"})
+        EXPECT_FALSE(enabled(b)) << b;
+    EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
+    EXPECT_TRUE(action("LoginSelect")->isChecked());
+    // The load stored Drag/Drop mode, which the defaults already held.
+    EXPECT_EQ(folder.read("config.dat"), kDefaultLine);
+    EXPECT_EQ(state.IdleTickCount, 0);
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(Form1Load, ListHoldsEveryAccountSortedWithoutRegardToCase)
+{
+    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    store({"zeta", "Bank", "alpha", "bankers", "t1ckb0xr00tm4rkrz", "Alpha2"});
+    load();
+    EXPECT_EQ(listed().join(u'|').toStdString(), "alpha|Alpha2|Bank|bankers|zeta");
+    EXPECT_EQ(form->accountTable().size(), 7u);
+    EXPECT_EQ(form->accountTable()[0].AccountName, "t1ckb0xr00tm4rkrz");
+}
+
+TEST_F(Form1Load, StartsInDragDropModeWhateverTheOptionsSay)
+{
+    writeOptions("\"\",\"\",\"\",\"false\",\"false\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n");
+    load();
+    EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
+    EXPECT_EQ(folder.read("config.dat"), kDefaultLine);
+}
+
+TEST_F(Form1Load, OptionsDecideMasksTopmostAndToolTips)
+{
+    struct Case
+    {
+        const char* line;
+        bool notes, user, password, onTop, tips;
+    };
+    const Case cases[] = {
+        {kDefaultLine, false, false, true, true, true},
+        // Only "false" unmasks; only exactly "true" keeps the window on top.
+        {"\"\",\"\",\"\",\"true\",\"FALSE\",\"\",\"false\",\"\",\"TRUE\",\"false\"\r\n", true, true, false, false,
+         false},
+        {"\"\",\"\",\"\",\"true\",\"true\",\"true\",\"true\",\"\",\"yes\",\"no\"\r\n", true, true, true, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        writeOptions(c.line);
+        platform.topmostModes.clear();
+        load();
+        EXPECT_EQ(child<FieldBox>("txtGeneral")->isMasked(), c.notes);
+        EXPECT_EQ(child<FieldBox>("txtUserid")->isMasked(), c.user);
+        EXPECT_EQ(child<FieldBox>("txtPassword")->isMasked(), c.password);
+        EXPECT_FALSE(child<FieldBox>("txtWebsite")->isMasked());
+        EXPECT_EQ(action("Command1")->isChecked(), c.notes);
+        EXPECT_EQ(action("MaskUser")->isChecked(), c.user);
+        EXPECT_EQ(action("MaskPwd")->isChecked(), c.password);
+        EXPECT_EQ(action("OnTop")->isChecked(), c.onTop);
+        ASSERT_FALSE(platform.topmostModes.empty());
+        EXPECT_EQ(platform.topmostModes.back(), c.onTop ? 1 : 0);
+        EXPECT_EQ(action("mnuTooltips")->isChecked(), c.tips);
+        EXPECT_EQ(child<QPushButton>("cmdGo")->toolTip().isEmpty(), !c.tips);
+        EXPECT_EQ(child<FieldBox>("txtPassword")->toolTip().isEmpty(), !c.tips);
+    }
+}
+
+TEST_F(Form1Load, ToolTipsAreTheFourteenTexts)
+{
+    load();
+    const std::pair<const char*, const char*> tips[] = {
+        {"cboSelect", "Start here by typing in a new account name. Or to look up an existing account, select it "
+                      "from the drop-down box."},
+        {"cmdGo", "Click to pull up the account information for the account you selected in the drop-down box."},
+        {"cmdCopy1", "Click to open your browser to the URL in the Website field."},
+        {"cmdCopy2", "Click to copy text in the Notes field to the clipboard."},
+        {"cmdCopy3", "Click to copy text in the User ID field to the clipboard."},
+        {"cmdCopy4", "Click to copy text in the Password field to the clipboard."},
+        {"Add_Account", "After entering data for a new account in the text fields, click here to save."},
+        {"cmdChange", "After changing information in the text fields, click here to save your changes."},
+        {"cmdCancel", "Click to cancel changes."},
+        {"cmdDelete", "Click to delete the displayed account."},
+        {"txtPassword", "Drag & drop to another window, or double-click this field to edit."},
+        {"txtUserid", "Drag & drop to another window, or double-click this field to edit."},
+        {"txtGeneral", "Double-click this field to edit, or drag & drop to another window."},
+        {"txtWebsite", "Double-click this field to edit, or drag & drop to another window."},
+    };
+    for (const auto& [name, tip] : tips)
+        EXPECT_EQ(child<QWidget>(name)->toolTip().toStdString(), tip) << name;
+}
+
+TEST_F(Form1Load, MenusHaveTheirItemsInOrderWithShortcutsAndMarks)
+{
+    load();
+    auto captions = [](QMenu* menu) {
+        QStringList items;
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return items.join(u'|').toStdString();
+    };
+    const QList<QAction*> menus = form->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 4);
+    EXPECT_EQ(menus[0]->menu()->title().remove(u'&').toStdString(), "File");
+    EXPECT_EQ(menus[1]->menu()->title().toStdString(), "&View");
+    EXPECT_EQ(menus[2]->menu()->title().toStdString(), "&Options");
+    EXPECT_EQ(menus[3]->menu()->title().remove(u'&').toStdString(), "Help");
+    EXPECT_EQ(captions(menus[0]->menu()), "New|Import|Export|Login Settings|Clear Clipboard|Exit");
+    EXPECT_EQ(captions(menus[1]->menu()), "Mask Notes|Mask Username|Mask Password|-|Mask All|Mask None");
+    EXPECT_EQ(captions(menus[2]->menu()),
+              "Always on Top|Generate Password|Drag/ Drop Mode|Show ToolTips|-|Lock Now|Security OFF|Security ON");
+    EXPECT_EQ(captions(menus[3]->menu()), "Online Help|About");
+    EXPECT_EQ(action("Exit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    EXPECT_EQ(action("Lock")->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+    EXPECT_TRUE(action("sec_on")->isChecked());
+    EXPECT_FALSE(action("sec_off")->isChecked());
+}
+
+TEST_F(Form1Load, ControlsCarryTheirCaptionsAndAccessibleNames)
+{
+    load();
+    const std::pair<const char*, const char*> names[] = {
+        {"cboSelect", "Account Name"},   {"txtWebsite", "Website"},     {"txtGeneral", "Notes"},
+        {"txtUserid", "User ID"},        {"txtPassword", "Password"},   {"cmdGo", "GO"},
+        {"cmdCopy1", "Open website"},    {"cmdCopy2", "Copy notes"},    {"cmdCopy3", "Copy user ID"},
+        {"cmdCopy4", "Copy password"},   {"Add_Account", "Add"},        {"cmdChange", "Change"},
+        {"cmdCancel", "Cancel"},         {"cmdDelete", "Delete"},       {"lblID", "ID"},
+    };
+    for (const auto& [name, accessible] : names)
+        EXPECT_EQ(child<QWidget>(name)->accessibleName().toStdString(), accessible) << name;
+    EXPECT_EQ(child<FieldBox>("txtWebsite")->maxLength(), 100);
+    EXPECT_EQ(child<FieldBox>("txtGeneral")->maxLength(), 100);
+    EXPECT_EQ(child<FieldBox>("txtUserid")->maxLength(), 50);
+    EXPECT_EQ(child<FieldBox>("txtPassword")->maxLength(), 50);
+}
+
+TEST_F(Form1Load, DamagedFileAnsweredNoEndsBeforeTheWindowOpens)
+{
+    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    store({"Bank"});
+    const std::string before = folder.read("settings.dat");
+    folder.write("settings.dat", before.substr(0, before.size() / 2));
+    platform.queueAnswer(Answer::No);
+    form = std::make_unique<Form1>(state);
+    EXPECT_FALSE(form->Form_Load());
+    EXPECT_TRUE(platform.ended());
+    EXPECT_EQ(folder.read("settings.dat"), before.substr(0, before.size() / 2));
+}
+
+TEST(frmAboutRoles, FirstLoadIsTheSplashLaterLoadsTheAboutBox)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    AppState state(folder.str(), platform);
+    int runs = 0;
+    frmAbout splash(state, [&runs] { ++runs; });
+    splash.Form_Load();
+    EXPECT_TRUE(splash.isSplash());
+    EXPECT_TRUE(state.StartupDone);
+    EXPECT_TRUE(splash.timer()->isActive());
+    EXPECT_EQ(splash.timer()->interval(), 1300);
+    EXPECT_FALSE(splash.findChild<QPushButton*>(QStringLiteral("cmdOK"))->isVisibleTo(&splash));
+    splash.Timer1_Timer();
+    splash.Timer1_Timer();
+    EXPECT_EQ(runs, 1);
+
+    frmAbout box(state, [&runs] { ++runs; });
+    box.Form_Load();
+    EXPECT_FALSE(box.isSplash());
+    EXPECT_FALSE(box.timer()->isActive());
+    EXPECT_TRUE(box.findChild<QPushButton*>(QStringLiteral("cmdOK"))->isVisibleTo(&box));
+    box.Timer1_Timer();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(box.windowTitle().toStdString(), "About Coffernote");
+}
+
+} // namespace

@@ -13,7 +13,8 @@ enum class LoadResult
     Loaded,    // the table holds the file's records (the header check may have run the recovery)
     Recovered, // the file did not match its stamp or could not be read; the user chose to restore defaults:
                // the account file is gone and the table holds the header built from the login settings
-    Ended,     // the user chose to end the program; the caller must return at once
+    Ended,     // the user chose to end the program, or a data file exists but cannot be read (a message named
+               // it and nothing was deleted); the program has ended and the caller must return at once
 };
 
 // Loads the folder's account file into table: stamp check, decryption in memory (the file on disk is never
@@ -27,7 +28,8 @@ struct SaveResult
     {
         Saved,
         Removed, // the table held no account: the account file was deleted
-        Failed,  // nothing on disk changed; error names the file and the reason
+        Failed,  // nothing on disk changed; error is a complete message for the user (style 48) that names
+                 // the file and the reason
         Ended,   // the stamp check before the save ended the program
     } status = Saved;
     std::string error;

@@ -28,3 +28,6 @@ inline constexpr std::size_t kMaxRecords = 32766;
 // The header record as it is always written: from the login settings, never from the table.
 AccountRecord MakeHeaderRecord(const std::string& userName, const std::string& password1,
                                const std::string& password2);
+
+// Overwrites every text of the table before its memory goes, then empties it.
+void WipeTable(AccountTable& table);

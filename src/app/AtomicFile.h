@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -9,5 +10,22 @@
 bool WriteFileAtomically(const std::string& path, const std::string& tempPath, std::string_view bytes,
                          std::string* error = nullptr);
 
-// Reads a whole file; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
+// The two halves of WriteFileAtomically, for a caller that must have several files ready before it replaces
+// any of them. WriteTempFile leaves a complete, flushed tempPath (or none, on failure); CommitTempFile renames
+// it over path and flushes the folder (on failure tempPath is removed and path is untouched).
+bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::string* error = nullptr);
+bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error = nullptr);
+
+// Reads a whole file; false when it cannot be read (error says why when given).
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr);
+
+// Test seam for failures that cannot be provoked portably (a disk that fills up, a rename the file system
+// refuses). When set, the hook is asked before each write or rename; true makes that step fail: a write stops
+// halfway with "No space left on device", a rename fails with "Input/output error". Empty hook: no faults.
+enum class FileFault
+{
+    WriteHalfway,
+    Rename,
+};
+using FileFaultHook = std::function<bool(FileFault fault, const std::string& path)>;
+void SetFileFaultHookForTests(FileFaultHook hook);

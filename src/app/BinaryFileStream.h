@@ -36,6 +36,7 @@ public:
     // 0 at the end of the file, which also closes it. A short last chunk leaves the rest of buffer as it was.
     std::int32_t Read(unsigned char* buffer, std::int32_t readSize);
     void Dispose();
+    bool isOpen() const { return handle_ != nullptr; }
 
 private:
     std::string fileName_;

@@ -1,0 +1,412 @@
+#include "app/AccountFile.h"
+
+#include "app/AppState.h"
+#include "app/AtomicFile.h"
+#include "app/DamagedData.h"
+#include "app/IntegrityStamp.h"
+#include "app/OptionsFile.h"
+#include "app/Paths.h"
+#include "cipher/Base64.h"
+#include "cipher/CipherService.h"
+#include "cipher/SecureWipe.h"
+#include "platform/Platform.h"
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+std::string FormatRecordNo(std::int16_t n)
+{
+    // The sign position: a blank for zero and positive numbers, the minus sign for negative ones.
+    std::string text = std::to_string(n);
+    if (n >= 0)
+        text.insert(text.begin(), ' ');
+    return text;
+}
+
+namespace {
+
+// Texts are appended to a std::string for callers that want the inner layer as text, and straight into the
+// byte buffer that the file encryption takes when saving, so the multi-megabyte text is never copied.
+void append(std::string& out, const char* data, std::size_t size)
+{
+    out.append(data, size);
+}
+
+void append(Bytes& out, const char* data, std::size_t size)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    out.insert(out.end(), p, p + size);
+}
+
+// Room for one field of plain length n: the cipher text (a 16-byte tag in front of the text) as Base64 with
+// its line breaks, the two quotes and the delimiter (a comma, or CR LF after the last field).
+std::size_t estimateField(std::size_t n)
+{
+    const std::size_t base64 = (n + 16 + 2) / 3 * 4;
+    return base64 + base64 / 76 * 2 + 4;
+}
+
+template <class Out>
+bool appendField(Out& out, const std::string& text, char delimiter)
+{
+    bool ok = false;
+    const std::string cipher = EncryptField(text, &ok);
+    if (!ok)
+        return false;
+    append(out, "\"", 1);
+    append(out, cipher.data(), cipher.size());
+    if (delimiter == ',')
+        append(out, "\",", 2);
+    else
+        append(out, "\"\r\n", 3);
+    return true;
+}
+
+template <class Out>
+bool appendRecord(Out& out, const std::string& recordNo, const std::string& name, const std::string& website,
+                  const std::string& notes, const std::string& userId, const std::string& password)
+{
+    return appendField(out, recordNo, ',') && appendField(out, name, ',') && appendField(out, website, ',') &&
+           appendField(out, notes, ',') && appendField(out, userId, ',') && appendField(out, password, '\n');
+}
+
+template <class Out>
+bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
+{
+    std::size_t estimate = 6 * estimateField(32);
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const AccountRecord& r = table[i];
+        estimate += estimateField(6) + estimateField(r.AccountName.size()) + estimateField(r.Website.size()) +
+                    estimateField(r.Notes.size()) + estimateField(r.UserId.size()) +
+                    estimateField(r.Password.size());
+    }
+    // A little over, never under: one regrowth would copy the whole text and double its memory.
+    out.reserve(estimate + estimate / 32);
+
+    // The header always comes from the login settings, never from the table's first element.
+    if (!appendRecord(out, FormatRecordNo(0), kHeaderMarker, "na", state.LoginUserName, state.LoginPassword1,
+                      state.LoginPassword2))
+        return false;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const AccountRecord& r = table[i];
+        if (!appendRecord(out, FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes, r.UserId, r.Password))
+            return false;
+    }
+    return true;
+}
+
+// Hands the pages of a multi-megabyte buffer just freed back to the system. Without it the allocator keeps
+// them for the next large buffer, which rarely fits the gap, and a save of the largest table peaks some
+// 30 MB higher.
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The first field: the record number with its sign position, trimmed of blanks, within the 16-bit range.
+bool parseRecordNo(const std::string& text, std::int16_t& value)
+{
+    std::size_t first = 0, last = text.size();
+    while (first < last && isBlank(text[first]))
+        ++first;
+    while (last > first && isBlank(text[last - 1]))
+        --last;
+    if (first < last && text[first] == '+')
+        ++first;
+    if (first == last)
+        return false;
+    int n = 0;
+    const char* end = text.data() + last;
+    const auto [ptr, ec] = std::from_chars(text.data() + first, end, n);
+    if (ec != std::errc() || ptr != end || n < INT16_MIN || n > INT16_MAX)
+        return false;
+    value = static_cast<std::int16_t>(n);
+    return true;
+}
+
+// Reads records of six quoted fields, each decrypted on its own, in one pass. Anything out of shape, a field
+// that does not decrypt, or no record at all fails the whole file: a table is never half loaded.
+bool decodeInner(std::string_view s, AccountTable& result)
+{
+    AccountTable table;
+    table.reserve(s.size() / 512 + 1);
+    std::string cipher;
+    const std::size_t n = s.size();
+    std::size_t pos = 0;
+
+    auto fail = [&table] {
+        WipeTable(table);
+        return false;
+    };
+
+    for (;;) {
+        while (pos < n && (s[pos] == '\r' || s[pos] == '\n' || isBlank(s[pos])))
+            ++pos;
+        if (pos == n)
+            break;
+
+        AccountRecord& r = table.emplace_back();
+        std::string* const texts[5] = {&r.AccountName, &r.Website, &r.Notes, &r.UserId, &r.Password};
+        for (int f = 0; f < 6; ++f) {
+            if (f > 0) {
+                while (pos < n && isBlank(s[pos]))
+                    ++pos;
+                if (pos == n || s[pos] != ',')
+                    return fail();
+                ++pos;
+                while (pos < n && isBlank(s[pos]))
+                    ++pos;
+            }
+            if (pos == n || s[pos] != '"')
+                return fail();
+            const void* close = std::memchr(s.data() + pos + 1, '"', n - pos - 1);
+            if (!close)
+                return fail();
+            const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(close) - s.data());
+            cipher.assign(s.data() + pos + 1, end - pos - 1);
+            pos = end + 1;
+
+            bool ok = false;
+            std::string plain = DecryptField(cipher, &ok);
+            if (!ok)
+                return fail();
+            if (f == 0) {
+                if (!parseRecordNo(plain, r.RecordNo))
+                    return fail();
+            } else {
+                *texts[f - 1] = std::move(plain);
+            }
+        }
+        while (pos < n && isBlank(s[pos]))
+            ++pos;
+        if (pos < n && s[pos] != '\r' && s[pos] != '\n')
+            return fail();
+    }
+    if (table.empty())
+        return false;
+    WipeTable(result);
+    result = std::move(table);
+    return true;
+}
+
+std::string describeSaveFailure(const std::string& path, const std::string& reason)
+{
+    return "Coffernote could not save the accounts to\r\n" + path + "\r\n(" + reason +
+           ").\r\nThe file on disk was left as it was; the change is kept only until the program ends.";
+}
+
+SaveResult saveFailed(AppState& state, const std::string& path, const std::string& reason)
+{
+    state.resetIdle();
+    return {SaveResult::Failed, describeSaveFailure(path, reason)};
+}
+
+// A data file that exists but cannot be read is reported and left alone: never treated as damaged, since
+// the recovery would delete it.
+LoadResult endUnreadable(AppState& state, const std::string& reason)
+{
+    state.platform.message("Coffernote cannot read its data files:\r\n" + reason +
+                               "\r\nNothing was changed or deleted.  The program will now close.",
+                           MsgExclamation);
+    state.platform.endProgram();
+    return LoadResult::Ended;
+}
+
+AccountTable headerOnly(const AppState& state)
+{
+    return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+}
+
+LoadResult recoverDamaged(AppState& state, OptionsRecord& options, AccountTable& table)
+{
+    if (!RecoverDamagedData(state))
+        return LoadResult::Ended;
+    ReadOptionsFile(state.programFolder, options); // the stamp is now empty
+    WipeTable(table);
+    table = headerOnly(state);
+    return LoadResult::Recovered;
+}
+
+// Decodes the outer layer in memory and parses the inner one; the inner text never reaches the disk.
+bool decodeAccountFile(AppState& state, std::string&& fileBytes, AccountTable& table)
+{
+    std::optional<Bytes> cipher = Base64Decode(fileBytes);
+    std::string().swap(fileBytes);
+    releaseFreedMemory();
+    if (!cipher)
+        return false;
+    std::string key1 = kKey1, key2 = kKey2;
+    std::optional<Bytes> inner = DecryptBytes(state.platform, kProgramSuite, *cipher, key1, key2);
+    Bytes().swap(*cipher);
+    releaseFreedMemory();
+    if (!inner)
+        return false;
+    return decodeInner(std::string_view(reinterpret_cast<const char*>(inner->data()), inner->size()), table);
+}
+
+} // namespace
+
+std::string EncodeInnerLayer(const AppState& state, const AccountTable& table, bool* ok)
+{
+    std::string out;
+    const bool done = encodeInner(state, table, out);
+    if (ok)
+        *ok = done;
+    if (!done)
+        out.clear();
+    return out;
+}
+
+bool DecodeInnerLayer(const std::string& inner, AccountTable& table)
+{
+    return decodeInner(inner, table);
+}
+
+LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table)
+{
+    const std::string& folder = state.programFolder;
+    const std::string path = JoinPath(folder, kAccountFileName);
+
+    // A temporary file left by an interrupted run is never taken for the accounts.
+    const std::string tempPath = JoinPath(folder, kTempAccountFileName);
+    if (FileExists(tempPath))
+        RemoveFile(tempPath);
+
+    if (!FileExists(path)) {
+        ReadOptionsFile(folder, options);
+        WipeTable(table);
+        table = headerOnly(state);
+        return LoadResult::NoFile;
+    }
+
+    std::string fileBytes;
+    std::string reason;
+    if (!ReadWholeFile(path, fileBytes, &reason))
+        return endUnreadable(state, reason);
+
+    switch (CheckStampOf(state, options, fileBytes, &reason)) {
+    case StampCheck::Unreadable:
+        return endUnreadable(state, reason);
+    case StampCheck::Mismatch:
+        return recoverDamaged(state, options, table);
+    case StampCheck::Match:
+        break;
+    }
+
+    AccountTable loaded;
+    if (!decodeAccountFile(state, std::move(fileBytes), loaded))
+        return recoverDamaged(state, options, table);
+
+    const bool headerOk = loaded.front().AccountName == kHeaderMarker;
+    WipeTable(table);
+    table = std::move(loaded);
+    if (!headerOk) {
+        // The records stay loaded, as they were read; the next save stores them under a proper header.
+        if (!RecoverDamagedData(state))
+            return LoadResult::Ended;
+        ReadOptionsFile(folder, options);
+    }
+    return LoadResult::Loaded;
+}
+
+SaveResult SaveAccountFile(AppState& state, const AccountTable& table)
+{
+    const std::string& folder = state.programFolder;
+    const std::string path = JoinPath(folder, kAccountFileName);
+    const std::string tempPath = JoinPath(folder, kTempAccountFileName);
+    const std::string optionsPath = JoinPath(folder, kOptionsFileName);
+    const std::string tempOptionsPath = JoinPath(folder, kTempOptionsFileName);
+    std::string reason;
+
+    if (FileExists(path)) {
+        OptionsRecord checked;
+        switch (CheckStamp(state, checked, &reason)) {
+        case StampCheck::Unreadable:
+            return saveFailed(state, path, reason);
+        case StampCheck::Mismatch:
+            // Yes deletes the damaged file; the table in memory is then stored under a fresh stamp.
+            if (!RecoverDamagedData(state))
+                return {SaveResult::Ended, {}};
+            break;
+        case StampCheck::Match:
+            break;
+        }
+    }
+
+    if (table.size() <= 1) {
+        // No account: no account file. The options keep their stamp; nothing checks it without the file.
+        if (FileExists(path) && !RemoveFile(path))
+            return saveFailed(state, path, "cannot delete " + path);
+        state.resetIdle();
+        return {SaveResult::Removed, {}};
+    }
+
+    // Everything is prepared in memory first: the inner layer never touches the disk.
+    std::string outer;
+    {
+        Bytes inner;
+        if (!encodeInner(state, table, inner))
+            return saveFailed(state, path, "a field could not be encrypted");
+        std::string key1 = kKey1, key2 = kKey2;
+        std::optional<Bytes> cipher = EncryptBytes(state.platform, kProgramSuite, inner, key1, key2);
+        Bytes().swap(inner);
+        releaseFreedMemory();
+        if (!cipher)
+            return saveFailed(state, path, "the accounts could not be encrypted");
+        outer = Base64Encode(*cipher);
+    }
+    releaseFreedMemory();
+
+    const std::uint32_t previousCrc = state.AccountFileCrc;
+    const std::string previousStamp = state.ComputedStamp;
+    auto failed = [&](const std::string& why) {
+        state.AccountFileCrc = previousCrc;
+        state.ComputedStamp = previousStamp;
+        return saveFailed(state, path, why);
+    };
+    if (!ComputeStampOf(state, outer))
+        return failed("the integrity stamp could not be computed");
+
+    OptionsRecord previous;
+    const bool hadOptions = ReadOptionsFile(folder, previous, &reason);
+    if (!hadOptions && !reason.empty())
+        return failed(reason);
+    OptionsRecord updated = previous;
+    updated.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
+
+    // Both new files are complete and flushed before either replaces its old one, so a failure up to here
+    // leaves the old pair, which still match, untouched.
+    if (!WriteTempFile(tempPath, outer, &reason))
+        return failed(reason);
+    if (!WriteTempFile(tempOptionsPath, FormatOptionsLine(updated), &reason)) {
+        RemoveFile(tempPath);
+        return failed(reason);
+    }
+    // The options go first: if the account file then cannot be replaced, the old options line (still in
+    // memory) can be put back, which the account file's old bytes could not.
+    if (!CommitTempFile(tempOptionsPath, optionsPath, &reason)) {
+        RemoveFile(tempPath);
+        return failed(reason);
+    }
+    if (!CommitTempFile(tempPath, path, &reason)) {
+        std::string ignored;
+        if (hadOptions)
+            WriteFileAtomically(optionsPath, tempOptionsPath, FormatOptionsLine(previous), &ignored);
+        else
+            RemoveFile(optionsPath);
+        return failed(reason);
+    }
+    state.resetIdle();
+    return {SaveResult::Saved, {}};
+}

@@ -1,0 +1,36 @@
+#include "app/DamagedData.h"
+
+#include "app/AppState.h"
+#include "app/OptionsFile.h"
+#include "app/Paths.h"
+#include "platform/Platform.h"
+
+const char* const kDamagedDataQuestion = "Coffernote is unable to start.  The\r\n"
+                                         "data file has been damaged.  Restore  \r\n"
+                                         "default settings?  Responding \r\n"
+                                         "'yes' will delete all saved accounts.  ";
+
+bool RecoverDamagedData(AppState& state)
+{
+    if (state.platform.message(kDamagedDataQuestion, MsgQuestion) != Answer::Yes) {
+        state.platform.endProgram();
+        return false;
+    }
+
+    const std::string accountFile = JoinPath(state.programFolder, kAccountFileName);
+    if (FileExists(accountFile) && !RemoveFile(accountFile)) {
+        // Going on would meet the same damaged file at every turn; end without touching anything else.
+        state.platform.message("Coffernote could not delete the damaged data file\r\n" + accountFile +
+                                   "\r\nThe program will now close; nothing else was changed.",
+                               MsgExclamation);
+        state.platform.endProgram();
+        return false;
+    }
+
+    // Values read once stay in the record for the next call; a missing file leaves them as they were.
+    ReadOptionsFile(state.programFolder, state.recoveryOptions);
+    state.recoveryOptions.set(OptionsRecord::IntegrityStamp, "");
+    // With the account file gone no stamp is ever checked, so a failure here loses nothing.
+    WriteOptionsFile(state.programFolder, state.recoveryOptions);
+    return true;
+}

@@ -1,0 +1,115 @@
+#include "app/OptionsFile.h"
+
+#include "app/AtomicFile.h"
+#include "app/Paths.h"
+
+#include <string_view>
+
+OptionsRecord OptionsRecord::defaults()
+{
+    // Built in one aggregate initialisation: GCC 12 at -O2 miscompiles a default-constructed record followed by
+    // set() calls here (it tests an element's engaged flag before the zeroing that initialises it).
+    const std::string empty;
+    return OptionsRecord{{empty, empty, empty, "true", "false", "false", "true", empty, "true", "true"}};
+}
+
+std::string FormatOptionsLine(const OptionsRecord& record)
+{
+    std::string line;
+    for (int i = 0; i < OptionsRecord::FieldCount; ++i) {
+        if (i > 0)
+            line += ',';
+        if (const auto& v = record.values[i]) {
+            line += '"';
+            line += *v;
+            line += '"';
+        }
+    }
+    line += "\r\n";
+    return line;
+}
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Consumes the delimiter after a value: a comma, or a line end (CR LF counts once).
+void skipDelimiter(std::string_view text, std::size_t& pos)
+{
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    if (pos >= text.size())
+        return;
+    if (text[pos] == ',') {
+        ++pos;
+    } else if (isLineEnd(text[pos])) {
+        if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n')
+            ++pos;
+        ++pos;
+    }
+}
+
+} // namespace
+
+// The program writes ten quoted values; anything else is read as leniently as the old line input did:
+// quoted values to their closing quote, unquoted ones to the next comma or line end, blanks trimmed, nothing
+// between two delimiters and values past the end as unassigned (empty).
+OptionsRecord ParseOptionsLine(const std::string& text)
+{
+    OptionsRecord record;
+    const std::string_view t(text);
+    std::size_t pos = 0;
+    for (int i = 0; i < OptionsRecord::FieldCount && pos < t.size(); ++i) {
+        while (pos < t.size() && isBlank(t[pos]))
+            ++pos;
+        if (pos < t.size() && t[pos] == '"') {
+            const std::size_t close = t.find('"', pos + 1);
+            const std::size_t end = close == std::string_view::npos ? t.size() : close;
+            record.values[i] = std::string(t.substr(pos + 1, end - pos - 1));
+            pos = close == std::string_view::npos ? t.size() : close + 1;
+            // Anything between the closing quote and the delimiter is dropped.
+            while (pos < t.size() && t[pos] != ',' && !isLineEnd(t[pos]))
+                ++pos;
+        } else {
+            std::size_t end = pos;
+            while (end < t.size() && t[end] != ',' && !isLineEnd(t[end]))
+                ++end;
+            std::size_t last = end;
+            while (last > pos && isBlank(t[last - 1]))
+                --last;
+            if (last > pos)
+                record.values[i] = std::string(t.substr(pos, last - pos));
+            pos = end;
+        }
+        skipDelimiter(t, pos);
+    }
+    return record;
+}
+
+bool ReadOptionsFile(const std::string& folder, OptionsRecord& record, std::string* error)
+{
+    if (error)
+        error->clear();
+    const std::string path = JoinPath(folder, kOptionsFileName);
+    if (!FileExists(path))
+        return false;
+    std::string text;
+    if (!ReadWholeFile(path, text, error))
+        return false;
+    record = ParseOptionsLine(text);
+    return true;
+}
+
+bool WriteOptionsFile(const std::string& folder, const OptionsRecord& record, std::string* error)
+{
+    return WriteFileAtomically(JoinPath(folder, kOptionsFileName), JoinPath(folder, kTempOptionsFileName),
+                               FormatOptionsLine(record), error);
+}

@@ -193,8 +193,13 @@ void Form1::buildControls()
 
     // Wiring.
     connect(cboSelect->lineEdit(), &QLineEdit::textEdited, this, [this] { cboSelect_Change(); });
-    cboSelect->lineEdit()->installEventFilter(new KeyForwarder(
-        this, [this](int key, Qt::KeyboardModifiers mods) { cboSelect_KeyDown(key, mods); }));
+    // The combo box holds the focus and hands typed keys to its line edit directly, past any filter there; keys
+    // sent to the line edit itself come through its own filter. A key seen by both runs the handler twice,
+    // which changes nothing.
+    auto* comboKeys = new KeyForwarder(
+        this, [this](int key, Qt::KeyboardModifiers mods) { cboSelect_KeyDown(key, mods); });
+    cboSelect->installEventFilter(comboKeys);
+    cboSelect->lineEdit()->installEventFilter(comboKeys);
     cmdGo->installEventFilter(
         new KeyForwarder(this, [this](int key, Qt::KeyboardModifiers mods) { cmdGo_KeyDown(key, mods); }));
     // GO is the default button: Enter in the combo box or a field presses it when it is enabled.

@@ -333,3 +333,25 @@ TEST_F(Form1Lookup, DuplicateNamesShowTheLastOne)
     EXPECT_EQ(label("lblID"), "3");
     EXPECT_EQ(box("txtPassword")->text(), "pw2");
 }
+
+TEST_F(Form1Lookup, TypingIntoTheFocusedComboBoxFollowsTheSameRules)
+{
+    // Keys go to the widget that has the focus, as they do for a person at the keyboard.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    combo()->setFocus();
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_TRUE(target == combo() || target == combo()->lineEdit());
+    QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(target, Qt::Key_Backspace);
+    QTest::keyClicks(target, "ba");
+    EXPECT_EQ(comboText(), "Bank");
+    EXPECT_EQ(selected(), "nk");
+    QTest::keyClick(target, Qt::Key_Backspace);
+    EXPECT_EQ(comboText(), "Ba"); // not completed again
+    typeInto("txtUserid", "x");
+    ASSERT_FALSE(on("cmdGo"));
+    combo()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // any key turns GO on
+    EXPECT_TRUE(on("cmdGo"));
+}

@@ -127,12 +127,13 @@ protected:
     // A person at the keyboard and mouse.
     void click(const char* buttonName) { QTest::mouseClick(button(buttonName), Qt::LeftButton); }
     void typeInto(const char* boxName, const QString& text) { QTest::keyClicks(box(boxName), text); }
-    void typeInCombo(const QString& text) { QTest::keyClicks(combo()->lineEdit(), text); }
+    // Keys for the combo box go to the combo box itself, which holds the focus and hands them to its line edit.
+    void typeInCombo(const QString& text) { QTest::keyClicks(combo(), text); }
     // Selects the whole combo text and deletes it, as a user would.
     void clearCombo()
     {
-        QTest::keyClick(combo()->lineEdit(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(combo()->lineEdit(), Qt::Key_Backspace);
+        QTest::keyClick(combo(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(combo(), Qt::Key_Backspace);
     }
     // Types the name over whatever the combo box shows and presses GO.
     void lookUp(const QString& name)

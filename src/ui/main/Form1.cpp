@@ -148,6 +148,14 @@ void Form1::buildControls()
     lblMode = named(new QLabel(client), "lblMode", QStringLiteral("Mode"));
     lblMode->setAutoFillBackground(true);
     place(lblMode, 3375, 60, 1245, 255);
+    {
+        // The longer caption must show whole with the desktop's font: widen the label leftwards when needed.
+        const int needed = lblMode->fontMetrics().horizontalAdvance(QStringLiteral(" Drag/Drop Mode ")) + 4;
+        if (needed > lblMode->width()) {
+            const int right = std::min(lblMode->geometry().right(), client->width() - 1);
+            lblMode->setGeometry(right + 1 - needed, lblMode->y(), needed, lblMode->height());
+        }
+    }
 
     Label4 = label("Label4", QStringLiteral("Website"));
     place(Label4, 375, 1140, 795, 315);

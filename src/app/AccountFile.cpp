@@ -395,7 +395,7 @@ SaveResult SaveAccountFile(AppState& state, const AccountTable& table)
     }
     // The options go first: if the account file then cannot be replaced, the old options line (still in
     // memory) can be put back, which the account file's old bytes could not.
-    if (!CommitTempFile(tempOptionsPath, optionsPath, &reason)) {
+    if (!CommitTempFile(tempOptionsPath, optionsPath, &reason, false)) {
         RemoveFile(tempPath);
         return failed(reason);
     }

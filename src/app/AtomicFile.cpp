@@ -92,7 +92,7 @@ bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::str
     return true;
 }
 
-bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error)
+bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error, bool flushFolder)
 {
     int number = 0;
     if (injected(FileFault::Rename, path))
@@ -104,6 +104,8 @@ bool CommitTempFile(const std::string& tempPath, const std::string& path, std::s
         return fail(error, "cannot replace", path, number);
     }
     // The rename itself must reach the disk too, or a power cut could bring the old file back.
+    if (!flushFolder)
+        return true;
     const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);

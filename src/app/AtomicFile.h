@@ -12,9 +12,11 @@ bool WriteFileAtomically(const std::string& path, const std::string& tempPath, s
 
 // The two halves of WriteFileAtomically, for a caller that must have several files ready before it replaces
 // any of them. WriteTempFile leaves a complete, flushed tempPath (or none, on failure); CommitTempFile renames
-// it over path and flushes the folder (on failure tempPath is removed and path is untouched).
+// it over path and flushes the folder (on failure tempPath is removed and path is untouched). A caller that
+// commits several files in the same folder flushes the folder once, with the last of them.
 bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::string* error = nullptr);
-bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error = nullptr);
+bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error = nullptr,
+                    bool flushFolder = true);
 
 // Reads a whole file; false when it cannot be read (error says why when given).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr);

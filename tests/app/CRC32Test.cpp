@@ -60,6 +60,17 @@ TEST(CRC32Test, MatchesTheByteAtATimeDefinitionForEveryLength)
     }
 }
 
+TEST(CRC32Test, MatchesTheDefinitionAtEveryLengthAndAlignmentOfTheFastPath)
+{
+    const std::string bytes = randomBytes(600, 99);
+    for (std::size_t offset = 0; offset < 16; ++offset) {
+        for (std::size_t size = 0; size + offset <= 600; size += (size < 260 ? 1 : 37)) {
+            const std::string part = bytes.substr(offset, size);
+            ASSERT_EQ(crcOf(part), referenceCrc(part)) << "offset " << offset << " size " << size;
+        }
+    }
+}
+
 TEST(CRC32Test, FileCrcEqualsArrayCrcAcrossChunkBoundaries)
 {
     TempFolder folder;

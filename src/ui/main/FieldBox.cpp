@@ -6,12 +6,31 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 FieldBox::FieldBox(QWidget* parent) : QLineEdit(parent)
 {
     setMouseTracking(true);
     // The mask character is "*" on every style.
     setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     setAcceptDrops(true);
+}
+
+void FieldBox::setTypingLimit(int limit)
+{
+    typingLimit_ = limit;
+    setMaxLength(limit);
+}
+
+void FieldBox::setFieldText(const QString& text)
+{
+    // Raise the limit before a longer text goes in, lower it only after a shorter one is in: the box never cuts.
+    const int room = std::max(typingLimit_, static_cast<int>(text.size()));
+    if (room > maxLength())
+        setMaxLength(room);
+    setText(text);
+    if (room < maxLength())
+        setMaxLength(room);
 }
 
 void FieldBox::setMasked(bool masked)

@@ -13,6 +13,11 @@ class FieldBox : public QLineEdit
 public:
     explicit FieldBox(QWidget* parent = nullptr);
 
+    // Typing stops at limit characters. Text put in by the program (setFieldText) is kept whole even when it is
+    // longer, so a stored value is never cut short by showing it.
+    void setTypingLimit(int limit);
+    void setFieldText(const QString& text);
+
     void setMasked(bool masked);
     bool isMasked() const { return echoMode() != QLineEdit::Normal; }
 
@@ -40,6 +45,7 @@ protected:
 private:
     void startDrag();
 
+    int typingLimit_ = 32767;
     bool dragSource_ = false;
     bool pressedOnSelection_ = false;
     QPoint pressPos_;

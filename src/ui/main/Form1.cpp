@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
+#include "ui/main/AccountCombo.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1Texts.h"
 
@@ -104,7 +105,7 @@ void Form1::buildControls()
     };
     auto box = [client](const char* name, const QString& accessible, int maxLength) {
         auto* b = named(new FieldBox(client), name, accessible);
-        b->setMaxLength(maxLength);
+        b->setTypingLimit(maxLength);
         return b;
     };
     auto button = [client](const char* name, const QString& caption) {
@@ -127,7 +128,9 @@ void Form1::buildControls()
     Label6 = label("Label6", QStringLiteral("Account Name"));
     place(Label6, 1125, 255, 1545, 255);
 
-    cboSelect = named(new QComboBox(client), "cboSelect", QStringLiteral("Account Name"));
+    auto* accountCombo = named(new AccountCombo(client), "cboSelect", QStringLiteral("Account Name"));
+    connect(accountCombo, &AccountCombo::popupOpening, this, &Form1::cboSelect_DropDown);
+    cboSelect = accountCombo;
     cboSelect->setEditable(true);
     cboSelect->setInsertPolicy(QComboBox::NoInsert);
     cboSelect->setCompleter(nullptr); // completion follows the window's own rule
@@ -145,6 +148,14 @@ void Form1::buildControls()
     lblMode = named(new QLabel(client), "lblMode", QStringLiteral("Mode"));
     lblMode->setAutoFillBackground(true);
     place(lblMode, 3375, 60, 1245, 255);
+    {
+        // The longer caption must show whole with the desktop's font: widen the label leftwards when needed.
+        const int needed = lblMode->fontMetrics().horizontalAdvance(QStringLiteral(" Drag/Drop Mode ")) + 4;
+        if (needed > lblMode->width()) {
+            const int right = std::min(lblMode->geometry().right(), client->width() - 1);
+            lblMode->setGeometry(right + 1 - needed, lblMode->y(), needed, lblMode->height());
+        }
+    }
 
     Label4 = label("Label4", QStringLiteral("Website"));
     place(Label4, 375, 1140, 795, 315);
@@ -190,8 +201,13 @@ void Form1::buildControls()
 
     // Wiring.
     connect(cboSelect->lineEdit(), &QLineEdit::textEdited, this, [this] { cboSelect_Change(); });
-    cboSelect->lineEdit()->installEventFilter(new KeyForwarder(
-        this, [this](int key, Qt::KeyboardModifiers mods) { cboSelect_KeyDown(key, mods); }));
+    // The combo box holds the focus and hands typed keys to its line edit directly, past any filter there; keys
+    // sent to the line edit itself come through its own filter. A key seen by both runs the handler twice,
+    // which changes nothing.
+    auto* comboKeys = new KeyForwarder(
+        this, [this](int key, Qt::KeyboardModifiers mods) { cboSelect_KeyDown(key, mods); });
+    cboSelect->installEventFilter(comboKeys);
+    cboSelect->lineEdit()->installEventFilter(comboKeys);
     cmdGo->installEventFilter(
         new KeyForwarder(this, [this](int key, Qt::KeyboardModifiers mods) { cmdGo_KeyDown(key, mods); }));
     // GO is the default button: Enter in the combo box or a field presses it when it is enabled.

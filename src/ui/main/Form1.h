@@ -144,6 +144,12 @@ private:
     void enterEditMode();
     void boxChangeRule();
 
+    // Lookup and editing: shows the element at index (lblID, the combo text, the four boxes) without running
+    // the box change rule; the callers set the buttons and the mode themselves.
+    void showRecord(int index);
+    // The website button's work; false when the program ended during its save.
+    bool openWebsite();
+
     AppState& state_;
     AccountTable AccountTable_;
     OptionsRecord options_;

@@ -1,0 +1,433 @@
+// Adding, changing, deleting, cancelling and starting anew, checked on the window and in the files.
+#include "MainWindowFixture.h"
+
+#include <QTest>
+
+namespace {
+
+const char* const kSaved = "Settings have been saved successfully.";
+const char* const kNoName = "You must enter an account name in the\r\ndropdown-box before saving this account.  ";
+const char* const kDuplicate = "An account with this name already exists.";
+
+class Form1Editing : public MainWindowFixture
+{
+protected:
+    bool on(const char* name) { return button(name)->isEnabled(); }
+    bool dragDrop() { return menuItem("LoginSelect")->isChecked(); }
+    std::vector<std::string> listed()
+    {
+        std::vector<std::string> items;
+        for (int i = 0; i < combo()->count(); ++i)
+            items.push_back(combo()->itemText(i).toStdString());
+        return items;
+    }
+    // Types a name that no completion may alter: a leading character, then Home and Delete.
+    void typeExactName(const QString& name)
+    {
+        clearCombo();
+        typeInCombo("#" + name);
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_Home);
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_Delete);
+        ASSERT_EQ(comboText(), name);
+    }
+    void expectRecord(const AccountRecord& r, int no, const char* name, const char* website, const char* notes,
+                      const char* user, const char* password)
+    {
+        EXPECT_EQ(r.RecordNo, no);
+        EXPECT_EQ(r.AccountName, name);
+        EXPECT_EQ(r.Website, website);
+        EXPECT_EQ(r.Notes, notes);
+        EXPECT_EQ(r.UserId, user);
+        EXPECT_EQ(r.Password, password);
+    }
+};
+
+} // namespace
+
+TEST_F(Form1Editing, AddStoresTheAccountAndShowsIt)
+{
+    storeNames({"Mail", "Bank"});
+    openWindow();
+    clearCombo();
+    typeInCombo("Shop");
+    typeInto("txtWebsite", "shop.example.com");
+    typeInto("txtGeneral", "loyalty card");
+    typeInto("txtUserid", "customer7");
+    typeInto("txtPassword", "pa55");
+    EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), "false"); // typing went into Edit mode
+    state.IdleTickCount = 4;
+    click("Add_Account");
+
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kSaved}));
+    const AccountTable table = storedTable();
+    ASSERT_EQ(table.size(), 4u);
+    expectRecord(table[3], 3, "Shop", "shop.example.com", "loyalty card", "customer7", "pa55");
+    EXPECT_EQ(form->accountTable(), table);
+    EXPECT_EQ(label("lblID"), "3");
+    EXPECT_EQ(listed(), (std::vector<std::string>{"Bank", "Mail", "Shop"}));
+    EXPECT_EQ(comboText(), "Shop");
+    EXPECT_TRUE(on("cmdGo"));
+    EXPECT_TRUE(on("cmdDelete"));
+    EXPECT_FALSE(on("Add_Account"));
+    EXPECT_FALSE(on("cmdChange"));
+    EXPECT_FALSE(on("cmdCancel"));
+    EXPECT_TRUE(dragDrop());
+    EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), "true");
+    EXPECT_EQ(state.IdleTickCount, 0);
+
+    // The new record is on display: Change updates it in place.
+    typeInto("txtPassword", "!");
+    click("cmdChange");
+    EXPECT_EQ(storedTable()[3].Password, "pa55!");
+    EXPECT_EQ(storedTable().size(), 4u);
+}
+
+TEST_F(Form1Editing, TheFirstAccountIsAlwaysAccepted)
+{
+    openWindow();
+    clearCombo();
+    typeInCombo("First");
+    click("Add_Account");
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"First"}));
+    EXPECT_EQ(label("lblID"), "1");
+}
+
+TEST_F(Form1Editing, AddRefusesMissingReservedAndTakenNames)
+{
+    struct Case
+    {
+        const char* name;
+        const char* message;
+        int style;
+        bool addStaysOn;
+    };
+    const Case cases[] = {
+        {"", kNoName, MsgInformation, true},
+        {"< Select or type account here >", kNoName, MsgInformation, true},
+        {"t1ckb0xr00tm4rkrz", kNoName, MsgInformation, true}, // the header record's name
+        {"Bank", kDuplicate, MsgExclamation, false},
+    };
+    for (bool headerOnly : {true, false}) {
+        for (const Case& c : cases) {
+            if (headerOnly && std::string(c.name) == "Bank")
+                continue;
+            SCOPED_TRACE(std::string(c.name) + (headerOnly ? " (no accounts)" : ""));
+            form.reset();
+            std::filesystem::remove_all(folder.str());
+            std::filesystem::create_directories(folder.str());
+            if (!headerOnly)
+                storeNames({"Bank"});
+            openWindow();
+            forgetMessages();
+            if (*c.name)
+                typeExactName(QString::fromLatin1(c.name));
+            else
+                clearCombo();
+            typeInto("txtUserid", "u"); // Add on
+            const int idle = state.IdleTickCount = 5;
+            click("Add_Account");
+            ASSERT_EQ(platform.messages.size(), 1u);
+            EXPECT_EQ(platform.messages[0].text, c.message);
+            EXPECT_EQ(platform.messages[0].style, c.style);
+            EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+            EXPECT_EQ(on("Add_Account"), c.addStaysOn);
+            EXPECT_FALSE(dragDrop());
+            EXPECT_EQ(state.IdleTickCount, idle);
+            EXPECT_EQ(storedNames(), headerOnly ? std::vector<std::string>{} : std::vector<std::string>{"Bank"});
+        }
+    }
+}
+
+TEST_F(Form1Editing, AddIsCaseSensitive)
+{
+    storeNames({"bank"});
+    openWindow();
+    typeExactName("Bank");
+    click("Add_Account");
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"bank", "Bank"}));
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kSaved}));
+}
+
+TEST_F(Form1Editing, ChangeSavesTheFieldsAndRenames)
+{
+    storeAccounts({account("Alpha", "http://a.example", "n", "u", "p"), account("Mail"), account("Zulu")});
+    openWindow();
+    lookUp("Alpha");
+    platform.urls.clear();
+    typeInto("txtUserid", "2");
+    typeExactName("Yankee");
+    state.IdleTickCount = 9;
+    click("cmdChange");
+
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kSaved}));
+    const AccountTable table = storedTable();
+    ASSERT_EQ(table.size(), 4u);
+    expectRecord(table[1], 1, "Yankee", "http://a.example", "n", "u2", "p");
+    // Renamed: the list is rebuilt, sorted, and the combo box shows the new name.
+    EXPECT_EQ(listed(), (std::vector<std::string>{"Mail", "Yankee", "Zulu"}));
+    EXPECT_EQ(comboText(), "Yankee");
+    EXPECT_EQ(label("lblID"), "1");
+    EXPECT_TRUE(on("cmdGo"));
+    EXPECT_TRUE(on("cmdDelete"));
+    EXPECT_FALSE(on("Add_Account"));
+    EXPECT_FALSE(on("cmdChange"));
+    EXPECT_FALSE(on("cmdCancel"));
+    EXPECT_TRUE(dragDrop());
+    EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), "true");
+    EXPECT_EQ(state.IdleTickCount, 0);
+    EXPECT_TRUE(platform.urls.empty());
+}
+
+TEST_F(Form1Editing, ChangeAcceptsADuplicateName)
+{
+    storeNames({"Alpha", "Beta"});
+    openWindow();
+    lookUp("Beta");
+    typeExactName("Alpha");
+    click("cmdChange");
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Alpha", "Alpha"}));
+    EXPECT_EQ(listed(), (std::vector<std::string>{"Alpha", "Alpha"}));
+}
+
+TEST_F(Form1Editing, ChangeRefusesWhatItCannotStore)
+{
+    storeNames({"Alpha"});
+    openWindow();
+
+    // Nothing on display.
+    clearCombo();
+    typeInCombo("Fresh");
+    typeInto("txtUserid", "u");
+    click("cmdChange");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"This appears to be a new account. Please \r\n"
+                                                        "click 'Add' to add it to the database."}));
+    EXPECT_EQ(platform.messages[0].style, MsgInformation);
+    EXPECT_FALSE(dragDrop());
+
+    // The header's name and the placeholder are no account names.
+    for (const char* reserved : {"t1ckb0xr00tm4rkrz", "< Select or type account here >"}) {
+        lookUp("Alpha");
+        forgetMessages();
+        typeExactName(QString::fromLatin1(reserved));
+        typeInto("txtUserid", "u");
+        click("cmdChange");
+        EXPECT_EQ(messageTexts(), (std::vector<std::string>{kNoName}));
+        EXPECT_EQ(storedNames(), (std::vector<std::string>{"Alpha"}));
+        EXPECT_EQ(label("lblID"), "1");
+    }
+}
+
+TEST_F(Form1Editing, ChangeWithAnEmptyNameKeepsTheRecord)
+{
+    storeAccounts({account("Alpha", "", "", "u", "p")});
+    openWindow();
+    form->activateWindow();
+    lookUp("Alpha");
+    typeInto("txtPassword", "x");
+    clearCombo();
+    click("cmdChange");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Please enter an account name.  "}));
+    EXPECT_EQ(platform.messages[0].style, MsgInformation);
+    QWidget* focus = form->focusWidget();
+    EXPECT_TRUE(focus == combo() || focus == combo()->lineEdit());
+    EXPECT_EQ(storedTable()[1].Password, "p");
+    EXPECT_TRUE(dragDrop());
+    EXPECT_TRUE(on("cmdDelete"));
+}
+
+TEST_F(Form1Editing, ChangeWithEveryFieldEmptiedActsAsNew)
+{
+    storeAccounts({account("Alpha", "", "", "u", "p")});
+    openWindow();
+    lookUp("Alpha");
+    for (const char* b : {"txtUserid", "txtPassword"}) {
+        QTest::keyClick(box(b), Qt::Key_End);
+        QTest::keyClick(box(b), Qt::Key_Backspace);
+    }
+    clearCombo();
+    click("cmdChange");
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(label("lblID").isEmpty());
+    EXPECT_EQ(storedTable()[1].Password, "p"); // kept
+    EXPECT_TRUE(on("cmdGo"));
+    EXPECT_FALSE(on("cmdChange"));
+    EXPECT_FALSE(on("cmdDelete"));
+}
+
+TEST_F(Form1Editing, DeleteMovesTheLaterRecordsUp)
+{
+    storeAccounts({account("A", "", "na", "ua", "pa"), account("B", "", "nb", "ub", "pb"),
+                   account("C", "", "nc", "uc", "pc"), account("D", "", "nd", "ud", "pd")});
+    openWindow();
+    lookUp("B"); // element 3 of 5
+    platform.queueAnswer(Answer::Yes);
+    click("cmdDelete");
+
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].text, "Delete record?");
+    EXPECT_EQ(platform.messages[0].style, MsgQuestion);
+    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+    EXPECT_EQ(platform.messages[1].text, kSaved);
+    const AccountTable table = storedTable();
+    ASSERT_EQ(table.size(), 4u);
+    expectRecord(table[1], 1, "A", "", "na", "ua", "pa");
+    expectRecord(table[2], 2, "C", "", "nc", "uc", "pc");
+    expectRecord(table[3], 3, "D", "", "nd", "ud", "pd");
+    EXPECT_EQ(form->accountTable(), table);
+    EXPECT_EQ(listed(), (std::vector<std::string>{"A", "C", "D"}));
+    EXPECT_TRUE(comboText().isEmpty());
+    EXPECT_TRUE(label("lblID").isEmpty());
+    for (const char* b : {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"})
+        EXPECT_TRUE(box(b)->text().isEmpty()) << b;
+    EXPECT_FALSE(dragDrop());
+    EXPECT_EQ(label("lblMode"), " Edit Mode");
+    EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), "false");
+
+    // The last record: nothing moves, the table only shrinks.
+    lookUp("D");
+    platform.queueAnswer(Answer::Yes);
+    click("cmdDelete");
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"A", "C"}));
+}
+
+TEST_F(Form1Editing, DeletingTheLastAccountRemovesTheAccountFile)
+{
+    storeNames({"Only"});
+    openWindow();
+    lookUp("Only");
+    platform.queueAnswer(Answer::Yes);
+    click("cmdDelete");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Delete record?", kSaved}));
+    EXPECT_FALSE(folder.exists("settings.dat"));
+    EXPECT_FALSE(folder.exists("settings2.dat"));
+    EXPECT_EQ(form->accountTable().size(), 1u);
+    EXPECT_EQ(form->accountTable()[0].AccountName, kHeaderMarker);
+}
+
+TEST_F(Form1Editing, DeleteAnsweredNoKeepsTheRecordOnDisplay)
+{
+    storeAccounts({account("A", "", "", "u", "p")});
+    openWindow();
+    lookUp("A");
+    const std::string before = folder.read("settings.dat");
+    platform.queueAnswer(Answer::No);
+    click("cmdDelete");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Delete record?"}));
+    EXPECT_EQ(folder.read("settings.dat"), before);
+    EXPECT_EQ(label("lblID"), "1");
+    EXPECT_EQ(box("txtPassword")->text(), "p");
+    EXPECT_FALSE(dragDrop());
+    for (const char* b : {"Add_Account", "cmdChange", "cmdCancel", "cmdDelete"})
+        EXPECT_FALSE(on(b)) << b;
+    EXPECT_TRUE(on("cmdGo"));
+}
+
+TEST_F(Form1Editing, CancelBringsBackTheStoredValues)
+{
+    storeAccounts({account("Alpha", "http://a", "n", "u", "p")});
+    openWindow();
+    lookUp("Alpha");
+    typeInto("txtWebsite", "x");
+    typeInto("txtGeneral", "x");
+    typeInto("txtUserid", "x");
+    typeInto("txtPassword", "x");
+    typeInCombo("bet");
+    click("cmdCancel");
+    EXPECT_EQ(comboText(), "Alpha");
+    EXPECT_EQ(box("txtWebsite")->text(), "http://a");
+    EXPECT_EQ(box("txtGeneral")->text(), "n");
+    EXPECT_EQ(box("txtUserid")->text(), "u");
+    EXPECT_EQ(box("txtPassword")->text(), "p");
+    EXPECT_EQ(label("lblID"), "1");
+    EXPECT_TRUE(dragDrop());
+    EXPECT_EQ(label("lblMode"), " Drag/Drop Mode");
+    EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), "true");
+    EXPECT_EQ(storedTable()[1].UserId, "u");
+}
+
+TEST_F(Form1Editing, CancelWithNothingOnDisplayEmptiesTheWindow)
+{
+    openWindow();
+    clearCombo();
+    typeInCombo("Draft");
+    typeInto("txtUserid", "someone");
+    click("cmdCancel");
+    EXPECT_TRUE(comboText().isEmpty());
+    EXPECT_TRUE(box("txtUserid")->text().isEmpty());
+    EXPECT_TRUE(dragDrop());
+    EXPECT_TRUE(on("cmdGo"));
+    EXPECT_TRUE(on("cmdDelete"));
+    EXPECT_FALSE(on("cmdCancel"));
+    EXPECT_FALSE(folder.exists("settings.dat"));
+}
+
+TEST_F(Form1Editing, NewEmptiesTheWindow)
+{
+    storeAccounts({account("Alpha", "http://a", "n", "u", "p")});
+    openWindow();
+    lookUp("Alpha");
+    state.IdleTickCount = 2;
+    menuItem("New")->trigger();
+    EXPECT_TRUE(label("lblID").isEmpty());
+    EXPECT_TRUE(comboText().isEmpty());
+    for (const char* b : {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"})
+        EXPECT_TRUE(box(b)->text().isEmpty()) << b;
+    EXPECT_FALSE(dragDrop()); // emptying boxes that held text is a change of them
+    EXPECT_EQ(state.IdleTickCount, 0);
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Alpha"}));
+}
+
+TEST_F(Form1Editing, EveryKeystrokeInABoxEntersEditModeAndTurnsGoOff)
+{
+    storeAccounts({account("Alpha", "http://a", "n", "u", "p")});
+    openWindow();
+    for (const char* b : {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"}) {
+        SCOPED_TRACE(b);
+        lookUp("Alpha");
+        platform.urls.clear();
+        ASSERT_TRUE(dragDrop());
+        state.IdleTickCount = 3;
+        typeInto(b, "z");
+        EXPECT_FALSE(on("cmdGo"));
+        EXPECT_FALSE(dragDrop());
+        EXPECT_EQ(label("lblMode"), " Edit Mode");
+        EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), "false");
+        EXPECT_EQ(state.IdleTickCount, 0);
+        // Enter in the box therefore never starts a lookup.
+        QTest::keyClick(box(b), Qt::Key_Return);
+        EXPECT_TRUE(platform.urls.empty());
+        EXPECT_TRUE(platform.messages.empty());
+        click("cmdCancel");
+    }
+}
+
+TEST_F(Form1Editing, AFullTableTakesNoMoreAccounts)
+{
+    // 32,766 records with the header: the most that 16-bit record numbers can count.
+    std::vector<AccountRecord> many;
+    for (int i = 1; i < 32765; ++i)
+        many.push_back(account("acct" + std::to_string(i)));
+    storeAccounts(many);
+    openWindow();
+    clearCombo();
+    typeInCombo("Last one");
+    click("Add_Account");
+    ASSERT_EQ(form->accountTable().size(), 32766u);
+    EXPECT_EQ(form->accountTable().back().RecordNo, 32765);
+
+    forgetMessages();
+    const std::string before = folder.read("settings.dat");
+    clearCombo();
+    typeInCombo("One too many");
+    typeInto("txtUserid", "u");
+    click("Add_Account");
+    EXPECT_EQ(messageTexts(),
+              (std::vector<std::string>{"The account list is full: it holds 32765 accounts, the most it can hold.\r\n"
+                                        "Delete an account you no longer need before adding another.  "}));
+    EXPECT_EQ(platform.messages[0].style, MsgExclamation);
+    EXPECT_EQ(form->accountTable().size(), 32766u);
+    EXPECT_EQ(folder.read("settings.dat"), before);
+    EXPECT_EQ(combo()->count(), 32765);
+    EXPECT_EQ(comboText(), "One too many"); // nothing typed is lost
+    EXPECT_EQ(box("txtUserid")->text(), "u");
+}

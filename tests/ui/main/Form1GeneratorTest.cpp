@@ -1,0 +1,124 @@
+// "Generate Password" on the main window.
+#include "MainWindowFixture.h"
+
+#include <regex>
+#include <set>
+
+namespace {
+
+const char* const kSaved = "Settings have been saved successfully.";
+
+class Form1Generator : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        storeAccounts({account("Alpha", "http://alpha.example", "n", "u", "old")});
+        openWindow();
+    }
+    void generate() { menuItem("passwordGen")->trigger(); }
+    // The password offered by the question, checked against the question's exact shape.
+    std::string offered(const std::string& question)
+    {
+        static const std::regex shape("Your new password for this account is: \r\n([A-Za-z0-9]{10})\\.   Keep "
+                                      "this password\\?");
+        std::smatch m;
+        EXPECT_TRUE(std::regex_match(question, m, shape)) << question;
+        return m.size() > 1 ? m[1].str() : std::string();
+    }
+};
+
+} // namespace
+
+TEST_F(Form1Generator, NeedsAnAccountNameFirst)
+{
+    for (bool empty : {false, true}) {
+        forgetMessages();
+        if (empty)
+            clearCombo(); // else the placeholder the window starts with
+        generate();
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0].text, "You must create an account title first.");
+        EXPECT_EQ(platform.messages[0].style, MsgInformation);
+        EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+        EXPECT_TRUE(form->generatedPassword().empty());
+        EXPECT_TRUE(box("txtPassword")->text().isEmpty());
+    }
+}
+
+TEST_F(Form1Generator, NoLeavesEverythingAsItWas)
+{
+    lookUp("Alpha");
+    platform.queueAnswer(Answer::No);
+    generate();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].style, MsgQuestion);
+    const std::string password = offered(platform.messages[0].text);
+    EXPECT_EQ(form->generatedPassword(), password);
+    EXPECT_EQ(box("txtPassword")->text(), "old");
+    EXPECT_EQ(storedTable()[1].Password, "old");
+    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
+}
+
+TEST_F(Form1Generator, YesChangesTheAccountOnDisplay)
+{
+    lookUp("Alpha");
+    typeInto("txtGeneral", "+");
+    platform.queueAnswer(Answer::Yes);
+    generate();
+    ASSERT_EQ(platform.messages.size(), 2u);
+    const std::string password = offered(platform.messages[0].text);
+    EXPECT_EQ(platform.messages[1].text, kSaved);
+    EXPECT_EQ(box("txtPassword")->text().toStdString(), password);
+    const AccountTable table = storedTable();
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[1].Password, password);
+    EXPECT_EQ(table[1].Notes, "n+"); // saved with whatever the other boxes hold
+    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
+    EXPECT_TRUE(button("cmdDelete")->isEnabled());
+}
+
+TEST_F(Form1Generator, YesAddsANewAccount)
+{
+    clearCombo();
+    typeInCombo("   "); // blanks count as a name
+    platform.queueAnswer(Answer::Yes);
+    generate();
+    ASSERT_EQ(platform.messages.size(), 2u);
+    const std::string password = offered(platform.messages[0].text);
+    EXPECT_EQ(platform.messages[1].text, kSaved);
+    const AccountTable table = storedTable();
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[2].AccountName, "   ");
+    EXPECT_EQ(table[2].Password, password);
+    EXPECT_EQ(label("lblID"), "2");
+}
+
+TEST_F(Form1Generator, YesForATakenNameEndsAsAddDoes)
+{
+    clearCombo();
+    typeInCombo("Alpha"); // typed, not looked up
+    platform.queueAnswer(Answer::Yes);
+    generate();
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[1].text, "An account with this name already exists.");
+    EXPECT_FALSE(button("Add_Account")->isEnabled());
+    EXPECT_EQ(storedTable()[1].Password, "old");
+    EXPECT_EQ(box("txtPassword")->text().toStdString(), form->generatedPassword());
+}
+
+TEST_F(Form1Generator, EveryCallOffersAFreshPassword)
+{
+    clearCombo();
+    typeInCombo("Alpha");
+    std::set<std::string> seen;
+    for (int i = 0; i < 200; ++i) {
+        platform.queueAnswer(Answer::No);
+        generate();
+        const std::string password = offered(platform.messages.back().text);
+        ASSERT_GE(password[0], 'A');
+        ASSERT_LE(password[0], 'Z');
+        seen.insert(password);
+    }
+    EXPECT_EQ(seen.size(), 200u);
+}

@@ -1,0 +1,357 @@
+// Looking accounts up: the combo box rules and GO.
+#include "MainWindowFixture.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+
+namespace {
+
+class Form1Lookup : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        storeAccounts({
+            account("Mail", "https://mail.example.com", "personal", "me@example.com", "m41l"),
+            account("Bank", "HTTP://bank.example.com", "savings", "jdoe", "s3cret"),
+            account("Bankers", "", "", "jd", "pw"),
+            account("zoo", "zoo.example.org", "", "", ""),
+        });
+        openWindow();
+    }
+
+    QString selected() { return combo()->lineEdit()->selectedText(); }
+    bool on(const char* name) { return button(name)->isEnabled(); }
+};
+
+} // namespace
+
+TEST_F(Form1Lookup, AfterLoadTheListIsSortedAndThePlaceholderShows)
+{
+    QStringList items;
+    for (int i = 0; i < combo()->count(); ++i)
+        items << combo()->itemText(i);
+    EXPECT_EQ(items, (QStringList{"Bank", "Bankers", "Mail", "zoo"}));
+    EXPECT_EQ(comboText().toStdString(), "< Select or type account here >");
+    EXPECT_TRUE(label("lblID").isEmpty());
+}
+
+TEST_F(Form1Lookup, TypingCompletesWithTheEntrysOwnCaseAndSelectsTheTail)
+{
+    struct Case
+    {
+        const char* typed;
+        const char* shown;
+        const char* selection;
+    };
+    const Case cases[] = {
+        {"ba", "Bank", "nk"},       // case-blind, the entry's own case
+        {"BA", "Bank", "nk"},
+        {"Bank", "Bank", ""},       // the first entry in list order that begins with it
+        {"banke", "Bankers", "rs"},
+        {"Z", "zoo", "oo"},
+        {"q", "q", ""},             // no entry: the text stays as typed
+        {"Mailx", "Mailx", ""},
+    };
+    for (const Case& c : cases) {
+        clearCombo();
+        typeInCombo(QString::fromLatin1(c.typed));
+        EXPECT_EQ(comboText(), QString::fromLatin1(c.shown)) << c.typed;
+        EXPECT_EQ(selected(), QString::fromLatin1(c.selection)) << c.typed;
+    }
+}
+
+TEST_F(Form1Lookup, TheNextCharacterReplacesTheSelectedCompletion)
+{
+    clearCombo();
+    typeInCombo("b");
+    EXPECT_EQ(comboText(), "Bank");
+    typeInCombo("ankE");
+    EXPECT_EQ(comboText(), "Bankers");
+    EXPECT_EQ(selected(), "rs");
+}
+
+TEST_F(Form1Lookup, BackspaceRemovesTheCompletionWithoutItComingBack)
+{
+    clearCombo();
+    typeInCombo("ba");
+    ASSERT_EQ(comboText(), "Bank");
+    QTest::keyClick(combo()->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(comboText(), "Ba"); // what the completion left before the selected tail
+    EXPECT_EQ(selected(), "");
+    typeInCombo("n");
+    EXPECT_EQ(comboText(), "Bank");
+    EXPECT_EQ(selected(), "k");
+
+    // Delete with nothing to delete sets the mark all the same: the next change is not completed.
+    clearCombo();
+    typeInCombo("m");
+    QTest::keyClick(combo()->lineEdit(), Qt::Key_End);
+    ASSERT_EQ(comboText(), "Mail");
+    QTest::keyClick(combo()->lineEdit(), Qt::Key_Delete);
+    QTest::keyClick(combo()->lineEdit(), Qt::Key_Backspace); // "Mai": the suppressed change
+    EXPECT_EQ(comboText(), "Mai");
+    QTest::keyClick(combo()->lineEdit(), Qt::Key_Backspace); // Backspace marks again
+    EXPECT_EQ(comboText(), "Ma");
+    typeInCombo("i");
+    EXPECT_EQ(comboText(), "Mail");
+}
+
+TEST_F(Form1Lookup, SuppressedChangeLeavesTheButtonsAlone)
+{
+    clearCombo();
+    typeInCombo("ba");
+    typeInto("txtUserid", "x"); // GO off, Add/Change/Cancel on
+    ASSERT_FALSE(on("cmdGo"));
+    QTest::keyClick(combo()->lineEdit(), Qt::Key_Backspace);
+    // The key itself turns GO on; the suppressed change touches nothing else.
+    EXPECT_TRUE(on("cmdGo"));
+    EXPECT_TRUE(on("cmdChange"));
+    EXPECT_TRUE(on("Add_Account"));
+}
+
+TEST_F(Form1Lookup, TheComboTextNeverHoldsMoreThanFiftyCharacters)
+{
+    clearCombo();
+    const QString sixty = QString(60, u'x');
+    typeInCombo(sixty);
+    EXPECT_EQ(comboText(), QString(50, u'x'));
+
+    // Pasted text too.
+    clearCombo();
+    QApplication::clipboard()->setText(QString(40, u'y') + QString(20, u'z'));
+    QTest::keyClick(combo()->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(comboText(), QString(40, u'y') + QString(10, u'z'));
+}
+
+TEST_F(Form1Lookup, ChangingTheComboTextUpdatesTheButtons)
+{
+    clearCombo();
+    // Emptying the text changes no button.
+    EXPECT_FALSE(on("Add_Account"));
+    EXPECT_FALSE(on("cmdCancel"));
+    typeInCombo("New account");
+    EXPECT_TRUE(on("Add_Account"));
+    EXPECT_TRUE(on("cmdGo"));
+    EXPECT_TRUE(on("cmdCancel"));
+    EXPECT_FALSE(on("cmdChange")); // nothing on display
+    EXPECT_FALSE(on("cmdDelete"));
+
+    lookUp("Bankers");
+    ASSERT_EQ(label("lblID"), "3");
+    typeInCombo("2");
+    EXPECT_TRUE(on("cmdChange")); // a record is on display: typing renames it with Change
+    EXPECT_EQ(label("lblID"), "3");
+}
+
+TEST_F(Form1Lookup, GoShowsTheRecordAndOpensItsWebsite)
+{
+    state.IdleTickCount = 7;
+    lookUp("Bank");
+    EXPECT_EQ(label("lblID"), "2");
+    EXPECT_EQ(comboText(), "Bank");
+    EXPECT_EQ(box("txtWebsite")->text(), "HTTP://bank.example.com");
+    EXPECT_EQ(box("txtGeneral")->text(), "savings");
+    EXPECT_EQ(box("txtUserid")->text(), "jdoe");
+    EXPECT_EQ(box("txtPassword")->text(), "s3cret");
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"HTTP://bank.example.com"}));
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(on("cmdGo"));
+    EXPECT_TRUE(on("cmdDelete"));
+    EXPECT_FALSE(on("Add_Account"));
+    EXPECT_FALSE(on("cmdChange"));
+    EXPECT_FALSE(on("cmdCancel"));
+    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
+    EXPECT_EQ(label("lblMode"), " Drag/Drop Mode");
+    EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), "true");
+    EXPECT_EQ(state.IdleTickCount, 0);
+}
+
+TEST_F(Form1Lookup, EnterInTheComboBoxPressesGo)
+{
+    clearCombo();
+    typeInCombo("mail");
+    ASSERT_EQ(comboText(), "Mail");
+    QTest::keyClick(combo()->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(label("lblID"), "1");
+    EXPECT_EQ(box("txtPassword")->text(), "m41l");
+}
+
+TEST_F(Form1Lookup, AnEmptyWebsiteOpensNothingAndAsksNothing)
+{
+    lookUp("Bankers");
+    EXPECT_EQ(label("lblID"), "3");
+    EXPECT_TRUE(platform.urls.empty());
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(Form1Lookup, TheComparisonIsExact)
+{
+    for (const char* name : {"bank", "Bank ", "Ban"}) {
+        forgetMessages();
+        clearCombo();
+        // A leading character that completes nothing, then Home and Delete: the text stays as typed.
+        typeInCombo("#" + QString::fromLatin1(name));
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_Home);
+        QTest::keyClick(combo()->lineEdit(), Qt::Key_Delete);
+        ASSERT_EQ(comboText(), QString::fromLatin1(name));
+        click("cmdGo");
+        ASSERT_EQ(platform.messages.size(), 1u) << name;
+        EXPECT_EQ(platform.messages[0].text, "This account does not exist.  ");
+        EXPECT_EQ(platform.messages[0].style, MsgInformation);
+        EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+        EXPECT_TRUE(label("lblID").isEmpty());
+        EXPECT_TRUE(comboText().isEmpty());
+    }
+}
+
+TEST_F(Form1Lookup, AFailedLookupEmptiesTheWindowAsNewDoes)
+{
+    lookUp("Mail");
+    platform.urls.clear();
+    lookUp("Nobody");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"This account does not exist.  "}));
+    EXPECT_TRUE(label("lblID").isEmpty());
+    EXPECT_TRUE(comboText().isEmpty());
+    for (const char* b : {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"})
+        EXPECT_TRUE(box(b)->text().isEmpty()) << b;
+    EXPECT_TRUE(on("cmdGo"));
+    for (const char* b : {"Add_Account", "cmdChange", "cmdCancel", "cmdDelete"})
+        EXPECT_FALSE(on(b)) << b;
+    EXPECT_TRUE(platform.urls.empty());
+}
+
+TEST_F(Form1Lookup, ThePlaceholderAndTheHeaderMarkerFindNothing)
+{
+    click("cmdGo"); // the placeholder as the window starts
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"This account does not exist.  "}));
+
+    // The header record carries the login settings: never shown.
+    state.LoginUserName = "owner";
+    forgetMessages();
+    clearCombo();
+    typeInCombo(QString::fromLatin1(kHeaderMarker));
+    ASSERT_EQ(comboText(), QString::fromLatin1(kHeaderMarker));
+    click("cmdGo");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"This account does not exist.  "}));
+    EXPECT_TRUE(label("lblID").isEmpty());
+    EXPECT_TRUE(box("txtGeneral")->text().isEmpty());
+}
+
+TEST_F(Form1Lookup, ShiftOnGoSkipsTheWebsiteOnce)
+{
+    clearCombo();
+    typeInCombo("Mail");
+    button("cmdGo")->setFocus();
+    QTest::keyClick(button("cmdGo"), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(label("lblID"), "1");
+    EXPECT_TRUE(platform.urls.empty());
+
+    lookUp("Mail");
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"https://mail.example.com"}));
+
+    // Shift alone is enough, and a failed lookup keeps the mark for the next successful one.
+    platform.urls.clear();
+    QTest::keyClick(button("cmdGo"), Qt::Key_Shift, Qt::ShiftModifier);
+    lookUp("Nobody");
+    lookUp("Mail");
+    EXPECT_TRUE(platform.urls.empty());
+    EXPECT_EQ(label("lblID"), "1");
+}
+
+TEST_F(Form1Lookup, AWebsiteWithoutHttpIsOfferedThePrefixOnGo)
+{
+    platform.queueAnswer(Answer::No);
+    lookUp("zoo");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "'http://' will be added to your URL.  Accept?   ");
+    EXPECT_EQ(platform.messages[0].style, MsgQuestion);
+    EXPECT_TRUE(platform.urls.empty());
+    // The lookup still ends as every lookup does.
+    EXPECT_EQ(label("lblID"), "4");
+    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
+    EXPECT_TRUE(button("cmdGo")->isEnabled());
+    EXPECT_TRUE(button("cmdDelete")->isEnabled());
+    EXPECT_FALSE(button("cmdChange")->isEnabled());
+
+    platform.queueAnswer(Answer::Yes);
+    forgetMessages();
+    lookUp("zoo");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"'http://' will be added to your URL.  Accept?   ",
+                                                        "Settings have been saved successfully."}));
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://zoo.example.org"}));
+    EXPECT_EQ(box("txtWebsite")->text(), "http://zoo.example.org");
+    EXPECT_EQ(storedTable()[4].Website, "http://zoo.example.org");
+    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
+    EXPECT_EQ(label("lblMode"), " Drag/Drop Mode");
+    EXPECT_FALSE(button("Add_Account")->isEnabled());
+    EXPECT_TRUE(button("cmdGo")->isEnabled());
+}
+
+TEST_F(Form1Lookup, PickingFromTheListRunsNoChangeRule)
+{
+    // As loaded: Add and Cancel off. The change rule would turn them on.
+    combo()->showPopup();
+    QTest::keyClick(combo()->view(), Qt::Key_Down);
+    QTest::keyClick(combo()->view(), Qt::Key_Return);
+    EXPECT_FALSE(combo()->view()->isVisible());
+    EXPECT_EQ(comboText(), combo()->itemText(combo()->currentIndex()));
+    EXPECT_FALSE(comboText().isEmpty());
+    EXPECT_FALSE(on("Add_Account"));
+    EXPECT_FALSE(on("cmdCancel"));
+}
+
+TEST_F(Form1Lookup, OpeningTheListTurnsGoOn)
+{
+    typeInto("txtUserid", "x");
+    ASSERT_FALSE(on("cmdGo"));
+    combo()->showPopup();
+    EXPECT_TRUE(on("cmdGo"));
+    combo()->hidePopup();
+
+    // From the keyboard too.
+    typeInto("txtUserid", "y");
+    ASSERT_FALSE(on("cmdGo"));
+    state.IdleTickCount = 3;
+    QTest::keyClick(combo(), Qt::Key_F4);
+    EXPECT_TRUE(on("cmdGo"));
+    EXPECT_EQ(state.IdleTickCount, 0);
+    combo()->hidePopup();
+}
+
+TEST_F(Form1Lookup, DuplicateNamesShowTheLastOne)
+{
+    // Change can give two records the same name; GO then shows the later one.
+    lookUp("Bankers");
+    clearCombo();
+    typeInCombo("Mail");
+    typeInto("txtPassword", "2");
+    click("cmdChange");
+    lookUp("Mail");
+    EXPECT_EQ(label("lblID"), "3");
+    EXPECT_EQ(box("txtPassword")->text(), "pw2");
+}
+
+TEST_F(Form1Lookup, TypingIntoTheFocusedComboBoxFollowsTheSameRules)
+{
+    // Keys go to the widget that has the focus, as they do for a person at the keyboard.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    combo()->setFocus();
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_TRUE(target == combo() || target == combo()->lineEdit());
+    QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(target, Qt::Key_Backspace);
+    QTest::keyClicks(target, "ba");
+    EXPECT_EQ(comboText(), "Bank");
+    EXPECT_EQ(selected(), "nk");
+    QTest::keyClick(target, Qt::Key_Backspace);
+    EXPECT_EQ(comboText(), "Ba"); // not completed again
+    typeInto("txtUserid", "x");
+    ASSERT_FALSE(on("cmdGo"));
+    combo()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // any key turns GO on
+    EXPECT_TRUE(on("cmdGo"));
+}

@@ -7,10 +7,18 @@
 
 OptionsRecord OptionsRecord::defaults()
 {
-    // Built in one aggregate initialisation: GCC 12 at -O2 miscompiles a default-constructed record followed by
-    // set() calls here (it tests an element's engaged flag before the zeroing that initialises it).
-    const std::string empty;
-    return OptionsRecord{{empty, empty, empty, "true", "false", "false", "true", empty, "true", "true"}};
+    OptionsRecord r;
+    r.set(Reserved1, "");
+    r.set(Reserved2, "");
+    r.set(IntegrityStamp, "");
+    r.set(DragDropMode, "true");
+    r.set(MaskNotes, "false");
+    r.set(MaskUserId, "false");
+    r.set(MaskPassword, "true");
+    r.set(Reserved8, "");
+    r.set(AlwaysOnTop, "true");
+    r.set(ShowToolTips, "true");
+    return r;
 }
 
 std::string FormatOptionsLine(const OptionsRecord& record)

@@ -23,6 +23,10 @@ struct OptionsRecord
         FieldCount
     };
 
+    // User-provided on purpose: with the implicit one, GCC 12 at -O2 miscompiles "OptionsRecord r; r.set(a, ..);
+    // r.set(b, ..);" (it tests b's engaged flag before the zeroing that initialises it, and crashes).
+    OptionsRecord() {}
+
     std::array<std::optional<std::string>, FieldCount> values;
 
     std::string get(Field f) const { return values[f].value_or(std::string()); }

@@ -5,15 +5,22 @@
 #include "app/DamagedData.h"
 #include "app/IntegrityStamp.h"
 #include "app/OptionsFile.h"
+#include "app/Parallel.h"
 #include "app/Paths.h"
 #include "cipher/Base64.h"
+#include "cipher/CipherComponent.h"
 #include "cipher/CipherService.h"
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <string_view>
+#include <vector>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -29,74 +36,85 @@ std::string FormatRecordNo(std::int16_t n)
 
 namespace {
 
-// Texts are appended to a std::string for callers that want the inner layer as text, and straight into the
-// byte buffer that the file encryption takes when saving, so the multi-megabyte text is never copied.
-void append(std::string& out, const char* data, std::size_t size)
+// Each field's stored length follows from its plain length alone, so the whole inner layer is sized once and
+// the records are sealed on every core straight into their places: a large file saves in a fraction of the time.
+std::size_t storedFieldLength(std::size_t plainSize)
 {
-    out.append(data, size);
+    return Base64EncodedLength(plainSize + CipherComponent::kOverhead);
 }
 
-void append(Bytes& out, const char* data, std::size_t size)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    out.insert(out.end(), p, p + size);
-}
+// Below this many records per core a thread costs more than it saves.
+constexpr std::size_t kRecordsPerWorker = 256;
 
-// Room for one field of plain length n: the cipher text (a 16-byte tag in front of the text) as Base64 with
-// its line breaks, the two quotes and the delimiter (a comma, or CR LF after the last field).
-std::size_t estimateField(std::size_t n)
-{
-    const std::size_t base64 = (n + 16 + 2) / 3 * 4;
-    return base64 + base64 / 76 * 2 + 4;
-}
+const int kAlgorithmOfProgramSuite = AlgorithmForSuite(kProgramSuite).value_or(-1);
 
-template <class Out>
-bool appendField(Out& out, const std::string& text, char delimiter)
+using Workers = std::vector<std::unique_ptr<CipherComponent::Worker>>;
+
+// One cipher worker per thread, all created here on the calling thread, as the cipher cache requires.
+bool makeWorkers(std::size_t count, Workers& workers)
 {
-    bool ok = false;
-    const std::string cipher = EncryptField(text, &ok);
-    if (!ok)
-        return false;
-    append(out, "\"", 1);
-    append(out, cipher.data(), cipher.size());
-    if (delimiter == ',')
-        append(out, "\",", 2);
-    else
-        append(out, "\"\r\n", 3);
+    const std::string key1 = kKey1, key2 = kKey2;
+    for (std::size_t w = 0; w < count; ++w) {
+        workers.push_back(std::make_unique<CipherComponent::Worker>(kAlgorithmOfProgramSuite, key1, key2, w > 0));
+        if (workers.back()->status() != CipherComponent::Ok)
+            return false;
+    }
     return true;
-}
-
-template <class Out>
-bool appendRecord(Out& out, const std::string& recordNo, const std::string& name, const std::string& website,
-                  const std::string& notes, const std::string& userId, const std::string& password)
-{
-    return appendField(out, recordNo, ',') && appendField(out, name, ',') && appendField(out, website, ',') &&
-           appendField(out, notes, ',') && appendField(out, userId, ',') && appendField(out, password, '\n');
 }
 
 template <class Out>
 bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
 {
-    std::size_t estimate = 6 * estimateField(32);
-    for (std::size_t i = 1; i < table.size(); ++i) {
-        const AccountRecord& r = table[i];
-        estimate += estimateField(6) + estimateField(r.AccountName.size()) + estimateField(r.Website.size()) +
-                    estimateField(r.Notes.size()) + estimateField(r.UserId.size()) +
-                    estimateField(r.Password.size());
-    }
-    // A little over, never under: one regrowth would copy the whole text and double its memory.
-    out.reserve(estimate + estimate / 32);
-
+    const std::size_t records = std::max<std::size_t>(table.size(), 1);
+    const std::string header[6] = {FormatRecordNo(0), kHeaderMarker, "na"};
+    std::vector<std::string> numbers(records);
+    for (std::size_t i = 1; i < records; ++i)
+        numbers[i] = FormatRecordNo(table[i].RecordNo);
     // The header always comes from the login settings, never from the table's first element.
-    if (!appendRecord(out, FormatRecordNo(0), kHeaderMarker, "na", state.LoginUserName, state.LoginPassword1,
-                      state.LoginPassword2))
-        return false;
-    for (std::size_t i = 1; i < table.size(); ++i) {
+    auto fieldsOf = [&](std::size_t i) -> std::array<std::string_view, 6> {
+        if (i == 0)
+            return {header[0], header[1], header[2], state.LoginUserName, state.LoginPassword1, state.LoginPassword2};
         const AccountRecord& r = table[i];
-        if (!appendRecord(out, FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes, r.UserId, r.Password))
-            return false;
+        return {numbers[i], r.AccountName, r.Website, r.Notes, r.UserId, r.Password};
+    };
+
+    // A line: six quoted fields, five commas, CR LF.
+    std::vector<std::size_t> offsets(records + 1, 0);
+    for (std::size_t i = 0; i < records; ++i) {
+        std::size_t line = 6 * 2 + 5 + 2;
+        for (std::string_view f : fieldsOf(i))
+            line += storedFieldLength(f.size());
+        offsets[i + 1] = offsets[i] + line;
     }
-    return true;
+    out.resize(offsets[records]);
+    char* const base = reinterpret_cast<char*>(out.data());
+
+    Workers workers;
+    if (!makeWorkers(WorkersFor(records, kRecordsPerWorker), workers))
+        return false;
+    std::atomic<bool> failed{false};
+    ParallelFor(records, kRecordsPerWorker, [&](std::size_t begin, std::size_t end, std::size_t w) {
+        CipherComponent::Worker& worker = *workers[w];
+        Bytes sealed;
+        for (std::size_t i = begin; i < end && !failed.load(std::memory_order_relaxed); ++i) {
+            char* p = base + offsets[i];
+            const std::array<std::string_view, 6> fields = fieldsOf(i);
+            for (std::size_t f = 0; f < fields.size(); ++f) {
+                sealed.resize(fields[f].size() + CipherComponent::kOverhead);
+                if (worker.seal(reinterpret_cast<const unsigned char*>(fields[f].data()), fields[f].size(),
+                                sealed.data()) != CipherComponent::Ok) {
+                    failed = true;
+                    return;
+                }
+                *p++ = '"';
+                p = Base64EncodeTo(sealed.data(), sealed.size(), p);
+                *p++ = '"';
+                *p++ = f + 1 < fields.size() ? ',' : '\r';
+            }
+            *p++ = '\n';
+        }
+    });
+    return !failed;
 }
 
 // Hands the pages of a multi-megabyte buffer just freed back to the system. Without it the allocator keeps
@@ -136,66 +154,82 @@ bool parseRecordNo(const std::string& text, std::int16_t& value)
     return true;
 }
 
-// Reads records of six quoted fields, each decrypted on its own, in one pass. Anything out of shape, a field
-// that does not decrypt, or no record at all fails the whole file: a table is never half loaded.
+// Reads records of six quoted fields in one pass, then decrypts every field on its own, on every core. Anything
+// out of shape, a field that does not decrypt, or no record at all fails the whole file: a table is never half
+// loaded.
 bool decodeInner(std::string_view s, AccountTable& result)
 {
-    AccountTable table;
-    table.reserve(s.size() / 512 + 1);
-    std::string cipher;
+    struct Span
+    {
+        std::size_t begin, size;
+    };
+    std::vector<std::array<Span, 6>> spans;
+    spans.reserve(s.size() / 512 + 1);
     const std::size_t n = s.size();
     std::size_t pos = 0;
-
-    auto fail = [&table] {
-        WipeTable(table);
-        return false;
-    };
-
     for (;;) {
         while (pos < n && (s[pos] == '\r' || s[pos] == '\n' || isBlank(s[pos])))
             ++pos;
         if (pos == n)
             break;
-
-        AccountRecord& r = table.emplace_back();
-        std::string* const texts[5] = {&r.AccountName, &r.Website, &r.Notes, &r.UserId, &r.Password};
-        for (int f = 0; f < 6; ++f) {
+        std::array<Span, 6>& record = spans.emplace_back();
+        for (std::size_t f = 0; f < record.size(); ++f) {
             if (f > 0) {
                 while (pos < n && isBlank(s[pos]))
                     ++pos;
                 if (pos == n || s[pos] != ',')
-                    return fail();
+                    return false;
                 ++pos;
                 while (pos < n && isBlank(s[pos]))
                     ++pos;
             }
             if (pos == n || s[pos] != '"')
-                return fail();
+                return false;
             const void* close = std::memchr(s.data() + pos + 1, '"', n - pos - 1);
             if (!close)
-                return fail();
+                return false;
             const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(close) - s.data());
-            cipher.assign(s.data() + pos + 1, end - pos - 1);
+            record[f] = {pos + 1, end - pos - 1};
             pos = end + 1;
-
-            bool ok = false;
-            std::string plain = DecryptField(cipher, &ok);
-            if (!ok)
-                return fail();
-            if (f == 0) {
-                if (!parseRecordNo(plain, r.RecordNo))
-                    return fail();
-            } else {
-                *texts[f - 1] = std::move(plain);
-            }
         }
         while (pos < n && isBlank(s[pos]))
             ++pos;
         if (pos < n && s[pos] != '\r' && s[pos] != '\n')
-            return fail();
+            return false;
     }
-    if (table.empty())
+    if (spans.empty())
         return false;
+
+    AccountTable table(spans.size());
+    Workers workers;
+    if (!makeWorkers(WorkersFor(spans.size(), kRecordsPerWorker), workers))
+        return false;
+    std::atomic<bool> failed{false};
+    ParallelFor(spans.size(), kRecordsPerWorker, [&](std::size_t begin, std::size_t end, std::size_t w) {
+        CipherComponent::Worker& worker = *workers[w];
+        Bytes cipher;
+        std::string number;
+        for (std::size_t i = begin; i < end && !failed.load(std::memory_order_relaxed); ++i) {
+            AccountRecord& r = table[i];
+            std::string* const texts[6] = {&number, &r.AccountName, &r.Website, &r.Notes, &r.UserId, &r.Password};
+            for (std::size_t f = 0; f < 6; ++f) {
+                const Span span = spans[i][f];
+                if (!Base64DecodeInto(s.substr(span.begin, span.size), cipher) ||
+                    worker.open(cipher.data(), cipher.size(), *texts[f]) != CipherComponent::Ok) {
+                    failed = true;
+                    return;
+                }
+            }
+            if (!parseRecordNo(number, r.RecordNo)) {
+                failed = true;
+                return;
+            }
+        }
+    });
+    if (failed) {
+        WipeTable(table);
+        return false;
+    }
     WipeTable(result);
     result = std::move(table);
     return true;

@@ -20,46 +20,81 @@ constexpr std::array<unsigned char, 256> kDecodeTable = makeDecodeTable();
 
 } // namespace
 
+std::size_t Base64EncodedLength(std::size_t size)
+{
+    const std::size_t characters = (size + 2) / 3 * 4;
+    return characters > kLineLength ? characters + 2 * (characters / kLineLength) : characters;
+}
+
+namespace {
+
+char* encodeGroups(const unsigned char* data, std::size_t groups, char* out)
+{
+    for (std::size_t g = 0; g < groups; ++g, data += 3) {
+        const unsigned group = (data[0] << 16) | (data[1] << 8) | data[2];
+        *out++ = kEncodeTable[(group >> 18) & 63];
+        *out++ = kEncodeTable[(group >> 12) & 63];
+        *out++ = kEncodeTable[(group >> 6) & 63];
+        *out++ = kEncodeTable[group & 63];
+    }
+    return out;
+}
+
+} // namespace
+
+char* Base64EncodeTo(const unsigned char* data, std::size_t size, char* out)
+{
+    if (data == nullptr || size == 0)
+        return out;
+    const bool lines = (size + 2) / 3 * 4 > kLineLength;
+    constexpr std::size_t kLineBytes = kLineLength / 4 * 3; // 57 bytes fill one line
+    // Whole lines first, each followed by CR LF (the last one too when nothing is left over).
+    if (lines) {
+        while (size >= kLineBytes) {
+            out = encodeGroups(data, kLineBytes / 3, out);
+            *out++ = '\r';
+            *out++ = '\n';
+            data += kLineBytes;
+            size -= kLineBytes;
+        }
+    }
+    out = encodeGroups(data, size / 3, out);
+    data += size / 3 * 3;
+    if (const std::size_t left = size % 3; left > 0) {
+        const unsigned group = (data[0] << 16) | (left == 2 ? data[1] << 8 : 0);
+        *out++ = kEncodeTable[(group >> 18) & 63];
+        *out++ = kEncodeTable[(group >> 12) & 63];
+        *out++ = left == 2 ? kEncodeTable[(group >> 6) & 63] : '=';
+        *out++ = '=';
+    }
+    // A last line that the padding fills to 76 characters is a complete line too.
+    if (lines && (size + 2) / 3 * 4 == kLineLength) {
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+    return out;
+}
+
 std::string Base64Encode(const unsigned char* data, std::size_t size)
 {
     if (data == nullptr || size == 0)
         return {};
-    const std::size_t characters = (size + 2) / 3 * 4;
-    const std::size_t breaks = characters > kLineLength ? characters / kLineLength : 0;
-    std::string out(characters + 2 * breaks, '\0');
-
-    std::size_t pos = 0;
-    std::size_t onLine = 0;
-    auto put = [&](char c) {
-        out[pos++] = c;
-        if (breaks > 0 && ++onLine == kLineLength) {
-            out[pos++] = '\r';
-            out[pos++] = '\n';
-            onLine = 0;
-        }
-    };
-
-    std::size_t i = 0;
-    for (; i + 3 <= size; i += 3) {
-        const unsigned group = (data[i] << 16) | (data[i + 1] << 8) | data[i + 2];
-        put(kEncodeTable[(group >> 18) & 63]);
-        put(kEncodeTable[(group >> 12) & 63]);
-        put(kEncodeTable[(group >> 6) & 63]);
-        put(kEncodeTable[group & 63]);
-    }
-    if (const std::size_t left = size - i; left > 0) {
-        const unsigned group = (data[i] << 16) | (left == 2 ? data[i + 1] << 8 : 0);
-        put(kEncodeTable[(group >> 18) & 63]);
-        put(kEncodeTable[(group >> 12) & 63]);
-        put(left == 2 ? kEncodeTable[(group >> 6) & 63] : '=');
-        put('=');
-    }
+    std::string out(Base64EncodedLength(size), '\0');
+    Base64EncodeTo(data, size, out.data());
     return out;
 }
 
 std::optional<Bytes> Base64Decode(std::string_view text)
 {
-    Bytes out(text.size() / 4 * 3 + 3);
+    Bytes out;
+    if (!Base64DecodeInto(text, out))
+        return std::nullopt;
+    return out;
+}
+
+bool Base64DecodeInto(std::string_view text, Bytes& out)
+{
+    out.resize(text.size() / 4 * 3 + 3);
     std::size_t pos = 0;
     std::size_t values = 0;
     unsigned group = 0;
@@ -79,8 +114,10 @@ std::optional<Bytes> Base64Decode(std::string_view text)
             group = 0;
         }
     }
-    if (values == 0)
-        return std::nullopt;
+    if (values == 0) {
+        out.clear();
+        return false;
+    }
     // Three values left give two bytes, two give one, a single one is ignored.
     switch (values % 4) {
     case 3:
@@ -94,7 +131,7 @@ std::optional<Bytes> Base64Decode(std::string_view text)
         break;
     }
     out.resize(pos);
-    return out;
+    return true;
 }
 
 std::string Base64EncodeString(const std::string& s)

@@ -13,9 +13,16 @@
 std::string Base64Encode(const unsigned char* data, std::size_t size);
 inline std::string Base64Encode(const Bytes& data) { return Base64Encode(data.data(), data.size()); }
 
+// The length Base64Encode gives for size bytes, line breaks included.
+std::size_t Base64EncodedLength(std::size_t size);
+// Encodes into out, which has room for Base64EncodedLength(size) characters; returns the end.
+char* Base64EncodeTo(const unsigned char* data, std::size_t size, char* out);
+
 // Removes CR LF pairs and every "=", counts any other non-alphabet character as "A", ignores a single
 // leftover character. Returns nothing when the text is empty after that clean-up.
 std::optional<Bytes> Base64Decode(std::string_view text);
+// The same into a buffer that keeps its room from call to call; false where Base64Decode gives nothing.
+bool Base64DecodeInto(std::string_view text, Bytes& out);
 
 // The same for strings of bytes; "" gives "" without coding.
 std::string Base64EncodeString(const std::string& s);

@@ -2,6 +2,7 @@
 
 #include "cipher/Bytes.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,34 @@ public:
                                  const std::string& text, Bytes& result);
     [[nodiscard]] int DecryptStr(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
                                  std::string& result);
+
+    // Seals and opens many messages under one key for one thread, exactly as Encrypt and Decrypt do. Workers for
+    // the same key may run on several threads at once, so large files use every core; create them all on one
+    // thread before the work starts, and let them go before the key cache is wiped.
+    class Worker
+    {
+    public:
+        // An independent worker keys a cipher library instance of its own, so that workers on other threads
+        // share no reference counts with it (shared ones cost more than the threads gain).
+        Worker(int algorithmId, const std::string& key1, const std::string& key2, bool independent = false);
+        ~Worker();
+        Worker(const Worker&) = delete;
+        Worker& operator=(const Worker&) = delete;
+
+        // Ok when the worker is ready.
+        int status() const { return status_; }
+        // Cipher bytes of size bytes of plain text: size + kOverhead bytes into out.
+        [[nodiscard]] int seal(const unsigned char* plain, std::size_t size, unsigned char* out);
+        // The plain text of size cipher bytes, into plain (overwriting what it held).
+        [[nodiscard]] int open(const unsigned char* cipher, std::size_t size, std::string& plain);
+
+    private:
+        struct Contexts;
+        int status_;
+        std::unique_ptr<Contexts> contexts_;
+    };
+    // How many bytes a cipher text is longer than its plain text.
+    static constexpr std::size_t kOverhead = 17;
 
     // Overwrites the derived keys kept for the process; called when the program ends.
     static void wipeKeyCache();

@@ -283,3 +283,45 @@ TEST_F(AccountFileFormatTest, RecordNumbersReadWithBlanksAndSigns)
         EXPECT_EQ(t[0].RecordNo, value);
     }
 }
+
+// Large tables are sealed and opened on several threads; the bytes must be those of one field at a time.
+TEST_F(AccountFileFormatTest, LargeTableEncodesAsFieldByField)
+{
+    std::mt19937 gen(11);
+    AccountTable table{MakeHeaderRecord("", "", "")};
+    for (int i = 1; i <= 3000; ++i) {
+        AccountRecord r;
+        r.RecordNo = static_cast<std::int16_t>(i);
+        r.AccountName = randomText(gen, 1, 50);
+        r.Website = randomText(gen, 0, 100);
+        r.Notes = randomText(gen, 0, 100);
+        r.UserId = randomText(gen, 0, 50);
+        r.Password = randomText(gen, 0, 50);
+        table.push_back(r);
+    }
+    std::string expected;
+    auto line = [&expected](const std::array<std::string, 6>& fields) {
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            expected += "\"" + EncryptField(fields[f]) + (f + 1 < fields.size() ? "\"," : "\"\r\n");
+    };
+    line({" 0", "t1ckb0xr00tm4rkrz", "na", "user", "first", ""});
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const AccountRecord& r = table[i];
+        line({FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes, r.UserId, r.Password});
+    }
+    bool ok = false;
+    const std::string inner = EncodeInnerLayer(state, table, &ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(inner, expected);
+
+    AccountTable back;
+    ASSERT_TRUE(DecodeInnerLayer(inner, back));
+    EXPECT_EQ(back, asLoaded(table));
+
+    // One damaged field anywhere, here late in the second half, fails the whole file.
+    std::string damaged = inner;
+    damaged[damaged.size() - 40] = damaged[damaged.size() - 40] == 'A' ? 'B' : 'A';
+    AccountTable untouched = back;
+    EXPECT_FALSE(DecodeInnerLayer(damaged, untouched));
+    EXPECT_EQ(untouched, back);
+}

@@ -2,6 +2,7 @@
 
 #include "app/AccountFile.h"
 #include "app/AppState.h"
+#include "app/AtomicFile.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
 #include "ui/main/AccountCombo.h"
@@ -412,12 +413,22 @@ void Form1::applyToolTips(bool on)
 
 void Form1::readOptions()
 {
-    if (ReadOptionsFile(state_.programFolder, options_))
-        lastOptionsLine_ = FormatOptionsLine(options_);
+    // Kept byte for byte: a write is skipped only when the file already holds exactly the line it would get.
+    lastOptionsLine_.clear();
+    const std::string path = JoinPath(state_.programFolder, kOptionsFileName);
+    std::string bytes;
+    if (!FileExists(path) || !ReadWholeFile(path, bytes))
+        return;
+    options_ = ParseOptionsLine(bytes);
+    lastOptionsLine_ = std::move(bytes);
 }
 
 void Form1::writeOptions()
 {
+    // The window's values are texts: one never read from a file goes out as an empty text in quotes.
+    for (auto& value : options_.values)
+        if (!value)
+            value = std::string();
     const std::string line = FormatOptionsLine(options_);
     const bool present = FileExists(JoinPath(state_.programFolder, kOptionsFileName));
     if (present && line == lastOptionsLine_)

@@ -74,6 +74,28 @@ private:
     std::function<void(int, Qt::KeyboardModifiers)> handler_;
 };
 
+// Enter on a focused button presses that button, as Space does; GO, the default button, does so by itself.
+class EnterPresses : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+                auto* button = static_cast<QPushButton*>(watched);
+                if (button->isEnabled())
+                    button->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 Form1::Form1(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state)
@@ -218,6 +240,9 @@ void Form1::buildControls()
     };
     connect(cboSelect->lineEdit(), &QLineEdit::returnPressed, this, pressGo);
     connect(cmdGo, &QPushButton::clicked, this, &Form1::cmdGo_Click);
+    auto* enterPresses = new EnterPresses(this);
+    for (QPushButton* b : {Add_Account, cmdChange, cmdDelete, cmdCancel, cmdCopy1, cmdCopy2, cmdCopy3, cmdCopy4})
+        b->installEventFilter(enterPresses);
     connect(Add_Account, &QPushButton::clicked, this, &Form1::Add_Account_Click);
     connect(cmdChange, &QPushButton::clicked, this, &Form1::cmdChange_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &Form1::cmdDelete_Click);

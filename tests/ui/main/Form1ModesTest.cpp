@@ -251,3 +251,39 @@ TEST_F(Form1Modes, TheKeyboardAloneReachesEverything)
     press(Qt::Key_Space);
     EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://alpha.example"}));
 }
+
+TEST_F(Form1Modes, EnterPressesTheFocusedButton)
+{
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto enterOn = [&](const char* name) {
+        button(name)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    };
+    enterOn("cmdCopy2");
+    EXPECT_EQ(platform.clipboard, "the notes");
+    enterOn("cmdCopy3");
+    EXPECT_EQ(platform.clipboard, "alice");
+    enterOn("cmdCopy4");
+    EXPECT_EQ(platform.clipboard, "s3cr3t");
+    enterOn("cmdCopy1");
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://alpha.example"}));
+
+    typeInto("txtUserid", "2");
+    enterOn("cmdChange");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Settings have been saved successfully."}));
+    EXPECT_EQ(storedTable()[1].UserId, "alice2");
+    EXPECT_TRUE(dragDrop());
+
+    forgetMessages();
+    platform.queueAnswer(Answer::No);
+    enterOn("cmdDelete");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Delete record?"}));
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Alpha"}));
+
+    // GO, the default button, looks up.
+    platform.urls.clear();
+    enterOn("cmdGo");
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://alpha.example"}));
+    EXPECT_EQ(label("lblID"), "1");
+}

@@ -65,7 +65,9 @@ protected:
     {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            handler_(key->key(), key->modifiers());
+            // Tab and Shift+Tab only move the focus on: they are no key of the control they leave.
+            if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
+                handler_(key->key(), key->modifiers());
         }
         return QObject::eventFilter(watched, event);
     }

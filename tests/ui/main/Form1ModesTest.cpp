@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QAccessibleTextInterface>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
 
@@ -286,4 +287,33 @@ TEST_F(Form1Modes, EnterPressesTheFocusedButton)
     enterOn("cmdGo");
     EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://alpha.example"}));
     EXPECT_EQ(label("lblID"), "1");
+}
+
+TEST_F(Form1Modes, EveryMenuOpensFromTheKeyboard)
+{
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const std::pair<Qt::Key, const char*> menus[] = {
+        {Qt::Key_F, "File"}, {Qt::Key_V, "View"}, {Qt::Key_O, "Options"}, {Qt::Key_H, "Help"}};
+    for (const auto& [key, name] : menus) {
+        SCOPED_TRACE(name);
+        combo()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+        auto* menu = find<QMenu>(name);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->isVisible());
+        menu->hide();
+    }
+
+    // An item chosen with the arrow keys and Enter runs its command: View, Mask All.
+    combo()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
+    auto* view = find<QMenu>("View");
+    ASSERT_TRUE(view->isVisible());
+    for (int i = 0; i < 6 && view->activeAction() != menuItem("mask_all"); ++i)
+        QTest::keyClick(view, Qt::Key_Down);
+    ASSERT_EQ(view->activeAction(), menuItem("mask_all"));
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_TRUE(field("txtUserid")->isMasked());
+    EXPECT_TRUE(field("txtGeneral")->isMasked());
 }

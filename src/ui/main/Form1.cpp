@@ -475,6 +475,8 @@ void Form1::setComboText(const QString& text)
     const bool was = settingText_;
     settingText_ = true;
     cboSelect->setEditText(text);
+    // Text put in by the program reads from its beginning, with the caret in front of it, as in any edit box.
+    cboSelect->lineEdit()->setCursorPosition(0);
     settingText_ = was;
     cboSelect_Change();
 }

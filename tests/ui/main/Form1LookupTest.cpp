@@ -377,3 +377,20 @@ TEST_F(Form1Lookup, TabbingThroughTheComboBoxIsNoKeyOfIt)
     lookUp("Mail");
     EXPECT_EQ(platform.urls, (std::vector<std::string>{"https://mail.example.com"}));
 }
+
+TEST_F(Form1Lookup, TextPutInByTheWindowReadsFromItsBeginning)
+{
+    // The placeholder is wider than the box with many fonts: its beginning must show, not its end.
+    QLineEdit* edit = combo()->lineEdit();
+    EXPECT_EQ(edit->cursorPosition(), 0);
+    EXPECT_FALSE(edit->hasSelectedText());
+
+    // Cancel puts the stored name back: it completes to itself from the start, all of it selected.
+    lookUp("Bankers");
+    typeInCombo("xyz");
+    ASSERT_EQ(comboText(), "Bankersxyz");
+    click("cmdCancel");
+    EXPECT_EQ(comboText(), "Bankers");
+    EXPECT_EQ(edit->selectionStart(), 0);
+    EXPECT_EQ(edit->selectedText(), "Bankers");
+}

@@ -170,7 +170,9 @@ void Form1::buildControls()
     cmdGo->setDefault(true);
     place(cmdGo, 3780, 450, 465, 360);
 
-    lblMode = named(new QLabel(client), "lblMode", QStringLiteral("Mode"));
+    // The mode label's name is its caption, so that screen readers tell the mode and hear it change.
+    lblMode = new QLabel(client);
+    lblMode->setObjectName(QStringLiteral("lblMode"));
     lblMode->setAutoFillBackground(true);
     place(lblMode, 3375, 60, 1245, 255);
     {
@@ -370,7 +372,7 @@ bool Form1::Form_Load()
     // 3. The account list and empty fields.
     settingText_ = true;
     fillAccountList();
-    lblID->clear();
+    setRecordLabel(QString());
     cboSelect->setEditText(QString());
     txtWebsite->clear();
     txtGeneral->clear();
@@ -479,6 +481,13 @@ void Form1::setComboText(const QString& text)
     cboSelect->lineEdit()->setCursorPosition(0);
     settingText_ = was;
     cboSelect_Change();
+}
+
+void Form1::setRecordLabel(const QString& recordNo)
+{
+    lblID->setText(recordNo);
+    // Named "ID" after its label; the number it shows goes to screen readers as its description.
+    lblID->setAccessibleDescription(recordNo);
 }
 
 int Form1::displayedIndex() const

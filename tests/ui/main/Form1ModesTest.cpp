@@ -317,3 +317,16 @@ TEST_F(Form1Modes, EveryMenuOpensFromTheKeyboard)
     EXPECT_TRUE(field("txtUserid")->isMasked());
     EXPECT_TRUE(field("txtGeneral")->isMasked());
 }
+
+TEST_F(Form1Modes, ScreenReadersHearTheModeAndTheRecordNumber)
+{
+    auto accessible = [&](const char* name) { return QAccessible::queryAccessibleInterface(find<QLabel>(name)); };
+    EXPECT_EQ(accessible("lblMode")->text(QAccessible::Name).trimmed(), "Drag/Drop Mode");
+    EXPECT_EQ(accessible("lblID")->text(QAccessible::Name), "ID");
+    EXPECT_EQ(accessible("lblID")->text(QAccessible::Description), "1");
+
+    typeInto("txtUserid", "x");
+    EXPECT_EQ(accessible("lblMode")->text(QAccessible::Name).trimmed(), "Edit Mode");
+    menuItem("New")->trigger();
+    EXPECT_TRUE(accessible("lblID")->text(QAccessible::Description).isEmpty());
+}

@@ -2,6 +2,7 @@
 
 #include "app/AccountFile.h"
 #include "app/AppState.h"
+#include "app/AtomicFile.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
 #include "ui/main/AccountCombo.h"
@@ -64,13 +65,37 @@ protected:
     {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            handler_(key->key(), key->modifiers());
+            // Tab and Shift+Tab only move the focus on: they are no key of the control they leave.
+            if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
+                handler_(key->key(), key->modifiers());
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
     std::function<void(int, Qt::KeyboardModifiers)> handler_;
+};
+
+// Enter on a focused button presses that button, as Space does; GO, the default button, does so by itself.
+class EnterPresses : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+                auto* button = static_cast<QPushButton*>(watched);
+                if (button->isEnabled())
+                    button->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 } // namespace
@@ -145,7 +170,9 @@ void Form1::buildControls()
     cmdGo->setDefault(true);
     place(cmdGo, 3780, 450, 465, 360);
 
-    lblMode = named(new QLabel(client), "lblMode", QStringLiteral("Mode"));
+    // The mode label's name is its caption, so that screen readers tell the mode and hear it change.
+    lblMode = new QLabel(client);
+    lblMode->setObjectName(QStringLiteral("lblMode"));
     lblMode->setAutoFillBackground(true);
     place(lblMode, 3375, 60, 1245, 255);
     {
@@ -217,6 +244,9 @@ void Form1::buildControls()
     };
     connect(cboSelect->lineEdit(), &QLineEdit::returnPressed, this, pressGo);
     connect(cmdGo, &QPushButton::clicked, this, &Form1::cmdGo_Click);
+    auto* enterPresses = new EnterPresses(this);
+    for (QPushButton* b : {Add_Account, cmdChange, cmdDelete, cmdCancel, cmdCopy1, cmdCopy2, cmdCopy3, cmdCopy4})
+        b->installEventFilter(enterPresses);
     connect(Add_Account, &QPushButton::clicked, this, &Form1::Add_Account_Click);
     connect(cmdChange, &QPushButton::clicked, this, &Form1::cmdChange_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &Form1::cmdDelete_Click);
@@ -342,7 +372,7 @@ bool Form1::Form_Load()
     // 3. The account list and empty fields.
     settingText_ = true;
     fillAccountList();
-    lblID->clear();
+    setRecordLabel(QString());
     cboSelect->setEditText(QString());
     txtWebsite->clear();
     txtGeneral->clear();
@@ -412,12 +442,22 @@ void Form1::applyToolTips(bool on)
 
 void Form1::readOptions()
 {
-    if (ReadOptionsFile(state_.programFolder, options_))
-        lastOptionsLine_ = FormatOptionsLine(options_);
+    // Kept byte for byte: a write is skipped only when the file already holds exactly the line it would get.
+    lastOptionsLine_.clear();
+    const std::string path = JoinPath(state_.programFolder, kOptionsFileName);
+    std::string bytes;
+    if (!FileExists(path) || !ReadWholeFile(path, bytes))
+        return;
+    options_ = ParseOptionsLine(bytes);
+    lastOptionsLine_ = std::move(bytes);
 }
 
 void Form1::writeOptions()
 {
+    // The window's values are texts: one never read from a file goes out as an empty text in quotes.
+    for (auto& value : options_.values)
+        if (!value)
+            value = std::string();
     const std::string line = FormatOptionsLine(options_);
     const bool present = FileExists(JoinPath(state_.programFolder, kOptionsFileName));
     if (present && line == lastOptionsLine_)
@@ -437,8 +477,17 @@ void Form1::setComboText(const QString& text)
     const bool was = settingText_;
     settingText_ = true;
     cboSelect->setEditText(text);
+    // Text put in by the program reads from its beginning, with the caret in front of it, as in any edit box.
+    cboSelect->lineEdit()->setCursorPosition(0);
     settingText_ = was;
     cboSelect_Change();
+}
+
+void Form1::setRecordLabel(const QString& recordNo)
+{
+    lblID->setText(recordNo);
+    // Named "ID" after its label; the number it shows goes to screen readers as its description.
+    lblID->setAccessibleDescription(recordNo);
 }
 
 int Form1::displayedIndex() const

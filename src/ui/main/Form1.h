@@ -137,6 +137,8 @@ private:
     // Sets the combo text and runs the change rule, as a change made by code does.
     void setComboText(const QString& text);
     QString comboText() const;
+    // Shows a record number in lblID (empty: no record on display).
+    void setRecordLabel(const QString& recordNo);
     // The element on display (lblID + 1 as an index into the 0-based table), or -1.
     int displayedIndex() const;
 

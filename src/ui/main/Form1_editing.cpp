@@ -67,7 +67,7 @@ void Form1::Add_Account_Click()
     AccountTable_.push_back(std::move(r));
 
     addAccountName(name);
-    lblID->setText(QString::number(AccountTable_.back().RecordNo));
+    setRecordLabel(QString::number(AccountTable_.back().RecordNo));
     cmdGo->setEnabled(true);
     if (!SaveToFile())
         return;
@@ -137,7 +137,7 @@ void Form1::cmdDelete_Click()
         rebuildAccountList();
         if (!SaveToFile())
             return;
-        lblID->clear();
+        setRecordLabel(QString());
         txtWebsite->setFieldText(QString());
         txtGeneral->setFieldText(QString());
         txtUserid->setFieldText(QString());
@@ -177,7 +177,7 @@ void Form1::cmdCancel_Click()
 void Form1::New_Click()
 {
     // Emptying a box that held text is a change of it: the window then goes into Edit mode.
-    lblID->clear();
+    setRecordLabel(QString());
     txtWebsite->setFieldText(QString());
     txtGeneral->setFieldText(QString());
     txtUserid->setFieldText(QString());

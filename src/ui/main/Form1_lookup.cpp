@@ -130,7 +130,7 @@ void Form1::cmdGo_Click()
 void Form1::showRecord(int index)
 {
     const AccountRecord& r = AccountTable_[index];
-    lblID->setText(QString::number(r.RecordNo));
+    setRecordLabel(QString::number(r.RecordNo));
     const QString name = QString::fromStdString(r.AccountName);
     if (comboText() != name)
         setComboText(name);

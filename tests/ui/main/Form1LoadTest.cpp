@@ -19,7 +19,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -111,6 +114,36 @@ TEST_F(Form1Load, StartsInDragDropModeWhateverTheOptionsSay)
     load();
     EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
     EXPECT_EQ(folder.read("config.dat"), kDefaultLine);
+}
+
+TEST_F(Form1Load, TheLoadLeavesTheWholeOptionsLineWithEveryValueQuoted)
+{
+    // Whatever shape the file had, the mode the load stores leaves the ten values as the window writes them:
+    // each a text in quotes, the line ended by CR LF. A value missing from the file is an empty text.
+    struct Case
+    {
+        const char* name;
+        std::optional<std::string> before; // none: no options file
+        std::string after;
+    };
+    const Case cases[] = {
+        {"no options file", std::nullopt, "\"\",\"\",\"\",\"true\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"},
+        {"the defaults without their line end", std::string(kDefaultLine, std::strlen(kDefaultLine) - 2), kDefaultLine},
+        {"values written as nothing between commas", ",,,\"true\",\"false\",\"false\",\"true\",,\"true\",\"true\"\r\n",
+         kDefaultLine},
+        {"unquoted values", "\"\",\"\",\"\",true,false,false,true,\"\",true,true\r\n", kDefaultLine},
+        {"fewer than ten values", "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"true\"\r\n",
+         "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"true\",\"\",\"\",\"\"\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.before)
+            writeOptions(*c.before);
+        else
+            std::filesystem::remove(folder.file("config.dat"));
+        load();
+        EXPECT_EQ(folder.read("config.dat"), c.after);
+    }
 }
 
 TEST_F(Form1Load, OptionsDecideMasksTopmostAndToolTips)

@@ -355,3 +355,42 @@ TEST_F(Form1Lookup, TypingIntoTheFocusedComboBoxFollowsTheSameRules)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // any key turns GO on
     EXPECT_TRUE(on("cmdGo"));
 }
+
+TEST_F(Form1Lookup, TabbingThroughTheComboBoxIsNoKeyOfIt)
+{
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    typeInto("txtUserid", "x"); // GO off
+    ASSERT_FALSE(on("cmdGo"));
+    state.IdleTickCount = 4;
+    combo()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "txtWebsite");
+    EXPECT_FALSE(on("cmdGo")); // only a key meant for the combo box turns it on
+    EXPECT_EQ(state.IdleTickCount, 4);
+
+    // Leaving GO with Tab neither presses it nor marks the next lookup.
+    lookUp("Mail");
+    platform.urls.clear();
+    button("cmdGo")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    lookUp("Mail");
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"https://mail.example.com"}));
+}
+
+TEST_F(Form1Lookup, TextPutInByTheWindowReadsFromItsBeginning)
+{
+    // The placeholder is wider than the box with many fonts: its beginning must show, not its end.
+    QLineEdit* edit = combo()->lineEdit();
+    EXPECT_EQ(edit->cursorPosition(), 0);
+    EXPECT_FALSE(edit->hasSelectedText());
+
+    // Cancel puts the stored name back: it completes to itself from the start, all of it selected.
+    lookUp("Bankers");
+    typeInCombo("xyz");
+    ASSERT_EQ(comboText(), "Bankersxyz");
+    click("cmdCancel");
+    EXPECT_EQ(comboText(), "Bankers");
+    EXPECT_EQ(edit->selectionStart(), 0);
+    EXPECT_EQ(edit->selectedText(), "Bankers");
+}

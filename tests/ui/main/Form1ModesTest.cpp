@@ -6,8 +6,12 @@
 #include <QAccessible>
 #include <QAccessibleTextInterface>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
+
+#include <chrono>
+#include <filesystem>
 
 namespace {
 
@@ -144,30 +148,30 @@ TEST_F(Form1Modes, ADropOntoABoxChangesNothing)
 
 TEST_F(Form1Modes, TheOptionsFileIsRewrittenOnlyWhenItsContentChanges)
 {
-    // The same values written without the line end: left alone as long as no value changes.
-    std::string bytes = folder.read("config.dat");
-    ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-    bytes.resize(bytes.size() - 2);
-    folder.write("config.dat", bytes);
-    lookUp("Alpha");
-    lookUp("Alpha");
-    EXPECT_EQ(folder.read("config.dat"), bytes);
-    menuItem("New")->trigger(); // a box held text: Edit mode, a change
-    EXPECT_EQ(option(OptionsRecord::DragDropMode), "false");
-    lookUp("Alpha");
-    EXPECT_EQ(option(OptionsRecord::DragDropMode), "true");
-    bytes = folder.read("config.dat");
-    ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-    bytes.resize(bytes.size() - 2);
-    folder.write("config.dat", bytes);
-    click("cmdCancel"); // Drag/Drop mode again: nothing to write
-    EXPECT_EQ(platform.urls.size(), 3u);
-    EXPECT_EQ(folder.read("config.dat"), bytes);
+    namespace fs = std::filesystem;
+    const std::string path = folder.file("config.dat");
+    const std::string canonical = folder.read("config.dat");
+    ASSERT_EQ(canonical.substr(canonical.size() - 2), "\r\n");
+    // A time long past marks the file as it stands: a rewrite would give it a new one.
+    const fs::file_time_type past = fs::last_write_time(path) - std::chrono::hours(24 * 365);
+    fs::last_write_time(path, past);
 
-    typeInto("txtUserid", "x");
+    lookUp("Alpha"); // Drag/Drop mode again: the file already says so
+    lookUp("Alpha");
+    EXPECT_EQ(folder.read("config.dat"), canonical);
+    EXPECT_EQ(fs::last_write_time(path), past) << "rewritten without a change";
+
+    typeInto("txtUserid", "x"); // Edit mode: a change
     EXPECT_EQ(option(OptionsRecord::DragDropMode), "false");
-    const std::string now = folder.read("config.dat");
-    EXPECT_EQ(now.substr(now.size() - 2), "\r\n");
+    EXPECT_NE(fs::last_write_time(path), past);
+
+    // A file whose bytes differ from the line the window would write is rewritten, even when every value
+    // reads the same: afterwards it holds exactly the whole line.
+    click("cmdCancel");
+    ASSERT_EQ(folder.read("config.dat"), canonical);
+    folder.write("config.dat", canonical.substr(0, canonical.size() - 2));
+    lookUp("Alpha");
+    EXPECT_EQ(folder.read("config.dat"), canonical);
 }
 
 TEST_F(Form1Modes, AMaskedFieldNeverShowsItsTextToAccessibility)
@@ -247,4 +251,82 @@ TEST_F(Form1Modes, TheKeyboardAloneReachesEverything)
     button("cmdCopy1")->setFocus();
     press(Qt::Key_Space);
     EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://alpha.example"}));
+}
+
+TEST_F(Form1Modes, EnterPressesTheFocusedButton)
+{
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto enterOn = [&](const char* name) {
+        button(name)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    };
+    enterOn("cmdCopy2");
+    EXPECT_EQ(platform.clipboard, "the notes");
+    enterOn("cmdCopy3");
+    EXPECT_EQ(platform.clipboard, "alice");
+    enterOn("cmdCopy4");
+    EXPECT_EQ(platform.clipboard, "s3cr3t");
+    enterOn("cmdCopy1");
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://alpha.example"}));
+
+    typeInto("txtUserid", "2");
+    enterOn("cmdChange");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Settings have been saved successfully."}));
+    EXPECT_EQ(storedTable()[1].UserId, "alice2");
+    EXPECT_TRUE(dragDrop());
+
+    forgetMessages();
+    platform.queueAnswer(Answer::No);
+    enterOn("cmdDelete");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Delete record?"}));
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Alpha"}));
+
+    // GO, the default button, looks up.
+    platform.urls.clear();
+    enterOn("cmdGo");
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://alpha.example"}));
+    EXPECT_EQ(label("lblID"), "1");
+}
+
+TEST_F(Form1Modes, EveryMenuOpensFromTheKeyboard)
+{
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const std::pair<Qt::Key, const char*> menus[] = {
+        {Qt::Key_F, "File"}, {Qt::Key_V, "View"}, {Qt::Key_O, "Options"}, {Qt::Key_H, "Help"}};
+    for (const auto& [key, name] : menus) {
+        SCOPED_TRACE(name);
+        combo()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
+        auto* menu = find<QMenu>(name);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->isVisible());
+        menu->hide();
+    }
+
+    // An item chosen with the arrow keys and Enter runs its command: View, Mask All.
+    combo()->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
+    auto* view = find<QMenu>("View");
+    ASSERT_TRUE(view->isVisible());
+    for (int i = 0; i < 6 && view->activeAction() != menuItem("mask_all"); ++i)
+        QTest::keyClick(view, Qt::Key_Down);
+    ASSERT_EQ(view->activeAction(), menuItem("mask_all"));
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_TRUE(field("txtUserid")->isMasked());
+    EXPECT_TRUE(field("txtGeneral")->isMasked());
+}
+
+TEST_F(Form1Modes, ScreenReadersHearTheModeAndTheRecordNumber)
+{
+    auto accessible = [&](const char* name) { return QAccessible::queryAccessibleInterface(find<QLabel>(name)); };
+    EXPECT_EQ(accessible("lblMode")->text(QAccessible::Name).trimmed(), "Drag/Drop Mode");
+    EXPECT_EQ(accessible("lblID")->text(QAccessible::Name), "ID");
+    EXPECT_EQ(accessible("lblID")->text(QAccessible::Description), "1");
+
+    typeInto("txtUserid", "x");
+    EXPECT_EQ(accessible("lblMode")->text(QAccessible::Name).trimmed(), "Edit Mode");
+    menuItem("New")->trigger();
+    EXPECT_TRUE(accessible("lblID")->text(QAccessible::Description).isEmpty());
 }

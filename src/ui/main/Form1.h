@@ -124,6 +124,9 @@ private:
     void applyMasksFromOptions();
     void applyToolTips(bool on);
     void setMask(FieldBox* box, QAction* item, bool masked);
+    void storeMask(FieldBox* box, QAction* item, OptionsRecord::Field field, bool masked);
+    void toggleMask(FieldBox* box, QAction* item, OptionsRecord::Field field);
+    void setAllMasks(bool masked);
 
     // Options file: refresh the window's copy from disk when the file exists; write it back only when
     // what the file holds would change.

@@ -47,66 +47,55 @@ void Form1::enterEditMode()
     LoginSelect_Click();
 }
 
-namespace {
-// Toggles one mask: the box decides, not the check mark.
-bool toggled(FieldBox* box)
+// One mask and its options field; the file is written by the caller.
+void Form1::storeMask(FieldBox* box, QAction* item, OptionsRecord::Field field, bool masked)
 {
-    return !box->isMasked();
+    setMask(box, item, masked);
+    options_.set(field, masked ? "true" : "false");
 }
-} // namespace
+
+// Toggles one mask: the box decides, not the check mark.
+void Form1::toggleMask(FieldBox* box, QAction* item, OptionsRecord::Field field)
+{
+    readOptions();
+    storeMask(box, item, field, !box->isMasked());
+    writeOptions();
+    state_.resetIdle();
+}
 
 void Form1::Command1_Click()
 {
-    readOptions();
-    const bool masked = toggled(txtGeneral);
-    setMask(txtGeneral, Command1, masked);
-    options_.set(OptionsRecord::MaskNotes, masked ? "true" : "false");
-    writeOptions();
-    state_.resetIdle();
+    toggleMask(txtGeneral, Command1, OptionsRecord::MaskNotes);
 }
 
 void Form1::MaskUser_Click()
 {
-    readOptions();
-    const bool masked = toggled(txtUserid);
-    setMask(txtUserid, MaskUser, masked);
-    options_.set(OptionsRecord::MaskUserId, masked ? "true" : "false");
-    writeOptions();
-    state_.resetIdle();
+    toggleMask(txtUserid, MaskUser, OptionsRecord::MaskUserId);
 }
 
 void Form1::MaskPwd_Click()
 {
+    toggleMask(txtPassword, MaskPwd, OptionsRecord::MaskPassword);
+}
+
+// Mask All and Mask None are not user activity for the idle lock.
+void Form1::setAllMasks(bool masked)
+{
     readOptions();
-    const bool masked = toggled(txtPassword);
-    setMask(txtPassword, MaskPwd, masked);
-    options_.set(OptionsRecord::MaskPassword, masked ? "true" : "false");
+    storeMask(txtPassword, MaskPwd, OptionsRecord::MaskPassword, masked);
+    storeMask(txtUserid, MaskUser, OptionsRecord::MaskUserId, masked);
+    storeMask(txtGeneral, Command1, OptionsRecord::MaskNotes, masked);
     writeOptions();
-    state_.resetIdle();
 }
 
 void Form1::mask_all_Click()
 {
-    readOptions();
-    setMask(txtPassword, MaskPwd, true);
-    setMask(txtUserid, MaskUser, true);
-    setMask(txtGeneral, Command1, true);
-    options_.set(OptionsRecord::MaskPassword, "true");
-    options_.set(OptionsRecord::MaskUserId, "true");
-    options_.set(OptionsRecord::MaskNotes, "true");
-    writeOptions();
+    setAllMasks(true);
 }
 
 void Form1::mask_none_Click()
 {
-    readOptions();
-    setMask(txtPassword, MaskPwd, false);
-    setMask(txtUserid, MaskUser, false);
-    setMask(txtGeneral, Command1, false);
-    options_.set(OptionsRecord::MaskPassword, "false");
-    options_.set(OptionsRecord::MaskUserId, "false");
-    options_.set(OptionsRecord::MaskNotes, "false");
-    writeOptions();
+    setAllMasks(false);
 }
 
 void Form1::box_DblClick(FieldBox*)

@@ -69,13 +69,13 @@ void frmChangeLogin::buildControls()
 
     l = label(QStringLiteral("Password"), 75, 645, 1005, 240);
     txtPassword1 = box("txtPassword1", QStringLiteral("Password"), 50);
-    txtPassword1->setEchoMode(QLineEdit::Password);
+    twips::maskWithStars(txtPassword1);
     place(txtPassword1, 1755, 630, 1740, 315);
     l->setBuddy(txtPassword1);
 
     l = label(QStringLiteral("Confirm Password"), 90, 1080, 1695, 240);
     txtConfirm = box("txtConfirm", QStringLiteral("Confirm Password"), 50);
-    txtConfirm->setEchoMode(QLineEdit::Password);
+    twips::maskWithStars(txtConfirm);
     place(txtConfirm, 1755, 1065, 1740, 315);
     l->setBuddy(txtConfirm);
 

@@ -63,6 +63,9 @@ TEST_F(LoginSettings, LayoutAndFieldsFilledFromTheLogin)
     EXPECT_EQ(box("txtNumpad")->text(), QStringLiteral("4711"));
     EXPECT_EQ(box("txtPassword1")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(box("txtConfirm")->echoMode(), QLineEdit::Password);
+    // One "*" for each character, whatever the desktop style's mask character.
+    EXPECT_EQ(box("txtPassword1")->displayText(), QStringLiteral("******"));
+    EXPECT_EQ(box("txtConfirm")->displayText(), QStringLiteral("******"));
     EXPECT_EQ(box("txtNumpad")->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(box("txtNumpad")->maxLength(), 15);
     EXPECT_EQ(box("txtUsername")->maxLength(), 50);

@@ -97,6 +97,7 @@ TEST_F(LockScreen, TheFirstPasswordUnlocks)
     click("Command1");
     expectEntryState();
     QTest::keyClicks(passwordBox(), QStringLiteral("Secret"));
+    EXPECT_EQ(passwordBox()->displayText(), QStringLiteral("******"));
     state().IdleTickCount = 4;
     click("cmdOK");
     EXPECT_TRUE(main->isVisible());

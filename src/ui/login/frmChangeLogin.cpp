@@ -136,8 +136,10 @@ bool frmChangeLogin::onlyNumbers(const QString& text)
 
 bool frmChangeLogin::txtNumpad_KeyPress(QKeyEvent* key)
 {
-    // Keys that type nothing (arrows, Delete, Home) and the keys the dialog itself answers pass.
+    // Keys that type nothing (arrows, Delete, Home) and the keys the dialog itself answers pass. Delete is
+    // named: some desktops give it the text DEL (code 127), yet it types no character.
     switch (key->key()) {
+    case Qt::Key_Delete:
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:

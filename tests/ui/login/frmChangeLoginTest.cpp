@@ -102,6 +102,12 @@ TEST_F(LoginSettings, NumberPadFieldTakesOnlyDigits)
     QTest::keyClick(pad, Qt::Key_Home);
     QTest::keyClick(pad, Qt::Key_Delete);
     EXPECT_EQ(pad->text(), QStringLiteral("23456789012345"));
+    // Delete as X11 delivers it, with the text DEL (127), still deletes; it types no character.
+    QTest::sendKeyEvent(QTest::Click, pad, Qt::Key_Delete, QString(QChar(127)), Qt::NoModifier);
+    EXPECT_EQ(pad->text(), QStringLiteral("3456789012345"));
+    // Other control characters are swallowed, as letters are.
+    QTest::sendKeyEvent(QTest::Click, pad, Qt::Key_Backspace, QString(QChar(127)), Qt::ControlModifier);
+    EXPECT_EQ(pad->text(), QStringLiteral("3456789012345"));
 }
 
 TEST_F(LoginSettings, APasteWithAnythingButDigitsChangesNothing)

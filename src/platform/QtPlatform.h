@@ -3,9 +3,13 @@
 #include "platform/Platform.h"
 
 #include <QLockFile>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <vector>
+
+class QDialog;
 
 // The desktop as Qt offers it.
 class QtPlatform : public Platform
@@ -23,6 +27,7 @@ public:
     bool openUrl(const std::string& url) override;
     bool previousInstanceRunning() override;
     bool setWindowTopmost(int mode, QWidget* window) override;
+    void dismissPrompts() override;
     [[noreturn]] void endProgram() override;
 
     static QString lockFilePath(const QString& programFolder);
@@ -30,6 +35,17 @@ public:
     static QString qtFilter(const std::string& filter);
 
 private:
+    // A prompt being shown. Prompts nest (one can open while another waits) and close in reverse order.
+    struct Prompt
+    {
+        QPointer<QDialog> dialog;
+        bool dismissed = false;
+    };
+    // Runs the dialog modally; false when it was dismissed or went with its parent window meanwhile.
+    bool runPrompt(QDialog* dialog, int& result);
+    std::string fileDialog(bool save, const std::string& filter);
+
+    std::vector<Prompt> prompts_;
     QString programFolder_;
     std::unique_ptr<QLockFile> lock_;
     bool lockTested_ = false;

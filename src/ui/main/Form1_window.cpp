@@ -131,6 +131,7 @@ void Form1::Lock_Click()
     closeSideWindows();
     state_.platform.clearClipboard();
     lockScreen_->enterIdleState(true);
+    state_.platform.dismissPrompts();
     // While a lock entered by command lasts, no idle tick runs.
     Timer1->stop();
 }
@@ -146,6 +147,9 @@ void Form1::Timer1_Timer()
     closeSideWindows();
     state_.platform.clearClipboard();
     lockScreen_->enterIdleState(true);
+    // A message, question or file dialog left open when the lock came must not be answered behind it: an
+    // export dialog would write every password in clear text. Each is taken as cancelled.
+    state_.platform.dismissPrompts();
 }
 
 void Form1::closeSideWindows()

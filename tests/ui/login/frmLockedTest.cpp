@@ -87,6 +87,7 @@ TEST_F(LockScreen, LockNowHidesTheMainWindow)
     EXPECT_EQ(passwordBox()->maxLength(), 50);
     EXPECT_FALSE(main->idleTimer()->isActive()); // no idle tick while a lock by command lasts
     EXPECT_EQ(state().IdleTickCount, 3);         // locking is not activity
+    EXPECT_EQ(platform().promptDismissals, 1);   // nothing left open is answered behind the lock
     EXPECT_FALSE(platform().ended());
 }
 
@@ -213,6 +214,7 @@ TEST_F(LockScreen, TheEleventhTickLocks)
     expectIdleState();
     EXPECT_TRUE(main->idleTimer()->isActive()); // the idle lock leaves the timer on
     EXPECT_EQ(state().IdleTickCount, 11);
+    EXPECT_EQ(platform().promptDismissals, 1);
 
     // Later ticks only count.
     platform().setClipboardText("again");

@@ -12,10 +12,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -103,6 +105,19 @@ TEST_F(Form1Load, ListHoldsEveryAccountSortedWithoutRegardToCase)
     EXPECT_EQ(listed().join(u'|').toStdString(), "alpha|Alpha2|Bank|bankers|zeta");
     EXPECT_EQ(form->accountTable().size(), 7u);
     EXPECT_EQ(form->accountTable()[0].AccountName, "t1ckb0xr00tm4rkrz");
+}
+
+TEST_F(Form1Load, TheFirstKeystrokeReplacesThePrompt)
+{
+    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    store({"Bank", "zeta"});
+    load();
+    form->show();
+    auto* combo = child<QComboBox>("cboSelect");
+    EXPECT_EQ(combo->lineEdit()->selectedText().toStdString(), "< Select or type account here >");
+    EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0); // the prompt shows from its start
+    QTest::keyClicks(combo, QStringLiteral("ba"));
+    EXPECT_EQ(combo->currentText().toStdString(), "Bank"); // typed over the prompt, then completed
 }
 
 TEST_F(Form1Load, StartsInDragDropModeWhateverTheOptionsSay)

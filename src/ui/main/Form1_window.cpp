@@ -124,9 +124,18 @@ void Form1::Exit_Click()
     Form_Unload();
 }
 
+void Form1::hideForLock()
+{
+    // A window the desktop placed itself would be placed anew when shown again; pinning it where it stands
+    // brings it back at the same place after the unlock.
+    if (!isMinimized())
+        setGeometry(geometry());
+    hide();
+}
+
 void Form1::Lock_Click()
 {
-    hide();
+    hideForLock();
     showLockScreen(lockScreen_, state_, *this);
     closeSideWindows();
     state_.platform.clearClipboard();
@@ -141,7 +150,7 @@ void Form1::Timer1_Timer()
     state_.tickIdle(); // saturates: weeks without activity never overflow
     if (state_.IdleTickCount != 11 || AccountTable_.size() <= 1)
         return;
-    hide();
+    hideForLock();
     // The lock screen shows before the side windows close, so the program never has no visible window.
     showLockScreen(lockScreen_, state_, *this);
     closeSideWindows();

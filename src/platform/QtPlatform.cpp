@@ -139,6 +139,7 @@ bool QtPlatform::setClipboardText(const std::string& text)
     data->setData(QStringLiteral("org.nspasteboard.ConcealedType"), QByteArray());
 #endif
     clipboard->setMimeData(data, QClipboard::Clipboard);
+    clipboardUsed_ = true;
     return clipboard->text(QClipboard::Clipboard) == QString::fromStdString(text);
 }
 
@@ -185,11 +186,20 @@ bool QtPlatform::setWindowTopmost(int mode, QWidget* window)
     return true;
 }
 
-void QtPlatform::endProgram()
+void QtPlatform::prepareEnd()
 {
+    // Every way out, also those that skip the main window's unload (No to the recovery question during a
+    // save, the login dialog's Cancel): text the program copied does not outlive it on the clipboard.
+    if (clipboardUsed_)
+        clearClipboard();
     if (lock_)
         lock_->unlock();
     CipherComponent::wipeKeyCache();
     std::fflush(nullptr);
+}
+
+void QtPlatform::endProgram()
+{
+    prepareEnd();
     std::_Exit(0);
 }

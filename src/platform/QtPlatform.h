@@ -29,6 +29,9 @@ public:
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     [[noreturn]] void endProgram() override;
+    // What endProgram does before the process goes: clears the clipboard if the program put text there,
+    // releases the single-copy lock, wipes cached keys.
+    void prepareEnd();
 
     static QString lockFilePath(const QString& programFolder);
     // "Text Files  (*.txt; *.csv)|*.txt; *.csv" becomes the Qt filter "Text Files  (*.txt *.csv)".
@@ -50,4 +53,5 @@ private:
     std::unique_ptr<QLockFile> lock_;
     bool lockTested_ = false;
     bool otherRunning_ = false;
+    bool clipboardUsed_ = false;
 };

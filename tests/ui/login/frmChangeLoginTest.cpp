@@ -365,7 +365,8 @@ TEST_F(LoginSettings, TheIdleLockWhileAPromptIsOpenStoresNothingMoreAndShowsNoth
         bool removing;
         bool stored; // the settings were stored before that prompt
     };
-    const Case cases[] = {{kNoLogin, true, false}, {kSaved, false, true}, {kSaved, true, true}, {kMismatch, false, false}};
+    const Case cases[] = {
+        {kNoLogin, true, false}, {kSaved, false, true}, {kSaved, true, true}, {kMismatch, false, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.prompt) + (c.removing ? " (removing)" : ""));
         restart();

@@ -4,8 +4,8 @@
 #include "app/AppState.h"
 #include "app/OptionsFile.h"
 #include "app/Startup.h"
-#include "ui/main/FieldBox.h"
 #include "ui/login/frmLocked.h"
+#include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
 
 #include "FakePlatform.h"

@@ -12,8 +12,8 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -217,11 +217,11 @@ TEST_F(Form1Load, ControlsCarryTheirCaptionsAndAccessibleNames)
 {
     load();
     const std::pair<const char*, const char*> names[] = {
-        {"cboSelect", "Account Name"},   {"txtWebsite", "Website"},     {"txtGeneral", "Notes"},
-        {"txtUserid", "User ID"},        {"txtPassword", "Password"},   {"cmdGo", "GO"},
-        {"cmdCopy1", "Open website"},    {"cmdCopy2", "Copy notes"},    {"cmdCopy3", "Copy user ID"},
-        {"cmdCopy4", "Copy password"},   {"Add_Account", "Add"},        {"cmdChange", "Change"},
-        {"cmdCancel", "Cancel"},         {"cmdDelete", "Delete"},       {"lblID", "ID"},
+        {"cboSelect", "Account Name"}, {"txtWebsite", "Website"},   {"txtGeneral", "Notes"},
+        {"txtUserid", "User ID"},      {"txtPassword", "Password"}, {"cmdGo", "GO"},
+        {"cmdCopy1", "Open website"},  {"cmdCopy2", "Copy notes"},  {"cmdCopy3", "Copy user ID"},
+        {"cmdCopy4", "Copy password"}, {"Add_Account", "Add"},      {"cmdChange", "Change"},
+        {"cmdCancel", "Cancel"},       {"cmdDelete", "Delete"},     {"lblID", "ID"},
     };
     for (const auto& [name, accessible] : names)
         EXPECT_EQ(child<QWidget>(name)->accessibleName().toStdString(), accessible) << name;

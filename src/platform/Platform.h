@@ -51,6 +51,11 @@ public:
     // and give false. The window keeps its position and size.
     virtual bool setWindowTopmost(int mode, QWidget* window) = 0;
 
+    // Answers every prompt that is open now (a message box, a question, a file dialog) as if the user had
+    // cancelled it: a question gets No, a file dialog no file. The lock calls it, so that nobody at the locked
+    // program can answer a prompt left open on its behalf. Each prompt returns once its own handler resumes.
+    virtual void dismissPrompts() {}
+
     // Ends the program at once: no further handler runs. The program's implementation never returns; the test
     // fake records the call and returns, so every caller returns straight after it.
     virtual void endProgram() = 0;

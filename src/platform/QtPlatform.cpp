@@ -20,34 +20,59 @@ QtPlatform::QtPlatform(const QString& programFolder) : programFolder_(programFol
 
 QtPlatform::~QtPlatform() = default;
 
+bool QtPlatform::runPrompt(QDialog* dialog, int& result)
+{
+    // The dialog lives on the heap and is watched: a parent window closed and deleted while the prompt waits
+    // (the lock closes the login settings) takes the dialog with it, which must not bring the program down.
+    const QPointer<QDialog> guard(dialog);
+    const std::size_t index = prompts_.size();
+    prompts_.push_back({guard, false});
+    result = dialog->exec();
+    const bool dismissed = prompts_[index].dismissed || guard.isNull();
+    prompts_.resize(index);
+    return !dismissed;
+}
+
+void QtPlatform::dismissPrompts()
+{
+    for (Prompt& p : prompts_) {
+        p.dismissed = true;
+        if (p.dialog)
+            p.dialog->reject();
+    }
+}
+
 Answer QtPlatform::messageBox(const std::string& text, int style, const std::string& caption)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(QString::fromStdString(caption));
-    box.setText(QString::fromStdString(text));
+    auto* box = new QMessageBox(QApplication::activeWindow());
+    box->setWindowTitle(QString::fromStdString(caption));
+    box->setText(QString::fromStdString(text));
     switch (style) {
     case MsgQuestion:
-        box.setIcon(QMessageBox::Question);
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
+        box->setIcon(QMessageBox::Question);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
         break;
     case MsgInformation:
-        box.setIcon(QMessageBox::Information);
-        box.setStandardButtons(QMessageBox::Ok);
+        box->setIcon(QMessageBox::Information);
+        box->setStandardButtons(QMessageBox::Ok);
         break;
     case MsgExclamation:
-        box.setIcon(QMessageBox::Warning);
-        box.setStandardButtons(QMessageBox::Ok);
+        box->setIcon(QMessageBox::Warning);
+        box->setStandardButtons(QMessageBox::Ok);
         break;
     default:
-        box.setIcon(QMessageBox::NoIcon);
-        box.setStandardButtons(QMessageBox::Ok);
+        box->setIcon(QMessageBox::NoIcon);
+        box->setStandardButtons(QMessageBox::Ok);
         break;
     }
-    const int pressed = box.exec();
+    const QPointer<QMessageBox> guard(box);
+    int pressed = 0;
+    const bool answered = runPrompt(box, pressed);
+    delete guard.data();
     if (style == MsgQuestion)
-        return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+        return answered && pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
     return Answer::Ok;
 }
 
@@ -67,16 +92,29 @@ QString QtPlatform::qtFilter(const std::string& filter)
     return description + u'(' + patterns + u')';
 }
 
+std::string QtPlatform::fileDialog(bool save, const std::string& filter)
+{
+    auto* dialog = new QFileDialog(QApplication::activeWindow(), QString(), QString(), qtFilter(filter));
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QPointer<QFileDialog> guard(dialog);
+    int result = 0;
+    std::string chosen;
+    // A dismissed dialog chose nothing.
+    if (runPrompt(dialog, result) && result == QDialog::Accepted)
+        chosen = guard->selectedFiles().value(0).toStdString();
+    delete guard.data();
+    return chosen;
+}
+
 std::string QtPlatform::saveFileName(const std::string& filter)
 {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), QString(), qtFilter(filter))
-        .toStdString();
+    return fileDialog(true, filter);
 }
 
 std::string QtPlatform::openFileName(const std::string& filter)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(), qtFilter(filter))
-        .toStdString();
+    return fileDialog(false, filter);
 }
 
 void QtPlatform::clearClipboard()
@@ -101,6 +139,7 @@ bool QtPlatform::setClipboardText(const std::string& text)
     data->setData(QStringLiteral("org.nspasteboard.ConcealedType"), QByteArray());
 #endif
     clipboard->setMimeData(data, QClipboard::Clipboard);
+    clipboardUsed_ = true;
     return clipboard->text(QClipboard::Clipboard) == QString::fromStdString(text);
 }
 
@@ -147,11 +186,20 @@ bool QtPlatform::setWindowTopmost(int mode, QWidget* window)
     return true;
 }
 
-void QtPlatform::endProgram()
+void QtPlatform::prepareEnd()
 {
+    // Every way out, also those that skip the main window's unload (No to the recovery question during a
+    // save, the login dialog's Cancel): text the program copied does not outlive it on the clipboard.
+    if (clipboardUsed_)
+        clearClipboard();
     if (lock_)
         lock_->unlock();
     CipherComponent::wipeKeyCache();
     std::fflush(nullptr);
+}
+
+void QtPlatform::endProgram()
+{
+    prepareEnd();
     std::_Exit(0);
 }

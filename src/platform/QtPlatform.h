@@ -3,9 +3,13 @@
 #include "platform/Platform.h"
 
 #include <QLockFile>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <vector>
+
+class QDialog;
 
 // The desktop as Qt offers it.
 class QtPlatform : public Platform
@@ -23,15 +27,31 @@ public:
     bool openUrl(const std::string& url) override;
     bool previousInstanceRunning() override;
     bool setWindowTopmost(int mode, QWidget* window) override;
+    void dismissPrompts() override;
     [[noreturn]] void endProgram() override;
+    // What endProgram does before the process goes: clears the clipboard if the program put text there,
+    // releases the single-copy lock, wipes cached keys.
+    void prepareEnd();
 
     static QString lockFilePath(const QString& programFolder);
     // "Text Files  (*.txt; *.csv)|*.txt; *.csv" becomes the Qt filter "Text Files  (*.txt *.csv)".
     static QString qtFilter(const std::string& filter);
 
 private:
+    // A prompt being shown. Prompts nest (one can open while another waits) and close in reverse order.
+    struct Prompt
+    {
+        QPointer<QDialog> dialog;
+        bool dismissed = false;
+    };
+    // Runs the dialog modally; false when it was dismissed or went with its parent window meanwhile.
+    bool runPrompt(QDialog* dialog, int& result);
+    std::string fileDialog(bool save, const std::string& filter);
+
+    std::vector<Prompt> prompts_;
     QString programFolder_;
     std::unique_ptr<QLockFile> lock_;
     bool lockTested_ = false;
     bool otherRunning_ = false;
+    bool clipboardUsed_ = false;
 };

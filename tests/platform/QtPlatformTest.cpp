@@ -1,5 +1,7 @@
 #include "platform/QtPlatform.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <gtest/gtest.h>
 
@@ -26,4 +28,24 @@ TEST(QtPlatform, SecondCopyOnTheSameFolderIsRefused)
     EXPECT_TRUE(second.previousInstanceRunning());
     QtPlatform other(folder + QStringLiteral("-elsewhere"));
     EXPECT_FALSE(other.previousInstanceRunning());
+}
+
+TEST(QtPlatform, EndingClearsTextTheProgramCopiedAndReleasesTheLock)
+{
+    const QString folder = QDir::temp().filePath(QStringLiteral("coffernote-end-test"));
+    QClipboard* clipboard = QApplication::clipboard();
+    {
+        // Text another program copied is left alone when this one never used the clipboard.
+        QtPlatform platform(folder);
+        clipboard->setText(QStringLiteral("someone else's"));
+        platform.prepareEnd();
+        EXPECT_EQ(clipboard->text(), QStringLiteral("someone else's"));
+    }
+    QtPlatform platform(folder);
+    ASSERT_FALSE(platform.previousInstanceRunning());
+    ASSERT_TRUE(platform.setClipboardText("copied password"));
+    platform.prepareEnd();
+    EXPECT_EQ(clipboard->text(), QString());
+    QtPlatform next(folder);
+    EXPECT_FALSE(next.previousInstanceRunning()); // a new start is not refused
 }

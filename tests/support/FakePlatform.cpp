@@ -17,9 +17,32 @@ void FakePlatform::checkNothingLeft()
     files.clear();
 }
 
+bool FakePlatform::promptDismissed(const std::string& prompt)
+{
+    if (!whilePromptOpen)
+        return false;
+    const bool outer = dismissedNow_;
+    dismissedNow_ = false;
+    ++openPrompts_;
+    whilePromptOpen(prompt);
+    --openPrompts_;
+    const bool dismissed = dismissedNow_;
+    dismissedNow_ = outer;
+    return dismissed;
+}
+
+void FakePlatform::dismissPrompts()
+{
+    ++promptDismissals;
+    if (openPrompts_ > 0)
+        dismissedNow_ = true;
+}
+
 Answer FakePlatform::messageBox(const std::string& text, int style, const std::string& caption)
 {
     messages.push_back({text, style, caption});
+    if (promptDismissed(text))
+        return style == MsgQuestion ? Answer::No : Answer::Ok;
     if (style != MsgQuestion)
         return Answer::Ok;
     if (answers.empty()) {
@@ -45,12 +68,16 @@ static std::string takeFile(std::deque<std::string>& files, const char* what)
 std::string FakePlatform::saveFileName(const std::string& filter)
 {
     fileFilters.push_back(filter);
+    if (promptDismissed("save"))
+        return {};
     return takeFile(files, "save");
 }
 
 std::string FakePlatform::openFileName(const std::string& filter)
 {
     fileFilters.push_back(filter);
+    if (promptDismissed("open"))
+        return {};
     return takeFile(files, "open");
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ public:
     bool openUrl(const std::string& url) override;
     bool previousInstanceRunning() override { return otherInstance; }
     bool setWindowTopmost(int mode, QWidget* window) override;
+    void dismissPrompts() override;
     void endProgram() override { ++endCount; }
 
     // What happened.
@@ -49,10 +51,21 @@ public:
     int endCount = 0;
     bool ended() const { return endCount > 0; }
 
+    int promptDismissals = 0; // calls of dismissPrompts
+
+    // Runs while a prompt (its text, or "save"/"open" for a file dialog) is open, before it is answered: a test
+    // can make the idle lock come there. A prompt dismissed meanwhile is cancelled and takes no queued answer.
+    std::function<void(const std::string& prompt)> whilePromptOpen;
+
     // Settings.
     bool otherInstance = false;
     bool clipboardBusy = false; // setClipboardText fails, as when another program holds the clipboard
 
     std::deque<Answer> answers;
     std::deque<std::string> files;
+
+private:
+    bool promptDismissed(const std::string& prompt); // runs whilePromptOpen
+    int openPrompts_ = 0;
+    bool dismissedNow_ = false;
 };

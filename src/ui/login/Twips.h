@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QLineEdit>
 #include <QWidget>
 
 // The login windows are laid out in twips; 15 twips are one pixel at 96 dpi (Qt scales logical pixels).
@@ -32,6 +33,13 @@ inline QFont labelFont(const QFont& base)
     f.setPointSizeF(8.25);
     f.setBold(true);
     return f;
+}
+
+// A password box shows one "*" for each character, whatever the desktop style's own mask character is.
+inline void maskWithStars(QLineEdit* box)
+{
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
 }
 
 } // namespace twips

@@ -12,6 +12,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 using twips::place;
@@ -69,13 +70,13 @@ void frmChangeLogin::buildControls()
 
     l = label(QStringLiteral("Password"), 75, 645, 1005, 240);
     txtPassword1 = box("txtPassword1", QStringLiteral("Password"), 50);
-    txtPassword1->setEchoMode(QLineEdit::Password);
+    twips::maskWithStars(txtPassword1);
     place(txtPassword1, 1755, 630, 1740, 315);
     l->setBuddy(txtPassword1);
 
     l = label(QStringLiteral("Confirm Password"), 90, 1080, 1695, 240);
     txtConfirm = box("txtConfirm", QStringLiteral("Confirm Password"), 50);
-    txtConfirm->setEchoMode(QLineEdit::Password);
+    twips::maskWithStars(txtConfirm);
     place(txtConfirm, 1755, 1065, 1740, 315);
     l->setBuddy(txtConfirm);
 
@@ -136,8 +137,10 @@ bool frmChangeLogin::onlyNumbers(const QString& text)
 
 bool frmChangeLogin::txtNumpad_KeyPress(QKeyEvent* key)
 {
-    // Keys that type nothing (arrows, Delete, Home) and the keys the dialog itself answers pass.
+    // Keys that type nothing (arrows, Delete, Home) and the keys the dialog itself answers pass. Delete is
+    // named: some desktops give it the text DEL (code 127), yet it types no character.
     switch (key->key()) {
+    case Qt::Key_Delete:
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
@@ -200,31 +203,46 @@ void frmChangeLogin::cmdOK_Click()
     const bool matching = password == confirm;
     wipe(confirm);
 
-    if (removing && state_.platform.message(kNoLoginQuestion, MsgQuestion) != Answer::Yes)
-        return; // the dialog stays open as it is
-    if (!matching) {
+    // The idle lock may come while a prompt below is open: it closes this dialog (which may then be gone)
+    // and hides the main window. Nothing is stored after that, and the main window is not shown again.
+    const QPointer<frmChangeLogin> self(this);
+    AppState& state = state_;
+    Form1& main = main_;
+    auto forget = [&] {
         wipe(user);
         wipe(password);
         wipe(numpad);
+    };
+
+    if (removing && state.platform.message(kNoLoginQuestion, MsgQuestion) != Answer::Yes) {
+        forget();
+        return; // the dialog stays open as it is
+    }
+    if (!self || unloaded_) {
+        forget();
+        return;
+    }
+    if (!matching) {
+        forget();
         mismatch();
         return;
     }
 
-    store(state_.LoginUserName, user);
-    store(state_.LoginPassword1, password);
-    store(state_.LoginPassword2, numpad);
-    wipe(user);
-    wipe(password);
-    wipe(numpad);
-    if (!main_.SaveToFile())
+    store(state.LoginUserName, user);
+    store(state.LoginPassword1, password);
+    store(state.LoginPassword2, numpad);
+    forget();
+    if (!main.SaveToFile())
         return; // the program ended
+    if (!self || unloaded_)
+        return; // locked while the save's message was open: stored, and the main window stays hidden
     unload();
     if (removing) {
-        if (main_.onTopAction()->isChecked())
-            state_.platform.setWindowTopmost(1, &main_);
+        if (main.onTopAction()->isChecked())
+            state.platform.setWindowTopmost(1, &main);
     } else {
-        main_.show();
-        main_.raise();
+        main.show();
+        main.raise();
     }
 }
 

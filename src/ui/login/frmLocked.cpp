@@ -44,7 +44,7 @@ void frmLocked::buildControls()
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setAccessibleName(QStringLiteral("Password:"));
-    txtPassword->setEchoMode(QLineEdit::Password);
+    twips::maskWithStars(txtPassword);
     txtPassword->setMaxLength(50);
     place(txtPassword, 1260, 270, 2820, 315);
     lblLabels->setBuddy(txtPassword);

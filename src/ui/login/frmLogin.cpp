@@ -95,7 +95,7 @@ void frmLogin::buildControls()
     txtPassword1->setObjectName(QStringLiteral("txtPassword1"));
     txtPassword1->setAccessibleName(QStringLiteral("Password 1"));
     txtPassword1->setMaxLength(50);
-    txtPassword1->setEchoMode(QLineEdit::Password);
+    twips::maskWithStars(txtPassword1);
     place(txtPassword1, 1290, 855, 1740, 315);
     lblPassword1->setBuddy(txtPassword1);
     txtPassword1->installEventFilter(this);

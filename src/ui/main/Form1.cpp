@@ -405,6 +405,11 @@ bool Form1::Form_Load()
     setComboText(QString::fromLatin1(kPlaceholder));
     Add_Account->setEnabled(false);
     cmdCancel->setEnabled(false);
+    // The combo box starts with the focus and its prompt selected, as a combo box selects its text when it
+    // gets the focus: the first keystroke replaces the prompt instead of adding to it. The caret stays in
+    // front, so the prompt shows from its beginning.
+    const int promptLength = static_cast<int>(cboSelect->currentText().size());
+    cboSelect->lineEdit()->setSelection(promptLength, -promptLength);
 
     // 11-12. The window always starts in Drag/Drop mode.
     LoginSelect->setChecked(false);

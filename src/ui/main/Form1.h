@@ -102,6 +102,8 @@ public:
 
     // Closes the login settings dialog and the About box when they are open (the lock does this).
     void closeSideWindows();
+    // Hides the window behind the lock screen; it comes back at the same place.
+    void hideForLock();
 
     AccountTable& accountTable() { return AccountTable_; }
     const OptionsRecord& options() const { return options_; }

@@ -2,11 +2,13 @@
 
 #include "app/Startup.h"
 #include "ui/login/frmChangeLogin.h"
+#include "ui/login/frmLocked.h"
 #include "ui/login/frmLogin.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 
 namespace {
@@ -63,6 +65,9 @@ TEST_F(LoginSettings, LayoutAndFieldsFilledFromTheLogin)
     EXPECT_EQ(box("txtNumpad")->text(), QStringLiteral("4711"));
     EXPECT_EQ(box("txtPassword1")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(box("txtConfirm")->echoMode(), QLineEdit::Password);
+    // One "*" for each character, whatever the desktop style's mask character.
+    EXPECT_EQ(box("txtPassword1")->displayText(), QStringLiteral("******"));
+    EXPECT_EQ(box("txtConfirm")->displayText(), QStringLiteral("******"));
     EXPECT_EQ(box("txtNumpad")->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(box("txtNumpad")->maxLength(), 15);
     EXPECT_EQ(box("txtUsername")->maxLength(), 50);
@@ -99,6 +104,12 @@ TEST_F(LoginSettings, NumberPadFieldTakesOnlyDigits)
     QTest::keyClick(pad, Qt::Key_Home);
     QTest::keyClick(pad, Qt::Key_Delete);
     EXPECT_EQ(pad->text(), QStringLiteral("23456789012345"));
+    // Delete as X11 delivers it, with the text DEL (127), still deletes; it types no character.
+    QTest::sendKeyEvent(QTest::Click, pad, Qt::Key_Delete, QString(QChar(127)), Qt::NoModifier);
+    EXPECT_EQ(pad->text(), QStringLiteral("3456789012345"));
+    // Other control characters are swallowed, as letters are.
+    QTest::sendKeyEvent(QTest::Click, pad, Qt::Key_Backspace, QString(QChar(127)), Qt::ControlModifier);
+    EXPECT_EQ(pad->text(), QStringLiteral("3456789012345"));
 }
 
 TEST_F(LoginSettings, APasteWithAnythingButDigitsChangesNothing)
@@ -337,6 +348,63 @@ TEST_F(LoginSettings, WithoutAccountsTheLoginHoldsOnlyForThisRun)
     EXPECT_FALSE(folder.exists(kAccountFileName));
     EXPECT_EQ(state().LoginUserName, "Frank");
     EXPECT_EQ(nextStart(), FirstWindow::Main);
+}
+
+} // namespace
+
+namespace {
+
+// The idle lock coming while the dialog waits on one of its prompts: the lock closes the dialog (deleted
+// as soon as the prompt's event loop runs again), hides the main window and cancels the prompt. Nothing is
+// stored after that, the program survives and the main window stays hidden.
+TEST_F(LoginSettings, TheIdleLockWhileAPromptIsOpenStoresNothingMoreAndShowsNothing)
+{
+    struct Case
+    {
+        const char* prompt; // the prompt open when the lock comes
+        bool removing;
+        bool stored; // the settings were stored before that prompt
+    };
+    const Case cases[] = {
+        {kNoLogin, true, false}, {kSaved, false, true}, {kSaved, true, true}, {kMismatch, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.prompt) + (c.removing ? " (removing)" : ""));
+        restart();
+        openSettings("Alice", "Secret", "4711");
+        state().LoginPassword1 = "Secret";
+        if (c.removing) {
+            for (const char* name : {"txtUsername", "txtPassword1", "txtConfirm", "txtNumpad"})
+                box(name)->clear();
+        } else {
+            set("txtUsername", QStringLiteral("Bob"));
+            if (std::string(c.prompt) == kMismatch)
+                set("txtConfirm", QStringLiteral("other"));
+        }
+        if (c.removing && std::string(c.prompt) == kSaved)
+            platform().queueAnswer(Answer::Yes); // to the removal question, before the save
+        QPointer<frmChangeLogin> watched(dialog);
+        bool locked = false;
+        platform().whilePromptOpen = [&](const std::string& prompt) {
+            if (prompt != c.prompt || locked)
+                return;
+            locked = true;
+            state().IdleTickCount = 10;
+            main->Timer1_Timer();
+            // The prompt's own event loop runs on and deletes the closed dialog.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(watched.isNull());
+        };
+        platform().topmostModes.clear();
+        ok();
+        EXPECT_TRUE(locked);
+        EXPECT_FALSE(main->isVisible());
+        EXPECT_TRUE(main->lockScreen()->isVisible());
+        EXPECT_TRUE(platform().topmostModes.empty());
+        EXPECT_EQ(platform().promptDismissals, 1);
+        EXPECT_FALSE(platform().ended());
+        EXPECT_EQ(state().LoginUserName, c.stored ? (c.removing ? "" : "Bob") : "Alice");
+        platform().whilePromptOpen = nullptr;
+    }
 }
 
 } // namespace

@@ -87,19 +87,25 @@ TEST_F(LockScreen, LockNowHidesTheMainWindow)
     EXPECT_EQ(passwordBox()->maxLength(), 50);
     EXPECT_FALSE(main->idleTimer()->isActive()); // no idle tick while a lock by command lasts
     EXPECT_EQ(state().IdleTickCount, 3);         // locking is not activity
+    EXPECT_EQ(platform().promptDismissals, 1);   // nothing left open is answered behind the lock
     EXPECT_FALSE(platform().ended());
 }
 
 TEST_F(LockScreen, TheFirstPasswordUnlocks)
 {
     openRun("Secret");
+    const QRect place = main->geometry();
     main->Lock_Click();
+    // Pinned where it stood, so a desktop that places new windows itself does not move it on the unlock.
+    EXPECT_TRUE(main->testAttribute(Qt::WA_Moved));
     click("Command1");
     expectEntryState();
     QTest::keyClicks(passwordBox(), QStringLiteral("Secret"));
+    EXPECT_EQ(passwordBox()->displayText(), QStringLiteral("******"));
     state().IdleTickCount = 4;
     click("cmdOK");
     EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->geometry(), place);
     EXPECT_FALSE(lock()->isVisible());
     EXPECT_TRUE(main->idleTimer()->isActive());
     EXPECT_EQ(state().IdleTickCount, 0);
@@ -212,6 +218,7 @@ TEST_F(LockScreen, TheEleventhTickLocks)
     expectIdleState();
     EXPECT_TRUE(main->idleTimer()->isActive()); // the idle lock leaves the timer on
     EXPECT_EQ(state().IdleTickCount, 11);
+    EXPECT_EQ(platform().promptDismissals, 1);
 
     // Later ticks only count.
     platform().setClipboardText("again");

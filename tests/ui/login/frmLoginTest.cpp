@@ -71,6 +71,9 @@ TEST_F(LoginDialog, LayoutCaptionsAndTabOrder)
     EXPECT_EQ(userBox()->maxLength(), 50);
     EXPECT_EQ(password1Box()->maxLength(), 50);
     EXPECT_EQ(password1Box()->echoMode(), QLineEdit::Password);
+    QTest::keyClicks(password1Box(), QStringLiteral("abc"));
+    EXPECT_EQ(password1Box()->displayText(), QStringLiteral("***"));
+    password1Box()->clear();
     auto* frame = child<QGroupBox>(login, "Frame1");
     EXPECT_EQ(frame->title(), QStringLiteral(" Password 2 "));
     EXPECT_TRUE(frame->font().bold());

@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/OptionsFile.h"
 #include "app/Startup.h"
+#include "ui/login/frmLocked.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
 
@@ -409,6 +410,51 @@ TEST_F(Form1Exchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
     EXPECT_EQ(platform.messages[1].style, MsgQuestion);
     EXPECT_EQ(folder.read("settings.dat"), file);
     EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
+}
+
+// The idle lock coming while Export or Import waits on the user: the open prompt is cancelled, so nobody at
+// the locked program can write the accounts out in clear text or replace them.
+TEST_F(Form1Exchange, TheIdleLockCancelsAnExportOrImportLeftOpen)
+{
+    struct Case
+    {
+        const char* command;
+        const char* prompt; // the prompt open when the lock comes
+    };
+    const Case cases[] = {{"Export", "save"}, {"Import", kQuestion}, {"Import", "open"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.command) + " at " + c.prompt);
+        open(kAccounts);
+        form->show();
+        const std::string file = folder.read("settings.dat");
+        if (std::string(c.prompt) == "open")
+            platform.queueAnswer(Answer::Yes);
+        bool locked = false;
+        platform.whilePromptOpen = [&](const std::string& prompt) {
+            if (prompt != c.prompt)
+                return;
+            locked = true;
+            state.IdleTickCount = 10;
+            form->Timer1_Timer();
+        };
+        action(c.command)->trigger();
+        platform.whilePromptOpen = nullptr;
+
+        EXPECT_TRUE(locked);
+        EXPECT_FALSE(form->isVisible());
+        ASSERT_NE(form->lockScreen(), nullptr);
+        EXPECT_TRUE(form->lockScreen()->isVisible());
+        EXPECT_TRUE(std::filesystem::is_empty(elsewhere.str()));
+        EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
+        EXPECT_EQ(folder.read("settings.dat"), file);
+        for (const std::string& text : messageTexts())
+            EXPECT_EQ(text, kQuestion);
+        EXPECT_FALSE(platform.ended());
+        platform.checkNothingLeft();
+        platform.messages.clear();
+        platform.fileFilters.clear();
+        form.reset();
+    }
 }
 
 // Whatever bytes the chosen file holds, the stored accounts change only to exactly what the file holds.

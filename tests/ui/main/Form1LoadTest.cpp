@@ -13,9 +13,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -106,6 +108,19 @@ TEST_F(Form1Load, ListHoldsEveryAccountSortedWithoutRegardToCase)
     EXPECT_EQ(listed().join(u'|').toStdString(), "alpha|Alpha2|Bank|bankers|zeta");
     EXPECT_EQ(form->accountTable().size(), 7u);
     EXPECT_EQ(form->accountTable()[0].AccountName, "t1ckb0xr00tm4rkrz");
+}
+
+TEST_F(Form1Load, TheFirstKeystrokeReplacesThePrompt)
+{
+    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    store({"Bank", "zeta"});
+    load();
+    form->show();
+    auto* combo = child<QComboBox>("cboSelect");
+    EXPECT_EQ(combo->lineEdit()->selectedText().toStdString(), "< Select or type account here >");
+    EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0); // the prompt shows from its start
+    QTest::keyClicks(combo, QStringLiteral("ba"));
+    EXPECT_EQ(combo->currentText().toStdString(), "Bank"); // typed over the prompt, then completed
 }
 
 TEST_F(Form1Load, StartsInDragDropModeWhateverTheOptionsSay)
@@ -235,11 +250,11 @@ TEST_F(Form1Load, ControlsCarryTheirCaptionsAndAccessibleNames)
 {
     load();
     const std::pair<const char*, const char*> names[] = {
-        {"cboSelect", "Account Name"},   {"txtWebsite", "Website"},     {"txtGeneral", "Notes"},
-        {"txtUserid", "User ID"},        {"txtPassword", "Password"},   {"cmdGo", "GO"},
-        {"cmdCopy1", "Open website"},    {"cmdCopy2", "Copy notes"},    {"cmdCopy3", "Copy user ID"},
-        {"cmdCopy4", "Copy password"},   {"Add_Account", "Add"},        {"cmdChange", "Change"},
-        {"cmdCancel", "Cancel"},         {"cmdDelete", "Delete"},       {"lblID", "ID"},
+        {"cboSelect", "Account Name"}, {"txtWebsite", "Website"},   {"txtGeneral", "Notes"},
+        {"txtUserid", "User ID"},      {"txtPassword", "Password"}, {"cmdGo", "GO"},
+        {"cmdCopy1", "Open website"},  {"cmdCopy2", "Copy notes"},  {"cmdCopy3", "Copy user ID"},
+        {"cmdCopy4", "Copy password"}, {"Add_Account", "Add"},      {"cmdChange", "Change"},
+        {"cmdCancel", "Cancel"},       {"cmdDelete", "Delete"},     {"lblID", "ID"},
     };
     for (const auto& [name, accessible] : names)
         EXPECT_EQ(child<QWidget>(name)->accessibleName().toStdString(), accessible) << name;

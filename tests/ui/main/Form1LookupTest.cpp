@@ -380,10 +380,11 @@ TEST_F(Form1Lookup, TabbingThroughTheComboBoxIsNoKeyOfIt)
 
 TEST_F(Form1Lookup, TextPutInByTheWindowReadsFromItsBeginning)
 {
-    // The placeholder is wider than the box with many fonts: its beginning must show, not its end.
+    // The placeholder is wider than the box with many fonts: its beginning must show, not its end. It is
+    // selected, so the first keystroke replaces it.
     QLineEdit* edit = combo()->lineEdit();
     EXPECT_EQ(edit->cursorPosition(), 0);
-    EXPECT_FALSE(edit->hasSelectedText());
+    EXPECT_EQ(edit->selectedText().toStdString(), "< Select or type account here >");
 
     // Cancel puts the stored name back: it completes to itself from the start, all of it selected.
     lookUp("Bankers");

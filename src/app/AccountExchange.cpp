@@ -1,5 +1,8 @@
 #include "app/AccountExchange.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "app/AppState.h"
 #include "cipher/SecureWipe.h"
 
@@ -267,7 +270,11 @@ bool WriteExportFile(const std::string& path, const AccountTable& table, std::st
     }
 
     errno = 0;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    // The export holds every password in clear text: a new file is readable by its owner only.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::FILE* f = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!f && fd >= 0)
+        ::close(fd);
     if (!f) {
         const int err = errno;
         wipe(bytes);

@@ -360,6 +360,9 @@ TEST(AccountExchange, WriteExportFileCreatesAndReplaces)
     ASSERT_TRUE(WriteExportFile(dir.file("out.csv"), t, &error));
     EXPECT_EQ(dir.read("out.csv"), "\"a\",\"b\",\"c\r\nd\",\"e\",\"f\"\r\n");
     EXPECT_EQ(error, "untouched");
+    // Clear-text passwords: a new export is for its owner's eyes only.
+    const auto perms = std::filesystem::status(dir.file("out.csv")).permissions();
+    EXPECT_EQ(perms & std::filesystem::perms::all, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     dir.write("old.txt", std::string(5000, 'x'));
     ASSERT_TRUE(WriteExportFile(dir.file("old.txt"), t, &error));

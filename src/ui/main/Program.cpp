@@ -6,7 +6,6 @@
 #include "ui/main/Form1.h"
 #include "ui/main/frmAbout.h"
 
-#include <QTimer>
 
 Program::Program(AppState& state) : state_(state) {}
 
@@ -24,10 +23,10 @@ void Program::runStartup()
     const FirstWindow first = RunStartupSequence(state_);
     if (first == FirstWindow::Ended)
         return;
-    if (first == FirstWindow::Login)
-        openLogin();
-    else if (!openMain())
-        return;
+    const bool opened = first == FirstWindow::Login ? openLogin() : openMain();
+    if (!opened)
+        return; // the program ended
+
     if (splash_)
         splash_->close();
 }
@@ -41,10 +40,11 @@ bool Program::openMain()
     return true;
 }
 
-void Program::openLogin()
+bool Program::openLogin()
 {
     login_ = std::make_unique<frmLogin>(state_, [this] { return openMain(); });
     if (!login_->Form_Load())
-        return;
+        return false;
     login_->show();
+    return true;
 }

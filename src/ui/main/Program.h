@@ -24,7 +24,7 @@ public:
     void runStartup();
     // Opens the main window (after the start-up sequence or a successful login). False when the program ended.
     bool openMain();
-    void openLogin();
+    bool openLogin();
 
     Form1* mainWindow() const { return main_.get(); }
     frmLogin* loginDialog() const { return login_.get(); }

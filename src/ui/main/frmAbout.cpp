@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -43,6 +44,12 @@ frmAbout::frmAbout(AppState& state, std::function<void()> startupSequence, QWidg
     Timer1->setInterval(1300);
     connect(Timer1, &QTimer::timeout, this, &frmAbout::Timer1_Timer);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    // Esc closes the About box like its OK button; the splash ignores it.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (!splash_)
+            cmdOK_Click();
+    });
 }
 
 void frmAbout::Form_Load()

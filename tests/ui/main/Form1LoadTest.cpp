@@ -305,3 +305,33 @@ TEST(frmAboutRoles, FirstLoadIsTheSplashLaterLoadsTheAboutBox)
 }
 
 } // namespace
+
+namespace {
+
+TEST(frmAboutRoles, EscClosesTheAboutBoxButNotTheSplash)
+{
+    TempFolder folder;
+    FakePlatform platform;
+    AppState state(folder.str(), platform);
+    QWidget mainWindow;
+    frmAbout splash(state, [] {}, &mainWindow);
+    splash.Form_Load();
+    splash.show();
+    splash.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&splash));
+    QTest::keyClick(&splash, Qt::Key_Escape);
+    EXPECT_TRUE(splash.isVisible());
+
+    mainWindow.show();
+    mainWindow.setWindowState(Qt::WindowMinimized);
+    frmAbout box(state, [] {}, &mainWindow);
+    box.Form_Load();
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    QTest::keyClick(&box, Qt::Key_Escape);
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_FALSE(mainWindow.windowState() & Qt::WindowMinimized);
+}
+
+} // namespace

@@ -25,7 +25,6 @@ public:
     void cmdCancel_Click();
     // Closes the dialog without storing anything and without touching the main window (the lock uses this).
     void unload();
-    bool isUnloaded() const { return unloaded_; }
 
     // The number-pad field's filter: the digits and Backspace (code 8).
     static bool isNumber(int code);

@@ -101,11 +101,6 @@ void frmLocked::enterEntryState()
     cmdOK->setDefault(true);
 }
 
-bool frmLocked::isIdleState() const
-{
-    return !Command1->isHidden();
-}
-
 void frmLocked::emptyPassword()
 {
     txtPassword->clear();

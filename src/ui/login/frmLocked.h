@@ -30,7 +30,6 @@ public:
     void enterIdleState(bool emptyPassword);
     // The label, password box, OK, Cancel and Exit show; UNLOCK hides.
     void enterEntryState();
-    bool isIdleState() const;
 
 protected:
     void reject() override; // Esc

@@ -5,6 +5,7 @@
 #include "app/AtomicFile.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
+#include "ui/login/Twips.h"
 #include "ui/main/AccountCombo.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1Texts.h"
@@ -28,18 +29,10 @@
 #include <algorithm>
 #include <functional>
 
+using twips::place;
+using twips::px;
+
 namespace {
-
-// Positions are given in twips; 15 twips are one pixel at 96 dpi (Qt scales logical pixels for the screen).
-int px(int twips)
-{
-    return (twips + 7) / 15;
-}
-
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
 
 // Names what a control is for, for screen readers.
 template <typename W> W* named(W* w, const char* objectName, const QString& accessibleName)

@@ -11,10 +11,8 @@
 #include "ui/main/Form1Texts.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCompleter>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>

@@ -5,9 +5,7 @@
 #include "app/AppState.h"
 #include "platform/Platform.h"
 
-#include <QAction>
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 
 #include <string>

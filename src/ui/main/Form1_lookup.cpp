@@ -5,7 +5,6 @@
 #include "app/AppState.h"
 #include "platform/Platform.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>

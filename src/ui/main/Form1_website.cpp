@@ -5,7 +5,6 @@
 #include "app/AppState.h"
 #include "platform/Platform.h"
 
-#include <QLabel>
 
 namespace {
 

@@ -47,11 +47,6 @@ constexpr PadKey kPad[] = {
 constexpr int kFrameLeft = 3255;
 constexpr int kFrameTop = 165;
 
-std::string toStd(const QString& s)
-{
-    return s.toStdString();
-}
-
 } // namespace
 
 frmLogin::frmLogin(AppState& state, std::function<bool()> openMain, QWidget* parent)
@@ -194,8 +189,8 @@ void frmLogin::cmdOK_Click()
     if (!FileExists(JoinPath(state_.programFolder, kAccountFileName)))
         return;
 
-    std::string user = toStd(txtUsername->text());
-    std::string password1 = toStd(txtPassword1->text());
+    std::string user = txtUsername->text().toStdString();
+    std::string password1 = txtPassword1->text().toStdString();
     // A file that appeared after the load has no header here: nothing can match it.
     const bool match = !table_.empty() && user == table_.front().Notes && NumpadEntry == table_.front().Password &&
                        password1 == table_.front().UserId;
@@ -263,12 +258,7 @@ void frmLogin::endProgram()
 void frmLogin::wipeSecrets()
 {
     wipe(NumpadEntry);
-    for (AccountRecord& r : table_) {
-        wipe(r.Notes);
-        wipe(r.UserId);
-        wipe(r.Password);
-    }
-    table_.clear();
+    WipeTable(table_);
     if (txtPassword1)
         txtPassword1->clear();
 }

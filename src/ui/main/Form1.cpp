@@ -440,10 +440,9 @@ void Form1::readOptions()
 {
     // Kept byte for byte: a write is skipped only when the file already holds exactly the line it would get.
     lastOptionsLine_.clear();
-    const std::string path = JoinPath(state_.programFolder, kOptionsFileName);
     std::string bytes;
-    if (!FileExists(path) || !ReadWholeFile(path, bytes))
-        return;
+    if (!ReadWholeFile(JoinPath(state_.programFolder, kOptionsFileName), bytes))
+        return; // none yet, or unreadable: the defaults hold
     options_ = ParseOptionsLine(bytes);
     lastOptionsLine_ = std::move(bytes);
 }

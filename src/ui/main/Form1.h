@@ -102,8 +102,9 @@ public:
 
     // Closes the login settings dialog and the About box when they are open (the lock does this).
     void closeSideWindows();
-    // Hides the window behind the lock screen; it comes back at the same place.
-    void hideForLock();
+    // Hides the window behind the lock screen (it comes back at the same place), closes the side windows,
+    // clears the clipboard and cancels open prompts: the lock by command and the idle lock alike.
+    void lockWindow();
 
     AccountTable& accountTable() { return AccountTable_; }
     const OptionsRecord& options() const { return options_; }

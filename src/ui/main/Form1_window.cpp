@@ -21,7 +21,7 @@ void ownWith(QObject* owner, QWidget* window)
 }
 
 // The lock screen is created on first use and afterwards only shown and hidden.
-frmLocked* showLockScreen(frmLocked*& lockScreen, AppState& state, Form1& main)
+void showLockScreen(frmLocked*& lockScreen, AppState& state, Form1& main)
 {
     if (!lockScreen) {
         lockScreen = new frmLocked(state, main);
@@ -31,7 +31,6 @@ frmLocked* showLockScreen(frmLocked*& lockScreen, AppState& state, Form1& main)
     lockScreen->show();
     lockScreen->raise();
     lockScreen->activateWindow();
-    return lockScreen;
 }
 
 const char* onOff(bool on)
@@ -124,23 +123,26 @@ void Form1::Exit_Click()
     Form_Unload();
 }
 
-void Form1::hideForLock()
+void Form1::lockWindow()
 {
     // A window the desktop placed itself would be placed anew when shown again; pinning it where it stands
     // brings it back at the same place after the unlock.
     if (!isMinimized())
         setGeometry(geometry());
     hide();
-}
-
-void Form1::Lock_Click()
-{
-    hideForLock();
+    // The lock screen shows before the side windows close, so the program never has no visible window.
     showLockScreen(lockScreen_, state_, *this);
     closeSideWindows();
     state_.platform.clearClipboard();
     lockScreen_->enterIdleState(true);
+    // A message, question or file dialog left open when the lock came must not be answered behind it: an
+    // export dialog would write every password in clear text. Each is taken as cancelled.
     state_.platform.dismissPrompts();
+}
+
+void Form1::Lock_Click()
+{
+    lockWindow();
     // While a lock entered by command lasts, no idle tick runs.
     Timer1->stop();
 }
@@ -150,15 +152,7 @@ void Form1::Timer1_Timer()
     state_.tickIdle(); // saturates: weeks without activity never overflow
     if (state_.IdleTickCount != 11 || AccountTable_.size() <= 1)
         return;
-    hideForLock();
-    // The lock screen shows before the side windows close, so the program never has no visible window.
-    showLockScreen(lockScreen_, state_, *this);
-    closeSideWindows();
-    state_.platform.clearClipboard();
-    lockScreen_->enterIdleState(true);
-    // A message, question or file dialog left open when the lock came must not be answered behind it: an
-    // export dialog would write every password in clear text. Each is taken as cancelled.
-    state_.platform.dismissPrompts();
+    lockWindow();
 }
 
 void Form1::closeSideWindows()

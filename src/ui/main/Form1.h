@@ -155,6 +155,8 @@ private:
     // Lookup and editing: shows the element at index (lblID, the combo text, the four boxes) without running
     // the box change rule; the callers set the buttons and the mode themselves.
     void showRecord(int index);
+    // The four boxes' texts into the record: Add and Change store what the window shows.
+    void takeFields(AccountRecord& r) const;
     // The website button's work; false when the program ended during its save.
     bool openWebsite();
 

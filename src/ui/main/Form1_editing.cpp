@@ -58,10 +58,7 @@ void Form1::Add_Account_Click()
     AccountRecord r;
     r.RecordNo = static_cast<std::int16_t>(AccountTable_.size());
     r.AccountName = accountName;
-    r.Website = txtWebsite->text().toStdString();
-    r.Notes = txtGeneral->text().toStdString();
-    r.UserId = txtUserid->text().toStdString();
-    r.Password = txtPassword->text().toStdString();
+    takeFields(r);
     AccountTable_.push_back(std::move(r));
 
     addAccountName(name);
@@ -103,10 +100,7 @@ void Form1::cmdChange_Click()
         cboSelect->setFocus();
     } else {
         r.AccountName = name.toStdString();
-        r.Website = txtWebsite->text().toStdString();
-        r.Notes = txtGeneral->text().toStdString();
-        r.UserId = txtUserid->text().toStdString();
-        r.Password = txtPassword->text().toStdString();
+        takeFields(r);
         if (r.AccountName != oldName) {
             rebuildAccountList();
             setComboText(QString::fromStdString(AccountTable_[p].AccountName));
@@ -218,4 +212,12 @@ void Form1::boxChangeRule()
     cmdGo->setEnabled(false);
     enterEditMode();
     state_.resetIdle();
+}
+
+void Form1::takeFields(AccountRecord& r) const
+{
+    r.Website = txtWebsite->text().toStdString();
+    r.Notes = txtGeneral->text().toStdString();
+    r.UserId = txtUserid->text().toStdString();
+    r.Password = txtPassword->text().toStdString();
 }

@@ -47,6 +47,10 @@ public:
     // True when another copy of the program already runs from the same program folder.
     virtual bool previousInstanceRunning() = 0;
 
+    // True while this copy still holds the data folder's single-copy lock. A save asks it before it replaces
+    // anything, so a copy that lost its lock (deleted behind its back) never writes over another copy's files.
+    virtual bool holdsDataFolderLock() { return true; }
+
     // mode 1 keeps the window above all others, mode 0 returns it to the normal band; other modes do nothing
     // and give false. The window keeps its position and size.
     virtual bool setWindowTopmost(int mode, QWidget* window) = 0;

@@ -35,6 +35,7 @@ public:
     bool setClipboardText(const std::string& text) override;
     bool openUrl(const std::string& url) override;
     bool previousInstanceRunning() override { return otherInstance; }
+    bool holdsDataFolderLock() override { return holdsLock; }
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     void endProgram() override { ++endCount; }
@@ -59,6 +60,7 @@ public:
 
     // Settings.
     bool otherInstance = false;
+    bool holdsLock = true; // what holdsDataFolderLock answers
     bool clipboardBusy = false; // setClipboardText fails, as when another program holds the clipboard
 
     std::deque<Answer> answers;

@@ -11,9 +11,10 @@ namespace {
 // accepted and left for it, but not shown in the help.
 void addQtOptions(QCommandLineParser& parser)
 {
-    const char* const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
-                                     "geometry", "qwindowgeometry", "title", "qwindowtitle", "icon",
-                                     "qwindowicon", "name", "session", "style", "stylesheet"};
+    const char* const withValue[] = {
+        "platform",  "platformpluginpath", "platformtheme", "plugin",      "display", "geometry", "qwindowgeometry",
+        "title",     "qwindowtitle",       "icon",          "qwindowicon", "name",    "session",  "style",
+        "stylesheet"};
     const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
     for (const char* name : withValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
@@ -46,7 +47,8 @@ std::optional<int> handleCommandLine(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Coffernote keeps your accounts and passwords, encrypted."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and end."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and end."));
     parser.addOption(help);

@@ -16,7 +16,8 @@ namespace {
 
 QString failure(const QString& folder, const QString& reason)
 {
-    return QStringLiteral("Coffernote cannot use its data folder %1: %2.").arg(QDir::toNativeSeparators(folder), reason);
+    return QStringLiteral("Coffernote cannot use its data folder %1: %2.")
+        .arg(QDir::toNativeSeparators(folder), reason);
 }
 
 } // namespace

@@ -11,7 +11,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 
 // Not even root may create a file in /proc, so this folder stays unwritable when the suite runs as root.
 const QString ReadOnlyProgramFolder = QStringLiteral("/proc");

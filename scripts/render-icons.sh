@@ -10,5 +10,6 @@ fi
 icons="$here/data/icons/hicolor"
 for size in 16 24 32 48 64 128 256; do
     mkdir -p "$icons/${size}x${size}/apps"
-    rsvg-convert -w "$size" -h "$size" "$icons/scalable/apps/coffernote.svg" -o "$icons/${size}x${size}/apps/coffernote.png"
+    rsvg-convert -w "$size" -h "$size" -o "$icons/${size}x${size}/apps/coffernote.png" \
+        "$icons/scalable/apps/coffernote.svg"
 done

@@ -46,7 +46,7 @@ bool displayNamed(int argc, char** argv)
         return true;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "-platform" || arg == "--platform" || arg.startsWith("--platform="))
+        if (arg == "-platform" || arg == "--platform")
             return true;
     }
     return false;

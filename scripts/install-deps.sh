@@ -1,8 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Coffernote needs to build and test, when any is missing.
+# Installs the Debian 12 packages Coffernote needs, when any is missing:
+#   install-deps.sh program   what building the program alone needs (scripts/start.sh)
+#   install-deps.sh [test]    that, and what the test suite needs (scripts/test.sh, the default)
+#   install-deps.sh package   that, and what the package test needs (scripts/package-test.sh)
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev libgtest-dev libgmock-dev)
+program=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev)
+case "${1:-test}" in
+program) packages=("${program[@]}") ;;
+# desktop-file-utils and appstream validate the desktop entry and the AppStream file in the suite.
+test) packages=("${program[@]}" libgtest-dev libgmock-dev desktop-file-utils appstream) ;;
+# xvfb and xauth (for xvfb-run) let the package test start the installed program without a desktop.
+package) packages=("${program[@]}" xvfb xauth) ;;
+*) echo "usage: $0 [program|test|package]" >&2; exit 2 ;;
+esac
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

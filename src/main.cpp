@@ -1,17 +1,26 @@
 #include "app/AppState.h"
+#include "platform/CommandLine.h"
+#include "platform/DataFolder.h"
+#include "platform/Launch.h"
 #include "platform/QtPlatform.h"
 #include "ui/main/Program.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Coffernote"));
-    // The program keeps its data files next to its executable.
-    const QString folder = QCoreApplication::applicationDirPath();
-    QtPlatform platform(folder);
-    AppState state(folder.toStdString(), platform);
+    if (const std::optional<int> exitCode = handleCommandLine(argc, argv))
+        return *exitCode;
+    const std::unique_ptr<QApplication> app = createApplication(argc, argv);
+    const DataFolder data = chooseDataFolder(QCoreApplication::applicationDirPath(),
+                                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    if (data.folder.isEmpty()) {
+        reportStartFailure(data.error);
+        return 1;
+    }
+    QtPlatform platform(data.folder);
+    AppState state(data.folder.toStdString(), platform);
     Program program(state);
     program.start();
     const int rc = QApplication::exec();

@@ -25,7 +25,7 @@ frmAbout::frmAbout(AppState& state, std::function<void()> startupSequence, QWidg
     product->setAlignment(Qt::AlignCenter);
     auto* tagline = new QLabel(QStringLiteral("Your accounts and passwords, encrypted."), this);
     tagline->setAlignment(Qt::AlignCenter);
-    auto* build = new QLabel(QStringLiteral("Build 5.1.0"), this);
+    auto* build = new QLabel(QStringLiteral("Build " COFFERNOTE_VERSION), this);
     build->setObjectName(QStringLiteral("lblBuild"));
     build->setAlignment(Qt::AlignCenter);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);

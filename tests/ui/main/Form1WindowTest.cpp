@@ -6,6 +6,7 @@
 #include "ui/main/frmAbout.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
@@ -170,6 +171,7 @@ TEST_F(WindowOptions, AboutMinimizesTheMainWindow)
     ASSERT_NE(about, nullptr);
     EXPECT_FALSE(about->isSplash());
     EXPECT_EQ(about->windowTitle(), QStringLiteral("About Coffernote"));
+    EXPECT_EQ(child<QLabel>(about, "lblBuild")->text(), QStringLiteral("Build " COFFERNOTE_VERSION));
     EXPECT_FALSE(child<QPushButton>(about, "cmdOK")->isHidden());
     EXPECT_EQ(state().IdleTickCount, 0);
     about->cmdOK_Click();

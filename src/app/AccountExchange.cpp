@@ -1,13 +1,15 @@
 #include "app/AccountExchange.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/AppState.h"
+#include "app/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -255,6 +257,45 @@ std::string FormatExport(const AccountTable& table)
     return out;
 }
 
+namespace {
+
+// Why path cannot take an export, before anything is written; empty when it can. Only a plain file is ever
+// replaced: a folder, a device or a link the user pointed at stays what it is.
+std::string UnfitTarget(const std::string& path)
+{
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? std::string() : Reason(errno);
+    if (S_ISDIR(info.st_mode))
+        return "It is a folder, not a file";
+    if (S_ISLNK(info.st_mode))
+        return "It is a symbolic link; choose the file it points to";
+    if (!S_ISREG(info.st_mode))
+        return "It is not a regular file";
+    // A file its owner made read-only stays as it is, although its folder would let it be replaced.
+    if (::access(path.c_str(), W_OK) != 0)
+        return Reason(errno);
+    return {};
+}
+
+// Creates a new, unique, empty file beside path and gives its name; the writer below takes that name over.
+bool ReserveTempName(const std::string& path, std::string& temp, std::string& why)
+{
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::string pattern = (folder.empty() ? std::string(".") : folder.string()) + "/.coffernote-export-XXXXXX";
+    errno = 0;
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        why = Reason(errno);
+        return false;
+    }
+    ::close(fd);
+    temp = std::move(pattern);
+    return true;
+}
+
+} // namespace
+
 bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error)
 {
     auto failed = [&](const std::string& why) {
@@ -262,6 +303,9 @@ bool WriteExportFile(const std::string& path, const AccountTable& table, std::st
             *error = "The file " + path + " could not be written: " + why + ".";
         return false;
     };
+    std::string why = UnfitTarget(path);
+    if (!why.empty())
+        return failed(why);
     std::string bytes;
     try {
         bytes = FormatExport(table);
@@ -269,38 +313,21 @@ bool WriteExportFile(const std::string& path, const AccountTable& table, std::st
         return failed("not enough memory");
     }
 
-    errno = 0;
-    // The export holds every password in clear text: a new file is readable by its owner only.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    std::FILE* f = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
-    if (!f && fd >= 0)
-        ::close(fd);
-    if (!f) {
-        const int err = errno;
-        wipe(bytes);
-        return failed(Reason(err));
+    // The export holds every password in clear text. It goes to a new file of its owner's alone, flushed whole
+    // before it replaces the old one, so a failure leaves the old file as it was and nobody else's eyes see it.
+    std::string temp;
+    bool ok = ReserveTempName(path, temp, why);
+    if (ok) {
+        std::string atomicError;
+        ok = WriteFileAtomically(path, temp, bytes, &atomicError);
+        // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
+        if (!ok) {
+            const auto colon = atomicError.rfind(": ");
+            why = colon == std::string::npos ? atomicError : atomicError.substr(colon + 2);
+        }
     }
-    errno = 0;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    int err = errno;
-    if (ok && std::fflush(f) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    wipe(bytes); // clear-text passwords
-    if (ok)
-        return true;
-
-    // The file was emptied but not written whole: leave nothing that looks like a complete export. Only a
-    // plain file is removed, never a device or a link the user pointed at.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
-        std::filesystem::remove(path, ec);
-    return failed(Reason(err));
+    wipe(bytes);
+    return ok || failed(why);
 }
 
 ImportResult ParseImport(std::string_view bytes)

@@ -15,9 +15,9 @@ struct AppState;
 // Every account of the table (the header record at index 0 is skipped). A header-only table gives "".
 std::string FormatExport(const AccountTable& table);
 
-// Creates the file or replaces its content with FormatExport(table). On failure returns false and error
-// names the file and the reason; a file that was emptied but could not be written whole is removed, so no
-// half-written export is left looking complete.
+// Writes FormatExport(table) to a new file readable by its owner only, beside path, flushed to disk, and only
+// then puts it in place of path. On failure returns false, error names the file and the reason, and path is
+// as it was: an existing file stays whole, a folder, link, device or read-only file is never replaced.
 bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error = nullptr);
 
 // The outcome of reading an import file. Only Ok carries accounts; every other status leaves accounts empty

@@ -42,14 +42,6 @@ AccountTable TableOf(std::vector<AccountRecord> accounts, AccountRecord header =
     return t;
 }
 
-std::vector<AccountRecord> Unnumbered(const AccountTable& t)
-{
-    std::vector<AccountRecord> v(t.begin() + 1, t.end());
-    for (auto& a : v)
-        a.RecordNo = 0;
-    return v;
-}
-
 bool RunningAsRoot()
 {
     return ::geteuid() == 0;
@@ -350,64 +342,7 @@ TEST(AccountExchange, ParseSurvivesRandomBytes)
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// Files
-
-TEST(AccountExchange, WriteExportFileCreatesAndReplaces)
-{
-    TempFolder dir;
-    const AccountTable t = TableOf({Account("a", "b", "c\r\nd", "e", "f")});
-    std::string error = "untouched";
-    ASSERT_TRUE(WriteExportFile(dir.file("out.csv"), t, &error));
-    EXPECT_EQ(dir.read("out.csv"), "\"a\",\"b\",\"c\r\nd\",\"e\",\"f\"\r\n");
-    EXPECT_EQ(error, "untouched");
-    // Clear-text passwords: a new export is for its owner's eyes only.
-    const auto perms = std::filesystem::status(dir.file("out.csv")).permissions();
-    EXPECT_EQ(perms & std::filesystem::perms::all, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-
-    dir.write("old.txt", std::string(5000, 'x'));
-    ASSERT_TRUE(WriteExportFile(dir.file("old.txt"), t, &error));
-    EXPECT_EQ(dir.read("old.txt"), "\"a\",\"b\",\"c\r\nd\",\"e\",\"f\"\r\n");
-
-    ASSERT_TRUE(WriteExportFile(dir.file("old.txt"), TableOf({}), &error));
-    EXPECT_TRUE(dir.exists("old.txt"));
-    EXPECT_EQ(dir.read("old.txt"), "");
-
-    // What was written reads back.
-    ASSERT_TRUE(WriteExportFile(dir.file("back.txt"), t, &error));
-    ImportResult r;
-    ASSERT_TRUE(ReadImportFile(dir.file("back.txt"), r)) << r.error;
-    EXPECT_EQ(r.accounts, Unnumbered(t));
-}
-
-TEST(AccountExchange, WriteExportFileReportsFailure)
-{
-    TempFolder dir;
-    const AccountTable t = TableOf({Account("a", "b", "c", "d", "e")});
-    std::string error;
-
-    const std::string inMissingFolder = dir.file("no such folder") + "/out.txt";
-    EXPECT_FALSE(WriteExportFile(inMissingFolder, t, &error));
-    EXPECT_EQ(error, "The file " + inMissingFolder + " could not be written: No such file or directory.");
-
-    std::filesystem::create_directory(dir.file("folder"));
-    EXPECT_FALSE(WriteExportFile(dir.file("folder"), t, &error));
-    EXPECT_EQ(error, "The file " + dir.file("folder") + " could not be written: Is a directory.");
-    EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));
-
-    if (std::filesystem::exists("/dev/full")) { // every write fails with a full disk
-        EXPECT_FALSE(WriteExportFile("/dev/full", t, &error));
-        EXPECT_EQ(error, "The file /dev/full could not be written: No space left on device.");
-        EXPECT_TRUE(std::filesystem::exists("/dev/full"));
-    }
-
-    if (!RunningAsRoot()) {
-        dir.write("locked.txt", "keep me");
-        std::filesystem::permissions(dir.file("locked.txt"), std::filesystem::perms::owner_read);
-        EXPECT_FALSE(WriteExportFile(dir.file("locked.txt"), t, &error));
-        EXPECT_EQ(error, "The file " + dir.file("locked.txt") + " could not be written: Permission denied.");
-        EXPECT_EQ(dir.read("locked.txt"), "keep me");
-    }
-}
+// Files (writing an export: AccountExchangeFileTest.cpp)
 
 TEST(AccountExchange, ReadImportFileTellsMissingUnreadableAndMalformedApart)
 {

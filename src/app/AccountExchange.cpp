@@ -7,6 +7,7 @@
 #include "app/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -181,14 +182,24 @@ private:
             ++p;
         if (p < s_.size() && s_[p] == '"') {
             const int openLine = line_;
-            const std::size_t close = s_.find('"', p + 1);
-            if (close == std::string_view::npos) {
-                fail("Line " + std::to_string(openLine) +
-                         ": a value starts with a double quote that is never closed; the file ends inside it.",
-                     openLine);
-                return false;
+            // Two double quotes inside the value stand for one; a lone one closes it.
+            out.clear();
+            std::size_t from = p + 1;
+            std::size_t close;
+            for (;;) {
+                close = s_.find('"', from);
+                if (close == std::string_view::npos) {
+                    fail("Line " + std::to_string(openLine) +
+                             ": a value starts with a double quote that is never closed; the file ends inside it.",
+                         openLine);
+                    return false;
+                }
+                if (close + 1 >= s_.size() || s_[close + 1] != '"')
+                    break;
+                out.append(s_.substr(from, close + 1 - from));
+                from = close + 2;
             }
-            out.assign(s_.substr(p + 1, close - p - 1));
+            out.append(s_.substr(from, close - from));
             line_ += LineAt(out, out.size()) - 1; // line breaks inside the value
             pos_ = close + 1;
             while (pos_ < s_.size() && isBlank(s_[pos_]))
@@ -241,15 +252,28 @@ std::string FormatExport(const AccountTable& table)
     std::string out;
     std::size_t size = 0;
     for (std::size_t i = 1; i < table.size(); ++i)
-        for (std::size_t f = 0; f < kFieldsPerAccount; ++f)
-            size += (table[i].*kFields[f]).size() + 3;
+        for (std::size_t f = 0; f < kFieldsPerAccount; ++f) {
+            const std::string& value = table[i].*kFields[f];
+            size += value.size() + 3 + static_cast<std::size_t>(std::count(value.begin(), value.end(), '"'));
+        }
     out.reserve(size + table.size() * 2);
     for (std::size_t i = 1; i < table.size(); ++i) {
         for (std::size_t f = 0; f < kFieldsPerAccount; ++f) {
             if (f != 0)
                 out += ',';
             out += '"';
-            out += table[i].*kFields[f];
+            const std::string& value = table[i].*kFields[f];
+            // A double quote inside a value is written twice, so the value reads back whole.
+            for (std::size_t from = 0;;) {
+                const std::size_t quote = value.find('"', from);
+                if (quote == std::string::npos) {
+                    out.append(value, from);
+                    break;
+                }
+                out.append(value, from, quote + 1 - from);
+                out += '"';
+                from = quote + 1;
+            }
             out += '"';
         }
         out += "\r\n";

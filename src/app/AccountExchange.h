@@ -9,8 +9,8 @@
 struct AppState;
 
 // The clear-text exchange format: one line per account, five values in double quotes separated by single
-// commas, CR LF after each line. Values are UTF-8 and written unchanged; nothing is escaped, so a value that
-// holds a double quote cannot be read back.
+// commas, CR LF after each line. Values are UTF-8 and written unchanged, except that a double quote inside a
+// value is written as two (""), so every value reads back as it was.
 
 // Every account of the table (the header record at index 0 is skipped). A header-only table gives "".
 std::string FormatExport(const AccountTable& table);
@@ -43,9 +43,9 @@ struct ImportResult
 // - A UTF-8 byte-order mark at the very start is skipped; the rest must be valid UTF-8.
 // - Values are separated by commas or line ends (CR LF, a lone LF or a lone CR). They are taken five at a
 //   time in file order, regardless of lines, each five forming one account.
-// - A value that begins with a double quote runs to the next double quote, commas and line breaks included;
-//   after its closing quote only a comma, a line end or the end of the file may follow. Blanks and tabs
-//   around a quoted value are ignored.
+// - A value that begins with a double quote runs to the next lone double quote, commas and line breaks
+//   included; two double quotes inside it stand for one. After its closing quote only a comma, a line end or
+//   the end of the file may follow. Blanks and tabs around a quoted value are ignored.
 // - Any other value runs, unchanged, to the next comma or line end.
 // - A line that is empty or holds only blanks and tabs carries no value: blank lines between accounts and
 //   at the end of the file add nothing. An empty value is written as "" or left between two commas.

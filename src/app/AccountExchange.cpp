@@ -310,7 +310,7 @@ bool ReserveTempName(const std::string& path, std::string& temp, std::string& wh
     errno = 0;
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
-        why = Reason(errno);
+        why = "A new file cannot be made in its folder: " + Reason(errno);
         return false;
     }
     ::close(fd);

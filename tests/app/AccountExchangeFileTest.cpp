@@ -94,10 +94,10 @@ TEST_F(AccountExchangeFile, AFailureLeavesTheTargetAsItWas)
         std::string reason;
         bool needsUser = false; // root may write anywhere
     } cases[] = {
-        {"missing folder", dir.file("gone") + "/out.csv", [] {}, "No such file or directory"},
+        {"missing folder", dir.file("gone") + "/out.csv", [] {},
+         "A new file cannot be made in its folder: No such file or directory"},
         {"folder", dir.file("folder"), [&] { fs::create_directory(dir.file("folder")); }, "It is a folder, not a file"},
-        {"link to a file", dir.file("link.csv"),
-         [&] { fs::create_symlink(dir.file("old.csv"), dir.file("link.csv")); },
+        {"link to a file", dir.file("link.csv"), [&] { fs::create_symlink(dir.file("old.csv"), dir.file("link.csv")); },
          "It is a symbolic link; choose the file it points to"},
         {"link to nothing", dir.file("dangling.csv"),
          [&] { fs::create_symlink(dir.file("nothing"), dir.file("dangling.csv")); },
@@ -113,8 +113,8 @@ TEST_F(AccountExchangeFile, AFailureLeavesTheTargetAsItWas)
         {"read-only file", dir.file("old.csv"), [&] { fs::permissions(dir.file("old.csv"), fs::perms::owner_read); },
          "Permission denied", true},
         {"read-only folder", dir.file("old.csv"),
-         [&] { fs::permissions(dir.str(), fs::perms::owner_read | fs::perms::owner_exec); }, "Permission denied",
-         true},
+         [&] { fs::permissions(dir.str(), fs::perms::owner_read | fs::perms::owner_exec); },
+         "A new file cannot be made in its folder: Permission denied", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

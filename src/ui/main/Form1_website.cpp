@@ -68,6 +68,5 @@ void Form1::RunBrowser(const std::string& url, int windowStyle)
     // The desktop opens the address in a normal window; when it cannot (no browser), the user hears of it.
     (void)windowStyle;
     if (!state_.platform.openUrl(url))
-        state_.platform.message(kNoBrowser + ShownAddress(QString::fromStdString(url)).toStdString(),
-                                MsgExclamation);
+        state_.platform.message(kNoBrowser + ShownAddress(QString::fromStdString(url)).toStdString(), MsgExclamation);
 }

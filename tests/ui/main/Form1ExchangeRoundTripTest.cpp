@@ -37,10 +37,10 @@ TEST_F(Form1ExchangeRoundTrip, EveryCharacterTypedComesBackThroughExportAndImpor
     for (char16_t c = 0x20; c < 0x7F; ++c)
         printable += QChar(c);
     const QString letters = QString::fromUtf8("\xC3\xA9\xC3\x9F\xD0\x96\xE4\xB8\xAD"); // é ß Ж 中
-    const QString name = printable.mid(0, 46) + letters;                                // the boxes' limits:
-    const QString userId = printable.mid(46, 46) + letters;                             // 50 for the name,
-    const QString password = printable.mid(92) + printable.mid(0, 43) + letters;        // user ID and password,
-    const QString everything = printable + letters;                                     // 100 for the others
+    const QString name = printable.mid(0, 46) + letters;                               // the boxes' limits:
+    const QString userId = printable.mid(46, 46) + letters;                            // 50 for the name,
+    const QString password = printable.mid(92) + printable.mid(0, 43) + letters;       // user ID and password,
+    const QString everything = printable + letters;                                    // 100 for the others
     type(combo(), name);
     type(box("txtWebsite"), everything);
     type(box("txtGeneral"), everything);

@@ -114,8 +114,8 @@ TEST_F(Form1Website, ARefusedTextIsShownOnOneLine)
     box("txtWebsite")->setText("x\r\ny"); // as an imported value can hold it
     platform.queueAnswer(Answer::Yes);
     click("cmdCopy1");
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kPrefixQuestion,
-                                                        "This is not a web address: http://x\xEF\xBF\xBD\xEF\xBF\xBDy"}));
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{
+                                  kPrefixQuestion, "This is not a web address: http://x\xEF\xBF\xBD\xEF\xBF\xBDy"}));
     EXPECT_TRUE(platform.urls.empty());
 }
 

@@ -1,18 +1,13 @@
 #include "app/AccountExchange.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -21,10 +16,8 @@ namespace {
 constexpr std::size_t kFieldsPerAccount = 5;
 constexpr std::size_t kMaxAccounts = kMaxRecords - 1; // the header takes one record
 
-// The exchanged fields in their order in the file; RecordNo is not exchanged.
-constexpr std::string AccountRecord::*kFields[kFieldsPerAccount] = {
-    &AccountRecord::AccountName, &AccountRecord::Website, &AccountRecord::Notes, &AccountRecord::UserId,
-    &AccountRecord::Password};
+constexpr const auto& kFields = kExchangedFields;
+static_assert(std::size(kExchangedFields) == kFieldsPerAccount);
 
 std::string Reason(int err)
 {
@@ -246,113 +239,6 @@ ImportResult Failure(ImportResult::Status status, std::string message)
 }
 
 } // namespace
-
-std::string FormatExport(const AccountTable& table)
-{
-    std::string out;
-    std::size_t size = 0;
-    for (std::size_t i = 1; i < table.size(); ++i)
-        for (std::size_t f = 0; f < kFieldsPerAccount; ++f) {
-            const std::string& value = table[i].*kFields[f];
-            size += value.size() + 3 + static_cast<std::size_t>(std::count(value.begin(), value.end(), '"'));
-        }
-    out.reserve(size + table.size() * 2);
-    for (std::size_t i = 1; i < table.size(); ++i) {
-        for (std::size_t f = 0; f < kFieldsPerAccount; ++f) {
-            if (f != 0)
-                out += ',';
-            out += '"';
-            const std::string& value = table[i].*kFields[f];
-            // A double quote inside a value is written twice, so the value reads back whole.
-            for (std::size_t from = 0;;) {
-                const std::size_t quote = value.find('"', from);
-                if (quote == std::string::npos) {
-                    out.append(value, from);
-                    break;
-                }
-                out.append(value, from, quote + 1 - from);
-                out += '"';
-                from = quote + 1;
-            }
-            out += '"';
-        }
-        out += "\r\n";
-    }
-    return out;
-}
-
-namespace {
-
-// Why path cannot take an export, before anything is written; empty when it can. Only a plain file is ever
-// replaced: a folder, a device or a link the user pointed at stays what it is.
-std::string UnfitTarget(const std::string& path)
-{
-    struct stat info;
-    if (::lstat(path.c_str(), &info) != 0)
-        return errno == ENOENT ? std::string() : Reason(errno);
-    if (S_ISDIR(info.st_mode))
-        return "It is a folder, not a file";
-    if (S_ISLNK(info.st_mode))
-        return "It is a symbolic link; choose the file it points to";
-    if (!S_ISREG(info.st_mode))
-        return "It is not a regular file";
-    // A file its owner made read-only stays as it is, although its folder would let it be replaced.
-    if (::access(path.c_str(), W_OK) != 0)
-        return Reason(errno);
-    return {};
-}
-
-// Creates a new, unique, empty file beside path and gives its name; the writer below takes that name over.
-bool ReserveTempName(const std::string& path, std::string& temp, std::string& why)
-{
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::string pattern = (folder.empty() ? std::string(".") : folder.string()) + "/.coffernote-export-XXXXXX";
-    errno = 0;
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        why = "A new file cannot be made in its folder: " + Reason(errno);
-        return false;
-    }
-    ::close(fd);
-    temp = std::move(pattern);
-    return true;
-}
-
-} // namespace
-
-bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error)
-{
-    auto failed = [&](const std::string& why) {
-        if (error)
-            *error = "The file " + path + " could not be written: " + why + ".";
-        return false;
-    };
-    std::string why = UnfitTarget(path);
-    if (!why.empty())
-        return failed(why);
-    std::string bytes;
-    try {
-        bytes = FormatExport(table);
-    } catch (const std::bad_alloc&) {
-        return failed("not enough memory");
-    }
-
-    // The export holds every password in clear text. It goes to a new file of its owner's alone, flushed whole
-    // before it replaces the old one, so a failure leaves the old file as it was and nobody else's eyes see it.
-    std::string temp;
-    bool ok = ReserveTempName(path, temp, why);
-    if (ok) {
-        std::string atomicError;
-        ok = WriteFileAtomically(path, temp, bytes, &atomicError);
-        // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
-        if (!ok) {
-            const auto colon = atomicError.rfind(": ");
-            why = colon == std::string::npos ? atomicError : atomicError.substr(colon + 2);
-        }
-    }
-    wipe(bytes);
-    return ok || failed(why);
-}
 
 ImportResult ParseImport(std::string_view bytes)
 {

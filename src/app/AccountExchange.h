@@ -12,6 +12,11 @@ struct AppState;
 // commas, CR LF after each line. Values are UTF-8 and written unchanged, except that a double quote inside a
 // value is written as two (""), so every value reads back as it was.
 
+// The exchanged fields in their order in the file; RecordNo is not exchanged.
+inline constexpr std::string AccountRecord::*kExchangedFields[] = {
+    &AccountRecord::AccountName, &AccountRecord::Website, &AccountRecord::Notes, &AccountRecord::UserId,
+    &AccountRecord::Password};
+
 // Every account of the table (the header record at index 0 is skipped). A header-only table gives "".
 std::string FormatExport(const AccountTable& table);
 

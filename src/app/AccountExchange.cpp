@@ -1,8 +1,5 @@
 #include "app/AccountExchange.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "app/AppState.h"
 #include "cipher/SecureWipe.h"
 
@@ -10,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -18,10 +16,8 @@ namespace {
 constexpr std::size_t kFieldsPerAccount = 5;
 constexpr std::size_t kMaxAccounts = kMaxRecords - 1; // the header takes one record
 
-// The exchanged fields in their order in the file; RecordNo is not exchanged.
-constexpr std::string AccountRecord::*kFields[kFieldsPerAccount] = {
-    &AccountRecord::AccountName, &AccountRecord::Website, &AccountRecord::Notes, &AccountRecord::UserId,
-    &AccountRecord::Password};
+constexpr const auto& kFields = kExchangedFields;
+static_assert(std::size(kExchangedFields) == kFieldsPerAccount);
 
 std::string Reason(int err)
 {
@@ -179,14 +175,24 @@ private:
             ++p;
         if (p < s_.size() && s_[p] == '"') {
             const int openLine = line_;
-            const std::size_t close = s_.find('"', p + 1);
-            if (close == std::string_view::npos) {
-                fail("Line " + std::to_string(openLine) +
-                         ": a value starts with a double quote that is never closed; the file ends inside it.",
-                     openLine);
-                return false;
+            // Two double quotes inside the value stand for one; a lone one closes it.
+            out.clear();
+            std::size_t from = p + 1;
+            std::size_t close;
+            for (;;) {
+                close = s_.find('"', from);
+                if (close == std::string_view::npos) {
+                    fail("Line " + std::to_string(openLine) +
+                             ": a value starts with a double quote that is never closed; the file ends inside it.",
+                         openLine);
+                    return false;
+                }
+                if (close + 1 >= s_.size() || s_[close + 1] != '"')
+                    break;
+                out.append(s_.substr(from, close + 1 - from));
+                from = close + 2;
             }
-            out.assign(s_.substr(p + 1, close - p - 1));
+            out.append(s_.substr(from, close - from));
             line_ += LineAt(out, out.size()) - 1; // line breaks inside the value
             pos_ = close + 1;
             while (pos_ < s_.size() && isBlank(s_[pos_]))
@@ -233,75 +239,6 @@ ImportResult Failure(ImportResult::Status status, std::string message)
 }
 
 } // namespace
-
-std::string FormatExport(const AccountTable& table)
-{
-    std::string out;
-    std::size_t size = 0;
-    for (std::size_t i = 1; i < table.size(); ++i)
-        for (std::size_t f = 0; f < kFieldsPerAccount; ++f)
-            size += (table[i].*kFields[f]).size() + 3;
-    out.reserve(size + table.size() * 2);
-    for (std::size_t i = 1; i < table.size(); ++i) {
-        for (std::size_t f = 0; f < kFieldsPerAccount; ++f) {
-            if (f != 0)
-                out += ',';
-            out += '"';
-            out += table[i].*kFields[f];
-            out += '"';
-        }
-        out += "\r\n";
-    }
-    return out;
-}
-
-bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error)
-{
-    auto failed = [&](const std::string& why) {
-        if (error)
-            *error = "The file " + path + " could not be written: " + why + ".";
-        return false;
-    };
-    std::string bytes;
-    try {
-        bytes = FormatExport(table);
-    } catch (const std::bad_alloc&) {
-        return failed("not enough memory");
-    }
-
-    errno = 0;
-    // The export holds every password in clear text: a new file is readable by its owner only.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    std::FILE* f = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
-    if (!f && fd >= 0)
-        ::close(fd);
-    if (!f) {
-        const int err = errno;
-        wipe(bytes);
-        return failed(Reason(err));
-    }
-    errno = 0;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    int err = errno;
-    if (ok && std::fflush(f) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    wipe(bytes); // clear-text passwords
-    if (ok)
-        return true;
-
-    // The file was emptied but not written whole: leave nothing that looks like a complete export. Only a
-    // plain file is removed, never a device or a link the user pointed at.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
-        std::filesystem::remove(path, ec);
-    return failed(Reason(err));
-}
 
 ImportResult ParseImport(std::string_view bytes)
 {

@@ -9,15 +9,20 @@
 struct AppState;
 
 // The clear-text exchange format: one line per account, five values in double quotes separated by single
-// commas, CR LF after each line. Values are UTF-8 and written unchanged; nothing is escaped, so a value that
-// holds a double quote cannot be read back.
+// commas, CR LF after each line. Values are UTF-8 and written unchanged, except that a double quote inside a
+// value is written as two (""), so every value reads back as it was.
+
+// The exchanged fields in their order in the file; RecordNo is not exchanged.
+inline constexpr std::string AccountRecord::*kExchangedFields[] = {
+    &AccountRecord::AccountName, &AccountRecord::Website, &AccountRecord::Notes, &AccountRecord::UserId,
+    &AccountRecord::Password};
 
 // Every account of the table (the header record at index 0 is skipped). A header-only table gives "".
 std::string FormatExport(const AccountTable& table);
 
-// Creates the file or replaces its content with FormatExport(table). On failure returns false and error
-// names the file and the reason; a file that was emptied but could not be written whole is removed, so no
-// half-written export is left looking complete.
+// Writes FormatExport(table) to a new file readable by its owner only, beside path, flushed to disk, and only
+// then puts it in place of path. On failure returns false, error names the file and the reason, and path is
+// as it was: an existing file stays whole, a folder, link, device or read-only file is never replaced.
 bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error = nullptr);
 
 // The outcome of reading an import file. Only Ok carries accounts; every other status leaves accounts empty
@@ -43,9 +48,9 @@ struct ImportResult
 // - A UTF-8 byte-order mark at the very start is skipped; the rest must be valid UTF-8.
 // - Values are separated by commas or line ends (CR LF, a lone LF or a lone CR). They are taken five at a
 //   time in file order, regardless of lines, each five forming one account.
-// - A value that begins with a double quote runs to the next double quote, commas and line breaks included;
-//   after its closing quote only a comma, a line end or the end of the file may follow. Blanks and tabs
-//   around a quoted value are ignored.
+// - A value that begins with a double quote runs to the next lone double quote, commas and line breaks
+//   included; two double quotes inside it stand for one. After its closing quote only a comma, a line end or
+//   the end of the file may follow. Blanks and tabs around a quoted value are ignored.
 // - Any other value runs, unchanged, to the next comma or line end.
 // - A line that is empty or holds only blanks and tabs carries no value: blank lines between accounts and
 //   at the end of the file add nothing. An empty value is written as "" or left between two commas.

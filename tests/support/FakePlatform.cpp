@@ -101,7 +101,7 @@ bool FakePlatform::setClipboardText(const std::string& text)
 bool FakePlatform::openUrl(const std::string& url)
 {
     urls.push_back(url);
-    return true;
+    return urlOpens;
 }
 
 bool FakePlatform::setWindowTopmost(int mode, QWidget*)

@@ -62,6 +62,7 @@ public:
     bool otherInstance = false;
     bool holdsLock = true; // what holdsDataFolderLock answers
     bool clipboardBusy = false; // setClipboardText fails, as when another program holds the clipboard
+    bool urlOpens = true;       // what openUrl answers; false as on a desktop without a browser
 
     std::deque<Answer> answers;
     std::deque<std::string> files;

@@ -1,6 +1,7 @@
 // Opening the account's website and the support page.
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
+#include "ui/main/WebAddress.h"
 
 #include "app/AppState.h"
 #include "platform/Platform.h"
@@ -9,6 +10,8 @@
 namespace {
 
 const char* const kAddPrefix = "'http://' will be added to your URL.  Accept?   ";
+const char* const kNotWebAddress = "This is not a web address: ";
+const char* const kNoBrowser = "No browser could be started for this web address: ";
 const char* const kSupportPage = "http://" COFFERNOTE_SUPPORT_HOST "/support.htm";
 constexpr int kShowNormal = 1;
 
@@ -26,8 +29,9 @@ bool Form1::openWebsite()
         state_.resetIdle();
         return true;
     }
-    // "http" in any case, a secure address included, goes to the browser as it stands.
-    if (text.left(4).toUpper() == QLatin1String("HTTP")) {
+    // Only a plain web address goes to the desktop as it stands: any other text could open a local file or
+    // whatever program handles another scheme.
+    if (IsWebAddress(text)) {
         RunBrowser(text.toStdString(), kShowNormal);
         state_.resetIdle();
         return true;
@@ -46,7 +50,10 @@ bool Form1::openWebsite()
             return false;
     }
     txtWebsite->setFieldText(url); // a change of the box like any other: Edit mode
-    RunBrowser(txtWebsite->text().toStdString(), kShowNormal);
+    if (IsWebAddress(url))
+        RunBrowser(url.toStdString(), kShowNormal);
+    else
+        state_.platform.message(kNotWebAddress + ShownAddress(url).toStdString(), MsgExclamation);
     state_.resetIdle();
     return true;
 }
@@ -58,7 +65,8 @@ void Form1::Online_Click()
 
 void Form1::RunBrowser(const std::string& url, int windowStyle)
 {
-    // The desktop opens the address in a normal window; whether a browser came up is not examined.
+    // The desktop opens the address in a normal window; when it cannot (no browser), the user hears of it.
     (void)windowStyle;
-    state_.platform.openUrl(url);
+    if (!state_.platform.openUrl(url))
+        state_.platform.message(kNoBrowser + ShownAddress(QString::fromStdString(url)).toStdString(), MsgExclamation);
 }

@@ -190,7 +190,8 @@ TEST_F(Form1Exchange, ExportThatCannotBeWrittenIsReportedNotCelebrated)
     action("Export")->trigger();
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "Account information has not been exported.\r\nThe file " + path +
-                                             " could not be written: No such file or directory.");
+                                             " could not be written: A new file cannot be made in its folder: No "
+                                             "such file or directory.");
     EXPECT_EQ(platform.messages[0].style, MsgExclamation);
     EXPECT_FALSE(std::filesystem::exists(path));
     // Nothing else changes: still in Edit mode, options as they were.

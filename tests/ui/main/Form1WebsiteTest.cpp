@@ -31,15 +31,107 @@ protected:
 
 } // namespace
 
-TEST_F(Form1Website, AddressesThatBeginWithHttpOpenAsTheyStand)
+TEST_F(Form1Website, WebAddressesOpenAsTheyStand)
 {
-    for (const char* url : {"http://a.example", "HTTPS://b.example/x?y=1", "hTtP://c", "httpfoo", "HTTP"}) {
+    for (const char* url : {"http://a.example", "HTTPS://b.example/x?y=1", "hTtP://c", "http://user@host"}) {
         showWithWebsite(QString::fromLatin1(url));
         state.IdleTickCount = 5;
         click("cmdCopy1");
         EXPECT_EQ(platform.urls, (std::vector<std::string>{url}));
         EXPECT_TRUE(platform.messages.empty()) << url;
         EXPECT_EQ(state.IdleTickCount, 0) << url;
+    }
+}
+
+// Texts that merely begin with the letters, or name another scheme, are offered the prefix like any other
+// text; with it they open only when they have become a web address.
+TEST_F(Form1Website, OtherTextsOpenOnlyAsAWebAddressAfterThePrefix)
+{
+    const struct
+    {
+        const char* text;
+        const char* opened; // after Yes; nullptr: refused
+    } cases[] = {
+        {"HTTP", "http://HTTP"},
+        {"http.desktop", "http://http.desktop"},
+        {"httpx-handler:run", nullptr},
+        {"javascript:alert(1)", nullptr},
+        {"file:///etc/passwd", "http://file:///etc/passwd"}, // a web address of host "file", no local file
+        {"http:///x", "http://http:///x"},
+        {"http://exa mple.com", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string prefixed = std::string("http://") + c.text;
+        showWithWebsite(QString::fromLatin1(c.text));
+        platform.queueAnswer(Answer::No);
+        click("cmdCopy1");
+        EXPECT_EQ(messageTexts(), std::vector<std::string>{kPrefixQuestion});
+        EXPECT_TRUE(platform.urls.empty());
+
+        forgetMessages();
+        state.IdleTickCount = 5;
+        platform.queueAnswer(Answer::Yes);
+        click("cmdCopy1");
+        EXPECT_EQ(storedTable()[1].Website, prefixed); // the prefix the user accepted is stored either way
+        EXPECT_EQ(state.IdleTickCount, 0);
+        if (c.opened) {
+            EXPECT_EQ(messageTexts(), (std::vector<std::string>{kPrefixQuestion, kSaved}));
+            EXPECT_EQ(platform.urls, std::vector<std::string>{c.opened});
+            continue;
+        }
+        EXPECT_TRUE(platform.urls.empty());
+        ASSERT_EQ(platform.messages.size(), 3u);
+        EXPECT_EQ(platform.messages[2].text, "This is not a web address: " + prefixed);
+        EXPECT_EQ(platform.messages[2].style, MsgExclamation);
+        EXPECT_EQ(platform.messages[2].caption, "Coffernote");
+    }
+}
+
+// An imported file can plant such a text in every account: GO hands it to nobody either.
+TEST_F(Form1Website, GoOpensAPlantedTextOnlyAsAWebAddress)
+{
+    form.reset();
+    storeAccounts({account("Planted", "httpx-handler:run"), account("Plain", "https://plain.example")});
+    openWindow();
+    platform.queueAnswer(Answer::No);
+    lookUp("Planted");
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{kPrefixQuestion});
+    EXPECT_TRUE(platform.urls.empty());
+    EXPECT_EQ(label("lblID"), "1");
+    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
+
+    forgetMessages();
+    lookUp("Plain");
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(platform.urls, std::vector<std::string>{"https://plain.example"});
+}
+
+TEST_F(Form1Website, ARefusedTextIsShownOnOneLine)
+{
+    clearCombo();
+    typeInCombo("Fresh");
+    box("txtWebsite")->setText("x\r\ny"); // as an imported value can hold it
+    platform.queueAnswer(Answer::Yes);
+    click("cmdCopy1");
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{
+                                  kPrefixQuestion, "This is not a web address: http://x\xEF\xBF\xBD\xEF\xBF\xBDy"}));
+    EXPECT_TRUE(platform.urls.empty());
+}
+
+TEST_F(Form1Website, ADesktopWithoutABrowserIsReported)
+{
+    platform.urlOpens = false;
+    showWithWebsite("https://bank.example");
+    click("cmdCopy1");
+    menuItem("Online")->trigger();
+    ASSERT_EQ(platform.urls.size(), 2u);
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].text, "No browser could be started for this web address: https://bank.example");
+    EXPECT_EQ(platform.messages[1].text, "No browser could be started for this web address: " + platform.urls[1]);
+    for (const auto& m : platform.messages) {
+        EXPECT_EQ(m.style, MsgExclamation);
+        EXPECT_EQ(m.caption, "Coffernote");
     }
 }
 
@@ -54,7 +146,7 @@ TEST_F(Form1Website, AnEmptyWebsiteDoesNothing)
 TEST_F(Form1Website, OtherAddressesAreOfferedThePrefix)
 {
     // No: nothing stored, nothing opened.
-    for (const char* text : {"www.x.example", "htt", "h"}) {
+    for (const char* text : {"www.x.example", "htt", "h", "httpfoo"}) {
         showWithWebsite(QString::fromLatin1(text));
         platform.queueAnswer(Answer::No);
         const std::string before = folder.read("settings.dat");
@@ -75,8 +167,10 @@ TEST_F(Form1Website, AcceptingThePrefixStoresItAtOnceForAStoredAccount)
     typeInto("txtUserid", "-edited");
     platform.queueAnswer(Answer::Yes);
     click("cmdCopy1");
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kPrefixQuestion, kSaved}));
-    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http:// my.bank"}));
+    // The blank keeps it from being a web address: stored as accepted, but not opened.
+    EXPECT_EQ(messageTexts(),
+              (std::vector<std::string>{kPrefixQuestion, kSaved, "This is not a web address: http:// my.bank"}));
+    EXPECT_TRUE(platform.urls.empty());
     EXPECT_EQ(box("txtWebsite")->text(), "http:// my.bank");
     // Only the website is stored; the other edit waits for Change, and Cancel drops it.
     EXPECT_EQ(storedTable()[1].Website, "http:// my.bank");
@@ -104,7 +198,7 @@ TEST_F(Form1Website, AnAccountNotStoredGetsThePrefixOnlyInTheBox)
 
 TEST_F(Form1Website, AFullLengthWebsiteKeepsEveryCharacterWithThePrefix)
 {
-    const QString hundred = "w" + QString(99, u'x');
+    const QString hundred = "w.example/" + QString(90, u'x');
     showWithWebsite(hundred);
     ASSERT_EQ(box("txtWebsite")->text(), hundred); // typing stops at 100 characters
     platform.queueAnswer(Answer::Yes);

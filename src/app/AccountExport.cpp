@@ -1,0 +1,129 @@
+// Writing the exchange format: the export.
+#include "app/AccountExchange.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/AtomicFile.h"
+#include "cipher/SecureWipe.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+namespace {
+
+std::string Reason(int err)
+{
+    return err != 0 ? std::string(std::strerror(err)) : std::string("unknown error");
+}
+
+} // namespace
+
+std::string FormatExport(const AccountTable& table)
+{
+    std::size_t size = 0;
+    for (std::size_t i = 1; i < table.size(); ++i)
+        for (auto field : kExchangedFields) {
+            const std::string& value = table[i].*field;
+            size += value.size() + 3 + static_cast<std::size_t>(std::count(value.begin(), value.end(), '"'));
+        }
+    std::string out;
+    out.reserve(size + table.size() * 2);
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        for (auto field : kExchangedFields) {
+            if (field != kExchangedFields[0])
+                out += ',';
+            out += '"';
+            // A double quote inside a value is written twice, so the value reads back whole.
+            const std::string& value = table[i].*field;
+            for (std::size_t from = 0;;) {
+                const std::size_t quote = value.find('"', from);
+                out.append(value, from, quote == std::string::npos ? std::string::npos : quote + 1 - from);
+                if (quote == std::string::npos)
+                    break;
+                out += '"';
+                from = quote + 1;
+            }
+            out += '"';
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+namespace {
+
+// Why path cannot take an export, before anything is written; empty when it can. Only a plain file is ever
+// replaced: a folder, a device or a link the user pointed at stays what it is.
+std::string UnfitTarget(const std::string& path)
+{
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? std::string() : Reason(errno);
+    if (S_ISDIR(info.st_mode))
+        return "It is a folder, not a file";
+    if (S_ISLNK(info.st_mode))
+        return "It is a symbolic link; choose the file it points to";
+    if (!S_ISREG(info.st_mode))
+        return "It is not a regular file";
+    // A file its owner made read-only stays as it is, although its folder would let it be replaced.
+    if (::access(path.c_str(), W_OK) != 0)
+        return Reason(errno);
+    return {};
+}
+
+// Creates a new, unique, empty file beside path and gives its name; the writer below takes that name over.
+bool ReserveTempName(const std::string& path, std::string& temp, std::string& why)
+{
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::string pattern = (folder.empty() ? std::string(".") : folder.string()) + "/.coffernote-export-XXXXXX";
+    errno = 0;
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        why = "A new file cannot be made in its folder: " + Reason(errno);
+        return false;
+    }
+    ::close(fd);
+    temp = std::move(pattern);
+    return true;
+}
+
+} // namespace
+
+bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error)
+{
+    auto failed = [&](const std::string& why) {
+        if (error)
+            *error = "The file " + path + " could not be written: " + why + ".";
+        return false;
+    };
+    std::string why = UnfitTarget(path);
+    if (!why.empty())
+        return failed(why);
+    std::string bytes;
+    try {
+        bytes = FormatExport(table);
+    } catch (const std::bad_alloc&) {
+        return failed("not enough memory");
+    }
+
+    // The export holds every password in clear text. It goes to a new file of its owner's alone, flushed whole
+    // before it replaces the old one, so a failure leaves the old file as it was and nobody else's eyes see it.
+    std::string temp;
+    bool ok = ReserveTempName(path, temp, why);
+    if (ok) {
+        std::string atomicError;
+        ok = WriteFileAtomically(path, temp, bytes, &atomicError);
+        // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
+        if (!ok) {
+            const auto colon = atomicError.rfind(": ");
+            why = colon == std::string::npos ? atomicError : atomicError.substr(colon + 2);
+        }
+    }
+    wipe(bytes);
+    return ok || failed(why);
+}

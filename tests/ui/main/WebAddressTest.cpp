@@ -1,0 +1,71 @@
+// Which stored texts may go to the desktop as a web address, and how a refused one is shown.
+#include "ui/main/WebAddress.h"
+
+#include <gtest/gtest.h>
+
+TEST(WebAddress, OnlyHttpAndHttpsAddressesWithAHostPass)
+{
+    const QString longPath = QStringLiteral("https://bank.example/") + QString(5000, u'a');
+    const struct
+    {
+        QString text;
+        bool launched;
+    } cases[] = {
+        {"https://bank.example/a?b", true},
+        {"HTTP://Bank.Example", true},
+        {"http://user@host", true},
+        {"http://a.example:8080/p#f", true},
+        {"https://[::1]/", true},
+        {"http://caf\u00e9.example/\u00e9", true},
+        {longPath, true},
+        {"httpx-handler:run?x=1", false},
+        {"HTTP", false},
+        {"http.desktop", false},
+        {"http://", false},
+        {"http:///x", false},
+        {"http:bank.example", false},
+        {"//bank.example", false},
+        {"javascript:", false},
+        {"javascript:alert(1)", false},
+        {"file:///etc/passwd", false},
+        {"ftp://bank.example", false},
+        {"mailto:me@bank.example", false},
+        {"www.bank.example", false},
+        {"", false},
+        {"http://exa mple.com", false},
+        {"http://bank.example/a b", false},
+        {" http://bank.example", false},
+        {"http://bank.example ", false},
+        {"http://bank.example/\x01", false},
+        {"http://bank.example/\r\nx", false},
+        {"http://bank\t.example", false},
+        {"http://bank.example:99999", false},
+        {QString(5000, u'h'), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsWebAddress(c.text), c.launched) << c.text.left(60).toStdString();
+}
+
+TEST(WebAddress, ShownOnOneLineAndCutWhenLong)
+{
+    const QString fffd(QChar::ReplacementCharacter);
+    const struct
+    {
+        QString text;
+        QString shown;
+    } cases[] = {
+        {"http:// my.bank", "http:// my.bank"},
+        {"a\r\nb\tc\x01\x7f", "a" + fffd + fffd + "b" + fffd + "c" + fffd + fffd},
+        {QString::fromUtf8("x\u2028y\u2029z\u202eq\u0085"), "x" + fffd + "y" + fffd + "z" + fffd + "q" + fffd},
+        {QString::fromUtf8("caf\u00e9 \U0001F511"), QString::fromUtf8("caf\u00e9 \U0001F511")},
+        {QString(kShownAddressLength, u'w'), QString(kShownAddressLength, u'w')},
+        {QString(kShownAddressLength + 1, u'w'), QString(kShownAddressLength, u'w') + "..."},
+        // Lengths count UTF-16 units; a character of two halves across the cut is left out whole.
+        {QString(kShownAddressLength - 2, u'w') + QString::fromUtf8("\U0001F511"),
+         QString(kShownAddressLength - 2, u'w') + QString::fromUtf8("\U0001F511")},
+        {QString(kShownAddressLength - 1, u'w') + QString::fromUtf8("\U0001F511!"),
+         QString(kShownAddressLength - 1, u'w') + "..."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShownAddress(c.text).toStdString(), c.shown.toStdString());
+}

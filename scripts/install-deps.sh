@@ -3,6 +3,10 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev libgtest-dev libgmock-dev)
+# The fuzz targets need clang and its libFuzzer runtime; scripts/fuzz.sh asks for them.
+if [ -n "${COFFERNOTE_FUZZ_DEPS:-}" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -7,8 +7,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <set>
 #include <string>
+
+// Names the target in the test's name, where the registered tests are listed.
+void PrintTo(const FuzzTarget& target, std::ostream* os)
+{
+    *os << target.name;
+}
 
 namespace {
 

@@ -19,8 +19,9 @@ struct FuzzTarget
 };
 
 inline constexpr FuzzTarget kFuzzTargets[] = {
-    {"base64", FuzzBase64},           {"options_file", FuzzOptionsFile}, {"inner_layer", FuzzInnerLayer},
-    {"account_file", FuzzAccountFile}, {"import", FuzzImport},
+    {"base64", FuzzBase64},          {"options_file", FuzzOptionsFile},
+    {"inner_layer", FuzzInnerLayer}, {"account_file", FuzzAccountFile},
+    {"import", FuzzImport},
 };
 
 // Aborts with a note on stderr when a promise does not hold.

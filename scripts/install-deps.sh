@@ -15,6 +15,11 @@ package) packages=("${program[@]}" xvfb xauth) ;;
 *) echo "usage: $0 [program|test|package]" >&2; exit 2 ;;
 esac
 
+# The fuzz targets need clang and its libFuzzer runtime; scripts/fuzz.sh asks for them.
+if [ -n "${COFFERNOTE_FUZZ_DEPS:-}" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

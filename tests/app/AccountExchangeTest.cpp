@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 
 #include "FakePlatform.h"
+#include "Permissions.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -346,6 +347,18 @@ TEST(AccountExchange, ParseSurvivesRandomBytes)
 // ---------------------------------------------------------------------------------------------------------------
 // Files (writing an export: AccountExchangeFileTest.cpp)
 
+TEST(AccountExchangePermissions, AnImportFileWithoutReadPermissionIsUnreadable)
+{
+    SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
+    TempFolder dir;
+    dir.write("secret.csv", "a,b,c,d,e\r\n");
+    std::filesystem::permissions(dir.file("secret.csv"), std::filesystem::perms::none);
+    ImportResult r;
+    EXPECT_FALSE(ReadImportFile(dir.file("secret.csv"), r));
+    EXPECT_EQ(r.status, ImportResult::Unreadable);
+    EXPECT_EQ(r.error, "It could not be read: Permission denied.");
+}
+
 TEST(AccountExchange, ReadImportFileTellsMissingUnreadableAndMalformedApart)
 {
     TempFolder dir;
@@ -359,14 +372,6 @@ TEST(AccountExchange, ReadImportFileTellsMissingUnreadableAndMalformedApart)
     EXPECT_FALSE(ReadImportFile(dir.file("folder.csv"), r));
     EXPECT_EQ(r.status, ImportResult::Unreadable);
     EXPECT_EQ(r.error, "It is a folder, not a file.");
-
-    if (!RunningAsRoot()) {
-        dir.write("secret.csv", "a,b,c,d,e\r\n");
-        std::filesystem::permissions(dir.file("secret.csv"), std::filesystem::perms::none);
-        EXPECT_FALSE(ReadImportFile(dir.file("secret.csv"), r));
-        EXPECT_EQ(r.status, ImportResult::Unreadable);
-        EXPECT_EQ(r.error, "It could not be read: Permission denied.");
-    }
 
     dir.write("bad.csv", "a,b,c,d,e\r\n\"f\r\n");
     EXPECT_FALSE(ReadImportFile(dir.file("bad.csv"), r));

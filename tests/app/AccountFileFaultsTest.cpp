@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Permissions.h"
 
 #include "app/IntegrityStamp.h"
 
@@ -82,6 +83,10 @@ static std::vector<Tamper> tamperings()
          }},
     };
 }
+
+class AccountFilePermissions : public AccountFileFaultsTest
+{
+};
 
 TEST_F(AccountFileFaultsTest, TamperedFileAsksAndNoKeepsEverything)
 {
@@ -276,10 +281,9 @@ TEST_F(AccountFileFaultsTest, UnreadableAccountFileIsReportedAndNeverDeleted)
     EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
 }
 
-TEST_F(AccountFileFaultsTest, AccountFileWithoutReadPermissionIsReportedAndNeverDeleted)
+TEST_F(AccountFilePermissions, AccountFileWithoutReadPermissionIsReportedAndNeverDeleted)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+    SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
     saveSample(sampleTable());
     const Snapshot before = snapshot();
     std::filesystem::permissions(folder.file("settings.dat"), std::filesystem::perms::none);
@@ -371,10 +375,9 @@ TEST_F(AccountFileFaultsTest, FailedSaveLeavesTheOldFilesMatching)
     }
 }
 
-TEST_F(AccountFileFaultsTest, ReadOnlyFolderFailsTheSaveCleanly)
+TEST_F(AccountFilePermissions, ReadOnlyFolderFailsTheSaveCleanly)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+    SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
     saveSample(sampleTable());
     const Snapshot before = snapshot();
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write,

@@ -1,3 +1,4 @@
+#include "Permissions.h"
 #include "TempFolder.h"
 
 #include "app/AtomicFile.h"
@@ -13,6 +14,10 @@ class AtomicFileTest : public ::testing::Test
 protected:
     void TearDown() override { SetFileFaultHookForTests({}); }
     TempFolder folder;
+};
+
+class AtomicFilePermissions : public AtomicFileTest
+{
 };
 
 TEST_F(AtomicFileTest, WritesTheBytesAndLeavesNoTemporaryFile)
@@ -66,10 +71,9 @@ TEST_F(AtomicFileTest, ReadingAMissingFileOrAFolderFails)
     EXPECT_EQ(bytes, "unchanged");
 }
 
-TEST_F(AtomicFileTest, ReadOnlyFolderFailsCleanly)
+TEST_F(AtomicFilePermissions, ReadOnlyFolderFailsCleanly)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+    SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
     folder.write("f.dat", "old");
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);

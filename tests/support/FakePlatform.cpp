@@ -94,7 +94,6 @@ bool FakePlatform::setClipboardText(const std::string& text)
         return false;
     clipboard = text;
     clipboardHasText = true;
-    clipboardHints = true;
     return true;
 }
 

@@ -47,7 +47,6 @@ public:
     std::vector<int> topmostModes;
     std::string clipboard;
     bool clipboardHasText = false;
-    bool clipboardHints = false; // true once text went to the clipboard (the secret hint goes with it)
     int clipboardClears = 0;
     int endCount = 0;
     bool ended() const { return endCount > 0; }

@@ -1,0 +1,12 @@
+#include "FuzzTargets.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void FuzzCheck(bool holds, const char* promise)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "broken promise: %s\n", promise);
+    std::abort();
+}

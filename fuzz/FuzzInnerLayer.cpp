@@ -1,0 +1,34 @@
+// The inner layer: records of six quoted fields, each sealed on its own. Fields cannot be forged, but whole
+// sealed fields can be moved, repeated or dropped by anyone who has an account file.
+#include "FuzzTargets.h"
+
+#include "FuzzPlatform.h"
+
+#include "app/AccountFile.h"
+#include "app/AppState.h"
+
+int FuzzInnerLayer(const std::uint8_t* data, std::size_t size)
+{
+    const AccountRecord sentinel{5, "kept", "w", "n", "u", "p"};
+    AccountTable table{sentinel};
+    if (!DecodeInnerLayer(std::string(reinterpret_cast<const char*>(data), size), table)) {
+        FuzzCheck(table == AccountTable{sentinel}, "a failed decode leaves the table as it was");
+        return 0;
+    }
+    FuzzCheck(!table.empty(), "a decoded table holds a record");
+
+    // Written again under the header's login fields, the table reads back the same.
+    FuzzPlatform platform;
+    AppState state("", platform);
+    state.LoginUserName = table[0].Notes;
+    state.LoginPassword1 = table[0].UserId;
+    state.LoginPassword2 = table[0].Password;
+    bool ok = false;
+    const std::string again = EncodeInnerLayer(state, table, &ok);
+    FuzzCheck(ok, "a decoded table encodes");
+    AccountTable back;
+    FuzzCheck(DecodeInnerLayer(again, back) && back.size() == table.size(), "the encoded table decodes");
+    table[0] = MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+    FuzzCheck(back == table, "the table round-trips under its header");
+    return 0;
+}

@@ -43,11 +43,6 @@ AccountTable TableOf(std::vector<AccountRecord> accounts, AccountRecord header =
     return t;
 }
 
-bool RunningAsRoot()
-{
-    return ::geteuid() == 0;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -55,7 +55,9 @@ private:
 inline double captionWidth(const QFont& f, const QString& caption, double margins)
 {
     QString shown = caption;
-    shown.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
+    shown.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+        .remove(QLatin1Char('&'))
+        .replace(QChar(1), QLatin1Char('&'));
     return QFontMetricsF(f).horizontalAdvance(shown) + margins + 1.0;
 }
 

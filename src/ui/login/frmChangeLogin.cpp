@@ -15,7 +15,6 @@
 #include <QPointer>
 #include <QPushButton>
 
-
 namespace {
 
 const char* const kNoLoginQuestion = "No login will be required to view your accounts.  Continue?  ";

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-
 frmLocked::frmLocked(AppState& state, Form1& mainWindow) : QDialog(nullptr), state_(state), main_(mainWindow)
 {
     setObjectName(QStringLiteral("frmLocked"));

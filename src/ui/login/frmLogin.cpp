@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-
 namespace {
 
 const char* const kInvalidLogin = "Invalid login, please try again!  ";

@@ -82,8 +82,8 @@ int AccountNameList::completionFor(const QString& text) const
     const QString key = text.toCaseFolded();
     const auto from = std::lower_bound(folded_.begin(), folded_.end(), key,
                                        [](const auto& entry, const QString& k) { return entry.first < k; });
-    const auto to = std::partition_point(from, folded_.end(),
-                                         [&key](const auto& entry) { return entry.first.startsWith(key); });
+    const auto to =
+        std::partition_point(from, folded_.end(), [&key](const auto& entry) { return entry.first.startsWith(key); });
     // The names equal to the text but for case come first in the range, in list order.
     for (auto it = from; it != to && it->first == key; ++it)
         if (names_[it->second] == text)

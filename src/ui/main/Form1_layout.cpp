@@ -45,7 +45,9 @@ void Form1::createControls()
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    auto label = [client](const char* name, const QString& text) { return named(new QLabel(text, client), name, text); };
+    auto label = [client](const char* name, const QString& text) {
+        return named(new QLabel(text, client), name, text);
+    };
     auto box = [client](const char* name, const QString& accessible, int maxLength) {
         auto* b = named(new FieldBox(client), name, accessible);
         b->setTypingLimit(maxLength);

@@ -38,8 +38,8 @@ TEST(AccountNameList, CompletionFindsTheFirstEntryInListOrder)
         const char* typed;
         int row;
     } cases[] = {
-        {"b", 0},  {"BA", 1},   {"ba", 1},   {"bä", 0},   {"Bä", 0}, {"bank", 2}, {"BANK", 3},
-        {"Bank", 2}, {"banke", 4}, {"z", 5},  {"x", -1},   {"bankers!", -1},
+        {"b", 0},    {"BA", 1},   {"ba", 1},    {"bä", 0}, {"Bä", 0}, {"bank", 2},
+        {"BANK", 3}, {"Bank", 2}, {"banke", 4}, {"z", 5},  {"x", -1}, {"bankers!", -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(list.completionFor(QString::fromUtf8(c.typed)), c.row) << c.typed;

@@ -141,8 +141,8 @@ protected:
 TEST_P(FixedColours, EveryFixedGroundCarriesDarkTextInLightAndDarkThemes)
 {
     openWindow();
-    for (const char* name : {"cmdGo", "cmdChange", "cmdDelete", "Add_Account", "cmdCancel", "cmdCopy1",
-                             "cmdCopy2", "cmdCopy3", "cmdCopy4"})
+    for (const char* name : {"cmdGo", "cmdChange", "cmdDelete", "Add_Account", "cmdCancel", "cmdCopy1", "cmdCopy2",
+                             "cmdCopy3", "cmdCopy4"})
         expectReadable(button(name), QPalette::ButtonText, QPalette::Button);
     auto* mode = find<QLabel>("lblMode");
     expectReadable(mode, QPalette::WindowText, QPalette::Window, false); // Drag/Drop mode, green

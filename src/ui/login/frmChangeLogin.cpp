@@ -15,9 +15,6 @@
 #include <QPointer>
 #include <QPushButton>
 
-using twips::place;
-using twips::px;
-
 namespace {
 
 const char* const kNoLoginQuestion = "No login will be required to view your accounts.  Continue?  ";
@@ -44,15 +41,14 @@ frmChangeLogin::~frmChangeLogin() = default;
 
 void frmChangeLogin::buildControls()
 {
-    setFixedSize(px(3720), px(2625));
+    std::vector<twips::Placement> places;
     const QFont bold = twips::labelFont(font());
 
-    auto label = [this, &bold](const QString& text, int left, int top, int width, int height) {
+    auto label = [this, &bold, &places](const QString& text, int left, int top, int width, int height) {
         auto* l = new QLabel(text, this);
         l->setObjectName(QStringLiteral("lblLabels"));
         l->setFont(bold);
-        place(l, left, top, width, height);
-        twips::fitLabel(l);
+        places.push_back({l, left, top, width, height, text});
         return l;
     };
     auto box = [this](const char* name, const QString& accessible, int maxLength) {
@@ -65,25 +61,25 @@ void frmChangeLogin::buildControls()
 
     QLabel* l = label(QStringLiteral("User Name"), 75, 210, 1080, 240);
     txtUsername = box("txtUsername", QStringLiteral("User Name"), 50);
-    place(txtUsername, 1755, 195, 1740, 315);
+    places.push_back({txtUsername, 1755, 195, 1740, 315});
     l->setBuddy(txtUsername);
 
     l = label(QStringLiteral("Password"), 75, 645, 1005, 240);
     txtPassword1 = box("txtPassword1", QStringLiteral("Password"), 50);
     twips::maskWithStars(txtPassword1);
-    place(txtPassword1, 1755, 630, 1740, 315);
+    places.push_back({txtPassword1, 1755, 630, 1740, 315});
     l->setBuddy(txtPassword1);
 
     l = label(QStringLiteral("Confirm Password"), 90, 1080, 1695, 240);
     txtConfirm = box("txtConfirm", QStringLiteral("Confirm Password"), 50);
     twips::maskWithStars(txtConfirm);
-    place(txtConfirm, 1755, 1065, 1740, 315);
+    places.push_back({txtConfirm, 1755, 1065, 1740, 315});
     l->setBuddy(txtConfirm);
 
     l = label(QStringLiteral("Number Pad"), 90, 1560, 1695, 240);
     txtNumpad = box("txtNumpad", QStringLiteral("Number Pad"), kMaxNumpadDigits);
     txtNumpad->setInputMethodHints(Qt::ImhDigitsOnly);
-    place(txtNumpad, 1770, 1500, 1740, 315);
+    places.push_back({txtNumpad, 1770, 1500, 1740, 315});
     l->setBuddy(txtNumpad);
     txtNumpad->installEventFilter(this);
     // textEdited comes before textChanged: the first judges a user's change, the second carries it out.
@@ -94,15 +90,19 @@ void frmChangeLogin::buildControls()
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAccessibleName(QStringLiteral("OK"));
     cmdOK->setDefault(true);
-    place(cmdOK, 270, 2040, 1350, 360);
+    places.push_back({cmdOK, 270, 2040, 1350, 360, cmdOK->text(), twips::kButtonMargins});
     connect(cmdOK, &QPushButton::clicked, this, &frmChangeLogin::cmdOK_Click);
 
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAccessibleName(QStringLiteral("Cancel"));
     cmdCancel->setAutoDefault(false);
-    place(cmdCancel, 1875, 2040, 1320, 360);
+    places.push_back({cmdCancel, 1875, 2040, 1320, 360, cmdCancel->text(), twips::kButtonMargins});
     connect(cmdCancel, &QPushButton::clicked, this, &frmChangeLogin::cmdCancel_Click);
+
+    twips::Layout unit(font());
+    twips::placeAll(unit, places);
+    setFixedSize(unit.size(3720, 2625));
 
     QWidget::setTabOrder(txtUsername, txtPassword1);
     QWidget::setTabOrder(txtPassword1, txtConfirm);

@@ -11,9 +11,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-using twips::place;
-using twips::px;
-
 frmLocked::frmLocked(AppState& state, Form1& mainWindow) : QDialog(nullptr), state_(state), main_(mainWindow)
 {
     setObjectName(QStringLiteral("frmLocked"));
@@ -25,7 +22,7 @@ frmLocked::~frmLocked() = default;
 
 void frmLocked::buildControls()
 {
-    setFixedSize(px(4320), px(1440));
+    std::vector<twips::Placement> places;
 
     Command1 = new QPushButton(QStringLiteral("UNLOCK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -33,28 +30,28 @@ void frmLocked::buildControls()
     QFont big = twips::labelFont(font());
     big.setPointSizeF(12);
     Command1->setFont(big);
-    place(Command1, 1260, 420, 1800, 600);
+    places.push_back({Command1, 1260, 420, 1800, 600, Command1->text(), twips::kButtonMargins});
     connect(Command1, &QPushButton::clicked, this, &frmLocked::Command1_Click);
 
     lblLabels = new QLabel(QStringLiteral("&Password:"), this);
     lblLabels->setObjectName(QStringLiteral("lblLabels"));
     lblLabels->setFont(twips::labelFont(font()));
-    place(lblLabels, 240, 300, 1005, 255);
+    places.push_back({lblLabels, 240, 300, 1005, 255, lblLabels->text()});
 
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setAccessibleName(QStringLiteral("Password:"));
     twips::maskWithStars(txtPassword);
     txtPassword->setMaxLength(50);
-    place(txtPassword, 1260, 270, 2820, 315);
+    places.push_back({txtPassword, 1260, 270, 2820, 315});
     lblLabels->setBuddy(txtPassword);
 
-    auto button = [this](const char* name, const QString& caption, int left) {
+    auto button = [this, &places](const char* name, const QString& caption, int left) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setAccessibleName(caption);
         b->setAutoDefault(false);
-        place(b, left, 840, 1200, 360);
+        places.push_back({b, left, 840, 1200, 360, caption, twips::kButtonMargins});
         return b;
     };
     cmdOK = button("cmdOK", QStringLiteral("OK"), 240);
@@ -64,6 +61,10 @@ void frmLocked::buildControls()
     connect(cmdOK, &QPushButton::clicked, this, &frmLocked::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLocked::cmdCancel_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmLocked::cmdExit_Click);
+
+    twips::Layout unit(font());
+    twips::placeAll(unit, places);
+    setFixedSize(unit.size(4320, 1440));
 
     QWidget::setTabOrder(txtPassword, cmdOK);
     QWidget::setTabOrder(cmdOK, cmdCancel);

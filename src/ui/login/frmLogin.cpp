@@ -16,9 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using twips::place;
-using twips::px;
-
 namespace {
 
 const char* const kInvalidLogin = "Invalid login, please try again!  ";
@@ -64,34 +61,32 @@ frmLogin::~frmLogin()
 
 void frmLogin::buildControls()
 {
-    setFixedSize(px(4860), px(2115));
+    std::vector<twips::Placement> places;
     const QFont bold = twips::labelFont(font());
 
     lblUserName = new QLabel(QStringLiteral("User Name"), this);
     lblUserName->setObjectName(QStringLiteral("lblLabels"));
     lblUserName->setFont(bold);
-    place(lblUserName, 105, 270, 1080, 240);
-    twips::fitLabel(lblUserName);
+    places.push_back({lblUserName, 105, 270, 1080, 240, lblUserName->text()});
 
     txtUsername = new QLineEdit(this);
     txtUsername->setObjectName(QStringLiteral("txtUsername"));
     txtUsername->setAccessibleName(QStringLiteral("User Name"));
     txtUsername->setMaxLength(50);
-    place(txtUsername, 1290, 255, 1740, 315);
+    places.push_back({txtUsername, 1290, 255, 1740, 315});
     lblUserName->setBuddy(txtUsername);
 
     lblPassword1 = new QLabel(QStringLiteral("Password 1"), this);
     lblPassword1->setObjectName(QStringLiteral("lblLabels"));
     lblPassword1->setFont(bold);
-    place(lblPassword1, 105, 870, 1005, 240);
-    twips::fitLabel(lblPassword1);
+    places.push_back({lblPassword1, 105, 870, 1005, 240, lblPassword1->text()});
 
     txtPassword1 = new QLineEdit(this);
     txtPassword1->setObjectName(QStringLiteral("txtPassword1"));
     txtPassword1->setAccessibleName(QStringLiteral("Password 1"));
     txtPassword1->setMaxLength(50);
     twips::maskWithStars(txtPassword1);
-    place(txtPassword1, 1290, 855, 1740, 315);
+    places.push_back({txtPassword1, 1290, 855, 1740, 315});
     lblPassword1->setBuddy(txtPassword1);
     txtPassword1->installEventFilter(this);
 
@@ -99,7 +94,7 @@ void frmLogin::buildControls()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setAccessibleName(QStringLiteral("Password 2"));
     Frame1->setFont(bold);
-    place(Frame1, kFrameLeft, kFrameTop, 1425, 1755);
+    places.push_back({Frame1, kFrameLeft, kFrameTop, 1425, 1755, Frame1->title(), twips::kButtonMargins});
 
     QWidget* previous = txtPassword1;
     QWidget::setTabOrder(txtUsername, txtPassword1);
@@ -110,7 +105,7 @@ void frmLogin::buildControls()
         b->setFont(font());
         // Enter means OK wherever the focus is; Space presses the focused digit.
         b->setAutoDefault(false);
-        place(b, key.left - kFrameLeft, key.top - kFrameTop, 315, 315);
+        places.push_back({b, key.left - kFrameLeft, key.top - kFrameTop, 315, 315, b->text(), twips::kButtonMargins});
         const char digit = key.digit;
         connect(b, &QPushButton::clicked, this, [this, digit] { padDigit(digit); });
         b->installEventFilter(this);
@@ -122,15 +117,19 @@ void frmLogin::buildControls()
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAccessibleName(QStringLiteral("OK"));
     cmdOK->setDefault(true);
-    place(cmdOK, 105, 1530, 1350, 360);
+    places.push_back({cmdOK, 105, 1530, 1350, 360, cmdOK->text(), twips::kButtonMargins});
     connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
 
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAccessibleName(QStringLiteral("Cancel"));
     cmdCancel->setAutoDefault(false);
-    place(cmdCancel, 1710, 1530, 1320, 360);
+    places.push_back({cmdCancel, 1710, 1530, 1320, 360, cmdCancel->text(), twips::kButtonMargins});
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+
+    twips::Layout unit(font());
+    twips::placeAll(unit, places);
+    setFixedSize(unit.size(4860, 2115));
 
     QWidget::setTabOrder(previous, cmdOK);
     QWidget::setTabOrder(cmdOK, cmdCancel);

@@ -5,7 +5,6 @@
 #include "app/AtomicFile.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
-#include "ui/login/Twips.h"
 #include "ui/main/AccountCombo.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1Texts.h"
@@ -27,20 +26,7 @@
 #include <algorithm>
 #include <functional>
 
-using twips::place;
-using twips::px;
-
 namespace {
-
-// Names what a control is for, for screen readers.
-template <typename W> W* named(W* w, const char* objectName, const QString& accessibleName)
-{
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(accessibleName);
-    return w;
-}
-
-const QString kSilver = QStringLiteral("background-color: #C0C0C0;");
 
 // Forwards key presses of the combo box and of the GO button to the window's key handlers.
 class KeyForwarder : public QObject
@@ -91,11 +77,20 @@ protected:
 
 } // namespace
 
+// The button pictures live in the UI library's resource, which a static library must register by hand.
+static void initButtonPictures()
+{
+    Q_INIT_RESOURCE(buttons);
+}
+
 Form1::Form1(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state)
 {
+    initButtonPictures();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("  Coffernote"));
-    buildControls();
+    createControls();
+    placeControls();
+    wireControls();
     buildMenus();
     setTabOrder();
 
@@ -108,116 +103,8 @@ Form1::Form1(AppState& state, QWidget* parent) : QMainWindow(parent), state_(sta
 
 Form1::~Form1() = default;
 
-void Form1::buildControls()
+void Form1::wireControls()
 {
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(px(4665), px(3675));
-    setCentralWidget(client);
-
-    auto label = [client](const char* name, const QString& text) {
-        auto* l = named(new QLabel(text, client), name, text);
-        return l;
-    };
-    auto box = [client](const char* name, const QString& accessible, int maxLength) {
-        auto* b = named(new FieldBox(client), name, accessible);
-        b->setTypingLimit(maxLength);
-        return b;
-    };
-    auto button = [client](const char* name, const QString& caption) {
-        auto* b = named(new QPushButton(caption, client), name, caption);
-        b->setStyleSheet(kSilver);
-        return b;
-    };
-    auto pictureButton = [client](const char* name, const QString& accessible, QStyle::StandardPixmap icon,
-                                  const char* theme) {
-        auto* b = named(new QPushButton(client), name, accessible);
-        b->setIcon(QIcon::fromTheme(QString::fromLatin1(theme), client->style()->standardIcon(icon)));
-        b->setStyleSheet(kSilver);
-        return b;
-    };
-
-    Label7 = label("Label7", QStringLiteral("ID"));
-    place(Label7, 360, 255, 315, 255);
-    lblID = named(new QLabel(client), "lblID", QStringLiteral("ID"));
-    place(lblID, 360, 465, 660, 315);
-    Label6 = label("Label6", QStringLiteral("Account Name"));
-    place(Label6, 1125, 255, 1545, 255);
-
-    auto* accountCombo = named(new AccountCombo(client), "cboSelect", QStringLiteral("Account Name"));
-    connect(accountCombo, &AccountCombo::popupOpening, this, &Form1::cboSelect_DropDown);
-    cboSelect = accountCombo;
-    cboSelect->setEditable(true);
-    cboSelect->setInsertPolicy(QComboBox::NoInsert);
-    cboSelect->setCompleter(nullptr); // completion follows the window's own rule
-    cboSelect->setMaxVisibleItems(20);
-    accountModel_ = new QStringListModel(this);
-    cboSelect->setModel(accountModel_);
-    place(cboSelect, 1110, 465, 2565, 315);
-    Label6->setBuddy(cboSelect);
-
-    cmdGo = named(new QPushButton(QStringLiteral("GO"), client), "cmdGo", QStringLiteral("GO"));
-    cmdGo->setStyleSheet(QStringLiteral("background-color: #FFFFC0;"));
-    cmdGo->setDefault(true);
-    place(cmdGo, 3780, 450, 465, 360);
-
-    // The mode label's name is its caption, so that screen readers tell the mode and hear it change.
-    lblMode = new QLabel(client);
-    lblMode->setObjectName(QStringLiteral("lblMode"));
-    lblMode->setAutoFillBackground(true);
-    place(lblMode, 3375, 60, 1245, 255);
-    {
-        // The longer caption must show whole with the desktop's font: widen the label leftwards when needed.
-        const int needed = lblMode->fontMetrics().horizontalAdvance(QStringLiteral(" Drag/Drop Mode ")) + 4;
-        if (needed > lblMode->width()) {
-            const int right = std::min(lblMode->geometry().right(), client->width() - 1);
-            lblMode->setGeometry(right + 1 - needed, lblMode->y(), needed, lblMode->height());
-        }
-    }
-
-    Label4 = label("Label4", QStringLiteral("Website"));
-    place(Label4, 375, 1140, 795, 315);
-    txtWebsite = box("txtWebsite", QStringLiteral("Website"), 100);
-    place(txtWebsite, 1380, 1110, 2295, 315);
-    cmdCopy1 = pictureButton("cmdCopy1", QStringLiteral("Open website"), QStyle::SP_ArrowRight, "web-browser");
-    place(cmdCopy1, 3795, 1095, 465, 375);
-
-    Label3 = label("Label3", QStringLiteral("Notes"));
-    place(Label3, 375, 1605, 795, 315);
-    txtGeneral = box("txtGeneral", QStringLiteral("Notes"), 100);
-    place(txtGeneral, 1380, 1560, 2295, 315);
-    cmdCopy2 = pictureButton("cmdCopy2", QStringLiteral("Copy notes"), QStyle::SP_FileIcon, "edit-copy");
-    place(cmdCopy2, 3795, 1545, 465, 360);
-
-    Label1 = label("Label1", QStringLiteral("User ID"));
-    place(Label1, 375, 2040, 795, 315);
-    txtUserid = box("txtUserid", QStringLiteral("User ID"), 50);
-    place(txtUserid, 1380, 2010, 2295, 315);
-    cmdCopy3 = pictureButton("cmdCopy3", QStringLiteral("Copy user ID"), QStyle::SP_FileIcon, "edit-copy");
-    place(cmdCopy3, 3795, 1995, 465, 360);
-
-    Label2 = label("Label2", QStringLiteral("Password"));
-    place(Label2, 375, 2520, 885, 315);
-    txtPassword = box("txtPassword", QStringLiteral("Password"), 50);
-    place(txtPassword, 1380, 2475, 2295, 315);
-    cmdCopy4 = pictureButton("cmdCopy4", QStringLiteral("Copy password"), QStyle::SP_FileIcon, "edit-copy");
-    place(cmdCopy4, 3795, 2460, 465, 360);
-
-    Label4->setBuddy(txtWebsite);
-    Label3->setBuddy(txtGeneral);
-    Label1->setBuddy(txtUserid);
-    Label2->setBuddy(txtPassword);
-
-    cmdChange = button("cmdChange", QStringLiteral("Change"));
-    place(cmdChange, 375, 3030, 915, 375);
-    cmdDelete = button("cmdDelete", QStringLiteral("Delete"));
-    place(cmdDelete, 1350, 3030, 915, 375);
-    Add_Account = button("Add_Account", QStringLiteral("Add"));
-    place(Add_Account, 2325, 3030, 915, 375);
-    cmdCancel = button("cmdCancel", QStringLiteral("Cancel"));
-    place(cmdCancel, 3300, 3030, 915, 375);
-
-    // Wiring.
     connect(cboSelect->lineEdit(), &QLineEdit::textEdited, this, [this] { cboSelect_Change(); });
     // The combo box holds the focus and hands typed keys to its line edit directly, past any filter there; keys
     // sent to the line edit itself come through its own filter. A key seen by both runs the handler twice,
@@ -496,13 +383,6 @@ int Form1::displayedIndex() const
     return n;
 }
 
-namespace {
-bool lessNoCase(const QString& a, const QString& b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-}
-} // namespace
-
 void Form1::fillAccountList()
 {
     QStringList names;
@@ -510,17 +390,16 @@ void Form1::fillAccountList()
     for (const AccountRecord& r : AccountTable_)
         if (r.AccountName != kHeaderMarker)
             names.append(QString::fromStdString(r.AccountName));
-    std::stable_sort(names.begin(), names.end(), lessNoCase);
-    accountNames_ = names;
+    accountNames_.assign(names);
     const QString text = cboSelect->currentText();
-    accountModel_->setStringList(accountNames_);
+    accountModel_->setStringList(accountNames_.names());
     cboSelect->setEditText(text);
 }
 
 void Form1::rebuildAccountList()
 {
     accountNames_.clear();
-    accountModel_->setStringList(accountNames_);
+    accountModel_->setStringList(accountNames_.names());
     cboSelect->setEditText(QString());
     fillAccountList();
 }
@@ -528,9 +407,7 @@ void Form1::rebuildAccountList()
 void Form1::addAccountName(const QString& name)
 {
     // Sorted insertion after any equal names, as a sorted list inserts.
-    const auto at = std::upper_bound(accountNames_.begin(), accountNames_.end(), name, lessNoCase);
-    const int row = static_cast<int>(at - accountNames_.begin());
-    accountNames_.insert(row, name);
+    const int row = accountNames_.insert(name);
     const QString text = cboSelect->currentText();
     accountModel_->insertRows(row, 1);
     accountModel_->setData(accountModel_->index(row), name);

@@ -2,6 +2,7 @@
 
 #include "app/AccountRecord.h"
 #include "app/OptionsFile.h"
+#include "ui/main/AccountNameList.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -121,7 +122,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildControls();
+    void createControls(); // Form1_layout.cpp
+    void placeControls();
+    void wireControls();
     void buildMenus();
     void setTabOrder();
     void applyMasksFromOptions();
@@ -136,7 +139,7 @@ private:
     void readOptions();
     void writeOptions();
 
-    // The account list of the combo box, kept sorted without regard to letter case.
+    // The account list of the combo box, kept in the user's collation order without regard to letter case.
     void fillAccountList();    // from the table, skipping the header marker
     void rebuildAccountList(); // empties the list (and the combo text) and fills it again
     void addAccountName(const QString& name);
@@ -170,7 +173,7 @@ private:
     bool settingText_ = false; // the window itself is filling the boxes
     std::string GeneratedPassword;
 
-    QStringList accountNames_; // mirror of the combo list, in list order
+    AccountNameList accountNames_; // mirror of the combo list, in list order
     QStringListModel* accountModel_ = nullptr;
 
     // Controls, named as on the window.

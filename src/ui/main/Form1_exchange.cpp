@@ -40,7 +40,7 @@ void Form1::Import_Click()
     if (state_.platform.message(kImportQuestion, MsgQuestion) == Answer::Yes) {
         // The list goes (and with it the combo text); the table stays until a file has been read whole.
         accountNames_.clear();
-        accountModel_->setStringList(accountNames_);
+        accountModel_->setStringList(accountNames_.names());
         cboSelect->setEditText(QString());
 
         const std::string path = state_.platform.openFileName(kExchangeFilter);

@@ -17,26 +17,6 @@ namespace {
 constexpr int kMaxNameLength = 50;
 const char* const kNotFound = "This account does not exist.  ";
 
-bool lessNoCase(const QString& a, const QString& b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-}
-
-// The list entry that completes text: the first in list order that begins with it, ignoring case; -1 for none.
-// The list is sorted without regard to case, so the entries that begin with text stand together from the
-// first one not below it. A name already in the list exactly as typed stays as it is, so names that differ
-// only in case can each be reached.
-int completionFor(const QStringList& list, const QString& text)
-{
-    const auto [from, to] = std::equal_range(list.begin(), list.end(), text, lessNoCase);
-    const auto exact = std::find(from, to, text);
-    if (exact != to)
-        return static_cast<int>(exact - list.begin());
-    if (from != list.end() && from->startsWith(text, Qt::CaseInsensitive))
-        return static_cast<int>(from - list.begin());
-    return -1;
-}
-
 } // namespace
 
 void Form1::cboSelect_Change()
@@ -54,9 +34,9 @@ void Form1::cboSelect_Change()
         return;
     }
 
-    const int row = completionFor(accountNames_, text);
+    const int row = accountNames_.completionFor(text);
     if (row >= 0) {
-        const QString& entry = accountNames_[row];
+        const QString& entry = accountNames_.names()[row];
         const int caret = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
         const int p = std::min(caret, static_cast<int>(entry.size()));
         if (entry != text)

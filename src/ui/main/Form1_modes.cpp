@@ -1,5 +1,6 @@
 // Masks and the Edit / Drag/Drop mode of the four account fields.
 #include "ui/main/FieldBox.h"
+#include "ui/main/FixedColours.h"
 #include "ui/main/Form1.h"
 
 #include "app/AppState.h"
@@ -22,8 +23,7 @@ void Form1::LoginSelect_Click()
     for (FieldBox* box : {txtUserid, txtPassword, txtGeneral, txtWebsite})
         box->setDragSource(!toEdit);
     lblMode->setText(QString::fromLatin1(toEdit ? kEditModeCaption : kDragDropModeCaption));
-    lblMode->setStyleSheet(toEdit ? QStringLiteral("background-color: #FFFFC0;")
-                                  : QStringLiteral("background-color: #C0FFC0;"));
+    lblMode->setStyleSheet(fixedcolours::labelSheet(toEdit ? fixedcolours::kLightYellow : fixedcolours::kLightGreen));
     if (toEdit) {
         cmdChange->setEnabled(true);
         Add_Account->setEnabled(true);

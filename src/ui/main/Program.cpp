@@ -28,7 +28,7 @@ void Program::runStartup()
         return; // the program ended
 
     if (splash_)
-        splash_->close();
+        splash_->unload();
 }
 
 bool Program::openMain()

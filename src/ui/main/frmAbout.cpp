@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -33,6 +34,9 @@ frmAbout::frmAbout(AppState& state, std::function<void()> startupSequence, QWidg
     cmdOK->setAccessibleName(QStringLiteral("OK"));
     cmdOK->setDefault(true);
     cmdOK->setVisible(false);
+    // A little air beside each line, whatever its width in the desktop's font.
+    for (QLabel* l : {product, tagline, build})
+        l->setMargin(2);
     layout->addWidget(product);
     layout->addWidget(tagline);
     layout->addWidget(build);
@@ -56,6 +60,8 @@ void frmAbout::Form_Load()
 {
     if (!state_.StartupDone) {
         splash_ = true;
+        // A splash window: no title bar and no close button, and no part in ending the program.
+        setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
         state_.StartupDone = true;
         Timer1->start();
     } else {
@@ -80,6 +86,23 @@ void frmAbout::cmdOK_Click()
     if (mainWindow_)
         mainWindow_->setWindowState(mainWindow_->windowState() & ~Qt::WindowMinimized);
     close();
+}
+
+void frmAbout::unload()
+{
+    unloading_ = true;
+    close();
+}
+
+void frmAbout::closeEvent(QCloseEvent* event)
+{
+    // Alt+F4 or a window manager's close on the splash would end the program before it began: only the
+    // start-up itself unloads the splash.
+    if (splash_ && !unloading_) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void frmAbout::mousePressEvent(QMouseEvent* event)

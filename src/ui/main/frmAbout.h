@@ -21,11 +21,14 @@ public:
     void Form_Load();
     void Timer1_Timer();
     void cmdOK_Click();
+    // Closes the window whatever its role: the splash's end once the start-up has opened its window.
+    void unload();
 
     bool isSplash() const { return splash_; }
     QTimer* timer() const { return Timer1; }
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
@@ -34,6 +37,7 @@ private:
     QWidget* mainWindow_;
     bool splash_ = false;
     bool sequenceRan_ = false;
+    bool unloading_ = false;
     QTimer* Timer1 = nullptr;
     QPushButton* cmdOK = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "LoginFixture.h"
+#include "TwipsCheck.h"
 
 #include "app/Startup.h"
 #include "ui/login/frmChangeLogin.h"
@@ -57,7 +58,9 @@ TEST_F(LoginSettings, LayoutAndFieldsFilledFromTheLogin)
 {
     openSettings("Alice", "Secret", "4711");
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral(" Login Settings"));
-    EXPECT_EQ(dialog->size(), QSize(248, 175)); // 3720 x 2625 twips
+    // 3720 x 2625 twips: 248 x 175 pixels at the classic font, more with a larger one.
+    EXPECT_GE(dialog->width(), 248);
+    EXPECT_GE(dialog->height(), 175);
     EXPECT_TRUE(dialog->isModal());
     EXPECT_EQ(box("txtUsername")->text(), QStringLiteral("Alice"));
     EXPECT_EQ(box("txtPassword1")->text(), QStringLiteral("Secret"));
@@ -71,7 +74,7 @@ TEST_F(LoginSettings, LayoutAndFieldsFilledFromTheLogin)
     EXPECT_EQ(box("txtNumpad")->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(box("txtNumpad")->maxLength(), 15);
     EXPECT_EQ(box("txtUsername")->maxLength(), 50);
-    EXPECT_EQ(box("txtNumpad")->geometry(), QRect(118, 100, 116, 21));
+    expectAtTwips(dialog, {3720, 2625}, box("txtNumpad"), {1770, 1500, 1740, 315});
     QStringList labels;
     for (QLabel* l : dialog->findChildren<QLabel*>(QStringLiteral("lblLabels")))
         labels << l->text();

@@ -1,4 +1,5 @@
 #include "LoginFixture.h"
+#include "TwipsCheck.h"
 
 #include "app/Startup.h"
 #include "ui/login/frmLogin.h"
@@ -66,8 +67,10 @@ TEST_F(LoginDialog, LayoutCaptionsAndTabOrder)
 {
     startWithLogin("Alice", "Secret", "4711");
     EXPECT_EQ(login->windowTitle(), QStringLiteral(" Login"));
-    EXPECT_EQ(login->size(), QSize(324, 141)); // 4860 x 2115 twips
-    EXPECT_EQ(userBox()->geometry(), QRect(86, 17, 116, 21));
+    // 4860 x 2115 twips: 324 x 141 pixels at the classic font, more with a larger one.
+    EXPECT_GE(login->width(), 324);
+    EXPECT_GE(login->height(), 141);
+    expectAtTwips(login, {4860, 2115}, userBox(), {1290, 255, 1740, 315});
     EXPECT_EQ(userBox()->maxLength(), 50);
     EXPECT_EQ(password1Box()->maxLength(), 50);
     EXPECT_EQ(password1Box()->echoMode(), QLineEdit::Password);
@@ -100,8 +103,7 @@ TEST_F(LoginDialog, LayoutCaptionsAndTabOrder)
         auto* b = child<QPushButton>(login, k.name);
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->text(), QString::fromLatin1(k.caption)) << k.name;
-        EXPECT_EQ(b->mapTo(login, QPoint(0, 0)), QPoint((k.left + 7) / 15, (k.top + 7) / 15)) << k.name;
-        EXPECT_EQ(b->size(), QSize(21, 21));
+        expectAtTwips(login, {4860, 2115}, b, {k.left, k.top, 315, 315});
         EXPECT_EQ(b->shortcut(), QKeySequence(QStringLiteral("Alt+") + QLatin1Char(k.caption[1]))) << k.name;
         EXPECT_EQ(b->accessibleName(), QString(QLatin1Char(k.caption[1])));
     }

@@ -308,7 +308,7 @@ TEST(frmAboutRoles, FirstLoadIsTheSplashLaterLoadsTheAboutBox)
 
 namespace {
 
-TEST(frmAboutRoles, EscClosesTheAboutBoxButNotTheSplash)
+TEST(frmAboutRoles, NothingTheUserDoesClosesTheSplash)
 {
     TempFolder folder;
     FakePlatform platform;
@@ -319,8 +319,14 @@ TEST(frmAboutRoles, EscClosesTheAboutBoxButNotTheSplash)
     splash.show();
     splash.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&splash));
+    EXPECT_EQ(splash.windowType(), Qt::SplashScreen); // no title bar, no close button
     QTest::keyClick(&splash, Qt::Key_Escape);
     EXPECT_TRUE(splash.isVisible());
+    QTest::keyClick(&splash, Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(splash.close()); // the window manager's close, as Alt+F4 sends it
+    EXPECT_TRUE(splash.isVisible());
+    splash.unload(); // the start-up's own end of the splash
+    EXPECT_FALSE(splash.isVisible());
 
     mainWindow.show();
     mainWindow.setWindowState(Qt::WindowMinimized);

@@ -1,0 +1,87 @@
+// Writes a program folder's data files with a few sample accounts, for the README's screenshots:
+//   screenshot_data FOLDER          accounts, no login: the program opens its main window
+//   screenshot_data FOLDER login    the same accounts behind a login: the program opens the login dialog
+#include "app/AccountFile.h"
+#include "app/AccountRecord.h"
+#include "app/AppState.h"
+#include "app/OptionsFile.h"
+#include "platform/Platform.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// No desktop: the data files are written without a question.
+class NoDesktop : public Platform
+{
+public:
+    Answer messageBox(const std::string&, int style, const std::string&) override
+    {
+        return style == MsgQuestion ? Answer::Yes : Answer::Ok;
+    }
+    std::string saveFileName(const std::string&) override { return {}; }
+    std::string openFileName(const std::string&) override { return {}; }
+    void clearClipboard() override {}
+    bool setClipboardText(const std::string&) override { return true; }
+    bool openUrl(const std::string&) override { return true; }
+    bool previousInstanceRunning() override { return false; }
+    bool setWindowTopmost(int, QWidget*) override { return true; }
+    void endProgram() override {}
+};
+
+struct Sample
+{
+    const char* name;
+    const char* website;
+    const char* notes;
+    const char* userId;
+    const char* password;
+};
+
+// Websites stay empty so that a lookup opens no browser while the screenshots are taken.
+constexpr Sample kSamples[] = {
+    {"Bank", "", "Card ending 4711", "jdoe", "c0rrect-h0rse"},
+    {"Ärztekammer", "", "Member number 2231", "j.doe@example.org", "Tr0ub4dor&3"},
+    {"mail", "", "Work mail", "jane.doe", "staple-battery"},
+    {"Zoo shop", "", "", "jane", "l1on-k1ng"},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 3 || (argc == 3 && std::strcmp(argv[2], "login") != 0)) {
+        std::fprintf(stderr, "usage: screenshot_data FOLDER [login]\n");
+        return 2;
+    }
+    NoDesktop desktop;
+    AppState state(argv[1], desktop);
+    if (argc == 3) {
+        state.LoginUserName = "jane";
+        state.LoginPassword1 = "secret";
+        state.LoginPassword2 = "1234";
+    }
+    if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults())) {
+        std::fprintf(stderr, "cannot write the options file in %s\n", argv[1]);
+        return 1;
+    }
+    AccountTable table{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    for (const Sample& s : kSamples) {
+        AccountRecord r;
+        r.RecordNo = static_cast<std::int16_t>(table.size());
+        r.AccountName = s.name;
+        r.Website = s.website;
+        r.Notes = s.notes;
+        r.UserId = s.userId;
+        r.Password = s.password;
+        table.push_back(r);
+    }
+    const SaveResult saved = SaveAccountFile(state, table);
+    if (saved.status != SaveResult::Saved) {
+        std::fprintf(stderr, "cannot store the sample accounts: %s\n", saved.error.c_str());
+        return 1;
+    }
+    return 0;
+}

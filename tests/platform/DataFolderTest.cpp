@@ -54,7 +54,7 @@ TEST(DataFolder, UserFolderThatCannotBeCreatedIsNamedWithTheReason)
     EXPECT_EQ(user.read("file"), "x");
 }
 
-TEST(DataFolder, ProgramFolderForbiddenToTheUserIsNotWritable)
+TEST(DataFolderPermissions, ProgramFolderForbiddenToTheUserIsNotWritable)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root writes into any folder";

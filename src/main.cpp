@@ -1,4 +1,5 @@
 #include "app/AppState.h"
+#include "platform/ProcessHardening.h"
 #include "platform/QtPlatform.h"
 #include "ui/main/Program.h"
 
@@ -6,6 +7,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before anything is read: no core file, no other process reading this one's memory.
+    hardenProcess();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Coffernote"));
     // The program keeps its data files next to its executable.

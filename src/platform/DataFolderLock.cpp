@@ -10,8 +10,8 @@ namespace {
 
 bool sameFile(int fd, const std::string& path)
 {
-    struct stat open {};
-    struct stat named {};
+    struct stat open = {};
+    struct stat named = {};
     return fstat(fd, &open) == 0 && stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
            open.st_ino == named.st_ino;
 }
@@ -93,7 +93,7 @@ std::string DataFolderLock::readNote(const std::string& path)
     if (fd < 0)
         return {};
     std::string note;
-    struct stat st {};
+    struct stat st = {};
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         char buffer[1024];
         const ssize_t n = read(fd, buffer, sizeof buffer);

@@ -43,7 +43,7 @@ QString SingleCopy::lockFilePath(const QString& dataFolder)
 QString SingleCopy::runtimeName(const QString& dataFolder, const QString& suffix)
 {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    struct stat st {};
+    struct stat st = {};
     // Never a folder others can write or read: they could plant or watch the names in it.
     if (dir.isEmpty() || stat(QFile::encodeName(dir).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
         st.st_uid != geteuid() || (st.st_mode & 077) != 0)

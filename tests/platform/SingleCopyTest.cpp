@@ -29,8 +29,8 @@ public:
         e.insert(QStringLiteral("TMPDIR"), QString::fromStdString(env.file("tmp")));
         e.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(env.file("run")));
         process.setProcessEnvironment(e);
-        process.start(QStringLiteral(COFFERNOTE_COPY_TOOL), QStringList{args[0], QString::fromStdString(data.str())} +
-                                                                  args.mid(1));
+        process.start(QStringLiteral(COFFERNOTE_COPY_TOOL),
+                      QStringList{args[0], QString::fromStdString(data.str())} + args.mid(1));
     }
     ~Copy()
     {
@@ -39,20 +39,16 @@ public:
             process.kill();
         process.waitForFinished();
     }
-    // Reads until a line equal to line comes or the copy ends; true when it came.
+    // Reads until a line equal to line comes; false when the copy ends or falls silent first.
     bool waitFor(const QString& line)
     {
         for (;;) {
             while (process.canReadLine()) {
-                const QString got = QString::fromUtf8(process.readLine()).trimmed();
-                seen << got;
-                if (got == line)
+                seen << QString::fromUtf8(process.readLine()).trimmed();
+                if (seen.back() == line)
                     return true;
             }
-            if (process.state() == QProcess::NotRunning && !process.canReadLine())
-                return false;
-            process.waitForReadyRead(10000);
-            if (process.state() == QProcess::NotRunning && process.bytesAvailable() == 0 && !process.canReadLine())
+            if (!process.waitForReadyRead(10000) && !process.canReadLine())
                 return false;
         }
     }
@@ -68,7 +64,9 @@ TEST(SingleCopy, TheLockIsAnOwnerOnlyFileInTheDataFolder)
     QtPlatform first(QString::fromStdString(data.str()));
     ASSERT_FALSE(first.previousInstanceRunning());
     EXPECT_EQ(QtPlatform::lockFilePath(QString::fromStdString(data.str())).toStdString(), data.file(kLockName));
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(stat(data.file(kLockName).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_TRUE(first.holdsDataFolderLock());

@@ -9,7 +9,7 @@
 namespace {
 
 const char* const kBoxes[] = {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"};
-const char* const kButtons[] = {"cmdGo",   "Add_Account", "cmdChange", "cmdDelete", "cmdCancel",
+const char* const kButtons[] = {"cmdGo",    "Add_Account", "cmdChange", "cmdDelete", "cmdCancel",
                                 "cmdCopy1", "cmdCopy2",    "cmdCopy3",  "cmdCopy4"};
 const char* const kItems[] = {"LoginSelect", "Command1", "MaskUser", "MaskPwd"};
 
@@ -118,7 +118,7 @@ TEST_F(LockConceal, APendingEditInEditModeIsKeptAndCanBeSaved)
 {
     lookUp(QStringLiteral("Bank"));
     typeInto("txtGeneral", QStringLiteral(", floor 2"));
-    box("txtGeneral")->setSelection(6, -4); // selected towards its start
+    box("txtGeneral")->setSelection(6, -4);             // selected towards its start
     ASSERT_FALSE(menuItem("LoginSelect")->isChecked()); // Edit mode
     ASSERT_TRUE(button("cmdChange")->isEnabled());
     lockAndUnlock();

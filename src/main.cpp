@@ -2,6 +2,7 @@
 #include "platform/CommandLine.h"
 #include "platform/DataFolder.h"
 #include "platform/Launch.h"
+#include "platform/ProcessHardening.h"
 #include "platform/QtPlatform.h"
 #include "ui/main/Program.h"
 
@@ -10,6 +11,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before anything is read: no core file, no other process reading this one's memory.
+    hardenProcess();
     if (const std::optional<int> exitCode = handleCommandLine(argc, argv))
         return *exitCode;
     const std::unique_ptr<QApplication> app = createApplication(argc, argv);

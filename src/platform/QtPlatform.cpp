@@ -4,9 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QCryptographicHash>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
@@ -16,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-QtPlatform::QtPlatform(const QString& programFolder) : programFolder_(programFolder) {}
+QtPlatform::QtPlatform(const QString& dataFolder) : singleCopy_(dataFolder) {}
 
 QtPlatform::~QtPlatform() = default;
 
@@ -148,23 +146,19 @@ bool QtPlatform::openUrl(const std::string& url)
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
 }
 
-QString QtPlatform::lockFilePath(const QString& programFolder)
-{
-    const QByteArray hash =
-        QCryptographicHash::hash(QDir(programFolder).absolutePath().toUtf8(), QCryptographicHash::Sha256).toHex();
-    return QDir::temp().filePath(QStringLiteral("coffernote-") + QString::fromLatin1(hash.left(16)) +
-                                 QStringLiteral(".lock"));
-}
-
 bool QtPlatform::previousInstanceRunning()
 {
     if (!lockTested_) {
         lockTested_ = true;
-        lock_ = std::make_unique<QLockFile>(lockFilePath(programFolder_));
-        lock_->setStaleLockTime(0); // only a live process holds the lock; a crashed run's lock is taken over
-        otherRunning_ = !lock_->tryLock(0);
+        otherRunning_ = !singleCopy_.claim();
     }
     return otherRunning_;
+}
+
+bool QtPlatform::holdsDataFolderLock()
+{
+    // A copy that never asked takes the lock at its first save.
+    return !previousInstanceRunning() && singleCopy_.holds();
 }
 
 bool QtPlatform::setWindowTopmost(int mode, QWidget* window)
@@ -192,8 +186,7 @@ void QtPlatform::prepareEnd()
     // save, the login dialog's Cancel): text the program copied does not outlive it on the clipboard.
     if (clipboardUsed_)
         clearClipboard();
-    if (lock_)
-        lock_->unlock();
+    singleCopy_.release();
     CipherComponent::wipeKeyCache();
     std::fflush(nullptr);
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/SingleCopy.h"
 
-#include <QLockFile>
 #include <QPointer>
 #include <QString>
 
-#include <memory>
+#include <functional>
 #include <vector>
 
 class QDialog;
@@ -15,8 +15,8 @@ class QDialog;
 class QtPlatform : public Platform
 {
 public:
-    // programFolder names the lock that keeps a second copy from running on the same data files.
-    explicit QtPlatform(const QString& programFolder);
+    // dataFolder holds the lock that keeps a second copy from running on the same data files.
+    explicit QtPlatform(const QString& dataFolder);
     ~QtPlatform() override;
 
     Answer messageBox(const std::string& text, int style, const std::string& caption) override;
@@ -25,7 +25,10 @@ public:
     void clearClipboard() override;
     bool setClipboardText(const std::string& text) override;
     bool openUrl(const std::string& url) override;
+    // Takes the data folder's lock on the first call; true when another copy holds it (that copy is asked to
+    // come to the front).
     bool previousInstanceRunning() override;
+    bool holdsDataFolderLock() override;
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     [[noreturn]] void endProgram() override;
@@ -33,7 +36,11 @@ public:
     // releases the single-copy lock, wipes cached keys.
     void prepareEnd();
 
-    static QString lockFilePath(const QString& programFolder);
+    // What a running copy does when a second one asks it to come to the front (by default: restore and raise
+    // its shown windows).
+    void setActivationHandler(std::function<void()> handler) { singleCopy_.setActivationHandler(std::move(handler)); }
+
+    static QString lockFilePath(const QString& dataFolder) { return SingleCopy::lockFilePath(dataFolder); }
     // "Text Files  (*.txt; *.csv)|*.txt; *.csv" becomes the Qt filter "Text Files  (*.txt *.csv)".
     static QString qtFilter(const std::string& filter);
 
@@ -49,8 +56,7 @@ private:
     std::string fileDialog(bool save, const std::string& filter);
 
     std::vector<Prompt> prompts_;
-    QString programFolder_;
-    std::unique_ptr<QLockFile> lock_;
+    SingleCopy singleCopy_;
     bool lockTested_ = false;
     bool otherRunning_ = false;
     bool clipboardUsed_ = false;

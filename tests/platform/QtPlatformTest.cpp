@@ -1,8 +1,9 @@
 #include "platform/QtPlatform.h"
 
+#include "TempFolder.h"
+
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <gtest/gtest.h>
 
 TEST(QtPlatform, FileFilterBecomesQtFilter)
@@ -11,28 +12,10 @@ TEST(QtPlatform, FileFilterBecomesQtFilter)
               "Text Files  (*.txt *.csv)");
 }
 
-TEST(QtPlatform, LockIsPerProgramFolder)
-{
-    const QString a = QtPlatform::lockFilePath(QStringLiteral("/opt/a"));
-    EXPECT_EQ(a, QtPlatform::lockFilePath(QStringLiteral("/opt/a/")));
-    EXPECT_NE(a, QtPlatform::lockFilePath(QStringLiteral("/opt/b")));
-    EXPECT_TRUE(a.startsWith(QDir::tempPath()));
-}
-
-TEST(QtPlatform, SecondCopyOnTheSameFolderIsRefused)
-{
-    const QString folder = QDir::temp().filePath(QStringLiteral("coffernote-lock-test"));
-    QtPlatform first(folder);
-    QtPlatform second(folder);
-    EXPECT_FALSE(first.previousInstanceRunning());
-    EXPECT_TRUE(second.previousInstanceRunning());
-    QtPlatform other(folder + QStringLiteral("-elsewhere"));
-    EXPECT_FALSE(other.previousInstanceRunning());
-}
-
 TEST(QtPlatform, EndingClearsTextTheProgramCopiedAndReleasesTheLock)
 {
-    const QString folder = QDir::temp().filePath(QStringLiteral("coffernote-end-test"));
+    TempFolder data;
+    const QString folder = QString::fromStdString(data.str());
     QClipboard* clipboard = QApplication::clipboard();
     {
         // Text another program copied is left alone when this one never used the clipboard.

@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
+
+#include <openssl/crypto.h>
 
 namespace {
 
@@ -27,6 +30,32 @@ void store(std::string& setting, const std::string& value)
     setting = value;
 }
 
+// A text buffer with room for the longest pad entry, so that typing into it never moves it (a move would
+// leave the earlier digits behind in the buffer given up).
+QString roomyText(const QString& text)
+{
+    QString room;
+    room.reserve(frmChangeLogin::kMaxNumpadDigits + 1);
+    room.append(text);
+    return room;
+}
+
+void overwrite(QString& text)
+{
+    if (text.capacity() > 0 && text.isDetached())
+        OPENSSL_cleanse(text.data(), static_cast<std::size_t>(text.capacity()) * sizeof(QChar));
+    text.resize(0);
+}
+
+// Overwrites the box's own text buffer, which text() shares, before the box lets it go.
+void wipeBox(QLineEdit* box)
+{
+    QString held = box->text();
+    if (!held.isEmpty())
+        OPENSSL_cleanse(const_cast<QChar*>(held.constData()), static_cast<std::size_t>(held.size()) * sizeof(QChar));
+    box->clear();
+}
+
 } // namespace
 
 frmChangeLogin::frmChangeLogin(AppState& state, Form1& mainWindow, QWidget* parent)
@@ -34,10 +63,21 @@ frmChangeLogin::frmChangeLogin(AppState& state, Form1& mainWindow, QWidget* pare
 {
     setObjectName(QStringLiteral("frmChangeLogin"));
     setWindowTitle(QStringLiteral(" Login Settings"));
+    numpadText_ = roomyText(QString());
     buildControls();
 }
 
-frmChangeLogin::~frmChangeLogin() = default;
+frmChangeLogin::~frmChangeLogin()
+{
+    forgetEntries();
+}
+
+void frmChangeLogin::forgetEntries()
+{
+    for (QLineEdit* box : {txtPassword1, txtConfirm, txtNumpad})
+        wipeBox(box);
+    overwrite(numpadText_);
+}
 
 void frmChangeLogin::buildControls()
 {
@@ -117,7 +157,8 @@ void frmChangeLogin::Form_Load()
     txtUsername->setText(QString::fromStdString(state_.LoginUserName));
     txtPassword1->setText(QString::fromStdString(state_.LoginPassword1));
     txtConfirm->setText(QString::fromStdString(state_.LoginPassword1));
-    txtNumpad->setText(QString::fromStdString(state_.LoginPassword2));
+    // The box takes this buffer over (nothing else holds it), and keeps it as digits are typed.
+    txtNumpad->setText(roomyText(QString::fromStdString(state_.LoginPassword2)));
     // Above every other window, whatever the main window's "Always on Top" says.
     state_.platform.setWindowTopmost(1, this);
 }
@@ -183,11 +224,18 @@ void frmChangeLogin::txtNumpad_Edited(const QString& text)
 void frmChangeLogin::txtNumpad_Changed(const QString& text)
 {
     if (!revertPending_) {
-        numpadText_ = text; // also a text set by the program
+        // Copied into its own buffer, not shared: a shared buffer would make the box copy its text at the
+        // next key.
+        numpadText_.resize(0);
+        numpadText_.append(text); // also a text set by the program
         return;
     }
     revertPending_ = false;
-    txtNumpad->setText(numpadText_);
+    {
+        const QSignalBlocker quiet(txtNumpad);
+        wipeBox(txtNumpad); // the refused text held digits too
+    }
+    txtNumpad->setText(roomyText(numpadText_));
     txtNumpad->setCursorPosition(revertCursor_);
 }
 
@@ -265,9 +313,7 @@ void frmChangeLogin::unload()
     if (unloaded_)
         return;
     unloaded_ = true;
-    txtPassword1->clear();
-    txtConfirm->clear();
-    txtNumpad->clear();
+    forgetEntries();
     done(QDialog::Rejected);
 }
 

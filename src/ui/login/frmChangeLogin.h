@@ -46,6 +46,8 @@ private:
     void txtNumpad_Edited(const QString& text);
     void txtNumpad_Changed(const QString& text);
     void mismatch();
+    // Overwrites the passwords and the pad entry in the boxes' own buffers, then empties the boxes.
+    void forgetEntries();
 
     AppState& state_;
     Form1& main_;

@@ -124,6 +124,7 @@ void frmLocked::cmdOK_Click()
     wipe(typed);
     emptyPassword();
     if (equal) {
+        main_.revealFields();
         main_.showNormal(); // restores a window that was minimized when it was locked
         main_.raise();
         main_.activateWindow();

@@ -51,6 +51,9 @@ frmLogin::frmLogin(AppState& state, std::function<bool()> openMain, QWidget* par
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral(" Login"));
+    // Room for the longest entry from the start: a growing string would leave the earlier digits behind in
+    // the buffers it gives up. The wipes keep the buffer, so the entry never moves.
+    NumpadEntry.reserve(kMaxPadDigits + 1);
     buildControls();
 }
 

@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -22,7 +23,7 @@ void FieldBox::setTypingLimit(int limit)
     setMaxLength(limit);
 }
 
-void FieldBox::setFieldText(const QString& text)
+void FieldBox::showText(const QString& text)
 {
     // Raise the limit before a longer text goes in, lower it only after a shorter one is in: the box never cuts.
     const int room = std::max(typingLimit_, static_cast<int>(text.size()));
@@ -31,6 +32,47 @@ void FieldBox::setFieldText(const QString& text)
     setText(text);
     if (room < maxLength())
         setMaxLength(room);
+}
+
+void FieldBox::setFieldText(const QString& text)
+{
+    if (concealed_)
+        hidden_ = {text, static_cast<int>(text.size()), -1, 0, false};
+    else
+        showText(text);
+}
+
+void FieldBox::conceal()
+{
+    if (concealed_)
+        return;
+    hidden_ = {text(), cursorPosition(), selectionStart(), selectionLength(), isModified()};
+    concealed_ = true;
+    const QSignalBlocker quiet(this);
+    setText(QString()); // the box now holds the only reference to the text, in hidden_
+}
+
+void FieldBox::reveal()
+{
+    if (!concealed_)
+        return;
+    concealed_ = false;
+    {
+        const QSignalBlocker quiet(this);
+        showText(hidden_.text); // shares the buffer: no copy of the text is made
+    }
+    if (hidden_.selectionStart >= 0 && hidden_.selectionLength > 0) {
+        // The caret stays at the end the selection was made towards.
+        const bool backwards = hidden_.cursor == hidden_.selectionStart;
+        if (backwards)
+            setSelection(hidden_.selectionStart + hidden_.selectionLength, -hidden_.selectionLength);
+        else
+            setSelection(hidden_.selectionStart, hidden_.selectionLength);
+    } else {
+        setCursorPosition(hidden_.cursor);
+    }
+    setModified(hidden_.modified);
+    hidden_ = {};
 }
 
 void FieldBox::setMasked(bool masked)

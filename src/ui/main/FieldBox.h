@@ -18,6 +18,13 @@ public:
     void setTypingLimit(int limit);
     void setFieldText(const QString& text);
 
+    // While concealed the box holds no text, for the eye and for accessibility clients alike; reveal() puts
+    // back what it held, with its caret, selection and modified flag. Text the program sets meanwhile is what
+    // comes back. Neither emits textChanged.
+    void conceal();
+    void reveal();
+    bool isConcealed() const { return concealed_; }
+
     void setMasked(bool masked);
     bool isMasked() const { return echoMode() != QLineEdit::Normal; }
 
@@ -45,6 +52,19 @@ protected:
 private:
     void startDrag();
 
+    // What a concealed box held.
+    struct Hidden
+    {
+        QString text;
+        int cursor = 0;
+        int selectionStart = -1;
+        int selectionLength = 0;
+        bool modified = false;
+    };
+    void showText(const QString& text); // setText without cutting a longer text
+
+    bool concealed_ = false;
+    Hidden hidden_;
     int typingLimit_ = 32767;
     bool dragSource_ = false;
     bool pressedOnSelection_ = false;

@@ -106,6 +106,10 @@ public:
     // Hides the window behind the lock screen (it comes back at the same place), closes the side windows,
     // clears the clipboard and cancels open prompts: the lock by command and the idle lock alike.
     void lockWindow();
+    // The lock empties the four boxes and the combo text, so that nothing behind the lock screen can read them
+    // (accessibility clients included); the unlock puts them back exactly. Neither runs any change rule.
+    void concealFields();
+    void revealFields();
 
     AccountTable& accountTable() { return AccountTable_; }
     const OptionsRecord& options() const { return options_; }
@@ -172,6 +176,17 @@ private:
     bool SkipWebsiteOnGo = false;
     bool settingText_ = false; // the window itself is filling the boxes
     std::string GeneratedPassword;
+
+    // The combo text while the window is locked.
+    struct HiddenCombo
+    {
+        bool concealed = false;
+        QString text;
+        int cursor = 0;
+        int selectionStart = -1;
+        int selectionLength = 0;
+        bool modified = false;
+    } hiddenCombo_;
 
     AccountNameList accountNames_; // mirror of the combo list, in list order
     QStringListModel* accountModel_ = nullptr;

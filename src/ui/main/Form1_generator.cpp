@@ -9,10 +9,14 @@
 
 #include <QLabel>
 
+#include <cstring>
+
 namespace {
 
 const char* const kNoTitle = "You must create an account title first.";
 const char* const kNoRandom = "No random password could be made: the system's random source failed.  ";
+const char* const kOffer = "Your new password for this account is: \r\n";
+const char* const kKeep = ".   Keep this password?";
 
 } // namespace
 
@@ -32,13 +36,19 @@ void Form1::PasswordGenerator()
         state_.platform.message(kNoRandom, MsgExclamation);
         return;
     }
-    std::string question = "Your new password for this account is: \r\n" + GeneratedPassword + ".   Keep this password?";
+    // Built in one buffer of the final size: growing it would leave copies of the password behind.
+    std::string question;
+    question.reserve(std::strlen(kOffer) + GeneratedPassword.size() + std::strlen(kKeep));
+    question.append(kOffer).append(GeneratedPassword).append(kKeep);
     const Answer answer = state_.platform.message(question, MsgQuestion);
     wipe(question);
-    if (answer != Answer::Yes)
+    if (answer != Answer::Yes) {
+        wipe(GeneratedPassword);
         return;
+    }
 
     txtPassword->setFieldText(QString::fromStdString(GeneratedPassword));
+    wipe(GeneratedPassword); // the password box holds it now
     // Stored at once: as a change of the account on display, or as a new account.
     if (!lblID->text().isEmpty())
         cmdChange_Click();

@@ -6,9 +6,12 @@
 #include "platform/Platform.h"
 #include "ui/login/frmChangeLogin.h"
 #include "ui/login/frmLocked.h"
+#include "ui/main/FieldBox.h"
 #include "ui/main/frmAbout.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace {
@@ -130,6 +133,7 @@ void Form1::lockWindow()
     if (!isMinimized())
         setGeometry(geometry());
     hide();
+    concealFields();
     // The lock screen shows before the side windows close, so the program never has no visible window.
     showLockScreen(lockScreen_, state_, *this);
     closeSideWindows();
@@ -138,6 +142,48 @@ void Form1::lockWindow()
     // A message, question or file dialog left open when the lock came must not be answered behind it: an
     // export dialog would write every password in clear text. Each is taken as cancelled.
     state_.platform.dismissPrompts();
+}
+
+void Form1::concealFields()
+{
+    if (hiddenCombo_.concealed)
+        return; // an idle lock while locked: what is hidden stays hidden
+    QLineEdit* edit = cboSelect->lineEdit();
+    hiddenCombo_ = {true,
+                    edit->text(),
+                    edit->cursorPosition(),
+                    edit->selectionStart(),
+                    static_cast<int>(edit->selectedText().size()),
+                    edit->isModified()};
+    const bool was = settingText_;
+    settingText_ = true;
+    cboSelect->setEditText(QString()); // no textEdited: the combo's change rule does not run
+    for (FieldBox* box : {txtWebsite, txtGeneral, txtUserid, txtPassword})
+        box->conceal();
+    settingText_ = was;
+}
+
+void Form1::revealFields()
+{
+    if (!hiddenCombo_.concealed)
+        return;
+    const bool was = settingText_;
+    settingText_ = true;
+    for (FieldBox* box : {txtWebsite, txtGeneral, txtUserid, txtPassword})
+        box->reveal();
+    cboSelect->setEditText(hiddenCombo_.text);
+    QLineEdit* edit = cboSelect->lineEdit();
+    if (hiddenCombo_.selectionStart >= 0 && hiddenCombo_.selectionLength > 0) {
+        const bool backwards = hiddenCombo_.cursor == hiddenCombo_.selectionStart;
+        const int start = hiddenCombo_.selectionStart;
+        const int length = hiddenCombo_.selectionLength;
+        edit->setSelection(backwards ? start + length : start, backwards ? -length : length);
+    } else {
+        edit->setCursorPosition(hiddenCombo_.cursor);
+    }
+    edit->setModified(hiddenCombo_.modified);
+    settingText_ = was;
+    hiddenCombo_ = {};
 }
 
 void Form1::Lock_Click()

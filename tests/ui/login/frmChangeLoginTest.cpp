@@ -115,6 +115,23 @@ TEST_F(LoginSettings, NumberPadFieldTakesOnlyDigits)
     EXPECT_EQ(pad->text(), QStringLiteral("3456789012345"));
 }
 
+TEST_F(LoginSettings, ThePadEntryGrowsInPlaceAndIsOverwrittenWhenTheDialogGoes)
+{
+    openSettings("Alice", "Secret", "4711");
+    QLineEdit* pad = box("txtNumpad");
+    const QChar* buffer = pad->text().constData();
+    QTest::keyClicks(pad, QStringLiteral("98765432109"));
+    ASSERT_EQ(pad->text(), QStringLiteral("471198765432109"));
+    EXPECT_EQ(pad->text().constData(), buffer); // no earlier, shorter copy was given up
+    // Held here after the box lets go: what the box held must be overwritten, not only dropped.
+    const QString padHeld = pad->text();
+    const QString passwordHeld = box("txtPassword1")->text();
+    dialog->unload();
+    EXPECT_EQ(padHeld, QString(15, QChar(0)));
+    EXPECT_EQ(passwordHeld, QString(6, QChar(0)));
+    EXPECT_EQ(pad->text(), QString());
+}
+
 TEST_F(LoginSettings, APasteWithAnythingButDigitsChangesNothing)
 {
     openSettings("", "", "5");

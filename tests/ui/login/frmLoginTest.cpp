@@ -231,6 +231,7 @@ TEST_F(LoginDialog, OnlyThePadEntersTheSecondPassword)
 TEST_F(LoginDialog, PadAddsItsDigitsAndKeepsTheFirstTwenty)
 {
     startWithLogin("Alice", "Secret", "4711");
+    const char* buffer = login->numpadEntry().data();
     clickPad("1234567890");
     EXPECT_EQ(login->numpadEntry(), "1234567890");
     clickPad("0987654321");
@@ -238,6 +239,11 @@ TEST_F(LoginDialog, PadAddsItsDigitsAndKeepsTheFirstTwenty)
     clickPad("5"); // the 21st digit is dropped
     EXPECT_EQ(login->numpadEntry(), "12345678900987654321");
     EXPECT_EQ(login->numpadEntry().size(), frmLogin::kMaxPadDigits);
+    // One buffer all along, so growing left no copies of the digits; a failed attempt overwrites it.
+    EXPECT_EQ(login->numpadEntry().data(), buffer);
+    attempt("Alice", "Secret", "");
+    EXPECT_EQ(login->numpadEntry().data(), buffer);
+    EXPECT_EQ(std::string(buffer, frmLogin::kMaxPadDigits + 1), std::string(frmLogin::kMaxPadDigits + 1, '\0'));
 }
 
 TEST_F(LoginDialog, KeyboardOnlyEntryOfThePad)

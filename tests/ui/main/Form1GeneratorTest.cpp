@@ -53,8 +53,8 @@ TEST_F(Form1Generator, NoLeavesEverythingAsItWas)
     generate();
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].style, MsgQuestion);
-    const std::string password = offered(platform.messages[0].text);
-    EXPECT_EQ(form->generatedPassword(), password);
+    offered(platform.messages[0].text);
+    EXPECT_TRUE(form->generatedPassword().empty()); // wiped once refused
     EXPECT_EQ(box("txtPassword")->text(), "old");
     EXPECT_EQ(storedTable()[1].Password, "old");
     EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
@@ -104,7 +104,28 @@ TEST_F(Form1Generator, YesForATakenNameEndsAsAddDoes)
     EXPECT_EQ(platform.messages[1].text, "An account with this name already exists.");
     EXPECT_FALSE(button("Add_Account")->isEnabled());
     EXPECT_EQ(storedTable()[1].Password, "old");
-    EXPECT_EQ(box("txtPassword")->text().toStdString(), form->generatedPassword());
+    EXPECT_EQ(box("txtPassword")->text().toStdString(), offered(platform.messages[0].text));
+}
+
+TEST_F(Form1Generator, ThePasswordIsWipedOnceUsed)
+{
+    lookUp("Alpha");
+    for (Answer answer : {Answer::No, Answer::Yes}) {
+        // Where the password was while the question was open: overwritten afterwards, not only emptied.
+        const char* buffer = nullptr;
+        std::size_t capacity = 0;
+        platform.whilePromptOpen = [&](const std::string&) {
+            buffer = form->generatedPassword().data();
+            capacity = form->generatedPassword().capacity();
+        };
+        platform.queueAnswer(answer);
+        generate();
+        platform.whilePromptOpen = nullptr;
+        ASSERT_NE(buffer, nullptr);
+        EXPECT_TRUE(form->generatedPassword().empty());
+        EXPECT_EQ(form->generatedPassword().data(), buffer); // the same buffer, still the window's
+        EXPECT_EQ(std::string(buffer, capacity), std::string(capacity, '\0'));
+    }
 }
 
 TEST_F(Form1Generator, EveryCallOffersAFreshPassword)

@@ -1,0 +1,120 @@
+// A copy of the program without windows, for the single-copy tests and the two-copies race script. It takes
+// the data folder's lock exactly as the program does, runs the same start-up sequence, load and save, answers
+// every question No and prints what a user would have seen, one line each:
+//   coffernote_copy hold FOLDER       take the lock and keep it until standard input closes
+//   coffernote_copy save FOLDER NAME  start, add the account NAME, save
+//   coffernote_copy seed FOLDER N     start, add N accounts, save
+//   coffernote_copy check FOLDER      start and list the stored account names
+#include "app/AccountFile.h"
+#include "app/AppState.h"
+#include "app/Startup.h"
+#include "platform/QtPlatform.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::string firstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\r'));
+}
+
+// The desktop of a user who answers No to every question.
+class ToolPlatform : public QtPlatform
+{
+public:
+    using QtPlatform::QtPlatform;
+    Answer messageBox(const std::string& text, int style, const std::string&) override
+    {
+        say((style == MsgQuestion ? "question " : "message ") + firstLine(text));
+        return style == MsgQuestion ? Answer::No : Answer::Ok;
+    }
+    [[noreturn]] void endProgram() override
+    {
+        say("ended");
+        prepareEnd();
+        std::_Exit(4);
+    }
+};
+
+int hold(QCoreApplication& app, ToolPlatform& platform)
+{
+    if (platform.previousInstanceRunning()) {
+        say("refused");
+        return 3;
+    }
+    platform.setActivationHandler([] { say("activated"); });
+    say("held");
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&app] {
+        char c = 0;
+        if (read(STDIN_FILENO, &c, 1) <= 0)
+            app.quit();
+    });
+    return QCoreApplication::exec();
+}
+
+int run(const std::string& mode, AppState& state, const std::string& arg)
+{
+    if (RunStartupSequence(state) == FirstWindow::Ended)
+        return 4;
+    OptionsRecord options;
+    AccountTable table;
+    const LoadResult loaded = LoadAccountFile(state, options, table);
+    if (loaded == LoadResult::Ended)
+        return 4;
+    if (loaded != LoadResult::Loaded)
+        table = {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    if (mode == "check") {
+        for (std::size_t i = 1; i < table.size(); ++i)
+            say("account " + table[i].AccountName);
+        return 0;
+    }
+    const int count = mode == "seed" ? std::atoi(arg.c_str()) : 1;
+    for (int i = 0; i < count; ++i) {
+        AccountRecord r;
+        r.RecordNo = static_cast<std::int16_t>(table.size());
+        r.AccountName = mode == "seed" ? "seed " + std::to_string(i) : arg;
+        r.Website = "https://example.org/" + r.AccountName;
+        r.Password = "pw-" + r.AccountName;
+        table.push_back(std::move(r));
+    }
+    const SaveResult saved = SaveAccountFile(state, table);
+    if (saved.status == SaveResult::Saved || saved.status == SaveResult::Removed)
+        say("saved");
+    else if (saved.status == SaveResult::Failed)
+        say("failed " + firstLine(saved.error));
+    return saved.status == SaveResult::Saved ? 0 : 5;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const std::string mode = argc > 2 ? argv[1] : "";
+    if (mode != "hold" && mode != "check" && !((mode == "save" || mode == "seed") && argc > 3)) {
+        std::fprintf(stderr, "usage: %s hold|check FOLDER | save FOLDER NAME | seed FOLDER COUNT\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[2]);
+    ToolPlatform platform(folder);
+    if (mode == "hold")
+        return hold(app, platform);
+    AppState state(folder.toStdString(), platform);
+    const int rc = run(mode, state, argc > 3 ? argv[3] : "");
+    platform.prepareEnd();
+    return rc;
+}

@@ -94,7 +94,7 @@ TEST(SingleCopy, ALockDeletedBehindTheCopysBackIsNoLongerHeld)
     EXPECT_TRUE(second.holdsDataFolderLock());
 }
 
-TEST(SingleCopy, AFolderThatCannotBeWrittenIsLockedInTheRuntimeFolder)
+TEST(SingleCopyPermissions, AFolderThatCannotBeWrittenIsLockedInTheRuntimeFolder)
 {
     if (geteuid() == 0)
         GTEST_SKIP() << "root writes any folder";

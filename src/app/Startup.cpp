@@ -2,9 +2,18 @@
 
 #include "app/AccountFile.h"
 #include "app/AppState.h"
+#include "app/DataFiles.h"
 #include "app/OptionsFile.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
+
+std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& reason)
+{
+    std::string text = kReadOnlyFolderMessage;
+    text.replace(text.find("%1"), 2, folder);
+    text.replace(text.find("%2"), 2, reason);
+    return text;
+}
 
 FirstWindow RunStartupSequence(AppState& state)
 {
@@ -13,6 +22,12 @@ FirstWindow RunStartupSequence(AppState& state)
         state.platform.endProgram();
         return FirstWindow::Ended;
     }
+
+    // A run in a folder that cannot be written still serves to look accounts up; the user hears why every
+    // change will fail before the first one does.
+    std::string reason;
+    if (!FolderWritable(state.programFolder, reason))
+        state.platform.message(ReadOnlyFolderMessage(state.programFolder, reason), MsgExclamation);
 
     // A failure to create it shows later, when a save cannot write it and says so.
     if (!FileExists(JoinPath(state.programFolder, kOptionsFileName)))

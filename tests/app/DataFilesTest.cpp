@@ -183,3 +183,55 @@ TEST_F(DataFilesTest, RollbackAfterAFailedSecondRenameRestoresOnlyItsOwnStamp)
         }
     }
 }
+
+TEST_F(DataFilesTest, NoStampToDisagreeWithTakesOnlyAnAuthenticFile)
+{
+    struct Case
+    {
+        const char* what;
+        bool deleteOptions; // else the stamp is emptied
+        bool damaged;
+    };
+    const Case cases[] = {{"options deleted", true, false},
+                          {"stamp emptied", false, false},
+                          {"options deleted, file damaged", true, true},
+                          {"stamp emptied, file damaged", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(folder.file("config.dat"));
+        std::filesystem::remove(folder.file("settings.dat"));
+        saveSample(sampleTable());
+        if (c.damaged) {
+            std::string b = folder.read("settings.dat");
+            b[b.size() / 2] = b[b.size() / 2] == 'A' ? 'B' : 'A';
+            folder.write("settings.dat", b);
+        }
+        const std::string accounts = folder.read("settings.dat");
+        for (bool viaSave : {false, true}) {
+            if (c.deleteOptions)
+                std::filesystem::remove(folder.file("config.dat"));
+            else
+                folder.write("config.dat", kDefaultOptionsLine);
+            platform.messages.clear();
+            if (c.damaged)
+                platform.queueAnswer(Answer::No);
+            OptionsRecord options;
+            AccountTable table;
+            if (viaSave) {
+                EXPECT_EQ(SaveAccountFile(state, changed()).status, c.damaged ? SaveResult::Ended : SaveResult::Saved);
+            } else {
+                EXPECT_EQ(LoadAccountFile(state, options, table), c.damaged ? LoadResult::Ended : LoadResult::Loaded);
+                EXPECT_EQ(folder.read("settings.dat"), accounts);
+            }
+            if (c.damaged) {
+                // The cipher's own word on the damage may come first; the question ends it.
+                ASSERT_FALSE(platform.messages.empty());
+                EXPECT_EQ(platform.messages.back().text, kDamagedDataQuestion);
+                EXPECT_EQ(folder.read("settings.dat"), accounts);
+            } else {
+                EXPECT_TRUE(platform.messages.empty());
+                EXPECT_EQ(stamp(), state.ComputedStamp); // the file now has its stamp
+            }
+        }
+    }
+}

@@ -2,6 +2,8 @@
 
 #include "app/Startup.h"
 
+#include <unistd.h>
+
 class StartupTest : public CoreFixture
 {
 protected:
@@ -152,4 +154,16 @@ TEST(ChooseFirstWindowTest, LoginOnlyWithAnAccountFileAndALoginSetting)
     EXPECT_EQ(ChooseFirstWindow(true, "user", "", ""), FirstWindow::Login);
     EXPECT_EQ(ChooseFirstWindow(true, "", "pw", ""), FirstWindow::Login);
     EXPECT_EQ(ChooseFirstWindow(true, "", "", "1"), FirstWindow::Login);
+}
+
+TEST_F(StartupTest, ReadOnlyFolderIsNamedWithTheReason)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    const FirstWindow first = RunStartupSequence(state);
+    std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_EQ(first, FirstWindow::Main);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, ReadOnlyFolderMessage(folder.str(), "Permission denied"));
 }

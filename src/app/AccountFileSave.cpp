@@ -125,6 +125,50 @@ Rollback rollBackOptions(const std::string& folder, const Files& f, const std::s
     return restored ? Rollback::Done : Rollback::Failed;
 }
 
+// Writes the two new files, then replaces the old pair: the options first, the account file second. Empty on
+// success, else the reason and what was left on disk.
+std::optional<SaveResult> replacePair(AppState& state, const Files& f, const std::string& outer)
+{
+    const std::string& folder = state.programFolder;
+    std::string reason;
+    OptionsRecord previous;
+    const bool hadOptions = ReadOptionsFile(folder, previous, &reason);
+    if (!hadOptions && !reason.empty())
+        return saveFailed(state, f.accounts, reason);
+    OptionsRecord updated = previous;
+    updated.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
+    const std::string written = FormatOptionsLine(updated);
+
+    // Both new files are complete and flushed before either replaces its old one, so a failure up to here
+    // leaves the old pair, which still match, untouched. The temporary names are shared by every copy: the lock
+    // is asked again before they are written.
+    if (!state.platform.holdsDataFolderLock())
+        return saveFailed(state, f.accounts, kLockLostReason);
+    if (!WriteTempFile(f.temp, outer, &reason))
+        return saveFailed(state, f.accounts, reason);
+    if (!WriteTempFile(f.tempOptions, written, &reason) || !state.platform.holdsDataFolderLock()) {
+        if (reason.empty())
+            reason = kLockLostReason;
+        RemoveFile(f.tempOptions);
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, reason);
+    }
+    // The options go first, flushed before the account file follows: from then on the stamp names
+    // "settings2.dat", so a crash or power cut before the next rename leaves a save the next load finishes.
+    if (!CommitTempFile(f.tempOptions, f.options, &reason)) {
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, reason);
+    }
+    if (!RenameFile(f.temp, f.accounts, &reason)) {
+        if (rollBackOptions(folder, f, written, hadOptions, previous) != Rollback::Done)
+            return saveFailed(state, f.accounts, reason, kLeftForNextStart); // "settings2.dat" stays for the load
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, reason);
+    }
+    SyncFolder(folder);
+    return std::nullopt;
+}
+
 SaveResult save(AppState& state, const AccountTable& table)
 {
     const std::string& folder = state.programFolder;
@@ -151,54 +195,18 @@ SaveResult save(AppState& state, const AccountTable& table)
     std::string outer;
     if (!encodeAccountFile(state, table, outer))
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
-
     const std::uint32_t previousCrc = state.AccountFileCrc;
     const std::string previousStamp = state.ComputedStamp;
-    auto failed = [&](const std::string& why, const char* outcome = kLeftAsItWas) {
+    std::optional<SaveResult> failure;
+    if (!ComputeStampOf(state, outer))
+        failure = saveFailed(state, f.accounts, "the integrity stamp could not be computed");
+    else
+        failure = replacePair(state, f, outer);
+    if (failure) {
         state.AccountFileCrc = previousCrc;
         state.ComputedStamp = previousStamp;
-        return saveFailed(state, f.accounts, why, outcome);
-    };
-    if (!ComputeStampOf(state, outer))
-        return failed("the integrity stamp could not be computed");
-
-    std::string reason;
-    OptionsRecord previous;
-    const bool hadOptions = ReadOptionsFile(folder, previous, &reason);
-    if (!hadOptions && !reason.empty())
-        return failed(reason);
-    OptionsRecord updated = previous;
-    updated.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
-    const std::string written = FormatOptionsLine(updated);
-
-    // Both new files are complete and flushed before either replaces its old one, so a failure up to here
-    // leaves the old pair, which still match, untouched. The temporary names are shared by every copy: the lock
-    // is asked again before they are written.
-    if (!state.platform.holdsDataFolderLock())
-        return failed(kLockLostReason);
-    if (!WriteTempFile(f.temp, outer, &reason))
-        return failed(reason);
-    if (!WriteTempFile(f.tempOptions, written, &reason) || !state.platform.holdsDataFolderLock()) {
-        if (reason.empty())
-            reason = kLockLostReason;
-        RemoveFile(f.tempOptions);
-        RemoveFile(f.temp);
-        return failed(reason);
+        return *failure;
     }
-    // The options go first: from then on the stamp names "settings2.dat", so a crash before the next rename
-    // leaves a save that the next load finishes.
-    if (!CommitTempFile(f.tempOptions, f.options, &reason, false)) {
-        RemoveFile(f.temp);
-        return failed(reason);
-    }
-    if (!RenameFile(f.temp, f.accounts, &reason)) {
-        if (rollBackOptions(folder, f, written, hadOptions, previous) != Rollback::Done)
-            return failed(reason, kLeftForNextStart); // "settings2.dat" stays for the next load
-        RemoveFile(f.temp);
-        return failed(reason);
-    }
-    // Both renames must reach the disk, or a power cut could bring the old pair back.
-    SyncFolder(folder);
     state.resetIdle();
     return {SaveResult::Saved, {}};
 }

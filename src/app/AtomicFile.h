@@ -14,7 +14,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& tempPath, s
 // The two halves of WriteFileAtomically, for a caller that must have several files ready before it replaces
 // any of them. WriteTempFile leaves a complete, flushed tempPath (or none, on failure); CommitTempFile renames
 // it over path and flushes the folder (on failure tempPath is removed and path is untouched). A caller that
-// commits several files in the same folder flushes the folder once, with the last of them.
+// commits several files whose order on disk does not matter may flush the folder once, with the last of them.
 bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::string* error = nullptr);
 bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error = nullptr,
                     bool flushFolder = true);

@@ -7,6 +7,8 @@
 #include "app/Paths.h"
 #include "platform/Platform.h"
 
+#include <new>
+
 std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& reason)
 {
     std::string text = kReadOnlyFolderMessage;
@@ -15,7 +17,9 @@ std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& 
     return text;
 }
 
-FirstWindow RunStartupSequence(AppState& state)
+namespace {
+
+FirstWindow runStartupSequence(AppState& state)
 {
     if (state.platform.previousInstanceRunning()) {
         state.platform.message(kAlreadyRunningMessage, MsgInformation);
@@ -49,6 +53,22 @@ FirstWindow RunStartupSequence(AppState& state)
                                   table.front().Password);
     WipeTable(table);
     return first;
+}
+
+} // namespace
+
+FirstWindow RunStartupSequence(AppState& state)
+{
+    // No failure ends the program unannounced.
+    try {
+        return runStartupSequence(state);
+    } catch (const std::exception& e) {
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+        state.platform.message(std::string("Coffernote could not start:\r\n") + (memory ? "not enough memory" : e.what()),
+                               MsgExclamation);
+        state.platform.endProgram();
+        return FirstWindow::Ended;
+    }
 }
 
 FirstWindow ChooseFirstWindow(bool accountFileExists, const std::string& headerNotes, const std::string& headerUserId,

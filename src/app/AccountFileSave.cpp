@@ -30,7 +30,8 @@ void releaseFreedMemory()
 #endif
 }
 
-constexpr const char* kLeftAsItWas = "The file on disk was left as it was; the change is kept only until the program ends.";
+constexpr const char* kLeftAsItWas =
+    "The file on disk was left as it was; the change is kept only until the program ends.";
 constexpr const char* kLeftForNextStart =
     "The previous options could not be put back; the files were left for the next start to settle.";
 

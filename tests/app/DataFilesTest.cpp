@@ -140,12 +140,13 @@ TEST_F(DataFilesTest, ASaveWithoutTheLockReplacesNothing)
 
 TEST_F(DataFilesTest, RollbackAfterAFailedSecondRenameRestoresOnlyItsOwnStamp)
 {
-    const std::string foreign = "\"\",\"\",\"someone else's stamp\",\"true\",\"false\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n";
+    const std::string foreign =
+        "\"\",\"\",\"someone else's stamp\",\"true\",\"false\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n";
     struct Case
     {
         const char* what;
-        bool foreignWrite;   // another copy writes the options file meanwhile
-        bool rollbackFails;  // the old options cannot be put back
+        bool foreignWrite;  // another copy writes the options file meanwhile
+        bool rollbackFails; // the old options cannot be put back
     };
     const Case cases[] = {{"another copy's stamp", true, false}, {"rollback fails", false, true}};
     for (const Case& c : cases) {

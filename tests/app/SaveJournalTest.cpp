@@ -28,9 +28,9 @@ protected:
     static void put(const TempFolder& f, const Folder& files)
     {
         const std::pair<const char*, const File*> names[] = {{"settings.dat", &files.accounts},
-                                                            {"settings2.dat", &files.temp},
-                                                            {"config.dat", &files.options},
-                                                            {"config2.dat", &files.tempOptions}};
+                                                             {"settings2.dat", &files.temp},
+                                                             {"config.dat", &files.options},
+                                                             {"config2.dat", &files.tempOptions}};
         for (const auto& [name, file] : names) {
             std::filesystem::remove(f.file(name));
             if (*file)
@@ -76,11 +76,20 @@ TEST_F(SaveJournalTest, EveryStateAKillCanLeaveLoadsWithoutAQuestion)
         {"config2.dat complete", {S0, S1, C0, C1}, oldTable, S0, C0},
         {"between the two renames", {S0, S1, C1, {}}, newTable, S1, C1},
         {"after both renames", {S1, {}, C1, {}}, newTable, S1, C1},
-        {"first save, settings2.dat half written", {{}, half(*first.accounts), kDefaultOptionsLine, {}}, none, {},
+        {"first save, settings2.dat half written",
+         {{}, half(*first.accounts), kDefaultOptionsLine, {}},
+         none,
+         {},
          kDefaultOptionsLine},
         {"first save, both temporary files complete",
-         {{}, *first.accounts, kDefaultOptionsLine, *first.options}, none, {}, kDefaultOptionsLine},
-        {"first save, between the two renames", {{}, *first.accounts, *first.options, {}}, newTable, first.accounts,
+         {{}, *first.accounts, kDefaultOptionsLine, *first.options},
+         none,
+         {},
+         kDefaultOptionsLine},
+        {"first save, between the two renames",
+         {{}, *first.accounts, *first.options, {}},
+         newTable,
+         first.accounts,
          first.options},
     };
     for (const Case& c : cases) {

@@ -68,6 +68,17 @@ void SetFileSizeBoundForTests(std::uintmax_t bound)
     sizeBound() = bound == 0 ? kMaxDataFileBytes : bound;
 }
 
+std::uintmax_t FileSizeBound()
+{
+    return sizeBound();
+}
+
+std::string FileSizeBoundText()
+{
+    const std::uintmax_t mb = 1024 * 1024, bound = sizeBound();
+    return bound % mb == 0 ? std::to_string(bound / mb) + " MB" : std::to_string(bound) + " bytes";
+}
+
 bool SyncFolder(const std::string& folder)
 {
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -143,12 +154,6 @@ bool WriteFileAtomically(const std::string& path, const std::string& tempPath, s
 
 namespace {
 
-std::string describeBound()
-{
-    const std::uintmax_t mb = 1024 * 1024, bound = sizeBound();
-    return bound % mb == 0 ? std::to_string(bound / mb) + " MB" : std::to_string(bound) + " bytes";
-}
-
 // Why a file is not read, or an empty text when it may be: not a regular file, or too large.
 std::string refusal(const struct stat& info)
 {
@@ -157,7 +162,7 @@ std::string refusal(const struct stat& info)
     if (!S_ISREG(info.st_mode))
         return "it is not a regular file (a pipe, a device or a socket)";
     if (static_cast<std::uintmax_t>(info.st_size) > sizeBound())
-        return "it is larger than " + describeBound() + ", the most Coffernote reads";
+        return "it is larger than " + FileSizeBoundText() + ", the most Coffernote reads";
     return {};
 }
 
@@ -205,7 +210,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
             data.append(probe, static_cast<std::size_t>(n));
         got += static_cast<std::size_t>(n);
         if (got > sizeBound())
-            why = "it grew beyond " + describeBound() + " while it was read";
+            why = "it grew beyond " + FileSizeBoundText() + " while it was read";
     }
     ::close(fd);
     if (!why.empty() && error)

@@ -29,6 +29,9 @@ inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024u * 1024u;
 // to one) is opened: a pipe, a device or a folder under the name is refused unopened, since opening a pipe waits
 // for a writer. A file larger than kMaxDataFileBytes is refused.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr);
+// The bound in force (kMaxDataFileBytes unless a test set another), and as words: "256 MB".
+std::uintmax_t FileSizeBound();
+std::string FileSizeBoundText();
 
 // Flushes a folder's entries (renames, deletions) to disk; false when the folder cannot be opened or flushed.
 bool SyncFolder(const std::string& folder);

@@ -23,10 +23,10 @@ trap 'rm -rf "$work"' EXIT
 # One killed save of generation 1 over a fresh copy of generation 0, then the checks. Prints "ok <table found>
 # <exit status of the save>", or what went wrong.
 try() {
-    local spec=$1 dir="$work/run"
+    local point=$1 dir="$work/run"
     rm -rf "$dir" && cp -a "$work/template" "$dir"
     local rc
-    rc=$( (strace -f -qq -o /dev/null -e trace="${spec%%:*}" -e inject="$spec" \
+    rc=$( (strace -f -qq -o /dev/null -e trace="${point%%:*}" -e inject="$point" \
         "$tool" save "$dir" "$accounts" 1 >/dev/null 2>&1); echo $?) 2>/dev/null
     local first second table
     first=$("$tool" load "$dir")

@@ -175,7 +175,8 @@ int main(int argc, char** argv)
                 "file bytes", "peak MB", "save +MB", "load +MB");
     std::fflush(stdout);
     int failures = 0;
-    for (std::size_t accounts : {1000u, 10000u, 32766u}) {
+    // The largest table the program stores: the header and kMaxRecords - 1 accounts.
+    for (std::size_t accounts : {std::size_t{1000}, std::size_t{10000}, kMaxRecords - 1}) {
         const pid_t child = ::fork();
         if (child == 0)
             std::_Exit(runSize(accounts, runs));

@@ -1,6 +1,7 @@
 #include "app/AccountExchange.h"
 
 #include "app/AppState.h"
+#include "app/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
 #include <cerrno>
@@ -259,6 +260,15 @@ bool ReadImportFile(const std::string& path, ImportResult& out)
     }
     if (std::filesystem::is_directory(st)) {
         out = Failure(ImportResult::Unreadable, "It is a folder, not a file.");
+        return false;
+    }
+    // Never opened: a pipe would wait for a writer, and a device may never end.
+    if (!std::filesystem::is_regular_file(st)) {
+        out = Failure(ImportResult::Unreadable, "It is not a regular file (a pipe, a device or a socket).");
+        return false;
+    }
+    if (std::filesystem::file_size(path, ec) > FileSizeBound() && !ec) {
+        out = Failure(ImportResult::Unreadable, "It is larger than " + FileSizeBoundText() + ", the most Coffernote reads.");
         return false;
     }
 

@@ -21,9 +21,6 @@
 #include <memory>
 #include <string_view>
 #include <vector>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 std::string FormatRecordNo(std::int16_t n)
 {
@@ -117,17 +114,6 @@ bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
     return !failed;
 }
 
-// Hands the pages of a multi-megabyte buffer just freed back to the system. Without it the allocator keeps
-// them for the next large buffer, which rarely fits the gap, and a save of the largest table peaks some
-// 25 MB higher. (A load does not need it: its buffers shrink as it goes, and the pages given back would
-// only be faulted in again.)
-void releaseFreedMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
-
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -155,8 +141,8 @@ bool parseRecordNo(const std::string& text, std::int16_t& value)
 }
 
 // Reads records of six quoted fields in one pass, then decrypts every field on its own, on every core. Anything
-// out of shape, a field that does not decrypt, or no record at all fails the whole file: a table is never half
-// loaded.
+// out of shape, a field that does not decrypt, no record at all or more than kMaxRecords fails the whole file: a
+// table is never half loaded.
 bool decodeInner(std::string_view s, AccountTable& result)
 {
     struct Span
@@ -197,7 +183,8 @@ bool decodeInner(std::string_view s, AccountTable& result)
         if (pos < n && s[pos] != '\r' && s[pos] != '\n')
             return false;
     }
-    if (spans.empty())
+    // More records than the table's 16-bit numbering holds: the numbers would wrap at the next change.
+    if (spans.empty() || spans.size() > kMaxRecords)
         return false;
 
     AccountTable table(spans.size());
@@ -235,59 +222,6 @@ bool decodeInner(std::string_view s, AccountTable& result)
     return true;
 }
 
-std::string describeSaveFailure(const std::string& path, const std::string& reason)
-{
-    return "Coffernote could not save the accounts to\r\n" + path + "\r\n(" + reason +
-           ").\r\nThe file on disk was left as it was; the change is kept only until the program ends.";
-}
-
-SaveResult saveFailed(AppState& state, const std::string& path, const std::string& reason)
-{
-    state.resetIdle();
-    return {SaveResult::Failed, describeSaveFailure(path, reason)};
-}
-
-// A data file that exists but cannot be read is reported and left alone: never treated as damaged, since
-// the recovery would delete it.
-LoadResult endUnreadable(AppState& state, const std::string& reason)
-{
-    state.platform.message("Coffernote cannot read its data files:\r\n" + reason +
-                               "\r\nNothing was changed or deleted.  The program will now close.",
-                           MsgExclamation);
-    state.platform.endProgram();
-    return LoadResult::Ended;
-}
-
-AccountTable headerOnly(const AppState& state)
-{
-    return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
-}
-
-LoadResult recoverDamaged(AppState& state, OptionsRecord& options, AccountTable& table)
-{
-    if (!RecoverDamagedData(state))
-        return LoadResult::Ended;
-    ReadOptionsFile(state.programFolder, options); // the stamp is now empty
-    WipeTable(table);
-    table = headerOnly(state);
-    return LoadResult::Recovered;
-}
-
-// Decodes the outer layer in memory and parses the inner one; the inner text never reaches the disk.
-bool decodeAccountFile(AppState& state, std::string&& fileBytes, AccountTable& table)
-{
-    std::optional<Bytes> cipher = Base64Decode(fileBytes);
-    std::string().swap(fileBytes);
-    if (!cipher)
-        return false;
-    std::string key1 = kKey1, key2 = kKey2;
-    std::optional<Bytes> inner = DecryptBytes(state.platform, kProgramSuite, *cipher, key1, key2);
-    Bytes().swap(*cipher);
-    if (!inner)
-        return false;
-    return decodeInner(std::string_view(reinterpret_cast<const char*>(inner->data()), inner->size()), table);
-}
-
 } // namespace
 
 std::string EncodeInnerLayer(const AppState& state, const AccountTable& table, bool* ok)
@@ -306,140 +240,36 @@ bool DecodeInnerLayer(const std::string& inner, AccountTable& table)
     return decodeInner(inner, table);
 }
 
-LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table)
+bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Bytes& out)
 {
-    const std::string& folder = state.programFolder;
-    const std::string path = JoinPath(folder, kAccountFileName);
-
-    // A temporary file left by an interrupted run is never taken for the accounts.
-    const std::string tempPath = JoinPath(folder, kTempAccountFileName);
-    if (FileExists(tempPath))
-        RemoveFile(tempPath);
-
-    if (!FileExists(path)) {
-        ReadOptionsFile(folder, options);
-        WipeTable(table);
-        table = headerOnly(state);
-        return LoadResult::NoFile;
-    }
-
-    std::string fileBytes;
-    std::string reason;
-    if (!ReadWholeFile(path, fileBytes, &reason))
-        return endUnreadable(state, reason);
-
-    switch (CheckStampOf(state, options, fileBytes, &reason)) {
-    case StampCheck::Unreadable:
-        return endUnreadable(state, reason);
-    case StampCheck::Mismatch:
-        return recoverDamaged(state, options, table);
-    case StampCheck::Match:
-        break;
-    }
-
-    AccountTable loaded;
-    if (!decodeAccountFile(state, std::move(fileBytes), loaded))
-        return recoverDamaged(state, options, table);
-
-    const bool headerOk = loaded.front().AccountName == kHeaderMarker;
-    WipeTable(table);
-    table = std::move(loaded);
-    if (!headerOk) {
-        // The records stay loaded, as they were read; the next save stores them under a proper header.
-        if (!RecoverDamagedData(state))
-            return LoadResult::Ended;
-        ReadOptionsFile(folder, options);
-    }
-    return LoadResult::Loaded;
+    return encodeInner(state, table, out);
 }
 
-SaveResult SaveAccountFile(AppState& state, const AccountTable& table)
+bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table)
 {
-    const std::string& folder = state.programFolder;
-    const std::string path = JoinPath(folder, kAccountFileName);
-    const std::string tempPath = JoinPath(folder, kTempAccountFileName);
-    const std::string optionsPath = JoinPath(folder, kOptionsFileName);
-    const std::string tempOptionsPath = JoinPath(folder, kTempOptionsFileName);
-    std::string reason;
+    // The outer layer is decoded in memory; the inner text never reaches the disk.
+    std::optional<Bytes> cipher = Base64Decode(fileBytes);
+    std::string().swap(fileBytes);
+    if (!cipher)
+        return false;
+    std::string key1 = kKey1, key2 = kKey2;
+    std::optional<Bytes> inner = DecryptBytes(state.platform, kProgramSuite, *cipher, key1, key2);
+    Bytes().swap(*cipher);
+    if (!inner)
+        return false;
+    return decodeInner(std::string_view(reinterpret_cast<const char*>(inner->data()), inner->size()), table);
+}
 
-    if (FileExists(path)) {
-        OptionsRecord checked;
-        switch (CheckStamp(state, checked, &reason)) {
-        case StampCheck::Unreadable:
-            return saveFailed(state, path, reason);
-        case StampCheck::Mismatch:
-            // Yes deletes the damaged file; the table in memory is then stored under a fresh stamp.
-            if (!RecoverDamagedData(state))
-                return {SaveResult::Ended, {}};
-            break;
-        case StampCheck::Match:
-            break;
-        }
+bool AuthenticatesCompletely(AppState& state, std::string&& fileBytes, AccountTable& table)
+{
+    AccountTable decoded;
+    if (!DecodeAccountFileBytes(state, std::move(fileBytes), decoded))
+        return false;
+    if (decoded.front().AccountName != kHeaderMarker) {
+        WipeTable(decoded);
+        return false;
     }
-
-    if (table.size() <= 1) {
-        // No account: no account file. The options keep their stamp; nothing checks it without the file.
-        if (FileExists(path) && !RemoveFile(path))
-            return saveFailed(state, path, "cannot delete " + path);
-        state.resetIdle();
-        return {SaveResult::Removed, {}};
-    }
-
-    // Everything is prepared in memory first: the inner layer never touches the disk.
-    std::string outer;
-    {
-        Bytes inner;
-        if (!encodeInner(state, table, inner))
-            return saveFailed(state, path, "a field could not be encrypted");
-        std::string key1 = kKey1, key2 = kKey2;
-        std::optional<Bytes> cipher = EncryptBytes(state.platform, kProgramSuite, inner, key1, key2);
-        Bytes().swap(inner);
-        releaseFreedMemory();
-        if (!cipher)
-            return saveFailed(state, path, "the accounts could not be encrypted");
-        outer = Base64Encode(*cipher);
-    }
-    releaseFreedMemory();
-
-    const std::uint32_t previousCrc = state.AccountFileCrc;
-    const std::string previousStamp = state.ComputedStamp;
-    auto failed = [&](const std::string& why) {
-        state.AccountFileCrc = previousCrc;
-        state.ComputedStamp = previousStamp;
-        return saveFailed(state, path, why);
-    };
-    if (!ComputeStampOf(state, outer))
-        return failed("the integrity stamp could not be computed");
-
-    OptionsRecord previous;
-    const bool hadOptions = ReadOptionsFile(folder, previous, &reason);
-    if (!hadOptions && !reason.empty())
-        return failed(reason);
-    OptionsRecord updated = previous;
-    updated.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
-
-    // Both new files are complete and flushed before either replaces its old one, so a failure up to here
-    // leaves the old pair, which still match, untouched.
-    if (!WriteTempFile(tempPath, outer, &reason))
-        return failed(reason);
-    if (!WriteTempFile(tempOptionsPath, FormatOptionsLine(updated), &reason)) {
-        RemoveFile(tempPath);
-        return failed(reason);
-    }
-    // The options go first: if the account file then cannot be replaced, the old options line (still in
-    // memory) can be put back, which the account file's old bytes could not.
-    if (!CommitTempFile(tempOptionsPath, optionsPath, &reason, false)) {
-        RemoveFile(tempPath);
-        return failed(reason);
-    }
-    if (!CommitTempFile(tempPath, path, &reason)) {
-        std::string ignored;
-        if (hadOptions)
-            WriteFileAtomically(optionsPath, tempOptionsPath, FormatOptionsLine(previous), &ignored);
-        else
-            RemoveFile(optionsPath);
-        return failed(reason);
-    }
-    state.resetIdle();
-    return {SaveResult::Saved, {}};
+    WipeTable(table);
+    table = std::move(decoded);
+    return true;
 }

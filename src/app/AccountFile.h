@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AccountRecord.h"
+#include "cipher/Bytes.h"
 
 #include <string>
 
@@ -17,9 +18,13 @@ enum class LoadResult
                // it and nothing was deleted); the program has ended and the caller must return at once
 };
 
-// Loads the folder's account file into table: stamp check, decryption in memory (the file on disk is never
-// rewritten by a load), parse, header check. Any damage goes to the recovery question. A leftover temporary
-// account file from an interrupted run is removed, never read. options receives the options file's values.
+// Loads the folder's account file into table: stamp check, decryption in memory, parse, header check. Any damage
+// goes to the recovery question. A save interrupted between its two renames (the stamp already names the new
+// file "settings2.dat", complete and authentic) is finished first; any other leftover "settings2.dat" or
+// "config2.dat" is removed. An account file that authenticates completely while no stamp is stored (the options
+// file was deleted, or a backup was put back) is taken as intact and stamped. A data file that cannot be read,
+// is not a regular file or is too large is reported and the program ends, with nothing changed or deleted.
+// options receives the options file's values.
 LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table);
 
 struct SaveResult
@@ -35,11 +40,26 @@ struct SaveResult
     std::string error;
 };
 
+// The reason a save gives when this copy no longer holds the data folder's lock.
+inline constexpr const char* kLockLostReason =
+    "this copy of Coffernote no longer holds the lock on its data folder; another copy may be using it";
+
 // Writes the whole table (header from the login settings) as the two-layer encrypted account file and
-// refreshes the stamp. The new file is complete and flushed before it replaces the old one.
+// refreshes the stamp, as a journal: the new "settings2.dat" and "config2.dat" are complete and flushed, then
+// "config2.dat" replaces "config.dat" (from then on the stamp names the new file) and "settings2.dat" replaces
+// "settings.dat". A load finishes a save interrupted between the two. Nothing is replaced unless this copy
+// still holds the data folder's lock.
 SaveResult SaveAccountFile(AppState& state, const AccountTable& table);
 
 // The inner and outer layers, exposed for tests and benchmarks.
 std::string FormatRecordNo(std::int16_t n); // " 0", " 7", "-3"
 std::string EncodeInnerLayer(const AppState& state, const AccountTable& table, bool* ok = nullptr);
 bool DecodeInnerLayer(const std::string& inner, AccountTable& table);
+bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Bytes& out);
+
+// Decodes account file bytes, both layers, in memory; false when a layer does not authenticate or a record is
+// out of shape. fileBytes is released.
+bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table);
+// The same, and the first record carries the header marker: the file is whole and the program's own. Only then
+// is table replaced.
+bool AuthenticatesCompletely(AppState& state, std::string&& fileBytes, AccountTable& table);

@@ -8,6 +8,12 @@
 
 namespace {
 
+std::uintmax_t& sizeBound()
+{
+    static std::uintmax_t bound = kMaxDataFileBytes;
+    return bound;
+}
+
 FileFaultHook& faultHook()
 {
     static FileFaultHook hook;
@@ -57,6 +63,32 @@ void SetFileFaultHookForTests(FileFaultHook hook)
     faultHook() = std::move(hook);
 }
 
+void SetFileSizeBoundForTests(std::uintmax_t bound)
+{
+    sizeBound() = bound == 0 ? kMaxDataFileBytes : bound;
+}
+
+std::uintmax_t FileSizeBound()
+{
+    return sizeBound();
+}
+
+std::string FileSizeBoundText()
+{
+    const std::uintmax_t mb = 1024 * 1024, bound = sizeBound();
+    return bound % mb == 0 ? std::to_string(bound / mb) + " MB" : std::to_string(bound) + " bytes";
+}
+
+bool SyncFolder(const std::string& folder)
+{
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return false;
+    const bool ok = ::fsync(dir) == 0;
+    ::close(dir);
+    return ok;
+}
+
 bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::string* error)
 {
     // A fresh file, never one found under the name (a leftover, or a link pointing elsewhere), and the
@@ -92,25 +124,25 @@ bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::str
     return true;
 }
 
-bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error, bool flushFolder)
+bool RenameFile(const std::string& from, const std::string& to, std::string* error)
 {
     int number = 0;
-    if (injected(FileFault::Rename, path))
+    if (injected(FileFault::Rename, to))
         number = EIO;
-    else if (::rename(tempPath.c_str(), path.c_str()) != 0)
+    else if (::rename(from.c_str(), to.c_str()) != 0)
         number = errno;
-    if (number != 0) {
+    return number == 0 || fail(error, "cannot replace", to, number);
+}
+
+bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error, bool flushFolder)
+{
+    if (!RenameFile(tempPath, path, error)) {
         ::unlink(tempPath.c_str());
-        return fail(error, "cannot replace", path, number);
+        return false;
     }
     // The rename itself must reach the disk too, or a power cut could bring the old file back.
-    if (!flushFolder)
-        return true;
-    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    if (flushFolder)
+        SyncFolder(folderOf(path));
     return true;
 }
 
@@ -120,22 +152,48 @@ bool WriteFileAtomically(const std::string& path, const std::string& tempPath, s
     return WriteTempFile(tempPath, bytes, error) && CommitTempFile(tempPath, path, error);
 }
 
+namespace {
+
+// Why a file is not read, or an empty text when it may be: not a regular file, or too large.
+std::string refusal(const struct stat& info)
+{
+    if (S_ISDIR(info.st_mode))
+        return "it is a folder, not a file";
+    if (!S_ISREG(info.st_mode))
+        return "it is not a regular file (a pipe, a device or a socket)";
+    if (static_cast<std::uintmax_t>(info.st_size) > sizeBound())
+        return "it is larger than " + FileSizeBoundText() + ", the most Coffernote reads";
+    return {};
+}
+
+} // namespace
+
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Looked at before it is opened: opening a pipe would wait for a writer.
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return fail(error, "cannot open", path, errno);
+    std::string why = refusal(info);
+    if (!why.empty()) {
+        if (error)
+            *error = "cannot read " + path + ": " + why;
+        return false;
+    }
+    // Non-blocking, in case something else was put under the name since the look.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return fail(error, "cannot open", path, errno);
-    struct stat info;
     int number = 0;
     if (::fstat(fd, &info) != 0)
         number = errno;
-    else if (!S_ISREG(info.st_mode))
-        number = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    else
+        why = refusal(info);
     std::string data;
-    if (number == 0)
+    if (number == 0 && why.empty())
         data.resize(static_cast<std::size_t>(info.st_size));
     std::size_t got = 0;
-    while (number == 0) {
+    while (number == 0 && why.empty()) {
         char probe[4096];
         // The whole length goes in one piece; the probe only notices a file that grew since fstat.
         char* into = got < data.size() ? data.data() + got : probe;
@@ -151,10 +209,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
         if (into == probe)
             data.append(probe, static_cast<std::size_t>(n));
         got += static_cast<std::size_t>(n);
+        if (got > sizeBound())
+            why = "it grew beyond " + FileSizeBoundText() + " while it was read";
     }
     ::close(fd);
+    if (!why.empty() && error)
+        *error = "cannot read " + path + ": " + why;
     if (number != 0)
-        return fail(error, "cannot read", path, number);
+        fail(error, "cannot read", path, number);
+    if (number != 0 || !why.empty())
+        return false;
     data.resize(got);
     bytes = std::move(data);
     return true;

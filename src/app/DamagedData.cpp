@@ -27,8 +27,12 @@ bool RecoverDamagedData(AppState& state)
         return false;
     }
 
-    // Values read once stay in the record for the next call; a missing file leaves them as they were.
-    ReadOptionsFile(state.programFolder, state.recoveryOptions);
+    // Values read once stay in the record for the next call; a missing file leaves them as they were. One that
+    // cannot be read is never replaced (its display options would be lost); with the account file gone, its
+    // stamp is never checked.
+    std::string reason;
+    if (!ReadOptionsFile(state.programFolder, state.recoveryOptions, &reason) && !reason.empty())
+        return true;
     state.recoveryOptions.set(OptionsRecord::IntegrityStamp, "");
     // With the account file gone no stamp is ever checked, so a failure here loses nothing.
     WriteOptionsFile(state.programFolder, state.recoveryOptions);

@@ -2,17 +2,36 @@
 
 #include "app/AccountFile.h"
 #include "app/AppState.h"
+#include "app/DataFiles.h"
 #include "app/OptionsFile.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
 
-FirstWindow RunStartupSequence(AppState& state)
+#include <new>
+
+std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& reason)
+{
+    std::string text = kReadOnlyFolderMessage;
+    text.replace(text.find("%1"), 2, folder);
+    text.replace(text.find("%2"), 2, reason);
+    return text;
+}
+
+namespace {
+
+FirstWindow runStartupSequence(AppState& state)
 {
     if (state.platform.previousInstanceRunning()) {
         state.platform.message(kAlreadyRunningMessage, MsgInformation);
         state.platform.endProgram();
         return FirstWindow::Ended;
     }
+
+    // A run in a folder that cannot be written still serves to look accounts up; the user hears why every
+    // change will fail before the first one does.
+    std::string reason;
+    if (!FolderWritable(state.programFolder, reason))
+        state.platform.message(ReadOnlyFolderMessage(state.programFolder, reason), MsgExclamation);
 
     // A failure to create it shows later, when a save cannot write it and says so.
     if (!FileExists(JoinPath(state.programFolder, kOptionsFileName)))
@@ -34,6 +53,22 @@ FirstWindow RunStartupSequence(AppState& state)
                                   table.front().Password);
     WipeTable(table);
     return first;
+}
+
+} // namespace
+
+FirstWindow RunStartupSequence(AppState& state)
+{
+    // No failure ends the program unannounced.
+    try {
+        return runStartupSequence(state);
+    } catch (const std::exception& e) {
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+        state.platform.message(std::string("Coffernote could not start:\r\n") + (memory ? "not enough memory" : e.what()),
+                               MsgExclamation);
+        state.platform.endProgram();
+        return FirstWindow::Ended;
+    }
 }
 
 FirstWindow ChooseFirstWindow(bool accountFileExists, const std::string& headerNotes, const std::string& headerUserId,

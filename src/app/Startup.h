@@ -13,8 +13,14 @@ enum class FirstWindow
 
 inline constexpr const char* kAlreadyRunningMessage = "Coffernote is already running.  ";
 
-// The start-up sequence the splash runs once: second-copy test, default options file, stamp check,
-// test load and header check, then the choice of the first window.
+// Said once at start-up when the data folder cannot be written; %1 is the folder, %2 the reason.
+inline constexpr const char* kReadOnlyFolderMessage =
+    "Coffernote cannot write to its data folder\r\n%1\r\n(%2).\r\n"
+    "You can look accounts up, but no change can be saved until the folder can be written.";
+std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& reason);
+
+// The start-up sequence the splash runs once: second-copy test, a word when the data folder cannot be written,
+// default options file, stamp check, test load and header check, then the choice of the first window.
 FirstWindow RunStartupSequence(AppState& state);
 
 // The choice alone, from the header record's login fields and whether an account file exists.

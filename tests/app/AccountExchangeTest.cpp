@@ -1,6 +1,7 @@
 #include "app/AccountExchange.h"
 
 #include "app/AppState.h"
+#include "app/AtomicFile.h"
 
 #include "FakePlatform.h"
 #include "Permissions.h"
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -367,6 +369,15 @@ TEST(AccountExchange, ReadImportFileTellsMissingUnreadableAndMalformedApart)
     EXPECT_FALSE(ReadImportFile(dir.file("folder.csv"), r));
     EXPECT_EQ(r.status, ImportResult::Unreadable);
     EXPECT_EQ(r.error, "It is a folder, not a file.");
+
+    ASSERT_EQ(::mkfifo(dir.file("pipe.csv").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadImportFile(dir.file("pipe.csv"), r)); // at once: never opened
+    EXPECT_EQ(r.error, "It is not a regular file (a pipe, a device or a socket).");
+    dir.write("large.csv", std::string(101, 'a'));
+    SetFileSizeBoundForTests(100); // the bound is 256 MB
+    EXPECT_FALSE(ReadImportFile(dir.file("large.csv"), r));
+    SetFileSizeBoundForTests(0);
+    EXPECT_EQ(r.error, "It is larger than 100 bytes, the most Coffernote reads.");
 
     dir.write("bad.csv", "a,b,c,d,e\r\n\"f\r\n");
     EXPECT_FALSE(ReadImportFile(dir.file("bad.csv"), r));

@@ -2,6 +2,8 @@
 
 #include "app/Startup.h"
 
+#include <unistd.h>
+
 class StartupTest : public CoreFixture
 {
 protected:
@@ -73,34 +75,49 @@ TEST_F(StartupTest, LoginSettingsInTheHeaderOpenTheLoginDialog)
     }
 }
 
-TEST_F(StartupTest, DeletedOptionsFileLeadsToTheQuestion)
+TEST_F(StartupTest, BackupPutBackWithoutOptionsFileStartsWithoutAQuestion)
 {
+    // The documented way to restore a backup: put "settings.dat" in place and delete "config.dat".
     state.LoginUserName = "user";
-    saveSample(sampleTable());
-    const std::string accounts = folder.read("settings.dat");
+    const AccountTable original = sampleTable();
+    saveSample(original);
+    const std::string backup = folder.read("settings.dat");
+    AccountTable changed = original;
+    changed.pop_back();
+    ASSERT_EQ(SaveAccountFile(state, changed).status, SaveResult::Saved);
+    folder.write("settings.dat", backup);
     std::filesystem::remove(folder.file("config.dat"));
 
-    {
-        FakePlatform p;
-        AppState run(folder.str(), p);
-        p.queueAnswer(Answer::No);
-        EXPECT_EQ(RunStartupSequence(run), FirstWindow::Ended);
-        EXPECT_EQ(p.messages.back().text, kDamagedQuestionText);
-        EXPECT_EQ(p.endCount, 1);
-        EXPECT_EQ(folder.read("settings.dat"), accounts);
-        EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine); // the defaults, empty stamp
-    }
-    {
-        // The same question at the next start; Yes opens the main window without a login.
-        FakePlatform p;
-        AppState run(folder.str(), p);
-        p.queueAnswer(Answer::Yes);
-        EXPECT_EQ(RunStartupSequence(run), FirstWindow::Main);
-        EXPECT_EQ(p.messages.back().text, kDamagedQuestionText);
-        EXPECT_FALSE(p.ended());
-        EXPECT_FALSE(folder.exists("settings.dat"));
-        EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
-    }
+    FakePlatform p;
+    AppState run(folder.str(), p);
+    EXPECT_EQ(RunStartupSequence(run), FirstWindow::Login);
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_EQ(folder.read("settings.dat"), backup);
+    OptionsRecord expected = OptionsRecord::defaults();
+    expected.set(OptionsRecord::IntegrityStamp, run.ComputedStamp);
+    EXPECT_EQ(folder.read("config.dat"), FormatOptionsLine(expected));
+    OptionsRecord options;
+    AccountTable loaded;
+    EXPECT_EQ(LoadAccountFile(run, options, loaded), LoadResult::Loaded);
+    EXPECT_EQ(loaded, asLoaded(original));
+}
+
+TEST_F(StartupTest, UnwritableFolderIsNamedOnceAndTheRunGoesOn)
+{
+    const std::string expected = "Coffernote cannot write to its data folder\r\n" + folder.file("missing") +
+                                 "\r\n(No such file or directory).\r\n"
+                                 "You can look accounts up, but no change can be saved until the folder can be written.";
+    EXPECT_EQ(ReadOnlyFolderMessage(folder.file("missing"), "No such file or directory"), expected);
+
+    FakePlatform p;
+    AppState run(folder.file("missing"), p);
+    EXPECT_EQ(RunStartupSequence(run), FirstWindow::Main);
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].text, expected);
+    EXPECT_EQ(p.messages[0].style, MsgExclamation);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(RunStartupSequence(state), FirstWindow::Main); // a writable folder: not a word
+    EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(StartupTest, HeaderWithoutMarkerAndYesOpensTheMainWindow)
@@ -137,4 +154,16 @@ TEST(ChooseFirstWindowTest, LoginOnlyWithAnAccountFileAndALoginSetting)
     EXPECT_EQ(ChooseFirstWindow(true, "user", "", ""), FirstWindow::Login);
     EXPECT_EQ(ChooseFirstWindow(true, "", "pw", ""), FirstWindow::Login);
     EXPECT_EQ(ChooseFirstWindow(true, "", "", "1"), FirstWindow::Login);
+}
+
+TEST_F(StartupTest, ReadOnlyFolderIsNamedWithTheReason)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    const FirstWindow first = RunStartupSequence(state);
+    std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_EQ(first, FirstWindow::Main);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, ReadOnlyFolderMessage(folder.str(), "Permission denied"));
 }

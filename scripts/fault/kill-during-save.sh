@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Kills a save at every step and checks that the next load finds one whole table without a question.
+#
+#   scripts/fault/kill-during-save.sh [build-folder] [accounts]
+#
+# For each system call class (and for every system call of the save, "all"), the save of generation 1 over a
+# folder holding generation 0 is run under strace, which sends SIGKILL on entry to the n-th call of that class,
+# for every n the save makes. Killing on entry to call n+1 is killing right after call n, so "all" covers the
+# moments before and after each write, fsync, rename and unlink. Each killed save is followed by two loads
+# (the first may finish the save; the second must agree) and one more save that must go through.
+# Needs strace (apt-get install strace). Prints a summary line per class; exits non-zero on any loss.
+set -uo pipefail
+build=${1:-build}
+accounts=${2:-200}
+tool="$build/tests/savetool"
+[ -x "$tool" ] || { echo "build the savetool target first: cmake --build $build --target savetool" >&2; exit 2; }
+command -v strace >/dev/null || { echo "strace is needed (apt-get install strace)" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$tool" create "$work/template" "$accounts" >/dev/null || exit 1
+
+# One killed save of generation 1 over a fresh copy of generation 0, then the checks. Prints "ok <table found>
+# <exit status of the save>", or what went wrong.
+try() {
+    local point=$1 dir="$work/run"
+    rm -rf "$dir" && cp -a "$work/template" "$dir"
+    local rc
+    rc=$( (strace -f -qq -o /dev/null -e trace="${point%%:*}" -e inject="$point" \
+        "$tool" save "$dir" "$accounts" 1 >/dev/null 2>&1); echo $?) 2>/dev/null
+    local first second table
+    first=$("$tool" load "$dir")
+    second=$("$tool" load "$dir")
+    case "$first" in
+    "result=Loaded accounts=$accounts generation=0 questions=0 messages=0") table=old ;;
+    "result=Loaded accounts=$accounts generation=1 questions=0 messages=0") table=new ;;
+    *) echo "bad load: $first"; return ;;
+    esac
+    [ "$first" = "$second" ] || { echo "second load differs: $second"; return; }
+    ls "$dir" | grep -q -e settings2.dat -e config2.dat && { echo "temporary file left: $(ls "$dir")"; return; }
+    "$tool" save "$dir" "$accounts" 2 >/dev/null || { echo "next save failed"; return; }
+    echo "ok $table $rc"
+}
+
+# The save's system calls in order, one line each: "name occurrence" (the n-th call of that name).
+rm -rf "$work/count" && cp -a "$work/template" "$work/count"
+strace -f -qq -o "$work/trace" "$tool" save "$work/count" "$accounts" 1 >/dev/null
+sed -E 's/^[0-9]+ +//' "$work/trace" | grep -E '^[a-z_0-9]+\(' | sed -E 's/\(.*//' |
+    awk '{ n[$1]++; print $1, n[$1] }' >"$work/steps"
+
+failures=0
+report() { # label steps...
+    local label=$1 lost=0 killed=0 old=0 new=0
+    shift
+    for step in "$@"; do
+        result=$(try "$step")
+        case "$result" in
+        "ok old "*) old=$((old + 1)) ;;
+        "ok new "*) new=$((new + 1)) ;;
+        *) lost=$((lost + 1)) && echo "  $step: $result" ;;
+        esac
+        [ "${result##* }" = 137 ] && killed=$((killed + 1))
+    done
+    echo "$label: $# kill points, $killed saves killed, $(($# - lost)) loads whole and quiet" \
+        "(old table $old, new table $new), $lost bad"
+    failures=$((failures + lost))
+}
+
+# Every call of the classes the save's steps are made of, killed on entry.
+for class in openat write fsync close rename unlink; do
+    count=$(grep -c "^$class " "$work/steps")
+    steps=()
+    for ((n = 1; n <= count; n++)); do steps+=("$class:signal=SIGKILL:when=$n"); done
+    report "$class" "${steps[@]}"
+done
+# Every system call of the run, in order: killing on entry to each one is killing right after the one before.
+steps=()
+while read -r name n; do steps+=("$name:signal=SIGKILL:when=$n"); done <"$work/steps"
+report "every call in order" "${steps[@]}"
+[ $failures -eq 0 ]

@@ -1,0 +1,227 @@
+// The save of the account file: a journal of two renames that the next load finishes when it was interrupted.
+#include "app/AccountFile.h"
+
+#include "app/AppState.h"
+#include "app/AtomicFile.h"
+#include "app/DamagedData.h"
+#include "app/DataFiles.h"
+#include "app/IntegrityStamp.h"
+#include "app/OptionsFile.h"
+#include "app/Paths.h"
+#include "cipher/Base64.h"
+#include "cipher/CipherService.h"
+#include "platform/Platform.h"
+
+#include <new>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Hands the pages of a multi-megabyte buffer just freed back to the system. Without it the allocator keeps
+// them for the next large buffer, which rarely fits the gap, and a save of the largest table peaks some
+// 25 MB higher. (A load does not need it: its buffers shrink as it goes, and the pages given back would
+// only be faulted in again.)
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+constexpr const char* kLeftAsItWas =
+    "The file on disk was left as it was; the change is kept only until the program ends.";
+constexpr const char* kLeftForNextStart =
+    "The previous options could not be put back; the files were left for the next start to settle.";
+
+struct Files
+{
+    explicit Files(const std::string& folder)
+        : accounts(JoinPath(folder, kAccountFileName)), temp(JoinPath(folder, kTempAccountFileName)),
+          options(JoinPath(folder, kOptionsFileName)), tempOptions(JoinPath(folder, kTempOptionsFileName))
+    {
+    }
+    std::string accounts, temp, options, tempOptions;
+};
+
+SaveResult saveFailed(AppState& state, const std::string& path, const std::string& reason,
+                      const char* outcome = kLeftAsItWas)
+{
+    state.resetIdle();
+    return {SaveResult::Failed,
+            "Coffernote could not save the accounts to\r\n" + path + "\r\n(" + reason + ").\r\n" + outcome};
+}
+
+// A file whose stamp is empty (or whose options file is gone) but that is whole and the program's own is no
+// damage: the load takes it the same way.
+bool intactWithoutStamp(AppState& state, const std::string& path)
+{
+    std::string bytes;
+    AccountTable table;
+    const bool ok = ReadWholeFile(path, bytes) && AuthenticatesCompletely(state, std::move(bytes), table);
+    WipeTable(table);
+    return ok;
+}
+
+// The stamp check before a save: nullopt to go on, else the result to return.
+std::optional<SaveResult> checkBeforeSave(AppState& state, const Files& f)
+{
+    if (!FileExists(f.accounts))
+        return std::nullopt;
+    std::string reason;
+    OptionsRecord checked;
+    switch (CheckStamp(state, checked, &reason)) {
+    case StampCheck::Unreadable:
+        return saveFailed(state, f.accounts, reason);
+    case StampCheck::Match:
+        return std::nullopt;
+    case StampCheck::Mismatch:
+        break;
+    }
+    if (checked.get(OptionsRecord::IntegrityStamp).empty() && intactWithoutStamp(state, f.accounts))
+        return std::nullopt;
+    // Yes deletes the damaged file; the table in memory is then stored under a fresh stamp.
+    if (!RecoverDamagedData(state))
+        return SaveResult{SaveResult::Ended, {}};
+    return std::nullopt;
+}
+
+// Both layers, in memory: the inner layer never touches the disk.
+bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer)
+{
+    std::optional<Bytes> cipher;
+    {
+        Bytes inner;
+        if (!EncodeInnerLayerInto(state, table, inner))
+            return false;
+        std::string key1 = kKey1, key2 = kKey2;
+        cipher = EncryptBytes(state.platform, kProgramSuite, inner, key1, key2);
+    }
+    releaseFreedMemory();
+    if (!cipher)
+        return false;
+    outer = Base64Encode(*cipher);
+    cipher.reset();
+    releaseFreedMemory();
+    return true;
+}
+
+enum class Rollback
+{
+    Done,    // the options file holds its previous content again
+    Foreign, // it no longer holds what this save wrote: someone else's stamp, left alone
+    Failed,  // it still holds the new stamp
+};
+
+// Puts the previous options back after the account file could not be replaced, but only over the very line this
+// save wrote: a stamp this copy did not write is never overwritten.
+Rollback rollBackOptions(const std::string& folder, const Files& f, const std::string& written, bool hadOptions,
+                         const OptionsRecord& previous)
+{
+    std::string now;
+    if (!ReadWholeFile(f.options, now) || now != written)
+        return Rollback::Foreign;
+    const bool restored = hadOptions ? WriteOptionsFile(folder, previous) : RemoveFile(f.options);
+    return restored ? Rollback::Done : Rollback::Failed;
+}
+
+// Writes the two new files, then replaces the old pair: the options first, the account file second. Empty on
+// success, else the reason and what was left on disk.
+std::optional<SaveResult> replacePair(AppState& state, const Files& f, const std::string& outer)
+{
+    const std::string& folder = state.programFolder;
+    std::string reason;
+    OptionsRecord previous;
+    const bool hadOptions = ReadOptionsFile(folder, previous, &reason);
+    if (!hadOptions && !reason.empty())
+        return saveFailed(state, f.accounts, reason);
+    OptionsRecord updated = previous;
+    updated.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
+    const std::string written = FormatOptionsLine(updated);
+
+    // Both new files are complete and flushed before either replaces its old one, so a failure up to here
+    // leaves the old pair, which still match, untouched. The temporary names are shared by every copy: the lock
+    // is asked again before they are written.
+    if (!state.platform.holdsDataFolderLock())
+        return saveFailed(state, f.accounts, kLockLostReason);
+    if (!WriteTempFile(f.temp, outer, &reason))
+        return saveFailed(state, f.accounts, reason);
+    if (!WriteTempFile(f.tempOptions, written, &reason) || !state.platform.holdsDataFolderLock()) {
+        if (reason.empty())
+            reason = kLockLostReason;
+        RemoveFile(f.tempOptions);
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, reason);
+    }
+    // The options go first, flushed before the account file follows: from then on the stamp names
+    // "settings2.dat", so a crash or power cut before the next rename leaves a save the next load finishes.
+    if (!CommitTempFile(f.tempOptions, f.options, &reason)) {
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, reason);
+    }
+    if (!RenameFile(f.temp, f.accounts, &reason)) {
+        if (rollBackOptions(folder, f, written, hadOptions, previous) != Rollback::Done)
+            return saveFailed(state, f.accounts, reason, kLeftForNextStart); // "settings2.dat" stays for the load
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, reason);
+    }
+    SyncFolder(folder);
+    return std::nullopt;
+}
+
+SaveResult save(AppState& state, const AccountTable& table)
+{
+    const std::string& folder = state.programFolder;
+    const Files f(folder);
+    // Another copy may be using the folder: nothing is asked, written or deleted.
+    if (!state.platform.holdsDataFolderLock())
+        return saveFailed(state, f.accounts, kLockLostReason);
+    if (const std::string why = NonRegularDataFile(folder); !why.empty())
+        return saveFailed(state, f.accounts, why);
+    if (table.size() > kMaxRecords)
+        return saveFailed(state, f.accounts,
+                          "the list holds more than " + std::to_string(kMaxRecords) + " records, the most it can hold");
+    if (std::optional<SaveResult> stop = checkBeforeSave(state, f))
+        return *stop;
+
+    if (table.size() <= 1) {
+        // No account: no account file. The options keep their stamp; nothing checks it without the file.
+        if (FileExists(f.accounts) && !RemoveFile(f.accounts))
+            return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
+        state.resetIdle();
+        return {SaveResult::Removed, {}};
+    }
+
+    std::string outer;
+    if (!encodeAccountFile(state, table, outer))
+        return saveFailed(state, f.accounts, "the accounts could not be encrypted");
+    const std::uint32_t previousCrc = state.AccountFileCrc;
+    const std::string previousStamp = state.ComputedStamp;
+    std::optional<SaveResult> failure;
+    if (!ComputeStampOf(state, outer))
+        failure = saveFailed(state, f.accounts, "the integrity stamp could not be computed");
+    else
+        failure = replacePair(state, f, outer);
+    if (failure) {
+        state.AccountFileCrc = previousCrc;
+        state.ComputedStamp = previousStamp;
+        return *failure;
+    }
+    state.resetIdle();
+    return {SaveResult::Saved, {}};
+}
+
+} // namespace
+
+SaveResult SaveAccountFile(AppState& state, const AccountTable& table)
+{
+    // No failure ends the program: it is reported as a save that did not happen.
+    try {
+        return save(state, table);
+    } catch (const std::bad_alloc&) {
+        return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), "not enough memory");
+    } catch (const std::exception& e) {
+        return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), e.what());
+    }
+}

@@ -1,0 +1,151 @@
+#include "CoreFixture.h"
+
+#include <optional>
+
+// A save killed at any step leaves one of a few pairs of files; each must load, without a question, to the old
+// table or to the new one, whole.
+class SaveJournalTest : public CoreFixture
+{
+protected:
+    using File = std::optional<std::string>; // absent, or these bytes
+    struct Folder
+    {
+        File accounts, temp, options, tempOptions;
+    };
+
+    // The files of a folder holding `table`, saved over `before` (which may hold no account file).
+    Folder saved(const Folder& before, const AccountTable& table)
+    {
+        TempFolder f;
+        put(f, before);
+        FakePlatform p;
+        AppState s(f.str(), p);
+        s.LoginUserName = "user";
+        EXPECT_EQ(SaveAccountFile(s, table).status, SaveResult::Saved);
+        return take(f);
+    }
+
+    static void put(const TempFolder& f, const Folder& files)
+    {
+        const std::pair<const char*, const File*> names[] = {{"settings.dat", &files.accounts},
+                                                             {"settings2.dat", &files.temp},
+                                                             {"config.dat", &files.options},
+                                                             {"config2.dat", &files.tempOptions}};
+        for (const auto& [name, file] : names) {
+            std::filesystem::remove(f.file(name));
+            if (*file)
+                f.write(name, **file);
+        }
+    }
+
+    static Folder take(const TempFolder& f)
+    {
+        auto get = [&](const char* name) { return f.exists(name) ? File(f.read(name)) : std::nullopt; };
+        return {get("settings.dat"), get("settings2.dat"), get("config.dat"), get("config2.dat")};
+    }
+
+    static std::string half(const std::string& bytes) { return bytes.substr(0, bytes.size() / 2); }
+};
+
+TEST_F(SaveJournalTest, EveryStateAKillCanLeaveLoadsWithoutAQuestion)
+{
+    state.LoginUserName = "user";
+    const AccountTable oldTable = sampleTable();
+    AccountTable newTable = oldTable;
+    newTable[1].Password = "new password";
+    newTable.push_back({4, "Added", "", "", "", ""});
+
+    const Folder empty{std::nullopt, std::nullopt, kDefaultOptionsLine, std::nullopt};
+    const Folder first = saved(empty, newTable); // the first save in a fresh folder
+    const Folder oldPair = saved(empty, oldTable);
+    const Folder newPair = saved(oldPair, newTable);
+    const std::string S0 = *oldPair.accounts, C0 = *oldPair.options, S1 = *newPair.accounts, C1 = *newPair.options;
+    const AccountTable none{MakeHeaderRecord("user", "", "")};
+
+    struct Case
+    {
+        const char* when;
+        Folder files;
+        const AccountTable& expected;
+        File accountsAfter, optionsAfter;
+    };
+    const Case cases[] = {
+        {"while settings2.dat is written", {S0, half(S1), C0, {}}, oldTable, S0, C0},
+        {"settings2.dat complete", {S0, S1, C0, {}}, oldTable, S0, C0},
+        {"while config2.dat is written", {S0, S1, C0, half(C1)}, oldTable, S0, C0},
+        {"config2.dat complete", {S0, S1, C0, C1}, oldTable, S0, C0},
+        {"between the two renames", {S0, S1, C1, {}}, newTable, S1, C1},
+        {"after both renames", {S1, {}, C1, {}}, newTable, S1, C1},
+        {"first save, settings2.dat half written",
+         {{}, half(*first.accounts), kDefaultOptionsLine, {}},
+         none,
+         {},
+         kDefaultOptionsLine},
+        {"first save, both temporary files complete",
+         {{}, *first.accounts, kDefaultOptionsLine, *first.options},
+         none,
+         {},
+         kDefaultOptionsLine},
+        {"first save, between the two renames",
+         {{}, *first.accounts, *first.options, {}},
+         newTable,
+         first.accounts,
+         first.options},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.when);
+        put(folder, c.files);
+        FakePlatform p;
+        AppState run(folder.str(), p);
+        run.LoginUserName = "user";
+        OptionsRecord options;
+        AccountTable table;
+        const LoadResult r = LoadAccountFile(run, options, table);
+        EXPECT_EQ(r, c.expected.size() > 1 ? LoadResult::Loaded : LoadResult::NoFile);
+        EXPECT_TRUE(p.messages.empty());
+        EXPECT_EQ(table, asLoaded(c.expected));
+        // Settled: the matching pair alone, and a second load agrees.
+        const Folder after = take(folder);
+        EXPECT_EQ(after.accounts, c.accountsAfter);
+        EXPECT_EQ(after.options, c.optionsAfter);
+        EXPECT_FALSE(after.temp);
+        EXPECT_FALSE(after.tempOptions);
+        AccountTable again;
+        EXPECT_EQ(LoadAccountFile(run, options, again), r);
+        EXPECT_EQ(again, table);
+        EXPECT_TRUE(p.messages.empty());
+    }
+}
+
+TEST_F(SaveJournalTest, ATemporaryFileTheStampNamesIsUsedOnlyWhenItAuthenticates)
+{
+    state.LoginUserName = "user";
+    saveSample(sampleTable());
+    const std::string S0 = folder.read("settings.dat");
+    // A stamp naming a settings2.dat that is not the program's own: the old pair does not match, so this is
+    // damage, and the question comes; No keeps everything.
+    const std::string foreign = "SGVsbG8gd29ybGQhIQ==";
+    writeOuterWithStamp(foreign); // settings.dat = foreign, stamp of it
+    folder.write("settings2.dat", foreign);
+    folder.write("settings.dat", S0);
+    platform.queueAnswer(Answer::No);
+    OptionsRecord options;
+    AccountTable table;
+    EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Ended);
+    EXPECT_EQ(folder.read("settings.dat"), S0);
+}
+
+TEST_F(SaveJournalTest, ALinkUnderTheTemporaryNameIsNeverTakenForTheJournal)
+{
+    state.LoginUserName = "user";
+    const AccountTable table = sampleTable();
+    const Folder pair = saved({{}, {}, kDefaultOptionsLine, {}}, table);
+    folder.write("elsewhere.dat", *pair.accounts);
+    std::filesystem::create_symlink(folder.file("elsewhere.dat"), folder.file("settings2.dat"));
+    folder.write("config.dat", *pair.options);
+    OptionsRecord options;
+    AccountTable loaded;
+    EXPECT_EQ(LoadAccountFile(state, options, loaded), LoadResult::NoFile);
+    EXPECT_FALSE(folder.exists("settings.dat"));
+    EXPECT_EQ(folder.read("elsewhere.dat"), *pair.accounts); // the link went, not what it pointed to
+}

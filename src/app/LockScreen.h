@@ -11,8 +11,7 @@ struct AppState;
 class LockScreen
 {
 public:
-    enum class Stage
-    {
+    enum class Stage {
         Idle,  // only UNLOCK shows
         Entry, // the label, password box, OK, Cancel and Exit show
     };
@@ -22,7 +21,7 @@ public:
     // Idle, and the password box is to be emptied (every lock, and the first load).
     void lock();
     void Command1_Click() { enter(Stage::Entry); } // the box keeps what it held
-    void cmdCancel_Click() { enter(Stage::Idle); }  // the box is not emptied
+    void cmdCancel_Click() { enter(Stage::Idle); } // the box is not emptied
     // True when typed is the first login password: the main window comes back. Either way the box is to be
     // emptied, the stage is Idle again and the idle count starts over.
     bool cmdOK_Click(const std::string& typed);

@@ -7,8 +7,7 @@
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
-LoginCheck::LoginCheck(AppState& state, std::function<void()> openMain)
-    : state_(state), openMain_(std::move(openMain))
+LoginCheck::LoginCheck(AppState& state, std::function<void()> openMain) : state_(state), openMain_(std::move(openMain))
 {
     // Room for the longest entry from the start: a growing string would leave the earlier digits behind in
     // the buffers it gives up. The wipes keep the buffer, so the entry never moves.

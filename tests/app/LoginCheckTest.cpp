@@ -1,8 +1,27 @@
-#include "LoginFixture.h"
+#include "CoreFixture.h"
 
 #include "app/LoginCheck.h"
+#include "app/Paths.h"
 
 namespace {
+
+// An account file left by an earlier run whose header holds the given login, with a matching stamp.
+void storeLogin(const TempFolder& folder, const std::string& user, const std::string& password1,
+                const std::string& password2)
+{
+    if (!folder.exists(kOptionsFileName)) {
+        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+    }
+    FakePlatform quiet;
+    AppState earlier(folder.str(), quiet);
+    earlier.LoginUserName = user;
+    earlier.LoginPassword1 = password1;
+    earlier.LoginPassword2 = password2;
+    AccountTable table{MakeHeaderRecord(user, password1, password2),
+                       {1, "Bank", "example.org", "notes of Bank", "user", "pw"}};
+    const SaveResult saved = SaveAccountFile(earlier, table);
+    ASSERT_EQ(saved.status, SaveResult::Saved) << saved.error;
+}
 
 const char* const kInvalid = "Invalid login, please try again!  ";
 const char* const kTooMany =
@@ -68,9 +87,12 @@ TEST_F(LoginCheckTest, EveryDifferenceIsAFailure)
         std::string user, p1, pad;
     };
     const Case cases[] = {
-        {"user name case", "alice", "Secret", "4711"}, {"password case", "Alice", "SECRET", "4711"},
-        {"pad digits", "Alice", "Secret", "4712"},     {"pad too short", "Alice", "Secret", "471"},
-        {"empty everything", "", "", ""},              {"trailing blank", "Alice ", "Secret", "4711"},
+        {"user name case", "alice", "Secret", "4711"},
+        {"password case", "Alice", "SECRET", "4711"},
+        {"pad digits", "Alice", "Secret", "4712"},
+        {"pad too short", "Alice", "Secret", "471"},
+        {"empty everything", "", "", ""},
+        {"trailing blank", "Alice ", "Secret", "4711"},
     };
     load("Alice", "Secret", "4711");
     int failures = 0;

@@ -25,8 +25,6 @@ public:
     // Only UNLOCK shows; with emptyPassword the password box is emptied (the main window's lock asks this).
     void enterIdleState(bool emptyPassword);
 
-    const LockScreen& model() const { return model_; }
-
 public slots:
     void Command1_Click(); // UNLOCK
     void cmdOK_Click();

@@ -1,7 +1,7 @@
 #include "ui/login/frmChangeLogin.h"
 
 #include "app/AppState.h"
-#include "cipher/SecureWipe.h"
+#include "app/LoginSettings.h"
 #include "platform/Platform.h"
 #include "ui/login/Twips.h"
 #include "ui/main/Form1.h"
@@ -20,22 +20,14 @@
 
 namespace {
 
-const char* const kNoLoginQuestion = "No login will be required to view your accounts.  Continue?  ";
-const char* const kMismatch = "The password you entered does not match the confirmed password.";
-
-// Replaces a login setting, overwriting the old text first so no trace of it stays in the buffer.
-void store(std::string& setting, const std::string& value)
-{
-    wipe(setting);
-    setting = value;
-}
+constexpr int kMaxNumpadDigits = LoginSettings::kMaxNumpadDigits;
 
 // A text buffer with room for the longest pad entry, so that typing into it never moves it (a move would
 // leave the earlier digits behind in the buffer given up).
 QString roomyText(const QString& text)
 {
     QString room;
-    room.reserve(frmChangeLogin::kMaxNumpadDigits + 1);
+    room.reserve(kMaxNumpadDigits + 1);
     room.append(text);
     return room;
 }
@@ -54,6 +46,26 @@ void wipeBox(QLineEdit* box)
     if (!held.isEmpty())
         OPENSSL_cleanse(const_cast<QChar*>(held.constData()), static_cast<std::size_t>(held.size()) * sizeof(QChar));
     box->clear();
+}
+
+// Copies a box's text into an entry's own buffer; the temporary UTF-8 copy is overwritten.
+void takeText(const QLineEdit* box, std::string& into)
+{
+    QByteArray utf8 = box->text().toUtf8();
+    into.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    if (!utf8.isEmpty())
+        OPENSSL_cleanse(utf8.data(), static_cast<std::size_t>(utf8.size()));
+}
+
+QString boxText(const std::string& setting)
+{
+    return QString::fromUtf8(setting.data(), static_cast<qsizetype>(setting.size()));
+}
+
+// The save the settings go through; Ok unless the program must end.
+Result saveThroughMain(Form1& main)
+{
+    return main.SaveToFile() ? Result::ok() : Result::endProgram();
 }
 
 } // namespace
@@ -154,29 +166,18 @@ void frmChangeLogin::buildControls()
 
 void frmChangeLogin::Form_Load()
 {
-    txtUsername->setText(QString::fromStdString(state_.LoginUserName));
-    txtPassword1->setText(QString::fromStdString(state_.LoginPassword1));
-    txtConfirm->setText(QString::fromStdString(state_.LoginPassword1));
+    LoginEntries entries;
+    LoginSettings(state_, {}, {}).Form_Load(entries);
+    txtUsername->setText(boxText(entries.userName));
+    txtPassword1->setText(boxText(entries.password));
+    txtConfirm->setText(boxText(entries.confirm));
     // The box takes this buffer over (nothing else holds it), and keeps it as digits are typed.
-    txtNumpad->setText(roomyText(QString::fromStdString(state_.LoginPassword2)));
+    txtNumpad->setText(roomyText(boxText(entries.numpad)));
     // Above every other window, whatever the main window's "Always on Top" says.
     state_.platform.setWindowTopmost(1, this);
 }
 
-bool frmChangeLogin::isNumber(int code)
-{
-    return code == 8 || (code >= '0' && code <= '9');
-}
-
-bool frmChangeLogin::onlyNumbers(const QString& text)
-{
-    for (const QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
-bool frmChangeLogin::txtNumpad_KeyPress(QKeyEvent* key)
+bool frmChangeLogin::txtNumpad_KeyPress(const QKeyEvent* key)
 {
     // Keys that type nothing (arrows, Delete, Home) and the keys the dialog itself answers pass. Delete is
     // named: some desktops give it the text DEL (code 127), yet it types no character.
@@ -191,14 +192,19 @@ bool frmChangeLogin::txtNumpad_KeyPress(QKeyEvent* key)
     default:
         break;
     }
-    // The editing commands pass; what a paste or an undo inserts is checked by txtNumpad_Edited.
+    // Ctrl+V types a control character (code 22) like any other Ctrl+letter: swallowed, so it pastes nothing.
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_V && mods == Qt::ControlModifier)
+        return true;
+    // The other editing commands pass; what a paste from the menu or an undo inserts is checked by
+    // txtNumpad_Edited.
     for (const auto command : {QKeySequence::Paste, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::SelectAll,
                                QKeySequence::Undo, QKeySequence::Redo})
         if (key->matches(command))
             return false;
     const QString text = key->text();
     for (const QChar c : text)
-        if (!isNumber(c.unicode()))
+        if (!LoginSettings::isNumber(c.unicode()))
             return true; // swallowed before it reaches the field
     return false;
 }
@@ -214,7 +220,7 @@ void frmChangeLogin::txtNumpad_Edited(const QString& text)
     while (suffix < before.size() - prefix && suffix < text.size() - prefix &&
            before[before.size() - 1 - suffix] == text[text.size() - 1 - suffix])
         ++suffix;
-    if (!onlyNumbers(text.mid(prefix, text.size() - prefix - suffix))) {
+    if (!LoginSettings::onlyNumbers(text.mid(prefix, text.size() - prefix - suffix).toStdU16String())) {
         // Anything but digits: the change is undone whole once the field has finished it.
         revertPending_ = true;
         revertCursor_ = static_cast<int>(prefix);
@@ -243,60 +249,34 @@ void frmChangeLogin::cmdOK_Click()
 {
     if (unloaded_)
         return;
-    std::string user = txtUsername->text().toStdString();
-    std::string password = txtPassword1->text().toStdString();
-    std::string confirm = txtConfirm->text().toStdString();
-    std::string numpad = txtNumpad->text().toStdString();
-    const bool removing = user.empty() && password.empty() && numpad.empty();
-    const bool matching = password == confirm;
-    wipe(confirm);
+    LoginEntries entries;
+    takeText(txtUsername, entries.userName);
+    takeText(txtPassword1, entries.password);
+    takeText(txtConfirm, entries.confirm);
+    takeText(txtNumpad, entries.numpad);
 
-    // The idle lock may come while a prompt below is open: it closes this dialog (which may then be gone)
-    // and hides the main window. Nothing is stored after that, and the main window is not shown again.
+    // The idle lock may come while a prompt is open: it closes this dialog (which may then be gone) and hides
+    // the main window. Only locals are used once the operation has run.
     const QPointer<frmChangeLogin> self(this);
     AppState& state = state_;
     Form1& main = main_;
-    auto forget = [&] {
-        wipe(user);
-        wipe(password);
-        wipe(numpad);
-    };
-
-    if (removing && state.platform.message(kNoLoginQuestion, MsgQuestion) != Answer::Yes) {
-        forget();
-        return; // the dialog stays open as it is
-    }
-    if (!self || unloaded_) {
-        forget();
+    LoginSettings settings(
+        state, [&main] { return saveThroughMain(main); }, [self] { return self && !self->unloaded_; });
+    const Result done = settings.cmdOK_Click(entries);
+    if (done.mustEnd()) {
+        main.Form_Unload(); // the main window's way out
         return;
     }
-    if (!matching) {
-        forget();
-        mismatch();
+    if (!settings.closes())
         return;
-    }
-
-    store(state.LoginUserName, user);
-    store(state.LoginPassword1, password);
-    store(state.LoginPassword2, numpad);
-    forget();
-    if (!main.SaveToFile())
-        return; // the program ended
-    if (!self || unloaded_)
-        return; // locked while the save's message was open: stored, and the main window stays hidden
     unload();
-    if (removing) {
+    if (settings.removed()) {
         if (main.onTopAction()->isChecked())
             state.platform.setWindowTopmost(1, &main);
     } else {
         main.show();
         main.raise();
     }
-}
-
-void frmChangeLogin::mismatch()
-{
-    state_.platform.message(kMismatch, MsgExclamation);
 }
 
 void frmChangeLogin::cmdCancel_Click()

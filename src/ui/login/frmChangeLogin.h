@@ -10,7 +10,8 @@ class QPushButton;
 struct AppState;
 
 // The login settings dialog: sets, changes or removes the login the program asks for at start-up, and stores
-// it at once in the account file's header record through the main window.
+// it at once in the account file's header record through the main window. The rules are LoginSettings';
+// the dialog keeps the boxes (the number pad box refusing all but digits) and forwards OK and Cancel.
 class frmChangeLogin : public QDialog
 {
     Q_OBJECT
@@ -21,17 +22,12 @@ public:
 
     // Fills the fields from the login settings and keeps the dialog above all other windows.
     void Form_Load();
-    void cmdOK_Click();
-    void cmdCancel_Click();
     // Closes the dialog without storing anything and without touching the main window (the lock uses this).
     void unload();
 
-    // The number-pad field's filter: the digits and Backspace (code 8).
-    static bool isNumber(int code);
-    // What a key press in the number-pad field would insert is let through only when this holds.
-    static bool onlyNumbers(const QString& text);
-
-    static constexpr int kMaxNumpadDigits = 15;
+public slots:
+    void cmdOK_Click();
+    void cmdCancel_Click();
 
 protected:
     void reject() override; // Esc
@@ -41,11 +37,10 @@ protected:
 private:
     void buildControls();
     // txtNumpad's key press: swallows every typed character that is not a digit or Backspace.
-    bool txtNumpad_KeyPress(QKeyEvent* key);
+    bool txtNumpad_KeyPress(const QKeyEvent* key);
     // Any other way text gets into txtNumpad (paste, drop, undo): the change stands only if it inserted digits.
     void txtNumpad_Edited(const QString& text);
     void txtNumpad_Changed(const QString& text);
-    void mismatch();
     // Overwrites the passwords and the pad entry in the boxes' own buffers, then empties the boxes.
     void forgetEntries();
 

@@ -1,6 +1,5 @@
 #include "ui/login/frmLocked.h"
 
-#include "app/AppState.h"
 #include "cipher/SecureWipe.h"
 #include "ui/login/Twips.h"
 #include "ui/main/Form1.h"
@@ -11,7 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-frmLocked::frmLocked(AppState& state, Form1& mainWindow) : QDialog(nullptr), state_(state), main_(mainWindow)
+frmLocked::frmLocked(AppState& state, Form1& mainWindow) : QDialog(nullptr), model_(state), main_(mainWindow)
 {
     setObjectName(QStringLiteral("frmLocked"));
     setWindowTitle(QStringLiteral(" Locked"));
@@ -73,85 +72,84 @@ void frmLocked::buildControls()
 
 void frmLocked::Form_Load()
 {
-    enterIdleState(true);
+    model_.lock();
+    showStage();
 }
 
 void frmLocked::enterIdleState(bool empty)
 {
     if (empty)
-        emptyPassword();
-    lblLabels->hide();
-    txtPassword->hide();
-    cmdOK->hide();
-    cmdCancel->hide();
-    cmdExit->hide();
-    Command1->show();
-    Command1->setFocus();
+        model_.lock();
+    else
+        model_.cmdCancel_Click();
+    showStage();
 }
 
-void frmLocked::enterEntryState()
+void frmLocked::showStage()
 {
-    Command1->hide();
-    lblLabels->show();
-    txtPassword->show();
-    cmdOK->show();
-    cmdCancel->show();
-    cmdExit->show();
-    txtPassword->setFocus();
-    // UNLOCK took the default while it had the focus; Enter means OK again.
-    cmdOK->setDefault(true);
-}
-
-void frmLocked::emptyPassword()
-{
-    txtPassword->clear();
+    if (model_.boxEmptied())
+        txtPassword->clear();
+    const bool entry = model_.stage() == LockScreen::Stage::Entry;
+    for (QWidget* w : std::initializer_list<QWidget*>{lblLabels, txtPassword, cmdOK, cmdCancel, cmdExit})
+        w->setVisible(entry);
+    Command1->setVisible(!entry);
+    if (entry) {
+        txtPassword->setFocus();
+        // UNLOCK took the default while it had the focus; Enter means OK again.
+        cmdOK->setDefault(true);
+    } else {
+        Command1->setFocus();
+    }
 }
 
 void frmLocked::Command1_Click()
 {
-    enterEntryState(); // the box keeps what it held
+    model_.Command1_Click();
+    showStage();
 }
 
 void frmLocked::cmdCancel_Click()
 {
-    enterIdleState(false);
+    model_.cmdCancel_Click();
+    showStage();
 }
 
 void frmLocked::cmdOK_Click()
 {
     std::string typed = txtPassword->text().toStdString();
-    const bool equal = typed == state_.LoginPassword1;
+    const bool unlocked = model_.cmdOK_Click(typed);
     wipe(typed);
-    emptyPassword();
-    if (equal) {
-        main_.revealFields();
-        main_.showNormal(); // restores a window that was minimized when it was locked
-        main_.raise();
-        main_.activateWindow();
-        main_.idleTimer()->start();
-        enterIdleState(true);
-        hide();
-    } else {
-        enterIdleState(true); // no message and no limit: the main window stays hidden
-    }
-    state_.resetIdle();
+    showStage(); // idle again, the box emptied
+    if (unlocked)
+        unlock();
+}
+
+void frmLocked::unlock()
+{
+    main_.revealFields();
+    main_.showNormal(); // restores a window that was minimized when it was locked
+    main_.raise();
+    main_.activateWindow();
+    main_.idleTimer()->start();
+    hide();
 }
 
 void frmLocked::cmdExit_Click()
 {
     // The main window's unload clears the clipboard and ends the program; nothing runs after it.
-    main_.Form_Unload();
+    if (model_.cmdExit_Click().mustEnd())
+        main_.Form_Unload();
 }
 
 void frmLocked::Form_Unload()
 {
-    main_.Form_Unload();
+    cmdExit_Click();
 }
 
 void frmLocked::reject()
 {
     // Esc is Exit's key, and Exit shows only while the password is being entered.
-    if (!cmdExit->isHidden())
+    if (model_.escapeExits())
         cmdExit_Click();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/LockScreen.h"
+
 #include <QDialog>
 
 class Form1;
@@ -9,7 +11,8 @@ class QPushButton;
 struct AppState;
 
 // The lock screen: hides the main window until the login's first password is typed. Leaving it any other way
-// than by the password ends the program.
+// than by the password ends the program, through the main window's unload. The rules are LockScreen's; the
+// window shows its stage and brings the main window back.
 class frmLocked : public QDialog
 {
     Q_OBJECT
@@ -19,6 +22,10 @@ public:
     ~frmLocked() override;
 
     void Form_Load();
+    // Only UNLOCK shows; with emptyPassword the password box is emptied (the main window's lock asks this).
+    void enterIdleState(bool emptyPassword);
+
+public slots:
     void Command1_Click(); // UNLOCK
     void cmdOK_Click();
     void cmdCancel_Click();
@@ -26,20 +33,17 @@ public:
     // Closing the window: the program ends through the main window's unload.
     void Form_Unload();
 
-    // Only UNLOCK shows; with emptyPassword the password box is emptied.
-    void enterIdleState(bool emptyPassword);
-    // The label, password box, OK, Cancel and Exit show; UNLOCK hides.
-    void enterEntryState();
-
 protected:
     void reject() override; // Esc
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
-    void emptyPassword();
+    // Shows the controls of the model's stage, and empties the box when the model asked for it.
+    void showStage();
+    void unlock();
 
-    AppState& state_;
+    LockScreen model_;
     Form1& main_;
 
     QLabel* lblLabels = nullptr;

@@ -1,11 +1,6 @@
 #include "ui/login/frmLogin.h"
 
-#include "app/AccountFile.h"
-#include "app/AppState.h"
-#include "app/Paths.h"
-#include "app/Startup.h"
 #include "cipher/SecureWipe.h"
-#include "platform/Platform.h"
 #include "ui/login/Twips.h"
 
 #include <QCloseEvent>
@@ -17,12 +12,6 @@
 #include <QPushButton>
 
 namespace {
-
-const char* const kInvalidLogin = "Invalid login, please try again!  ";
-const char* const kTooManyFailures = "You have exceeded the maximum number   "
-                                     "\r\n"
-                                     "of failed logins. Coffernote will now close.  ";
-const char* const kInvalidLoginCaption = "Login";
 
 // The pad: button name, caption, digit, and its place on the form.
 struct PadKey
@@ -46,20 +35,19 @@ constexpr int kFrameTop = 165;
 
 } // namespace
 
-frmLogin::frmLogin(AppState& state, std::function<bool()> openMain, QWidget* parent)
-    : QDialog(parent), state_(state), openMain_(std::move(openMain))
+frmLogin::frmLogin(AppState& state, std::function<void()> openMain, std::function<void()> endProgram,
+                   QWidget* parent)
+    : QDialog(parent), model_(state, std::move(openMain)), endProgram_(std::move(endProgram))
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral(" Login"));
-    // Room for the longest entry from the start: a growing string would leave the earlier digits behind in
-    // the buffers it gives up. The wipes keep the buffer, so the entry never moves.
-    NumpadEntry.reserve(kMaxPadDigits + 1);
     buildControls();
 }
 
 frmLogin::~frmLogin()
 {
-    wipeSecrets();
+    if (txtPassword1)
+        txtPassword1->clear();
 }
 
 void frmLogin::buildControls()
@@ -139,103 +127,51 @@ void frmLogin::buildControls()
     txtUsername->setFocus();
 }
 
-bool frmLogin::Form_Load()
+Result frmLogin::Form_Load()
 {
-    FailedLogins = 0;
-    wipe(NumpadEntry);
-
-    if (state_.platform.previousInstanceRunning()) {
-        state_.platform.message(kAlreadyRunningMessage, MsgInformation);
-        endProgram();
-        return false;
+    const Result loaded = model_.Form_Load();
+    if (loaded.mustEnd()) {
+        leave();
+        return loaded;
     }
-
-    if (!FileExists(JoinPath(state_.programFolder, kAccountFileName)))
-        return true; // nothing to log in to: the header stays empty and OK does nothing
-
-    // Stamp check, private load and header check; any damage leads to the recovery question.
-    switch (LoadAccountFile(state_, options_, table_)) {
-    case LoadResult::Ended:
-        finished_ = true;
-        return false;
-    case LoadResult::Recovered:
-        table_.clear(); // the accounts are gone: nothing was loaded
-        break;
-    case LoadResult::NoFile:
-    case LoadResult::Loaded:
-        break;
-    }
-    // Only the header record is needed; the accounts' secrets need not stay in this dialog.
-    for (std::size_t i = 1; i < table_.size(); ++i) {
-        wipe(table_[i].Notes);
-        wipe(table_[i].UserId);
-        wipe(table_[i].Password);
-    }
-    if (table_.size() > 1)
-        table_.resize(1);
     txtUsername->setFocus();
-    return true;
+    return loaded;
 }
 
 void frmLogin::padDigit(char digit)
 {
-    NumpadEntry.push_back(digit);
-    if (NumpadEntry.size() > kMaxPadDigits)
-        NumpadEntry.resize(kMaxPadDigits); // a 21st digit is dropped, the first 20 stay
+    model_.padDigit(digit);
 }
 
 void frmLogin::cmdOK_Click()
 {
-    if (finished_)
-        return;
-    if (!FileExists(JoinPath(state_.programFolder, kAccountFileName)))
-        return;
-
     std::string user = txtUsername->text().toStdString();
     std::string password1 = txtPassword1->text().toStdString();
-    // A file that appeared after the load has no header here: nothing can match it.
-    const bool match = !table_.empty() && user == table_.front().Notes && NumpadEntry == table_.front().Password &&
-                       password1 == table_.front().UserId;
+    const bool wasFinished = model_.finished();
+    const Result checked = model_.cmdOK_Click(user, password1);
     wipe(user);
     wipe(password1);
 
-    if (match) {
-        const AccountRecord& header = table_.front();
-        state_.LoginUserName = header.Notes;
-        state_.LoginPassword1 = header.UserId;
-        state_.LoginPassword2 = header.Password;
-        finished_ = true;
-        if (!openMain_ || !openMain_())
-            return; // the program ended while the main window loaded
-        wipeSecrets();
+    if (checked.mustEnd()) {
+        leave();
+    } else if (checked.isFailed()) {
+        txtUsername->setFocus();
+        txtUsername->selectAll();
+    } else if (model_.loggedIn() && !wasFinished) {
+        txtPassword1->clear();
         accept();
-        return;
     }
-
-    ++FailedLogins;
-    if (FailedLogins >= kMaxFailedLogins) {
-        state_.platform.message(kTooManyFailures, MsgInformation);
-        endProgram();
-        return;
-    }
-    state_.platform.messageBox(kInvalidLogin, MsgExclamation, kInvalidLoginCaption);
-    wipe(NumpadEntry);
-    txtUsername->setFocus();
-    txtUsername->selectAll();
 }
 
 void frmLogin::cmdCancel_Click()
 {
-    if (finished_)
-        return;
-    endProgram();
+    if (model_.cmdCancel_Click().mustEnd())
+        leave();
 }
 
 void frmLogin::Form_Unload()
 {
-    if (finished_)
-        return;
-    endProgram();
+    cmdCancel_Click();
 }
 
 void frmLogin::reject()
@@ -249,20 +185,12 @@ void frmLogin::closeEvent(QCloseEvent* event)
     Form_Unload();
 }
 
-void frmLogin::endProgram()
+void frmLogin::leave()
 {
-    finished_ = true;
-    wipeSecrets();
+    txtPassword1->clear();
     hide();
-    state_.platform.endProgram();
-}
-
-void frmLogin::wipeSecrets()
-{
-    wipe(NumpadEntry);
-    WipeTable(table_);
-    if (txtPassword1)
-        txtPassword1->clear();
+    if (endProgram_)
+        endProgram_();
 }
 
 bool frmLogin::eventFilter(QObject* watched, QEvent* event)

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "app/AccountRecord.h"
-#include "app/OptionsFile.h"
+#include "app/LoginCheck.h"
 
 #include <QDialog>
 
-#include <cstdint>
 #include <functional>
-#include <string>
 
 class QGroupBox;
 class QLabel;
@@ -15,31 +12,30 @@ class QLineEdit;
 class QPushButton;
 struct AppState;
 
-// The login dialog: user name, first password, and a second password entered on a number pad.
+// The login dialog: user name, first password, and a second password entered on a number pad. The rules are
+// the LoginCheck's; the dialog shows its boxes and forwards what the user does.
 class frmLogin : public QDialog
 {
     Q_OBJECT
 
 public:
-    // openMain opens the main window after a correct entry; it returns false when the program ended.
-    frmLogin(AppState& state, std::function<bool()> openMain, QWidget* parent = nullptr);
+    // openMain opens the main window after a correct entry; endProgram ends the program (it never returns in
+    // the program).
+    frmLogin(AppState& state, std::function<void()> openMain, std::function<void()> endProgram,
+             QWidget* parent = nullptr);
     ~frmLogin() override;
 
-    // The load: second-copy test, stamp check, private load and header check. False when the program ended.
-    bool Form_Load();
+    // The load's checks. EndProgram: the program has been ended, the dialog must not be shown.
+    Result Form_Load();
 
-    // The number pad: appends the digit, keeping at most the first kMaxPadDigits.
+    const LoginCheck& model() const { return model_; }
+
+public slots:
     void padDigit(char digit);
     void cmdOK_Click();
     void cmdCancel_Click();
     // Closing the window in any other way: the program ends.
     void Form_Unload();
-
-    const std::string& numpadEntry() const { return NumpadEntry; }
-    int failedLogins() const { return FailedLogins; }
-
-    static constexpr std::size_t kMaxPadDigits = 20;
-    static constexpr int kMaxFailedLogins = 7;
 
 protected:
     void reject() override; // Esc
@@ -48,18 +44,11 @@ protected:
 
 private:
     void buildControls();
-    // Forgets the entries and the private copy of the login settings.
-    void wipeSecrets();
-    // Ends the program after the dialog has gone.
-    void endProgram();
+    // Hides the dialog, forgets what it holds and ends the program.
+    void leave();
 
-    AppState& state_;
-    std::function<bool()> openMain_;
-    OptionsRecord options_;
-    AccountTable table_; // only the header record is consulted
-    std::string NumpadEntry;
-    std::int16_t FailedLogins = 0;
-    bool finished_ = false; // the dialog has done its work: a later close ends nothing
+    LoginCheck model_;
+    std::function<void()> endProgram_;
 
     QLabel* lblUserName = nullptr;
     QLabel* lblPassword1 = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Startup.h"
+#include "platform/Platform.h"
 #include "ui/login/frmLogin.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAbout.h"
@@ -42,8 +43,9 @@ bool Program::openMain()
 
 bool Program::openLogin()
 {
-    login_ = std::make_unique<frmLogin>(state_, [this] { return openMain(); });
-    if (!login_->Form_Load())
+    login_ = std::make_unique<frmLogin>(
+        state_, [this] { openMain(); }, [this] { state_.platform.endProgram(); });
+    if (login_->Form_Load().mustEnd())
         return false;
     login_->show();
     return true;

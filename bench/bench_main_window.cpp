@@ -113,9 +113,9 @@ int main(int argc, char** argv)
             return 1;
         }
 
-        Form1 form(state);
+        Form1 form(state, [] {});
         double loadMs = millisecondsOf([&] {
-            if (!form.Form_Load())
+            if (form.Form_Load().mustEnd())
                 std::exit(1);
         });
         form.show();
@@ -127,7 +127,7 @@ int main(int argc, char** argv)
         auto* del = form.findChild<QPushButton*>(QStringLiteral("cmdDelete"));
         auto* password = form.findChild<QLineEdit*>(QStringLiteral("txtPassword"));
         QLineEdit* edit = combo->lineEdit();
-        const std::size_t records = form.accountTable().size();
+        const std::size_t records = form.book().accountTable().size();
 
         auto clearCombo = [&] {
             edit->selectAll();
@@ -163,7 +163,7 @@ int main(int argc, char** argv)
         std::vector<double> lookups;
         for (int n = 0; n < 300; ++n) {
             const std::size_t at = 1 + pick() % (records - 1);
-            edit->setText(QString::fromStdString(form.accountTable()[at].AccountName));
+            edit->setText(QString::fromStdString(form.book().accountTable()[at].AccountName));
             go->setEnabled(true);
             lookups.push_back(millisecondsOf([&] { go->click(); }));
         }
@@ -172,7 +172,7 @@ int main(int argc, char** argv)
         std::vector<double> deletes, adds, changes;
         for (int n = 0; n < 3; ++n) {
             const std::size_t at = 1 + pick() % (records - 1);
-            const QString name = QString::fromStdString(form.accountTable()[at].AccountName);
+            const QString name = QString::fromStdString(form.book().accountTable()[at].AccountName);
             edit->setText(name);
             go->click();
             deletes.push_back(millisecondsOf([&] { del->click(); }));
@@ -185,8 +185,8 @@ int main(int argc, char** argv)
             key(password, 0, QStringLiteral("x")); // a change in a box: Change is enabled
             changes.push_back(millisecondsOf([&] { change->click(); }));
         }
-        if (form.accountTable().size() != records) {
-            std::fprintf(stderr, "the table ended with %zu records\n", form.accountTable().size());
+        if (form.book().accountTable().size() != records) {
+            std::fprintf(stderr, "the table ended with %zu records\n", form.book().accountTable().size());
             status = 1;
         }
 

@@ -280,7 +280,7 @@ void frmChangeLogin::cmdOK_Click()
     store(state.LoginPassword1, password);
     store(state.LoginPassword2, numpad);
     forget();
-    if (!main.SaveToFile())
+    if (main.SaveToFile().mustEnd())
         return; // the program ended
     if (!self || unloaded_)
         return; // locked while the save's message was open: stored, and the main window stays hidden

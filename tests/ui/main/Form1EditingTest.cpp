@@ -62,7 +62,7 @@ TEST_F(Form1Editing, AddStoresTheAccountAndShowsIt)
     const AccountTable table = storedTable();
     ASSERT_EQ(table.size(), 4u);
     expectRecord(table[3], 3, "Shop", "shop.example.com", "loyalty card", "customer7", "pa55");
-    EXPECT_EQ(form->accountTable(), table);
+    EXPECT_EQ(form->book().accountTable(), table);
     EXPECT_EQ(label("lblID"), "3");
     EXPECT_EQ(listed(), (std::vector<std::string>{"Bank", "Mail", "Shop"}));
     EXPECT_EQ(comboText(), "Shop");
@@ -273,7 +273,7 @@ TEST_F(Form1Editing, DeleteMovesTheLaterRecordsUp)
     expectRecord(table[1], 1, "A", "", "na", "ua", "pa");
     expectRecord(table[2], 2, "C", "", "nc", "uc", "pc");
     expectRecord(table[3], 3, "D", "", "nd", "ud", "pd");
-    EXPECT_EQ(form->accountTable(), table);
+    EXPECT_EQ(form->book().accountTable(), table);
     EXPECT_EQ(listed(), (std::vector<std::string>{"A", "C", "D"}));
     EXPECT_TRUE(comboText().isEmpty());
     EXPECT_TRUE(label("lblID").isEmpty());
@@ -300,8 +300,8 @@ TEST_F(Form1Editing, DeletingTheLastAccountRemovesTheAccountFile)
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Delete record?", kSaved}));
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_FALSE(folder.exists("settings2.dat"));
-    EXPECT_EQ(form->accountTable().size(), 1u);
-    EXPECT_EQ(form->accountTable()[0].AccountName, kHeaderMarker);
+    EXPECT_EQ(form->book().accountTable().size(), 1u);
+    EXPECT_EQ(form->book().accountTable()[0].AccountName, kHeaderMarker);
 }
 
 TEST_F(Form1Editing, DeleteAnsweredNoKeepsTheRecordOnDisplay)
@@ -412,8 +412,8 @@ TEST_F(Form1Editing, AFullTableTakesNoMoreAccounts)
     clearCombo();
     typeInCombo("Last one");
     click("Add_Account");
-    ASSERT_EQ(form->accountTable().size(), 32766u);
-    EXPECT_EQ(form->accountTable().back().RecordNo, 32765);
+    ASSERT_EQ(form->book().accountTable().size(), 32766u);
+    EXPECT_EQ(form->book().accountTable().back().RecordNo, 32765);
 
     forgetMessages();
     const std::string before = folder.read("settings.dat");
@@ -425,7 +425,7 @@ TEST_F(Form1Editing, AFullTableTakesNoMoreAccounts)
               (std::vector<std::string>{"The account list is full: it holds 32765 accounts, the most it can hold.\r\n"
                                         "Delete an account you no longer need before adding another.  "}));
     EXPECT_EQ(platform.messages[0].style, MsgExclamation);
-    EXPECT_EQ(form->accountTable().size(), 32766u);
+    EXPECT_EQ(form->book().accountTable().size(), 32766u);
     EXPECT_EQ(folder.read("settings.dat"), before);
     EXPECT_EQ(combo()->count(), 32765);
     EXPECT_EQ(comboText(), "One too many"); // nothing typed is lost

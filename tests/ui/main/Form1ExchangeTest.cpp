@@ -62,8 +62,8 @@ protected:
         if (table.size() > 1) {
             ASSERT_EQ(SaveAccountFile(state, table).status, SaveResult::Saved);
         }
-        form = std::make_unique<Form1>(state);
-        ASSERT_TRUE(form->Form_Load());
+        form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
+        ASSERT_FALSE(form->Form_Load().mustEnd());
         platform.messages.clear();
     }
 
@@ -218,9 +218,9 @@ TEST_F(Form1Exchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
     const AccountTable expected = BuildImportedTable(
         state, {Account("zeta", "z.example", "n1", "u1", "p1"), Account("Beta", "", "a, b", "", "p2"),
                 Account(kHeaderMarker, "", "", "", ""), Account("zeta", "second", "", "", "")});
-    EXPECT_EQ(form->accountTable(), expected);
-    EXPECT_EQ(form->accountTable()[0].Notes, "owner");
-    EXPECT_EQ(form->accountTable()[4].RecordNo, 4);
+    EXPECT_EQ(form->book().accountTable(), expected);
+    EXPECT_EQ(form->book().accountTable()[0].Notes, "owner");
+    EXPECT_EQ(form->book().accountTable()[4].RecordNo, 4);
     EXPECT_EQ(stored(), expected);
     EXPECT_EQ(listed().join(u'|').toStdString(), "Beta|zeta|zeta");
 
@@ -250,17 +250,17 @@ TEST_F(Form1Exchange, ExportThenImportGivesTheSameAccounts)
     accounts.push_back(Account("dup", " lead", "trail ", ",", "\xF0\x9F\x94\x91"));
     accounts.push_back(Account("dup", "", "", "", ""));
     open(accounts);
-    const AccountTable before = form->accountTable();
+    const AccountTable before = form->book().accountTable();
     platform.queueFile(elsewhere.file("round.txt"));
     action("Export")->trigger();
 
     platform.messages.clear();
     elsewhere.write("other.txt", "\xEF\xBB\xBF" "\"x\",\"\",\"\",\"\",\"\"\r\n");
     importFile(elsewhere.file("other.txt")); // something else in between
-    ASSERT_EQ(form->accountTable().size(), 2u);
+    ASSERT_EQ(form->book().accountTable().size(), 2u);
 
     importFile(elsewhere.file("round.txt"));
-    EXPECT_EQ(form->accountTable(), before);
+    EXPECT_EQ(form->book().accountTable(), before);
     EXPECT_EQ(stored(), before);
 }
 
@@ -270,7 +270,7 @@ TEST_F(Form1Exchange, ImportOfAnEmptyFileLeavesNoAccountsAndNoAccountFile)
     ASSERT_TRUE(folder.exists("settings.dat"));
     elsewhere.write("empty.csv", "");
     importFile(elsewhere.file("empty.csv"));
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, {}));
+    EXPECT_EQ(form->book().accountTable(), BuildImportedTable(state, {}));
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_FALSE(folder.exists("settings2.dat"));
@@ -289,7 +289,7 @@ TEST_F(Form1Exchange, ImportAnsweredNoKeepsTheAccounts)
     action("Import")->trigger();
     EXPECT_TRUE(platform.fileFilters.empty());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(form->book().accountTable(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(folder.read("settings.dat"), file);
     EXPECT_EQ(listed().size(), 3);
     EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
@@ -307,7 +307,7 @@ TEST_F(Form1Exchange, ImportCancelledInTheDialogStopsAtOnce)
     platform.queueFile("");
     action("Import")->trigger();
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(form->book().accountTable(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(folder.read("settings.dat"), file);
     EXPECT_EQ(folder.read("config.dat"), options);
     EXPECT_TRUE(listed().isEmpty()); // refilled by the next change of the accounts
@@ -320,7 +320,7 @@ TEST_F(Form1Exchange, ImportOfAFileThatDoesNotExistSavesTheTableBack)
     open(kAccounts);
     action("OnTop")->trigger();
     importFile(elsewhere.file("typed name.csv"));
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(form->book().accountTable(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(stored(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{kQuestion, kSaved}));
     EXPECT_TRUE(action("OnTop")->isChecked());
@@ -367,7 +367,7 @@ TEST_F(Form1Exchange, ImportRefusesAFileItCannotUseAndChangesNothing)
         EXPECT_EQ(platform.messages[1].text, "The file " + elsewhere.file(c.name) + " could not be imported.\r\n" +
                                                  c.reason + "\r\nYour accounts have not been changed.");
         EXPECT_EQ(platform.messages[1].style, MsgExclamation);
-        EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
+        EXPECT_EQ(form->book().accountTable(), BuildImportedTable(state, kAccounts));
         EXPECT_EQ(folder.read("settings.dat"), file);
         EXPECT_EQ(optionsOnDisk().get(OptionsRecord::IntegrityStamp), stamp);
         EXPECT_EQ(listed().join(u'|').toStdString(), "alpha|Bank|Caf\xC3\xA9 \xE2\x82\xAC");
@@ -390,7 +390,7 @@ TEST_F(Form1Exchange, ImportOfMoreAccountsThanATableHoldsIsRefused)
               "The file " + elsewhere.file("huge.csv") +
                   " could not be imported.\r\nThe file holds more than 32765 accounts, more than can be stored; the "
                   "first one that does not fit starts on line 32766.\r\nYour accounts have not been changed.");
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(form->book().accountTable(), BuildImportedTable(state, kAccounts));
 }
 
 TEST_F(Form1Exchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
@@ -446,7 +446,7 @@ TEST_F(Form1Exchange, TheIdleLockCancelsAnExportOrImportLeftOpen)
         ASSERT_NE(form->lockScreen(), nullptr);
         EXPECT_TRUE(form->lockScreen()->isVisible());
         EXPECT_TRUE(std::filesystem::is_empty(elsewhere.str()));
-        EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
+        EXPECT_EQ(form->book().accountTable(), BuildImportedTable(state, kAccounts));
         EXPECT_EQ(folder.read("settings.dat"), file);
         for (const std::string& text : messageTexts())
             EXPECT_EQ(text, kQuestion);
@@ -465,7 +465,7 @@ TEST_F(Form1Exchange, RandomFilesNeverDamageTheStoredAccounts)
     std::mt19937 rng(77);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     const std::string signs[] = {"\"", ",", "\r\n", "\n", " ", "a", "\xC3\xA9", "\xFF"};
-    AccountTable expected = form->accountTable();
+    AccountTable expected = form->book().accountTable();
     std::string file = folder.read("settings.dat");
     int accepted = 0;
     for (int round = 0; round < 300; ++round) {
@@ -485,7 +485,7 @@ TEST_F(Form1Exchange, RandomFilesNeverDamageTheStoredAccounts)
             ASSERT_EQ(platform.messages.size(), 2u);
             EXPECT_EQ(platform.messages[1].style, MsgExclamation);
         }
-        ASSERT_EQ(form->accountTable(), expected) << "round " << round;
+        ASSERT_EQ(form->book().accountTable(), expected) << "round " << round;
         EXPECT_EQ(folder.exists("settings.dat") ? folder.read("settings.dat") : "", file);
     }
     EXPECT_GT(accepted, 0);

@@ -41,7 +41,7 @@ TEST_F(Form1Generator, NeedsAnAccountNameFirst)
         EXPECT_EQ(platform.messages[0].text, "You must create an account title first.");
         EXPECT_EQ(platform.messages[0].style, MsgInformation);
         EXPECT_EQ(platform.messages[0].caption, "Coffernote");
-        EXPECT_TRUE(form->generatedPassword().empty());
+        EXPECT_TRUE(form->book().generatedPassword().empty());
         EXPECT_TRUE(box("txtPassword")->text().isEmpty());
     }
 }
@@ -54,7 +54,7 @@ TEST_F(Form1Generator, NoLeavesEverythingAsItWas)
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].style, MsgQuestion);
     offered(platform.messages[0].text);
-    EXPECT_TRUE(form->generatedPassword().empty()); // wiped once refused
+    EXPECT_TRUE(form->book().generatedPassword().empty()); // wiped once refused
     EXPECT_EQ(box("txtPassword")->text(), "old");
     EXPECT_EQ(storedTable()[1].Password, "old");
     EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
@@ -115,15 +115,15 @@ TEST_F(Form1Generator, ThePasswordIsWipedOnceUsed)
         const char* buffer = nullptr;
         std::size_t capacity = 0;
         platform.whilePromptOpen = [&](const std::string&) {
-            buffer = form->generatedPassword().data();
-            capacity = form->generatedPassword().capacity();
+            buffer = form->book().generatedPassword().data();
+            capacity = form->book().generatedPassword().capacity();
         };
         platform.queueAnswer(answer);
         generate();
         platform.whilePromptOpen = nullptr;
         ASSERT_NE(buffer, nullptr);
-        EXPECT_TRUE(form->generatedPassword().empty());
-        EXPECT_EQ(form->generatedPassword().data(), buffer); // the same buffer, still the window's
+        EXPECT_TRUE(form->book().generatedPassword().empty());
+        EXPECT_EQ(form->book().generatedPassword().data(), buffer); // the same buffer, still the window's
         EXPECT_EQ(std::string(buffer, capacity), std::string(capacity, '\0'));
     }
 }

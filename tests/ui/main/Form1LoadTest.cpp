@@ -56,8 +56,8 @@ protected:
 
     void load()
     {
-        form = std::make_unique<Form1>(state);
-        ASSERT_TRUE(form->Form_Load());
+        form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
+        ASSERT_FALSE(form->Form_Load().mustEnd());
     }
 
     template <typename T> T* child(const char* name) const
@@ -106,8 +106,8 @@ TEST_F(Form1Load, ListHoldsEveryAccountSortedWithoutRegardToCase)
     store({"zeta", "Bank", "alpha", "bankers", "t1ckb0xr00tm4rkrz", "Alpha2"});
     load();
     EXPECT_EQ(listed().join(u'|').toStdString(), "alpha|Alpha2|Bank|bankers|zeta");
-    EXPECT_EQ(form->accountTable().size(), 7u);
-    EXPECT_EQ(form->accountTable()[0].AccountName, "t1ckb0xr00tm4rkrz");
+    EXPECT_EQ(form->book().accountTable().size(), 7u);
+    EXPECT_EQ(form->book().accountTable()[0].AccountName, "t1ckb0xr00tm4rkrz");
 }
 
 TEST_F(Form1Load, TheFirstKeystrokeReplacesThePrompt)
@@ -271,8 +271,8 @@ TEST_F(Form1Load, DamagedFileAnsweredNoEndsBeforeTheWindowOpens)
     const std::string before = folder.read("settings.dat");
     folder.write("settings.dat", before.substr(0, before.size() / 2));
     platform.queueAnswer(Answer::No);
-    form = std::make_unique<Form1>(state);
-    EXPECT_FALSE(form->Form_Load());
+    form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
+    EXPECT_TRUE(form->Form_Load().mustEnd());
     EXPECT_TRUE(platform.ended());
     EXPECT_EQ(folder.read("settings.dat"), before.substr(0, before.size() / 2));
 }

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "FakePlatform.h"
+#include "TempFolder.h"
+
+#include "app/AccountBook.h"
+#include "app/AccountFile.h"
+#include "app/AppState.h"
+#include "app/OptionsFile.h"
+#include "app/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The main window's model on a fresh program folder, loaded as the window loads it when no login is set.
+// Accounts can be stored beforehand, as an earlier run would have left them; the scripted platform answers.
+class AccountBookFixture : public ::testing::Test
+{
+protected:
+    TempFolder folder;
+    FakePlatform platform;
+    AppState state{folder.str(), platform};
+    std::unique_ptr<AccountBook> book;
+
+    using Box = AccountBook::Box;
+    using Buttons = AccountBook::Buttons;
+
+    static AccountRecord account(const std::string& name, const std::string& website = {},
+                                 const std::string& notes = {}, const std::string& userId = {},
+                                 const std::string& password = {})
+    {
+        return {0, name, website, notes, userId, password};
+    }
+
+    void writeDefaultOptions() { ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults())); }
+
+    // Stores the accounts (numbered 1, 2, ...) in the account file, with a matching stamp.
+    void storeAccounts(const std::vector<AccountRecord>& accounts)
+    {
+        if (!folder.exists(kOptionsFileName))
+            writeDefaultOptions();
+        AccountTable table{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+        for (const AccountRecord& a : accounts) {
+            table.push_back(a);
+            table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
+        }
+        const SaveResult saved = SaveAccountFile(state, table);
+        ASSERT_EQ(saved.status, accounts.empty() ? SaveResult::Removed : SaveResult::Saved) << saved.error;
+    }
+    void storeNames(const std::vector<std::string>& names)
+    {
+        std::vector<AccountRecord> accounts;
+        for (const std::string& n : names)
+            accounts.push_back(account(n));
+        storeAccounts(accounts);
+    }
+
+    // Loads the model on the folder (the window's load sequence).
+    void open()
+    {
+        if (!folder.exists(kOptionsFileName))
+            writeDefaultOptions();
+        book = std::make_unique<AccountBook>(state);
+        ASSERT_FALSE(book->Form_Load().mustEnd());
+    }
+
+    // The user types text over the combo box's text, the caret at its end; a completion may follow.
+    void type(const std::string& text)
+    {
+        book->cboSelect_Change(text, static_cast<int>(text.size()));
+    }
+    // The user types a name and presses GO.
+    Result lookUp(const std::string& name)
+    {
+        type(name);
+        return book->cmdGo_Click();
+    }
+    void edit(Box box, const std::string& text) { book->boxEdited(box, text); }
+
+    AccountTable storedTable()
+    {
+        AccountTable table;
+        OptionsRecord options;
+        if (!folder.exists(kAccountFileName))
+            return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+        EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Loaded);
+        return table;
+    }
+    std::vector<std::string> storedNames()
+    {
+        std::vector<std::string> names;
+        const AccountTable table = storedTable();
+        for (std::size_t i = 1; i < table.size(); ++i)
+            names.push_back(table[i].AccountName);
+        return names;
+    }
+    OptionsRecord storedOptions()
+    {
+        OptionsRecord options;
+        EXPECT_TRUE(ReadOptionsFile(folder.str(), options));
+        return options;
+    }
+    std::vector<std::string> messageTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& m : platform.messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+    void forgetMessages() { platform.messages.clear(); }
+};

@@ -104,7 +104,7 @@ TEST_F(Form1Editing, AddRefusesMissingReservedAndTakenNames)
     const Case cases[] = {
         {"", kNoName, MsgInformation, true},
         {"< Select or type account here >", kNoName, MsgInformation, true},
-        {"t1ckb0xr00tm4rkrz", kNoName, MsgInformation, true}, // the header record's name
+        {"t1ckb0xr00tm4rkrz", kDuplicate, MsgExclamation, false}, // the header record's name: taken
         {"Bank", kDuplicate, MsgExclamation, false},
     };
     for (bool headerOnly : {true, false}) {

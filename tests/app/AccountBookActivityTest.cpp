@@ -16,9 +16,6 @@ protected:
         open();
     }
     void comboChange(const std::string& text) { type(text); }
-    void lookUp(const std::string& name) { ASSERT_FALSE(AccountBookFixture::lookUp(name).mustEnd()); }
-    void typeInto(Box box, const std::string& text) { edit(box, book->boxText(box) + text); }
-    void clearCombo() { type(""); }
 };
 
 } // namespace

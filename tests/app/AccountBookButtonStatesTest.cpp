@@ -34,10 +34,7 @@ protected:
         forgetMessages();
         platform.urls.clear();
     }
-    void typeInto(Box box, const std::string& text) { edit(box, book->boxText(box) + text); }
-    void go(const std::string& name) { ASSERT_FALSE(lookUp(name).mustEnd()); }
-    // A name exactly as typed, no completion applied.
-    void typeExactName(const std::string& name) { book->setComboTextQuietly(name); }
+    void go(const std::string& name) { lookUp(name); }
 };
 
 // "1"/"0" = on/off, "-" = as before; the mode "D" (Drag/Drop), "E" (Edit) or "-".

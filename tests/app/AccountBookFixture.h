@@ -73,12 +73,52 @@ protected:
         book->cboSelect_Change(text, static_cast<int>(text.size()));
     }
     // The user types a name and presses GO.
-    Result lookUp(const std::string& name)
+    void lookUp(const std::string& name)
     {
         type(name);
-        return book->cmdGo_Click();
+        ASSERT_FALSE(book->cmdGo_Click().mustEnd());
     }
     void edit(Box box, const std::string& text) { book->boxEdited(box, text); }
+
+    // The window's gestures, as the window forwards them.
+    void clearCombo() { type(""); }
+    void typeInCombo(const std::string& text) { type(book->comboText() + text); }
+    // A name exactly as typed, no completion applied.
+    void typeExactName(const std::string& name) { book->setComboTextQuietly(name); }
+    void typeInto(Box box, const std::string& text) { edit(box, book->boxText(box) + text); }
+    void click(const std::string& button)
+    {
+        Result r;
+        if (button == "Add_Account")
+            r = book->Add_Account_Click();
+        else if (button == "cmdChange")
+            r = book->cmdChange_Click();
+        else if (button == "cmdDelete")
+            r = book->cmdDelete_Click();
+        else if (button == "cmdGo")
+            r = book->cmdGo_Click();
+        else if (button == "cmdCopy1")
+            r = book->cmdCopy1_Click();
+        else if (button == "cmdCancel")
+            book->cmdCancel_Click();
+        else
+            ADD_FAILURE() << "no button " << button;
+        EXPECT_FALSE(r.mustEnd()) << button;
+    }
+    bool on(const std::string& button) const
+    {
+        const Buttons& b = book->buttons();
+        return button == "cmdGo" ? b.go
+             : button == "Add_Account" ? b.add
+             : button == "cmdChange" ? b.change
+             : button == "cmdCancel" ? b.cancel
+             : b.del;
+    }
+    bool dragDrop() const { return book->dragDrop(); }
+    std::vector<std::string> listed() const { return book->names(); }
+    std::string comboText() const { return book->comboText(); }
+    std::string boxText(Box box) const { return book->boxText(box); }
+    std::string recordLabel() const { return book->recordLabel(); }
 
     AccountTable storedTable()
     {

@@ -1,6 +1,7 @@
 #include "app/AccountBookNames.h"
 
 #include <algorithm>
+#include <cctype>
 #include <numeric>
 
 namespace {
@@ -35,12 +36,29 @@ std::string TextRules::fold(const std::string& text) const
 
 bool TextRules::isWebAddress(const std::string& text) const
 {
-    for (const char* scheme : {"http://", "https://"}) {
-        const std::string s = scheme;
-        if (text.size() > s.size() && text.compare(0, s.size(), s) == 0)
-            return text.find_first_of(" \t\r\n") == std::string::npos;
-    }
-    return false;
+    // scheme "://" [userinfo "@"] host [":" digits] [path]: the plain form of a web address, without the
+    // percent-encoding and international host rules the desktop's parser knows.
+    const std::string folded = fold(text);
+    std::size_t at = 0;
+    if (folded.rfind("http://", 0) == 0)
+        at = 7;
+    else if (folded.rfind("https://", 0) == 0)
+        at = 8;
+    else
+        return false;
+    for (unsigned char c : text)
+        if (c <= ' ' || c == 0x7F)
+            return false;
+    const std::size_t end = std::min(text.find_first_of("/?#", at), text.size());
+    std::string authority = text.substr(at, end - at);
+    if (const std::size_t user = authority.rfind('@'); user != std::string::npos)
+        authority.erase(0, user + 1);
+    const std::size_t colon = authority.find(':');
+    const std::string host = authority.substr(0, colon);
+    const std::string port = colon == std::string::npos ? std::string() : authority.substr(colon + 1);
+    const auto hostChar = [](unsigned char c) { return std::isalnum(c) || c == '.' || c == '-' || c == '_' || c >= 0x80; };
+    return !host.empty() && std::all_of(host.begin(), host.end(), hostChar) &&
+           std::all_of(port.begin(), port.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 const TextRules& TextRules::plain()

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ protected:
     FakePlatform platform;
     AppState state{folder.str(), platform};
     std::unique_ptr<AccountBook> book;
+    std::optional<AccountBook::Selection> selection_;
 
     using Box = AccountBook::Box;
     using Buttons = AccountBook::Buttons;
@@ -67,10 +69,24 @@ protected:
         ASSERT_FALSE(book->Form_Load().mustEnd());
     }
 
-    // The user types text over the combo box's text, the caret at its end; a completion may follow.
+    // The user types text over the combo box's text, the caret at its end; a completion may follow and select
+    // its tail.
     void type(const std::string& text)
     {
-        book->cboSelect_Change(text, static_cast<int>(text.size()));
+        book->cboSelect_Change(text, utf16Length(text));
+        selection_ = book->takeComboSelection();
+    }
+    static int utf16Length(const std::string& text)
+    {
+        int units = 0;
+        for (unsigned char c : text)
+            units += (c & 0xC0) == 0x80 ? 0 : c >= 0xF0 ? 2 : 1;
+        return units;
+    }
+    // The selected tail of the combo text (ASCII names).
+    std::string selected() const
+    {
+        return selection_ && selection_->length > 0 ? book->comboText().substr(selection_->start) : std::string();
     }
     // The user types a name and presses GO.
     void lookUp(const std::string& name)
@@ -82,7 +98,14 @@ protected:
 
     // The window's gestures, as the window forwards them.
     void clearCombo() { type(""); }
-    void typeInCombo(const std::string& text) { type(book->comboText() + text); }
+    // Typing replaces the selected completion, as the next character typed does.
+    void typeInCombo(const std::string& text)
+    {
+        std::string base = book->comboText();
+        if (selection_ && selection_->length > 0)
+            base.resize(static_cast<std::size_t>(selection_->start));
+        type(base + text);
+    }
     // A name exactly as typed, no completion applied.
     void typeExactName(const std::string& name) { book->setComboTextQuietly(name); }
     void typeInto(Box box, const std::string& text) { edit(box, book->boxText(box) + text); }
@@ -101,6 +124,8 @@ protected:
             r = book->cmdCopy1_Click();
         else if (button == "cmdCancel")
             book->cmdCancel_Click();
+        else if (button == "cmdCopy2" || button == "cmdCopy3" || button == "cmdCopy4")
+            book->copyBox(button == "cmdCopy2" ? Box::Notes : button == "cmdCopy3" ? Box::UserId : Box::Password);
         else
             ADD_FAILURE() << "no button " << button;
         EXPECT_FALSE(r.mustEnd()) << button;

@@ -110,6 +110,7 @@ private slots:
     void Export_Click();
     void Import_Click();
 
+    // Window options.
     void OnTop_Click();
     void mnuTooltips_Click();
 

@@ -6,41 +6,11 @@
 
 namespace {
 
-const char* const kSaved = "Settings have been saved successfully.";
-const char* const kNoName = "You must enter an account name in the\r\ndropdown-box before saving this account.  ";
-const char* const kDuplicate = "An account with this name already exists.";
-
 class Form1Editing : public MainWindowFixture
 {
 protected:
     bool on(const char* name) { return button(name)->isEnabled(); }
     bool dragDrop() { return menuItem("LoginSelect")->isChecked(); }
-    std::vector<std::string> listed()
-    {
-        std::vector<std::string> items;
-        for (int i = 0; i < combo()->count(); ++i)
-            items.push_back(combo()->itemText(i).toStdString());
-        return items;
-    }
-    // Types a name that no completion may alter: a leading character, then Home and Delete.
-    void typeExactName(const QString& name)
-    {
-        clearCombo();
-        typeInCombo("#" + name);
-        QTest::keyClick(combo()->lineEdit(), Qt::Key_Home);
-        QTest::keyClick(combo()->lineEdit(), Qt::Key_Delete);
-        ASSERT_EQ(comboText(), name);
-    }
-    void expectRecord(const AccountRecord& r, int no, const char* name, const char* website, const char* notes,
-                      const char* user, const char* password)
-    {
-        EXPECT_EQ(r.RecordNo, no);
-        EXPECT_EQ(r.AccountName, name);
-        EXPECT_EQ(r.Website, website);
-        EXPECT_EQ(r.Notes, notes);
-        EXPECT_EQ(r.UserId, user);
-        EXPECT_EQ(r.Password, password);
-    }
 };
 
 } // namespace

@@ -26,7 +26,6 @@ namespace {
 
 const char* const kFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
 const char* const kQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
-const char* const kSaved = "Settings have been saved successfully.";
 
 AccountRecord Account(std::string name, std::string website, std::string notes, std::string user, std::string pwd)
 {
@@ -68,23 +67,6 @@ protected:
         platform.messages.clear();
     }
 
-    // What the account file holds now, read as the next start would.
-    AccountTable stored()
-    {
-        FakePlatform quiet;
-        AppState reader(folder.str(), quiet);
-        reader.LoginUserName = state.LoginUserName;
-        reader.LoginPassword1 = state.LoginPassword1;
-        reader.LoginPassword2 = state.LoginPassword2;
-        OptionsRecord options;
-        AccountTable table;
-        const LoadResult r = LoadAccountFile(reader, options, table);
-        EXPECT_TRUE(r == LoadResult::Loaded || r == LoadResult::NoFile);
-        if (r == LoadResult::NoFile)
-            table = BuildImportedTable(reader, {});
-        return table;
-    }
-
     OptionsRecord optionsOnDisk() const { return ParseOptionsLine(folder.read("config.dat")); }
 
     template <typename T> T* child(const char* name) const
@@ -94,24 +76,10 @@ protected:
         return w;
     }
     QAction* action(const char* name) const { return child<QAction>(name); }
-    QStringList listed() const
-    {
-        QStringList names;
-        auto* combo = child<QComboBox>("cboSelect");
-        for (int i = 0; i < combo->count(); ++i)
-            names << combo->itemText(i);
-        return names;
-    }
     void enterEditMode()
     {
         action("LoginSelect")->trigger();
         ASSERT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
-    }
-    void importFile(const std::string& path)
-    {
-        platform.queueAnswer(Answer::Yes);
-        platform.queueFile(path);
-        action("Import")->trigger();
     }
     std::vector<std::string> messageTexts() const
     {

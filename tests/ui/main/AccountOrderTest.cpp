@@ -18,7 +18,7 @@ std::vector<std::string> utf8(const QStringList& names)
     return out;
 }
 
-TEST(AccountNameList, SortsByLanguageIgnoringCase)
+TEST(LanguageTextRules, SortsByLanguageIgnoringCase)
 {
     const LanguageTextRules rules(kGerman);
     AccountNames list(rules);
@@ -29,7 +29,7 @@ TEST(AccountNameList, SortsByLanguageIgnoringCase)
     EXPECT_EQ(list.insert("Öl"), 6);
 }
 
-TEST(AccountNameList, CStandsForTheCommonLatinOrder)
+TEST(LanguageTextRules, CStandsForTheCommonLatinOrder)
 {
     const LanguageTextRules rules(QLocale::c());
     AccountNames list(rules);
@@ -37,7 +37,7 @@ TEST(AccountNameList, CStandsForTheCommonLatinOrder)
     EXPECT_EQ(list.names(), utf8({"Ärztekammer", "Zoo"}));
 }
 
-TEST(AccountNameList, CompletionFindsTheFirstEntryInListOrder)
+TEST(LanguageTextRules, CompletionFindsTheFirstEntryInListOrder)
 {
     const LanguageTextRules rules(kGerman);
     AccountNames list(rules);

@@ -1,6 +1,7 @@
 // The main window with a full account table: a keystroke in the account combo box (completion and button
 // updates), a lookup with GO, and the save after Add, Change and Delete. Runs offscreen.
 #include "app/AccountFile.h"
+#include "app/AccountBook.h"
 #include "app/AppState.h"
 #include "app/OptionsFile.h"
 #include "platform/Platform.h"
@@ -113,9 +114,9 @@ int main(int argc, char** argv)
             return 1;
         }
 
-        Form1 form(state);
+        Form1 form(state, [] {});
         double loadMs = millisecondsOf([&] {
-            if (!form.Form_Load())
+            if (form.Form_Load().mustEnd())
                 std::exit(1);
         });
         form.show();
@@ -127,7 +128,7 @@ int main(int argc, char** argv)
         auto* del = form.findChild<QPushButton*>(QStringLiteral("cmdDelete"));
         auto* password = form.findChild<QLineEdit*>(QStringLiteral("txtPassword"));
         QLineEdit* edit = combo->lineEdit();
-        const std::size_t records = form.accountTable().size();
+        const std::size_t records = form.book().accountTable().size();
 
         auto clearCombo = [&] {
             edit->selectAll();
@@ -163,7 +164,7 @@ int main(int argc, char** argv)
         std::vector<double> lookups;
         for (int n = 0; n < 300; ++n) {
             const std::size_t at = 1 + pick() % (records - 1);
-            edit->setText(QString::fromStdString(form.accountTable()[at].AccountName));
+            edit->setText(QString::fromStdString(form.book().accountTable()[at].AccountName));
             go->setEnabled(true);
             lookups.push_back(millisecondsOf([&] { go->click(); }));
         }
@@ -172,7 +173,7 @@ int main(int argc, char** argv)
         std::vector<double> deletes, adds, changes;
         for (int n = 0; n < 3; ++n) {
             const std::size_t at = 1 + pick() % (records - 1);
-            const QString name = QString::fromStdString(form.accountTable()[at].AccountName);
+            const QString name = QString::fromStdString(form.book().accountTable()[at].AccountName);
             edit->setText(name);
             go->click();
             deletes.push_back(millisecondsOf([&] { del->click(); }));
@@ -185,8 +186,8 @@ int main(int argc, char** argv)
             key(password, 0, QStringLiteral("x")); // a change in a box: Change is enabled
             changes.push_back(millisecondsOf([&] { change->click(); }));
         }
-        if (form.accountTable().size() != records) {
-            std::fprintf(stderr, "the table ended with %zu records\n", form.accountTable().size());
+        if (form.book().accountTable().size() != records) {
+            std::fprintf(stderr, "the table ended with %zu records\n", form.book().accountTable().size());
             status = 1;
         }
 
@@ -211,6 +212,26 @@ int main(int argc, char** argv)
         row("Change (save)", c, changes.size());
         std::printf("%-36s %10.3f\n", "window load", loadMs);
         std::printf("keystrokes that completed a name: %d of %zu\n", completed, keystroke.size());
+        // The model alone, as the window drives it: completion per keystroke, and GO.
+        {
+            AccountBook book(state);
+            if (book.Form_Load().mustEnd())
+                std::exit(1);
+            std::vector<double> modelKeys, modelGo;
+            for (int n = 0; n < 200; ++n) {
+                const std::string name = nameOf(1 + static_cast<int>(pick() % 32000));
+                for (std::size_t len = 1; len <= 8; ++len) {
+                    const std::string typed = name.substr(0, len);
+                    modelKeys.push_back(millisecondsOf([&] { book.cboSelect_Change(typed, static_cast<int>(len)); }));
+                }
+            }
+            for (int n = 0; n < 300; ++n) {
+                book.setComboTextQuietly(book.accountTable()[1 + pick() % (records - 1)].AccountName);
+                modelGo.push_back(millisecondsOf([&] { (void)book.cmdGo_Click(); }));
+            }
+            row("model: keystroke (completion)", figuresOf(modelKeys), modelKeys.size());
+            row("model: GO", figuresOf(modelGo), modelGo.size());
+        }
         std::printf("main_window accounts=%zu keystroke_ms=%.3f go_ms=%.3f save_ms=%.3f\n", records, k.median,
                     g.median, s.median);
     }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
@@ -90,11 +91,25 @@ QString QtPlatform::qtFilter(const std::string& filter)
     return description + u'(' + patterns + u')';
 }
 
-std::string QtPlatform::fileDialog(bool save, const std::string& filter)
+QFileDialog* QtPlatform::createFileDialog(bool save, const std::string& filter, QWidget* parent)
 {
-    auto* dialog = new QFileDialog(QApplication::activeWindow(), QString(), QString(), qtFilter(filter));
+    auto* dialog = new QFileDialog(parent);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setNameFilter(qtFilter(filter));
+    // Qt shows a filter with its blanks collapsed and its patterns as it parses them; the list shows the
+    // caption as written instead, while the dialog filters by the patterns it was given.
+    const QString f = QString::fromStdString(filter);
+    const qsizetype bar = f.indexOf(u'|');
+    if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")); types && bar >= 0)
+        types->setItemText(0, f.left(bar));
+    return dialog;
+}
+
+std::string QtPlatform::fileDialog(bool save, const std::string& filter)
+{
+    auto* dialog = createFileDialog(save, filter, QApplication::activeWindow());
     const QPointer<QFileDialog> guard(dialog);
     int result = 0;
     std::string chosen;

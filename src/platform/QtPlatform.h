@@ -10,6 +10,8 @@
 #include <vector>
 
 class QDialog;
+class QFileDialog;
+class QWidget;
 
 // The desktop as Qt offers it.
 class QtPlatform : public Platform
@@ -43,6 +45,9 @@ public:
     static QString lockFilePath(const QString& dataFolder) { return SingleCopy::lockFilePath(dataFolder); }
     // "Text Files  (*.txt; *.csv)|*.txt; *.csv" becomes the Qt filter "Text Files  (*.txt *.csv)".
     static QString qtFilter(const std::string& filter);
+    // The file dialog of saveFileName and openFileName: Qt's own dialog (a native one shows the filter in its
+    // own words), whose filter list shows the caption of filter exactly as written while matching its patterns.
+    static QFileDialog* createFileDialog(bool save, const std::string& filter, QWidget* parent);
 
 private:
     // A prompt being shown. Prompts nest (one can open while another waits) and close in reverse order.

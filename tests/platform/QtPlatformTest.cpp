@@ -4,12 +4,34 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 TEST(QtPlatform, FileFilterBecomesQtFilter)
 {
     EXPECT_EQ(QtPlatform::qtFilter("Text Files  (*.txt; *.csv)|*.txt; *.csv").toStdString(),
               "Text Files  (*.txt *.csv)");
+}
+
+TEST(QtPlatform, TheExchangeDialogsShowTheFilterCaptionAsWrittenAndListBothKinds)
+{
+    for (bool save : {true, false}) {
+        std::unique_ptr<QFileDialog> dialog(
+            QtPlatform::createFileDialog(save, "Text Files  (*.txt; *.csv)|*.txt; *.csv", nullptr));
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        EXPECT_EQ(types->count(), 1);
+        EXPECT_EQ(types->currentText().toStdString(), "Text Files  (*.txt; *.csv)");
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        // The patterns the dialog's file list filters by: both kinds, and nothing else.
+        auto* files = dialog->findChild<QFileSystemModel*>();
+        ASSERT_NE(files, nullptr);
+        EXPECT_EQ(files->nameFilters(), (QStringList{"*.txt", "*.csv"}));
+    }
 }
 
 TEST(QtPlatform, EndingClearsTextTheProgramCopiedAndReleasesTheLock)

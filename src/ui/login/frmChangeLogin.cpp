@@ -63,9 +63,10 @@ QString boxText(const std::string& setting)
 }
 
 // The save the settings go through; Ok unless the program must end.
+// The main window shows the save's outcome, and ends the program itself when the save says it must.
 Result saveThroughMain(Form1& main)
 {
-    return main.SaveToFile() ? Result::ok() : Result::endProgram();
+    return main.SaveToFile().mustEnd() ? Result::endProgram() : Result::ok();
 }
 
 } // namespace
@@ -263,10 +264,8 @@ void frmChangeLogin::cmdOK_Click()
     LoginSettings settings(
         state, [&main] { return saveThroughMain(main); }, [self] { return self && !self->unloaded_; });
     const Result done = settings.cmdOK_Click(entries);
-    if (done.mustEnd()) {
-        main.Form_Unload(); // the main window's way out
-        return;
-    }
+    if (done.mustEnd())
+        return; // the main window has ended the program
     if (!settings.closes())
         return;
     unload();

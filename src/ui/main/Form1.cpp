@@ -1,9 +1,6 @@
 #include "ui/main/Form1.h"
 
-#include "app/AccountFile.h"
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
-#include "app/Paths.h"
 #include "platform/Platform.h"
 #include "ui/main/AccountCombo.h"
 #include "ui/main/FieldBox.h"
@@ -19,11 +16,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStringListModel>
-#include <QStyle>
 #include <QTimer>
 
-#include <algorithm>
 #include <functional>
 
 namespace {
@@ -83,7 +77,8 @@ static void initButtonPictures()
     Q_INIT_RESOURCE(buttons);
 }
 
-Form1::Form1(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state)
+Form1::Form1(AppState& state, std::function<void()> endProgram, QWidget* parent)
+    : QMainWindow(parent), state_(state), endProgram_(std::move(endProgram)), book_(state, textRules_)
 {
     initButtonPictures();
     setObjectName(QStringLiteral("Form1"));
@@ -238,77 +233,27 @@ void Form1::setTabOrder()
     cboSelect->setFocus();
 }
 
-bool Form1::Form_Load()
+Result Form1::Form_Load()
 {
-    // 2. The account file.
-    const LoadResult loaded = LoadAccountFile(state_, options_, AccountTable_);
-    if (loaded == LoadResult::Ended)
-        return false;
-    if (loaded == LoadResult::NoFile || loaded == LoadResult::Recovered)
-        AccountTable_ = {MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2)};
-
-    // 3. The account list and empty fields.
-    settingText_ = true;
-    fillAccountList();
-    setRecordLabel(QString());
-    cboSelect->setEditText(QString());
-    txtWebsite->clear();
-    txtGeneral->clear();
-    txtUserid->clear();
-    txtPassword->clear();
-    settingText_ = false;
-
-    // 4. Buttons.
-    OnTop->setChecked(false);
-    cmdGo->setEnabled(true);
-    Add_Account->setEnabled(false);
-    cmdChange->setEnabled(false);
-    cmdCancel->setEnabled(false);
-    cmdDelete->setEnabled(false);
-
-    // 5-8. Options.
-    readOptions();
-    if (options_.isOn(OptionsRecord::AlwaysOnTop)) {
-        state_.platform.setWindowTopmost(1, this);
-        OnTop->setChecked(true);
-    } else {
-        state_.platform.setWindowTopmost(0, this);
+    Result loaded = book_.Form_Load();
+    if (loaded.mustEnd()) {
+        endProgram_();
+        return loaded;
     }
-    applyMasksFromOptions();
-    const bool tips = options_.isOn(OptionsRecord::ShowToolTips);
-    mnuTooltips->setChecked(tips);
-    applyToolTips(tips);
-
-    // 9-10. The placeholder runs the change rule like any text set by code; undo the buttons it leaves.
-    setComboText(QString::fromLatin1(kPlaceholder));
-    Add_Account->setEnabled(false);
-    cmdCancel->setEnabled(false);
+    showBook();
     // The combo box starts with the focus and its prompt selected, as a combo box selects its text when it
     // gets the focus: the first keystroke replaces the prompt instead of adding to it. The caret stays in
     // front, so the prompt shows from its beginning.
     const int promptLength = static_cast<int>(cboSelect->currentText().size());
     cboSelect->lineEdit()->setSelection(promptLength, -promptLength);
-
-    // 11-12. The window always starts in Drag/Drop mode.
-    LoginSelect->setChecked(false);
-    LoginSelect_Click();
-    cmdDelete->setEnabled(false);
-
-    state_.resetIdle();
-    return true;
+    return loaded;
 }
 
-void Form1::applyMasksFromOptions()
+Result Form1::SaveToFile()
 {
-    setMask(txtGeneral, Command1, options_.isOn(OptionsRecord::MaskNotes));
-    setMask(txtUserid, MaskUser, options_.isOn(OptionsRecord::MaskUserId));
-    setMask(txtPassword, MaskPwd, options_.isOn(OptionsRecord::MaskPassword));
-}
-
-void Form1::setMask(FieldBox* box, QAction* item, bool masked)
-{
-    box->setMasked(masked);
-    item->setChecked(masked);
+    Result saved;
+    run([this, &saved] { return saved = book_.SaveToFile(); });
+    return saved;
 }
 
 void Form1::applyToolTips(bool on)
@@ -321,97 +266,6 @@ void Form1::applyToolTips(bool on)
     };
     for (const auto& [w, text] : tips)
         w->setToolTip(on ? QString::fromUtf8(text) : QString());
-}
-
-void Form1::readOptions()
-{
-    // Kept byte for byte: a write is skipped only when the file already holds exactly the line it would get.
-    lastOptionsLine_.clear();
-    std::string bytes;
-    if (!ReadWholeFile(JoinPath(state_.programFolder, kOptionsFileName), bytes))
-        return; // none yet, or unreadable: the defaults hold
-    options_ = ParseOptionsLine(bytes);
-    lastOptionsLine_ = std::move(bytes);
-}
-
-void Form1::writeOptions()
-{
-    // The window's values are texts: one never read from a file goes out as an empty text in quotes.
-    for (auto& value : options_.values)
-        if (!value)
-            value = std::string();
-    const std::string line = FormatOptionsLine(options_);
-    const bool present = FileExists(JoinPath(state_.programFolder, kOptionsFileName));
-    if (present && line == lastOptionsLine_)
-        return; // the file already holds exactly this
-    // A failed write changes nothing in the window: the settings shown hold for this run.
-    if (WriteOptionsFile(state_.programFolder, options_))
-        lastOptionsLine_ = line;
-}
-
-QString Form1::comboText() const
-{
-    return cboSelect->currentText();
-}
-
-void Form1::setComboText(const QString& text)
-{
-    const bool was = settingText_;
-    settingText_ = true;
-    cboSelect->setEditText(text);
-    // Text put in by the program reads from its beginning, with the caret in front of it, as in any edit box.
-    cboSelect->lineEdit()->setCursorPosition(0);
-    settingText_ = was;
-    cboSelect_Change();
-}
-
-void Form1::setRecordLabel(const QString& recordNo)
-{
-    lblID->setText(recordNo);
-    // Named "ID" after its label; the number it shows goes to screen readers as its description.
-    lblID->setAccessibleDescription(recordNo);
-}
-
-int Form1::displayedIndex() const
-{
-    if (lblID->text().isEmpty())
-        return -1;
-    bool ok = false;
-    const int n = lblID->text().toInt(&ok);
-    if (!ok || n < 0 || n >= static_cast<int>(AccountTable_.size()))
-        return -1;
-    return n;
-}
-
-void Form1::fillAccountList()
-{
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(AccountTable_.size()));
-    for (const AccountRecord& r : AccountTable_)
-        if (r.AccountName != kHeaderMarker)
-            names.append(QString::fromStdString(r.AccountName));
-    accountNames_.assign(names);
-    const QString text = cboSelect->currentText();
-    accountModel_->setStringList(accountNames_.names());
-    cboSelect->setEditText(text);
-}
-
-void Form1::rebuildAccountList()
-{
-    accountNames_.clear();
-    accountModel_->setStringList(accountNames_.names());
-    cboSelect->setEditText(QString());
-    fillAccountList();
-}
-
-void Form1::addAccountName(const QString& name)
-{
-    // Sorted insertion after any equal names, as a sorted list inserts.
-    const int row = accountNames_.insert(name);
-    const QString text = cboSelect->currentText();
-    accountModel_->insertRows(row, 1);
-    accountModel_->setData(accountModel_->index(row), name);
-    cboSelect->setEditText(text);
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "app/AccountRecord.h"
-#include "app/OptionsFile.h"
-#include "ui/main/AccountNameList.h"
+#include "app/AccountBook.h"
+#include "app/Result.h"
+#include "ui/main/LanguageTextRules.h"
 
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 
 class QAction;
@@ -22,25 +23,54 @@ class frmAbout;
 class frmLocked;
 class frmChangeLogin;
 
-// The main window: one account at a time in five fields, every account in memory, and the menus of every
-// command. Its handlers are spread over files by concern: Form1.cpp (layout, load, options, account list),
-// Form1_modes.cpp, Form1_lookup.cpp, Form1_editing.cpp, Form1_clipboard.cpp, Form1_website.cpp,
-// Form1_generator.cpp, Form1_exchange.cpp, Form1_window.cpp (window options, lock, exit).
+// The main window: one account at a time in five fields, and the menus of every command. A view of the account
+// book (app/AccountBook.h), which holds the state and decides; the window shows that state and forwards the
+// user's events to it. Files: Form1.cpp (wiring, menus, load), Form1_layout.cpp, Form1_view.cpp (showing the
+// book's state), Form1_handlers.cpp (the events), Form1_window.cpp (window options, lock, exit).
 class Form1 : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit Form1(AppState& state, QWidget* parent = nullptr);
+    // endProgram ends the program; the window calls it when an operation says the program must end.
+    Form1(AppState& state, std::function<void()> endProgram, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The load sequence; false when the program ended during it (the caller returns at once).
-    bool Form_Load();
+    // The load sequence; EndProgram when the program had to end during it (it has been ended).
+    Result Form_Load();
+    // Writes the whole table and shows the outcome; ends the program when the result says so.
+    Result SaveToFile();
+    // Clears the clipboard, wipes the secrets and ends the program.
+    void Form_Unload();
 
-    // Writes the whole table and shows the outcome. False only when the program ended (the recovery
-    // question was answered No); every caller then returns at once.
-    bool SaveToFile();
+    // Closes the login settings dialog and the About box when they are open (the lock does this).
+    void closeSideWindows();
+    // Hides the window behind the lock screen (it comes back at the same place), closes the side windows,
+    // clears the clipboard and cancels open prompts: the lock by command and the idle lock alike.
+    void lockWindow();
+    // The lock empties the four boxes and the combo text, so that nothing behind the lock screen can read them
+    // (accessibility clients included); the unlock puts them back exactly. Neither runs any change rule.
+    void concealFields();
+    void revealFields();
 
+    AccountBook& book() { return book_; }
+    QTimer* idleTimer() const { return Timer1; }
+    QAction* onTopAction() const { return OnTop; }
+    frmLocked* lockScreen() const { return lockScreen_; }
+
+    static constexpr const char* kPlaceholder = AccountBook::kPlaceholder;
+
+public slots:
+    // The window's own commands: side windows, the idle timer, the lock and exit.
+    void sec_off_Click();
+    void sec_on_Click();
+    void Login_Click();
+    void About_Click();
+    void Exit_Click();
+    void Lock_Click();
+    void Timer1_Timer();
+
+private slots:
     // Lookup and display.
     void cboSelect_Change();
     void cboSelect_KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -69,58 +99,20 @@ public:
     void box_DblClick(FieldBox* box);
     void box_MouseMove(FieldBox* box);
 
-    // Clipboard.
+    // Clipboard, website, online help, password generator, export and import.
+    void cmdCopy1_Click();
     void cmdCopy2_Click();
     void cmdCopy3_Click();
     void cmdCopy4_Click();
     void Clear_Clipboard_Click();
-
-    // Website and online help.
-    void cmdCopy1_Click();
     void Online_Click();
-    void RunBrowser(const std::string& url, int windowStyle);
-
-    // Password generator.
     void passwordGen_Click();
-    void PasswordGenerator();
-
-    // Export and import.
     void Export_Click();
     void Import_Click();
 
-    // Window options, security, lock and exit.
+    // Window options.
     void OnTop_Click();
     void mnuTooltips_Click();
-    void sec_off_Click();
-    void sec_on_Click();
-    void Login_Click();
-    void About_Click();
-    void Exit_Click();
-    void Lock_Click();
-    void Timer1_Timer();
-    // Clears the clipboard and ends the program.
-    void Form_Unload();
-
-    // Closes the login settings dialog and the About box when they are open (the lock does this).
-    void closeSideWindows();
-    // Hides the window behind the lock screen (it comes back at the same place), closes the side windows,
-    // clears the clipboard and cancels open prompts: the lock by command and the idle lock alike.
-    void lockWindow();
-    // The lock empties the four boxes and the combo text, so that nothing behind the lock screen can read them
-    // (accessibility clients included); the unlock puts them back exactly. Neither runs any change rule.
-    void concealFields();
-    void revealFields();
-
-    AccountTable& accountTable() { return AccountTable_; }
-    const OptionsRecord& options() const { return options_; }
-    AppState& state() { return state_; }
-    QTimer* idleTimer() const { return Timer1; }
-    QAction* onTopAction() const { return OnTop; }
-    frmLocked* lockScreen() const { return lockScreen_; }
-    const std::string& generatedPassword() const { return GeneratedPassword; }
-
-    // The placeholder the account combo box shows at start.
-    static constexpr const char* kPlaceholder = "< Select or type account here >";
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,51 +123,29 @@ private:
     void wireControls();
     void buildMenus();
     void setTabOrder();
-    void applyMasksFromOptions();
     void applyToolTips(bool on);
-    void setMask(FieldBox* box, QAction* item, bool masked);
-    void storeMask(FieldBox* box, QAction* item, OptionsRecord::Field field, bool masked);
-    void toggleMask(FieldBox* box, QAction* item, OptionsRecord::Field field);
-    void setAllMasks(bool masked);
 
-    // Options file: refresh the window's copy from disk when the file exists; write it back only when
-    // what the file holds would change.
-    void readOptions();
-    void writeOptions();
-
-    // The account list of the combo box, kept in the user's collation order without regard to letter case.
-    void fillAccountList();    // from the table, skipping the header marker
-    void rebuildAccountList(); // empties the list (and the combo text) and fills it again
-    void addAccountName(const QString& name);
-    // Sets the combo text and runs the change rule, as a change made by code does.
+    // Form1_view.cpp: the book's state onto the widgets.
+    // Runs an operation of the book with the combo text the window holds, then shows the book's state, or
+    // ends the program when the operation says so.
+    void run(const std::function<Result()>& operation);
+    void act(const std::function<void()>& operation);
+    void showBook();
+    void showTexts();
+    void showAccountList();
+    void showMode();
     void setComboText(const QString& text);
-    QString comboText() const;
-    // Shows a record number in lblID (empty: no record on display).
     void setRecordLabel(const QString& recordNo);
-    // The element on display (lblID + 1 as an index into the 0-based table), or -1.
-    int displayedIndex() const;
-
-    void enterDragDropMode();
-    void enterEditMode();
-    void boxChangeRule();
-
-    // Lookup and editing: shows the element at index (lblID, the combo text, the four boxes) without running
-    // the box change rule; the callers set the buttons and the mode themselves.
-    void showRecord(int index);
-    // The four boxes' texts into the record: Add and Change store what the window shows.
-    void takeFields(AccountRecord& r) const;
-    // The website button's work; false when the program ended during its save.
-    bool openWebsite();
+    FieldBox* boxOf(AccountBook::Box box) const;
+    void boxEdited(AccountBook::Box box);
 
     AppState& state_;
-    AccountTable AccountTable_;
-    OptionsRecord options_;
-    std::string lastOptionsLine_; // what the options file held when last read or written
-
-    bool AutoCompleteSuppressed = false;
-    bool SkipWebsiteOnGo = false;
+    std::function<void()> endProgram_;
+    LanguageTextRules textRules_;
+    AccountBook book_;
     bool settingText_ = false; // the window itself is filling the boxes
-    std::string GeneratedPassword;
+    int shownNamesRevision_ = -1;
+    int operationDepth_ = 0;
 
     // The combo text while the window is locked.
     struct HiddenCombo
@@ -188,7 +158,6 @@ private:
         bool modified = false;
     } hiddenCombo_;
 
-    AccountNameList accountNames_; // mirror of the combo list, in list order
     QStringListModel* accountModel_ = nullptr;
 
     // Controls, named as on the window.

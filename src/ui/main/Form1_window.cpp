@@ -2,7 +2,6 @@
 #include "ui/main/Form1.h"
 
 #include "app/AppState.h"
-#include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 #include "ui/login/frmChangeLogin.h"
 #include "ui/login/frmLocked.h"
@@ -36,48 +35,28 @@ void showLockScreen(frmLocked*& lockScreen, AppState& state, Form1& main)
     lockScreen->activateWindow();
 }
 
-const char* onOff(bool on)
-{
-    return on ? "true" : "false";
-}
-
 } // namespace
 
 void Form1::OnTop_Click()
 {
-    readOptions();
-    const bool on = !OnTop->isChecked();
-    options_.set(OptionsRecord::AlwaysOnTop, onOff(on));
-    // A failure to change the band changes nothing else: the mark and the stored value follow the command.
-    state_.platform.setWindowTopmost(on ? 1 : 0, this);
-    OnTop->setChecked(on);
-    writeOptions();
-    state_.resetIdle();
+    act([this] { book_.OnTop_Click(); });
 }
 
 void Form1::mnuTooltips_Click()
 {
-    readOptions();
-    const bool on = !mnuTooltips->isChecked();
-    mnuTooltips->setChecked(on);
-    applyToolTips(on);
-    options_.set(OptionsRecord::ShowToolTips, onOff(on));
-    writeOptions();
+    act([this] { book_.mnuTooltips_Click(); });
 }
 
 void Form1::sec_off_Click()
 {
-    sec_off->setChecked(true);
-    sec_on->setChecked(false);
+    act([this] { book_.sec_off_Click(); });
     Timer1->stop();
 }
 
 void Form1::sec_on_Click()
 {
-    sec_off->setChecked(false);
-    sec_on->setChecked(true);
+    act([this] { book_.sec_on_Click(); });
     Timer1->start();
-    state_.resetIdle();
 }
 
 void Form1::Login_Click()
@@ -195,10 +174,10 @@ void Form1::Lock_Click()
 
 void Form1::Timer1_Timer()
 {
-    state_.tickIdle(); // saturates: weeks without activity never overflow
-    if (state_.IdleTickCount != 11 || AccountTable_.size() <= 1)
-        return;
-    lockWindow();
+    bool lockNow = false;
+    act([this, &lockNow] { lockNow = book_.Timer1_Timer(); });
+    if (lockNow)
+        lockWindow();
 }
 
 void Form1::closeSideWindows()
@@ -211,15 +190,6 @@ void Form1::closeSideWindows()
 
 void Form1::Form_Unload()
 {
-    state_.platform.clearClipboard();
-    // The secrets held for the run go before the program does.
-    wipe(state_.LoginUserName);
-    wipe(state_.LoginPassword1);
-    wipe(state_.LoginPassword2);
-    for (AccountRecord& r : AccountTable_) {
-        wipe(r.Notes);
-        wipe(r.UserId);
-        wipe(r.Password);
-    }
-    state_.platform.endProgram();
+    if (book_.Form_Unload().mustEnd())
+        endProgram_();
 }

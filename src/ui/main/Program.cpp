@@ -34,8 +34,8 @@ void Program::runStartup()
 
 bool Program::openMain()
 {
-    main_ = std::make_unique<Form1>(state_);
-    if (!main_->Form_Load())
+    main_ = std::make_unique<Form1>(state_, [this] { state_.platform.endProgram(); });
+    if (main_->Form_Load().mustEnd())
         return false;
     main_->show();
     return true;

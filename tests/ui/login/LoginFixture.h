@@ -88,8 +88,8 @@ protected:
             ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
         }
         state().StartupDone = true;
-        main = std::make_unique<Form1>(state());
-        ASSERT_TRUE(main->Form_Load());
+        main = std::make_unique<Form1>(state(), [this] { platform().endProgram(); });
+        ASSERT_FALSE(main->Form_Load().mustEnd());
         main->show();
         platform().messages.clear();
     }

@@ -1,7 +1,8 @@
 // The account list in the user's collation order, and the completion that finds the first entry in it.
 #include "MainWindowFixture.h"
 
-#include "ui/main/AccountNameList.h"
+#include "app/AccountBookNames.h"
+#include "ui/main/LanguageTextRules.h"
 
 #include <QLocale>
 
@@ -9,30 +10,41 @@ namespace {
 
 const QLocale kGerman(QLocale::German, QLocale::Germany);
 
-TEST(AccountNameList, SortsByLanguageIgnoringCase)
+std::vector<std::string> utf8(const QStringList& names)
 {
-    AccountNameList list(kGerman);
+    std::vector<std::string> out;
+    for (const QString& n : names)
+        out.push_back(n.toStdString());
+    return out;
+}
+
+TEST(LanguageTextRules, SortsByLanguageIgnoringCase)
+{
+    const LanguageTextRules rules(kGerman);
+    AccountNames list(rules);
     list.assign({"Zoo", "bank", "Ärztekammer", "Apfel", "Bank", "zebra", "Äpfel"});
     // Umlauts next to their base letters, case ignored; equal names but for case keep their table order.
-    EXPECT_EQ(list.names(), (QStringList{"Apfel", "Äpfel", "Ärztekammer", "bank", "Bank", "zebra", "Zoo"}));
+    EXPECT_EQ(list.names(), utf8({"Apfel", "Äpfel", "Ärztekammer", "bank", "Bank", "zebra", "Zoo"}));
     EXPECT_EQ(list.insert("BANK"), 5); // after the equal names, as a sorted list inserts
     EXPECT_EQ(list.insert("Öl"), 6);
 }
 
-TEST(AccountNameList, CStandsForTheCommonLatinOrder)
+TEST(LanguageTextRules, CStandsForTheCommonLatinOrder)
 {
-    AccountNameList list(QLocale::c());
+    const LanguageTextRules rules(QLocale::c());
+    AccountNames list(rules);
     list.assign({"Zoo", "Ärztekammer"});
-    EXPECT_EQ(list.names(), (QStringList{"Ärztekammer", "Zoo"}));
+    EXPECT_EQ(list.names(), utf8({"Ärztekammer", "Zoo"}));
 }
 
-TEST(AccountNameList, CompletionFindsTheFirstEntryInListOrder)
+TEST(LanguageTextRules, CompletionFindsTheFirstEntryInListOrder)
 {
-    AccountNameList list(kGerman);
+    const LanguageTextRules rules(kGerman);
+    AccountNames list(rules);
     // In list order "bä" comes before "bab", though "ba" < "bä" < "bb" by code: no binary search over the
     // list may miss "bab" for "ba".
     list.assign({"bab", "bä", "Bank", "Bankers", "BANK", "Zoo"});
-    ASSERT_EQ(list.names(), (QStringList{"bä", "bab", "Bank", "BANK", "Bankers", "Zoo"}));
+    ASSERT_EQ(list.names(), utf8({"bä", "bab", "Bank", "BANK", "Bankers", "Zoo"}));
     const struct
     {
         const char* typed;
@@ -42,9 +54,9 @@ TEST(AccountNameList, CompletionFindsTheFirstEntryInListOrder)
         {"BANK", 3}, {"Bank", 2}, {"banke", 4}, {"z", 5},  {"x", -1}, {"bankers!", -1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(list.completionFor(QString::fromUtf8(c.typed)), c.row) << c.typed;
+        EXPECT_EQ(list.completionFor(c.typed), c.row) << c.typed;
     list.insert("Ba");
-    EXPECT_EQ(list.names()[list.completionFor("ba")], QStringLiteral("Ba"));
+    EXPECT_EQ(list.names()[static_cast<std::size_t>(list.completionFor("ba"))], "Ba");
 }
 
 class AccountOrder : public MainWindowFixture

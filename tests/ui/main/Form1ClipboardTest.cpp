@@ -1,4 +1,5 @@
 // The copy buttons and "Clear Clipboard".
+// (The rules are checked on the model: tests/app/AccountBookClipboardTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
 namespace {
@@ -34,39 +35,6 @@ TEST_F(Form1Clipboard, EachButtonCopiesTheRealTextOfItsBox)
         EXPECT_EQ(state.IdleTickCount, 0) << c.button;
     }
     EXPECT_TRUE(platform.messages.empty());
-}
-
-TEST_F(Form1Clipboard, TypedTextIsCopiedBeforeItIsSaved)
-{
-    typeInto("txtUserid", "-new");
-    click("cmdCopy3");
-    EXPECT_EQ(platform.clipboard, "alice-new");
-    EXPECT_EQ(storedTable()[1].UserId, "alice");
-}
-
-TEST_F(Form1Clipboard, AnEmptyBoxLeavesTheClipboardEmpty)
-{
-    click("cmdCopy4");
-    ASSERT_TRUE(platform.clipboardHasText);
-    menuItem("New")->trigger();
-    click("cmdCopy4");
-    EXPECT_FALSE(platform.clipboardHasText);
-    EXPECT_EQ(platform.clipboard, "");
-}
-
-TEST_F(Form1Clipboard, ABusyClipboardIsReportedAndTheBoxKeepsItsText)
-{
-    platform.clipboardBusy = true;
-    click("cmdCopy4");
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"The clipboard is in use by another program, so nothing "
-                                                        "was copied.\r\nPlease try again.  "}));
-    EXPECT_EQ(platform.messages[0].style, MsgExclamation);
-    EXPECT_EQ(box("txtPassword")->text(), "s3cr3t");
-    EXPECT_FALSE(platform.ended());
-
-    platform.clipboardBusy = false;
-    click("cmdCopy4");
-    EXPECT_EQ(platform.clipboard, "s3cr3t");
 }
 
 TEST_F(Form1Clipboard, ClearClipboardEmptiesIt)

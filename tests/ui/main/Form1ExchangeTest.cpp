@@ -1,4 +1,5 @@
-// File > Export and File > Import of the main window.
+// File > Export and File > Import from the main window's menu. (The rules, bytes on disk and messages are
+// checked on the model: tests/app/AccountBookExchangeTest.cpp.)
 #include "app/AccountExchange.h"
 #include "app/AccountFile.h"
 #include "app/AppState.h"
@@ -25,7 +26,6 @@ namespace {
 
 const char* const kFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
 const char* const kQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
-const char* const kSaved = "Settings have been saved successfully.";
 
 AccountRecord Account(std::string name, std::string website, std::string notes, std::string user, std::string pwd)
 {
@@ -62,26 +62,9 @@ protected:
         if (table.size() > 1) {
             ASSERT_EQ(SaveAccountFile(state, table).status, SaveResult::Saved);
         }
-        form = std::make_unique<Form1>(state);
-        ASSERT_TRUE(form->Form_Load());
+        form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
+        ASSERT_FALSE(form->Form_Load().mustEnd());
         platform.messages.clear();
-    }
-
-    // What the account file holds now, read as the next start would.
-    AccountTable stored()
-    {
-        FakePlatform quiet;
-        AppState reader(folder.str(), quiet);
-        reader.LoginUserName = state.LoginUserName;
-        reader.LoginPassword1 = state.LoginPassword1;
-        reader.LoginPassword2 = state.LoginPassword2;
-        OptionsRecord options;
-        AccountTable table;
-        const LoadResult r = LoadAccountFile(reader, options, table);
-        EXPECT_TRUE(r == LoadResult::Loaded || r == LoadResult::NoFile);
-        if (r == LoadResult::NoFile)
-            table = BuildImportedTable(reader, {});
-        return table;
     }
 
     OptionsRecord optionsOnDisk() const { return ParseOptionsLine(folder.read("config.dat")); }
@@ -93,24 +76,10 @@ protected:
         return w;
     }
     QAction* action(const char* name) const { return child<QAction>(name); }
-    QStringList listed() const
-    {
-        QStringList names;
-        auto* combo = child<QComboBox>("cboSelect");
-        for (int i = 0; i < combo->count(); ++i)
-            names << combo->itemText(i);
-        return names;
-    }
     void enterEditMode()
     {
         action("LoginSelect")->trigger();
         ASSERT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
-    }
-    void importFile(const std::string& path)
-    {
-        platform.queueAnswer(Answer::Yes);
-        platform.queueFile(path);
-        action("Import")->trigger();
     }
     std::vector<std::string> messageTexts() const
     {
@@ -154,245 +123,6 @@ TEST_F(Form1Exchange, ExportWritesEveryAccountAndEndsInDragDropMode)
     EXPECT_EQ(state.IdleTickCount, 0);
 }
 
-TEST_F(Form1Exchange, ExportOfNoAccountsGivesAnEmptyFileAndReplacesOldContent)
-{
-    open({});
-    elsewhere.write("old.txt", "\"stale\",\"\",\"\",\"\",\"\"\r\n");
-    platform.queueFile(elsewhere.file("old.txt"));
-    action("Export")->trigger();
-    EXPECT_TRUE(elsewhere.exists("old.txt"));
-    EXPECT_EQ(elsewhere.read("old.txt"), "");
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Account information has been exported."});
-}
-
-TEST_F(Form1Exchange, ExportCancelledChangesNothing)
-{
-    open(kAccounts);
-    enterEditMode();
-    const std::string options = folder.read("config.dat");
-    state.IdleTickCount = 4;
-    platform.queueFile("");
-    action("Export")->trigger();
-    EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
-    EXPECT_EQ(folder.read("config.dat"), options);
-    EXPECT_EQ(state.IdleTickCount, 4);
-    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.str()));
-}
-
-TEST_F(Form1Exchange, ExportThatCannotBeWrittenIsReportedNotCelebrated)
-{
-    open(kAccounts);
-    enterEditMode();
-    const std::string options = folder.read("config.dat");
-    const std::string path = elsewhere.file("missing folder") + "/accounts.csv";
-    platform.queueFile(path);
-    action("Export")->trigger();
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "Account information has not been exported.\r\nThe file " + path +
-                                             " could not be written: A new file cannot be made in its folder: No "
-                                             "such file or directory.");
-    EXPECT_EQ(platform.messages[0].style, MsgExclamation);
-    EXPECT_FALSE(std::filesystem::exists(path));
-    // Nothing else changes: still in Edit mode, options as they were.
-    EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
-    EXPECT_EQ(folder.read("config.dat"), options);
-}
-
-// ---------------------------------------------------------------------------------------------------------------
-// Import: the paths that replace the accounts
-
-TEST_F(Form1Exchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
-{
-    open(kAccounts);
-    elsewhere.write("new.csv", "\"zeta\",\"z.example\",\"n1\",\"u1\",\"p1\"\r\n"
-                               "\"Beta\",\"\",\"a, b\",\"\",\"p2\"\r\n"
-                               "\"t1ckb0xr00tm4rkrz\",\"\",\"\",\"\",\"\"\r\n"
-                               "\"zeta\",\"second\",\"\",\"\",\"\"\r\n");
-    action("OnTop")->trigger(); // off, so the import must switch it on again
-    ASSERT_FALSE(action("OnTop")->isChecked());
-    enterEditMode();
-    state.IdleTickCount = 9;
-    importFile(elsewhere.file("new.csv"));
-
-    const AccountTable expected = BuildImportedTable(
-        state, {Account("zeta", "z.example", "n1", "u1", "p1"), Account("Beta", "", "a, b", "", "p2"),
-                Account(kHeaderMarker, "", "", "", ""), Account("zeta", "second", "", "", "")});
-    EXPECT_EQ(form->accountTable(), expected);
-    EXPECT_EQ(form->accountTable()[0].Notes, "owner");
-    EXPECT_EQ(form->accountTable()[4].RecordNo, 4);
-    EXPECT_EQ(stored(), expected);
-    EXPECT_EQ(listed().join(u'|').toStdString(), "Beta|zeta|zeta");
-
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[0].text, kQuestion);
-    EXPECT_EQ(platform.messages[0].style, MsgQuestion);
-    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
-    EXPECT_EQ(platform.messages[1].text, kSaved);
-    EXPECT_EQ(platform.fileFilters.back(), kFilter);
-
-    EXPECT_TRUE(action("OnTop")->isChecked());
-    EXPECT_EQ(platform.topmostModes.back(), 1);
-    EXPECT_EQ(optionsOnDisk().get(OptionsRecord::AlwaysOnTop), "true");
-    EXPECT_TRUE(action("LoginSelect")->isChecked());
-    EXPECT_EQ(optionsOnDisk().get(OptionsRecord::DragDropMode), "true");
-    EXPECT_TRUE(child<QPushButton>("cmdGo")->isEnabled());
-    // New ran: nothing on display.
-    EXPECT_TRUE(child<QLabel>("lblID")->text().isEmpty());
-    for (const char* box : {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"})
-        EXPECT_TRUE(child<FieldBox>(box)->text().isEmpty()) << box;
-    EXPECT_EQ(state.IdleTickCount, 0);
-}
-
-TEST_F(Form1Exchange, ExportThenImportGivesTheSameAccounts)
-{
-    std::vector<AccountRecord> accounts = kAccounts;
-    accounts.push_back(Account("dup", " lead", "trail ", ",", "\xF0\x9F\x94\x91"));
-    accounts.push_back(Account("dup", "", "", "", ""));
-    open(accounts);
-    const AccountTable before = form->accountTable();
-    platform.queueFile(elsewhere.file("round.txt"));
-    action("Export")->trigger();
-
-    platform.messages.clear();
-    elsewhere.write("other.txt", "\xEF\xBB\xBF" "\"x\",\"\",\"\",\"\",\"\"\r\n");
-    importFile(elsewhere.file("other.txt")); // something else in between
-    ASSERT_EQ(form->accountTable().size(), 2u);
-
-    importFile(elsewhere.file("round.txt"));
-    EXPECT_EQ(form->accountTable(), before);
-    EXPECT_EQ(stored(), before);
-}
-
-TEST_F(Form1Exchange, ImportOfAnEmptyFileLeavesNoAccountsAndNoAccountFile)
-{
-    open(kAccounts);
-    ASSERT_TRUE(folder.exists("settings.dat"));
-    elsewhere.write("empty.csv", "");
-    importFile(elsewhere.file("empty.csv"));
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, {}));
-    EXPECT_TRUE(listed().isEmpty());
-    EXPECT_FALSE(folder.exists("settings.dat"));
-    EXPECT_FALSE(folder.exists("settings2.dat"));
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kQuestion, kSaved}));
-}
-
-// ---------------------------------------------------------------------------------------------------------------
-// Import: the paths that keep the accounts
-
-TEST_F(Form1Exchange, ImportAnsweredNoKeepsTheAccounts)
-{
-    open(kAccounts);
-    const std::string file = folder.read("settings.dat");
-    enterEditMode();
-    platform.queueAnswer(Answer::No);
-    action("Import")->trigger();
-    EXPECT_TRUE(platform.fileFilters.empty());
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
-    EXPECT_EQ(folder.read("settings.dat"), file);
-    EXPECT_EQ(listed().size(), 3);
-    EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
-    EXPECT_EQ(state.IdleTickCount, 0);
-}
-
-TEST_F(Form1Exchange, ImportCancelledInTheDialogStopsAtOnce)
-{
-    open(kAccounts);
-    enterEditMode();
-    const std::string file = folder.read("settings.dat");
-    const std::string options = folder.read("config.dat");
-    state.IdleTickCount = 3;
-    platform.queueAnswer(Answer::Yes);
-    platform.queueFile("");
-    action("Import")->trigger();
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
-    EXPECT_EQ(folder.read("settings.dat"), file);
-    EXPECT_EQ(folder.read("config.dat"), options);
-    EXPECT_TRUE(listed().isEmpty()); // refilled by the next change of the accounts
-    EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
-    EXPECT_EQ(state.IdleTickCount, 3);
-}
-
-TEST_F(Form1Exchange, ImportOfAFileThatDoesNotExistSavesTheTableBack)
-{
-    open(kAccounts);
-    action("OnTop")->trigger();
-    importFile(elsewhere.file("typed name.csv"));
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
-    EXPECT_EQ(stored(), BuildImportedTable(state, kAccounts));
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kQuestion, kSaved}));
-    EXPECT_TRUE(action("OnTop")->isChecked());
-    EXPECT_EQ(optionsOnDisk().get(OptionsRecord::AlwaysOnTop), "true");
-    EXPECT_TRUE(action("LoginSelect")->isChecked());
-}
-
-TEST_F(Form1Exchange, ImportRefusesAFileItCannotUseAndChangesNothing)
-{
-    open(kAccounts);
-    std::filesystem::create_directory(elsewhere.file("folder.csv"));
-    const struct
-    {
-        const char* name;
-        std::string content; // none: the name is a folder
-        std::string reason;
-    } cases[] = {
-        {"short.csv", "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n\"f\",\"g\",\"h\"\r\n",
-         "The values do not make whole accounts of five: the file holds 8 values, so the last account, which "
-         "starts on line 2, has only 3."},
-        {"open.csv", "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n\r\n\"f,g,h,i,j\r\n",
-         "Line 3: a value starts with a double quote that is never closed; the file ends inside it."},
-        {"quote.csv", "\"a \"b\"\",\"\",\"\",\"\",\"\"\r\n",
-         "Line 1: there is text after the closing double quote of a value; values must be separated by commas or "
-         "line ends."},
-        {"latin1.csv", "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n\"Caf\xE9\",\"\",\"\",\"\",\"\"\r\n",
-         "Line 2: the text is not valid UTF-8."},
-        {"folder.csv", "", "It is a folder, not a file."},
-    };
-    const std::string file = folder.read("settings.dat");
-    const std::string stamp = optionsOnDisk().get(OptionsRecord::IntegrityStamp);
-    ASSERT_FALSE(stamp.empty());
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (std::string(c.name) != "folder.csv")
-            elsewhere.write(c.name, c.content);
-        platform.messages.clear();
-        action("OnTop")->trigger(); // off; a refused import does not switch it on
-        ASSERT_FALSE(action("OnTop")->isChecked());
-        enterEditMode();
-        importFile(elsewhere.file(c.name));
-
-        ASSERT_EQ(platform.messages.size(), 2u);
-        EXPECT_EQ(platform.messages[1].text, "The file " + elsewhere.file(c.name) + " could not be imported.\r\n" +
-                                                 c.reason + "\r\nYour accounts have not been changed.");
-        EXPECT_EQ(platform.messages[1].style, MsgExclamation);
-        EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
-        EXPECT_EQ(folder.read("settings.dat"), file);
-        EXPECT_EQ(optionsOnDisk().get(OptionsRecord::IntegrityStamp), stamp);
-        EXPECT_EQ(listed().join(u'|').toStdString(), "alpha|Bank|Caf\xC3\xA9 \xE2\x82\xAC");
-        EXPECT_FALSE(action("OnTop")->isChecked());
-        EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
-        action("OnTop")->trigger(); // back on for the next case
-    }
-}
-
-TEST_F(Form1Exchange, ImportOfMoreAccountsThanATableHoldsIsRefused)
-{
-    open(kAccounts);
-    std::string text;
-    for (std::size_t i = 0; i < kMaxRecords; ++i)
-        text += "\"n" + std::to_string(i) + "\",\"\",\"\",\"\",\"\"\r\n";
-    elsewhere.write("huge.csv", text);
-    importFile(elsewhere.file("huge.csv"));
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[1].text,
-              "The file " + elsewhere.file("huge.csv") +
-                  " could not be imported.\r\nThe file holds more than 32765 accounts, more than can be stored; the "
-                  "first one that does not fit starts on line 32766.\r\nYour accounts have not been changed.");
-    EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
-}
-
 TEST_F(Form1Exchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
 {
     open(kAccounts);
@@ -413,8 +143,6 @@ TEST_F(Form1Exchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
     EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
 }
 
-// The idle lock coming while Export or Import waits on the user: the open prompt is cancelled, so nobody at
-// the locked program can write the accounts out in clear text or replace them.
 TEST_F(Form1Exchange, TheIdleLockCancelsAnExportOrImportLeftOpen)
 {
     struct Case
@@ -446,7 +174,7 @@ TEST_F(Form1Exchange, TheIdleLockCancelsAnExportOrImportLeftOpen)
         ASSERT_NE(form->lockScreen(), nullptr);
         EXPECT_TRUE(form->lockScreen()->isVisible());
         EXPECT_TRUE(std::filesystem::is_empty(elsewhere.str()));
-        EXPECT_EQ(form->accountTable(), BuildImportedTable(state, kAccounts));
+        EXPECT_EQ(form->book().accountTable(), BuildImportedTable(state, kAccounts));
         EXPECT_EQ(folder.read("settings.dat"), file);
         for (const std::string& text : messageTexts())
             EXPECT_EQ(text, kQuestion);
@@ -456,39 +184,6 @@ TEST_F(Form1Exchange, TheIdleLockCancelsAnExportOrImportLeftOpen)
         platform.fileFilters.clear();
         form.reset();
     }
-}
-
-// Whatever bytes the chosen file holds, the stored accounts change only to exactly what the file holds.
-TEST_F(Form1Exchange, RandomFilesNeverDamageTheStoredAccounts)
-{
-    open(kAccounts);
-    std::mt19937 rng(77);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    const std::string signs[] = {"\"", ",", "\r\n", "\n", " ", "a", "\xC3\xA9", "\xFF"};
-    AccountTable expected = form->accountTable();
-    std::string file = folder.read("settings.dat");
-    int accepted = 0;
-    for (int round = 0; round < 300; ++round) {
-        std::string text;
-        for (int i = pick(1, 120); i > 0; --i)
-            text += round % 2 ? std::string(1, static_cast<char>(pick(0, 255))) : signs[pick(0, 7)];
-        elsewhere.write("random.csv", text);
-        platform.messages.clear();
-        importFile(elsewhere.file("random.csv"));
-        const ImportResult parsed = ParseImport(text);
-        if (parsed.ok()) {
-            ++accepted;
-            expected = BuildImportedTable(state, parsed.accounts);
-            file = folder.exists("settings.dat") ? folder.read("settings.dat") : "";
-            EXPECT_EQ(stored(), expected);
-        } else {
-            ASSERT_EQ(platform.messages.size(), 2u);
-            EXPECT_EQ(platform.messages[1].style, MsgExclamation);
-        }
-        ASSERT_EQ(form->accountTable(), expected) << "round " << round;
-        EXPECT_EQ(folder.exists("settings.dat") ? folder.read("settings.dat") : "", file);
-    }
-    EXPECT_GT(accepted, 0);
 }
 
 } // namespace

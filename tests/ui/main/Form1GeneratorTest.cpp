@@ -1,8 +1,8 @@
-// "Generate Password" on the main window.
+// "Generate Password" from the menu: the password box and the buttons show what the model did. (The rules are
+// checked on the model: tests/app/AccountBookGeneratorTest.cpp.)
 #include "MainWindowFixture.h"
 
 #include <regex>
-#include <set>
 
 namespace {
 
@@ -30,36 +30,6 @@ protected:
 
 } // namespace
 
-TEST_F(Form1Generator, NeedsAnAccountNameFirst)
-{
-    for (bool empty : {false, true}) {
-        forgetMessages();
-        if (empty)
-            clearCombo(); // else the placeholder the window starts with
-        generate();
-        ASSERT_EQ(platform.messages.size(), 1u);
-        EXPECT_EQ(platform.messages[0].text, "You must create an account title first.");
-        EXPECT_EQ(platform.messages[0].style, MsgInformation);
-        EXPECT_EQ(platform.messages[0].caption, "Coffernote");
-        EXPECT_TRUE(form->generatedPassword().empty());
-        EXPECT_TRUE(box("txtPassword")->text().isEmpty());
-    }
-}
-
-TEST_F(Form1Generator, NoLeavesEverythingAsItWas)
-{
-    lookUp("Alpha");
-    platform.queueAnswer(Answer::No);
-    generate();
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].style, MsgQuestion);
-    offered(platform.messages[0].text);
-    EXPECT_TRUE(form->generatedPassword().empty()); // wiped once refused
-    EXPECT_EQ(box("txtPassword")->text(), "old");
-    EXPECT_EQ(storedTable()[1].Password, "old");
-    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
-}
-
 TEST_F(Form1Generator, YesChangesTheAccountOnDisplay)
 {
     lookUp("Alpha");
@@ -76,70 +46,4 @@ TEST_F(Form1Generator, YesChangesTheAccountOnDisplay)
     EXPECT_EQ(table[1].Notes, "n+"); // saved with whatever the other boxes hold
     EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
     EXPECT_TRUE(button("cmdDelete")->isEnabled());
-}
-
-TEST_F(Form1Generator, YesAddsANewAccount)
-{
-    clearCombo();
-    typeInCombo("   "); // blanks count as a name
-    platform.queueAnswer(Answer::Yes);
-    generate();
-    ASSERT_EQ(platform.messages.size(), 2u);
-    const std::string password = offered(platform.messages[0].text);
-    EXPECT_EQ(platform.messages[1].text, kSaved);
-    const AccountTable table = storedTable();
-    ASSERT_EQ(table.size(), 3u);
-    EXPECT_EQ(table[2].AccountName, "   ");
-    EXPECT_EQ(table[2].Password, password);
-    EXPECT_EQ(label("lblID"), "2");
-}
-
-TEST_F(Form1Generator, YesForATakenNameEndsAsAddDoes)
-{
-    clearCombo();
-    typeInCombo("Alpha"); // typed, not looked up
-    platform.queueAnswer(Answer::Yes);
-    generate();
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[1].text, "An account with this name already exists.");
-    EXPECT_FALSE(button("Add_Account")->isEnabled());
-    EXPECT_EQ(storedTable()[1].Password, "old");
-    EXPECT_EQ(box("txtPassword")->text().toStdString(), offered(platform.messages[0].text));
-}
-
-TEST_F(Form1Generator, ThePasswordIsWipedOnceUsed)
-{
-    lookUp("Alpha");
-    for (Answer answer : {Answer::No, Answer::Yes}) {
-        // Where the password was while the question was open: overwritten afterwards, not only emptied.
-        const char* buffer = nullptr;
-        std::size_t capacity = 0;
-        platform.whilePromptOpen = [&](const std::string&) {
-            buffer = form->generatedPassword().data();
-            capacity = form->generatedPassword().capacity();
-        };
-        platform.queueAnswer(answer);
-        generate();
-        platform.whilePromptOpen = nullptr;
-        ASSERT_NE(buffer, nullptr);
-        EXPECT_TRUE(form->generatedPassword().empty());
-        EXPECT_EQ(form->generatedPassword().data(), buffer); // the same buffer, still the window's
-        EXPECT_EQ(std::string(buffer, capacity), std::string(capacity, '\0'));
-    }
-}
-
-TEST_F(Form1Generator, EveryCallOffersAFreshPassword)
-{
-    clearCombo();
-    typeInCombo("Alpha");
-    std::set<std::string> seen;
-    for (int i = 0; i < 200; ++i) {
-        platform.queueAnswer(Answer::No);
-        generate();
-        const std::string password = offered(platform.messages.back().text);
-        ASSERT_GE(password[0], 'A');
-        ASSERT_LE(password[0], 'Z');
-        seen.insert(password);
-    }
-    EXPECT_EQ(seen.size(), 200u);
 }

@@ -74,7 +74,7 @@ TEST_F(IdleActivity, TheWindowsStartAndEverySave)
     state().IdleTickCount = 9;
     openMain();
     EXPECT_EQ(state().IdleTickCount, 0);
-    check({"save", true, [](Form1& f) { f.SaveToFile(); }});
+    check({"save", true, [](Form1& f) { EXPECT_FALSE(f.SaveToFile().mustEnd()); }});
     platform().messages.clear();
 }
 

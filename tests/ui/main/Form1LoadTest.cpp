@@ -1,4 +1,5 @@
 // The main window as it stands after its load.
+// (The rules are checked on the model: tests/app/AccountBookLoadTest.cpp; these check the window.)
 #include "app/AccountFile.h"
 #include "app/AppState.h"
 #include "app/OptionsFile.h"
@@ -56,8 +57,8 @@ protected:
 
     void load()
     {
-        form = std::make_unique<Form1>(state);
-        ASSERT_TRUE(form->Form_Load());
+        form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
+        ASSERT_FALSE(form->Form_Load().mustEnd());
     }
 
     template <typename T> T* child(const char* name) const
@@ -100,16 +101,6 @@ TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(Form1Load, ListHoldsEveryAccountSortedWithoutRegardToCase)
-{
-    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
-    store({"zeta", "Bank", "alpha", "bankers", "t1ckb0xr00tm4rkrz", "Alpha2"});
-    load();
-    EXPECT_EQ(listed().join(u'|').toStdString(), "alpha|Alpha2|Bank|bankers|zeta");
-    EXPECT_EQ(form->accountTable().size(), 7u);
-    EXPECT_EQ(form->accountTable()[0].AccountName, "t1ckb0xr00tm4rkrz");
-}
-
 TEST_F(Form1Load, TheFirstKeystrokeReplacesThePrompt)
 {
     ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
@@ -121,44 +112,6 @@ TEST_F(Form1Load, TheFirstKeystrokeReplacesThePrompt)
     EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0); // the prompt shows from its start
     QTest::keyClicks(combo, QStringLiteral("ba"));
     EXPECT_EQ(combo->currentText().toStdString(), "Bank"); // typed over the prompt, then completed
-}
-
-TEST_F(Form1Load, StartsInDragDropModeWhateverTheOptionsSay)
-{
-    writeOptions("\"\",\"\",\"\",\"false\",\"false\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n");
-    load();
-    EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
-    EXPECT_EQ(folder.read("config.dat"), kDefaultLine);
-}
-
-TEST_F(Form1Load, TheLoadLeavesTheWholeOptionsLineWithEveryValueQuoted)
-{
-    // Whatever shape the file had, the mode the load stores leaves the ten values as the window writes them:
-    // each a text in quotes, the line ended by CR LF. A value missing from the file is an empty text.
-    struct Case
-    {
-        const char* name;
-        std::optional<std::string> before; // none: no options file
-        std::string after;
-    };
-    const Case cases[] = {
-        {"no options file", std::nullopt, "\"\",\"\",\"\",\"true\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"},
-        {"the defaults without their line end", std::string(kDefaultLine, std::strlen(kDefaultLine) - 2), kDefaultLine},
-        {"values written as nothing between commas", ",,,\"true\",\"false\",\"false\",\"true\",,\"true\",\"true\"\r\n",
-         kDefaultLine},
-        {"unquoted values", "\"\",\"\",\"\",true,false,false,true,\"\",true,true\r\n", kDefaultLine},
-        {"fewer than ten values", "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"true\"\r\n",
-         "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"true\",\"\",\"\",\"\"\r\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.before)
-            writeOptions(*c.before);
-        else
-            std::filesystem::remove(folder.file("config.dat"));
-        load();
-        EXPECT_EQ(folder.read("config.dat"), c.after);
-    }
 }
 
 TEST_F(Form1Load, OptionsDecideMasksTopmostAndToolTips)
@@ -271,8 +224,8 @@ TEST_F(Form1Load, DamagedFileAnsweredNoEndsBeforeTheWindowOpens)
     const std::string before = folder.read("settings.dat");
     folder.write("settings.dat", before.substr(0, before.size() / 2));
     platform.queueAnswer(Answer::No);
-    form = std::make_unique<Form1>(state);
-    EXPECT_FALSE(form->Form_Load());
+    form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
+    EXPECT_TRUE(form->Form_Load().mustEnd());
     EXPECT_TRUE(platform.ended());
     EXPECT_EQ(folder.read("settings.dat"), before.substr(0, before.size() / 2));
 }

@@ -1,4 +1,5 @@
 // Looking accounts up: the combo box rules and GO.
+// (The rules are checked on the model: tests/app/AccountBookLookupTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
 #include <QAbstractItemView>
@@ -36,41 +37,6 @@ TEST_F(Form1Lookup, AfterLoadTheListIsSortedAndThePlaceholderShows)
     EXPECT_EQ(items, (QStringList{"Bank", "Bankers", "Mail", "zoo"}));
     EXPECT_EQ(comboText().toStdString(), "< Select or type account here >");
     EXPECT_TRUE(label("lblID").isEmpty());
-}
-
-TEST_F(Form1Lookup, TypingCompletesWithTheEntrysOwnCaseAndSelectsTheTail)
-{
-    struct Case
-    {
-        const char* typed;
-        const char* shown;
-        const char* selection;
-    };
-    const Case cases[] = {
-        {"ba", "Bank", "nk"},       // case-blind, the entry's own case
-        {"BA", "Bank", "nk"},
-        {"Bank", "Bank", ""},       // the first entry in list order that begins with it
-        {"banke", "Bankers", "rs"},
-        {"Z", "zoo", "oo"},
-        {"q", "q", ""},             // no entry: the text stays as typed
-        {"Mailx", "Mailx", ""},
-    };
-    for (const Case& c : cases) {
-        clearCombo();
-        typeInCombo(QString::fromLatin1(c.typed));
-        EXPECT_EQ(comboText(), QString::fromLatin1(c.shown)) << c.typed;
-        EXPECT_EQ(selected(), QString::fromLatin1(c.selection)) << c.typed;
-    }
-}
-
-TEST_F(Form1Lookup, TheNextCharacterReplacesTheSelectedCompletion)
-{
-    clearCombo();
-    typeInCombo("b");
-    EXPECT_EQ(comboText(), "Bank");
-    typeInCombo("ankE");
-    EXPECT_EQ(comboText(), "Bankers");
-    EXPECT_EQ(selected(), "rs");
 }
 
 TEST_F(Form1Lookup, BackspaceRemovesTheCompletionWithoutItComingBack)
@@ -126,49 +92,6 @@ TEST_F(Form1Lookup, TheComboTextNeverHoldsMoreThanFiftyCharacters)
     EXPECT_EQ(comboText(), QString(40, u'y') + QString(10, u'z'));
 }
 
-TEST_F(Form1Lookup, ChangingTheComboTextUpdatesTheButtons)
-{
-    clearCombo();
-    // Emptying the text changes no button.
-    EXPECT_FALSE(on("Add_Account"));
-    EXPECT_FALSE(on("cmdCancel"));
-    typeInCombo("New account");
-    EXPECT_TRUE(on("Add_Account"));
-    EXPECT_TRUE(on("cmdGo"));
-    EXPECT_TRUE(on("cmdCancel"));
-    EXPECT_FALSE(on("cmdChange")); // nothing on display
-    EXPECT_FALSE(on("cmdDelete"));
-
-    lookUp("Bankers");
-    ASSERT_EQ(label("lblID"), "3");
-    typeInCombo("2");
-    EXPECT_TRUE(on("cmdChange")); // a record is on display: typing renames it with Change
-    EXPECT_EQ(label("lblID"), "3");
-}
-
-TEST_F(Form1Lookup, GoShowsTheRecordAndOpensItsWebsite)
-{
-    state.IdleTickCount = 7;
-    lookUp("Bank");
-    EXPECT_EQ(label("lblID"), "2");
-    EXPECT_EQ(comboText(), "Bank");
-    EXPECT_EQ(box("txtWebsite")->text(), "HTTP://bank.example.com");
-    EXPECT_EQ(box("txtGeneral")->text(), "savings");
-    EXPECT_EQ(box("txtUserid")->text(), "jdoe");
-    EXPECT_EQ(box("txtPassword")->text(), "s3cret");
-    EXPECT_EQ(platform.urls, (std::vector<std::string>{"HTTP://bank.example.com"}));
-    EXPECT_TRUE(platform.messages.empty());
-    EXPECT_TRUE(on("cmdGo"));
-    EXPECT_TRUE(on("cmdDelete"));
-    EXPECT_FALSE(on("Add_Account"));
-    EXPECT_FALSE(on("cmdChange"));
-    EXPECT_FALSE(on("cmdCancel"));
-    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
-    EXPECT_EQ(label("lblMode"), " Drag/Drop Mode");
-    EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), "true");
-    EXPECT_EQ(state.IdleTickCount, 0);
-}
-
 TEST_F(Form1Lookup, EnterInTheComboBoxPressesGo)
 {
     clearCombo();
@@ -177,14 +100,6 @@ TEST_F(Form1Lookup, EnterInTheComboBoxPressesGo)
     QTest::keyClick(combo()->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(label("lblID"), "1");
     EXPECT_EQ(box("txtPassword")->text(), "m41l");
-}
-
-TEST_F(Form1Lookup, AnEmptyWebsiteOpensNothingAndAsksNothing)
-{
-    lookUp("Bankers");
-    EXPECT_EQ(label("lblID"), "3");
-    EXPECT_TRUE(platform.urls.empty());
-    EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(Form1Lookup, TheComparisonIsExact)
@@ -205,39 +120,6 @@ TEST_F(Form1Lookup, TheComparisonIsExact)
         EXPECT_TRUE(label("lblID").isEmpty());
         EXPECT_TRUE(comboText().isEmpty());
     }
-}
-
-TEST_F(Form1Lookup, AFailedLookupEmptiesTheWindowAsNewDoes)
-{
-    lookUp("Mail");
-    platform.urls.clear();
-    lookUp("Nobody");
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"This account does not exist.  "}));
-    EXPECT_TRUE(label("lblID").isEmpty());
-    EXPECT_TRUE(comboText().isEmpty());
-    for (const char* b : {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"})
-        EXPECT_TRUE(box(b)->text().isEmpty()) << b;
-    EXPECT_TRUE(on("cmdGo"));
-    for (const char* b : {"Add_Account", "cmdChange", "cmdCancel", "cmdDelete"})
-        EXPECT_FALSE(on(b)) << b;
-    EXPECT_TRUE(platform.urls.empty());
-}
-
-TEST_F(Form1Lookup, ThePlaceholderAndTheHeaderMarkerFindNothing)
-{
-    click("cmdGo"); // the placeholder as the window starts
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"This account does not exist.  "}));
-
-    // The header record carries the login settings: never shown.
-    state.LoginUserName = "owner";
-    forgetMessages();
-    clearCombo();
-    typeInCombo(QString::fromLatin1(kHeaderMarker));
-    ASSERT_EQ(comboText(), QString::fromLatin1(kHeaderMarker));
-    click("cmdGo");
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"This account does not exist.  "}));
-    EXPECT_TRUE(label("lblID").isEmpty());
-    EXPECT_TRUE(box("txtGeneral")->text().isEmpty());
 }
 
 TEST_F(Form1Lookup, ShiftOnGoSkipsTheWebsiteOnce)
@@ -319,19 +201,6 @@ TEST_F(Form1Lookup, OpeningTheListTurnsGoOn)
     EXPECT_TRUE(on("cmdGo"));
     EXPECT_EQ(state.IdleTickCount, 0);
     combo()->hidePopup();
-}
-
-TEST_F(Form1Lookup, DuplicateNamesShowTheLastOne)
-{
-    // Change can give two records the same name; GO then shows the later one.
-    lookUp("Bankers");
-    clearCombo();
-    typeInCombo("Mail");
-    typeInto("txtPassword", "2");
-    click("cmdChange");
-    lookUp("Mail");
-    EXPECT_EQ(label("lblID"), "3");
-    EXPECT_EQ(box("txtPassword")->text(), "pw2");
 }
 
 TEST_F(Form1Lookup, TypingIntoTheFocusedComboBoxFollowsTheSameRules)

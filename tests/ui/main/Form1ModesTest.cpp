@@ -1,4 +1,5 @@
 // Masks, the Edit and Drag/Drop modes, accessibility and keyboard-only use of the main window.
+// (The rules are checked on the model: tests/app/AccountBookModesTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
 #include "ui/main/FieldBox.h"
@@ -144,34 +145,6 @@ TEST_F(Form1Modes, ADropOntoABoxChangesNothing)
     QApplication::sendEvent(field("txtUserid"), &drop);
     EXPECT_EQ(field("txtUserid")->text(), "alice");
     EXPECT_TRUE(dragDrop());
-}
-
-TEST_F(Form1Modes, TheOptionsFileIsRewrittenOnlyWhenItsContentChanges)
-{
-    namespace fs = std::filesystem;
-    const std::string path = folder.file("config.dat");
-    const std::string canonical = folder.read("config.dat");
-    ASSERT_EQ(canonical.substr(canonical.size() - 2), "\r\n");
-    // A time long past marks the file as it stands: a rewrite would give it a new one.
-    const fs::file_time_type past = fs::last_write_time(path) - std::chrono::hours(24 * 365);
-    fs::last_write_time(path, past);
-
-    lookUp("Alpha"); // Drag/Drop mode again: the file already says so
-    lookUp("Alpha");
-    EXPECT_EQ(folder.read("config.dat"), canonical);
-    EXPECT_EQ(fs::last_write_time(path), past) << "rewritten without a change";
-
-    typeInto("txtUserid", "x"); // Edit mode: a change
-    EXPECT_EQ(option(OptionsRecord::DragDropMode), "false");
-    EXPECT_NE(fs::last_write_time(path), past);
-
-    // A file whose bytes differ from the line the window would write is rewritten, even when every value
-    // reads the same: afterwards it holds exactly the whole line.
-    click("cmdCancel");
-    ASSERT_EQ(folder.read("config.dat"), canonical);
-    folder.write("config.dat", canonical.substr(0, canonical.size() - 2));
-    lookUp("Alpha");
-    EXPECT_EQ(folder.read("config.dat"), canonical);
 }
 
 TEST_F(Form1Modes, AMaskedFieldNeverShowsItsTextToAccessibility)

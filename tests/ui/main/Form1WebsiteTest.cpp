@@ -1,4 +1,5 @@
 // The website button and Online Help.
+// (The rules are checked on the model: tests/app/AccountBookWebsiteTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
 namespace {
@@ -31,82 +32,6 @@ protected:
 
 } // namespace
 
-TEST_F(Form1Website, WebAddressesOpenAsTheyStand)
-{
-    for (const char* url : {"http://a.example", "HTTPS://b.example/x?y=1", "hTtP://c", "http://user@host"}) {
-        showWithWebsite(QString::fromLatin1(url));
-        state.IdleTickCount = 5;
-        click("cmdCopy1");
-        EXPECT_EQ(platform.urls, (std::vector<std::string>{url}));
-        EXPECT_TRUE(platform.messages.empty()) << url;
-        EXPECT_EQ(state.IdleTickCount, 0) << url;
-    }
-}
-
-// Texts that merely begin with the letters, or name another scheme, are offered the prefix like any other
-// text; with it they open only when they have become a web address.
-TEST_F(Form1Website, OtherTextsOpenOnlyAsAWebAddressAfterThePrefix)
-{
-    const struct
-    {
-        const char* text;
-        const char* opened; // after Yes; nullptr: refused
-    } cases[] = {
-        {"HTTP", "http://HTTP"},
-        {"http.desktop", "http://http.desktop"},
-        {"httpx-handler:run", nullptr},
-        {"javascript:alert(1)", nullptr},
-        {"file:///etc/passwd", "http://file:///etc/passwd"}, // a web address of host "file", no local file
-        {"http:///x", "http://http:///x"},
-        {"http://exa mple.com", nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const std::string prefixed = std::string("http://") + c.text;
-        showWithWebsite(QString::fromLatin1(c.text));
-        platform.queueAnswer(Answer::No);
-        click("cmdCopy1");
-        EXPECT_EQ(messageTexts(), std::vector<std::string>{kPrefixQuestion});
-        EXPECT_TRUE(platform.urls.empty());
-
-        forgetMessages();
-        state.IdleTickCount = 5;
-        platform.queueAnswer(Answer::Yes);
-        click("cmdCopy1");
-        EXPECT_EQ(storedTable()[1].Website, prefixed); // the prefix the user accepted is stored either way
-        EXPECT_EQ(state.IdleTickCount, 0);
-        if (c.opened) {
-            EXPECT_EQ(messageTexts(), (std::vector<std::string>{kPrefixQuestion, kSaved}));
-            EXPECT_EQ(platform.urls, std::vector<std::string>{c.opened});
-            continue;
-        }
-        EXPECT_TRUE(platform.urls.empty());
-        ASSERT_EQ(platform.messages.size(), 3u);
-        EXPECT_EQ(platform.messages[2].text, "This is not a web address: " + prefixed);
-        EXPECT_EQ(platform.messages[2].style, MsgExclamation);
-        EXPECT_EQ(platform.messages[2].caption, "Coffernote");
-    }
-}
-
-// An imported file can plant such a text in every account: GO hands it to nobody either.
-TEST_F(Form1Website, GoOpensAPlantedTextOnlyAsAWebAddress)
-{
-    form.reset();
-    storeAccounts({account("Planted", "httpx-handler:run"), account("Plain", "https://plain.example")});
-    openWindow();
-    platform.queueAnswer(Answer::No);
-    lookUp("Planted");
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{kPrefixQuestion});
-    EXPECT_TRUE(platform.urls.empty());
-    EXPECT_EQ(label("lblID"), "1");
-    EXPECT_TRUE(menuItem("LoginSelect")->isChecked());
-
-    forgetMessages();
-    lookUp("Plain");
-    EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(platform.urls, std::vector<std::string>{"https://plain.example"});
-}
-
 TEST_F(Form1Website, ARefusedTextIsShownOnOneLine)
 {
     clearCombo();
@@ -135,32 +60,6 @@ TEST_F(Form1Website, ADesktopWithoutABrowserIsReported)
     }
 }
 
-TEST_F(Form1Website, AnEmptyWebsiteDoesNothing)
-{
-    showWithWebsite("");
-    click("cmdCopy1");
-    EXPECT_TRUE(platform.urls.empty());
-    EXPECT_TRUE(platform.messages.empty());
-}
-
-TEST_F(Form1Website, OtherAddressesAreOfferedThePrefix)
-{
-    // No: nothing stored, nothing opened.
-    for (const char* text : {"www.x.example", "htt", "h", "httpfoo"}) {
-        showWithWebsite(QString::fromLatin1(text));
-        platform.queueAnswer(Answer::No);
-        const std::string before = folder.read("settings.dat");
-        click("cmdCopy1");
-        ASSERT_EQ(platform.messages.size(), 1u) << text;
-        EXPECT_EQ(platform.messages[0].text, kPrefixQuestion);
-        EXPECT_EQ(platform.messages[0].style, MsgQuestion);
-        EXPECT_EQ(platform.messages[0].caption, "Coffernote");
-        EXPECT_TRUE(platform.urls.empty()) << text;
-        EXPECT_EQ(box("txtWebsite")->text(), QString::fromLatin1(text));
-        EXPECT_EQ(folder.read("settings.dat"), before);
-    }
-}
-
 TEST_F(Form1Website, AcceptingThePrefixStoresItAtOnceForAStoredAccount)
 {
     showWithWebsite(" my.bank"); // nothing is trimmed: the prefix goes right in front
@@ -180,20 +79,6 @@ TEST_F(Form1Website, AcceptingThePrefixStoresItAtOnceForAStoredAccount)
     click("cmdCancel");
     EXPECT_EQ(box("txtWebsite")->text(), "http:// my.bank");
     EXPECT_EQ(box("txtUserid")->text(), "u");
-}
-
-TEST_F(Form1Website, AnAccountNotStoredGetsThePrefixOnlyInTheBox)
-{
-    clearCombo();
-    typeInCombo("Fresh");
-    typeInto("txtWebsite", "fresh.example");
-    const std::string before = folder.read("settings.dat");
-    platform.queueAnswer(Answer::Yes);
-    click("cmdCopy1");
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kPrefixQuestion}));
-    EXPECT_EQ(box("txtWebsite")->text(), "http://fresh.example");
-    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://fresh.example"}));
-    EXPECT_EQ(folder.read("settings.dat"), before);
 }
 
 TEST_F(Form1Website, AFullLengthWebsiteKeepsEveryCharacterWithThePrefix)

@@ -60,7 +60,7 @@ TEST_F(WindowOptions, AlwaysOnTopKeepsValuesChangedOnDisk)
     ASSERT_TRUE(ReadOptionsFile(folder.str(), changed));
     changed.set(OptionsRecord::MaskNotes, "true");
     ASSERT_TRUE(WriteOptionsFile(folder.str(), changed));
-    main->OnTop_Click();
+    item("OnTop")->trigger();
     EXPECT_EQ(storedOption(OptionsRecord::MaskNotes), "true");
     EXPECT_EQ(storedOption(OptionsRecord::AlwaysOnTop), "false");
 }
@@ -100,7 +100,7 @@ TEST_F(WindowOptions, ShowToolTipsCreatesAMissingOptionsFile)
 {
     openMain();
     ASSERT_TRUE(RemoveFile(folder.file(kOptionsFileName)));
-    main->mnuTooltips_Click();
+    item("mnuTooltips")->trigger();
     ASSERT_TRUE(folder.exists(kOptionsFileName));
     EXPECT_EQ(storedOption(OptionsRecord::ShowToolTips), "false");
     EXPECT_EQ(storedOption(OptionsRecord::DragDropMode), "true"); // from the window's own copy
@@ -205,7 +205,7 @@ TEST_F(WindowOptions, ExitClearsTheClipboardAndEndsOnce)
     EXPECT_EQ(folder.read(kAccountFileName), accounts);
     // The login settings and the accounts' secrets are wiped before the end.
     EXPECT_FALSE(state().hasLogin());
-    for (const AccountRecord& r : main->accountTable())
+    for (const AccountRecord& r : main->book().accountTable())
         EXPECT_TRUE(r.Password.empty() && r.UserId.empty() && r.Notes.empty());
 }
 

@@ -79,8 +79,8 @@ protected:
     {
         if (!folder.exists(kOptionsFileName))
             writeDefaultOptions();
-        form = std::make_unique<Form1>(state);
-        ASSERT_TRUE(form->Form_Load());
+        form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
+        ASSERT_FALSE(form->Form_Load().mustEnd());
         form->show();
     }
 

@@ -1,23 +1,30 @@
 // Export and import of the account list.
-#include "ui/main/Form1.h"
+#include "app/AccountBook.h"
 
 #include "app/AccountExchange.h"
 #include "app/AppState.h"
 #include "platform/Platform.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QPushButton>
-#include <QStringListModel>
-
 namespace {
+
 const char* const kExchangeFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
 const char* const kExported = "Account information has been exported.";
 const char* const kNotExported = "Account information has not been exported.\r\n";
 const char* const kImportQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
+
 } // namespace
 
-void Form1::Export_Click()
+bool AccountBook::writeExport(const std::string& path, std::string& error)
+{
+    return WriteExportFile(path, AccountTable_, &error);
+}
+
+bool AccountBook::readImport(const std::string& path, ImportResult& read)
+{
+    return ReadImportFile(path, read);
+}
+
+void AccountBook::Export_Click()
 {
     const std::string path = state_.platform.saveFileName(kExchangeFilter);
     if (path.empty())
@@ -25,34 +32,31 @@ void Form1::Export_Click()
 
     // A file that could not be written whole is never reported as exported.
     std::string error;
-    if (!WriteExportFile(path, AccountTable_, &error)) {
+    if (!writeExport(path, error)) {
         state_.platform.message(kNotExported + error, MsgExclamation);
-        state_.resetIdle();
+        resetIdle();
         return;
     }
     state_.platform.message(kExported, MsgInformation);
     enterDragDropMode();
-    state_.resetIdle();
+    resetIdle();
 }
 
-void Form1::Import_Click()
+Result AccountBook::Import_Click()
 {
     if (state_.platform.message(kImportQuestion, MsgQuestion) == Answer::Yes) {
         // The list goes (and with it the combo text); the table stays until a file has been read whole.
-        accountNames_.clear();
-        accountModel_->setStringList(accountNames_.names());
-        cboSelect->setEditText(QString());
-
+        clearAccountList();
         const std::string path = state_.platform.openFileName(kExchangeFilter);
         if (path.empty())
-            return;
+            return Result::ok();
 
         // The whole file is read and checked before anything is replaced, and the account file is only
         // rewritten by the save below, which keeps the old file until the new one is complete. A file that
         // does not exist leaves the table as it is; it is saved back all the same.
         ImportResult read;
         bool refused = false;
-        if (!ReadImportFile(path, read) && read.status != ImportResult::NotFound) {
+        if (!readImport(path, read) && read.status != ImportResult::NotFound) {
             state_.platform.message("The file " + path + " could not be imported.\r\n" + read.error +
                                         "\r\nYour accounts have not been changed.",
                                     MsgExclamation);
@@ -64,14 +68,16 @@ void Form1::Import_Click()
         }
 
         if (!refused) {
-            OnTop->setChecked(false);
+            // An import brings the window to the top band, as the Always on Top command does.
+            onTop_ = false;
             OnTop_Click();
-            cmdGo->setEnabled(true);
-            if (!SaveToFile())
-                return; // the program ended
+            buttons_.go = true;
+            if (Result saved = SaveToFile(); saved.mustEnd())
+                return saved;
         }
     }
     enterDragDropMode();
     New_Click();
-    state_.resetIdle();
+    resetIdle();
+    return Result::ok();
 }

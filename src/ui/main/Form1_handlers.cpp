@@ -1,0 +1,175 @@
+// The window's events, forwarded to the account book.
+#include "ui/main/FieldBox.h"
+#include "ui/main/Form1.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+const char* const kSupportPage = "http://" COFFERNOTE_SUPPORT_HOST "/support.htm";
+} // namespace
+
+void Form1::cboSelect_Change()
+{
+    if (settingText_)
+        return;
+    QLineEdit* edit = cboSelect->lineEdit();
+    const std::string typed = edit->text().toStdString();
+    const int caret = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    act([&] { book_.cboSelect_Change(typed, caret); });
+}
+
+void Form1::cboSelect_KeyDown(int key, Qt::KeyboardModifiers)
+{
+    const bool deleting = key == Qt::Key_Backspace || key == Qt::Key_Delete;
+    act([&] { book_.cboSelect_KeyDown(deleting); });
+}
+
+void Form1::cboSelect_DropDown()
+{
+    act([this] { book_.cboSelect_DropDown(); });
+}
+
+void Form1::cmdGo_KeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    // Shift alone is enough.
+    book_.cmdGo_KeyDown(modifiers.testFlag(Qt::ShiftModifier) || key == Qt::Key_Shift);
+}
+
+void Form1::cmdGo_Click()
+{
+    run([this] { return book_.cmdGo_Click(); });
+}
+
+void Form1::Add_Account_Click()
+{
+    run([this] { return book_.Add_Account_Click(); });
+}
+
+void Form1::cmdChange_Click()
+{
+    run([this] { return book_.cmdChange_Click(); });
+}
+
+void Form1::cmdDelete_Click()
+{
+    run([this] { return book_.cmdDelete_Click(); });
+}
+
+void Form1::cmdCancel_Click()
+{
+    act([this] { book_.cmdCancel_Click(); });
+}
+
+void Form1::New_Click()
+{
+    act([this] { book_.New_Click(); });
+}
+
+void Form1::txtUserid_Change()
+{
+    boxEdited(AccountBook::UserId);
+}
+
+void Form1::txtPassword_Change()
+{
+    boxEdited(AccountBook::Password);
+}
+
+void Form1::txtWebsite_Change()
+{
+    boxEdited(AccountBook::Website);
+}
+
+void Form1::txtGeneral_Change()
+{
+    boxEdited(AccountBook::Notes);
+}
+
+void Form1::LoginSelect_Click()
+{
+    act([this] { book_.LoginSelect_Click(); });
+}
+
+void Form1::Command1_Click()
+{
+    act([this] { book_.toggleMask(AccountBook::Notes); });
+}
+
+void Form1::MaskUser_Click()
+{
+    act([this] { book_.toggleMask(AccountBook::UserId); });
+}
+
+void Form1::MaskPwd_Click()
+{
+    act([this] { book_.toggleMask(AccountBook::Password); });
+}
+
+void Form1::mask_all_Click()
+{
+    act([this] { book_.mask_all_Click(); });
+}
+
+void Form1::mask_none_Click()
+{
+    act([this] { book_.mask_none_Click(); });
+}
+
+void Form1::box_DblClick(FieldBox*)
+{
+    act([this] { book_.box_DblClick(); });
+}
+
+void Form1::box_MouseMove(FieldBox* box)
+{
+    if (!book_.dragDrop())
+        return;
+    box->setFocus();
+    box->selectAll();
+}
+
+void Form1::cmdCopy1_Click()
+{
+    run([this] { return book_.cmdCopy1_Click(); });
+}
+
+void Form1::cmdCopy2_Click()
+{
+    act([this] { book_.copyBox(AccountBook::Notes); });
+}
+
+void Form1::cmdCopy3_Click()
+{
+    act([this] { book_.copyBox(AccountBook::UserId); });
+}
+
+void Form1::cmdCopy4_Click()
+{
+    act([this] { book_.copyBox(AccountBook::Password); });
+}
+
+void Form1::Clear_Clipboard_Click()
+{
+    act([this] { book_.Clear_Clipboard_Click(); });
+}
+
+void Form1::Online_Click()
+{
+    act([this] { book_.RunBrowser(kSupportPage); });
+}
+
+void Form1::passwordGen_Click()
+{
+    run([this] { return book_.passwordGen_Click(); });
+}
+
+void Form1::Export_Click()
+{
+    act([this] { book_.Export_Click(); });
+}
+
+void Form1::Import_Click()
+{
+    run([this] { return book_.Import_Click(); });
+}

@@ -1,0 +1,135 @@
+// The buttons and the mode after every operation of the main window's model, row by row.
+#include "AccountBookFixture.h"
+
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+namespace {
+
+struct Snapshot
+{
+    bool go, add, change, cancel, del, dragDrop;
+};
+
+class AccountBookButtonStates : public AccountBookFixture
+{
+protected:
+    Snapshot snapshot() const
+    {
+        const Buttons& b = book->buttons();
+        return {b.go, b.add, b.change, b.cancel, b.del, book->dragDrop()};
+    }
+
+    // A fresh model on a fresh folder holding three accounts.
+    void reopen()
+    {
+        book.reset();
+        platform.checkNothingLeft();
+        for (const auto& entry : std::filesystem::directory_iterator(folder.str()))
+            std::filesystem::remove(entry.path());
+        storeAccounts({account("Bank", "http://bank.example"), account("Mail", "http://mail.example"),
+                       account("Empty")});
+        open();
+        forgetMessages();
+        platform.urls.clear();
+    }
+    void go(const std::string& name) { lookUp(name); }
+};
+
+// "1"/"0" = on/off, "-" = as before; the mode "D" (Drag/Drop), "E" (Edit) or "-".
+void expectState(const char* expected, const Snapshot& before, const Snapshot& after)
+{
+    std::istringstream in(expected);
+    const char* names[] = {"GO", "Add", "Change", "Cancel", "Delete", "Mode"};
+    const bool Snapshot::*fields[] = {&Snapshot::go,     &Snapshot::add, &Snapshot::change,
+                                      &Snapshot::cancel, &Snapshot::del, &Snapshot::dragDrop};
+    for (int i = 0; i < 6; ++i) {
+        std::string token;
+        in >> token;
+        const bool want = token == "-" ? before.*fields[i] : (token == "1" || token == "D");
+        EXPECT_EQ(after.*fields[i], want) << names[i] << " (expected " << token << ")";
+    }
+}
+
+} // namespace
+
+TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
+{
+    using Step = std::function<void()>;
+    struct Row
+    {
+        const char* after;
+        Step setup;
+        Step action;
+        const char* expected; // GO Add Change Cancel Delete Mode
+    };
+    const Step nothing = [] {};
+    auto click = [](Result r) { ASSERT_FALSE(r.mustEnd()); };
+    const Row rows[] = {
+        {"Start-up", nothing, nothing, "1 0 0 0 0 D"},
+        {"Combo text changed, nothing on display", [&] { typeInto(Box::UserId, "x"); }, [&] { type("Ne"); },
+         "1 1 0 1 0 -"},
+        {"Combo text changed, a record on display", [&] { go("Bank"); }, [&] { type("Bankx"); }, "1 1 1 1 0 -"},
+        {"Key in the combo box", [&] { go("Bank"); typeInto(Box::UserId, "x"); },
+         [&] { book->cboSelect_KeyDown(false); }, "1 - - - - -"},
+        {"List opened", [&] { go("Bank"); typeInto(Box::UserId, "x"); }, [&] { book->cboSelect_DropDown(); },
+         "1 - - - - -"},
+        {"Box text changed", [&] { go("Bank"); }, [&] { typeInto(Box::Notes, "x"); }, "0 1 1 1 0 E"},
+        {"Double-click on a box", [&] { go("Bank"); }, [&] { book->box_DblClick(); }, "- 1 1 1 0 E"},
+        {"Successful lookup", [&] { typeInto(Box::UserId, "x"); }, [&] { go("Mail"); }, "1 0 0 0 1 D"},
+        {"Failed lookup, a box held text", [&] { go("Bank"); }, [&] { go("Nobody"); }, "1 0 0 0 0 E"},
+        {"Failed lookup, the boxes were empty", nothing, [&] { go("Nobody"); }, "1 0 0 0 0 -"},
+        {"Add refused: no name", [&] { type(""); typeInto(Box::UserId, "x"); },
+         [&] { click(book->Add_Account_Click()); }, "- - - - - -"},
+        {"Add refused: the header's name, taken", [&] { typeExactName(kHeaderMarker); typeInto(Box::UserId, "x"); },
+         [&] { click(book->Add_Account_Click()); }, "- 0 - - - -"},
+        {"Add refused: duplicate", [&] { type("Bank"); typeInto(Box::UserId, "x"); },
+         [&] { click(book->Add_Account_Click()); }, "- 0 - - - -"},
+        {"Add done", [&] { type("Shop"); typeInto(Box::UserId, "x"); }, [&] { click(book->Add_Account_Click()); },
+         "1 0 0 0 1 D"},
+        {"Change with nothing on display", [&] { type("Shop"); typeInto(Box::UserId, "x"); },
+         [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
+        {"Change with all fields empty",
+         [&] {
+             go("Empty");
+             typeInto(Box::UserId, "x");
+             edit(Box::UserId, "");
+             type("");
+         },
+         [&] { click(book->cmdChange_Click()); }, "1 0 0 0 0 -"},
+        {"Change with empty name", [&] { go("Bank"); typeInto(Box::UserId, "x"); type(""); },
+         [&] { click(book->cmdChange_Click()); }, "- - - - 1 D"},
+        {"Change refused: the placeholder as name",
+         [&] { go("Bank"); typeInto(Box::UserId, "x"); typeExactName(AccountBook::kPlaceholder); },
+         [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
+        {"Change refused: the header's name",
+         [&] { go("Bank"); typeInto(Box::UserId, "x"); typeExactName(kHeaderMarker); },
+         [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
+        {"Change done", [&] { go("Bank"); typeInto(Box::UserId, "x"); }, [&] { click(book->cmdChange_Click()); },
+         "1 0 0 0 1 D"},
+        {"Delete, Yes, record on display", [&] { go("Bank"); },
+         [&] { platform.queueAnswer(Answer::Yes); click(book->cmdDelete_Click()); }, "1 0 0 0 0 E"},
+        {"Delete, No", [&] { go("Bank"); }, [&] { platform.queueAnswer(Answer::No); click(book->cmdDelete_Click()); },
+         "- 0 0 0 0 E"},
+        {"Delete, Yes, nothing on display", [&] { type("x"); book->cmdCancel_Click(); typeInto(Box::Notes, "n"); },
+         [&] { platform.queueAnswer(Answer::Yes); click(book->cmdDelete_Click()); }, "- 0 0 0 0 E"},
+        {"Cancel, record on display", [&] { go("Bank"); typeInto(Box::UserId, "x"); },
+         [&] { book->cmdCancel_Click(); }, "1 0 0 0 1 D"},
+        {"Cancel, nothing on display", [&] { type("Draft"); typeInto(Box::UserId, "x"); },
+         [&] { book->cmdCancel_Click(); }, "1 0 0 0 1 D"},
+        {"New, a box held text", [&] { go("Bank"); }, [&] { book->New_Click(); }, "1 0 0 0 0 E"},
+        {"New, every box empty", nothing, [&] { book->New_Click(); }, "1 0 0 0 0 -"},
+    };
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.after);
+        reopen();
+        row.setup();
+        const Snapshot before = snapshot();
+        row.action();
+        expectState(row.expected, before, snapshot());
+        // The options file follows the mode.
+        EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), book->dragDrop() ? "true" : "false");
+    }
+}

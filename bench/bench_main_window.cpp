@@ -108,7 +108,7 @@ int main(int argc, char** argv)
             r.Password = "Pw" + std::to_string(i * 31337);
             table.push_back(std::move(r));
         }
-        if (SaveAccountFile(state, table).status != SaveResult::Saved) {
+        if (!SaveAccountFile(state, table).isOk()) {
             std::fprintf(stderr, "cannot store the accounts\n");
             return 1;
         }

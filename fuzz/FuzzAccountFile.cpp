@@ -103,13 +103,14 @@ int FuzzAccountFile(const std::uint8_t* data, std::size_t size)
     AccountTable table{AccountRecord{9, "before", "", "", "", ""}};
     const LoadResult result = LoadAccountFile(state, options, table);
 
-    FuzzCheck((result == LoadResult::Ended) == (platform.ends > 0), "only an ended load ends the program");
-    FuzzCheck(result == LoadResult::Ended || !table.empty(), "a load that goes on leaves a table");
+    FuzzCheck(platform.ends == 0, "the core never ends the program itself");
+    FuzzCheck(!result.result.isFailed(), "a load goes on or says the program must end");
+    FuzzCheck(result.result.mustEnd() || !table.empty(), "a load that goes on leaves a table");
     // The load never rewrites the account file; only a Yes to the recovery question deletes it.
     if (fs::exists(folder.file("settings.dat")))
         FuzzCheck(readFile(folder.file("settings.dat")) == fileBytes, "the account file is left as it was");
     else
         FuzzCheck(platform.questions > 0 && (scene & 8), "the account file goes only on a Yes");
-    FuzzCheck(result != LoadResult::Recovered || table.size() == 1, "a recovery leaves the header alone");
+    FuzzCheck(!result.result.isOk() || result.value != LoadKind::Recovered || table.size() == 1, "a recovery leaves the header alone");
     return 0;
 }

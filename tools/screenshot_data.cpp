@@ -78,9 +78,9 @@ int main(int argc, char** argv)
         r.Password = s.password;
         table.push_back(r);
     }
-    const SaveResult saved = SaveAccountFile(state, table);
-    if (saved.status != SaveResult::Saved) {
-        std::fprintf(stderr, "cannot store the sample accounts: %s\n", saved.error.c_str());
+    const Result saved = SaveAccountFile(state, table);
+    if (!saved.isOk()) {
+        std::fprintf(stderr, "cannot store the sample accounts: %s\n", saved.message().c_str());
         return 1;
     }
     return 0;

@@ -30,12 +30,16 @@ struct DataPaths
     std::string accounts, temp, tempOptions;
 };
 
+LoadResult done(LoadKind kind)
+{
+    return {Result::ok(), kind};
+}
+
 LoadResult endWith(AppState& state, const std::string& lead, const std::string& reason,
                    const char* outcome = "Nothing was changed or deleted.  The program will now close.")
 {
     state.platform.message(lead + "\r\n" + reason + "\r\n" + outcome, MsgExclamation);
-    state.platform.endProgram();
-    return LoadResult::Ended;
+    return {Result::endProgram()};
 }
 
 // A data file that exists but cannot be read is reported and left alone: never treated as damaged, since
@@ -58,11 +62,11 @@ void take(AccountTable& table, AccountTable&& loaded)
 
 LoadResult recoverDamaged(AppState& state, OptionsRecord& options, AccountTable& table)
 {
-    if (!RecoverDamagedData(state))
-        return LoadResult::Ended;
-    ReadOptionsFile(state.programFolder, options); // the stamp is now empty
+    if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
+        return {std::move(recovered)};
+    (void)ReadOptionsFile(state.programFolder, options); // the stamp is now empty
     take(table, headerOnly(state));
-    return LoadResult::Recovered;
+    return done(LoadKind::Recovered);
 }
 
 // Another copy that holds the folder's lock may be in the middle of a save: its files are left alone.
@@ -109,7 +113,7 @@ LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTab
         SyncFolder(state.programFolder);
     }
     take(table, std::move(loaded));
-    return LoadResult::Loaded;
+    return done(LoadKind::Loaded);
 }
 
 // No stamp to disagree with (no options file, or an empty stamp): a file that is whole and the program's own is
@@ -128,7 +132,7 @@ LoadResult takeUnstamped(AppState& state, bool hadOptions, OptionsRecord& option
             options = stamped;
     }
     take(table, std::move(loaded));
-    return LoadResult::Loaded;
+    return done(LoadKind::Loaded);
 }
 
 LoadResult loadStamped(AppState& state, OptionsRecord& options, std::string&& fileBytes, AccountTable& table)
@@ -140,11 +144,11 @@ LoadResult loadStamped(AppState& state, OptionsRecord& options, std::string&& fi
     take(table, std::move(loaded));
     if (!headerOk) {
         // The records stay loaded, as they were read; the next save stores them under a proper header.
-        if (!RecoverDamagedData(state))
-            return LoadResult::Ended;
-        ReadOptionsFile(state.programFolder, options);
+        if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
+            return {std::move(recovered)};
+        (void)ReadOptionsFile(state.programFolder, options);
     }
-    return LoadResult::Loaded;
+    return done(LoadKind::Loaded);
 }
 
 LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
@@ -168,7 +172,7 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
             return finishInterruptedSave(state, p, loaded, table);
         removeLeftover(state, p.temp);
         take(table, headerOnly(state));
-        return LoadResult::NoFile;
+        return done(LoadKind::NoFile);
     }
 
     std::string fileBytes;

@@ -45,12 +45,12 @@ struct Files
     std::string accounts, temp, options, tempOptions;
 };
 
-SaveResult saveFailed(AppState& state, const std::string& path, const std::string& reason,
-                      const char* outcome = kLeftAsItWas)
+Result saveFailed(AppState& state, const std::string& path, const std::string& reason,
+                  const char* outcome = kLeftAsItWas)
 {
     state.resetIdle();
-    return {SaveResult::Failed,
-            "Coffernote could not save the accounts to\r\n" + path + "\r\n(" + reason + ").\r\n" + outcome};
+    return Result::failed("Coffernote could not save the accounts to\r\n" + path + "\r\n(" + reason + ").\r\n" +
+                          outcome);
 }
 
 // A file whose stamp is empty (or whose options file is gone) but that is whole and the program's own is no
@@ -64,27 +64,25 @@ bool intactWithoutStamp(AppState& state, const std::string& path)
     return ok;
 }
 
-// The stamp check before a save: nullopt to go on, else the result to return.
-std::optional<SaveResult> checkBeforeSave(AppState& state, const Files& f)
+// The stamp check before a save: ok to go on, else the result to return.
+Result checkBeforeSave(AppState& state, const Files& f)
 {
     if (!FileExists(f.accounts))
-        return std::nullopt;
+        return Result::ok();
     std::string reason;
     OptionsRecord checked;
     switch (CheckStamp(state, checked, &reason)) {
     case StampCheck::Unreadable:
         return saveFailed(state, f.accounts, reason);
     case StampCheck::Match:
-        return std::nullopt;
+        return Result::ok();
     case StampCheck::Mismatch:
         break;
     }
     if (checked.get(OptionsRecord::IntegrityStamp).empty() && intactWithoutStamp(state, f.accounts))
-        return std::nullopt;
+        return Result::ok();
     // Yes deletes the damaged file; the table in memory is then stored under a fresh stamp.
-    if (!RecoverDamagedData(state))
-        return SaveResult{SaveResult::Ended, {}};
-    return std::nullopt;
+    return RecoverDamagedData(state);
 }
 
 // Both layers, in memory: the inner layer never touches the disk.
@@ -128,7 +126,7 @@ Rollback rollBackOptions(const std::string& folder, const Files& f, const std::s
 
 // Writes the two new files, then replaces the old pair: the options first, the account file second. Empty on
 // success, else the reason and what was left on disk.
-std::optional<SaveResult> replacePair(AppState& state, const Files& f, const std::string& outer)
+Result replacePair(AppState& state, const Files& f, const std::string& outer)
 {
     const std::string& folder = state.programFolder;
     std::string reason;
@@ -167,10 +165,10 @@ std::optional<SaveResult> replacePair(AppState& state, const Files& f, const std
         return saveFailed(state, f.accounts, reason);
     }
     SyncFolder(folder);
-    return std::nullopt;
+    return Result::ok();
 }
 
-SaveResult save(AppState& state, const AccountTable& table)
+Result save(AppState& state, const AccountTable& table)
 {
     const std::string& folder = state.programFolder;
     const Files f(folder);
@@ -182,15 +180,15 @@ SaveResult save(AppState& state, const AccountTable& table)
     if (table.size() > kMaxRecords)
         return saveFailed(state, f.accounts,
                           "the list holds more than " + std::to_string(kMaxRecords) + " records, the most it can hold");
-    if (std::optional<SaveResult> stop = checkBeforeSave(state, f))
-        return *stop;
+    if (Result checked = checkBeforeSave(state, f); !checked.isOk())
+        return checked;
 
     if (table.size() <= 1) {
         // No account: no account file. The options keep their stamp; nothing checks it without the file.
         if (FileExists(f.accounts) && !RemoveFile(f.accounts))
             return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
         state.resetIdle();
-        return {SaveResult::Removed, {}};
+        return Result::ok();
     }
 
     std::string outer;
@@ -198,23 +196,21 @@ SaveResult save(AppState& state, const AccountTable& table)
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
     const std::uint32_t previousCrc = state.AccountFileCrc;
     const std::string previousStamp = state.ComputedStamp;
-    std::optional<SaveResult> failure;
-    if (!ComputeStampOf(state, outer))
-        failure = saveFailed(state, f.accounts, "the integrity stamp could not be computed");
-    else
-        failure = replacePair(state, f, outer);
-    if (failure) {
+    Result replaced = ComputeStampOf(state, outer)
+                          ? replacePair(state, f, outer)
+                          : saveFailed(state, f.accounts, "the integrity stamp could not be computed");
+    if (!replaced.isOk()) {
         state.AccountFileCrc = previousCrc;
         state.ComputedStamp = previousStamp;
-        return *failure;
+        return replaced;
     }
     state.resetIdle();
-    return {SaveResult::Saved, {}};
+    return Result::ok();
 }
 
 } // namespace
 
-SaveResult SaveAccountFile(AppState& state, const AccountTable& table)
+Result SaveAccountFile(AppState& state, const AccountTable& table)
 {
     // No failure ends the program: it is reported as a save that did not happen.
     try {

@@ -33,3 +33,11 @@ private:
     Status status_ = Status::Ok;
     std::string message_;
 };
+
+// The one pattern for an operation that also yields a value: the value counts only when result.isOk().
+template <class T>
+struct Outcome
+{
+    Result result;
+    T value{};
+};

@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Outcomes.h"
 
 #include "app/CRC32.h"
 #include "app/IntegrityStamp.h"
@@ -146,7 +147,7 @@ TEST_F(AccountFileFormatTest, SaveThenLoadGivesTheTableBack)
 
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(LoadAccountFile(state, options, loaded), LoadResult::Loaded);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
     EXPECT_EQ(loaded, asLoaded(table));
     EXPECT_EQ(options.get(OptionsRecord::MaskPassword), "true");
     EXPECT_TRUE(platform.messages.empty());
@@ -163,7 +164,7 @@ TEST_F(AccountFileFormatTest, LoadLeavesTheFilesExactlyAsTheyWere)
     for (int i = 0; i < 2; ++i) {
         OptionsRecord o;
         AccountTable t;
-        EXPECT_EQ(LoadAccountFile(state, o, t), LoadResult::Loaded);
+        EXPECT_EQ(outcome(LoadAccountFile(state, o, t)), "Loaded");
         EXPECT_EQ(folder.read("settings.dat"), bytes);
         EXPECT_EQ(std::filesystem::last_write_time(folder.file("settings.dat")), time);
         EXPECT_EQ(folder.read("config.dat"), options);
@@ -176,7 +177,7 @@ TEST_F(AccountFileFormatTest, NoAccountFileGivesTheHeaderFromTheLoginSettings)
     folder.write("config.dat", kDefaultOptionsLine);
     OptionsRecord options;
     AccountTable table = sampleTable();
-    EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::NoFile);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "NoFile");
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table[0], MakeHeaderRecord("user", "first", ""));
     EXPECT_EQ(options, OptionsRecord::defaults());
@@ -188,8 +189,8 @@ TEST_F(AccountFileFormatTest, OnlyTheHeaderLeftRemovesTheFileAndKeepsTheStamp)
     const std::string options = folder.read("config.dat");
     for (const AccountTable& table : {AccountTable{sampleTable()[0]}, AccountTable{}}) {
         state.IdleTickCount = 9;
-        const SaveResult r = SaveAccountFile(state, table);
-        EXPECT_EQ(r.status, SaveResult::Removed);
+        const Result r = SaveAccountFile(state, table);
+        EXPECT_EQ(outcome(r), "Ok");
         EXPECT_FALSE(folder.exists("settings.dat"));
         EXPECT_FALSE(folder.exists("settings2.dat"));
         EXPECT_EQ(folder.read("config.dat"), options);
@@ -219,7 +220,7 @@ TEST_F(AccountFileFormatTest, LargestTableRoundTrips)
 
     OptionsRecord options;
     AccountTable loaded;
-    ASSERT_EQ(LoadAccountFile(state, options, loaded), LoadResult::Loaded);
+    ASSERT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
     ASSERT_EQ(loaded.size(), kMaxRecords);
     EXPECT_TRUE(loaded == asLoaded(table));
     EXPECT_EQ(loaded.back().RecordNo, 32765);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakePlatform.h"
+#include "Outcomes.h"
 #include "TempFolder.h"
 
 #include "app/AccountFile.h"
@@ -83,8 +84,8 @@ public:
     {
         if (!folder.exists("config.dat"))
             folder.write("config.dat", kDefaultOptionsLine);
-        const SaveResult r = SaveAccountFile(state, table);
-        ASSERT_EQ(r.status, SaveResult::Saved) << r.error;
+        const Result r = SaveAccountFile(state, table);
+        ASSERT_EQ(outcome(r), "Ok") << r.message();
     }
 
     void writeAccountFileWithStamp(const std::string& inner) { ::writeAccountFileWithStamp(folder, platform, inner); }

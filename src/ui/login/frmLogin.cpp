@@ -7,6 +7,7 @@
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 #include "ui/login/Twips.h"
+#include "ui/main/Program.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -154,17 +155,14 @@ bool frmLogin::Form_Load()
         return true; // nothing to log in to: the header stays empty and OK does nothing
 
     // Stamp check, private load and header check; any damage leads to the recovery question.
-    switch (LoadAccountFile(state_, options_, table_)) {
-    case LoadResult::Ended:
+    const LoadResult loaded = LoadAccountFile(state_, options_, table_);
+    if (!loaded.result.isOk()) {
         finished_ = true;
+        Program::endProgram(state_);
         return false;
-    case LoadResult::Recovered:
-        table_.clear(); // the accounts are gone: nothing was loaded
-        break;
-    case LoadResult::NoFile:
-    case LoadResult::Loaded:
-        break;
     }
+    if (loaded.value == LoadKind::Recovered)
+        table_.clear(); // the accounts are gone: nothing was loaded
     // Only the header record is needed; the accounts' secrets need not stay in this dialog.
     for (std::size_t i = 1; i < table_.size(); ++i) {
         wipe(table_[i].Notes);
@@ -254,7 +252,7 @@ void frmLogin::endProgram()
     finished_ = true;
     wipeSecrets();
     hide();
-    state_.platform.endProgram();
+    Program::endProgram(state_);
 }
 
 void frmLogin::wipeSecrets()

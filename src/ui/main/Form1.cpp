@@ -8,6 +8,7 @@
 #include "ui/main/AccountCombo.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1Texts.h"
+#include "ui/main/Program.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -242,9 +243,11 @@ bool Form1::Form_Load()
 {
     // 2. The account file.
     const LoadResult loaded = LoadAccountFile(state_, options_, AccountTable_);
-    if (loaded == LoadResult::Ended)
+    if (!loaded.result.isOk()) {
+        Program::endProgram(state_);
         return false;
-    if (loaded == LoadResult::NoFile || loaded == LoadResult::Recovered)
+    }
+    if (loaded.value == LoadKind::NoFile || loaded.value == LoadKind::Recovered)
         AccountTable_ = {MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2)};
 
     // 3. The account list and empty fields.

@@ -7,6 +7,7 @@
 #include "ui/login/frmChangeLogin.h"
 #include "ui/login/frmLocked.h"
 #include "ui/main/FieldBox.h"
+#include "ui/main/Program.h"
 #include "ui/main/frmAbout.h"
 
 #include <QAction>
@@ -221,5 +222,5 @@ void Form1::Form_Unload()
         wipe(r.UserId);
         wipe(r.Password);
     }
-    state_.platform.endProgram();
+    Program::endProgram(state_);
 }

@@ -2,6 +2,8 @@
 
 #include "app/AppState.h"
 #include "app/Startup.h"
+#include "cipher/CipherComponent.h"
+#include "platform/Platform.h"
 #include "ui/login/frmLogin.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAbout.h"
@@ -20,15 +22,23 @@ void Program::start()
 
 void Program::runStartup()
 {
-    const FirstWindow first = RunStartupSequence(state_);
-    if (first == FirstWindow::Ended)
+    const StartupResult first = RunStartupSequence(state_);
+    if (!first.result.isOk()) {
+        end();
         return;
-    const bool opened = first == FirstWindow::Login ? openLogin() : openMain();
+    }
+    const bool opened = first.value == FirstWindow::Login ? openLogin() : openMain();
     if (!opened)
         return; // the program ended
 
     if (splash_)
         splash_->unload();
+}
+
+void Program::endProgram(AppState& state)
+{
+    CipherComponent::wipeKeyCache();
+    state.platform.endProgram();
 }
 
 bool Program::openMain()

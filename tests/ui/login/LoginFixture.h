@@ -77,8 +77,8 @@ protected:
             table.push_back(a);
             table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
         }
-        const SaveResult saved = SaveAccountFile(earlier, table);
-        ASSERT_EQ(saved.status, accounts.empty() ? SaveResult::Removed : SaveResult::Saved) << saved.error;
+        const Result saved = SaveAccountFile(earlier, table);
+        ASSERT_TRUE(saved.isOk()) << saved.message();
     }
 
     // Opens the main window directly (no login), loaded and shown, with the splash's work taken as done.

@@ -62,13 +62,13 @@ std::string readFile(const std::string& path)
 }
 
 // The outer layer a save would write around inner.
-std::string sealOuter(Platform& platform, const std::string& inner)
+std::string sealOuter(const std::string& inner)
 {
     Bytes data(inner.begin(), inner.end());
     std::string key1 = kKey1, key2 = kKey2;
-    const std::optional<Bytes> cipher = EncryptBytes(platform, kProgramSuite, data, key1, key2);
-    FuzzCheck(cipher.has_value(), "a save can seal any inner layer");
-    return Base64Encode(*cipher);
+    const Outcome<Bytes> cipher = EncryptBytes(kProgramSuite, data, key1, key2);
+    FuzzCheck(cipher.result.isOk(), "a save can seal any inner layer");
+    return Base64Encode(cipher.value);
 }
 
 void writeOptions(const ScratchFolder& folder, Platform& platform, int mode, const std::string& fileBytes)
@@ -94,7 +94,7 @@ int FuzzAccountFile(const std::uint8_t* data, std::size_t size)
     FuzzPlatform platform(scene & 8 ? Answer::Yes : Answer::No);
     std::string fileBytes(reinterpret_cast<const char*>(data + 1), size - 1);
     if (scene & 4)
-        fileBytes = sealOuter(platform, fileBytes);
+        fileBytes = sealOuter(fileBytes);
     writeFile(folder.file("settings.dat"), fileBytes);
     writeOptions(folder, platform, scene & 3, fileBytes);
 

@@ -1,7 +1,7 @@
 #include "app/AccountExchange.h"
 
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
 #include <cerrno>

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "app/AccountFile.h"
 
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/DamagedData.h"
 #include "app/IntegrityStamp.h"
 #include "app/OptionsFile.h"
@@ -245,6 +245,12 @@ bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Byte
     return encodeInner(state, table, out);
 }
 
+void SayCipherFailure(Platform& platform, const Result& failure)
+{
+    if (!failure.message().empty())
+        platform.message(failure.message(), MsgOk);
+}
+
 bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table)
 {
     // The outer layer is decoded in memory; the inner text never reaches the disk.
@@ -253,11 +259,13 @@ bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTab
     if (!cipher)
         return false;
     std::string key1 = kKey1, key2 = kKey2;
-    std::optional<Bytes> inner = DecryptBytes(state.platform, kProgramSuite, *cipher, key1, key2);
+    Outcome<Bytes> inner = DecryptBytes(kProgramSuite, *cipher, key1, key2);
     Bytes().swap(*cipher);
-    if (!inner)
+    if (!inner.result.isOk()) {
+        SayCipherFailure(state.platform, inner.result);
         return false;
-    return decodeInner(std::string_view(reinterpret_cast<const char*>(inner->data()), inner->size()), table);
+    }
+    return decodeInner(std::string_view(reinterpret_cast<const char*>(inner.value.data()), inner.value.size()), table);
 }
 
 bool AuthenticatesCompletely(AppState& state, std::string&& fileBytes, AccountTable& table)

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "app/AccountRecord.h"
-#include "app/Result.h"
+#include "base/Result.h"
 #include "cipher/Bytes.h"
 
 #include <string>
 
 struct AppState;
+class Platform;
 struct OptionsRecord;
 
 enum class LoadKind
@@ -47,6 +48,10 @@ std::string FormatRecordNo(std::int16_t n); // " 0", " 7", "-3"
 std::string EncodeInnerLayer(const AppState& state, const AccountTable& table, bool* ok = nullptr);
 bool DecodeInnerLayer(const std::string& inner, AccountTable& table);
 bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Bytes& out);
+
+// The cipher shows nothing itself: a failure of its component is said here, as the component describes it
+// (style 0, OK only). A failure without a message says nothing.
+void SayCipherFailure(Platform& platform, const Result& failure);
 
 // Decodes account file bytes, both layers, in memory; false when a layer does not authenticate or a record is
 // out of shape. fileBytes is released.

@@ -2,7 +2,7 @@
 #include "app/AccountFile.h"
 
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/DamagedData.h"
 #include "app/DataFiles.h"
 #include "app/IntegrityStamp.h"
@@ -88,19 +88,21 @@ Result checkBeforeSave(AppState& state, const Files& f)
 // Both layers, in memory: the inner layer never touches the disk.
 bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer)
 {
-    std::optional<Bytes> cipher;
+    Outcome<Bytes> cipher;
     {
         Bytes inner;
         if (!EncodeInnerLayerInto(state, table, inner))
             return false;
         std::string key1 = kKey1, key2 = kKey2;
-        cipher = EncryptBytes(state.platform, kProgramSuite, inner, key1, key2);
+        cipher = EncryptBytes(kProgramSuite, inner, key1, key2);
     }
     releaseFreedMemory();
-    if (!cipher)
+    if (!cipher.result.isOk()) {
+        SayCipherFailure(state.platform, cipher.result);
         return false;
-    outer = Base64Encode(*cipher);
-    cipher.reset();
+    }
+    outer = Base64Encode(cipher.value);
+    Bytes().swap(cipher.value);
     releaseFreedMemory();
     return true;
 }

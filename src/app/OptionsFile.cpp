@@ -1,6 +1,6 @@
 #include "app/OptionsFile.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/Paths.h"
 
 #include <string_view>

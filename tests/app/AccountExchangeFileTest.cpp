@@ -1,6 +1,6 @@
 // Writing an export file: a new file of its owner's alone that replaces the chosen one only when complete.
 #include "app/AccountExchange.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include "TempFolder.h"
 

@@ -193,6 +193,22 @@ TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion
     }
 }
 
+// The cipher shows nothing itself: the load says what its component reported, OK only, before the question.
+TEST_F(AccountFileFaultsTest, CipherFailureIsSaidByTheLoadBeforeTheQuestion)
+{
+    writeOuterWithStamp("SGVsbG8gd29ybGQhIQ==");
+    platform.queueAnswer(Answer::No);
+    OptionsRecord options;
+    AccountTable table;
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].text,
+              "The data cannot be decrypted: it is damaged or was not encrypted with these keys.");
+    EXPECT_EQ(platform.messages[0].style, MsgOk);
+    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+    EXPECT_EQ(platform.messages[1].text, kDamagedQuestionText);
+}
+
 TEST_F(AccountFileFaultsTest, HeaderWithoutMarkerAsksButKeepsTheRecordsLoaded)
 {
     std::string inner;

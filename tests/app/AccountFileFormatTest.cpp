@@ -9,14 +9,14 @@
 namespace {
 
 // The outer layer undone by hand: Base64, then the file decryption.
-std::string innerOf(Platform& platform, const std::string& outer)
+std::string innerOf(const std::string& outer)
 {
     auto cipher = Base64Decode(outer);
     if (!cipher)
         return "<no base64>";
     std::string k1 = kKey1, k2 = kKey2;
-    auto plain = DecryptBytes(platform, kProgramSuite, *cipher, k1, k2);
-    return plain ? std::string(plain->begin(), plain->end()) : "<no decryption>";
+    auto plain = DecryptBytes(kProgramSuite, *cipher, k1, k2);
+    return plain.result.isOk() ? std::string(plain.value.begin(), plain.value.end()) : "<no decryption>";
 }
 
 // Splits an inner layer into records of quoted fields, taking line breaks inside quotes as part of the field.
@@ -96,7 +96,7 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
     EXPECT_LE(outer.size() - lineStart, 76u);
 
     // Inner layer: six quoted fields per line, each the field's own encryption.
-    const std::string inner = innerOf(platform, outer);
+    const std::string inner = innerOf(outer);
     const auto records = splitInner(inner);
     ASSERT_EQ(records.size(), table.size());
     const AccountTable expected = asLoaded(table);

@@ -1,7 +1,7 @@
 #include "Permissions.h"
 #include "TempFolder.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "app/AccountFile.h"
 #include "app/AccountRecord.h"
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/IntegrityStamp.h"
 #include "app/OptionsFile.h"
 #include "cipher/Base64.h"
@@ -35,9 +35,9 @@ inline void writeAccountFileWithStamp(const TempFolder& folder, Platform& platfo
 {
     Bytes data(inner.begin(), inner.end());
     std::string k1 = kKey1, k2 = kKey2;
-    const auto cipher = EncryptBytes(platform, kProgramSuite, data, k1, k2);
-    ASSERT_TRUE(cipher.has_value());
-    writeOuterWithStamp(folder, platform, Base64Encode(*cipher));
+    const auto cipher = EncryptBytes(kProgramSuite, data, k1, k2);
+    ASSERT_TRUE(cipher.result.isOk());
+    writeOuterWithStamp(folder, platform, Base64Encode(cipher.value));
 }
 
 // A program folder, a scripted desktop and the program-wide state, fresh for every test.

@@ -1,6 +1,5 @@
 #include "cipher/CipherService.h"
 
-#include "FakePlatform.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherComponent.h"
 
@@ -148,19 +147,19 @@ TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
         EXPECT_EQ(d.key1, "");
         EXPECT_EQ(d.key2, "");
 
-        FakePlatform platform;
         Bytes data{1, 2, 3};
         std::string key1 = kKey1, key2 = kKey2;
-        EXPECT_FALSE(EncryptBytes(platform, suite, data, key1, key2).has_value());
+        EXPECT_EQ(EncryptBytes(suite, data, key1, key2).result.message(), "") << "a failure without a message";
         EXPECT_TRUE(data.empty());
         EXPECT_EQ(key1, "");
         EXPECT_EQ(key2, "");
         data = Bytes(40, 7);
         key1 = kKey1;
         key2 = kKey2;
-        EXPECT_FALSE(DecryptBytes(platform, suite, data, key1, key2).has_value());
+        const Outcome<Bytes> decrypted = DecryptBytes(suite, data, key1, key2);
+        EXPECT_TRUE(decrypted.result.isFailed());
+        EXPECT_EQ(decrypted.result.message(), "");
         EXPECT_TRUE(data.empty());
-        EXPECT_TRUE(platform.messages.empty());
     }
 }
 
@@ -237,33 +236,35 @@ TEST(CipherServiceTest, RandomBase64TextNeverDecrypts)
 
 TEST(CipherServiceTest, BytesRoundTripAndEmptyTheirArguments)
 {
-    FakePlatform platform;
     const Bytes plain{0, 1, 2, 250, 255};
     Bytes data = plain;
     std::string key1 = kKey1, key2 = kKey2;
-    const std::optional<Bytes> cipher = EncryptBytes(platform, 1, data, key1, key2);
-    ASSERT_TRUE(cipher.has_value());
-    EXPECT_EQ(cipher->size(), plain.size() + 17);
+    const Outcome<Bytes> cipher = EncryptBytes(1, data, key1, key2);
+    ASSERT_TRUE(cipher.result.isOk());
+    EXPECT_EQ(cipher.value.size(), plain.size() + 17);
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");
     EXPECT_EQ(key2, "");
 
-    data = *cipher;
+    data = cipher.value;
     key1 = kKey1;
     key2 = kKey2;
-    EXPECT_EQ(DecryptBytes(platform, 1, data, key1, key2), plain);
+    const Outcome<Bytes> decrypted = DecryptBytes(1, data, key1, key2);
+    EXPECT_TRUE(decrypted.result.isOk());
+    EXPECT_EQ(decrypted.value, plain);
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");
     EXPECT_EQ(key2, "");
-    EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST(CipherServiceTest, ByteFailuresShowTheErrorDescription)
+// The cipher shows nothing: its failures come back with the component's description for the caller to show.
+TEST(CipherServiceTest, ByteFailuresCarryTheErrorDescription)
 {
-    FakePlatform platform;
     Bytes data{1, 2, 3};
     std::string key1 = kKey1, key2 = kKey2;
-    EXPECT_FALSE(EncryptBytes(platform, 0, data, key1, key2).has_value());
+    const Outcome<Bytes> encrypted = EncryptBytes(0, data, key1, key2);
+    EXPECT_TRUE(encrypted.result.isFailed());
+    EXPECT_EQ(encrypted.result.message(), "The cipher algorithm is not supported.");
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");
     EXPECT_EQ(key2, "");
@@ -271,19 +272,13 @@ TEST(CipherServiceTest, ByteFailuresShowTheErrorDescription)
     data = Bytes(40, 7);
     key1 = kKey1;
     key2 = kKey2;
-    EXPECT_FALSE(DecryptBytes(platform, 1, data, key1, key2).has_value());
+    const Outcome<Bytes> decrypted = DecryptBytes(1, data, key1, key2);
+    EXPECT_TRUE(decrypted.result.isFailed());
+    EXPECT_EQ(decrypted.result.message(),
+              "The data cannot be decrypted: it is damaged or was not encrypted with these keys.");
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");
     EXPECT_EQ(key2, "");
-
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[0].text, "The cipher algorithm is not supported.");
-    EXPECT_EQ(platform.messages[1].text,
-              "The data cannot be decrypted: it is damaged or was not encrypted with these keys.");
-    for (const auto& m : platform.messages) {
-        EXPECT_EQ(m.style, MsgOk);
-        EXPECT_EQ(m.caption, "Coffernote");
-    }
 }
 
 TEST(CipherServiceTest, FieldsRoundTripAndReportSuccess)

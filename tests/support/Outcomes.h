@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AccountFile.h"
-#include "app/Result.h"
+#include "base/Result.h"
 #include "app/Startup.h"
 
 #include <string>

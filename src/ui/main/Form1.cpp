@@ -2,7 +2,7 @@
 
 #include "app/AccountFile.h"
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
 #include "ui/main/AccountCombo.h"

@@ -1,4 +1,4 @@
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,6 +8,7 @@
 
 namespace {
 
+#ifdef COFFERNOTE_TEST_HOOKS
 std::uintmax_t& sizeBound()
 {
     static std::uintmax_t bound = kMaxDataFileBytes;
@@ -25,6 +26,18 @@ bool injected(FileFault fault, const std::string& path)
     const FileFaultHook& hook = faultHook();
     return hook && hook(fault, path);
 }
+#else
+// The shipped program has no faults to inject and one bound.
+constexpr std::uintmax_t sizeBound()
+{
+    return kMaxDataFileBytes;
+}
+
+constexpr bool injected(FileFault, const std::string&)
+{
+    return false;
+}
+#endif
 
 bool fail(std::string* error, const std::string& what, const std::string& path, int number)
 {
@@ -58,6 +71,7 @@ bool writeAll(int fd, const char* data, std::size_t size)
 
 } // namespace
 
+#ifdef COFFERNOTE_TEST_HOOKS
 void SetFileFaultHookForTests(FileFaultHook hook)
 {
     faultHook() = std::move(hook);
@@ -67,6 +81,7 @@ void SetFileSizeBoundForTests(std::uintmax_t bound)
 {
     sizeBound() = bound == 0 ? kMaxDataFileBytes : bound;
 }
+#endif
 
 std::uintmax_t FileSizeBound()
 {

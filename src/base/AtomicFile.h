@@ -36,15 +36,20 @@ std::string FileSizeBoundText();
 // Flushes a folder's entries (renames, deletions) to disk; false when the folder cannot be opened or flushed.
 bool SyncFolder(const std::string& folder);
 
-// Test seam for failures that cannot be provoked portably (a disk that fills up, a rename the file system
-// refuses). When set, the hook is asked before each write or rename; true makes that step fail: a write stops
-// halfway with "No space left on device", a rename fails with "Input/output error". Empty hook: no faults.
+// The kinds of fault a test can inject.
 enum class FileFault
 {
     WriteHalfway,
     Rename,
 };
+
+#ifdef COFFERNOTE_TEST_HOOKS
+// Only in the test build of the core (the shipped program has neither): a seam for failures that cannot be
+// provoked portably (a disk that fills up, a rename the file system refuses). When set, the hook is asked before
+// each write or rename; true makes that step fail: a write stops halfway with "No space left on device", a rename
+// fails with "Input/output error". Empty hook: no faults.
 using FileFaultHook = std::function<bool(FileFault fault, const std::string& path)>;
 void SetFileFaultHookForTests(FileFaultHook hook);
 // Test seam: a smaller bound than kMaxDataFileBytes, so the refusal can be tested without a huge file (0 restores).
 void SetFileSizeBoundForTests(std::uintmax_t bound);
+#endif

@@ -1,6 +1,7 @@
 #include "app/AccountExchange.h"
 
 #include "app/AppState.h"
+#include "app/Characters.h"
 #include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
@@ -140,7 +141,6 @@ public:
 
 private:
     bool atLineEnd() const { return pos_ < s_.size() && (s_[pos_] == '\r' || s_[pos_] == '\n'); }
-    static bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
     void skipLineEnd()
     {
@@ -324,14 +324,7 @@ AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord
 {
     AccountTable table;
     table.reserve(accounts.size() + 1);
-    AccountRecord header;
-    header.RecordNo = 0;
-    header.AccountName = kHeaderMarker;
-    header.Website = "na";
-    header.Notes = state.LoginUserName;
-    header.UserId = state.LoginPassword1;
-    header.Password = state.LoginPassword2;
-    table.push_back(std::move(header));
+    table.push_back(MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2));
     for (auto& a : accounts) {
         a.RecordNo = static_cast<std::int16_t>(table.size());
         table.push_back(std::move(a));

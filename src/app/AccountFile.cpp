@@ -1,6 +1,7 @@
 #include "app/AccountFile.h"
 
 #include "app/AppState.h"
+#include "app/Characters.h"
 #include "base/AtomicFile.h"
 #include "app/DamagedData.h"
 #include "app/IntegrityStamp.h"
@@ -63,15 +64,18 @@ template <class Out>
 bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
 {
     const std::size_t records = std::max<std::size_t>(table.size(), 1);
-    const std::string header[6] = {FormatRecordNo(0), kHeaderMarker, "na"};
-    std::vector<std::string> numbers(records);
-    for (std::size_t i = 1; i < records; ++i)
-        numbers[i] = FormatRecordNo(table[i].RecordNo);
     // The header always comes from the login settings, never from the table's first element.
+    struct WipedHeader
+    {
+        AccountRecord record;
+        ~WipedHeader() { WipeRecord(record); }
+    } wiped{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    const AccountRecord& header = wiped.record;
+    std::vector<std::string> numbers(records);
+    for (std::size_t i = 0; i < records; ++i)
+        numbers[i] = FormatRecordNo(i == 0 ? header.RecordNo : table[i].RecordNo);
     auto fieldsOf = [&](std::size_t i) -> std::array<std::string_view, 6> {
-        if (i == 0)
-            return {header[0], header[1], header[2], state.LoginUserName, state.LoginPassword1, state.LoginPassword2};
-        const AccountRecord& r = table[i];
+        const AccountRecord& r = i == 0 ? header : table[i];
         return {numbers[i], r.AccountName, r.Website, r.Notes, r.UserId, r.Password};
     };
 
@@ -112,11 +116,6 @@ bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
         }
     });
     return !failed;
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
 }
 
 // The first field: the record number with its sign position, trimmed of blanks, within the 16-bit range.

@@ -1,5 +1,6 @@
 #include "app/OptionsFile.h"
 
+#include "app/Characters.h"
 #include "base/AtomicFile.h"
 #include "app/Paths.h"
 
@@ -38,11 +39,6 @@ std::string FormatOptionsLine(const OptionsRecord& record)
 }
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 bool isLineEnd(char c)
 {

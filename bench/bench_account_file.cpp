@@ -101,7 +101,7 @@ int runSize(std::size_t accounts, int runs)
     std::filesystem::create_directories(folder);
     BenchPlatform platform;
     AppState state(folder.string(), platform);
-    WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
+    (void)WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
 
     std::mt19937 gen(static_cast<unsigned>(accounts));
     AccountTable table;

@@ -116,10 +116,11 @@ bool WriteExportFile(const std::string& path, const AccountTable& table, std::st
     std::string temp;
     bool ok = ReserveTempName(path, temp, why);
     if (ok) {
-        std::string atomicError;
-        ok = WriteFileAtomically(path, temp, bytes, &atomicError);
+        const Result written = WriteFileAtomically(path, temp, bytes);
+        ok = written.isOk();
         // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
         if (!ok) {
+            const std::string& atomicError = written.message();
             const auto colon = atomicError.rfind(": ");
             why = colon == std::string::npos ? atomicError : atomicError.substr(colon + 2);
         }

@@ -87,9 +87,10 @@ bool interruptedSave(AppState& state, const DataPaths& p, const std::string& sta
 {
     if (stamp.empty() || !IsPlainFile(p.temp))
         return false;
-    std::string bytes;
-    if (!ReadWholeFile(p.temp, bytes))
+    Outcome<std::string> read = ReadWholeFile(p.temp);
+    if (!read.result.isOk())
         return false;
+    std::string& bytes = read.value;
     const std::uint32_t crc = state.AccountFileCrc;
     const std::string computed = state.ComputedStamp;
     if (ComputeStampOf(state, bytes) && state.ComputedStamp == stamp &&
@@ -128,7 +129,7 @@ LoadResult takeUnstamped(AppState& state, bool hadOptions, OptionsRecord& option
         OptionsRecord stamped = hadOptions ? options : OptionsRecord::defaults();
         stamped.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
         // A folder that cannot be written changes nothing: the next load takes the file in the same way.
-        if (WriteOptionsFile(state.programFolder, stamped))
+        if (WriteOptionsFile(state.programFolder, stamped).isOk())
             options = stamped;
     }
     take(table, std::move(loaded));
@@ -158,10 +159,10 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
     if (const std::string why = NonRegularDataFile(folder); !why.empty())
         return endUnreadable(state, why);
     // An options file that cannot be read is never taken for a missing one, which a later write would replace.
-    std::string reason;
-    const bool hadOptions = ReadOptionsFile(folder, options, &reason);
-    if (!hadOptions && !reason.empty())
-        return endUnreadable(state, reason);
+    const Outcome<bool> readOptions = ReadOptionsFile(folder, options);
+    if (!readOptions.result.isOk())
+        return endUnreadable(state, readOptions.result.message());
+    const bool hadOptions = readOptions.value;
     // Left by an interrupted save or options write: the options file in place is the one that counts.
     removeLeftover(state, p.tempOptions);
     const std::string stamp = options.get(OptionsRecord::IntegrityStamp);
@@ -175,9 +176,10 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
         return done(LoadKind::NoFile);
     }
 
-    std::string fileBytes;
-    if (!ReadWholeFile(p.accounts, fileBytes, &reason))
-        return endUnreadable(state, reason);
+    Outcome<std::string> read = ReadWholeFile(p.accounts);
+    if (!read.result.isOk())
+        return endUnreadable(state, read.result.message());
+    std::string fileBytes = std::move(read.value);
     if (!ComputeStampOf(state, fileBytes))
         return endUnreadable(state, "cannot compute the integrity stamp of " + p.accounts);
     if (state.ComputedStamp == stamp) {

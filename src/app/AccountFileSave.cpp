@@ -57,9 +57,9 @@ Result saveFailed(AppState& state, const std::string& path, const std::string& r
 // damage: the load takes it the same way.
 bool intactWithoutStamp(AppState& state, const std::string& path)
 {
-    std::string bytes;
+    Outcome<std::string> read = ReadWholeFile(path);
     AccountTable table;
-    const bool ok = ReadWholeFile(path, bytes) && AuthenticatesCompletely(state, std::move(bytes), table);
+    const bool ok = read.result.isOk() && AuthenticatesCompletely(state, std::move(read.value), table);
     WipeTable(table);
     return ok;
 }
@@ -119,10 +119,10 @@ enum class Rollback
 Rollback rollBackOptions(const std::string& folder, const Files& f, const std::string& written, bool hadOptions,
                          const OptionsRecord& previous)
 {
-    std::string now;
-    if (!ReadWholeFile(f.options, now) || now != written)
+    const Outcome<std::string> now = ReadWholeFile(f.options);
+    if (!now.result.isOk() || now.value != written)
         return Rollback::Foreign;
-    const bool restored = hadOptions ? WriteOptionsFile(folder, previous) : RemoveFile(f.options);
+    const bool restored = hadOptions ? WriteOptionsFile(folder, previous).isOk() : RemoveFile(f.options);
     return restored ? Rollback::Done : Rollback::Failed;
 }
 
@@ -131,11 +131,11 @@ Rollback rollBackOptions(const std::string& folder, const Files& f, const std::s
 Result replacePair(AppState& state, const Files& f, const std::string& outer)
 {
     const std::string& folder = state.programFolder;
-    std::string reason;
     OptionsRecord previous;
-    const bool hadOptions = ReadOptionsFile(folder, previous, &reason);
-    if (!hadOptions && !reason.empty())
-        return saveFailed(state, f.accounts, reason);
+    const Outcome<bool> readOptions = ReadOptionsFile(folder, previous);
+    if (!readOptions.result.isOk())
+        return saveFailed(state, f.accounts, readOptions.result.message());
+    const bool hadOptions = readOptions.value;
     OptionsRecord updated = previous;
     updated.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
     const std::string written = FormatOptionsLine(updated);
@@ -145,26 +145,25 @@ Result replacePair(AppState& state, const Files& f, const std::string& outer)
     // is asked again before they are written.
     if (!state.platform.holdsDataFolderLock())
         return saveFailed(state, f.accounts, kLockLostReason);
-    if (!WriteTempFile(f.temp, outer, &reason))
-        return saveFailed(state, f.accounts, reason);
-    if (!WriteTempFile(f.tempOptions, written, &reason) || !state.platform.holdsDataFolderLock()) {
-        if (reason.empty())
-            reason = kLockLostReason;
+    if (Result temp = WriteTempFile(f.temp, outer); !temp.isOk())
+        return saveFailed(state, f.accounts, temp.message());
+    Result tempOptions = WriteTempFile(f.tempOptions, written);
+    if (!tempOptions.isOk() || !state.platform.holdsDataFolderLock()) {
         RemoveFile(f.tempOptions);
         RemoveFile(f.temp);
-        return saveFailed(state, f.accounts, reason);
+        return saveFailed(state, f.accounts, tempOptions.isOk() ? kLockLostReason : tempOptions.message());
     }
     // The options go first, flushed before the account file follows: from then on the stamp names
     // "settings2.dat", so a crash or power cut before the next rename leaves a save the next load finishes.
-    if (!CommitTempFile(f.tempOptions, f.options, &reason)) {
+    if (Result committed = CommitTempFile(f.tempOptions, f.options); !committed.isOk()) {
         RemoveFile(f.temp);
-        return saveFailed(state, f.accounts, reason);
+        return saveFailed(state, f.accounts, committed.message());
     }
-    if (!RenameFile(f.temp, f.accounts, &reason)) {
+    if (Result renamed = RenameFile(f.temp, f.accounts); !renamed.isOk()) {
         if (rollBackOptions(folder, f, written, hadOptions, previous) != Rollback::Done)
-            return saveFailed(state, f.accounts, reason, kLeftForNextStart); // "settings2.dat" stays for the load
+            return saveFailed(state, f.accounts, renamed.message(), kLeftForNextStart); // "settings2.dat" stays
         RemoveFile(f.temp);
-        return saveFailed(state, f.accounts, reason);
+        return saveFailed(state, f.accounts, renamed.message());
     }
     SyncFolder(folder);
     return Result::ok();

@@ -27,8 +27,7 @@ Result RecoverDamagedData(AppState& state)
     // Values read once stay in the record for the next call; a missing file leaves them as they were. One that
     // cannot be read is never replaced (its display options would be lost); with the account file gone, its
     // stamp is never checked.
-    std::string reason;
-    if (!ReadOptionsFile(state.programFolder, state.recoveryOptions, &reason) && !reason.empty())
+    if (!ReadOptionsFile(state.programFolder, state.recoveryOptions).result.isOk())
         return Result::ok();
     state.recoveryOptions.set(OptionsRecord::IntegrityStamp, "");
     // With the account file gone no stamp is ever checked, so a failure here loses nothing.

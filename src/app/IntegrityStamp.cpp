@@ -59,11 +59,10 @@ bool encryptStamp(AppState& state, std::uint32_t crc)
 
 StampCheck compare(AppState& state, OptionsRecord& options, std::string* error)
 {
-    std::string reason;
-    if (!ReadOptionsFile(state.programFolder, options, &reason) && !reason.empty()) {
+    if (const Outcome<bool> read = ReadOptionsFile(state.programFolder, options); !read.result.isOk()) {
         // A stamp that cannot be read is not a stamp that differs: never offer to delete accounts for it.
         if (error)
-            *error = reason;
+            *error = read.result.message();
         return StampCheck::Unreadable;
     }
     return options.get(OptionsRecord::IntegrityStamp) == state.ComputedStamp ? StampCheck::Match

@@ -36,7 +36,7 @@ private:
 
 // The one pattern for an operation that also yields a value: the value counts only when result.isOk().
 template <class T>
-struct Outcome
+struct [[nodiscard]] Outcome
 {
     Result result;
     T value{};

@@ -60,10 +60,7 @@ Result replaceFile(const std::string& target, const void* data, std::size_t size
     if (fd < 0)
         return Result::failed("cannot create a file beside " + target);
     ::close(fd);
-    std::string error;
-    if (WriteFileAtomically(target, temp, std::string_view(static_cast<const char*>(data), size), &error))
-        return Result::ok();
-    return Result::failed(error);
+    return WriteFileAtomically(target, temp, std::string_view(static_cast<const char*>(data), size));
 }
 
 // The end of a file operation that got past its first checks: buffers, paths and keys are emptied either way.

@@ -117,7 +117,7 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndYesDeletesTheAccountsOnly)
         s.LoginUserName = "user";
         OptionsRecord masked = OptionsRecord::defaults();
         masked.set(OptionsRecord::MaskNotes, "true");
-        ASSERT_TRUE(WriteOptionsFile(f.str(), masked));
+        ASSERT_TRUE(WriteOptionsFile(f.str(), masked).isOk());
         ASSERT_EQ(outcome(SaveAccountFile(s, sampleTable())), "Ok");
         t.apply(f);
 

@@ -25,9 +25,9 @@ inline void writeOuterWithStamp(const TempFolder& folder, Platform& platform, co
     AppState other(folder.str(), platform);
     ASSERT_TRUE(ComputeStamp(other));
     OptionsRecord r = OptionsRecord::defaults();
-    ReadOptionsFile(folder.str(), r);
+    (void)ReadOptionsFile(folder.str(), r);
     r.set(OptionsRecord::IntegrityStamp, other.ComputedStamp);
-    ASSERT_TRUE(WriteOptionsFile(folder.str(), r));
+    ASSERT_TRUE(WriteOptionsFile(folder.str(), r).isOk());
 }
 
 // An account file with the given inner layer and a matching stamp, as the program would store it.
@@ -75,7 +75,7 @@ public:
     std::string stamp() const
     {
         OptionsRecord r;
-        ReadOptionsFile(folder.str(), r);
+        (void)ReadOptionsFile(folder.str(), r);
         return r.get(OptionsRecord::IntegrityStamp);
     }
 

@@ -13,7 +13,7 @@ protected:
     {
         OptionsRecord r = OptionsRecord::defaults();
         r.set(OptionsRecord::IntegrityStamp, value);
-        ASSERT_TRUE(WriteOptionsFile(folder.str(), r));
+        ASSERT_TRUE(WriteOptionsFile(folder.str(), r).isOk());
     }
 };
 

@@ -330,11 +330,11 @@ void Form1::readOptions()
 {
     // Kept byte for byte: a write is skipped only when the file already holds exactly the line it would get.
     lastOptionsLine_.clear();
-    std::string bytes;
-    if (!ReadWholeFile(JoinPath(state_.programFolder, kOptionsFileName), bytes))
+    Outcome<std::string> read = ReadWholeFile(JoinPath(state_.programFolder, kOptionsFileName));
+    if (!read.result.isOk())
         return; // none yet, or unreadable: the defaults hold
-    options_ = ParseOptionsLine(bytes);
-    lastOptionsLine_ = std::move(bytes);
+    options_ = ParseOptionsLine(read.value);
+    lastOptionsLine_ = std::move(read.value);
 }
 
 void Form1::writeOptions()
@@ -348,7 +348,7 @@ void Form1::writeOptions()
     if (present && line == lastOptionsLine_)
         return; // the file already holds exactly this
     // A failed write changes nothing in the window: the settings shown hold for this run.
-    if (WriteOptionsFile(state_.programFolder, options_))
+    if (WriteOptionsFile(state_.programFolder, options_).isOk())
         lastOptionsLine_ = line;
 }
 

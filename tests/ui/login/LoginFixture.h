@@ -65,7 +65,7 @@ protected:
                          const std::vector<AccountRecord>& accounts = {account("Bank")})
     {
         if (!folder.exists(kOptionsFileName)) {
-            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
         }
         FakePlatform quiet;
         AppState earlier(folder.str(), quiet);
@@ -85,7 +85,7 @@ protected:
     void openMain()
     {
         if (!folder.exists(kOptionsFileName)) {
-            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
         }
         state().StartupDone = true;
         main = std::make_unique<Form1>(state());

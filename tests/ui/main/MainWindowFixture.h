@@ -48,7 +48,7 @@ protected:
     // Writes the default options file, as the start-up sequence does on a first start.
     void writeDefaultOptions()
     {
-        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
     }
 
     // Stores the accounts (in this order, numbered 1, 2, ...) in the account file, with a matching stamp.
@@ -107,7 +107,7 @@ protected:
     OptionsRecord storedOptions()
     {
         OptionsRecord options;
-        EXPECT_TRUE(ReadOptionsFile(folder.str(), options));
+        EXPECT_TRUE(ReadOptionsFile(folder.str(), options).value);
         return options;
     }
 

@@ -76,7 +76,7 @@ void writeOptions(const ScratchFolder& folder, Platform& platform, int mode, con
     if (mode == 1)
         return;
     AppState other(folder.str(), platform);
-    FuzzCheck(ComputeStampOf(other, mode == 0 ? fileBytes : std::string("stale")), "a stamp can be computed");
+    FuzzCheck(ComputeStampOf(other, mode == 0 ? fileBytes : std::string("stale")).isOk(), "a stamp can be computed");
     OptionsRecord options = OptionsRecord::defaults();
     options.set(OptionsRecord::IntegrityStamp, mode == 2 ? std::string() : other.ComputedStamp);
     writeFile(folder.file("config.dat"), FormatOptionsLine(options));

@@ -93,7 +93,7 @@ bool interruptedSave(AppState& state, const DataPaths& p, const std::string& sta
     std::string& bytes = read.value;
     const std::uint32_t crc = state.AccountFileCrc;
     const std::string computed = state.ComputedStamp;
-    if (ComputeStampOf(state, bytes) && state.ComputedStamp == stamp &&
+    if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp &&
         AuthenticatesCompletely(state, std::move(bytes), loaded))
         return true;
     state.AccountFileCrc = crc;
@@ -156,8 +156,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
 {
     const std::string& folder = state.programFolder;
     const DataPaths p(folder);
-    if (const std::string why = NonRegularDataFile(folder); !why.empty())
-        return endUnreadable(state, why);
+    if (const Result regular = NonRegularDataFile(folder); !regular.isOk())
+        return endUnreadable(state, regular.message());
     // An options file that cannot be read is never taken for a missing one, which a later write would replace.
     const Outcome<bool> readOptions = ReadOptionsFile(folder, options);
     if (!readOptions.result.isOk())
@@ -180,8 +180,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
     if (!read.result.isOk())
         return endUnreadable(state, read.result.message());
     std::string fileBytes = std::move(read.value);
-    if (!ComputeStampOf(state, fileBytes))
-        return endUnreadable(state, "cannot compute the integrity stamp of " + p.accounts);
+    if (const Result computed = ComputeStampOf(state, fileBytes); !computed.isOk())
+        return endUnreadable(state, computed.message());
     if (state.ComputedStamp == stamp) {
         removeLeftover(state, p.temp); // a save interrupted before its first rename: the old pair stands
         return loadStamped(state, options, std::move(fileBytes), table);

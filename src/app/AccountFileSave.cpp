@@ -69,16 +69,12 @@ Result checkBeforeSave(AppState& state, const Files& f)
 {
     if (!FileExists(f.accounts))
         return Result::ok();
-    std::string reason;
     OptionsRecord checked;
-    switch (CheckStamp(state, checked, &reason)) {
-    case StampCheck::Unreadable:
-        return saveFailed(state, f.accounts, reason);
-    case StampCheck::Match:
+    const Outcome<bool> matches = CheckStamp(state, checked);
+    if (!matches.result.isOk())
+        return saveFailed(state, f.accounts, matches.result.message());
+    if (matches.value)
         return Result::ok();
-    case StampCheck::Mismatch:
-        break;
-    }
     if (checked.get(OptionsRecord::IntegrityStamp).empty() && intactWithoutStamp(state, f.accounts))
         return Result::ok();
     // Yes deletes the damaged file; the table in memory is then stored under a fresh stamp.
@@ -176,8 +172,8 @@ Result save(AppState& state, const AccountTable& table)
     // Another copy may be using the folder: nothing is asked, written or deleted.
     if (!state.platform.holdsDataFolderLock())
         return saveFailed(state, f.accounts, kLockLostReason);
-    if (const std::string why = NonRegularDataFile(folder); !why.empty())
-        return saveFailed(state, f.accounts, why);
+    if (const Result regular = NonRegularDataFile(folder); !regular.isOk())
+        return saveFailed(state, f.accounts, regular.message());
     if (table.size() > kMaxRecords)
         return saveFailed(state, f.accounts,
                           "the list holds more than " + std::to_string(kMaxRecords) + " records, the most it can hold");
@@ -197,7 +193,7 @@ Result save(AppState& state, const AccountTable& table)
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
     const std::uint32_t previousCrc = state.AccountFileCrc;
     const std::string previousStamp = state.ComputedStamp;
-    Result replaced = ComputeStampOf(state, outer)
+    Result replaced = ComputeStampOf(state, outer).isOk()
                           ? replacePair(state, f, outer)
                           : saveFailed(state, f.accounts, "the integrity stamp could not be computed");
     if (!replaced.isOk()) {

@@ -28,9 +28,8 @@ StartupResult runStartupSequence(AppState& state)
 
     // A run in a folder that cannot be written still serves to look accounts up; the user hears why every
     // change will fail before the first one does.
-    std::string reason;
-    if (!FolderWritable(state.programFolder, reason))
-        state.platform.message(ReadOnlyFolderMessage(state.programFolder, reason), MsgExclamation);
+    if (const Result writable = FolderWritable(state.programFolder); !writable.isOk())
+        state.platform.message(ReadOnlyFolderMessage(state.programFolder, writable.message()), MsgExclamation);
 
     // A failure to create it shows later, when a save cannot write it and says so.
     if (!FileExists(JoinPath(state.programFolder, kOptionsFileName)))

@@ -23,7 +23,7 @@ inline void writeOuterWithStamp(const TempFolder& folder, Platform& platform, co
 {
     folder.write("settings.dat", outer);
     AppState other(folder.str(), platform);
-    ASSERT_TRUE(ComputeStamp(other));
+    ASSERT_TRUE(ComputeStamp(other).isOk());
     OptionsRecord r = OptionsRecord::defaults();
     (void)ReadOptionsFile(folder.str(), r);
     r.set(OptionsRecord::IntegrityStamp, other.ComputedStamp);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AccountRecord.h"
+#include "base/Result.h"
 
 #include <string>
 #include <string_view>
@@ -21,9 +22,9 @@ inline constexpr std::string AccountRecord::*kExchangedFields[] = {
 std::string FormatExport(const AccountTable& table);
 
 // Writes FormatExport(table) to a new file readable by its owner only, beside path, flushed to disk, and only
-// then puts it in place of path. On failure returns false, error names the file and the reason, and path is
-// as it was: an existing file stays whole, a folder, link, device or read-only file is never replaced.
-bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error = nullptr);
+// then puts it in place of path. On failure the message names the file and the reason, and path is as it was:
+// an existing file stays whole, a folder, link, device or read-only file is never replaced.
+Result WriteExportFile(const std::string& path, const AccountTable& table);
 
 // The outcome of reading an import file. Only Ok carries accounts; every other status leaves accounts empty
 // and says in error what is wrong, as a sentence that does not name the file (the caller does), and for a

@@ -94,12 +94,10 @@ bool ReserveTempName(const std::string& path, std::string& temp, std::string& wh
 
 } // namespace
 
-bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error)
+Result WriteExportFile(const std::string& path, const AccountTable& table)
 {
     auto failed = [&](const std::string& why) {
-        if (error)
-            *error = "The file " + path + " could not be written: " + why + ".";
-        return false;
+        return Result::failed("The file " + path + " could not be written: " + why + ".");
     };
     std::string why = UnfitTarget(path);
     if (!why.empty())
@@ -126,5 +124,5 @@ bool WriteExportFile(const std::string& path, const AccountTable& table, std::st
         }
     }
     wipe(bytes);
-    return ok || failed(why);
+    return ok ? Result::ok() : failed(why);
 }

@@ -223,14 +223,11 @@ bool decodeInner(std::string_view s, AccountTable& result)
 
 } // namespace
 
-std::string EncodeInnerLayer(const AppState& state, const AccountTable& table, bool* ok)
+Outcome<std::string> EncodeInnerLayer(const AppState& state, const AccountTable& table)
 {
-    std::string out;
-    const bool done = encodeInner(state, table, out);
-    if (ok)
-        *ok = done;
-    if (!done)
-        out.clear();
+    Outcome<std::string> out;
+    if (!encodeInner(state, table, out.value))
+        return {Result::failed("the accounts could not be encrypted")};
     return out;
 }
 

@@ -45,7 +45,7 @@ Result SaveAccountFile(AppState& state, const AccountTable& table);
 
 // The inner and outer layers, exposed for tests and benchmarks.
 std::string FormatRecordNo(std::int16_t n); // " 0", " 7", "-3"
-std::string EncodeInnerLayer(const AppState& state, const AccountTable& table, bool* ok = nullptr);
+Outcome<std::string> EncodeInnerLayer(const AppState& state, const AccountTable& table);
 bool DecodeInnerLayer(const std::string& inner, AccountTable& table);
 bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Bytes& out);
 

@@ -62,9 +62,9 @@ namespace {
 Result encryptStamp(AppState& state, std::uint32_t crc)
 {
     state.AccountFileCrc = crc;
-    bool ok = false;
-    state.ComputedStamp = EncryptField(StampText(crc), &ok);
-    if (ok)
+    Outcome<std::string> stamp = EncryptField(StampText(crc));
+    state.ComputedStamp = std::move(stamp.value);
+    if (stamp.result.isOk())
         return Result::ok();
     state.ComputedStamp.clear();
     return Result::failed("cannot compute the integrity stamp of " + JoinPath(state.programFolder, kAccountFileName));

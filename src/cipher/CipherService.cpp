@@ -20,12 +20,6 @@ constexpr std::size_t kMinKey2Characters = 8;
 // Suite 0..13 to the component's algorithm id.
 constexpr std::array<int, 14> kAlgorithmIds = {18, 3, 55, 51, 59, 34, 102, 99, 96, 86, 83, 80, 257, 64};
 
-void setOk(bool* ok, bool value)
-{
-    if (ok != nullptr)
-        *ok = value;
-}
-
 // Characters, not bytes: a UTF-8 sequence counts once.
 std::size_t characterCount(const std::string& s)
 {
@@ -98,49 +92,46 @@ void PadKey2(std::string& key2)
     key2 = std::move(padded);
 }
 
-std::string EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2, bool* ok)
+Outcome<std::string> EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2)
 {
-    setOk(ok, false);
     CipherComponent component;
     PadKey2(key2);
-    const std::optional<int> algorithm = AlgorithmForSuite(suite);
-    std::string result;
-    if (algorithm) {
+    Outcome<std::string> result{Result::failed("")};
+    if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
         Bytes cipher;
-        if (component.EncryptStr(*algorithm, key1, key2, text, cipher) < 0)
-            return {};
-        result = base64 ? Base64Encode(cipher) : std::string(cipher.begin(), cipher.end());
+        if (const int status = component.EncryptStr(*algorithm, key1, key2, text, cipher); status < 0)
+            return {Result::failed(CipherComponent::describe(status))};
+        result = {Result::ok(), base64 ? Base64Encode(cipher) : std::string(cipher.begin(), cipher.end())};
     }
     wipe(key1);
     wipe(key2);
     wipe(text);
-    setOk(ok, algorithm.has_value());
     return result;
 }
 
-std::string DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2, bool* ok)
+Outcome<std::string> DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2)
 {
-    setOk(ok, false);
     CipherComponent component;
     Bytes cipher;
     if (base64 && !text.empty()) {
         std::optional<Bytes> decoded = Base64Decode(text);
         if (!decoded)
-            return {};
+            return {Result::failed("")};
         cipher = std::move(*decoded);
         text.assign(cipher.begin(), cipher.end());
     } else {
         cipher.assign(text.begin(), text.end());
     }
     PadKey2(key2);
-    const std::optional<int> algorithm = AlgorithmForSuite(suite);
-    std::string result;
-    if (algorithm && component.DecryptStr(*algorithm, key1, key2, cipher, result) < 0)
-        return {};
+    Outcome<std::string> result{Result::failed("")};
+    if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
+        if (const int status = component.DecryptStr(*algorithm, key1, key2, cipher, result.value); status < 0)
+            return {Result::failed(CipherComponent::describe(status))};
+        result.result = Result::ok();
+    }
     wipe(key1);
     wipe(key2);
     wipe(text);
-    setOk(ok, algorithm.has_value());
     return result;
 }
 
@@ -247,12 +238,12 @@ Result DecryptFile(int suite, std::string& source, std::string& target, bool /*o
     return finishFileOperation(std::move(written), buffer, source, target, key1, key2);
 }
 
-std::string EncryptField(const std::string& text, bool* ok)
+Outcome<std::string> EncryptField(const std::string& text)
 {
     std::string plain = text;
     std::string key1 = kKey1;
     std::string key2 = kKey2;
-    std::string result = EncryptString(kProgramSuite, plain, true, key1, key2, ok);
+    Outcome<std::string> result = EncryptString(kProgramSuite, plain, true, key1, key2);
     // Left as they were when the encryption failed.
     if (!plain.empty())
         wipe(plain);
@@ -263,12 +254,12 @@ std::string EncryptField(const std::string& text, bool* ok)
     return result;
 }
 
-std::string DecryptField(const std::string& text, bool* ok)
+Outcome<std::string> DecryptField(const std::string& text)
 {
     std::string cipher = text;
     std::string key1 = kKey1;
     std::string key2 = kKey2;
-    std::string result = DecryptString(kProgramSuite, cipher, true, key1, key2, ok);
+    Outcome<std::string> result = DecryptString(kProgramSuite, cipher, true, key1, key2);
     if (!key1.empty())
         wipe(key1);
     if (!key2.empty())

@@ -22,11 +22,11 @@ std::optional<int> AlgorithmForSuite(int suite);
 // Pads key2 with leading blanks to 8 characters.
 void PadKey2(std::string& key2);
 
-// Returns the cipher text ("" on failure, without emptying the arguments). When ok is given it tells success.
-std::string EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2,
-                          bool* ok = nullptr);
-std::string DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2,
-                          bool* ok = nullptr);
+// The cipher text (the plain text), emptying the arguments. A failure of the component (or text that is not
+// Base64) fails with an empty value and leaves the arguments as they were; a suite outside the table makes no
+// call, empties the arguments and fails without a message.
+Outcome<std::string> EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2);
+Outcome<std::string> DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2);
 
 // The cipher layer shows nothing itself. A failure of the component fails with its description as the message,
 // for the caller to show (style 0, OK only); a suite outside the table makes no call and fails without a message.
@@ -44,5 +44,5 @@ Result DecryptFile(int suite, std::string& source, std::string& target, bool ove
                    std::string& key2);
 
 // Shorthands for the program's own calls: suite 1, Base64, the fixed keys.
-std::string EncryptField(const std::string& text, bool* ok = nullptr);
-std::string DecryptField(const std::string& text, bool* ok = nullptr);
+Outcome<std::string> EncryptField(const std::string& text);
+Outcome<std::string> DecryptField(const std::string& text);

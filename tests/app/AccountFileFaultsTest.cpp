@@ -136,8 +136,8 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndYesDeletesTheAccountsOnly)
 
 TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion)
 {
-    const std::string header = "\"" + EncryptField(" 0") + "\",\"" + EncryptField(kHeaderMarker) + "\",\"" +
-                               EncryptField("na") + "\",\"\",\"\",\"\"\r\n";
+    const std::string header = "\"" + EncryptField(" 0").value + "\",\"" + EncryptField(kHeaderMarker).value + "\",\"" +
+                               EncryptField("na").value + "\",\"\",\"\",\"\"\r\n";
     struct Case
     {
         const char* what;
@@ -156,11 +156,12 @@ TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion
          }},
         {"inner layer with a bad record number",
          [](const TempFolder& f, Platform& p) {
-             ::writeAccountFileWithStamp(f, p, "\"" + EncryptField("x") + "\",\"a\",\"b\",\"c\",\"d\",\"e\"\r\n");
+             ::writeAccountFileWithStamp(f, p, "\"" + EncryptField("x").value + "\",\"a\",\"b\",\"c\",\"d\",\"e\"\r\n");
          }},
         {"inner layer with a short last record",
          [&header](const TempFolder& f, Platform& p) {
-             ::writeAccountFileWithStamp(f, p, header + "\"" + EncryptField(" 1") + "\",\"" + EncryptField("a") + "\"\r\n");
+             ::writeAccountFileWithStamp(
+                 f, p, header + "\"" + EncryptField(" 1").value + "\",\"" + EncryptField("a").value + "\"\r\n");
          }},
         {"inner layer of blank lines", [](const TempFolder& f, Platform& p) { ::writeAccountFileWithStamp(f, p, "\r\n"); }},
     };
@@ -215,7 +216,7 @@ TEST_F(AccountFileFaultsTest, HeaderWithoutMarkerAsksButKeepsTheRecordsLoaded)
     for (const char* no : {" 0", " 1"}) {
         std::string line;
         for (const char* v : {no, "Not the marker", "na", "", "", ""})
-            line += (line.empty() ? "\"" : ",\"") + EncryptField(v == no ? no : v) + "\"";
+            line += (line.empty() ? "\"" : ",\"") + EncryptField(v == no ? no : v).value + "\"";
         inner += line + "\r\n";
     }
     for (const Answer answer : {Answer::No, Answer::Yes}) {
@@ -259,7 +260,7 @@ TEST_F(AccountFileFaultsTest, LeftoverTemporaryFileIsRemovedNeverRead)
     EXPECT_EQ(loaded, asLoaded(table));
     EXPECT_FALSE(folder.exists("settings2.dat"));
 
-    folder.write("settings2.dat", EncodeInnerLayer(state, table));
+    folder.write("settings2.dat", EncodeInnerLayer(state, table).value);
     saveSample(table);
     EXPECT_FALSE(folder.exists("settings2.dat"));
     expectStillLoads(table);

@@ -107,13 +107,13 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
         const std::string plain[6] = {FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes, r.UserId,
                                       r.Password};
         for (int f = 0; f < 6; ++f) {
-            EXPECT_EQ(records[i][f], EncryptField(plain[f])) << "field " << f;
-            EXPECT_EQ(DecryptField(records[i][f]), plain[f]) << "field " << f;
+            EXPECT_EQ(records[i][f], EncryptField(plain[f]).value) << "field " << f;
+            EXPECT_EQ(DecryptField(records[i][f]).value, plain[f]) << "field " << f;
         }
     }
-    EXPECT_EQ(inner, EncodeInnerLayer(state, table));
-    EXPECT_EQ(records[0][1], EncryptField("t1ckb0xr00tm4rkrz"));
-    EXPECT_EQ(records[0][3], EncryptField("user")); // from the login settings, not the table
+    EXPECT_EQ(inner, EncodeInnerLayer(state, table).value);
+    EXPECT_EQ(records[0][1], EncryptField("t1ckb0xr00tm4rkrz").value);
+    EXPECT_EQ(records[0][3], EncryptField("user").value); // from the login settings, not the table
 
     // A long field carries its line breaks inside the quotes.
     EXPECT_NE(records[3][3].find("\r\n"), std::string::npos);
@@ -122,7 +122,7 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
     const std::uint32_t crc =
         cCRC32().GetByteArrayCrc32(reinterpret_cast<const unsigned char*>(outer.data()), outer.size());
     OptionsRecord expectedOptions = OptionsRecord::defaults();
-    expectedOptions.set(OptionsRecord::IntegrityStamp, EncryptField(StampText(crc)));
+    expectedOptions.set(OptionsRecord::IntegrityStamp, EncryptField(StampText(crc)).value);
     EXPECT_EQ(folder.read("config.dat"), FormatOptionsLine(expectedOptions));
     EXPECT_EQ(state.AccountFileCrc, crc);
 }
@@ -228,13 +228,13 @@ TEST_F(AccountFileFormatTest, LargestTableRoundTrips)
 
 TEST_F(AccountFileFormatTest, MalformedInnerLayersAreRejectedWhole)
 {
-    const std::string h = "\"" + EncryptField(" 0") + "\",\"" + EncryptField(kHeaderMarker) + "\",\"" +
-                          EncryptField("na") + "\",\"" + EncryptField("") + "\",\"" + EncryptField("") + "\",\"" +
-                          EncryptField("") + "\"\r\n";
+    const std::string empty = EncryptField("").value;
+    const std::string h = "\"" + EncryptField(" 0").value + "\",\"" + EncryptField(kHeaderMarker).value + "\",\"" +
+                          EncryptField("na").value + "\",\"" + empty + "\",\"" + empty + "\",\"" + empty + "\"\r\n";
     auto line = [](const std::string& no, int fields = 6) {
         std::string s;
         for (int f = 0; f < fields; ++f)
-            s += (f ? ",\"" : "\"") + EncryptField(f == 0 ? no : "x") + "\"";
+            s += (f ? ",\"" : "\"") + EncryptField(f == 0 ? no : "x").value + "\"";
         return s + "\r\n";
     };
     ASSERT_TRUE([&] {
@@ -278,7 +278,7 @@ TEST_F(AccountFileFormatTest, RecordNumbersReadWithBlanksAndSigns)
         SCOPED_TRACE(text);
         std::string inner;
         for (int f = 0; f < 6; ++f)
-            inner += (f ? ",\"" : "\"") + EncryptField(f == 0 ? text : kHeaderMarker) + "\"";
+            inner += (f ? ",\"" : "\"") + EncryptField(f == 0 ? text : kHeaderMarker).value + "\"";
         AccountTable t;
         ASSERT_TRUE(DecodeInnerLayer(inner + "\r\n", t));
         EXPECT_EQ(t[0].RecordNo, value);
@@ -303,16 +303,16 @@ TEST_F(AccountFileFormatTest, LargeTableEncodesAsFieldByField)
     std::string expected;
     auto line = [&expected](const std::array<std::string, 6>& fields) {
         for (std::size_t f = 0; f < fields.size(); ++f)
-            expected += "\"" + EncryptField(fields[f]) + (f + 1 < fields.size() ? "\"," : "\"\r\n");
+            expected += "\"" + EncryptField(fields[f]).value + (f + 1 < fields.size() ? "\"," : "\"\r\n");
     };
     line({" 0", "t1ckb0xr00tm4rkrz", "na", "user", "first", ""});
     for (std::size_t i = 1; i < table.size(); ++i) {
         const AccountRecord& r = table[i];
         line({FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes, r.UserId, r.Password});
     }
-    bool ok = false;
-    const std::string inner = EncodeInnerLayer(state, table, &ok);
-    ASSERT_TRUE(ok);
+    const Outcome<std::string> encoded = EncodeInnerLayer(state, table);
+    ASSERT_TRUE(encoded.result.isOk());
+    const std::string& inner = encoded.value;
     ASSERT_EQ(inner, expected);
 
     AccountTable back;

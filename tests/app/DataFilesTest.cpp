@@ -106,7 +106,7 @@ TEST_F(DataFilesTest, MoreRecordsThanTheTableCanNumberAreDamage)
     for (std::size_t i = 1; i <= kMaxRecords; ++i)
         table.push_back({static_cast<std::int16_t>(i), "a", "", "", "", ""});
     ASSERT_EQ(table.size(), kMaxRecords + 1);
-    writeAccountFileWithStamp(EncodeInnerLayer(state, table));
+    writeAccountFileWithStamp(EncodeInnerLayer(state, table).value);
     const std::string accounts = folder.read("settings.dat");
 
     platform.queueAnswer(Answer::No);

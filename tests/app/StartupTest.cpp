@@ -127,7 +127,7 @@ TEST_F(StartupTest, HeaderWithoutMarkerAndYesOpensTheMainWindow)
 {
     std::string line;
     for (const char* v : {" 0", "no marker", "na", "user", "", ""})
-        line += (line.empty() ? "\"" : ",\"") + EncryptField(v) + "\"";
+        line += (line.empty() ? "\"" : ",\"") + EncryptField(v).value + "\"";
     writeAccountFileWithStamp(line + "\r\n");
     platform.queueAnswer(Answer::Yes);
     EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");

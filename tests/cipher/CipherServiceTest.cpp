@@ -64,12 +64,12 @@ TEST(CipherServiceTest, PaddedKeyReachesTheComponent)
 {
     Arguments a{"hello"};
     a.key2 = "abc";
-    const std::string cipher = EncryptString(1, a.text, false, a.key1, a.key2);
+    const std::string cipher = EncryptString(1, a.text, false, a.key1, a.key2).value;
     EXPECT_EQ(cipher, componentCipher("hello", kKey1, "     abc"));
 
     Arguments b{"hello"};
     b.key2 = "abcdefgh";
-    EXPECT_EQ(EncryptString(1, b.text, false, b.key1, b.key2), componentCipher("hello", kKey1, "abcdefgh"));
+    EXPECT_EQ(EncryptString(1, b.text, false, b.key1, b.key2).value, componentCipher("hello", kKey1, "abcdefgh"));
 }
 
 TEST(CipherServiceTest, EncryptStringEmptiesItsArgumentsAndRoundTrips)
@@ -80,18 +80,18 @@ TEST(CipherServiceTest, EncryptStringEmptiesItsArgumentsAndRoundTrips)
                                                              std::string(5000, 'x')}) {
         SCOPED_TRACE(plain.size());
         Arguments e{plain};
-        bool ok = false;
-        const std::string cipher = EncryptString(1, e.text, true, e.key1, e.key2, &ok);
-        EXPECT_TRUE(ok);
+        const Outcome<std::string> r1 = EncryptString(1, e.text, true, e.key1, e.key2);
+        const std::string cipher = r1.value;
+        EXPECT_TRUE(r1.result.isOk());
         EXPECT_EQ(e.text, "");
         EXPECT_EQ(e.key1, "");
         EXPECT_EQ(e.key2, "");
         EXPECT_EQ(cipher, Base64EncodeString(componentCipher(plain, kKey1, kKey2)));
 
         Arguments d{cipher};
-        ok = false;
-        EXPECT_EQ(DecryptString(1, d.text, true, d.key1, d.key2, &ok), plain);
-        EXPECT_TRUE(ok);
+        const Outcome<std::string> r2 = DecryptString(1, d.text, true, d.key1, d.key2);
+        EXPECT_EQ(r2.value, plain);
+        EXPECT_TRUE(r2.result.isOk());
         EXPECT_EQ(d.text, "");
         EXPECT_EQ(d.key1, "");
         EXPECT_EQ(d.key2, "");
@@ -101,19 +101,20 @@ TEST(CipherServiceTest, EncryptStringEmptiesItsArgumentsAndRoundTrips)
 TEST(CipherServiceTest, WithoutBase64TheResultIsTheCipherBytes)
 {
     Arguments e{"raw"};
-    const std::string cipher = EncryptString(1, e.text, false, e.key1, e.key2);
+    const std::string cipher = EncryptString(1, e.text, false, e.key1, e.key2).value;
     EXPECT_EQ(cipher, componentCipher("raw", kKey1, kKey2));
     Arguments d{cipher};
-    EXPECT_EQ(DecryptString(1, d.text, false, d.key1, d.key2), "raw");
+    EXPECT_EQ(DecryptString(1, d.text, false, d.key1, d.key2).value, "raw");
     EXPECT_EQ(d.text, "");
 }
 
 TEST(CipherServiceTest, EqualInputGivesEqualOutput)
 {
     Arguments a{"1A2B3C4D"}, b{"1A2B3C4D"};
-    EXPECT_EQ(EncryptString(1, a.text, true, a.key1, a.key2), EncryptString(1, b.text, true, b.key1, b.key2));
-    EXPECT_EQ(EncryptField("1A2B3C4D"), EncryptField("1A2B3C4D"));
-    EXPECT_NE(EncryptField("1A2B3C4D"), EncryptField("1A2B3C4E"));
+    EXPECT_EQ(EncryptString(1, a.text, true, a.key1, a.key2).value,
+              EncryptString(1, b.text, true, b.key1, b.key2).value);
+    EXPECT_EQ(EncryptField("1A2B3C4D").value, EncryptField("1A2B3C4D").value);
+    EXPECT_NE(EncryptField("1A2B3C4D").value, EncryptField("1A2B3C4E").value);
 }
 
 // Files written by earlier runs must stay readable, and the stored integrity stamp is compared as text: the key
@@ -121,9 +122,9 @@ TEST(CipherServiceTest, EqualInputGivesEqualOutput)
 // AES-SIV and HKDF implementation (HKDF-SHA-256 over key1's length, key1 and key2; SIV over 0x01 and the text).
 TEST(CipherServiceTest, FieldCipherTextIsStableAcrossRuns)
 {
-    EXPECT_EQ(EncryptField("abc"), "trp/W7GxCgYfIGxgE+bR6WFnwzw=");
-    EXPECT_EQ(EncryptField(""), "uVsUxG8GUnf03+zq+04f81o=");
-    EXPECT_EQ(DecryptField("trp/W7GxCgYfIGxgE+bR6WFnwzw="), "abc");
+    EXPECT_EQ(EncryptField("abc").value, "trp/W7GxCgYfIGxgE+bR6WFnwzw=");
+    EXPECT_EQ(EncryptField("").value, "uVsUxG8GUnf03+zq+04f81o=");
+    EXPECT_EQ(DecryptField("trp/W7GxCgYfIGxgE+bR6WFnwzw=").value, "abc");
 }
 
 TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
@@ -132,17 +133,17 @@ TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
         SCOPED_TRACE(suite);
         Arguments e{"text"};
         e.key2 = "abc";
-        bool ok = true;
-        EXPECT_EQ(EncryptString(suite, e.text, true, e.key1, e.key2, &ok), "");
-        EXPECT_FALSE(ok);
+        const Outcome<std::string> r3 = EncryptString(suite, e.text, true, e.key1, e.key2);
+        EXPECT_EQ(r3.value, "");
+        EXPECT_FALSE(r3.result.isOk());
         EXPECT_EQ(e.text, "");
         EXPECT_EQ(e.key1, "");
         EXPECT_EQ(e.key2, "");
 
-        Arguments d{EncryptField("text")};
-        ok = true;
-        EXPECT_EQ(DecryptString(suite, d.text, true, d.key1, d.key2, &ok), "");
-        EXPECT_FALSE(ok);
+        Arguments d{EncryptField("text").value};
+        const Outcome<std::string> r4 = DecryptString(suite, d.text, true, d.key1, d.key2);
+        EXPECT_EQ(r4.value, "");
+        EXPECT_FALSE(r4.result.isOk());
         EXPECT_EQ(d.text, "");
         EXPECT_EQ(d.key1, "");
         EXPECT_EQ(d.key2, "");
@@ -168,18 +169,18 @@ TEST(CipherServiceTest, ComponentFailureLeavesStringArgumentsAsTheyWere)
     // Suite 0 selects an algorithm the component does not offer.
     Arguments e{"text"};
     e.key2 = "abc";
-    bool ok = true;
-    EXPECT_EQ(EncryptString(0, e.text, true, e.key1, e.key2, &ok), "");
-    EXPECT_FALSE(ok);
+    const Outcome<std::string> r5 = EncryptString(0, e.text, true, e.key1, e.key2);
+    EXPECT_EQ(r5.value, "");
+    EXPECT_EQ(r5.result.message(), "The cipher algorithm is not supported.");
     EXPECT_EQ(e.text, "text");
     EXPECT_EQ(e.key1, kKey1);
     EXPECT_EQ(e.key2, "     abc"); // padded before the call
 
-    const std::string cipher = EncryptField("text");
+    const std::string cipher = EncryptField("text").value;
     Arguments d{cipher};
-    ok = true;
-    EXPECT_EQ(DecryptString(0, d.text, false, d.key1, d.key2, &ok), "");
-    EXPECT_FALSE(ok);
+    const Outcome<std::string> r6 = DecryptString(0, d.text, false, d.key1, d.key2);
+    EXPECT_EQ(r6.value, "");
+    EXPECT_FALSE(r6.result.isOk());
     EXPECT_EQ(d.text, cipher);
     EXPECT_EQ(d.key1, kKey1);
     EXPECT_EQ(d.key2, kKey2);
@@ -193,7 +194,7 @@ TEST(CipherServiceTest, DecryptStringOfBadInputFails)
         std::string text;
         std::string textAfter; // the caller's text once Base64 decoding has replaced it
     };
-    const std::string good = EncryptField("secret");
+    const std::string good = EncryptField("secret").value;
     std::string truncated = good.substr(0, good.size() - 4);
     std::string changed = good;
     changed[3] = changed[3] == 'Q' ? 'R' : 'Q';
@@ -209,15 +210,15 @@ TEST(CipherServiceTest, DecryptStringOfBadInputFails)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Arguments d{c.text};
-        bool ok = true;
-        EXPECT_EQ(DecryptString(1, d.text, true, d.key1, d.key2, &ok), "");
-        EXPECT_FALSE(ok);
+        const Outcome<std::string> r7 = DecryptString(1, d.text, true, d.key1, d.key2);
+        EXPECT_EQ(r7.value, "");
+        EXPECT_FALSE(r7.result.isOk());
         EXPECT_EQ(d.text, c.textAfter);
         EXPECT_EQ(d.key1, kKey1);
         EXPECT_EQ(d.key2, kKey2);
-        ok = true;
-        EXPECT_EQ(DecryptField(c.text, &ok), "");
-        EXPECT_FALSE(ok);
+        const Outcome<std::string> r8 = DecryptField(c.text);
+        EXPECT_EQ(r8.value, "");
+        EXPECT_FALSE(r8.result.isOk());
     }
 }
 
@@ -228,9 +229,9 @@ TEST(CipherServiceTest, RandomBase64TextNeverDecrypts)
         Bytes data(random() % 80);
         for (auto& b : data)
             b = static_cast<unsigned char>(random());
-        bool ok = true;
-        EXPECT_EQ(DecryptField(Base64Encode(data), &ok), "");
-        EXPECT_FALSE(ok);
+        const Outcome<std::string> r9 = DecryptField(Base64Encode(data));
+        EXPECT_EQ(r9.value, "");
+        EXPECT_FALSE(r9.result.isOk());
     }
 }
 
@@ -285,12 +286,12 @@ TEST(CipherServiceTest, FieldsRoundTripAndReportSuccess)
 {
     for (const std::string& plain :
          std::vector<std::string>{"", " ", "a", "user@example.org", "p\"a,s s'\r\nword", std::string(300, 'z')}) {
-        bool ok = false;
-        const std::string cipher = EncryptField(plain, &ok);
-        EXPECT_TRUE(ok);
+        const Outcome<std::string> r10 = EncryptField(plain);
+        const std::string cipher = r10.value;
+        EXPECT_TRUE(r10.result.isOk());
         EXPECT_FALSE(cipher.empty());
-        ok = false;
-        EXPECT_EQ(DecryptField(cipher, &ok), plain);
-        EXPECT_TRUE(ok);
+        const Outcome<std::string> r11 = DecryptField(cipher);
+        EXPECT_EQ(r11.value, plain);
+        EXPECT_TRUE(r11.result.isOk());
     }
 }

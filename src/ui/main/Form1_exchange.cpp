@@ -24,9 +24,8 @@ void Form1::Export_Click()
         return;
 
     // A file that could not be written whole is never reported as exported.
-    std::string error;
-    if (!WriteExportFile(path, AccountTable_, &error)) {
-        state_.platform.message(kNotExported + error, MsgExclamation);
+    if (const Result written = WriteExportFile(path, AccountTable_); !written.isOk()) {
+        state_.platform.message(kNotExported + written.message(), MsgExclamation);
         state_.resetIdle();
         return;
     }

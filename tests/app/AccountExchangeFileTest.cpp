@@ -77,9 +77,10 @@ TEST_F(AccountExchangeFile, ANewFileReplacesTheOldOneWhole)
     EXPECT_EQ(Names(dir), (std::vector<std::string>{"old.txt", "out.csv", "second name"}));
 
     ImportResult back;
-    ASSERT_TRUE(ReadImportFile(dir.file("out.csv"), back)) << back.error;
-    ASSERT_EQ(back.accounts.size(), 1u);
-    EXPECT_EQ(back.accounts[0].Notes, "c\r\nd");
+    back = ReadImportFile(dir.file("out.csv"));
+    ASSERT_TRUE(back.result.isOk()) << back.result.message();
+    ASSERT_EQ(back.value.accounts.size(), 1u);
+    EXPECT_EQ(back.value.accounts[0].Notes, "c\r\nd");
 }
 
 // Whatever stands in the way, the user is told why and the chosen name, and what it named, stay as they were.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AccountExchange.h"
 #include "app/AccountFile.h"
 #include "base/Result.h"
 #include "app/Startup.h"
@@ -40,4 +41,14 @@ inline std::string outcome(const StartupResult& r)
     if (!r.result.isOk())
         return outcome(r.result);
     return r.value == FirstWindow::Login ? "Login" : "Main";
+}
+
+// An import: "Ok", or why not: "NotFound", "Malformed" (a line is named) or "Unreadable".
+inline std::string outcome(const ImportResult& r)
+{
+    if (r.result.isOk())
+        return "Ok";
+    if (r.value.missing)
+        return "NotFound";
+    return r.value.line > 0 ? "Malformed" : "Unreadable";
 }

@@ -49,16 +49,16 @@ void Form1::Import_Click()
         // The whole file is read and checked before anything is replaced, and the account file is only
         // rewritten by the save below, which keeps the old file until the new one is complete. A file that
         // does not exist leaves the table as it is; it is saved back all the same.
-        ImportResult read;
+        ImportResult read = ReadImportFile(path);
         bool refused = false;
-        if (!ReadImportFile(path, read) && read.status != ImportResult::NotFound) {
-            state_.platform.message("The file " + path + " could not be imported.\r\n" + read.error +
+        if (!read.result.isOk() && !read.value.missing) {
+            state_.platform.message("The file " + path + " could not be imported.\r\n" + read.result.message() +
                                         "\r\nYour accounts have not been changed.",
                                     MsgExclamation);
             fillAccountList();
             refused = true;
-        } else if (read.ok()) {
-            AccountTable_ = BuildImportedTable(state_, std::move(read.accounts));
+        } else if (read.result.isOk()) {
+            AccountTable_ = BuildImportedTable(state_, std::move(read.value.accounts));
             fillAccountList();
         }
 

@@ -477,9 +477,9 @@ TEST_F(Form1Exchange, RandomFilesNeverDamageTheStoredAccounts)
         platform.messages.clear();
         importFile(elsewhere.file("random.csv"));
         const ImportResult parsed = ParseImport(text);
-        if (parsed.ok()) {
+        if (parsed.result.isOk()) {
             ++accepted;
-            expected = BuildImportedTable(state, parsed.accounts);
+            expected = BuildImportedTable(state, parsed.value.accounts);
             file = folder.exists("settings.dat") ? folder.read("settings.dat") : "";
             EXPECT_EQ(stored(), expected);
         } else {

@@ -14,7 +14,6 @@
 namespace {
 
 const char* const kNoTitle = "You must create an account title first.";
-const char* const kNoRandom = "No random password could be made: the system's random source failed.  ";
 const char* const kOffer = "Your new password for this account is: \r\n";
 const char* const kKeep = ".   Keep this password?";
 
@@ -32,8 +31,8 @@ void Form1::passwordGen_Click()
 
 void Form1::PasswordGenerator()
 {
-    if (!::PasswordGenerator::generate(GeneratedPassword)) {
-        state_.platform.message(kNoRandom, MsgExclamation);
+    if (const Result made = ::PasswordGenerator::generate(GeneratedPassword); !made.isOk()) {
+        state_.platform.message(made.message(), MsgExclamation);
         return;
     }
     // Built in one buffer of the final size: growing it would leave copies of the password behind.

@@ -91,7 +91,7 @@ int main(int argc, char** argv)
     int status = 0;
     {
         AppState state(folder.string(), platform);
-        if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults().isOk())) {
+        if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
             std::fprintf(stderr, "cannot write the options file in %s\n", folder.string().c_str());
             return 1;
         }

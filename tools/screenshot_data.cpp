@@ -63,7 +63,7 @@ int main(int argc, char** argv)
         state.LoginPassword1 = "secret";
         state.LoginPassword2 = "1234";
     }
-    if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults().isOk())) {
+    if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
         std::fprintf(stderr, "cannot write the options file in %s\n", argv[1]);
         return 1;
     }

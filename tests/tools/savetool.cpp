@@ -89,7 +89,7 @@ int main(int argc, char** argv)
     std::error_code ec;
     if (mode == "create")
         std::filesystem::create_directories(state.programFolder, ec);
-    if (mode == "create" && !WriteOptionsFile(state.programFolder, OptionsRecord::defaults().isOk())) {
+    if (mode == "create" && !WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
         std::fprintf(stderr, "cannot write the options file\n");
         return 1;
     }

@@ -34,7 +34,8 @@ private:
     std::string message_;
 };
 
-// The one pattern for an operation that also yields a value: the value counts only when result.isOk().
+// The one pattern for an operation that also yields a value: the value counts when result.isOk() (an operation
+// whose caller must tell failures apart says which part of the value also describes a failure).
 template <class T>
 struct [[nodiscard]] Outcome
 {

@@ -101,7 +101,7 @@ int runSize(std::size_t accounts, int runs)
     std::filesystem::create_directories(folder);
     BenchPlatform platform;
     AppState state(folder.string(), platform);
-    WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
+    (void)WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
 
     std::mt19937 gen(static_cast<unsigned>(accounts));
     AccountTable table;
@@ -112,7 +112,7 @@ int runSize(std::size_t accounts, int runs)
                          randomText(gen), randomText(gen)});
 
     // A first save puts the file in place, so that every timed save checks its stamp as the program's do.
-    if (SaveAccountFile(state, table).status != SaveResult::Saved) {
+    if (!SaveAccountFile(state, table).isOk()) {
         std::fprintf(stderr, "save failed\n");
         return 1;
     }
@@ -120,11 +120,11 @@ int runSize(std::size_t accounts, int runs)
     for (int r = 0; r < runs; ++r) {
         const auto start = std::chrono::steady_clock::now();
         const double cpu = cpuMs();
-        const SaveResult result = SaveAccountFile(state, table);
+        const Result result = SaveAccountFile(state, table);
         saves.push_back(msSince(start));
         saveCpu.push_back(cpuMs() - cpu);
-        if (result.status != SaveResult::Saved) {
-            std::fprintf(stderr, "save failed: %s\n", result.error.c_str());
+        if (!result.isOk()) {
+            std::fprintf(stderr, "save failed: %s\n", result.message().c_str());
             return 1;
         }
     }
@@ -144,7 +144,7 @@ int runSize(std::size_t accounts, int runs)
         const LoadResult result = LoadAccountFile(state, options, loaded);
         loads.push_back(msSince(start));
         loadCpu.push_back(cpuMs() - cpu);
-        if (result != LoadResult::Loaded || loaded.size() != records) {
+        if (!result.result.isOk() || result.value != LoadKind::Loaded || loaded.size() != records) {
             std::fprintf(stderr, "load failed\n");
             return 1;
         }

@@ -119,7 +119,7 @@ int main()
             std::string text = fields[i];
             std::string key1 = kKey1;
             std::string key2 = kKey2;
-            stored[i] = EncryptString(kProgramSuite, text, true, key1, key2);
+            stored[i] = EncryptString(kProgramSuite, text, true, key1, key2).value;
         }
         auto end = Clock::now();
         encryptNs.push_back(nsPerField(start, end, n));
@@ -129,7 +129,7 @@ int main()
             std::string text = stored[i];
             std::string key1 = kKey1;
             std::string key2 = kKey2;
-            if (DecryptString(kProgramSuite, text, true, key1, key2) != fields[i])
+            if (DecryptString(kProgramSuite, text, true, key1, key2).value != fields[i])
                 ++failures;
         }
         end = Clock::now();

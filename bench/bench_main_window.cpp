@@ -92,7 +92,7 @@ int main(int argc, char** argv)
     int status = 0;
     {
         AppState state(folder.string(), platform);
-        if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults())) {
+        if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
             std::fprintf(stderr, "cannot write the options file in %s\n", folder.string().c_str());
             return 1;
         }
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
             r.Password = "Pw" + std::to_string(i * 31337);
             table.push_back(std::move(r));
         }
-        if (SaveAccountFile(state, table).status != SaveResult::Saved) {
+        if (!SaveAccountFile(state, table).isOk()) {
             std::fprintf(stderr, "cannot store the accounts\n");
             return 1;
         }

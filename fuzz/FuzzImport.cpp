@@ -3,27 +3,30 @@
 
 #include "app/AccountExchange.h"
 
+#include <string>
 #include <string_view>
 
 int FuzzImport(const std::uint8_t* data, std::size_t size)
 {
     const ImportResult r = ParseImport(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (!r.ok()) {
-        FuzzCheck(r.accounts.empty() && !r.error.empty(), "a refused file carries no account and a reason");
-        FuzzCheck(r.status != ImportResult::Malformed || r.line >= 1, "a malformed file names a line");
+    if (!r.result.isOk()) {
+        FuzzCheck(r.value.accounts.empty() && !r.result.message().empty(),
+                  "a refused file carries no account and a reason");
+        FuzzCheck(r.value.line == 0 || r.result.message().find(std::to_string(r.value.line)) != std::string::npos,
+                  "a malformed file names its line");
         return 0;
     }
-    FuzzCheck(r.error.empty() && r.accounts.size() < kMaxRecords, "an accepted file fits the table");
+    FuzzCheck(r.result.message().empty() && r.value.accounts.size() < kMaxRecords, "an accepted file fits the table");
 
     // An export of what was imported imports back the same, where no value holds a double quote.
     AccountTable table(1);
-    for (const AccountRecord& a : r.accounts) {
+    for (const AccountRecord& a : r.value.accounts) {
         for (const std::string* v : {&a.AccountName, &a.Website, &a.Notes, &a.UserId, &a.Password})
             if (v->find('"') != std::string::npos)
                 return 0;
         table.push_back(a);
     }
     const ImportResult back = ParseImport(FormatExport(table));
-    FuzzCheck(back.ok() && back.accounts == r.accounts, "export of an import imports back");
+    FuzzCheck(back.result.isOk() && back.value.accounts == r.value.accounts, "export of an import imports back");
     return 0;
 }

@@ -23,9 +23,9 @@ int FuzzInnerLayer(const std::uint8_t* data, std::size_t size)
     state.LoginUserName = table[0].Notes;
     state.LoginPassword1 = table[0].UserId;
     state.LoginPassword2 = table[0].Password;
-    bool ok = false;
-    const std::string again = EncodeInnerLayer(state, table, &ok);
-    FuzzCheck(ok, "a decoded table encodes");
+    const Outcome<std::string> encoded = EncodeInnerLayer(state, table);
+    FuzzCheck(encoded.result.isOk(), "a decoded table encodes");
+    const std::string& again = encoded.value;
     AccountTable back;
     FuzzCheck(DecodeInnerLayer(again, back) && back.size() == table.size(), "the encoded table decodes");
     table[0] = MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2);

@@ -1,4 +1,5 @@
 #include "app/AppState.h"
+#include "cipher/CipherComponent.h"
 #include "platform/CommandLine.h"
 #include "platform/DataFolder.h"
 #include "platform/Launch.h"
@@ -27,6 +28,8 @@ int main(int argc, char** argv)
     Program program(state);
     program.start();
     const int rc = QApplication::exec();
+    // The way out when the event loop ends without Program::end: the same wipe.
+    CipherComponent::wipeKeyCache();
     platform.clearClipboard();
     return rc;
 }

@@ -8,6 +8,7 @@
 #include "app/AccountFile.h"
 #include "app/AppState.h"
 #include "app/Startup.h"
+#include "cipher/CipherComponent.h"
 #include "platform/QtPlatform.h"
 
 #include <QCoreApplication>
@@ -44,6 +45,7 @@ public:
     [[noreturn]] void endProgram() override
     {
         say("ended");
+        CipherComponent::wipeKeyCache();
         prepareEnd();
         std::_Exit(4);
     }
@@ -68,14 +70,19 @@ int hold(QCoreApplication& app, ToolPlatform& platform)
 
 int run(const std::string& mode, AppState& state, const std::string& arg)
 {
-    if (RunStartupSequence(state) == FirstWindow::Ended)
+    // As the program's application object does: a result that says so ends the program.
+    if (!RunStartupSequence(state).result.isOk()) {
+        state.platform.endProgram();
         return 4;
+    }
     OptionsRecord options;
     AccountTable table;
     const LoadResult loaded = LoadAccountFile(state, options, table);
-    if (loaded == LoadResult::Ended)
+    if (!loaded.result.isOk()) {
+        state.platform.endProgram();
         return 4;
-    if (loaded != LoadResult::Loaded)
+    }
+    if (loaded.value != LoadKind::Loaded)
         table = {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
     if (mode == "check") {
         for (std::size_t i = 1; i < table.size(); ++i)
@@ -91,12 +98,16 @@ int run(const std::string& mode, AppState& state, const std::string& arg)
         r.Password = "pw-" + r.AccountName;
         table.push_back(std::move(r));
     }
-    const SaveResult saved = SaveAccountFile(state, table);
-    if (saved.status == SaveResult::Saved || saved.status == SaveResult::Removed)
+    const Result saved = SaveAccountFile(state, table);
+    if (saved.mustEnd()) {
+        state.platform.endProgram();
+        return 4;
+    }
+    if (saved.isOk())
         say("saved");
-    else if (saved.status == SaveResult::Failed)
-        say("failed " + firstLine(saved.error));
-    return saved.status == SaveResult::Saved ? 0 : 5;
+    else
+        say("failed " + firstLine(saved.message()));
+    return saved.isOk() && table.size() > 1 ? 0 : 5;
 }
 
 } // namespace

@@ -63,7 +63,7 @@ int main(int argc, char** argv)
         state.LoginPassword1 = "secret";
         state.LoginPassword2 = "1234";
     }
-    if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults())) {
+    if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
         std::fprintf(stderr, "cannot write the options file in %s\n", argv[1]);
         return 1;
     }
@@ -78,9 +78,9 @@ int main(int argc, char** argv)
         r.Password = s.password;
         table.push_back(r);
     }
-    const SaveResult saved = SaveAccountFile(state, table);
-    if (saved.status != SaveResult::Saved) {
-        std::fprintf(stderr, "cannot store the sample accounts: %s\n", saved.error.c_str());
+    const Result saved = SaveAccountFile(state, table);
+    if (!saved.isOk()) {
+        std::fprintf(stderr, "cannot store the sample accounts: %s\n", saved.message().c_str());
         return 1;
     }
     return 0;

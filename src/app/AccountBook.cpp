@@ -3,7 +3,7 @@
 
 #include "app/AccountFile.h"
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/Paths.h"
 #include "platform/Platform.h"
 
@@ -49,18 +49,13 @@ AccountBook::~AccountBook() = default;
 Result AccountBook::loadAccounts(bool& fresh)
 {
     const LoadResult loaded = LoadAccountFile(state_, options_, AccountTable_);
-    fresh = loaded == LoadResult::NoFile || loaded == LoadResult::Recovered;
-    return loaded == LoadResult::Ended ? Result::endProgram() : Result::ok();
+    fresh = loaded.value == LoadKind::NoFile || loaded.value == LoadKind::Recovered;
+    return loaded.result.isOk() ? Result::ok() : Result::endProgram();
 }
 
-Result AccountBook::saveAccounts(bool& removed, std::string& error)
+Result AccountBook::saveAccounts()
 {
-    const SaveResult result = SaveAccountFile(state_, AccountTable_);
-    removed = result.status == SaveResult::Removed;
-    error = result.error;
-    if (result.status == SaveResult::Ended)
-        return Result::endProgram();
-    return result.status == SaveResult::Failed ? Result::failed(result.error) : Result::ok();
+    return SaveAccountFile(state_, AccountTable_);
 }
 
 Result AccountBook::Form_Load()
@@ -106,14 +101,12 @@ Result AccountBook::Form_Load()
 
 Result AccountBook::SaveToFile()
 {
-    bool removed = false;
-    std::string error;
-    Result saved = saveAccounts(removed, error);
+    Result saved = saveAccounts();
     if (saved.mustEnd())
         return saved;
     // A failed save changes nothing on disk; the change stays in memory so the user can try again.
     if (saved.isFailed())
-        state_.platform.message(kNotSaved + error, MsgExclamation);
+        state_.platform.message(kNotSaved + saved.message(), MsgExclamation);
     else
         state_.platform.message(kSaved, MsgInformation);
     state_.resetIdle();
@@ -124,11 +117,11 @@ void AccountBook::readOptions()
 {
     // Kept byte for byte: a write is skipped only when the file already holds exactly the line it would get.
     lastOptionsLine_.clear();
-    std::string bytes;
-    if (!ReadWholeFile(JoinPath(state_.programFolder, kOptionsFileName), bytes))
+    Outcome<std::string> read = ReadWholeFile(JoinPath(state_.programFolder, kOptionsFileName));
+    if (!read.result.isOk())
         return; // none yet, or unreadable: the defaults hold
-    options_ = ParseOptionsLine(bytes);
-    lastOptionsLine_ = std::move(bytes);
+    options_ = ParseOptionsLine(read.value);
+    lastOptionsLine_ = std::move(read.value);
 }
 
 void AccountBook::writeOptions()
@@ -142,7 +135,7 @@ void AccountBook::writeOptions()
     if (present && line == lastOptionsLine_)
         return; // the file already holds exactly this
     // A failed write changes nothing in the window: the settings shown hold for this run.
-    if (WriteOptionsFile(state_.programFolder, options_))
+    if (WriteOptionsFile(state_.programFolder, options_).isOk())
         lastOptionsLine_ = line;
 }
 

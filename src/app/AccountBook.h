@@ -13,7 +13,6 @@
 #include <string>
 
 struct AppState;
-struct ImportResult;
 
 // The main window without its widgets: the account table, the record on display, the texts of the combo box
 // and of the four boxes, the button states, the display modes and masks, and every rule the window follows.
@@ -144,9 +143,7 @@ private:
 
     // The core's file operations, each wrapped once.
     Result loadAccounts(bool& fresh);
-    Result saveAccounts(bool& removed, std::string& error);
-    bool writeExport(const std::string& path, std::string& error);
-    bool readImport(const std::string& path, ImportResult& read);
+    Result saveAccounts();
 
     void readOptions();
     void writeOptions();

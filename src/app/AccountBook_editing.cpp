@@ -20,7 +20,6 @@ const char* const kListFull = "The account list is full: it holds 32765 accounts
 const char* const kClipboardBusy = "The clipboard is in use by another program, so nothing was copied.\r\n"
                                    "Please try again.  ";
 const char* const kNoTitle = "You must create an account title first.";
-const char* const kNoRandom = "No random password could be made: the system's random source failed.  ";
 const char* const kOffer = "Your new password for this account is: \r\n";
 const char* const kKeep = ".   Keep this password?";
 
@@ -198,8 +197,8 @@ Result AccountBook::passwordGen_Click()
 
 Result AccountBook::PasswordGenerator()
 {
-    if (!::PasswordGenerator::generate(GeneratedPassword)) {
-        state_.platform.message(kNoRandom, MsgExclamation);
+    if (const Result made = ::PasswordGenerator::generate(GeneratedPassword); !made.isOk()) {
+        state_.platform.message(made.message(), MsgExclamation);
         return Result::ok();
     }
     // Built in one buffer of the final size: growing it would leave copies of the password behind.

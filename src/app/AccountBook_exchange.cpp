@@ -14,16 +14,6 @@ const char* const kImportQuestion = "Importing a data file will overwrite  \r\ne
 
 } // namespace
 
-bool AccountBook::writeExport(const std::string& path, std::string& error)
-{
-    return WriteExportFile(path, AccountTable_, &error);
-}
-
-bool AccountBook::readImport(const std::string& path, ImportResult& read)
-{
-    return ReadImportFile(path, read);
-}
-
 void AccountBook::Export_Click()
 {
     const std::string path = state_.platform.saveFileName(kExchangeFilter);
@@ -31,9 +21,8 @@ void AccountBook::Export_Click()
         return;
 
     // A file that could not be written whole is never reported as exported.
-    std::string error;
-    if (!writeExport(path, error)) {
-        state_.platform.message(kNotExported + error, MsgExclamation);
+    if (const Result written = WriteExportFile(path, AccountTable_); !written.isOk()) {
+        state_.platform.message(kNotExported + written.message(), MsgExclamation);
         resetIdle();
         return;
     }
@@ -54,16 +43,16 @@ Result AccountBook::Import_Click()
         // The whole file is read and checked before anything is replaced, and the account file is only
         // rewritten by the save below, which keeps the old file until the new one is complete. A file that
         // does not exist leaves the table as it is; it is saved back all the same.
-        ImportResult read;
+        ImportResult read = ReadImportFile(path);
         bool refused = false;
-        if (!readImport(path, read) && read.status != ImportResult::NotFound) {
-            state_.platform.message("The file " + path + " could not be imported.\r\n" + read.error +
+        if (!read.result.isOk() && !read.value.missing) {
+            state_.platform.message("The file " + path + " could not be imported.\r\n" + read.result.message() +
                                         "\r\nYour accounts have not been changed.",
                                     MsgExclamation);
             fillAccountList();
             refused = true;
-        } else if (read.ok()) {
-            AccountTable_ = BuildImportedTable(state_, std::move(read.accounts));
+        } else if (read.result.isOk()) {
+            AccountTable_ = BuildImportedTable(state_, std::move(read.value.accounts));
             fillAccountList();
         }
 

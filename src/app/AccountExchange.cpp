@@ -1,7 +1,8 @@
 #include "app/AccountExchange.h"
 
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "app/Characters.h"
+#include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
 #include <cerrno>
@@ -134,13 +135,12 @@ public:
                             " values, so the last account, which starts on line " + std::to_string(accountLine) +
                             ", has only " + std::to_string(field) + ".",
                         accountLine);
-        r.accounts = std::move(accounts_);
+        r.value.accounts = std::move(accounts_);
         return r;
     }
 
 private:
     bool atLineEnd() const { return pos_ < s_.size() && (s_[pos_] == '\r' || s_[pos_] == '\n'); }
-    static bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
     void skipLineEnd()
     {
@@ -183,9 +183,10 @@ private:
             for (;;) {
                 close = s_.find('"', from);
                 if (close == std::string_view::npos) {
-                    fail("Line " + std::to_string(openLine) +
-                             ": a value starts with a double quote that is never closed; the file ends inside it.",
-                         openLine);
+                    setFailure("Line " + std::to_string(openLine) +
+                                   ": a value starts with a double quote that is never closed; the file ends "
+                                   "inside it.",
+                               openLine);
                     return false;
                 }
                 if (close + 1 >= s_.size() || s_[close + 1] != '"')
@@ -199,10 +200,10 @@ private:
             while (pos_ < s_.size() && isBlank(s_[pos_]))
                 ++pos_;
             if (pos_ < s_.size() && s_[pos_] != ',' && !atLineEnd()) {
-                fail("Line " + std::to_string(line_) +
-                         ": there is text after the closing double quote of a value; values must be separated "
-                         "by commas or line ends.",
-                     line_);
+                setFailure("Line " + std::to_string(line_) +
+                               ": there is text after the closing double quote of a value; values must be separated "
+                               "by commas or line ends.",
+                           line_);
                 return false;
             }
             return true;
@@ -215,12 +216,15 @@ private:
         return true;
     }
 
+    // Records the failure for run() to return; readValue reports it by returning false.
+    void setFailure(std::string message, int line)
+    {
+        result_ = ImportResult{Result::failed(std::move(message))};
+        result_.value.line = line;
+    }
     ImportResult fail(std::string message, int line)
     {
-        result_ = ImportResult{};
-        result_.status = ImportResult::Malformed;
-        result_.error = std::move(message);
-        result_.line = line;
+        setFailure(std::move(message), line);
         return result_;
     }
 
@@ -231,12 +235,9 @@ private:
     ImportResult result_;
 };
 
-ImportResult Failure(ImportResult::Status status, std::string message)
+ImportResult Failure(std::string message)
 {
-    ImportResult r;
-    r.status = status;
-    r.error = std::move(message);
-    return r;
+    return {Result::failed(std::move(message))};
 }
 
 } // namespace
@@ -246,37 +247,34 @@ ImportResult ParseImport(std::string_view bytes)
     try {
         return ImportParser(bytes).run();
     } catch (const std::bad_alloc&) {
-        return Failure(ImportResult::Unreadable, "It is too large to import.");
+        return Failure("It is too large to import.");
     }
 }
 
-bool ReadImportFile(const std::string& path, ImportResult& out)
+ImportResult ReadImportFile(const std::string& path)
 {
     std::error_code ec;
     const auto st = std::filesystem::status(path, ec);
     if (st.type() == std::filesystem::file_type::not_found) {
-        out = Failure(ImportResult::NotFound, "The file does not exist.");
-        return false;
+        ImportResult missing = Failure("The file does not exist.");
+        missing.value.missing = true;
+        return missing;
     }
     if (std::filesystem::is_directory(st)) {
-        out = Failure(ImportResult::Unreadable, "It is a folder, not a file.");
-        return false;
+        return Failure("It is a folder, not a file.");
     }
     // Never opened: a pipe would wait for a writer, and a device may never end.
     if (!std::filesystem::is_regular_file(st)) {
-        out = Failure(ImportResult::Unreadable, "It is not a regular file (a pipe, a device or a socket).");
-        return false;
+        return Failure("It is not a regular file (a pipe, a device or a socket).");
     }
     if (std::filesystem::file_size(path, ec) > FileSizeBound() && !ec) {
-        out = Failure(ImportResult::Unreadable, "It is larger than " + FileSizeBoundText() + ", the most Coffernote reads.");
-        return false;
+        return Failure("It is larger than " + FileSizeBoundText() + ", the most Coffernote reads.");
     }
 
     errno = 0;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        out = Failure(ImportResult::Unreadable, "It could not be read: " + Reason(errno) + ".");
-        return false;
+        return Failure("It could not be read: " + Reason(errno) + ".");
     }
     // Read straight into one buffer that grows in large steps, so few stale copies of the clear text are
     // left behind in freed memory; the buffer is wiped once parsed.
@@ -306,32 +304,23 @@ bool ReadImportFile(const std::string& path, ImportResult& out)
     } catch (const std::bad_alloc&) {
         std::fclose(f);
         wipe(bytes);
-        out = Failure(ImportResult::Unreadable, "It is too large to import.");
-        return false;
+        return Failure("It is too large to import.");
     }
     std::fclose(f);
     if (readFailed) {
         wipe(bytes);
-        out = Failure(ImportResult::Unreadable, "It could not be read: " + Reason(err) + ".");
-        return false;
+        return Failure("It could not be read: " + Reason(err) + ".");
     }
-    out = ParseImport(bytes);
+    ImportResult parsed = ParseImport(bytes);
     wipe(bytes);
-    return out.ok();
+    return parsed;
 }
 
 AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord> accounts)
 {
     AccountTable table;
     table.reserve(accounts.size() + 1);
-    AccountRecord header;
-    header.RecordNo = 0;
-    header.AccountName = kHeaderMarker;
-    header.Website = "na";
-    header.Notes = state.LoginUserName;
-    header.UserId = state.LoginPassword1;
-    header.Password = state.LoginPassword2;
-    table.push_back(std::move(header));
+    table.push_back(MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2));
     for (auto& a : accounts) {
         a.RecordNo = static_cast<std::int16_t>(table.size());
         table.push_back(std::move(a));

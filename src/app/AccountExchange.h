@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AccountRecord.h"
+#include "base/Result.h"
 
 #include <string>
 #include <string_view>
@@ -21,28 +22,21 @@ inline constexpr std::string AccountRecord::*kExchangedFields[] = {
 std::string FormatExport(const AccountTable& table);
 
 // Writes FormatExport(table) to a new file readable by its owner only, beside path, flushed to disk, and only
-// then puts it in place of path. On failure returns false, error names the file and the reason, and path is
-// as it was: an existing file stays whole, a folder, link, device or read-only file is never replaced.
-bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error = nullptr);
+// then puts it in place of path. On failure the message names the file and the reason, and path is as it was:
+// an existing file stays whole, a folder, link, device or read-only file is never replaced.
+Result WriteExportFile(const std::string& path, const AccountTable& table);
 
-// The outcome of reading an import file. Only Ok carries accounts; every other status leaves accounts empty
-// and says in error what is wrong, as a sentence that does not name the file (the caller does), and for a
-// malformed file where: line, counted from 1, also named in the sentence.
-struct ImportResult
+// What an import file holds. Only a success carries accounts; a failure says what is wrong, as a sentence that
+// does not name the file (the caller does), and tells two cases apart: missing (the chosen file does not exist)
+// and, for a file that was read but is not a whole number of well-formed accounts, line: where, counted from 1,
+// also named in the sentence. Any other failure is a file that exists but could not be read.
+struct ImportedAccounts
 {
-    enum Status
-    {
-        Ok,
-        NotFound,   // the chosen file does not exist
-        Unreadable, // it exists but could not be read
-        Malformed,  // it was read but is not a whole number of well-formed accounts
-    } status = Ok;
     std::vector<AccountRecord> accounts; // RecordNo left 0; BuildImportedTable numbers them
-    std::string error;
+    bool missing = false;
     int line = 0;
-
-    bool ok() const { return status == Ok; }
 };
+using ImportResult = Outcome<ImportedAccounts>;
 
 // Parses the bytes of an import file. The rules:
 // - A UTF-8 byte-order mark at the very start is skipped; the rest must be valid UTF-8.
@@ -58,9 +52,9 @@ struct ImportResult
 // Never throws on any input.
 ImportResult ParseImport(std::string_view bytes);
 
-// Reads the whole file and parses it into out; true when out.ok(). A missing file gives NotFound, a file that
-// cannot be read Unreadable, so the caller can treat the two differently.
-bool ReadImportFile(const std::string& path, ImportResult& out);
+// Reads the whole file and parses it. A missing file is told apart from one that cannot be read, so the caller
+// can treat the two differently.
+ImportResult ReadImportFile(const std::string& path);
 
 // The table an import leaves: the header from the current login settings, then the accounts numbered 1..n.
 // accounts must hold at most kMaxRecords - 1 entries (ParseImport guarantees it).

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
 #include <algorithm>
@@ -94,12 +94,10 @@ bool ReserveTempName(const std::string& path, std::string& temp, std::string& wh
 
 } // namespace
 
-bool WriteExportFile(const std::string& path, const AccountTable& table, std::string* error)
+Result WriteExportFile(const std::string& path, const AccountTable& table)
 {
     auto failed = [&](const std::string& why) {
-        if (error)
-            *error = "The file " + path + " could not be written: " + why + ".";
-        return false;
+        return Result::failed("The file " + path + " could not be written: " + why + ".");
     };
     std::string why = UnfitTarget(path);
     if (!why.empty())
@@ -116,14 +114,15 @@ bool WriteExportFile(const std::string& path, const AccountTable& table, std::st
     std::string temp;
     bool ok = ReserveTempName(path, temp, why);
     if (ok) {
-        std::string atomicError;
-        ok = WriteFileAtomically(path, temp, bytes, &atomicError);
+        const Result written = WriteFileAtomically(path, temp, bytes);
+        ok = written.isOk();
         // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
         if (!ok) {
+            const std::string& atomicError = written.message();
             const auto colon = atomicError.rfind(": ");
             why = colon == std::string::npos ? atomicError : atomicError.substr(colon + 2);
         }
     }
     wipe(bytes);
-    return ok || failed(why);
+    return ok ? Result::ok() : failed(why);
 }

@@ -1,7 +1,8 @@
 #include "app/AccountFile.h"
 
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "app/Characters.h"
+#include "base/AtomicFile.h"
 #include "app/DamagedData.h"
 #include "app/IntegrityStamp.h"
 #include "app/OptionsFile.h"
@@ -63,15 +64,18 @@ template <class Out>
 bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
 {
     const std::size_t records = std::max<std::size_t>(table.size(), 1);
-    const std::string header[6] = {FormatRecordNo(0), kHeaderMarker, "na"};
-    std::vector<std::string> numbers(records);
-    for (std::size_t i = 1; i < records; ++i)
-        numbers[i] = FormatRecordNo(table[i].RecordNo);
     // The header always comes from the login settings, never from the table's first element.
+    struct WipedHeader
+    {
+        AccountRecord record;
+        ~WipedHeader() { WipeRecord(record); }
+    } wiped{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    const AccountRecord& header = wiped.record;
+    std::vector<std::string> numbers(records);
+    for (std::size_t i = 0; i < records; ++i)
+        numbers[i] = FormatRecordNo(i == 0 ? header.RecordNo : table[i].RecordNo);
     auto fieldsOf = [&](std::size_t i) -> std::array<std::string_view, 6> {
-        if (i == 0)
-            return {header[0], header[1], header[2], state.LoginUserName, state.LoginPassword1, state.LoginPassword2};
-        const AccountRecord& r = table[i];
+        const AccountRecord& r = i == 0 ? header : table[i];
         return {numbers[i], r.AccountName, r.Website, r.Notes, r.UserId, r.Password};
     };
 
@@ -112,11 +116,6 @@ bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
         }
     });
     return !failed;
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
 }
 
 // The first field: the record number with its sign position, trimmed of blanks, within the 16-bit range.
@@ -224,14 +223,11 @@ bool decodeInner(std::string_view s, AccountTable& result)
 
 } // namespace
 
-std::string EncodeInnerLayer(const AppState& state, const AccountTable& table, bool* ok)
+Outcome<std::string> EncodeInnerLayer(const AppState& state, const AccountTable& table)
 {
-    std::string out;
-    const bool done = encodeInner(state, table, out);
-    if (ok)
-        *ok = done;
-    if (!done)
-        out.clear();
+    Outcome<std::string> out;
+    if (!encodeInner(state, table, out.value))
+        return {Result::failed("the accounts could not be encrypted")};
     return out;
 }
 
@@ -245,6 +241,12 @@ bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Byte
     return encodeInner(state, table, out);
 }
 
+void SayCipherFailure(Platform& platform, const Result& failure)
+{
+    if (!failure.message().empty())
+        platform.message(failure.message(), MsgOk);
+}
+
 bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table)
 {
     // The outer layer is decoded in memory; the inner text never reaches the disk.
@@ -253,11 +255,13 @@ bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTab
     if (!cipher)
         return false;
     std::string key1 = kKey1, key2 = kKey2;
-    std::optional<Bytes> inner = DecryptBytes(state.platform, kProgramSuite, *cipher, key1, key2);
+    Outcome<Bytes> inner = DecryptBytes(kProgramSuite, *cipher, key1, key2);
     Bytes().swap(*cipher);
-    if (!inner)
+    if (!inner.result.isOk()) {
+        SayCipherFailure(state.platform, inner.result);
         return false;
-    return decodeInner(std::string_view(reinterpret_cast<const char*>(inner->data()), inner->size()), table);
+    }
+    return decodeInner(std::string_view(reinterpret_cast<const char*>(inner.value.data()), inner.value.size()), table);
 }
 
 bool AuthenticatesCompletely(AppState& state, std::string&& fileBytes, AccountTable& table)

@@ -2,7 +2,7 @@
 #include "app/AccountFile.h"
 
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/DamagedData.h"
 #include "app/DataFiles.h"
 #include "app/IntegrityStamp.h"
@@ -30,12 +30,16 @@ struct DataPaths
     std::string accounts, temp, tempOptions;
 };
 
+LoadResult done(LoadKind kind)
+{
+    return {Result::ok(), kind};
+}
+
 LoadResult endWith(AppState& state, const std::string& lead, const std::string& reason,
                    const char* outcome = "Nothing was changed or deleted.  The program will now close.")
 {
     state.platform.message(lead + "\r\n" + reason + "\r\n" + outcome, MsgExclamation);
-    state.platform.endProgram();
-    return LoadResult::Ended;
+    return {Result::endProgram()};
 }
 
 // A data file that exists but cannot be read is reported and left alone: never treated as damaged, since
@@ -58,11 +62,11 @@ void take(AccountTable& table, AccountTable&& loaded)
 
 LoadResult recoverDamaged(AppState& state, OptionsRecord& options, AccountTable& table)
 {
-    if (!RecoverDamagedData(state))
-        return LoadResult::Ended;
-    ReadOptionsFile(state.programFolder, options); // the stamp is now empty
+    if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
+        return {std::move(recovered)};
+    (void)ReadOptionsFile(state.programFolder, options); // the stamp is now empty
     take(table, headerOnly(state));
-    return LoadResult::Recovered;
+    return done(LoadKind::Recovered);
 }
 
 // Another copy that holds the folder's lock may be in the middle of a save: its files are left alone.
@@ -83,12 +87,13 @@ bool interruptedSave(AppState& state, const DataPaths& p, const std::string& sta
 {
     if (stamp.empty() || !IsPlainFile(p.temp))
         return false;
-    std::string bytes;
-    if (!ReadWholeFile(p.temp, bytes))
+    Outcome<std::string> read = ReadWholeFile(p.temp);
+    if (!read.result.isOk())
         return false;
+    std::string& bytes = read.value;
     const std::uint32_t crc = state.AccountFileCrc;
     const std::string computed = state.ComputedStamp;
-    if (ComputeStampOf(state, bytes) && state.ComputedStamp == stamp &&
+    if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp &&
         AuthenticatesCompletely(state, std::move(bytes), loaded))
         return true;
     state.AccountFileCrc = crc;
@@ -109,7 +114,7 @@ LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTab
         SyncFolder(state.programFolder);
     }
     take(table, std::move(loaded));
-    return LoadResult::Loaded;
+    return done(LoadKind::Loaded);
 }
 
 // No stamp to disagree with (no options file, or an empty stamp): a file that is whole and the program's own is
@@ -124,11 +129,11 @@ LoadResult takeUnstamped(AppState& state, bool hadOptions, OptionsRecord& option
         OptionsRecord stamped = hadOptions ? options : OptionsRecord::defaults();
         stamped.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
         // A folder that cannot be written changes nothing: the next load takes the file in the same way.
-        if (WriteOptionsFile(state.programFolder, stamped))
+        if (WriteOptionsFile(state.programFolder, stamped).isOk())
             options = stamped;
     }
     take(table, std::move(loaded));
-    return LoadResult::Loaded;
+    return done(LoadKind::Loaded);
 }
 
 LoadResult loadStamped(AppState& state, OptionsRecord& options, std::string&& fileBytes, AccountTable& table)
@@ -140,24 +145,24 @@ LoadResult loadStamped(AppState& state, OptionsRecord& options, std::string&& fi
     take(table, std::move(loaded));
     if (!headerOk) {
         // The records stay loaded, as they were read; the next save stores them under a proper header.
-        if (!RecoverDamagedData(state))
-            return LoadResult::Ended;
-        ReadOptionsFile(state.programFolder, options);
+        if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
+            return {std::move(recovered)};
+        (void)ReadOptionsFile(state.programFolder, options);
     }
-    return LoadResult::Loaded;
+    return done(LoadKind::Loaded);
 }
 
 LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
 {
     const std::string& folder = state.programFolder;
     const DataPaths p(folder);
-    if (const std::string why = NonRegularDataFile(folder); !why.empty())
-        return endUnreadable(state, why);
+    if (const Result regular = NonRegularDataFile(folder); !regular.isOk())
+        return endUnreadable(state, regular.message());
     // An options file that cannot be read is never taken for a missing one, which a later write would replace.
-    std::string reason;
-    const bool hadOptions = ReadOptionsFile(folder, options, &reason);
-    if (!hadOptions && !reason.empty())
-        return endUnreadable(state, reason);
+    const Outcome<bool> readOptions = ReadOptionsFile(folder, options);
+    if (!readOptions.result.isOk())
+        return endUnreadable(state, readOptions.result.message());
+    const bool hadOptions = readOptions.value;
     // Left by an interrupted save or options write: the options file in place is the one that counts.
     removeLeftover(state, p.tempOptions);
     const std::string stamp = options.get(OptionsRecord::IntegrityStamp);
@@ -168,14 +173,15 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
             return finishInterruptedSave(state, p, loaded, table);
         removeLeftover(state, p.temp);
         take(table, headerOnly(state));
-        return LoadResult::NoFile;
+        return done(LoadKind::NoFile);
     }
 
-    std::string fileBytes;
-    if (!ReadWholeFile(p.accounts, fileBytes, &reason))
-        return endUnreadable(state, reason);
-    if (!ComputeStampOf(state, fileBytes))
-        return endUnreadable(state, "cannot compute the integrity stamp of " + p.accounts);
+    Outcome<std::string> read = ReadWholeFile(p.accounts);
+    if (!read.result.isOk())
+        return endUnreadable(state, read.result.message());
+    std::string fileBytes = std::move(read.value);
+    if (const Result computed = ComputeStampOf(state, fileBytes); !computed.isOk())
+        return endUnreadable(state, computed.message());
     if (state.ComputedStamp == stamp) {
         removeLeftover(state, p.temp); // a save interrupted before its first rename: the old pair stands
         return loadStamped(state, options, std::move(fileBytes), table);

@@ -2,7 +2,7 @@
 #include "app/AccountFile.h"
 
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/DamagedData.h"
 #include "app/DataFiles.h"
 #include "app/IntegrityStamp.h"
@@ -45,64 +45,60 @@ struct Files
     std::string accounts, temp, options, tempOptions;
 };
 
-SaveResult saveFailed(AppState& state, const std::string& path, const std::string& reason,
-                      const char* outcome = kLeftAsItWas)
+Result saveFailed(AppState& state, const std::string& path, const std::string& reason,
+                  const char* outcome = kLeftAsItWas)
 {
     state.resetIdle();
-    return {SaveResult::Failed,
-            "Coffernote could not save the accounts to\r\n" + path + "\r\n(" + reason + ").\r\n" + outcome};
+    return Result::failed("Coffernote could not save the accounts to\r\n" + path + "\r\n(" + reason + ").\r\n" +
+                          outcome);
 }
 
 // A file whose stamp is empty (or whose options file is gone) but that is whole and the program's own is no
 // damage: the load takes it the same way.
 bool intactWithoutStamp(AppState& state, const std::string& path)
 {
-    std::string bytes;
+    Outcome<std::string> read = ReadWholeFile(path);
     AccountTable table;
-    const bool ok = ReadWholeFile(path, bytes) && AuthenticatesCompletely(state, std::move(bytes), table);
+    const bool ok = read.result.isOk() && AuthenticatesCompletely(state, std::move(read.value), table);
     WipeTable(table);
     return ok;
 }
 
-// The stamp check before a save: nullopt to go on, else the result to return.
-std::optional<SaveResult> checkBeforeSave(AppState& state, const Files& f)
+// The stamp check before a save: ok to go on, else the result to return.
+Result checkBeforeSave(AppState& state, const Files& f)
 {
     if (!FileExists(f.accounts))
-        return std::nullopt;
-    std::string reason;
+        return Result::ok();
     OptionsRecord checked;
-    switch (CheckStamp(state, checked, &reason)) {
-    case StampCheck::Unreadable:
-        return saveFailed(state, f.accounts, reason);
-    case StampCheck::Match:
-        return std::nullopt;
-    case StampCheck::Mismatch:
-        break;
-    }
+    const Outcome<bool> matches = CheckStamp(state, checked);
+    if (!matches.result.isOk())
+        return saveFailed(state, f.accounts, matches.result.message());
+    if (matches.value)
+        return Result::ok();
     if (checked.get(OptionsRecord::IntegrityStamp).empty() && intactWithoutStamp(state, f.accounts))
-        return std::nullopt;
+        return Result::ok();
     // Yes deletes the damaged file; the table in memory is then stored under a fresh stamp.
-    if (!RecoverDamagedData(state))
-        return SaveResult{SaveResult::Ended, {}};
-    return std::nullopt;
+    return RecoverDamagedData(state);
 }
 
 // Both layers, in memory: the inner layer never touches the disk.
 bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer)
 {
-    std::optional<Bytes> cipher;
+    Outcome<Bytes> cipher;
     {
         Bytes inner;
         if (!EncodeInnerLayerInto(state, table, inner))
             return false;
         std::string key1 = kKey1, key2 = kKey2;
-        cipher = EncryptBytes(state.platform, kProgramSuite, inner, key1, key2);
+        cipher = EncryptBytes(kProgramSuite, inner, key1, key2);
     }
     releaseFreedMemory();
-    if (!cipher)
+    if (!cipher.result.isOk()) {
+        SayCipherFailure(state.platform, cipher.result);
         return false;
-    outer = Base64Encode(*cipher);
-    cipher.reset();
+    }
+    outer = Base64Encode(cipher.value);
+    Bytes().swap(cipher.value);
     releaseFreedMemory();
     return true;
 }
@@ -119,23 +115,23 @@ enum class Rollback
 Rollback rollBackOptions(const std::string& folder, const Files& f, const std::string& written, bool hadOptions,
                          const OptionsRecord& previous)
 {
-    std::string now;
-    if (!ReadWholeFile(f.options, now) || now != written)
+    const Outcome<std::string> now = ReadWholeFile(f.options);
+    if (!now.result.isOk() || now.value != written)
         return Rollback::Foreign;
-    const bool restored = hadOptions ? WriteOptionsFile(folder, previous) : RemoveFile(f.options);
+    const bool restored = hadOptions ? WriteOptionsFile(folder, previous).isOk() : RemoveFile(f.options);
     return restored ? Rollback::Done : Rollback::Failed;
 }
 
 // Writes the two new files, then replaces the old pair: the options first, the account file second. Empty on
 // success, else the reason and what was left on disk.
-std::optional<SaveResult> replacePair(AppState& state, const Files& f, const std::string& outer)
+Result replacePair(AppState& state, const Files& f, const std::string& outer)
 {
     const std::string& folder = state.programFolder;
-    std::string reason;
     OptionsRecord previous;
-    const bool hadOptions = ReadOptionsFile(folder, previous, &reason);
-    if (!hadOptions && !reason.empty())
-        return saveFailed(state, f.accounts, reason);
+    const Outcome<bool> readOptions = ReadOptionsFile(folder, previous);
+    if (!readOptions.result.isOk())
+        return saveFailed(state, f.accounts, readOptions.result.message());
+    const bool hadOptions = readOptions.value;
     OptionsRecord updated = previous;
     updated.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
     const std::string written = FormatOptionsLine(updated);
@@ -145,52 +141,51 @@ std::optional<SaveResult> replacePair(AppState& state, const Files& f, const std
     // is asked again before they are written.
     if (!state.platform.holdsDataFolderLock())
         return saveFailed(state, f.accounts, kLockLostReason);
-    if (!WriteTempFile(f.temp, outer, &reason))
-        return saveFailed(state, f.accounts, reason);
-    if (!WriteTempFile(f.tempOptions, written, &reason) || !state.platform.holdsDataFolderLock()) {
-        if (reason.empty())
-            reason = kLockLostReason;
+    if (Result temp = WriteTempFile(f.temp, outer); !temp.isOk())
+        return saveFailed(state, f.accounts, temp.message());
+    Result tempOptions = WriteTempFile(f.tempOptions, written);
+    if (!tempOptions.isOk() || !state.platform.holdsDataFolderLock()) {
         RemoveFile(f.tempOptions);
         RemoveFile(f.temp);
-        return saveFailed(state, f.accounts, reason);
+        return saveFailed(state, f.accounts, tempOptions.isOk() ? kLockLostReason : tempOptions.message());
     }
     // The options go first, flushed before the account file follows: from then on the stamp names
     // "settings2.dat", so a crash or power cut before the next rename leaves a save the next load finishes.
-    if (!CommitTempFile(f.tempOptions, f.options, &reason)) {
+    if (Result committed = CommitTempFile(f.tempOptions, f.options); !committed.isOk()) {
         RemoveFile(f.temp);
-        return saveFailed(state, f.accounts, reason);
+        return saveFailed(state, f.accounts, committed.message());
     }
-    if (!RenameFile(f.temp, f.accounts, &reason)) {
+    if (Result renamed = RenameFile(f.temp, f.accounts); !renamed.isOk()) {
         if (rollBackOptions(folder, f, written, hadOptions, previous) != Rollback::Done)
-            return saveFailed(state, f.accounts, reason, kLeftForNextStart); // "settings2.dat" stays for the load
+            return saveFailed(state, f.accounts, renamed.message(), kLeftForNextStart); // "settings2.dat" stays
         RemoveFile(f.temp);
-        return saveFailed(state, f.accounts, reason);
+        return saveFailed(state, f.accounts, renamed.message());
     }
     SyncFolder(folder);
-    return std::nullopt;
+    return Result::ok();
 }
 
-SaveResult save(AppState& state, const AccountTable& table)
+Result save(AppState& state, const AccountTable& table)
 {
     const std::string& folder = state.programFolder;
     const Files f(folder);
     // Another copy may be using the folder: nothing is asked, written or deleted.
     if (!state.platform.holdsDataFolderLock())
         return saveFailed(state, f.accounts, kLockLostReason);
-    if (const std::string why = NonRegularDataFile(folder); !why.empty())
-        return saveFailed(state, f.accounts, why);
+    if (const Result regular = NonRegularDataFile(folder); !regular.isOk())
+        return saveFailed(state, f.accounts, regular.message());
     if (table.size() > kMaxRecords)
         return saveFailed(state, f.accounts,
                           "the list holds more than " + std::to_string(kMaxRecords) + " records, the most it can hold");
-    if (std::optional<SaveResult> stop = checkBeforeSave(state, f))
-        return *stop;
+    if (Result checked = checkBeforeSave(state, f); !checked.isOk())
+        return checked;
 
     if (table.size() <= 1) {
         // No account: no account file. The options keep their stamp; nothing checks it without the file.
         if (FileExists(f.accounts) && !RemoveFile(f.accounts))
             return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
         state.resetIdle();
-        return {SaveResult::Removed, {}};
+        return Result::ok();
     }
 
     std::string outer;
@@ -198,23 +193,21 @@ SaveResult save(AppState& state, const AccountTable& table)
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
     const std::uint32_t previousCrc = state.AccountFileCrc;
     const std::string previousStamp = state.ComputedStamp;
-    std::optional<SaveResult> failure;
-    if (!ComputeStampOf(state, outer))
-        failure = saveFailed(state, f.accounts, "the integrity stamp could not be computed");
-    else
-        failure = replacePair(state, f, outer);
-    if (failure) {
+    Result replaced = ComputeStampOf(state, outer).isOk()
+                          ? replacePair(state, f, outer)
+                          : saveFailed(state, f.accounts, "the integrity stamp could not be computed");
+    if (!replaced.isOk()) {
         state.AccountFileCrc = previousCrc;
         state.ComputedStamp = previousStamp;
-        return *failure;
+        return replaced;
     }
     state.resetIdle();
-    return {SaveResult::Saved, {}};
+    return Result::ok();
 }
 
 } // namespace
 
-SaveResult SaveAccountFile(AppState& state, const AccountTable& table)
+Result SaveAccountFile(AppState& state, const AccountTable& table)
 {
     // No failure ends the program: it is reported as a save that did not happen.
     try {

@@ -15,14 +15,18 @@ AccountRecord MakeHeaderRecord(const std::string& userName, const std::string& p
     return header;
 }
 
+void WipeRecord(AccountRecord& record)
+{
+    wipe(record.AccountName);
+    wipe(record.Website);
+    wipe(record.Notes);
+    wipe(record.UserId);
+    wipe(record.Password);
+}
+
 void WipeTable(AccountTable& table)
 {
-    for (AccountRecord& r : table) {
-        wipe(r.AccountName);
-        wipe(r.Website);
-        wipe(r.Notes);
-        wipe(r.UserId);
-        wipe(r.Password);
-    }
+    for (AccountRecord& r : table)
+        WipeRecord(r);
     table.clear();
 }

@@ -29,5 +29,8 @@ inline constexpr std::size_t kMaxRecords = 32766;
 AccountRecord MakeHeaderRecord(const std::string& userName, const std::string& password1,
                                const std::string& password2);
 
+// Overwrites every text of the record.
+void WipeRecord(AccountRecord& record);
+
 // Overwrites every text of the table before its memory goes, then empties it.
 void WipeTable(AccountTable& table);

@@ -101,16 +101,6 @@ const bool kHaveClmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_suppor
 
 } // namespace
 
-cCRC32::cCRC32()
-{
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1u) ? (c >> 1) ^ kPolynomial : c >> 1;
-        table_[i] = c;
-    }
-}
-
 std::uint32_t cCRC32::update(std::uint32_t crc, const unsigned char* data, std::size_t size) const
 {
 #ifdef COFFERNOTE_CRC_CLMUL
@@ -131,7 +121,7 @@ std::uint32_t cCRC32::update(std::uint32_t crc, const unsigned char* data, std::
         size -= 8;
     }
     while (size-- > 0)
-        crc = (crc >> 8) ^ table_[(crc ^ *data++) & 0xFFu];
+        crc = (crc >> 8) ^ t[0][(crc ^ *data++) & 0xFFu];
     return crc;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -10,7 +9,8 @@ class cBinaryFileStream;
 class cCRC32
 {
 public:
-    cCRC32();
+    // The tables are built once, at compile time.
+    cCRC32() = default;
 
     std::uint32_t GetByteArrayCrc32(const unsigned char* data, std::size_t size) const;
     // Feeds the stream in 8192-byte chunks; an empty file gives 0.
@@ -18,5 +18,4 @@ public:
 
 private:
     std::uint32_t update(std::uint32_t crc, const unsigned char* data, std::size_t size) const;
-    std::array<std::uint32_t, 256> table_{};
 };

@@ -10,12 +10,10 @@ const char* const kDamagedDataQuestion = "Coffernote is unable to start.  The\r\
                                          "default settings?  Responding \r\n"
                                          "'yes' will delete all saved accounts.  ";
 
-bool RecoverDamagedData(AppState& state)
+Result RecoverDamagedData(AppState& state)
 {
-    if (state.platform.message(kDamagedDataQuestion, MsgQuestion) != Answer::Yes) {
-        state.platform.endProgram();
-        return false;
-    }
+    if (state.platform.message(kDamagedDataQuestion, MsgQuestion) != Answer::Yes)
+        return Result::endProgram();
 
     const std::string accountFile = JoinPath(state.programFolder, kAccountFileName);
     if (FileExists(accountFile) && !RemoveFile(accountFile)) {
@@ -23,18 +21,16 @@ bool RecoverDamagedData(AppState& state)
         state.platform.message("Coffernote could not delete the damaged data file\r\n" + accountFile +
                                    "\r\nThe program will now close; nothing else was changed.",
                                MsgExclamation);
-        state.platform.endProgram();
-        return false;
+        return Result::endProgram();
     }
 
     // Values read once stay in the record for the next call; a missing file leaves them as they were. One that
     // cannot be read is never replaced (its display options would be lost); with the account file gone, its
     // stamp is never checked.
-    std::string reason;
-    if (!ReadOptionsFile(state.programFolder, state.recoveryOptions, &reason) && !reason.empty())
-        return true;
+    if (!ReadOptionsFile(state.programFolder, state.recoveryOptions).result.isOk())
+        return Result::ok();
     state.recoveryOptions.set(OptionsRecord::IntegrityStamp, "");
     // With the account file gone no stamp is ever checked, so a failure here loses nothing.
-    WriteOptionsFile(state.programFolder, state.recoveryOptions);
-    return true;
+    (void)WriteOptionsFile(state.programFolder, state.recoveryOptions);
+    return Result::ok();
 }

@@ -7,15 +7,6 @@
 #include "app/Paths.h"
 #include "cipher/CipherService.h"
 
-std::uint32_t ComputeIntegrityStamp(const std::string& folder)
-{
-    cBinaryFileStream stream;
-    stream.File(JoinPath(folder, kAccountFileName));
-    const cCRC32 crc;
-    const std::uint32_t result = crc.GetFileCrc32(stream);
-    stream.Dispose();
-    return result;
-}
 
 std::string StampText(std::uint32_t crc)
 {
@@ -47,43 +38,57 @@ const char* describeStreamError(int number)
     }
 }
 
-bool encryptStamp(AppState& state, std::uint32_t crc)
+} // namespace
+
+Outcome<std::uint32_t> ComputeIntegrityStamp(const std::string& folder)
 {
-    state.AccountFileCrc = crc;
-    bool ok = false;
-    state.ComputedStamp = EncryptField(StampText(crc), &ok);
-    if (!ok)
-        state.ComputedStamp.clear();
-    return ok;
+    // The stream reports by exception; here it becomes a message.
+    const std::string path = JoinPath(folder, kAccountFileName);
+    try {
+        cBinaryFileStream stream;
+        stream.File(path);
+        const cCRC32 crc;
+        const std::uint32_t result = crc.GetFileCrc32(stream);
+        stream.Dispose();
+        return {Result::ok(), result};
+    } catch (const FileStreamError& e) {
+        return {Result::failed("cannot read " + path + ": " + describeStreamError(e.number()) + " (error " +
+                               std::to_string(e.number()) + ")")};
+    }
 }
 
-StampCheck compare(AppState& state, OptionsRecord& options, std::string* error)
+namespace {
+
+Result encryptStamp(AppState& state, std::uint32_t crc)
 {
-    std::string reason;
-    if (!ReadOptionsFile(state.programFolder, options, &reason) && !reason.empty()) {
-        // A stamp that cannot be read is not a stamp that differs: never offer to delete accounts for it.
-        if (error)
-            *error = reason;
-        return StampCheck::Unreadable;
-    }
-    return options.get(OptionsRecord::IntegrityStamp) == state.ComputedStamp ? StampCheck::Match
-                                                                             : StampCheck::Mismatch;
+    state.AccountFileCrc = crc;
+    Outcome<std::string> stamp = EncryptField(StampText(crc));
+    state.ComputedStamp = std::move(stamp.value);
+    if (stamp.result.isOk())
+        return Result::ok();
+    state.ComputedStamp.clear();
+    return Result::failed("cannot compute the integrity stamp of " + JoinPath(state.programFolder, kAccountFileName));
+}
+
+Outcome<bool> compare(AppState& state, OptionsRecord& options)
+{
+    // A stamp that cannot be read is not a stamp that differs: never offer to delete accounts for it.
+    if (Outcome<bool> read = ReadOptionsFile(state.programFolder, options); !read.result.isOk())
+        return read;
+    return {Result::ok(), options.get(OptionsRecord::IntegrityStamp) == state.ComputedStamp};
 }
 
 } // namespace
 
-bool ComputeStamp(AppState& state)
+Result ComputeStamp(AppState& state)
 {
-    std::uint32_t crc = 0;
-    try {
-        crc = ComputeIntegrityStamp(state.programFolder);
-    } catch (const FileStreamError&) {
-        return false;
-    }
-    return encryptStamp(state, crc);
+    const Outcome<std::uint32_t> crc = ComputeIntegrityStamp(state.programFolder);
+    if (!crc.result.isOk())
+        return crc.result;
+    return encryptStamp(state, crc.value);
 }
 
-bool ComputeStampOf(AppState& state, std::string_view accountFileBytes)
+Result ComputeStampOf(AppState& state, std::string_view accountFileBytes)
 {
     const cCRC32 crc;
     return encryptStamp(
@@ -91,33 +96,16 @@ bool ComputeStampOf(AppState& state, std::string_view accountFileBytes)
                                      accountFileBytes.size()));
 }
 
-StampCheck CheckStamp(AppState& state, OptionsRecord& options, std::string* error)
+Outcome<bool> CheckStamp(AppState& state, OptionsRecord& options)
 {
-    const std::string path = JoinPath(state.programFolder, kAccountFileName);
-    std::uint32_t crc = 0;
-    try {
-        crc = ComputeIntegrityStamp(state.programFolder);
-    } catch (const FileStreamError& e) {
-        if (error)
-            *error = "cannot read " + path + ": " + describeStreamError(e.number()) + " (error " +
-                     std::to_string(e.number()) + ")";
-        return StampCheck::Unreadable;
-    }
-    if (!encryptStamp(state, crc)) {
-        if (error)
-            *error = "cannot compute the integrity stamp of " + path;
-        return StampCheck::Unreadable;
-    }
-    return compare(state, options, error);
+    if (Result computed = ComputeStamp(state); !computed.isOk())
+        return {std::move(computed)};
+    return compare(state, options);
 }
 
-StampCheck CheckStampOf(AppState& state, OptionsRecord& options, std::string_view accountFileBytes,
-                        std::string* error)
+Outcome<bool> CheckStampOf(AppState& state, OptionsRecord& options, std::string_view accountFileBytes)
 {
-    if (!ComputeStampOf(state, accountFileBytes)) {
-        if (error)
-            *error = "cannot compute the integrity stamp of " + JoinPath(state.programFolder, kAccountFileName);
-        return StampCheck::Unreadable;
-    }
-    return compare(state, options, error);
+    if (Result computed = ComputeStampOf(state, accountFileBytes); !computed.isOk())
+        return {std::move(computed)};
+    return compare(state, options);
 }

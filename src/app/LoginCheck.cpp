@@ -43,16 +43,11 @@ Result LoginCheck::Form_Load()
     if (!accountFileExists())
         return Result::ok(); // nothing to log in to: the header stays empty and OK does nothing
 
-    switch (LoadAccountFile(state_, options_, table_)) {
-    case LoadResult::Ended:
+    const LoadResult loaded = LoadAccountFile(state_, options_, table_);
+    if (!loaded.result.isOk())
         return end();
-    case LoadResult::Recovered:
+    if (loaded.value == LoadKind::Recovered)
         table_.clear(); // the accounts are gone: nothing was loaded
-        break;
-    case LoadResult::NoFile:
-    case LoadResult::Loaded:
-        break;
-    }
     // Only the header record is needed; the accounts' secrets need not stay here.
     for (std::size_t i = 1; i < table_.size(); ++i) {
         wipe(table_[i].Notes);

@@ -1,6 +1,7 @@
 #include "app/OptionsFile.h"
 
-#include "app/AtomicFile.h"
+#include "app/Characters.h"
+#include "base/AtomicFile.h"
 #include "app/Paths.h"
 
 #include <string_view>
@@ -38,11 +39,6 @@ std::string FormatOptionsLine(const OptionsRecord& record)
 }
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 bool isLineEnd(char c)
 {
@@ -102,22 +98,20 @@ OptionsRecord ParseOptionsLine(const std::string& text)
     return record;
 }
 
-bool ReadOptionsFile(const std::string& folder, OptionsRecord& record, std::string* error)
+Outcome<bool> ReadOptionsFile(const std::string& folder, OptionsRecord& record)
 {
-    if (error)
-        error->clear();
     const std::string path = JoinPath(folder, kOptionsFileName);
     if (!FileExists(path))
-        return false;
-    std::string text;
-    if (!ReadWholeFile(path, text, error))
-        return false;
-    record = ParseOptionsLine(text);
-    return true;
+        return {Result::ok(), false};
+    Outcome<std::string> text = ReadWholeFile(path);
+    if (!text.result.isOk())
+        return {std::move(text.result)};
+    record = ParseOptionsLine(text.value);
+    return {Result::ok(), true};
 }
 
-bool WriteOptionsFile(const std::string& folder, const OptionsRecord& record, std::string* error)
+Result WriteOptionsFile(const std::string& folder, const OptionsRecord& record)
 {
     return WriteFileAtomically(JoinPath(folder, kOptionsFileName), JoinPath(folder, kTempOptionsFileName),
-                               FormatOptionsLine(record), error);
+                               FormatOptionsLine(record));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -44,8 +46,8 @@ std::string FormatOptionsLine(const OptionsRecord& record);
 // Reads a line leniently: missing values become empty, unquoted values are taken as they stand.
 OptionsRecord ParseOptionsLine(const std::string& text);
 
-// Reads "config.dat" of the folder into record; false (record unchanged) when it does not exist, or when it
-// exists but cannot be read: then error (when given) names the file and the reason, else it is left empty.
-bool ReadOptionsFile(const std::string& folder, OptionsRecord& record, std::string* error = nullptr);
-// Replaces "config.dat" whole through a temporary file and a rename; false with a reason when it cannot.
-bool WriteOptionsFile(const std::string& folder, const OptionsRecord& record, std::string* error = nullptr);
+// Reads "config.dat" of the folder into record; value says whether it was there (record unchanged when not). One
+// that exists but cannot be read fails (record unchanged), the message naming the file and the reason.
+Outcome<bool> ReadOptionsFile(const std::string& folder, OptionsRecord& record);
+// Replaces "config.dat" whole through a temporary file and a rename; fails with the reason when it cannot.
+Result WriteOptionsFile(const std::string& folder, const OptionsRecord& record);

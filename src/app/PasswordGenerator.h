@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -30,9 +32,14 @@ public:
     // The operating system's secure random source.
     static bool systemRandom(unsigned char* buffer, std::size_t length);
 
-    // A new password into out (out is emptied first). False, with out empty, when the random source fails.
-    [[nodiscard]] static bool generate(std::string& out, const RandomSource& random = systemRandom);
+    // What the user is told when the random source fails.
+    static constexpr const char* kNoRandom =
+        "No random password could be made: the system's random source failed.  ";
 
-    // A number from 0 to n - 1 (n from 1 to 256), every value equally likely. False when the source fails.
-    [[nodiscard]] static bool uniform(int n, int& value, const RandomSource& random = systemRandom);
+    // A new password into out (out is emptied first; the caller's buffer, so no copy of it is left elsewhere).
+    // Fails with kNoRandom, out empty, when the random source fails.
+    static Result generate(std::string& out, const RandomSource& random = systemRandom);
+
+    // A number from 0 to n - 1 (n from 1 to 256), every value equally likely. Fails when the source fails.
+    static Result uniform(int n, int& value, const RandomSource& random = systemRandom);
 };

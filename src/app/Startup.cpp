@@ -19,31 +19,29 @@ std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& 
 
 namespace {
 
-FirstWindow runStartupSequence(AppState& state)
+StartupResult runStartupSequence(AppState& state)
 {
     if (state.platform.previousInstanceRunning()) {
         state.platform.message(kAlreadyRunningMessage, MsgInformation);
-        state.platform.endProgram();
-        return FirstWindow::Ended;
+        return {Result::endProgram()};
     }
 
     // A run in a folder that cannot be written still serves to look accounts up; the user hears why every
     // change will fail before the first one does.
-    std::string reason;
-    if (!FolderWritable(state.programFolder, reason))
-        state.platform.message(ReadOnlyFolderMessage(state.programFolder, reason), MsgExclamation);
+    if (const Result writable = FolderWritable(state.programFolder); !writable.isOk())
+        state.platform.message(ReadOnlyFolderMessage(state.programFolder, writable.message()), MsgExclamation);
 
     // A failure to create it shows later, when a save cannot write it and says so.
     if (!FileExists(JoinPath(state.programFolder, kOptionsFileName)))
-        WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
+        (void)WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
 
     // The test load checks the stamp, the content and the header, and asks the recovery question on any
     // damage. Only the header of this private table is looked at.
     OptionsRecord options;
     AccountTable table;
-    if (LoadAccountFile(state, options, table) == LoadResult::Ended) {
+    if (LoadResult loaded = LoadAccountFile(state, options, table); !loaded.result.isOk()) {
         WipeTable(table);
-        return FirstWindow::Ended;
+        return {std::move(loaded.result)};
     }
 
     const bool accountFileExists = FileExists(JoinPath(state.programFolder, kAccountFileName));
@@ -52,12 +50,12 @@ FirstWindow runStartupSequence(AppState& state)
         first = ChooseFirstWindow(accountFileExists, table.front().Notes, table.front().UserId,
                                   table.front().Password);
     WipeTable(table);
-    return first;
+    return {Result::ok(), first};
 }
 
 } // namespace
 
-FirstWindow RunStartupSequence(AppState& state)
+StartupResult RunStartupSequence(AppState& state)
 {
     // No failure ends the program unannounced.
     try {
@@ -66,8 +64,7 @@ FirstWindow RunStartupSequence(AppState& state)
         const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
         state.platform.message(std::string("Coffernote could not start:\r\n") + (memory ? "not enough memory" : e.what()),
                                MsgExclamation);
-        state.platform.endProgram();
-        return FirstWindow::Ended;
+        return {Result::endProgram()};
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <string>
 
 struct AppState;
@@ -8,8 +10,9 @@ enum class FirstWindow
 {
     Main,  // open the main window
     Login, // the header holds login settings: open the login dialog
-    Ended, // the program ended (second copy, or No to the recovery question)
 };
+// The program must end (result.mustEnd()) for a second copy, or No to the recovery question.
+using StartupResult = Outcome<FirstWindow>;
 
 inline constexpr const char* kAlreadyRunningMessage = "Coffernote is already running.  ";
 
@@ -21,7 +24,7 @@ std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& 
 
 // The start-up sequence the splash runs once: second-copy test, a word when the data folder cannot be written,
 // default options file, stamp check, test load and header check, then the choice of the first window.
-FirstWindow RunStartupSequence(AppState& state);
+StartupResult RunStartupSequence(AppState& state);
 
 // The choice alone, from the header record's login fields and whether an account file exists.
 FirstWindow ChooseFirstWindow(bool accountFileExists, const std::string& headerNotes, const std::string& headerUserId,

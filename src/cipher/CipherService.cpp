@@ -2,17 +2,14 @@
 
 #include "cipher/Base64.h"
 #include "cipher/CipherComponent.h"
+#include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
-#include "platform/Platform.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -22,12 +19,6 @@ constexpr std::size_t kMinKey2Characters = 8;
 
 // Suite 0..13 to the component's algorithm id.
 constexpr std::array<int, 14> kAlgorithmIds = {18, 3, 55, 51, 59, 34, 102, 99, 96, 86, 83, 80, 257, 64};
-
-void setOk(bool* ok, bool value)
-{
-    if (ok != nullptr)
-        *ok = value;
-}
 
 // Characters, not bytes: a UTF-8 sequence counts once.
 std::size_t characterCount(const std::string& s)
@@ -53,47 +44,21 @@ bool readWholeFile(const std::string& path, Bytes& bytes)
     return static_cast<std::uintmax_t>(in.gcount()) == size;
 }
 
-bool writeAll(int fd, const unsigned char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Writes the bytes to a new file in the target's folder, flushes it and renames it over the target, so the target
 // is either replaced whole or left as it was.
-bool replaceFile(const std::string& target, const unsigned char* data, std::size_t size)
+Result replaceFile(const std::string& target, const void* data, std::size_t size)
 {
+    // A name of its own beside the target, so that no file of the user's is taken for a leftover.
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, data, size) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), target.c_str()) == 0) {
-        std::filesystem::path folder = std::filesystem::path(target).parent_path();
-        if (folder.empty())
-            folder = ".";
-        if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
-        return true;
-    }
-    std::remove(temp.c_str());
-    return false;
+        return Result::failed("cannot create a file beside " + target);
+    ::close(fd);
+    return WriteFileAtomically(target, temp, std::string_view(static_cast<const char*>(data), size));
 }
 
 // The end of a file operation that got past its first checks: buffers, paths and keys are emptied either way.
-bool finishFileOperation(bool result, Bytes& buffer, std::string& source, std::string& target, std::string& key1,
+Result finishFileOperation(Result result, Bytes& buffer, std::string& source, std::string& target, std::string& key1,
                          std::string& key2)
 {
     wipe(buffer);
@@ -127,64 +92,69 @@ void PadKey2(std::string& key2)
     key2 = std::move(padded);
 }
 
-std::string EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2, bool* ok)
+Outcome<std::string> EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2)
 {
-    setOk(ok, false);
     CipherComponent component;
     PadKey2(key2);
-    const std::optional<int> algorithm = AlgorithmForSuite(suite);
-    std::string result;
-    if (algorithm) {
+    Outcome<std::string> result{Result::failed("")};
+    if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
         Bytes cipher;
-        if (component.EncryptStr(*algorithm, key1, key2, text, cipher) < 0)
-            return {};
-        result = base64 ? Base64Encode(cipher) : std::string(cipher.begin(), cipher.end());
+        if (const int status = component.EncryptStr(*algorithm, key1, key2, text, cipher); status < 0)
+            return {Result::failed(CipherComponent::describe(status))};
+        result = {Result::ok(), base64 ? Base64Encode(cipher) : std::string(cipher.begin(), cipher.end())};
     }
     wipe(key1);
     wipe(key2);
     wipe(text);
-    setOk(ok, algorithm.has_value());
     return result;
 }
 
-std::string DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2, bool* ok)
+Outcome<std::string> DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2)
 {
-    setOk(ok, false);
     CipherComponent component;
     Bytes cipher;
     if (base64 && !text.empty()) {
         std::optional<Bytes> decoded = Base64Decode(text);
         if (!decoded)
-            return {};
+            return {Result::failed("")};
         cipher = std::move(*decoded);
         text.assign(cipher.begin(), cipher.end());
     } else {
         cipher.assign(text.begin(), text.end());
     }
     PadKey2(key2);
-    const std::optional<int> algorithm = AlgorithmForSuite(suite);
-    std::string result;
-    if (algorithm && component.DecryptStr(*algorithm, key1, key2, cipher, result) < 0)
-        return {};
+    Outcome<std::string> result{Result::failed("")};
+    if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
+        if (const int status = component.DecryptStr(*algorithm, key1, key2, cipher, result.value); status < 0)
+            return {Result::failed(CipherComponent::describe(status))};
+        result.result = Result::ok();
+    }
     wipe(key1);
     wipe(key2);
     wipe(text);
-    setOk(ok, algorithm.has_value());
     return result;
 }
 
-std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2)
+namespace {
+
+Outcome<Bytes> componentResult(int status, Bytes&& bytes)
+{
+    if (status < 0)
+        return {Result::failed(CipherComponent::describe(status))};
+    return {Result::ok(), std::move(bytes)};
+}
+
+} // namespace
+
+Outcome<Bytes> EncryptBytes(int suite, Bytes& data, std::string& key1, std::string& key2)
 {
     CipherComponent component;
     PadKey2(key2);
-    std::optional<Bytes> result;
+    Outcome<Bytes> result{Result::failed("")};
     if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
         Bytes cipher;
         const int status = component.Encrypt(*algorithm, key1, key2, data, cipher);
-        if (status < 0)
-            platform.message(CipherComponent::describe(status), MsgOk);
-        else
-            result = std::move(cipher);
+        result = componentResult(status, std::move(cipher));
     }
     wipe(data);
     wipe(key1);
@@ -192,18 +162,15 @@ std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, st
     return result;
 }
 
-std::optional<Bytes> DecryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2)
+Outcome<Bytes> DecryptBytes(int suite, Bytes& data, std::string& key1, std::string& key2)
 {
     CipherComponent component;
     PadKey2(key2);
-    std::optional<Bytes> result;
+    Outcome<Bytes> result{Result::failed("")};
     if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
         Bytes plain;
         const int status = component.Decrypt(*algorithm, key1, key2, data, plain);
-        if (status < 0)
-            platform.message(CipherComponent::describe(status), MsgOk);
-        else
-            result = std::move(plain);
+        result = componentResult(status, std::move(plain));
     }
     wipe(data);
     wipe(key1);
@@ -218,64 +185,65 @@ bool FileIsPresent(const std::string& path)
     return !ec;
 }
 
-bool EncryptFile(Platform& platform, int suite, std::string& source, std::string& target, bool overwrite, bool base64,
-                 std::string& key1, std::string& key2)
+Result EncryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, std::string& key1,
+                   std::string& key2)
 {
     if (!FileIsPresent(source))
-        return false;
+        return Result::failed("no source file");
     if (FileIsPresent(target) && !overwrite)
-        return false;
+        return Result::failed("the target exists");
 
     Bytes buffer;
     if (!readWholeFile(source, buffer))
-        return finishFileOperation(false, buffer, source, target, key1, key2);
+        return finishFileOperation(Result::failed("cannot read the source"), buffer, source, target, key1, key2);
     // The cipher bytes come first: a failing encryption must not cost the existing target.
-    std::optional<Bytes> cipher = EncryptBytes(platform, suite, buffer, key1, key2);
-    if (!cipher)
-        return finishFileOperation(false, buffer, source, target, key1, key2);
-    bool written;
+    Outcome<Bytes> cipher = EncryptBytes(suite, buffer, key1, key2);
+    if (!cipher.result.isOk())
+        return finishFileOperation(std::move(cipher.result), buffer, source, target, key1, key2);
+    Result written = Result::ok();
     if (base64) {
-        const std::string text = Base64Encode(*cipher);
-        written = replaceFile(target, reinterpret_cast<const unsigned char*>(text.data()), text.size());
+        const std::string text = Base64Encode(cipher.value);
+        written = replaceFile(target, text.data(), text.size());
     } else {
-        written = replaceFile(target, cipher->data(), cipher->size());
+        written = replaceFile(target, cipher.value.data(), cipher.value.size());
     }
-    return finishFileOperation(written, buffer, source, target, key1, key2);
+    return finishFileOperation(std::move(written), buffer, source, target, key1, key2);
 }
 
-bool DecryptFile(Platform& platform, int suite, std::string& source, std::string& target, bool /*overwrite*/,
-                 bool base64, std::string& key1, std::string& key2)
+Result DecryptFile(int suite, std::string& source, std::string& target, bool /*overwrite*/, bool base64,
+                   std::string& key1, std::string& key2)
 {
     // Never writes over an existing file, whatever the overwrite flag says.
     if (!FileIsPresent(source))
-        return false;
+        return Result::failed("no source file");
     if (FileIsPresent(target))
-        return false;
+        return Result::failed("the target exists");
 
     Bytes buffer;
     if (!readWholeFile(source, buffer))
-        return finishFileOperation(false, buffer, source, target, key1, key2);
+        return finishFileOperation(Result::failed("cannot read the source"), buffer, source, target, key1, key2);
     if (base64) {
         std::optional<Bytes> decoded =
             Base64Decode(std::string_view(reinterpret_cast<const char*>(buffer.data()), buffer.size()));
         if (!decoded)
-            return finishFileOperation(false, buffer, source, target, key1, key2);
+            return finishFileOperation(Result::failed("the source is not Base64"), buffer, source, target, key1,
+                                       key2);
         buffer = std::move(*decoded);
     }
-    std::optional<Bytes> plain = DecryptBytes(platform, suite, buffer, key1, key2);
-    if (!plain)
-        return finishFileOperation(false, buffer, source, target, key1, key2);
-    const bool written = replaceFile(target, plain->data(), plain->size());
-    wipe(*plain);
-    return finishFileOperation(written, buffer, source, target, key1, key2);
+    Outcome<Bytes> plain = DecryptBytes(suite, buffer, key1, key2);
+    if (!plain.result.isOk())
+        return finishFileOperation(std::move(plain.result), buffer, source, target, key1, key2);
+    Result written = replaceFile(target, plain.value.data(), plain.value.size());
+    wipe(plain.value);
+    return finishFileOperation(std::move(written), buffer, source, target, key1, key2);
 }
 
-std::string EncryptField(const std::string& text, bool* ok)
+Outcome<std::string> EncryptField(const std::string& text)
 {
     std::string plain = text;
     std::string key1 = kKey1;
     std::string key2 = kKey2;
-    std::string result = EncryptString(kProgramSuite, plain, true, key1, key2, ok);
+    Outcome<std::string> result = EncryptString(kProgramSuite, plain, true, key1, key2);
     // Left as they were when the encryption failed.
     if (!plain.empty())
         wipe(plain);
@@ -286,12 +254,12 @@ std::string EncryptField(const std::string& text, bool* ok)
     return result;
 }
 
-std::string DecryptField(const std::string& text, bool* ok)
+Outcome<std::string> DecryptField(const std::string& text)
 {
     std::string cipher = text;
     std::string key1 = kKey1;
     std::string key2 = kKey2;
-    std::string result = DecryptString(kProgramSuite, cipher, true, key1, key2, ok);
+    Outcome<std::string> result = DecryptString(kProgramSuite, cipher, true, key1, key2);
     if (!key1.empty())
         wipe(key1);
     if (!key2.empty())

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "base/Result.h"
 #include "cipher/Bytes.h"
 
 #include <optional>
 #include <string>
-
-class Platform;
 
 // The cipher service: the only code that calls the cipher component. Texts are UTF-8.
 // As callers rely on, every operation empties the keys, texts, data and paths it was given once it has used
@@ -23,26 +22,27 @@ std::optional<int> AlgorithmForSuite(int suite);
 // Pads key2 with leading blanks to 8 characters.
 void PadKey2(std::string& key2);
 
-// Returns the cipher text ("" on failure, without emptying the arguments). When ok is given it tells success.
-std::string EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2,
-                          bool* ok = nullptr);
-std::string DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2,
-                          bool* ok = nullptr);
+// The cipher text (the plain text), emptying the arguments. A failure of the component (or text that is not
+// Base64) fails with an empty value and leaves the arguments as they were; a suite outside the table makes no
+// call, empties the arguments and fails without a message.
+Outcome<std::string> EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2);
+Outcome<std::string> DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2);
 
-// Show the component's failure in a message box through the seam and return nothing. A suite outside the table
-// makes no call and returns nothing, without a message.
-std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2);
-std::optional<Bytes> DecryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2);
+// The cipher layer shows nothing itself. A failure of the component fails with its description as the message,
+// for the caller to show (style 0, OK only); a suite outside the table makes no call and fails without a message.
+Outcome<Bytes> EncryptBytes(int suite, Bytes& data, std::string& key1, std::string& key2);
+Outcome<Bytes> DecryptBytes(int suite, Bytes& data, std::string& key1, std::string& key2);
 
 bool FileIsPresent(const std::string& path);
 
 // EncryptFile produces the cipher bytes before it touches the target, so a failure leaves an existing
-// target as it was.
-bool EncryptFile(Platform& platform, int suite, std::string& source, std::string& target, bool overwrite, bool base64,
-                 std::string& key1, std::string& key2);
-bool DecryptFile(Platform& platform, int suite, std::string& source, std::string& target, bool overwrite, bool base64,
-                 std::string& key1, std::string& key2);
+// target as it was. A failure of the component fails as EncryptBytes does, with its description; any other
+// failure (no source, a target it may not replace, bad Base64, a write that failed) says why in a few words.
+Result EncryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, std::string& key1,
+                   std::string& key2);
+Result DecryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, std::string& key1,
+                   std::string& key2);
 
 // Shorthands for the program's own calls: suite 1, Base64, the fixed keys.
-std::string EncryptField(const std::string& text, bool* ok = nullptr);
-std::string DecryptField(const std::string& text, bool* ok = nullptr);
+Outcome<std::string> EncryptField(const std::string& text);
+Outcome<std::string> DecryptField(const std::string& text);

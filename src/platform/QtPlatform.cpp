@@ -1,7 +1,5 @@
 #include "platform/QtPlatform.h"
 
-#include "cipher/CipherComponent.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -202,7 +200,6 @@ void QtPlatform::prepareEnd()
     if (clipboardUsed_)
         clearClipboard();
     singleCopy_.release();
-    CipherComponent::wipeKeyCache();
     std::fflush(nullptr);
 }
 

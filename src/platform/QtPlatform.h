@@ -35,7 +35,7 @@ public:
     void dismissPrompts() override;
     [[noreturn]] void endProgram() override;
     // What endProgram does before the process goes: clears the clipboard if the program put text there,
-    // releases the single-copy lock, wipes cached keys.
+    // releases the single-copy lock. (The cached cipher keys are the application object's to wipe.)
     void prepareEnd();
 
     // What a running copy does when a second one asks it to come to the front (by default: restore and raise

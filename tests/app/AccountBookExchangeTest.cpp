@@ -1,5 +1,6 @@
 // File > Export and File > Import on the main window's model: bytes on disk, messages and the table.
 #include "FakePlatform.h"
+#include "Outcomes.h"
 #include "TempFolder.h"
 
 #include "app/AccountBook.h"
@@ -49,14 +50,14 @@ protected:
         state.LoginUserName = "owner";
         state.LoginPassword1 = "first secret";
         state.LoginPassword2 = "2468";
-        ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+        ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
     }
     // Stores the accounts as the account file and loads the model on them.
     void open(std::vector<AccountRecord> accounts)
     {
         AccountTable table = BuildImportedTable(state, std::move(accounts));
         if (table.size() > 1) {
-            ASSERT_EQ(SaveAccountFile(state, table).status, SaveResult::Saved);
+            ASSERT_TRUE(SaveAccountFile(state, table).isOk());
         }
         book = std::make_unique<AccountBook>(state);
         ASSERT_FALSE(book->Form_Load().mustEnd());
@@ -73,8 +74,8 @@ protected:
         OptionsRecord options;
         AccountTable table;
         const LoadResult r = LoadAccountFile(reader, options, table);
-        EXPECT_TRUE(r == LoadResult::Loaded || r == LoadResult::NoFile);
-        if (r == LoadResult::NoFile)
+        EXPECT_TRUE(r.result.isOk());
+        if (r.value == LoadKind::NoFile)
             table = BuildImportedTable(reader, {});
         return table;
     }
@@ -413,9 +414,9 @@ TEST_F(AccountBookExchange, RandomFilesNeverDamageTheStoredAccounts)
         platform.messages.clear();
         importFile(elsewhere.file("random.csv"));
         const ImportResult parsed = ParseImport(text);
-        if (parsed.ok()) {
+        if (parsed.result.isOk()) {
             ++accepted;
-            expected = BuildImportedTable(state, parsed.accounts);
+            expected = BuildImportedTable(state, parsed.value.accounts);
             file = folder.exists("settings.dat") ? folder.read("settings.dat") : "";
             EXPECT_EQ(stored(), expected);
         } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakePlatform.h"
+#include "Outcomes.h"
 #include "TempFolder.h"
 
 #include "app/AccountBook.h"
@@ -37,7 +38,7 @@ protected:
         return {0, name, website, notes, userId, password};
     }
 
-    void writeDefaultOptions() { ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults())); }
+    void writeDefaultOptions() { ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk()); }
 
     // Stores the accounts (numbered 1, 2, ...) in the account file, with a matching stamp.
     void storeAccounts(const std::vector<AccountRecord>& accounts)
@@ -49,8 +50,9 @@ protected:
             table.push_back(a);
             table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
         }
-        const SaveResult saved = SaveAccountFile(state, table);
-        ASSERT_EQ(saved.status, accounts.empty() ? SaveResult::Removed : SaveResult::Saved) << saved.error;
+        const Result saved = SaveAccountFile(state, table);
+        ASSERT_TRUE(saved.isOk()) << saved.message();
+        ASSERT_EQ(folder.exists(kAccountFileName), !accounts.empty());
     }
     void storeNames(const std::vector<std::string>& names)
     {
@@ -151,7 +153,7 @@ protected:
         OptionsRecord options;
         if (!folder.exists(kAccountFileName))
             return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
-        EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Loaded);
+        EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "Loaded");
         return table;
     }
     std::vector<std::string> storedNames()
@@ -165,7 +167,7 @@ protected:
     OptionsRecord storedOptions()
     {
         OptionsRecord options;
-        EXPECT_TRUE(ReadOptionsFile(folder.str(), options));
+        EXPECT_TRUE(ReadOptionsFile(folder.str(), options).value);
         return options;
     }
     std::vector<std::string> messageTexts() const

@@ -26,7 +26,7 @@ protected:
             r.Password = "pw";
             table.push_back(r);
         }
-        ASSERT_EQ(SaveAccountFile(state, table).status, SaveResult::Saved);
+        ASSERT_TRUE(SaveAccountFile(state, table).isOk());
     }
     void writeOptions(const std::string& line) { folder.write("config.dat", line); }
     void load()
@@ -47,7 +47,7 @@ protected:
 
 TEST_F(AccountBookLoad, ListHoldsEveryAccountSortedWithoutRegardToCase)
 {
-    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
     store({"zeta", "Bank", "alpha", "bankers", "t1ckb0xr00tm4rkrz", "Alpha2"});
     load();
     EXPECT_EQ(joined(), "alpha|Alpha2|Bank|bankers|zeta");

@@ -1,6 +1,6 @@
 // Writing an export file: a new file of its owner's alone that replaces the chosen one only when complete.
 #include "app/AccountExchange.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include "TempFolder.h"
 
@@ -57,29 +57,30 @@ protected:
 
 TEST_F(AccountExchangeFile, ANewFileReplacesTheOldOneWhole)
 {
-    std::string error = "untouched";
-    ASSERT_TRUE(WriteExportFile(dir.file("out.csv"), OneAccount(), &error));
+    const Result written = WriteExportFile(dir.file("out.csv"), OneAccount());
+    ASSERT_TRUE(written.isOk());
     EXPECT_EQ(dir.read("out.csv"), kOne);
-    EXPECT_EQ(error, "untouched");
+    EXPECT_EQ(written.message(), "");
 
     // An old file readable by everyone: replaced by a new file of the owner's alone. The old one is never
     // emptied in place: a second name for it still holds the old bytes.
     dir.write("old.txt", std::string(5000, 'x'));
     fs::permissions(dir.file("old.txt"), fs::perms::all);
     fs::create_hard_link(dir.file("old.txt"), dir.file("second name"));
-    ASSERT_TRUE(WriteExportFile(dir.file("old.txt"), OneAccount(), &error));
+    ASSERT_TRUE(WriteExportFile(dir.file("old.txt"), OneAccount()).isOk());
     EXPECT_EQ(dir.read("old.txt"), kOne);
     EXPECT_EQ(fs::status(dir.file("old.txt")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(dir.read("second name"), std::string(5000, 'x'));
 
-    ASSERT_TRUE(WriteExportFile(dir.file("old.txt"), {}, &error));
+    ASSERT_TRUE(WriteExportFile(dir.file("old.txt"), {}).isOk());
     EXPECT_EQ(dir.read("old.txt"), "");
     EXPECT_EQ(Names(dir), (std::vector<std::string>{"old.txt", "out.csv", "second name"}));
 
     ImportResult back;
-    ASSERT_TRUE(ReadImportFile(dir.file("out.csv"), back)) << back.error;
-    ASSERT_EQ(back.accounts.size(), 1u);
-    EXPECT_EQ(back.accounts[0].Notes, "c\r\nd");
+    back = ReadImportFile(dir.file("out.csv"));
+    ASSERT_TRUE(back.result.isOk()) << back.result.message();
+    ASSERT_EQ(back.value.accounts.size(), 1u);
+    EXPECT_EQ(back.value.accounts[0].Notes, "c\r\nd");
 }
 
 // Whatever stands in the way, the user is told why and the chosen name, and what it named, stay as they were.
@@ -126,9 +127,9 @@ TEST_F(AccountExchangeFile, AFailureLeavesTheTargetAsItWas)
         const std::vector<std::string> before = Names(dir);
         const fs::file_status kind = fs::symlink_status(c.target);
 
-        std::string error;
-        EXPECT_FALSE(WriteExportFile(c.target, OneAccount(), &error));
-        EXPECT_EQ(error, "The file " + c.target + " could not be written: " + c.reason + ".");
+        const Result written = WriteExportFile(c.target, OneAccount());
+        EXPECT_TRUE(written.isFailed());
+        EXPECT_EQ(written.message(), "The file " + c.target + " could not be written: " + c.reason + ".");
         EXPECT_EQ(fs::symlink_status(c.target).type(), kind.type());
         EXPECT_EQ(Names(dir), before); // nothing left behind
         EXPECT_EQ(dir.read("old.csv"), "old export");

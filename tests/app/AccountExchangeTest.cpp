@@ -1,7 +1,8 @@
 #include "app/AccountExchange.h"
+#include "Outcomes.h"
 
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include "FakePlatform.h"
 #include "Permissions.h"
@@ -116,16 +117,16 @@ TEST(AccountExchange, RoundTripKeepsEveryValueExactly)
         const AccountTable original = TableOf(c.accounts, Header("user", "pw1", "pw2"));
         const std::string text = FormatExport(original);
         const ImportResult r = ParseImport(text);
-        ASSERT_TRUE(r.ok()) << r.error;
-        EXPECT_EQ(r.accounts, c.accounts);
-        EXPECT_EQ(FormatExport(TableOf(r.accounts)), text); // and the same bytes again
+        ASSERT_TRUE(r.result.isOk()) << r.result.message();
+        EXPECT_EQ(r.value.accounts, c.accounts);
+        EXPECT_EQ(FormatExport(TableOf(r.value.accounts)), text); // and the same bytes again
 
         FakePlatform platform;
         AppState state("/nowhere", platform);
         state.LoginUserName = "user";
         state.LoginPassword1 = "pw1";
         state.LoginPassword2 = "pw2";
-        EXPECT_EQ(BuildImportedTable(state, r.accounts), original);
+        EXPECT_EQ(BuildImportedTable(state, r.value.accounts), original);
     }
 }
 
@@ -141,23 +142,24 @@ TEST(AccountExchange, RoundTripOfAFullTable)
     ASSERT_EQ(original.size(), kMaxRecords);
     const std::string text = FormatExport(original);
     const ImportResult r = ParseImport(text);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.accounts, accounts);
+    ASSERT_TRUE(r.result.isOk()) << r.result.message();
+    EXPECT_EQ(r.value.accounts, accounts);
 
     FakePlatform platform;
     AppState state("/nowhere", platform);
-    const AccountTable rebuilt = BuildImportedTable(state, r.accounts);
+    const AccountTable rebuilt = BuildImportedTable(state, r.value.accounts);
     EXPECT_EQ(rebuilt, original);
     EXPECT_EQ(rebuilt.back().RecordNo, static_cast<std::int16_t>(kMaxRecords - 1));
 
     // One account more cannot be numbered: refused, naming where the first one that does not fit starts.
     // Each account above spans two lines (its notes hold a line break).
     const ImportResult tooMany = ParseImport(text + "\"one\",\"too\",\"many\",\"\",\"\"\r\n");
-    ASSERT_EQ(tooMany.status, ImportResult::Malformed);
-    EXPECT_TRUE(tooMany.accounts.empty());
-    EXPECT_EQ(tooMany.line, static_cast<int>(2 * (kMaxRecords - 1) + 1));
-    EXPECT_EQ(tooMany.error, "The file holds more than 32765 accounts, more than can be stored; the first one that "
-                             "does not fit starts on line 65531.");
+    ASSERT_EQ(outcome(tooMany), "Malformed");
+    EXPECT_TRUE(tooMany.value.accounts.empty());
+    EXPECT_EQ(tooMany.value.line, static_cast<int>(2 * (kMaxRecords - 1) + 1));
+    EXPECT_EQ(tooMany.result.message(),
+              "The file holds more than 32765 accounts, more than can be stored; the first one that "
+              "does not fit starts on line 65531.");
 }
 
 TEST(AccountExchange, BuildImportedTableTakesHeaderFromLoginSettings)
@@ -221,10 +223,10 @@ TEST(AccountExchange, ParseAcceptsTheFormatsVariants)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const ImportResult r = ParseImport(c.text);
-        ASSERT_TRUE(r.ok()) << r.error;
-        EXPECT_EQ(r.status, ImportResult::Ok);
-        EXPECT_EQ(r.accounts, c.expected);
-        EXPECT_EQ(r.error, "");
+        ASSERT_TRUE(r.result.isOk()) << r.result.message();
+        EXPECT_EQ(outcome(r), "Ok");
+        EXPECT_EQ(r.value.accounts, c.expected);
+        EXPECT_EQ(r.result.message(), "");
     }
 }
 
@@ -273,11 +275,11 @@ TEST(AccountExchange, ParseRefusesMalformedFilesNamingTheLine)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const ImportResult r = ParseImport(c.text);
-        EXPECT_FALSE(r.ok());
-        EXPECT_EQ(r.status, ImportResult::Malformed);
-        EXPECT_TRUE(r.accounts.empty());
-        EXPECT_EQ(r.line, c.line);
-        EXPECT_EQ(r.error, c.error);
+        EXPECT_FALSE(r.result.isOk());
+        EXPECT_EQ(outcome(r), "Malformed");
+        EXPECT_TRUE(r.value.accounts.empty());
+        EXPECT_EQ(r.value.line, c.line);
+        EXPECT_EQ(r.result.message(), c.error);
     }
 }
 
@@ -325,18 +327,18 @@ TEST(AccountExchange, ParseSurvivesRandomBytes)
         }
         ImportResult r;
         ASSERT_NO_THROW(r = ParseImport(text));
-        if (!r.ok()) {
-            EXPECT_EQ(r.status, ImportResult::Malformed);
-            EXPECT_TRUE(r.accounts.empty());
-            EXPECT_FALSE(r.error.empty());
-            EXPECT_GE(r.line, 1);
+        if (!r.result.isOk()) {
+            EXPECT_EQ(outcome(r), "Malformed");
+            EXPECT_TRUE(r.value.accounts.empty());
+            EXPECT_FALSE(r.result.message().empty());
+            EXPECT_GE(r.value.line, 1);
             continue;
         }
         ++accepted;
-        EXPECT_TRUE(r.error.empty());
-        const ImportResult again = ParseImport(FormatExport(TableOf(r.accounts)));
-        ASSERT_TRUE(again.ok()) << again.error;
-        EXPECT_EQ(again.accounts, r.accounts);
+        EXPECT_TRUE(r.result.message().empty());
+        const ImportResult again = ParseImport(FormatExport(TableOf(r.value.accounts)));
+        ASSERT_TRUE(again.result.isOk()) << again.result.message();
+        EXPECT_EQ(again.value.accounts, r.value.accounts);
     }
     EXPECT_GT(accepted, 100); // the structured half does reach the accepting paths
 }
@@ -351,50 +353,56 @@ TEST(AccountExchangePermissions, AnImportFileWithoutReadPermissionIsUnreadable)
     dir.write("secret.csv", "a,b,c,d,e\r\n");
     std::filesystem::permissions(dir.file("secret.csv"), std::filesystem::perms::none);
     ImportResult r;
-    EXPECT_FALSE(ReadImportFile(dir.file("secret.csv"), r));
-    EXPECT_EQ(r.status, ImportResult::Unreadable);
-    EXPECT_EQ(r.error, "It could not be read: Permission denied.");
+    r = ReadImportFile(dir.file("secret.csv"));
+    EXPECT_FALSE(r.result.isOk());
+    EXPECT_EQ(outcome(r), "Unreadable");
+    EXPECT_EQ(r.result.message(), "It could not be read: Permission denied.");
 }
 
 TEST(AccountExchange, ReadImportFileTellsMissingUnreadableAndMalformedApart)
 {
     TempFolder dir;
-    ImportResult r;
-
-    EXPECT_FALSE(ReadImportFile(dir.file("missing.csv"), r));
-    EXPECT_EQ(r.status, ImportResult::NotFound);
-    EXPECT_EQ(r.error, "The file does not exist.");
+    ImportResult r = ReadImportFile(dir.file("missing.csv"));
+    EXPECT_FALSE(r.result.isOk());
+    EXPECT_EQ(outcome(r), "NotFound");
+    EXPECT_EQ(r.result.message(), "The file does not exist.");
 
     std::filesystem::create_directory(dir.file("folder.csv"));
-    EXPECT_FALSE(ReadImportFile(dir.file("folder.csv"), r));
-    EXPECT_EQ(r.status, ImportResult::Unreadable);
-    EXPECT_EQ(r.error, "It is a folder, not a file.");
+    r = ReadImportFile(dir.file("folder.csv"));
+    EXPECT_FALSE(r.result.isOk());
+    EXPECT_EQ(outcome(r), "Unreadable");
+    EXPECT_EQ(r.result.message(), "It is a folder, not a file.");
 
     ASSERT_EQ(::mkfifo(dir.file("pipe.csv").c_str(), 0600), 0);
-    EXPECT_FALSE(ReadImportFile(dir.file("pipe.csv"), r)); // at once: never opened
-    EXPECT_EQ(r.error, "It is not a regular file (a pipe, a device or a socket).");
+    r = ReadImportFile(dir.file("pipe.csv")); // at once: never opened
+    EXPECT_EQ(outcome(r), "Unreadable");
+    EXPECT_EQ(r.result.message(), "It is not a regular file (a pipe, a device or a socket).");
     dir.write("large.csv", std::string(101, 'a'));
     SetFileSizeBoundForTests(100); // the bound is 256 MB
-    EXPECT_FALSE(ReadImportFile(dir.file("large.csv"), r));
+    r = ReadImportFile(dir.file("large.csv"));
+    EXPECT_FALSE(r.result.isOk());
     SetFileSizeBoundForTests(0);
-    EXPECT_EQ(r.error, "It is larger than 100 bytes, the most Coffernote reads.");
+    EXPECT_EQ(r.result.message(), "It is larger than 100 bytes, the most Coffernote reads.");
 
     dir.write("bad.csv", "a,b,c,d,e\r\n\"f\r\n");
-    EXPECT_FALSE(ReadImportFile(dir.file("bad.csv"), r));
-    EXPECT_EQ(r.status, ImportResult::Malformed);
-    EXPECT_EQ(r.line, 2);
-    EXPECT_TRUE(r.accounts.empty());
+    r = ReadImportFile(dir.file("bad.csv"));
+    EXPECT_FALSE(r.result.isOk());
+    EXPECT_EQ(outcome(r), "Malformed");
+    EXPECT_EQ(r.value.line, 2);
+    EXPECT_TRUE(r.value.accounts.empty());
 
     dir.write("empty.csv", "");
-    EXPECT_TRUE(ReadImportFile(dir.file("empty.csv"), r));
-    EXPECT_TRUE(r.accounts.empty());
+    r = ReadImportFile(dir.file("empty.csv"));
+    EXPECT_TRUE(r.result.isOk());
+    EXPECT_TRUE(r.value.accounts.empty());
 
     // Larger than the first read buffer guess would be if the size were unknown.
     std::string big;
     for (int i = 0; i < 20000; ++i)
         big += "\"name" + std::to_string(i) + "\",\"w\",\"n\",\"u\",\"p\"\r\n";
     dir.write("big.csv", big);
-    ASSERT_TRUE(ReadImportFile(dir.file("big.csv"), r)) << r.error;
-    ASSERT_EQ(r.accounts.size(), 20000u);
-    EXPECT_EQ(r.accounts.back().AccountName, "name19999");
+    r = ReadImportFile(dir.file("big.csv"));
+    ASSERT_TRUE(r.result.isOk()) << r.result.message();
+    ASSERT_EQ(r.value.accounts.size(), 20000u);
+    EXPECT_EQ(r.value.accounts.back().AccountName, "name19999");
 }

@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Outcomes.h"
 #include "Permissions.h"
 
 #include "app/IntegrityStamp.h"
@@ -37,7 +38,7 @@ protected:
         fresh.LoginUserName = "user";
         OptionsRecord options;
         AccountTable table;
-        EXPECT_EQ(LoadAccountFile(fresh, options, table), LoadResult::Loaded);
+        EXPECT_EQ(outcome(LoadAccountFile(fresh, options, table)), "Loaded");
         EXPECT_EQ(table, asLoaded(original));
         EXPECT_TRUE(quiet.messages.empty());
     }
@@ -70,7 +71,7 @@ static std::vector<Tamper> tamperings()
              FakePlatform p;
              AppState s(other.str(), p);
              AccountTable t{MakeHeaderRecord("", "", ""), {1, "Other", "", "", "", ""}};
-             ASSERT_EQ(SaveAccountFile(s, t).status, SaveResult::Saved);
+             ASSERT_EQ(outcome(SaveAccountFile(s, t)), "Ok");
              f.write("settings.dat", other.read("settings.dat"));
          }},
     };
@@ -88,7 +89,7 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndNoKeepsEverything)
         FakePlatform p;
         AppState s(f.str(), p);
         f.write("config.dat", kDefaultOptionsLine);
-        ASSERT_EQ(SaveAccountFile(s, sampleTable()).status, SaveResult::Saved);
+        ASSERT_EQ(outcome(SaveAccountFile(s, sampleTable())), "Ok");
         t.apply(f);
         const std::string accounts = f.read("settings.dat");
         const bool hadOptions = f.exists("config.dat");
@@ -96,8 +97,8 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndNoKeepsEverything)
         p.queueAnswer(Answer::No);
         OptionsRecord options;
         AccountTable table = {MakeHeaderRecord("", "", "")};
-        EXPECT_EQ(LoadAccountFile(s, options, table), LoadResult::Ended);
-        EXPECT_EQ(p.endCount, 1);
+        EXPECT_EQ(outcome(LoadAccountFile(s, options, table)), "EndProgram");
+        EXPECT_EQ(p.endCount, 0); // the caller ends the program
         ASSERT_FALSE(p.messages.empty());
         EXPECT_EQ(p.messages.back().text, kDamagedQuestionText);
         EXPECT_EQ(f.read("settings.dat"), accounts);
@@ -116,14 +117,14 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndYesDeletesTheAccountsOnly)
         s.LoginUserName = "user";
         OptionsRecord masked = OptionsRecord::defaults();
         masked.set(OptionsRecord::MaskNotes, "true");
-        ASSERT_TRUE(WriteOptionsFile(f.str(), masked));
-        ASSERT_EQ(SaveAccountFile(s, sampleTable()).status, SaveResult::Saved);
+        ASSERT_TRUE(WriteOptionsFile(f.str(), masked).isOk());
+        ASSERT_EQ(outcome(SaveAccountFile(s, sampleTable())), "Ok");
         t.apply(f);
 
         p.queueAnswer(Answer::Yes);
         OptionsRecord options;
         AccountTable table;
-        EXPECT_EQ(LoadAccountFile(s, options, table), LoadResult::Recovered);
+        EXPECT_EQ(outcome(LoadAccountFile(s, options, table)), "Recovered");
         EXPECT_FALSE(p.ended());
         EXPECT_FALSE(f.exists("settings.dat"));
         EXPECT_EQ(options.get(OptionsRecord::IntegrityStamp), "");
@@ -135,8 +136,8 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndYesDeletesTheAccountsOnly)
 
 TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion)
 {
-    const std::string header = "\"" + EncryptField(" 0") + "\",\"" + EncryptField(kHeaderMarker) + "\",\"" +
-                               EncryptField("na") + "\",\"\",\"\",\"\"\r\n";
+    const std::string header = "\"" + EncryptField(" 0").value + "\",\"" + EncryptField(kHeaderMarker).value + "\",\"" +
+                               EncryptField("na").value + "\",\"\",\"\",\"\"\r\n";
     struct Case
     {
         const char* what;
@@ -149,17 +150,18 @@ TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion
         {"truncated cipher text",
          [](const TempFolder& f, Platform& p) {
              AppState s(f.str(), p);
-             ASSERT_EQ(SaveAccountFile(s, sampleTable()).status, SaveResult::Saved);
+             ASSERT_EQ(outcome(SaveAccountFile(s, sampleTable())), "Ok");
              const std::string outer = f.read("settings.dat");
              ::writeOuterWithStamp(f, p, outer.substr(0, outer.size() - 40));
          }},
         {"inner layer with a bad record number",
          [](const TempFolder& f, Platform& p) {
-             ::writeAccountFileWithStamp(f, p, "\"" + EncryptField("x") + "\",\"a\",\"b\",\"c\",\"d\",\"e\"\r\n");
+             ::writeAccountFileWithStamp(f, p, "\"" + EncryptField("x").value + "\",\"a\",\"b\",\"c\",\"d\",\"e\"\r\n");
          }},
         {"inner layer with a short last record",
          [&header](const TempFolder& f, Platform& p) {
-             ::writeAccountFileWithStamp(f, p, header + "\"" + EncryptField(" 1") + "\",\"" + EncryptField("a") + "\"\r\n");
+             ::writeAccountFileWithStamp(
+                 f, p, header + "\"" + EncryptField(" 1").value + "\",\"" + EncryptField("a").value + "\"\r\n");
          }},
         {"inner layer of blank lines", [](const TempFolder& f, Platform& p) { ::writeAccountFileWithStamp(f, p, "\r\n"); }},
     };
@@ -180,16 +182,32 @@ TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion
             ASSERT_FALSE(p.messages.empty());
             EXPECT_EQ(p.messages.back().text, kDamagedQuestionText);
             if (answer == Answer::No) {
-                EXPECT_EQ(r, LoadResult::Ended);
+                EXPECT_EQ(outcome(r), "EndProgram");
                 EXPECT_EQ(f.read("settings.dat"), accounts);
                 EXPECT_TRUE(table.empty()); // nothing half loaded
             } else {
-                EXPECT_EQ(r, LoadResult::Recovered);
+                EXPECT_EQ(outcome(r), "Recovered");
                 EXPECT_FALSE(f.exists("settings.dat"));
                 EXPECT_EQ(table, AccountTable{MakeHeaderRecord("user", "", "")});
             }
         }
     }
+}
+
+// The cipher shows nothing itself: the load says what its component reported, OK only, before the question.
+TEST_F(AccountFileFaultsTest, CipherFailureIsSaidByTheLoadBeforeTheQuestion)
+{
+    writeOuterWithStamp("SGVsbG8gd29ybGQhIQ==");
+    platform.queueAnswer(Answer::No);
+    OptionsRecord options;
+    AccountTable table;
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].text,
+              "The data cannot be decrypted: it is damaged or was not encrypted with these keys.");
+    EXPECT_EQ(platform.messages[0].style, MsgOk);
+    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+    EXPECT_EQ(platform.messages[1].text, kDamagedQuestionText);
 }
 
 TEST_F(AccountFileFaultsTest, HeaderWithoutMarkerAsksButKeepsTheRecordsLoaded)
@@ -198,7 +216,7 @@ TEST_F(AccountFileFaultsTest, HeaderWithoutMarkerAsksButKeepsTheRecordsLoaded)
     for (const char* no : {" 0", " 1"}) {
         std::string line;
         for (const char* v : {no, "Not the marker", "na", "", "", ""})
-            line += (line.empty() ? "\"" : ",\"") + EncryptField(v == no ? no : v) + "\"";
+            line += (line.empty() ? "\"" : ",\"") + EncryptField(v == no ? no : v).value + "\"";
         inner += line + "\r\n";
     }
     for (const Answer answer : {Answer::No, Answer::Yes}) {
@@ -213,10 +231,10 @@ TEST_F(AccountFileFaultsTest, HeaderWithoutMarkerAsksButKeepsTheRecordsLoaded)
         ASSERT_EQ(table.size(), 2u);
         EXPECT_EQ(table[0].AccountName, "Not the marker");
         if (answer == Answer::No) {
-            EXPECT_EQ(r, LoadResult::Ended);
+            EXPECT_EQ(outcome(r), "EndProgram");
             EXPECT_TRUE(folder.exists("settings.dat"));
         } else {
-            EXPECT_EQ(r, LoadResult::Loaded);
+            EXPECT_EQ(outcome(r), "Loaded");
             EXPECT_FALSE(folder.exists("settings.dat"));
             EXPECT_EQ(options.get(OptionsRecord::IntegrityStamp), "");
         }
@@ -232,18 +250,17 @@ TEST_F(AccountFileFaultsTest, LeftoverTemporaryFileIsRemovedNeverRead)
         TempFolder other;
         FakePlatform p;
         AppState s(other.str(), p);
-        ASSERT_EQ(SaveAccountFile(s, AccountTable{MakeHeaderRecord("", "", ""), {1, "Intruder", "", "", "", ""}})
-                      .status,
-                  SaveResult::Saved);
+        ASSERT_EQ(outcome(SaveAccountFile(s, AccountTable{MakeHeaderRecord("", "", ""), {1, "Intruder", "", "", "", ""}})),
+                  "Ok");
         folder.write("settings2.dat", other.read("settings.dat"));
     }
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(LoadAccountFile(state, options, loaded), LoadResult::Loaded);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
     EXPECT_EQ(loaded, asLoaded(table));
     EXPECT_FALSE(folder.exists("settings2.dat"));
 
-    folder.write("settings2.dat", EncodeInnerLayer(state, table));
+    folder.write("settings2.dat", EncodeInnerLayer(state, table).value);
     saveSample(table);
     EXPECT_FALSE(folder.exists("settings2.dat"));
     expectStillLoads(table);
@@ -256,17 +273,17 @@ TEST_F(AccountFileFaultsTest, UnreadableAccountFileIsReportedAndNeverDeleted)
 
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Ended);
-    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
+    EXPECT_EQ(platform.endCount, 0); // the caller ends the program
     ASSERT_EQ(platform.messages.size(), 1u); // no recovery question
     EXPECT_EQ(platform.messages[0].style, MsgExclamation);
     EXPECT_NE(platform.messages[0].text.find(folder.file("settings.dat")), std::string::npos);
     EXPECT_TRUE(folder.exists("settings.dat/inside"));
 
     platform.messages.clear();
-    const SaveResult r = SaveAccountFile(state, sampleTable());
-    EXPECT_EQ(r.status, SaveResult::Failed);
-    EXPECT_NE(r.error.find(folder.file("settings.dat")), std::string::npos) << r.error;
+    const Result r = SaveAccountFile(state, sampleTable());
+    EXPECT_EQ(outcome(r), "Failed");
+    EXPECT_NE(r.message().find(folder.file("settings.dat")), std::string::npos) << r.message();
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_TRUE(folder.exists("settings.dat/inside"));
     EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
@@ -280,7 +297,7 @@ TEST_F(AccountFilePermissions, AccountFileWithoutReadPermissionIsReportedAndNeve
     std::filesystem::permissions(folder.file("settings.dat"), std::filesystem::perms::none);
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Ended);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
     EXPECT_FALSE(questionAsked());
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_NE(platform.messages[0].text.find(folder.file("settings.dat")), std::string::npos);
@@ -297,13 +314,13 @@ TEST_F(AccountFileFaultsTest, UnreadableOptionsFileIsNotTakenForAMismatch)
 
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Ended);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
     EXPECT_FALSE(questionAsked());
     EXPECT_NE(platform.messages.at(0).text.find(folder.file("config.dat")), std::string::npos);
     EXPECT_EQ(folder.read("settings.dat"), accounts);
 
-    const SaveResult r = SaveAccountFile(state, sampleTable());
-    EXPECT_EQ(r.status, SaveResult::Failed);
+    const Result r = SaveAccountFile(state, sampleTable());
+    EXPECT_EQ(outcome(r), "Failed");
     EXPECT_EQ(folder.read("settings.dat"), accounts);
 }
 
@@ -343,11 +360,11 @@ TEST_F(AccountFileFaultsTest, FailedSaveLeavesTheOldFilesMatching)
         changed.push_back({4, "New", "", "", "", ""});
         c.inject(*this);
         state.IdleTickCount = 5;
-        const SaveResult r = SaveAccountFile(state, changed);
+        const Result r = SaveAccountFile(state, changed);
         SetFileFaultHookForTests({});
 
-        EXPECT_EQ(r.status, SaveResult::Failed);
-        EXPECT_NE(r.error.find(folder.file("settings.dat")), std::string::npos) << r.error;
+        EXPECT_EQ(outcome(r), "Failed");
+        EXPECT_NE(r.message().find(folder.file("settings.dat")), std::string::npos) << r.message();
         EXPECT_EQ(snapshot(), before);
         EXPECT_TRUE(platform.messages.empty());
         EXPECT_EQ(state.IdleTickCount, 0);
@@ -361,7 +378,7 @@ TEST_F(AccountFileFaultsTest, FailedSaveLeavesTheOldFilesMatching)
         std::filesystem::remove_all(folder.file("config2.dat"));
         expectStillLoads(original);
         // Once the fault is gone the same save goes through.
-        ASSERT_EQ(SaveAccountFile(state, changed).status, SaveResult::Saved);
+        ASSERT_EQ(outcome(SaveAccountFile(state, changed)), "Ok");
         expectStillLoads(changed);
     }
 }
@@ -375,9 +392,9 @@ TEST_F(AccountFilePermissions, ReadOnlyFolderFailsTheSaveCleanly)
                                  std::filesystem::perm_options::remove);
     AccountTable changed = sampleTable();
     changed[1].Notes = "changed";
-    const SaveResult r = SaveAccountFile(state, changed);
+    const Result r = SaveAccountFile(state, changed);
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-    EXPECT_EQ(r.status, SaveResult::Failed);
+    EXPECT_EQ(outcome(r), "Failed");
     EXPECT_EQ(snapshot(), before);
 }
 
@@ -395,15 +412,15 @@ TEST_F(AccountFileFaultsTest, StampMismatchBeforeASave)
 
         AccountTable changed = table;
         changed[2].Website = "changed";
-        const SaveResult r = SaveAccountFile(state, changed);
+        const Result r = SaveAccountFile(state, changed);
         EXPECT_TRUE(questionAsked());
         if (answer == Answer::No) {
-            EXPECT_EQ(r.status, SaveResult::Ended);
-            EXPECT_EQ(platform.endCount, 1);
+            EXPECT_EQ(outcome(r), "EndProgram");
+            EXPECT_EQ(platform.endCount, 0); // the caller ends the program
             EXPECT_EQ(snapshot(), before);
         } else {
             // The accounts in memory are stored again under a fresh stamp.
-            EXPECT_EQ(r.status, SaveResult::Saved);
+            EXPECT_EQ(outcome(r), "Ok");
             expectStillLoads(changed);
         }
     }

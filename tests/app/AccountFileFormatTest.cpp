@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Outcomes.h"
 
 #include "app/CRC32.h"
 #include "app/IntegrityStamp.h"
@@ -8,14 +9,14 @@
 namespace {
 
 // The outer layer undone by hand: Base64, then the file decryption.
-std::string innerOf(Platform& platform, const std::string& outer)
+std::string innerOf(const std::string& outer)
 {
     auto cipher = Base64Decode(outer);
     if (!cipher)
         return "<no base64>";
     std::string k1 = kKey1, k2 = kKey2;
-    auto plain = DecryptBytes(platform, kProgramSuite, *cipher, k1, k2);
-    return plain ? std::string(plain->begin(), plain->end()) : "<no decryption>";
+    auto plain = DecryptBytes(kProgramSuite, *cipher, k1, k2);
+    return plain.result.isOk() ? std::string(plain.value.begin(), plain.value.end()) : "<no decryption>";
 }
 
 // Splits an inner layer into records of quoted fields, taking line breaks inside quotes as part of the field.
@@ -95,7 +96,7 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
     EXPECT_LE(outer.size() - lineStart, 76u);
 
     // Inner layer: six quoted fields per line, each the field's own encryption.
-    const std::string inner = innerOf(platform, outer);
+    const std::string inner = innerOf(outer);
     const auto records = splitInner(inner);
     ASSERT_EQ(records.size(), table.size());
     const AccountTable expected = asLoaded(table);
@@ -106,13 +107,13 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
         const std::string plain[6] = {FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes, r.UserId,
                                       r.Password};
         for (int f = 0; f < 6; ++f) {
-            EXPECT_EQ(records[i][f], EncryptField(plain[f])) << "field " << f;
-            EXPECT_EQ(DecryptField(records[i][f]), plain[f]) << "field " << f;
+            EXPECT_EQ(records[i][f], EncryptField(plain[f]).value) << "field " << f;
+            EXPECT_EQ(DecryptField(records[i][f]).value, plain[f]) << "field " << f;
         }
     }
-    EXPECT_EQ(inner, EncodeInnerLayer(state, table));
-    EXPECT_EQ(records[0][1], EncryptField("t1ckb0xr00tm4rkrz"));
-    EXPECT_EQ(records[0][3], EncryptField("user")); // from the login settings, not the table
+    EXPECT_EQ(inner, EncodeInnerLayer(state, table).value);
+    EXPECT_EQ(records[0][1], EncryptField("t1ckb0xr00tm4rkrz").value);
+    EXPECT_EQ(records[0][3], EncryptField("user").value); // from the login settings, not the table
 
     // A long field carries its line breaks inside the quotes.
     EXPECT_NE(records[3][3].find("\r\n"), std::string::npos);
@@ -121,7 +122,7 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
     const std::uint32_t crc =
         cCRC32().GetByteArrayCrc32(reinterpret_cast<const unsigned char*>(outer.data()), outer.size());
     OptionsRecord expectedOptions = OptionsRecord::defaults();
-    expectedOptions.set(OptionsRecord::IntegrityStamp, EncryptField(StampText(crc)));
+    expectedOptions.set(OptionsRecord::IntegrityStamp, EncryptField(StampText(crc)).value);
     EXPECT_EQ(folder.read("config.dat"), FormatOptionsLine(expectedOptions));
     EXPECT_EQ(state.AccountFileCrc, crc);
 }
@@ -146,7 +147,7 @@ TEST_F(AccountFileFormatTest, SaveThenLoadGivesTheTableBack)
 
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(LoadAccountFile(state, options, loaded), LoadResult::Loaded);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
     EXPECT_EQ(loaded, asLoaded(table));
     EXPECT_EQ(options.get(OptionsRecord::MaskPassword), "true");
     EXPECT_TRUE(platform.messages.empty());
@@ -163,7 +164,7 @@ TEST_F(AccountFileFormatTest, LoadLeavesTheFilesExactlyAsTheyWere)
     for (int i = 0; i < 2; ++i) {
         OptionsRecord o;
         AccountTable t;
-        EXPECT_EQ(LoadAccountFile(state, o, t), LoadResult::Loaded);
+        EXPECT_EQ(outcome(LoadAccountFile(state, o, t)), "Loaded");
         EXPECT_EQ(folder.read("settings.dat"), bytes);
         EXPECT_EQ(std::filesystem::last_write_time(folder.file("settings.dat")), time);
         EXPECT_EQ(folder.read("config.dat"), options);
@@ -176,7 +177,7 @@ TEST_F(AccountFileFormatTest, NoAccountFileGivesTheHeaderFromTheLoginSettings)
     folder.write("config.dat", kDefaultOptionsLine);
     OptionsRecord options;
     AccountTable table = sampleTable();
-    EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::NoFile);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "NoFile");
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table[0], MakeHeaderRecord("user", "first", ""));
     EXPECT_EQ(options, OptionsRecord::defaults());
@@ -188,8 +189,8 @@ TEST_F(AccountFileFormatTest, OnlyTheHeaderLeftRemovesTheFileAndKeepsTheStamp)
     const std::string options = folder.read("config.dat");
     for (const AccountTable& table : {AccountTable{sampleTable()[0]}, AccountTable{}}) {
         state.IdleTickCount = 9;
-        const SaveResult r = SaveAccountFile(state, table);
-        EXPECT_EQ(r.status, SaveResult::Removed);
+        const Result r = SaveAccountFile(state, table);
+        EXPECT_EQ(outcome(r), "Ok");
         EXPECT_FALSE(folder.exists("settings.dat"));
         EXPECT_FALSE(folder.exists("settings2.dat"));
         EXPECT_EQ(folder.read("config.dat"), options);
@@ -219,7 +220,7 @@ TEST_F(AccountFileFormatTest, LargestTableRoundTrips)
 
     OptionsRecord options;
     AccountTable loaded;
-    ASSERT_EQ(LoadAccountFile(state, options, loaded), LoadResult::Loaded);
+    ASSERT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
     ASSERT_EQ(loaded.size(), kMaxRecords);
     EXPECT_TRUE(loaded == asLoaded(table));
     EXPECT_EQ(loaded.back().RecordNo, 32765);
@@ -227,13 +228,13 @@ TEST_F(AccountFileFormatTest, LargestTableRoundTrips)
 
 TEST_F(AccountFileFormatTest, MalformedInnerLayersAreRejectedWhole)
 {
-    const std::string h = "\"" + EncryptField(" 0") + "\",\"" + EncryptField(kHeaderMarker) + "\",\"" +
-                          EncryptField("na") + "\",\"" + EncryptField("") + "\",\"" + EncryptField("") + "\",\"" +
-                          EncryptField("") + "\"\r\n";
+    const std::string empty = EncryptField("").value;
+    const std::string h = "\"" + EncryptField(" 0").value + "\",\"" + EncryptField(kHeaderMarker).value + "\",\"" +
+                          EncryptField("na").value + "\",\"" + empty + "\",\"" + empty + "\",\"" + empty + "\"\r\n";
     auto line = [](const std::string& no, int fields = 6) {
         std::string s;
         for (int f = 0; f < fields; ++f)
-            s += (f ? ",\"" : "\"") + EncryptField(f == 0 ? no : "x") + "\"";
+            s += (f ? ",\"" : "\"") + EncryptField(f == 0 ? no : "x").value + "\"";
         return s + "\r\n";
     };
     ASSERT_TRUE([&] {
@@ -277,7 +278,7 @@ TEST_F(AccountFileFormatTest, RecordNumbersReadWithBlanksAndSigns)
         SCOPED_TRACE(text);
         std::string inner;
         for (int f = 0; f < 6; ++f)
-            inner += (f ? ",\"" : "\"") + EncryptField(f == 0 ? text : kHeaderMarker) + "\"";
+            inner += (f ? ",\"" : "\"") + EncryptField(f == 0 ? text : kHeaderMarker).value + "\"";
         AccountTable t;
         ASSERT_TRUE(DecodeInnerLayer(inner + "\r\n", t));
         EXPECT_EQ(t[0].RecordNo, value);
@@ -302,16 +303,16 @@ TEST_F(AccountFileFormatTest, LargeTableEncodesAsFieldByField)
     std::string expected;
     auto line = [&expected](const std::array<std::string, 6>& fields) {
         for (std::size_t f = 0; f < fields.size(); ++f)
-            expected += "\"" + EncryptField(fields[f]) + (f + 1 < fields.size() ? "\"," : "\"\r\n");
+            expected += "\"" + EncryptField(fields[f]).value + (f + 1 < fields.size() ? "\"," : "\"\r\n");
     };
     line({" 0", "t1ckb0xr00tm4rkrz", "na", "user", "first", ""});
     for (std::size_t i = 1; i < table.size(); ++i) {
         const AccountRecord& r = table[i];
         line({FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes, r.UserId, r.Password});
     }
-    bool ok = false;
-    const std::string inner = EncodeInnerLayer(state, table, &ok);
-    ASSERT_TRUE(ok);
+    const Outcome<std::string> encoded = EncodeInnerLayer(state, table);
+    ASSERT_TRUE(encoded.result.isOk());
+    const std::string& inner = encoded.value;
     ASSERT_EQ(inner, expected);
 
     AccountTable back;

@@ -1,7 +1,7 @@
 #include "Permissions.h"
 #include "TempFolder.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ class AtomicFilePermissions : public AtomicFileTest
 TEST_F(AtomicFileTest, WritesTheBytesAndLeavesNoTemporaryFile)
 {
     const std::string bytes("a\0b\r\nc", 6);
-    ASSERT_TRUE(WriteFileAtomically(folder.file("f.dat"), folder.file("f2.dat"), bytes));
+    ASSERT_TRUE(WriteFileAtomically(folder.file("f.dat"), folder.file("f2.dat"), bytes).isOk());
     EXPECT_EQ(folder.read("f.dat"), bytes);
     EXPECT_FALSE(folder.exists("f2.dat"));
 
@@ -31,16 +31,16 @@ TEST_F(AtomicFileTest, WritesTheBytesAndLeavesNoTemporaryFile)
     ASSERT_EQ(::stat(folder.file("f.dat").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u); // the owner's alone
 
-    std::string back;
-    ASSERT_TRUE(ReadWholeFile(folder.file("f.dat"), back));
-    EXPECT_EQ(back, bytes);
+    const Outcome<std::string> back = ReadWholeFile(folder.file("f.dat"));
+    ASSERT_TRUE(back.result.isOk());
+    EXPECT_EQ(back.value, bytes);
 }
 
 TEST_F(AtomicFileTest, ATemporaryNameThatIsALinkIsReplacedNotFollowed)
 {
     folder.write("elsewhere.dat", "not ours");
     std::filesystem::create_symlink(folder.file("elsewhere.dat"), folder.file("f2.dat"));
-    ASSERT_TRUE(WriteFileAtomically(folder.file("f.dat"), folder.file("f2.dat"), "new"));
+    ASSERT_TRUE(WriteFileAtomically(folder.file("f.dat"), folder.file("f2.dat"), "new").isOk());
     EXPECT_EQ(folder.read("f.dat"), "new");
     EXPECT_EQ(folder.read("elsewhere.dat"), "not ours");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder.file("f2.dat"))));
@@ -52,11 +52,11 @@ TEST_F(AtomicFileTest, EveryFailureLeavesTheOldFileAndNoTemporaryFile)
         SCOPED_TRACE(static_cast<int>(fault));
         folder.write("f.dat", "old");
         SetFileFaultHookForTests([fault](FileFault f, const std::string&) { return f == fault; });
-        std::string error;
-        EXPECT_FALSE(WriteFileAtomically(folder.file("f.dat"), folder.file("f2.dat"), "new content", &error));
+        const Result r = WriteFileAtomically(folder.file("f.dat"), folder.file("f2.dat"), "new content");
+        EXPECT_TRUE(r.isFailed());
         EXPECT_EQ(folder.read("f.dat"), "old");
         EXPECT_FALSE(folder.exists("f2.dat"));
-        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(r.message().empty());
         SetFileFaultHookForTests({});
     }
 }
@@ -64,11 +64,12 @@ TEST_F(AtomicFileTest, EveryFailureLeavesTheOldFileAndNoTemporaryFile)
 TEST_F(AtomicFileTest, ReadingAMissingFileOrAFolderFails)
 {
     std::filesystem::create_directory(folder.file("dir"));
-    std::string bytes = "unchanged", error;
-    EXPECT_FALSE(ReadWholeFile(folder.file("missing"), bytes, &error));
-    EXPECT_NE(error.find("missing"), std::string::npos);
-    EXPECT_FALSE(ReadWholeFile(folder.file("dir"), bytes, &error));
-    EXPECT_EQ(bytes, "unchanged");
+    const Outcome<std::string> missing = ReadWholeFile(folder.file("missing"));
+    EXPECT_TRUE(missing.result.isFailed());
+    EXPECT_NE(missing.result.message().find("missing"), std::string::npos);
+    const Outcome<std::string> dir = ReadWholeFile(folder.file("dir"));
+    EXPECT_TRUE(dir.result.isFailed());
+    EXPECT_EQ(dir.value, "");
 }
 
 TEST_F(AtomicFilePermissions, ReadOnlyFolderFailsCleanly)
@@ -77,9 +78,9 @@ TEST_F(AtomicFilePermissions, ReadOnlyFolderFailsCleanly)
     folder.write("f.dat", "old");
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
-    std::string error;
-    EXPECT_FALSE(WriteFileAtomically(folder.file("f.dat"), folder.file("f2.dat"), "new", &error));
+    const Result r = WriteFileAtomically(folder.file("f.dat"), folder.file("f2.dat"), "new");
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     EXPECT_EQ(folder.read("f.dat"), "old");
-    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(r.isFailed());
+    EXPECT_FALSE(r.message().empty());
 }

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "FakePlatform.h"
+#include "Outcomes.h"
 #include "TempFolder.h"
 
 #include "app/AccountFile.h"
 #include "app/AccountRecord.h"
 #include "app/AppState.h"
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/IntegrityStamp.h"
 #include "app/OptionsFile.h"
 #include "cipher/Base64.h"
@@ -22,11 +23,11 @@ inline void writeOuterWithStamp(const TempFolder& folder, Platform& platform, co
 {
     folder.write("settings.dat", outer);
     AppState other(folder.str(), platform);
-    ASSERT_TRUE(ComputeStamp(other));
+    ASSERT_TRUE(ComputeStamp(other).isOk());
     OptionsRecord r = OptionsRecord::defaults();
-    ReadOptionsFile(folder.str(), r);
+    (void)ReadOptionsFile(folder.str(), r);
     r.set(OptionsRecord::IntegrityStamp, other.ComputedStamp);
-    ASSERT_TRUE(WriteOptionsFile(folder.str(), r));
+    ASSERT_TRUE(WriteOptionsFile(folder.str(), r).isOk());
 }
 
 // An account file with the given inner layer and a matching stamp, as the program would store it.
@@ -34,9 +35,9 @@ inline void writeAccountFileWithStamp(const TempFolder& folder, Platform& platfo
 {
     Bytes data(inner.begin(), inner.end());
     std::string k1 = kKey1, k2 = kKey2;
-    const auto cipher = EncryptBytes(platform, kProgramSuite, data, k1, k2);
-    ASSERT_TRUE(cipher.has_value());
-    writeOuterWithStamp(folder, platform, Base64Encode(*cipher));
+    const auto cipher = EncryptBytes(kProgramSuite, data, k1, k2);
+    ASSERT_TRUE(cipher.result.isOk());
+    writeOuterWithStamp(folder, platform, Base64Encode(cipher.value));
 }
 
 // A program folder, a scripted desktop and the program-wide state, fresh for every test.
@@ -74,7 +75,7 @@ public:
     std::string stamp() const
     {
         OptionsRecord r;
-        ReadOptionsFile(folder.str(), r);
+        (void)ReadOptionsFile(folder.str(), r);
         return r.get(OptionsRecord::IntegrityStamp);
     }
 
@@ -83,8 +84,8 @@ public:
     {
         if (!folder.exists("config.dat"))
             folder.write("config.dat", kDefaultOptionsLine);
-        const SaveResult r = SaveAccountFile(state, table);
-        ASSERT_EQ(r.status, SaveResult::Saved) << r.error;
+        const Result r = SaveAccountFile(state, table);
+        ASSERT_EQ(outcome(r), "Ok") << r.message();
     }
 
     void writeAccountFileWithStamp(const std::string& inner) { ::writeAccountFileWithStamp(folder, platform, inner); }

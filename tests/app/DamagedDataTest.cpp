@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Outcomes.h"
 
 #include "app/DamagedData.h"
 
@@ -27,9 +28,9 @@ TEST_F(DamagedDataTest, NoEndsTheProgramAndTouchesNothing)
     folder.write("settings.dat", "accounts");
     folder.write("config.dat", kOptionsWithStamp);
     platform.queueAnswer(Answer::No);
-    EXPECT_FALSE(RecoverDamagedData(state));
+    EXPECT_EQ(outcome(RecoverDamagedData(state)), "EndProgram");
     expectQuestionAsked();
-    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(platform.endCount, 0); // the caller ends the program
     EXPECT_EQ(folder.read("settings.dat"), "accounts");
     EXPECT_EQ(folder.read("config.dat"), kOptionsWithStamp);
 }
@@ -40,7 +41,7 @@ TEST_F(DamagedDataTest, YesDeletesTheAccountsAndClearsOnlyTheStamp)
     folder.write("settings2.dat", "left over");
     folder.write("config.dat", kOptionsWithStamp);
     platform.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(RecoverDamagedData(state));
+    EXPECT_EQ(outcome(RecoverDamagedData(state)), "Ok");
     expectQuestionAsked();
     EXPECT_FALSE(platform.ended());
     EXPECT_FALSE(folder.exists("settings.dat"));
@@ -52,7 +53,7 @@ TEST_F(DamagedDataTest, YesWithoutAccountFileOnlyClearsTheStamp)
 {
     folder.write("config.dat", kOptionsWithStamp);
     platform.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(RecoverDamagedData(state));
+    EXPECT_EQ(outcome(RecoverDamagedData(state)), "Ok");
     EXPECT_EQ(folder.read("config.dat"), kOptionsCleared);
 }
 
@@ -60,7 +61,7 @@ TEST_F(DamagedDataTest, YesWithoutOptionsFileWritesUnassignedValuesAsNothing)
 {
     folder.write("settings.dat", "accounts");
     platform.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(RecoverDamagedData(state));
+    EXPECT_EQ(outcome(RecoverDamagedData(state)), "Ok");
     EXPECT_EQ(folder.read("config.dat"), ",,\"\",,,,,,,\r\n");
 }
 
@@ -68,10 +69,10 @@ TEST_F(DamagedDataTest, ValuesReadOnceStayForTheNextCall)
 {
     folder.write("config.dat", kOptionsWithStamp);
     platform.queueAnswer(Answer::Yes);
-    ASSERT_TRUE(RecoverDamagedData(state));
+    ASSERT_EQ(outcome(RecoverDamagedData(state)), "Ok");
     std::filesystem::remove(folder.file("config.dat"));
     platform.queueAnswer(Answer::Yes);
-    ASSERT_TRUE(RecoverDamagedData(state));
+    ASSERT_EQ(outcome(RecoverDamagedData(state)), "Ok");
     EXPECT_EQ(folder.read("config.dat"), kOptionsCleared);
 }
 
@@ -80,10 +81,10 @@ TEST_F(DamagedDataTest, AccountFileThatCannotBeDeletedEndsTheProgramWithAMessage
     makeBlockingFolder("settings.dat");
     folder.write("config.dat", kOptionsWithStamp);
     platform.queueAnswer(Answer::Yes);
-    EXPECT_FALSE(RecoverDamagedData(state));
+    EXPECT_EQ(outcome(RecoverDamagedData(state)), "EndProgram");
     ASSERT_EQ(platform.messages.size(), 2u);
     EXPECT_EQ(platform.messages[1].style, 48);
     EXPECT_NE(platform.messages[1].text.find(folder.file("settings.dat")), std::string::npos);
-    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(platform.endCount, 0); // the caller ends the program
     EXPECT_EQ(folder.read("config.dat"), kOptionsWithStamp);
 }

@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Outcomes.h"
 
 #include "app/DamagedData.h"
 #include "app/Startup.h"
@@ -17,10 +18,10 @@ protected:
     }
 
     // The one message of a load that ended: an exclamation naming the file, never the recovery question.
-    void expectEndedNaming(LoadResult r, const std::string& path, const std::string& why)
+    void expectEndedNaming(const LoadResult& r, const std::string& path, const std::string& why)
     {
-        EXPECT_EQ(r, LoadResult::Ended);
-        EXPECT_EQ(platform.endCount, 1);
+        EXPECT_EQ(outcome(r), "EndProgram");
+        EXPECT_EQ(platform.endCount, 0); // the caller ends the program
         ASSERT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(platform.messages[0].style, MsgExclamation);
         EXPECT_NE(platform.messages[0].text.find(path), std::string::npos) << platform.messages[0].text;
@@ -68,7 +69,7 @@ TEST_F(DataFilesTest, NonRegularDataFilesAreReportedNeverOpenedOrDeleted)
             AccountTable table;
             expectEndedNaming(LoadAccountFile(state, options, table), folder.file(name), k.says);
             EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(folder.file(name))));
-            EXPECT_EQ(SaveAccountFile(state, changed()).status, SaveResult::Failed);
+            EXPECT_EQ(outcome(SaveAccountFile(state, changed())), "Failed");
             EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(folder.file(name))));
         }
     }
@@ -87,7 +88,7 @@ TEST_F(DataFilesTest, FilesOverTheBoundAreRefusedAndKept)
         folder.write(name, big);
         SetFileSizeBoundForTests(100);
         // An options file that cannot be read is not replaced, not even with no account file beside it.
-        EXPECT_EQ(RunStartupSequence(state), FirstWindow::Ended);
+        EXPECT_EQ(outcome(RunStartupSequence(state)), "EndProgram");
         SetFileSizeBoundForTests(0);
         ASSERT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(platform.messages[0].text, "Coffernote cannot read its data files:\r\ncannot read " +
@@ -105,18 +106,18 @@ TEST_F(DataFilesTest, MoreRecordsThanTheTableCanNumberAreDamage)
     for (std::size_t i = 1; i <= kMaxRecords; ++i)
         table.push_back({static_cast<std::int16_t>(i), "a", "", "", "", ""});
     ASSERT_EQ(table.size(), kMaxRecords + 1);
-    writeAccountFileWithStamp(EncodeInnerLayer(state, table));
+    writeAccountFileWithStamp(EncodeInnerLayer(state, table).value);
     const std::string accounts = folder.read("settings.dat");
 
     platform.queueAnswer(Answer::No);
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(LoadAccountFile(state, options, loaded), LoadResult::Ended);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "EndProgram");
     EXPECT_EQ(platform.messages.back().text, kDamagedDataQuestion);
     EXPECT_TRUE(loaded.empty());
     EXPECT_EQ(folder.read("settings.dat"), accounts);
     // The program never writes such a file either.
-    EXPECT_EQ(SaveAccountFile(state, table).status, SaveResult::Failed);
+    EXPECT_EQ(outcome(SaveAccountFile(state, table)), "Failed");
     EXPECT_EQ(folder.read("settings.dat"), accounts);
 }
 
@@ -125,13 +126,13 @@ TEST_F(DataFilesTest, ASaveWithoutTheLockReplacesNothing)
     saveSample(sampleTable());
     const std::string accounts = folder.read("settings.dat"), options = folder.read("config.dat");
     platform.holdsLock = false;
-    const SaveResult r = SaveAccountFile(state, changed());
-    EXPECT_EQ(r.status, SaveResult::Failed);
-    EXPECT_EQ(r.error, "Coffernote could not save the accounts to\r\n" + folder.file("settings.dat") +
+    const Result r = SaveAccountFile(state, changed());
+    EXPECT_EQ(outcome(r), "Failed");
+    EXPECT_EQ(r.message(), "Coffernote could not save the accounts to\r\n" + folder.file("settings.dat") +
                            "\r\n(this copy of Coffernote no longer holds the lock on its data folder; another copy "
                            "may be using it).\r\nThe file on disk was left as it was; the change is kept only until "
                            "the program ends.");
-    EXPECT_EQ(SaveAccountFile(state, {MakeHeaderRecord("", "", "")}).status, SaveResult::Failed);
+    EXPECT_EQ(outcome(SaveAccountFile(state, {MakeHeaderRecord("", "", "")})), "Failed");
     EXPECT_EQ(folder.read("settings.dat"), accounts);
     EXPECT_EQ(folder.read("config.dat"), options);
     EXPECT_FALSE(folder.exists("settings2.dat"));
@@ -166,9 +167,9 @@ TEST_F(DataFilesTest, RollbackAfterAFailedSecondRenameRestoresOnlyItsOwnStamp)
             }
             return c.rollbackFails && accountsRenameFailed && path == folder.file("config.dat");
         });
-        const SaveResult r = SaveAccountFile(state, changed());
+        const Result r = SaveAccountFile(state, changed());
         SetFileFaultHookForTests({});
-        EXPECT_EQ(r.status, SaveResult::Failed);
+        EXPECT_EQ(outcome(r), "Failed");
         EXPECT_EQ(folder.read("settings.dat"), accounts);
         if (c.foreignWrite) {
             EXPECT_EQ(folder.read("config.dat"), foreign);
@@ -178,7 +179,7 @@ TEST_F(DataFilesTest, RollbackAfterAFailedSecondRenameRestoresOnlyItsOwnStamp)
             AppState next(folder.str(), quiet);
             OptionsRecord options;
             AccountTable loaded;
-            EXPECT_EQ(LoadAccountFile(next, options, loaded), LoadResult::Loaded);
+            EXPECT_EQ(outcome(LoadAccountFile(next, options, loaded)), "Loaded");
             EXPECT_EQ(loaded, asLoaded(changed()));
             EXPECT_TRUE(quiet.messages.empty());
         }
@@ -219,9 +220,9 @@ TEST_F(DataFilesTest, NoStampToDisagreeWithTakesOnlyAnAuthenticFile)
             OptionsRecord options;
             AccountTable table;
             if (viaSave) {
-                EXPECT_EQ(SaveAccountFile(state, changed()).status, c.damaged ? SaveResult::Ended : SaveResult::Saved);
+                EXPECT_EQ(outcome(SaveAccountFile(state, changed())), c.damaged ? "EndProgram" : "Ok");
             } else {
-                EXPECT_EQ(LoadAccountFile(state, options, table), c.damaged ? LoadResult::Ended : LoadResult::Loaded);
+                EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), c.damaged ? "EndProgram" : "Loaded");
                 EXPECT_EQ(folder.read("settings.dat"), accounts);
             }
             if (c.damaged) {

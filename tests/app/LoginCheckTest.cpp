@@ -10,7 +10,7 @@ void storeLogin(const TempFolder& folder, const std::string& user, const std::st
                 const std::string& password2)
 {
     if (!folder.exists(kOptionsFileName)) {
-        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
     }
     FakePlatform quiet;
     AppState earlier(folder.str(), quiet);
@@ -19,8 +19,8 @@ void storeLogin(const TempFolder& folder, const std::string& user, const std::st
     earlier.LoginPassword2 = password2;
     AccountTable table{MakeHeaderRecord(user, password1, password2),
                        {1, "Bank", "example.org", "notes of Bank", "user", "pw"}};
-    const SaveResult saved = SaveAccountFile(earlier, table);
-    ASSERT_EQ(saved.status, SaveResult::Saved) << saved.error;
+    const Result saved = SaveAccountFile(earlier, table);
+    ASSERT_TRUE(saved.isOk()) << saved.message();
 }
 
 const char* const kInvalid = "Invalid login, please try again!  ";

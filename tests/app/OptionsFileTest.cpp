@@ -24,7 +24,7 @@ class OptionsFileTest : public CoreFixture
 TEST_F(OptionsFileTest, DefaultLineIsExact)
 {
     EXPECT_EQ(FormatOptionsLine(OptionsRecord::defaults()), kDefaultOptionsLine);
-    ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+    ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
     EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
     EXPECT_FALSE(folder.exists("config2.dat"));
     EXPECT_EQ(ParseOptionsLine(kDefaultOptionsLine), OptionsRecord::defaults());
@@ -46,9 +46,9 @@ TEST_F(OptionsFileTest, ChangingOneValueKeepsTheOthers)
     r.set(F::MaskNotes, "true");
     EXPECT_EQ(FormatOptionsLine(r),
               "\"\",\"\",\"AbC+/=\",\"true\",\"true\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n");
-    ASSERT_TRUE(WriteOptionsFile(folder.str(), r));
+    ASSERT_TRUE(WriteOptionsFile(folder.str(), r).isOk());
     OptionsRecord back;
-    ASSERT_TRUE(ReadOptionsFile(folder.str(), back));
+    ASSERT_TRUE(ReadOptionsFile(folder.str(), back).value);
     EXPECT_EQ(back, r);
 }
 
@@ -99,9 +99,9 @@ TEST_F(OptionsFileTest, TrueAndFalseReadAsymmetrically)
         OptionsRecord r = OptionsRecord::defaults();
         r.values[c.field] = c.value;
         // Through the file, as the windows read it.
-        ASSERT_TRUE(WriteOptionsFile(folder.str(), r));
+        ASSERT_TRUE(WriteOptionsFile(folder.str(), r).isOk());
         OptionsRecord back;
-        ASSERT_TRUE(ReadOptionsFile(folder.str(), back));
+        ASSERT_TRUE(ReadOptionsFile(folder.str(), back).value);
         EXPECT_EQ(back.isOn(c.field), c.on);
     }
 }
@@ -110,20 +110,20 @@ TEST_F(OptionsFileTest, MissingFileLeavesTheRecordAsItWas)
 {
     OptionsRecord r;
     r.set(F::MaskNotes, "kept");
-    std::string error = "stale";
-    EXPECT_FALSE(ReadOptionsFile(folder.str(), r, &error));
+    const Outcome<bool> read = ReadOptionsFile(folder.str(), r);
+    EXPECT_TRUE(read.result.isOk());
+    EXPECT_FALSE(read.value);
     EXPECT_EQ(r.get(F::MaskNotes), "kept");
-    EXPECT_EQ(error, "");
 }
 
 TEST_F(OptionsFileTest, UnreadableFileIsReportedWithItsName)
 {
     makeBlockingFolder("config.dat");
     OptionsRecord r = OptionsRecord::defaults();
-    std::string error;
-    EXPECT_FALSE(ReadOptionsFile(folder.str(), r, &error));
+    const Outcome<bool> read = ReadOptionsFile(folder.str(), r);
+    EXPECT_TRUE(read.result.isFailed());
     EXPECT_EQ(r, OptionsRecord::defaults());
-    EXPECT_NE(error.find(folder.file("config.dat")), std::string::npos) << error;
+    EXPECT_NE(read.result.message().find(folder.file("config.dat")), std::string::npos) << read.result.message();
 }
 
 TEST_F(OptionsFileTest, FailedWriteLeavesTheOldFile)
@@ -140,9 +140,9 @@ TEST_F(OptionsFileTest, FailedWriteLeavesTheOldFile)
             std::filesystem::create_directories(other.file("config2.dat") + "/x");
         else
             SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::WriteHalfway; });
-        std::string error;
-        EXPECT_FALSE(WriteOptionsFile(other.str(), changed, &error));
-        EXPECT_NE(error.find(other.file("config2.dat")), std::string::npos) << error;
+        const Result r = WriteOptionsFile(other.str(), changed);
+        EXPECT_TRUE(r.isFailed());
+        EXPECT_NE(r.message().find(other.file("config2.dat")), std::string::npos) << r.message();
         EXPECT_EQ(other.read("config.dat"), kDefaultOptionsLine);
         if (way == 1) {
             EXPECT_FALSE(other.exists("config2.dat"));

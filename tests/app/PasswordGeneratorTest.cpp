@@ -50,7 +50,7 @@ TEST(PasswordGenerator, ManyPasswordsKeepEveryRuleAndSpreadEvenly)
     std::set<std::string> seen;
     for (int n = 0; n < kCount; ++n) {
         std::string password;
-        ASSERT_TRUE(PasswordGenerator::generate(password));
+        ASSERT_TRUE(PasswordGenerator::generate(password).isOk());
         ASSERT_EQ(password.size(), 10u) << password;
         ASSERT_GE(password[0], 'A') << password;
         ASSERT_LE(password[0], 'Z') << password;
@@ -90,7 +90,7 @@ TEST(PasswordGenerator, OneDrawForTheFirstCharacterAndTwoForEveryOther)
     // First character: offset 2 -> 'C'. Then (class, offset) pairs: class = byte % 3.
     source.bytes = {2, 0, 25, 1, 0, 2, 9, 3, 1, 4, 25, 5, 9, 6, 0, 7, 5, 8, 3};
     std::string password;
-    ASSERT_TRUE(PasswordGenerator::generate(password, std::ref(source)));
+    ASSERT_TRUE(PasswordGenerator::generate(password, std::ref(source)).isOk());
     EXPECT_EQ(password, "CZa9Bz9Af3");
     EXPECT_TRUE(source.bytes.empty());
     EXPECT_EQ(source.calls, 19);
@@ -115,7 +115,7 @@ TEST(PasswordGenerator, BytesThatWouldFavourSomeValuesAreDrawnAgain)
         ScriptedSource source;
         source.bytes = c.bytes;
         int value = -1;
-        ASSERT_TRUE(PasswordGenerator::uniform(c.n, value, std::ref(source))) << "n=" << c.n;
+        ASSERT_TRUE(PasswordGenerator::uniform(c.n, value, std::ref(source)).isOk()) << "n=" << c.n;
         EXPECT_EQ(value, c.expected) << "n=" << c.n;
         EXPECT_TRUE(source.bytes.empty()) << "n=" << c.n;
     }
@@ -126,13 +126,15 @@ TEST(PasswordGenerator, AFailingRandomSourceGivesNoPassword)
     ScriptedSource source;
     source.bytes = {1, 2, 3}; // runs dry after the second character
     std::string password = "old";
-    EXPECT_FALSE(PasswordGenerator::generate(password, std::ref(source)));
+    const Result made = PasswordGenerator::generate(password, std::ref(source));
+    EXPECT_EQ(made.message(), "No random password could be made: the system's random source failed.  ");
     EXPECT_TRUE(password.empty());
 
     // A source that only ever gives refused bytes is given up on, not looped on forever.
     int value = 0;
     EXPECT_FALSE(PasswordGenerator::uniform(
-        26, value, [](unsigned char* b, std::size_t n) { return std::fill(b, b + n, 255), true; }));
-    EXPECT_FALSE(PasswordGenerator::uniform(0, value));
-    EXPECT_FALSE(PasswordGenerator::uniform(257, value));
+                     26, value, [](unsigned char* b, std::size_t n) { return std::fill(b, b + n, 255), true; })
+                     .isOk());
+    EXPECT_FALSE(PasswordGenerator::uniform(0, value).isOk());
+    EXPECT_FALSE(PasswordGenerator::uniform(257, value).isOk());
 }

@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Outcomes.h"
 
 #include <optional>
 
@@ -21,7 +22,7 @@ protected:
         FakePlatform p;
         AppState s(f.str(), p);
         s.LoginUserName = "user";
-        EXPECT_EQ(SaveAccountFile(s, table).status, SaveResult::Saved);
+        EXPECT_EQ(outcome(SaveAccountFile(s, table)), "Ok");
         return take(f);
     }
 
@@ -101,7 +102,7 @@ TEST_F(SaveJournalTest, EveryStateAKillCanLeaveLoadsWithoutAQuestion)
         OptionsRecord options;
         AccountTable table;
         const LoadResult r = LoadAccountFile(run, options, table);
-        EXPECT_EQ(r, c.expected.size() > 1 ? LoadResult::Loaded : LoadResult::NoFile);
+        EXPECT_EQ(outcome(r), c.expected.size() > 1 ? "Loaded" : "NoFile");
         EXPECT_TRUE(p.messages.empty());
         EXPECT_EQ(table, asLoaded(c.expected));
         // Settled: the matching pair alone, and a second load agrees.
@@ -111,7 +112,7 @@ TEST_F(SaveJournalTest, EveryStateAKillCanLeaveLoadsWithoutAQuestion)
         EXPECT_FALSE(after.temp);
         EXPECT_FALSE(after.tempOptions);
         AccountTable again;
-        EXPECT_EQ(LoadAccountFile(run, options, again), r);
+        EXPECT_EQ(outcome(LoadAccountFile(run, options, again)), outcome(r));
         EXPECT_EQ(again, table);
         EXPECT_TRUE(p.messages.empty());
     }
@@ -131,7 +132,7 @@ TEST_F(SaveJournalTest, ATemporaryFileTheStampNamesIsUsedOnlyWhenItAuthenticates
     platform.queueAnswer(Answer::No);
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Ended);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
     EXPECT_EQ(folder.read("settings.dat"), S0);
 }
 
@@ -145,7 +146,7 @@ TEST_F(SaveJournalTest, ALinkUnderTheTemporaryNameIsNeverTakenForTheJournal)
     folder.write("config.dat", *pair.options);
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(LoadAccountFile(state, options, loaded), LoadResult::NoFile);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "NoFile");
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_EQ(folder.read("elsewhere.dat"), *pair.accounts); // the link went, not what it pointed to
 }

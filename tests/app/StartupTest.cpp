@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Outcomes.h"
 
 #include "app/Startup.h"
 
@@ -16,18 +17,18 @@ protected:
 TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNothing)
 {
     platform.otherInstance = true;
-    EXPECT_EQ(RunStartupSequence(state), FirstWindow::Ended);
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "EndProgram");
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "Coffernote is already running.  ");
     EXPECT_EQ(platform.messages[0].style, 64);
     EXPECT_EQ(platform.messages[0].caption, "Coffernote");
-    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(platform.endCount, 0); // the caller ends the program
     EXPECT_FALSE(folder.exists("config.dat"));
 }
 
 TEST_F(StartupTest, FirstRunWritesTheDefaultOptionsAndOpensTheMainWindow)
 {
-    EXPECT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
     EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_TRUE(platform.messages.empty());
@@ -36,7 +37,7 @@ TEST_F(StartupTest, FirstRunWritesTheDefaultOptionsAndOpensTheMainWindow)
 TEST_F(StartupTest, ExistingOptionsAreLeftAlone)
 {
     folder.write("config.dat", "\"\",\"\",\"\",\"false\"\r\n");
-    EXPECT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
     EXPECT_EQ(folder.read("config.dat"), "\"\",\"\",\"\",\"false\"\r\n");
 }
 
@@ -66,10 +67,12 @@ TEST_F(StartupTest, LoginSettingsInTheHeaderOpenTheLoginDialog)
             writer.LoginPassword1 = c.pw1;
             writer.LoginPassword2 = c.pw2;
             f.write("config.dat", kDefaultOptionsLine);
-            ASSERT_EQ(SaveAccountFile(writer, sampleTable()).status, SaveResult::Saved);
+            ASSERT_EQ(outcome(SaveAccountFile(writer, sampleTable())), "Ok");
         }
         AppState fresh(f.str(), p); // a new run: no login settings in memory yet
-        EXPECT_EQ(RunStartupSequence(fresh), c.expected);
+        const StartupResult first = RunStartupSequence(fresh);
+        EXPECT_TRUE(first.result.isOk());
+        EXPECT_EQ(first.value, c.expected);
         EXPECT_TRUE(p.messages.empty());
         EXPECT_TRUE(f.exists("settings.dat"));
     }
@@ -84,13 +87,13 @@ TEST_F(StartupTest, BackupPutBackWithoutOptionsFileStartsWithoutAQuestion)
     const std::string backup = folder.read("settings.dat");
     AccountTable changed = original;
     changed.pop_back();
-    ASSERT_EQ(SaveAccountFile(state, changed).status, SaveResult::Saved);
+    ASSERT_EQ(outcome(SaveAccountFile(state, changed)), "Ok");
     folder.write("settings.dat", backup);
     std::filesystem::remove(folder.file("config.dat"));
 
     FakePlatform p;
     AppState run(folder.str(), p);
-    EXPECT_EQ(RunStartupSequence(run), FirstWindow::Login);
+    EXPECT_EQ(outcome(RunStartupSequence(run)), "Login");
     EXPECT_TRUE(p.messages.empty());
     EXPECT_EQ(folder.read("settings.dat"), backup);
     OptionsRecord expected = OptionsRecord::defaults();
@@ -98,7 +101,7 @@ TEST_F(StartupTest, BackupPutBackWithoutOptionsFileStartsWithoutAQuestion)
     EXPECT_EQ(folder.read("config.dat"), FormatOptionsLine(expected));
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(LoadAccountFile(run, options, loaded), LoadResult::Loaded);
+    EXPECT_EQ(outcome(LoadAccountFile(run, options, loaded)), "Loaded");
     EXPECT_EQ(loaded, asLoaded(original));
 }
 
@@ -111,12 +114,12 @@ TEST_F(StartupTest, UnwritableFolderIsNamedOnceAndTheRunGoesOn)
 
     FakePlatform p;
     AppState run(folder.file("missing"), p);
-    EXPECT_EQ(RunStartupSequence(run), FirstWindow::Main);
+    EXPECT_EQ(outcome(RunStartupSequence(run)), "Main");
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0].text, expected);
     EXPECT_EQ(p.messages[0].style, MsgExclamation);
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(RunStartupSequence(state), FirstWindow::Main); // a writable folder: not a word
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main"); // a writable folder: not a word
     EXPECT_TRUE(platform.messages.empty());
 }
 
@@ -124,10 +127,10 @@ TEST_F(StartupTest, HeaderWithoutMarkerAndYesOpensTheMainWindow)
 {
     std::string line;
     for (const char* v : {" 0", "no marker", "na", "user", "", ""})
-        line += (line.empty() ? "\"" : ",\"") + EncryptField(v) + "\"";
+        line += (line.empty() ? "\"" : ",\"") + EncryptField(v).value + "\"";
     writeAccountFileWithStamp(line + "\r\n");
     platform.queueAnswer(Answer::Yes);
-    EXPECT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
     EXPECT_FALSE(folder.exists("settings.dat"));
 }
 
@@ -135,15 +138,15 @@ TEST_F(StartupTest, UnreadableAccountFileEndsWithoutDeletingIt)
 {
     folder.write("config.dat", kDefaultOptionsLine);
     makeBlockingFolder("settings.dat");
-    EXPECT_EQ(RunStartupSequence(state), FirstWindow::Ended);
-    EXPECT_EQ(platform.endCount, 1);
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "EndProgram");
+    EXPECT_EQ(platform.endCount, 0); // the caller ends the program
     EXPECT_TRUE(folder.exists("settings.dat/inside"));
 }
 
 TEST_F(StartupTest, LeftoverTemporaryFileIsRemoved)
 {
     folder.write("settings2.dat", "interrupted");
-    EXPECT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
     EXPECT_FALSE(folder.exists("settings2.dat"));
 }
 
@@ -161,9 +164,9 @@ TEST_F(StartupTest, ReadOnlyFolderIsNamedWithTheReason)
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the superuser";
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
-    const FirstWindow first = RunStartupSequence(state);
+    const StartupResult first = RunStartupSequence(state);
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-    EXPECT_EQ(first, FirstWindow::Main);
+    EXPECT_EQ(outcome(first), "Main");
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, ReadOnlyFolderMessage(folder.str(), "Permission denied"));
 }

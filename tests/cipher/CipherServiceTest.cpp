@@ -1,6 +1,5 @@
 #include "cipher/CipherService.h"
 
-#include "FakePlatform.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherComponent.h"
 
@@ -65,12 +64,12 @@ TEST(CipherServiceTest, PaddedKeyReachesTheComponent)
 {
     Arguments a{"hello"};
     a.key2 = "abc";
-    const std::string cipher = EncryptString(1, a.text, false, a.key1, a.key2);
+    const std::string cipher = EncryptString(1, a.text, false, a.key1, a.key2).value;
     EXPECT_EQ(cipher, componentCipher("hello", kKey1, "     abc"));
 
     Arguments b{"hello"};
     b.key2 = "abcdefgh";
-    EXPECT_EQ(EncryptString(1, b.text, false, b.key1, b.key2), componentCipher("hello", kKey1, "abcdefgh"));
+    EXPECT_EQ(EncryptString(1, b.text, false, b.key1, b.key2).value, componentCipher("hello", kKey1, "abcdefgh"));
 }
 
 TEST(CipherServiceTest, EncryptStringEmptiesItsArgumentsAndRoundTrips)
@@ -81,18 +80,18 @@ TEST(CipherServiceTest, EncryptStringEmptiesItsArgumentsAndRoundTrips)
                                                              std::string(5000, 'x')}) {
         SCOPED_TRACE(plain.size());
         Arguments e{plain};
-        bool ok = false;
-        const std::string cipher = EncryptString(1, e.text, true, e.key1, e.key2, &ok);
-        EXPECT_TRUE(ok);
+        const Outcome<std::string> r1 = EncryptString(1, e.text, true, e.key1, e.key2);
+        const std::string cipher = r1.value;
+        EXPECT_TRUE(r1.result.isOk());
         EXPECT_EQ(e.text, "");
         EXPECT_EQ(e.key1, "");
         EXPECT_EQ(e.key2, "");
         EXPECT_EQ(cipher, Base64EncodeString(componentCipher(plain, kKey1, kKey2)));
 
         Arguments d{cipher};
-        ok = false;
-        EXPECT_EQ(DecryptString(1, d.text, true, d.key1, d.key2, &ok), plain);
-        EXPECT_TRUE(ok);
+        const Outcome<std::string> r2 = DecryptString(1, d.text, true, d.key1, d.key2);
+        EXPECT_EQ(r2.value, plain);
+        EXPECT_TRUE(r2.result.isOk());
         EXPECT_EQ(d.text, "");
         EXPECT_EQ(d.key1, "");
         EXPECT_EQ(d.key2, "");
@@ -102,19 +101,20 @@ TEST(CipherServiceTest, EncryptStringEmptiesItsArgumentsAndRoundTrips)
 TEST(CipherServiceTest, WithoutBase64TheResultIsTheCipherBytes)
 {
     Arguments e{"raw"};
-    const std::string cipher = EncryptString(1, e.text, false, e.key1, e.key2);
+    const std::string cipher = EncryptString(1, e.text, false, e.key1, e.key2).value;
     EXPECT_EQ(cipher, componentCipher("raw", kKey1, kKey2));
     Arguments d{cipher};
-    EXPECT_EQ(DecryptString(1, d.text, false, d.key1, d.key2), "raw");
+    EXPECT_EQ(DecryptString(1, d.text, false, d.key1, d.key2).value, "raw");
     EXPECT_EQ(d.text, "");
 }
 
 TEST(CipherServiceTest, EqualInputGivesEqualOutput)
 {
     Arguments a{"1A2B3C4D"}, b{"1A2B3C4D"};
-    EXPECT_EQ(EncryptString(1, a.text, true, a.key1, a.key2), EncryptString(1, b.text, true, b.key1, b.key2));
-    EXPECT_EQ(EncryptField("1A2B3C4D"), EncryptField("1A2B3C4D"));
-    EXPECT_NE(EncryptField("1A2B3C4D"), EncryptField("1A2B3C4E"));
+    EXPECT_EQ(EncryptString(1, a.text, true, a.key1, a.key2).value,
+              EncryptString(1, b.text, true, b.key1, b.key2).value);
+    EXPECT_EQ(EncryptField("1A2B3C4D").value, EncryptField("1A2B3C4D").value);
+    EXPECT_NE(EncryptField("1A2B3C4D").value, EncryptField("1A2B3C4E").value);
 }
 
 // Files written by earlier runs must stay readable, and the stored integrity stamp is compared as text: the key
@@ -122,9 +122,9 @@ TEST(CipherServiceTest, EqualInputGivesEqualOutput)
 // AES-SIV and HKDF implementation (HKDF-SHA-256 over key1's length, key1 and key2; SIV over 0x01 and the text).
 TEST(CipherServiceTest, FieldCipherTextIsStableAcrossRuns)
 {
-    EXPECT_EQ(EncryptField("abc"), "trp/W7GxCgYfIGxgE+bR6WFnwzw=");
-    EXPECT_EQ(EncryptField(""), "uVsUxG8GUnf03+zq+04f81o=");
-    EXPECT_EQ(DecryptField("trp/W7GxCgYfIGxgE+bR6WFnwzw="), "abc");
+    EXPECT_EQ(EncryptField("abc").value, "trp/W7GxCgYfIGxgE+bR6WFnwzw=");
+    EXPECT_EQ(EncryptField("").value, "uVsUxG8GUnf03+zq+04f81o=");
+    EXPECT_EQ(DecryptField("trp/W7GxCgYfIGxgE+bR6WFnwzw=").value, "abc");
 }
 
 TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
@@ -133,34 +133,34 @@ TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
         SCOPED_TRACE(suite);
         Arguments e{"text"};
         e.key2 = "abc";
-        bool ok = true;
-        EXPECT_EQ(EncryptString(suite, e.text, true, e.key1, e.key2, &ok), "");
-        EXPECT_FALSE(ok);
+        const Outcome<std::string> r3 = EncryptString(suite, e.text, true, e.key1, e.key2);
+        EXPECT_EQ(r3.value, "");
+        EXPECT_FALSE(r3.result.isOk());
         EXPECT_EQ(e.text, "");
         EXPECT_EQ(e.key1, "");
         EXPECT_EQ(e.key2, "");
 
-        Arguments d{EncryptField("text")};
-        ok = true;
-        EXPECT_EQ(DecryptString(suite, d.text, true, d.key1, d.key2, &ok), "");
-        EXPECT_FALSE(ok);
+        Arguments d{EncryptField("text").value};
+        const Outcome<std::string> r4 = DecryptString(suite, d.text, true, d.key1, d.key2);
+        EXPECT_EQ(r4.value, "");
+        EXPECT_FALSE(r4.result.isOk());
         EXPECT_EQ(d.text, "");
         EXPECT_EQ(d.key1, "");
         EXPECT_EQ(d.key2, "");
 
-        FakePlatform platform;
         Bytes data{1, 2, 3};
         std::string key1 = kKey1, key2 = kKey2;
-        EXPECT_FALSE(EncryptBytes(platform, suite, data, key1, key2).has_value());
+        EXPECT_EQ(EncryptBytes(suite, data, key1, key2).result.message(), "") << "a failure without a message";
         EXPECT_TRUE(data.empty());
         EXPECT_EQ(key1, "");
         EXPECT_EQ(key2, "");
         data = Bytes(40, 7);
         key1 = kKey1;
         key2 = kKey2;
-        EXPECT_FALSE(DecryptBytes(platform, suite, data, key1, key2).has_value());
+        const Outcome<Bytes> decrypted = DecryptBytes(suite, data, key1, key2);
+        EXPECT_TRUE(decrypted.result.isFailed());
+        EXPECT_EQ(decrypted.result.message(), "");
         EXPECT_TRUE(data.empty());
-        EXPECT_TRUE(platform.messages.empty());
     }
 }
 
@@ -169,18 +169,18 @@ TEST(CipherServiceTest, ComponentFailureLeavesStringArgumentsAsTheyWere)
     // Suite 0 selects an algorithm the component does not offer.
     Arguments e{"text"};
     e.key2 = "abc";
-    bool ok = true;
-    EXPECT_EQ(EncryptString(0, e.text, true, e.key1, e.key2, &ok), "");
-    EXPECT_FALSE(ok);
+    const Outcome<std::string> r5 = EncryptString(0, e.text, true, e.key1, e.key2);
+    EXPECT_EQ(r5.value, "");
+    EXPECT_EQ(r5.result.message(), "The cipher algorithm is not supported.");
     EXPECT_EQ(e.text, "text");
     EXPECT_EQ(e.key1, kKey1);
     EXPECT_EQ(e.key2, "     abc"); // padded before the call
 
-    const std::string cipher = EncryptField("text");
+    const std::string cipher = EncryptField("text").value;
     Arguments d{cipher};
-    ok = true;
-    EXPECT_EQ(DecryptString(0, d.text, false, d.key1, d.key2, &ok), "");
-    EXPECT_FALSE(ok);
+    const Outcome<std::string> r6 = DecryptString(0, d.text, false, d.key1, d.key2);
+    EXPECT_EQ(r6.value, "");
+    EXPECT_FALSE(r6.result.isOk());
     EXPECT_EQ(d.text, cipher);
     EXPECT_EQ(d.key1, kKey1);
     EXPECT_EQ(d.key2, kKey2);
@@ -194,7 +194,7 @@ TEST(CipherServiceTest, DecryptStringOfBadInputFails)
         std::string text;
         std::string textAfter; // the caller's text once Base64 decoding has replaced it
     };
-    const std::string good = EncryptField("secret");
+    const std::string good = EncryptField("secret").value;
     std::string truncated = good.substr(0, good.size() - 4);
     std::string changed = good;
     changed[3] = changed[3] == 'Q' ? 'R' : 'Q';
@@ -210,15 +210,15 @@ TEST(CipherServiceTest, DecryptStringOfBadInputFails)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Arguments d{c.text};
-        bool ok = true;
-        EXPECT_EQ(DecryptString(1, d.text, true, d.key1, d.key2, &ok), "");
-        EXPECT_FALSE(ok);
+        const Outcome<std::string> r7 = DecryptString(1, d.text, true, d.key1, d.key2);
+        EXPECT_EQ(r7.value, "");
+        EXPECT_FALSE(r7.result.isOk());
         EXPECT_EQ(d.text, c.textAfter);
         EXPECT_EQ(d.key1, kKey1);
         EXPECT_EQ(d.key2, kKey2);
-        ok = true;
-        EXPECT_EQ(DecryptField(c.text, &ok), "");
-        EXPECT_FALSE(ok);
+        const Outcome<std::string> r8 = DecryptField(c.text);
+        EXPECT_EQ(r8.value, "");
+        EXPECT_FALSE(r8.result.isOk());
     }
 }
 
@@ -229,41 +229,43 @@ TEST(CipherServiceTest, RandomBase64TextNeverDecrypts)
         Bytes data(random() % 80);
         for (auto& b : data)
             b = static_cast<unsigned char>(random());
-        bool ok = true;
-        EXPECT_EQ(DecryptField(Base64Encode(data), &ok), "");
-        EXPECT_FALSE(ok);
+        const Outcome<std::string> r9 = DecryptField(Base64Encode(data));
+        EXPECT_EQ(r9.value, "");
+        EXPECT_FALSE(r9.result.isOk());
     }
 }
 
 TEST(CipherServiceTest, BytesRoundTripAndEmptyTheirArguments)
 {
-    FakePlatform platform;
     const Bytes plain{0, 1, 2, 250, 255};
     Bytes data = plain;
     std::string key1 = kKey1, key2 = kKey2;
-    const std::optional<Bytes> cipher = EncryptBytes(platform, 1, data, key1, key2);
-    ASSERT_TRUE(cipher.has_value());
-    EXPECT_EQ(cipher->size(), plain.size() + 17);
+    const Outcome<Bytes> cipher = EncryptBytes(1, data, key1, key2);
+    ASSERT_TRUE(cipher.result.isOk());
+    EXPECT_EQ(cipher.value.size(), plain.size() + 17);
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");
     EXPECT_EQ(key2, "");
 
-    data = *cipher;
+    data = cipher.value;
     key1 = kKey1;
     key2 = kKey2;
-    EXPECT_EQ(DecryptBytes(platform, 1, data, key1, key2), plain);
+    const Outcome<Bytes> decrypted = DecryptBytes(1, data, key1, key2);
+    EXPECT_TRUE(decrypted.result.isOk());
+    EXPECT_EQ(decrypted.value, plain);
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");
     EXPECT_EQ(key2, "");
-    EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST(CipherServiceTest, ByteFailuresShowTheErrorDescription)
+// The cipher shows nothing: its failures come back with the component's description for the caller to show.
+TEST(CipherServiceTest, ByteFailuresCarryTheErrorDescription)
 {
-    FakePlatform platform;
     Bytes data{1, 2, 3};
     std::string key1 = kKey1, key2 = kKey2;
-    EXPECT_FALSE(EncryptBytes(platform, 0, data, key1, key2).has_value());
+    const Outcome<Bytes> encrypted = EncryptBytes(0, data, key1, key2);
+    EXPECT_TRUE(encrypted.result.isFailed());
+    EXPECT_EQ(encrypted.result.message(), "The cipher algorithm is not supported.");
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");
     EXPECT_EQ(key2, "");
@@ -271,31 +273,25 @@ TEST(CipherServiceTest, ByteFailuresShowTheErrorDescription)
     data = Bytes(40, 7);
     key1 = kKey1;
     key2 = kKey2;
-    EXPECT_FALSE(DecryptBytes(platform, 1, data, key1, key2).has_value());
+    const Outcome<Bytes> decrypted = DecryptBytes(1, data, key1, key2);
+    EXPECT_TRUE(decrypted.result.isFailed());
+    EXPECT_EQ(decrypted.result.message(),
+              "The data cannot be decrypted: it is damaged or was not encrypted with these keys.");
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");
     EXPECT_EQ(key2, "");
-
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[0].text, "The cipher algorithm is not supported.");
-    EXPECT_EQ(platform.messages[1].text,
-              "The data cannot be decrypted: it is damaged or was not encrypted with these keys.");
-    for (const auto& m : platform.messages) {
-        EXPECT_EQ(m.style, MsgOk);
-        EXPECT_EQ(m.caption, "Coffernote");
-    }
 }
 
 TEST(CipherServiceTest, FieldsRoundTripAndReportSuccess)
 {
     for (const std::string& plain :
          std::vector<std::string>{"", " ", "a", "user@example.org", "p\"a,s s'\r\nword", std::string(300, 'z')}) {
-        bool ok = false;
-        const std::string cipher = EncryptField(plain, &ok);
-        EXPECT_TRUE(ok);
+        const Outcome<std::string> r10 = EncryptField(plain);
+        const std::string cipher = r10.value;
+        EXPECT_TRUE(r10.result.isOk());
         EXPECT_FALSE(cipher.empty());
-        ok = false;
-        EXPECT_EQ(DecryptField(cipher, &ok), plain);
-        EXPECT_TRUE(ok);
+        const Outcome<std::string> r11 = DecryptField(cipher);
+        EXPECT_EQ(r11.value, plain);
+        EXPECT_TRUE(r11.result.isOk());
     }
 }

@@ -58,13 +58,13 @@ int load(AppState& state, ToolPlatform& platform)
     OptionsRecord options;
     AccountTable table;
     const LoadResult r = LoadAccountFile(state, options, table);
-    const char* names[] = {"NoFile", "Loaded", "Recovered", "Ended"};
+    const char* names[] = {"NoFile", "Loaded", "Recovered"};
     // The generation every account carries, or "mixed".
     std::string gen = table.size() > 1 ? table[1].Password.substr(3) : "-";
     for (std::size_t i = 2; i < table.size(); ++i)
         if (table[i].Password != table[1].Password)
             gen = "mixed";
-    std::printf("result=%s accounts=%zu generation=%s questions=%d messages=%d\n", names[static_cast<int>(r)],
+    std::printf("result=%s accounts=%zu generation=%s questions=%d messages=%d\n", r.result.isOk() ? names[static_cast<int>(r.value)] : "Ended",
                 table.empty() ? 0 : table.size() - 1, gen.c_str(), platform.questions, platform.messages);
     return 0;
 }
@@ -89,13 +89,13 @@ int main(int argc, char** argv)
     std::error_code ec;
     if (mode == "create")
         std::filesystem::create_directories(state.programFolder, ec);
-    if (mode == "create" && !WriteOptionsFile(state.programFolder, OptionsRecord::defaults())) {
+    if (mode == "create" && !WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
         std::fprintf(stderr, "cannot write the options file\n");
         return 1;
     }
-    const SaveResult r = SaveAccountFile(state, generation(accounts, gen));
-    if (r.status != SaveResult::Saved) {
-        std::printf("SAVE FAILED (status %d): %s\n", static_cast<int>(r.status), r.error.c_str());
+    const Result r = SaveAccountFile(state, generation(accounts, gen));
+    if (!r.isOk()) {
+        std::printf("SAVE FAILED (status %d): %s\n", static_cast<int>(r.status()), r.message().c_str());
         return 1;
     }
     std::printf("saved accounts=%zu generation=%d\n", accounts, gen);

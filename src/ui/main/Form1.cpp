@@ -5,6 +5,7 @@
 #include "ui/main/AccountCombo.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1Texts.h"
+#include "ui/main/Program.h"
 
 #include <QAction>
 #include <QCloseEvent>

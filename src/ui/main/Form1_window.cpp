@@ -6,6 +6,7 @@
 #include "ui/login/frmChangeLogin.h"
 #include "ui/login/frmLocked.h"
 #include "ui/main/FieldBox.h"
+#include "ui/main/Program.h"
 #include "ui/main/frmAbout.h"
 
 #include <QAction>

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Startup.h"
+#include "cipher/CipherComponent.h"
 #include "platform/Platform.h"
 #include "ui/login/frmLogin.h"
 #include "ui/main/Form1.h"
@@ -21,10 +22,12 @@ void Program::start()
 
 void Program::runStartup()
 {
-    const FirstWindow first = RunStartupSequence(state_);
-    if (first == FirstWindow::Ended)
+    const StartupResult first = RunStartupSequence(state_);
+    if (!first.result.isOk()) {
+        end();
         return;
-    const bool opened = first == FirstWindow::Login ? openLogin() : openMain();
+    }
+    const bool opened = first.value == FirstWindow::Login ? openLogin() : openMain();
     if (!opened)
         return; // the program ended
 
@@ -32,9 +35,15 @@ void Program::runStartup()
         splash_->unload();
 }
 
+void Program::endProgram(AppState& state)
+{
+    CipherComponent::wipeKeyCache();
+    state.platform.endProgram();
+}
+
 bool Program::openMain()
 {
-    main_ = std::make_unique<Form1>(state_, [this] { state_.platform.endProgram(); });
+    main_ = std::make_unique<Form1>(state_, [this] { end(); });
     if (main_->Form_Load().mustEnd())
         return false;
     main_->show();
@@ -44,7 +53,7 @@ bool Program::openMain()
 bool Program::openLogin()
 {
     login_ = std::make_unique<frmLogin>(
-        state_, [this] { openMain(); }, [this] { state_.platform.endProgram(); });
+        state_, [this] { openMain(); }, [this] { end(); });
     if (login_->Form_Load().mustEnd())
         return false;
     login_->show();

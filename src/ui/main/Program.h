@@ -26,6 +26,11 @@ public:
     bool openMain();
     bool openLogin();
 
+    // The one way the program ends: every window and start-up step that must end it comes here. The cached
+    // cipher keys go first, then the desktop seam ends the process (the test fake records the call and returns).
+    void end() { endProgram(state_); }
+    static void endProgram(AppState& state);
+
     Form1* mainWindow() const { return main_.get(); }
     frmLogin* loginDialog() const { return login_.get(); }
     frmAbout* splash() const { return splash_.get(); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LoginFixture.h"
+#include "Outcomes.h"
 
 #include "app/Startup.h"
 #include "ui/login/frmChangeLogin.h"
@@ -37,9 +38,9 @@ protected:
     void ok() { QTest::mouseClick(child<QPushButton>(dialog, "cmdOK"), Qt::LeftButton); }
 
     // The next start of the program: which first window the start-up sequence chooses.
-    FirstWindow nextStart()
+    std::string nextStart()
     {
         restart();
-        return RunStartupSequence(state());
+        return outcome(RunStartupSequence(state()));
     }
 };

@@ -65,7 +65,7 @@ protected:
                          const std::vector<AccountRecord>& accounts = {account("Bank")})
     {
         if (!folder.exists(kOptionsFileName)) {
-            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
         }
         FakePlatform quiet;
         AppState earlier(folder.str(), quiet);
@@ -77,15 +77,15 @@ protected:
             table.push_back(a);
             table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
         }
-        const SaveResult saved = SaveAccountFile(earlier, table);
-        ASSERT_EQ(saved.status, accounts.empty() ? SaveResult::Removed : SaveResult::Saved) << saved.error;
+        const Result saved = SaveAccountFile(earlier, table);
+        ASSERT_TRUE(saved.isOk()) << saved.message();
     }
 
     // Opens the main window directly (no login), loaded and shown, with the splash's work taken as done.
     void openMain()
     {
         if (!folder.exists(kOptionsFileName)) {
-            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+            ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
         }
         state().StartupDone = true;
         main = std::make_unique<Form1>(state(), [this] { platform().endProgram(); });

@@ -1,4 +1,5 @@
 #include "ChangeLoginFixture.h"
+#include "Outcomes.h"
 #include "TwipsCheck.h"
 
 #include "ui/login/frmChangeLogin.h"
@@ -108,7 +109,7 @@ TEST_F(LoginSettings, AUserNameAloneIsALogin)
     set("txtUsername", QStringLiteral("Dave"));
     ok();
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kSaved});
-    ASSERT_EQ(nextStart(), FirstWindow::Login);
+    ASSERT_EQ(nextStart(), "Login");
 
     startProgram();
     frmLogin* login = program->loginDialog();
@@ -142,7 +143,7 @@ TEST_F(LoginSettings, RemovingTheLoginAsksFirst)
     EXPECT_TRUE(dialog->isHidden());
     EXPECT_FALSE(state().hasLogin());
     EXPECT_EQ(platform().topmostModes, std::vector<int>{1});
-    EXPECT_EQ(nextStart(), FirstWindow::Main);
+    EXPECT_EQ(nextStart(), "Main");
 }
 
 TEST_F(LoginSettings, AMismatchLeavesTheDialogAsTyped)
@@ -199,7 +200,7 @@ TEST_F(LoginSettings, WithoutAccountsTheLoginHoldsOnlyForThisRun)
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kSaved});
     EXPECT_FALSE(folder.exists(kAccountFileName));
     EXPECT_EQ(state().LoginUserName, "Frank");
-    EXPECT_EQ(nextStart(), FirstWindow::Main);
+    EXPECT_EQ(nextStart(), "Main");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // failed export leaves the old file as it was.
 #include "MainWindowFixture.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // File > Export and File > Import from the main window's menu. (The rules, bytes on disk and messages are
 // checked on the model: tests/app/AccountBookExchangeTest.cpp.)
 #include "app/AccountExchange.h"
+#include "Outcomes.h"
 #include "app/AccountFile.h"
 #include "app/AppState.h"
 #include "app/OptionsFile.h"
@@ -52,7 +53,7 @@ protected:
         state.LoginUserName = "owner";
         state.LoginPassword1 = "first secret";
         state.LoginPassword2 = "2468";
-        ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+        ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
     }
 
     // Stores the accounts as the account file and opens the window on them.
@@ -60,7 +61,7 @@ protected:
     {
         AccountTable table = BuildImportedTable(state, std::move(accounts));
         if (table.size() > 1) {
-            ASSERT_EQ(SaveAccountFile(state, table).status, SaveResult::Saved);
+            ASSERT_TRUE(SaveAccountFile(state, table).isOk());
         }
         form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
         ASSERT_FALSE(form->Form_Load().mustEnd());

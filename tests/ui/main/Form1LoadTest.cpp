@@ -1,6 +1,7 @@
 // The main window as it stands after its load.
 // (The rules are checked on the model: tests/app/AccountBookLoadTest.cpp; these check the window.)
 #include "app/AccountFile.h"
+#include "Outcomes.h"
 #include "app/AppState.h"
 #include "app/OptionsFile.h"
 #include "app/Startup.h"
@@ -50,7 +51,7 @@ protected:
             r.Password = "pw";
             table.push_back(r);
         }
-        ASSERT_EQ(SaveAccountFile(state, table).status, SaveResult::Saved);
+        ASSERT_TRUE(SaveAccountFile(state, table).isOk());
     }
 
     void writeOptions(const std::string& line) { folder.write("config.dat", line); }
@@ -81,7 +82,7 @@ protected:
 
 TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
 {
-    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
     EXPECT_EQ(folder.read("config.dat"), kDefaultLine);
     load();
     EXPECT_EQ(form->windowTitle().toStdString(), "  Coffernote");
@@ -103,7 +104,7 @@ TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
 
 TEST_F(Form1Load, TheFirstKeystrokeReplacesThePrompt)
 {
-    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
     store({"Bank", "zeta"});
     load();
     form->show();
@@ -219,7 +220,7 @@ TEST_F(Form1Load, ControlsCarryTheirCaptionsAndAccessibleNames)
 
 TEST_F(Form1Load, DamagedFileAnsweredNoEndsBeforeTheWindowOpens)
 {
-    ASSERT_EQ(RunStartupSequence(state), FirstWindow::Main);
+    ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
     store({"Bank"});
     const std::string before = folder.read("settings.dat");
     folder.write("settings.dat", before.substr(0, before.size() / 2));

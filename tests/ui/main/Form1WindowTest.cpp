@@ -20,7 +20,7 @@ protected:
     std::string storedOption(OptionsRecord::Field field)
     {
         OptionsRecord stored;
-        EXPECT_TRUE(ReadOptionsFile(folder.str(), stored));
+        EXPECT_TRUE(ReadOptionsFile(folder.str(), stored).value);
         return stored.get(field);
     }
 
@@ -57,9 +57,9 @@ TEST_F(WindowOptions, AlwaysOnTopKeepsValuesChangedOnDisk)
 {
     openMain();
     OptionsRecord changed;
-    ASSERT_TRUE(ReadOptionsFile(folder.str(), changed));
+    ASSERT_TRUE(ReadOptionsFile(folder.str(), changed).value);
     changed.set(OptionsRecord::MaskNotes, "true");
-    ASSERT_TRUE(WriteOptionsFile(folder.str(), changed));
+    ASSERT_TRUE(WriteOptionsFile(folder.str(), changed).isOk());
     item("OnTop")->trigger();
     EXPECT_EQ(storedOption(OptionsRecord::MaskNotes), "true");
     EXPECT_EQ(storedOption(OptionsRecord::AlwaysOnTop), "false");

@@ -48,7 +48,7 @@ protected:
     // Writes the default options file, as the start-up sequence does on a first start.
     void writeDefaultOptions()
     {
-        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()));
+        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
     }
 
     // Stores the accounts (in this order, numbered 1, 2, ...) in the account file, with a matching stamp.
@@ -62,8 +62,8 @@ protected:
             table.push_back(a);
             table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
         }
-        const SaveResult saved = SaveAccountFile(state, table);
-        ASSERT_EQ(saved.status, accounts.empty() ? SaveResult::Removed : SaveResult::Saved) << saved.error;
+        const Result saved = SaveAccountFile(state, table);
+        ASSERT_TRUE(saved.isOk()) << saved.message();
     }
     void storeNames(const std::vector<std::string>& names)
     {
@@ -91,7 +91,8 @@ protected:
         OptionsRecord options;
         if (!folder.exists(kAccountFileName))
             return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
-        EXPECT_EQ(LoadAccountFile(state, options, table), LoadResult::Loaded);
+        const LoadResult loaded = LoadAccountFile(state, options, table);
+        EXPECT_TRUE(loaded.result.isOk() && loaded.value == LoadKind::Loaded);
         return table;
     }
     // The account names stored, in table order, without the header.
@@ -106,7 +107,7 @@ protected:
     OptionsRecord storedOptions()
     {
         OptionsRecord options;
-        EXPECT_TRUE(ReadOptionsFile(folder.str(), options));
+        EXPECT_TRUE(ReadOptionsFile(folder.str(), options).value);
         return options;
     }
 

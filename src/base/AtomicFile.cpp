@@ -1,4 +1,4 @@
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,6 +8,7 @@
 
 namespace {
 
+#ifdef COFFERNOTE_TEST_HOOKS
 std::uintmax_t& sizeBound()
 {
     static std::uintmax_t bound = kMaxDataFileBytes;
@@ -25,12 +26,22 @@ bool injected(FileFault fault, const std::string& path)
     const FileFaultHook& hook = faultHook();
     return hook && hook(fault, path);
 }
-
-bool fail(std::string* error, const std::string& what, const std::string& path, int number)
+#else
+// The shipped program has no faults to inject and one bound.
+constexpr std::uintmax_t sizeBound()
 {
-    if (error)
-        *error = what + " " + path + ": " + std::strerror(number);
+    return kMaxDataFileBytes;
+}
+
+constexpr bool injected(FileFault, const std::string&)
+{
     return false;
+}
+#endif
+
+Result fail(const std::string& what, const std::string& path, int number)
+{
+    return Result::failed(what + " " + path + ": " + std::strerror(number));
 }
 
 std::string folderOf(const std::string& path)
@@ -58,6 +69,7 @@ bool writeAll(int fd, const char* data, std::size_t size)
 
 } // namespace
 
+#ifdef COFFERNOTE_TEST_HOOKS
 void SetFileFaultHookForTests(FileFaultHook hook)
 {
     faultHook() = std::move(hook);
@@ -67,6 +79,7 @@ void SetFileSizeBoundForTests(std::uintmax_t bound)
 {
     sizeBound() = bound == 0 ? kMaxDataFileBytes : bound;
 }
+#endif
 
 std::uintmax_t FileSizeBound()
 {
@@ -89,15 +102,15 @@ bool SyncFolder(const std::string& folder)
     return ok;
 }
 
-bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::string* error)
+Result WriteTempFile(const std::string& tempPath, std::string_view bytes)
 {
     // A fresh file, never one found under the name (a leftover, or a link pointing elsewhere), and the
     // owner's alone: the account file is the user's secrets, however well they are encrypted.
     if (::unlink(tempPath.c_str()) != 0 && errno != ENOENT && errno != EISDIR)
-        return fail(error, "cannot replace", tempPath, errno);
+        return fail("cannot replace", tempPath, errno);
     const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        return fail(error, "cannot create", tempPath, errno);
+        return fail("cannot create", tempPath, errno);
 
     bool ok = true;
     int number = 0;
@@ -119,37 +132,38 @@ bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::str
     }
     if (!ok) {
         ::unlink(tempPath.c_str());
-        return fail(error, "cannot write", tempPath, number);
+        return fail("cannot write", tempPath, number);
     }
-    return true;
+    return Result::ok();
 }
 
-bool RenameFile(const std::string& from, const std::string& to, std::string* error)
+Result RenameFile(const std::string& from, const std::string& to)
 {
     int number = 0;
     if (injected(FileFault::Rename, to))
         number = EIO;
     else if (::rename(from.c_str(), to.c_str()) != 0)
         number = errno;
-    return number == 0 || fail(error, "cannot replace", to, number);
+    return number == 0 ? Result::ok() : fail("cannot replace", to, number);
 }
 
-bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error, bool flushFolder)
+Result CommitTempFile(const std::string& tempPath, const std::string& path, bool flushFolder)
 {
-    if (!RenameFile(tempPath, path, error)) {
+    if (Result renamed = RenameFile(tempPath, path); !renamed.isOk()) {
         ::unlink(tempPath.c_str());
-        return false;
+        return renamed;
     }
     // The rename itself must reach the disk too, or a power cut could bring the old file back.
     if (flushFolder)
         SyncFolder(folderOf(path));
-    return true;
+    return Result::ok();
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& tempPath, std::string_view bytes,
-                         std::string* error)
+Result WriteFileAtomically(const std::string& path, const std::string& tempPath, std::string_view bytes)
 {
-    return WriteTempFile(tempPath, bytes, error) && CommitTempFile(tempPath, path, error);
+    if (Result written = WriteTempFile(tempPath, bytes); !written.isOk())
+        return written;
+    return CommitTempFile(tempPath, path);
 }
 
 namespace {
@@ -168,22 +182,19 @@ std::string refusal(const struct stat& info)
 
 } // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error)
+Outcome<std::string> ReadWholeFile(const std::string& path)
 {
     // Looked at before it is opened: opening a pipe would wait for a writer.
     struct stat info;
     if (::stat(path.c_str(), &info) != 0)
-        return fail(error, "cannot open", path, errno);
+        return {fail("cannot open", path, errno)};
     std::string why = refusal(info);
-    if (!why.empty()) {
-        if (error)
-            *error = "cannot read " + path + ": " + why;
-        return false;
-    }
+    if (!why.empty())
+        return {Result::failed("cannot read " + path + ": " + why)};
     // Non-blocking, in case something else was put under the name since the look.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return fail(error, "cannot open", path, errno);
+        return {fail("cannot open", path, errno)};
     int number = 0;
     if (::fstat(fd, &info) != 0)
         number = errno;
@@ -213,13 +224,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
             why = "it grew beyond " + FileSizeBoundText() + " while it was read";
     }
     ::close(fd);
-    if (!why.empty() && error)
-        *error = "cannot read " + path + ": " + why;
     if (number != 0)
-        fail(error, "cannot read", path, number);
-    if (number != 0 || !why.empty())
-        return false;
+        return {fail("cannot read", path, number)};
+    if (!why.empty())
+        return {Result::failed("cannot read " + path + ": " + why)};
     data.resize(got);
-    bytes = std::move(data);
-    return true;
+    return {Result::ok(), std::move(data)};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -7,28 +9,27 @@
 
 // Writes a file so that a crash or a full disk never leaves it half written: the bytes go to tempPath in the
 // same folder, are flushed to disk, and only then renamed over path. On failure path is untouched, the
-// temporary file is removed and error says why.
-bool WriteFileAtomically(const std::string& path, const std::string& tempPath, std::string_view bytes,
-                         std::string* error = nullptr);
+// temporary file is removed and the message names the file and the reason ("cannot write F: No space left on
+// device"). Every operation here fails with such a message.
+Result WriteFileAtomically(const std::string& path, const std::string& tempPath, std::string_view bytes);
 
 // The two halves of WriteFileAtomically, for a caller that must have several files ready before it replaces
 // any of them. WriteTempFile leaves a complete, flushed tempPath (or none, on failure); CommitTempFile renames
 // it over path and flushes the folder (on failure tempPath is removed and path is untouched). A caller that
 // commits several files whose order on disk does not matter may flush the folder once, with the last of them.
-bool WriteTempFile(const std::string& tempPath, std::string_view bytes, std::string* error = nullptr);
-bool CommitTempFile(const std::string& tempPath, const std::string& path, std::string* error = nullptr,
-                    bool flushFolder = true);
+Result WriteTempFile(const std::string& tempPath, std::string_view bytes);
+Result CommitTempFile(const std::string& tempPath, const std::string& path, bool flushFolder = true);
 // The rename alone: on failure both files stay as they were.
-bool RenameFile(const std::string& from, const std::string& to, std::string* error = nullptr);
+Result RenameFile(const std::string& from, const std::string& to);
 
 // The largest file Coffernote reads whole. The largest account file the program writes is some 40 MB; anything
 // far beyond it is not a data file of ours, and reading it could exhaust memory.
 inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024u * 1024u;
 
-// Reads a whole file; false when it cannot be read (error says why when given). Only a regular file (or a link
+// Reads a whole file; fails when it cannot be read. Only a regular file (or a link
 // to one) is opened: a pipe, a device or a folder under the name is refused unopened, since opening a pipe waits
 // for a writer. A file larger than kMaxDataFileBytes is refused.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr);
+Outcome<std::string> ReadWholeFile(const std::string& path);
 // The bound in force (kMaxDataFileBytes unless a test set another), and as words: "256 MB".
 std::uintmax_t FileSizeBound();
 std::string FileSizeBoundText();
@@ -36,15 +37,20 @@ std::string FileSizeBoundText();
 // Flushes a folder's entries (renames, deletions) to disk; false when the folder cannot be opened or flushed.
 bool SyncFolder(const std::string& folder);
 
-// Test seam for failures that cannot be provoked portably (a disk that fills up, a rename the file system
-// refuses). When set, the hook is asked before each write or rename; true makes that step fail: a write stops
-// halfway with "No space left on device", a rename fails with "Input/output error". Empty hook: no faults.
+// The kinds of fault a test can inject.
 enum class FileFault
 {
     WriteHalfway,
     Rename,
 };
+
+#ifdef COFFERNOTE_TEST_HOOKS
+// Only in the test build of the core (the shipped program has neither): a seam for failures that cannot be
+// provoked portably (a disk that fills up, a rename the file system refuses). When set, the hook is asked before
+// each write or rename; true makes that step fail: a write stops halfway with "No space left on device", a rename
+// fails with "Input/output error". Empty hook: no faults.
 using FileFaultHook = std::function<bool(FileFault fault, const std::string& path)>;
 void SetFileFaultHookForTests(FileFaultHook hook);
 // Test seam: a smaller bound than kMaxDataFileBytes, so the refusal can be tested without a huge file (0 restores).
 void SetFileSizeBoundForTests(std::uintmax_t bound);
+#endif

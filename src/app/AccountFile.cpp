@@ -198,11 +198,16 @@ bool decodeInner(std::string_view s, AccountTable& result)
         std::string number;
         for (std::size_t i = begin; i < end && !failed.load(std::memory_order_relaxed); ++i) {
             AccountRecord& r = table[i];
-            std::string* const texts[6] = {&number, &r.AccountName, &r.Website, &r.Notes, &r.UserId, &r.Password};
-            for (std::size_t f = 0; f < 6; ++f) {
+            // Each field is decrypted straight into its place; the last three are secrets.
+            std::string* const texts[3] = {&number, &r.AccountName, &r.Website};
+            SecretString* const secrets[3] = {&r.Notes, &r.UserId, &r.Password};
+            auto open = [&](std::size_t f, auto& out) {
                 const Span span = spans[i][f];
-                if (!Base64DecodeInto(s.substr(span.begin, span.size), cipher) ||
-                    worker.open(cipher.data(), cipher.size(), *texts[f]) != CipherComponent::Ok) {
+                return Base64DecodeInto(s.substr(span.begin, span.size), cipher) &&
+                       worker.open(cipher.data(), cipher.size(), out) == CipherComponent::Ok;
+            };
+            for (std::size_t f = 0; f < 6; ++f) {
+                if (!(f < 3 ? open(f, *texts[f]) : open(f, *secrets[f - 3]))) {
                     failed = true;
                     return;
                 }
@@ -252,7 +257,7 @@ bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTab
     std::string().swap(fileBytes);
     if (!cipher)
         return false;
-    std::string key1 = kKey1, key2 = kKey2;
+    SecretString key1 = kKey1, key2 = kKey2;
     std::optional<Bytes> inner = DecryptBytes(state.platform, kProgramSuite, *cipher, key1, key2);
     Bytes().swap(*cipher);
     if (!inner)

@@ -95,7 +95,7 @@ bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& 
         Bytes inner;
         if (!EncodeInnerLayerInto(state, table, inner))
             return false;
-        std::string key1 = kKey1, key2 = kKey2;
+        SecretString key1 = kKey1, key2 = kKey2;
         cipher = EncryptBytes(state.platform, kProgramSuite, inner, key1, key2);
     }
     releaseFreedMemory();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 struct AppState;
 
@@ -24,5 +25,5 @@ std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& 
 FirstWindow RunStartupSequence(AppState& state);
 
 // The choice alone, from the header record's login fields and whether an account file exists.
-FirstWindow ChooseFirstWindow(bool accountFileExists, const std::string& headerNotes, const std::string& headerUserId,
-                              const std::string& headerPassword);
+FirstWindow ChooseFirstWindow(bool accountFileExists, std::string_view headerNotes, std::string_view headerUserId,
+                              std::string_view headerPassword);

@@ -30,7 +30,7 @@ void setOk(bool* ok, bool value)
 }
 
 // Characters, not bytes: a UTF-8 sequence counts once.
-std::size_t characterCount(const std::string& s)
+std::size_t characterCount(std::string_view s)
 {
     std::size_t count = 0;
     for (unsigned char c : s)
@@ -93,8 +93,8 @@ bool replaceFile(const std::string& target, const unsigned char* data, std::size
 }
 
 // The end of a file operation that got past its first checks: buffers, paths and keys are emptied either way.
-bool finishFileOperation(bool result, Bytes& buffer, std::string& source, std::string& target, std::string& key1,
-                         std::string& key2)
+bool finishFileOperation(bool result, Bytes& buffer, std::string& source, std::string& target, SecretString& key1,
+                         SecretString& key2)
 {
     wipe(buffer);
     wipe(source);
@@ -113,21 +113,17 @@ std::optional<int> AlgorithmForSuite(int suite)
     return kAlgorithmIds[static_cast<std::size_t>(suite)];
 }
 
-void PadKey2(std::string& key2)
+void PadKey2(SecretString& key2)
 {
     const std::size_t characters = characterCount(key2);
     if (characters >= kMinKey2Characters)
         return;
-    // Built anew so that the short key is not left behind in a reallocated buffer.
-    std::string padded;
-    padded.reserve(kMinKey2Characters - characters + key2.size());
-    padded.assign(kMinKey2Characters - characters, ' ');
+    SecretString padded(kMinKey2Characters - characters, ' ');
     padded += key2;
-    wipe(key2);
     key2 = std::move(padded);
 }
 
-std::string EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2, bool* ok)
+std::string EncryptString(int suite, SecretString& text, bool base64, SecretString& key1, SecretString& key2, bool* ok)
 {
     setOk(ok, false);
     CipherComponent component;
@@ -147,7 +143,8 @@ std::string EncryptString(int suite, std::string& text, bool base64, std::string
     return result;
 }
 
-std::string DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2, bool* ok)
+SecretString DecryptString(int suite, std::string& text, bool base64, SecretString& key1, SecretString& key2,
+                           bool* ok)
 {
     setOk(ok, false);
     CipherComponent component;
@@ -163,7 +160,7 @@ std::string DecryptString(int suite, std::string& text, bool base64, std::string
     }
     PadKey2(key2);
     const std::optional<int> algorithm = AlgorithmForSuite(suite);
-    std::string result;
+    SecretString result;
     if (algorithm && component.DecryptStr(*algorithm, key1, key2, cipher, result) < 0)
         return {};
     wipe(key1);
@@ -173,7 +170,7 @@ std::string DecryptString(int suite, std::string& text, bool base64, std::string
     return result;
 }
 
-std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2)
+std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, SecretString& key1, SecretString& key2)
 {
     CipherComponent component;
     PadKey2(key2);
@@ -192,7 +189,7 @@ std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, st
     return result;
 }
 
-std::optional<Bytes> DecryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2)
+std::optional<Bytes> DecryptBytes(Platform& platform, int suite, Bytes& data, SecretString& key1, SecretString& key2)
 {
     CipherComponent component;
     PadKey2(key2);
@@ -219,7 +216,7 @@ bool FileIsPresent(const std::string& path)
 }
 
 bool EncryptFile(Platform& platform, int suite, std::string& source, std::string& target, bool overwrite, bool base64,
-                 std::string& key1, std::string& key2)
+                 SecretString& key1, SecretString& key2)
 {
     if (!FileIsPresent(source))
         return false;
@@ -244,7 +241,7 @@ bool EncryptFile(Platform& platform, int suite, std::string& source, std::string
 }
 
 bool DecryptFile(Platform& platform, int suite, std::string& source, std::string& target, bool /*overwrite*/,
-                 bool base64, std::string& key1, std::string& key2)
+                 bool base64, SecretString& key1, SecretString& key2)
 {
     // Never writes over an existing file, whatever the overwrite flag says.
     if (!FileIsPresent(source))
@@ -270,31 +267,19 @@ bool DecryptFile(Platform& platform, int suite, std::string& source, std::string
     return finishFileOperation(written, buffer, source, target, key1, key2);
 }
 
-std::string EncryptField(const std::string& text, bool* ok)
+std::string EncryptField(std::string_view text, bool* ok)
 {
-    std::string plain = text;
-    std::string key1 = kKey1;
-    std::string key2 = kKey2;
-    std::string result = EncryptString(kProgramSuite, plain, true, key1, key2, ok);
-    // Left as they were when the encryption failed.
-    if (!plain.empty())
-        wipe(plain);
-    if (!key1.empty())
-        wipe(key1);
-    if (!key2.empty())
-        wipe(key2);
-    return result;
+    // The copies go with their scope, overwritten, whether or not the encryption used them up.
+    SecretString plain = text;
+    SecretString key1 = kKey1;
+    SecretString key2 = kKey2;
+    return EncryptString(kProgramSuite, plain, true, key1, key2, ok);
 }
 
-std::string DecryptField(const std::string& text, bool* ok)
+SecretString DecryptField(const std::string& text, bool* ok)
 {
     std::string cipher = text;
-    std::string key1 = kKey1;
-    std::string key2 = kKey2;
-    std::string result = DecryptString(kProgramSuite, cipher, true, key1, key2, ok);
-    if (!key1.empty())
-        wipe(key1);
-    if (!key2.empty())
-        wipe(key2);
-    return result;
+    SecretString key1 = kKey1;
+    SecretString key2 = kKey2;
+    return DecryptString(kProgramSuite, cipher, true, key1, key2, ok);
 }

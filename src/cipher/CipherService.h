@@ -1,9 +1,11 @@
 #pragma once
 
 #include "cipher/Bytes.h"
+#include "cipher/SecretString.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 class Platform;
 
@@ -21,28 +23,29 @@ inline constexpr int kProgramSuite = 1;
 std::optional<int> AlgorithmForSuite(int suite);
 
 // Pads key2 with leading blanks to 8 characters.
-void PadKey2(std::string& key2);
+void PadKey2(SecretString& key2);
 
 // Returns the cipher text ("" on failure, without emptying the arguments). When ok is given it tells success.
-std::string EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2,
+// The plain text is a secret; the cipher text is not.
+std::string EncryptString(int suite, SecretString& text, bool base64, SecretString& key1, SecretString& key2,
                           bool* ok = nullptr);
-std::string DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2,
-                          bool* ok = nullptr);
+SecretString DecryptString(int suite, std::string& text, bool base64, SecretString& key1, SecretString& key2,
+                           bool* ok = nullptr);
 
 // Show the component's failure in a message box through the seam and return nothing. A suite outside the table
 // makes no call and returns nothing, without a message.
-std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2);
-std::optional<Bytes> DecryptBytes(Platform& platform, int suite, Bytes& data, std::string& key1, std::string& key2);
+std::optional<Bytes> EncryptBytes(Platform& platform, int suite, Bytes& data, SecretString& key1, SecretString& key2);
+std::optional<Bytes> DecryptBytes(Platform& platform, int suite, Bytes& data, SecretString& key1, SecretString& key2);
 
 bool FileIsPresent(const std::string& path);
 
 // EncryptFile produces the cipher bytes before it touches the target, so a failure leaves an existing
 // target as it was.
 bool EncryptFile(Platform& platform, int suite, std::string& source, std::string& target, bool overwrite, bool base64,
-                 std::string& key1, std::string& key2);
+                 SecretString& key1, SecretString& key2);
 bool DecryptFile(Platform& platform, int suite, std::string& source, std::string& target, bool overwrite, bool base64,
-                 std::string& key1, std::string& key2);
+                 SecretString& key1, SecretString& key2);
 
 // Shorthands for the program's own calls: suite 1, Base64, the fixed keys.
-std::string EncryptField(const std::string& text, bool* ok = nullptr);
-std::string DecryptField(const std::string& text, bool* ok = nullptr);
+std::string EncryptField(std::string_view text, bool* ok = nullptr);
+SecretString DecryptField(const std::string& text, bool* ok = nullptr);

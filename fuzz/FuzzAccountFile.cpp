@@ -65,7 +65,7 @@ std::string readFile(const std::string& path)
 std::string sealOuter(Platform& platform, const std::string& inner)
 {
     Bytes data(inner.begin(), inner.end());
-    std::string key1 = kKey1, key2 = kKey2;
+    SecretString key1 = kKey1, key2 = kKey2;
     const std::optional<Bytes> cipher = EncryptBytes(platform, kProgramSuite, data, key1, key2);
     FuzzCheck(cipher.has_value(), "a save can seal any inner layer");
     return Base64Encode(*cipher);

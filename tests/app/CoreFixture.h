@@ -33,7 +33,7 @@ inline void writeOuterWithStamp(const TempFolder& folder, Platform& platform, co
 inline void writeAccountFileWithStamp(const TempFolder& folder, Platform& platform, const std::string& inner)
 {
     Bytes data(inner.begin(), inner.end());
-    std::string k1 = kKey1, k2 = kKey2;
+    SecretString k1 = kKey1, k2 = kKey2;
     const auto cipher = EncryptBytes(platform, kProgramSuite, data, k1, k2);
     ASSERT_TRUE(cipher.has_value());
     writeOuterWithStamp(folder, platform, Base64Encode(*cipher));

@@ -12,12 +12,16 @@
 
 namespace {
 
-struct Arguments
+// The plain text to encrypt is a secret; the cipher text to decrypt is not.
+template <class Text>
+struct ArgumentsOf
 {
-    std::string text;
-    std::string key1 = kKey1;
-    std::string key2 = kKey2;
+    Text text;
+    SecretString key1 = kKey1;
+    SecretString key2 = kKey2;
 };
+using Arguments = ArgumentsOf<SecretString>;
+using CipherArguments = ArgumentsOf<std::string>;
 
 std::string componentCipher(const std::string& text, const std::string& key1, const std::string& key2)
 {
@@ -54,7 +58,7 @@ TEST(CipherServiceTest, SecondKeyIsPaddedWithLeadingBlanks)
         {kKey2, kKey2},
     };
     for (const Case& c : cases) {
-        std::string key2 = c.key2;
+        SecretString key2 = c.key2;
         PadKey2(key2);
         EXPECT_EQ(key2, c.padded) << c.key2;
     }
@@ -89,7 +93,7 @@ TEST(CipherServiceTest, EncryptStringEmptiesItsArgumentsAndRoundTrips)
         EXPECT_EQ(e.key2, "");
         EXPECT_EQ(cipher, Base64EncodeString(componentCipher(plain, kKey1, kKey2)));
 
-        Arguments d{cipher};
+        CipherArguments d{cipher};
         ok = false;
         EXPECT_EQ(DecryptString(1, d.text, true, d.key1, d.key2, &ok), plain);
         EXPECT_TRUE(ok);
@@ -104,7 +108,7 @@ TEST(CipherServiceTest, WithoutBase64TheResultIsTheCipherBytes)
     Arguments e{"raw"};
     const std::string cipher = EncryptString(1, e.text, false, e.key1, e.key2);
     EXPECT_EQ(cipher, componentCipher("raw", kKey1, kKey2));
-    Arguments d{cipher};
+    CipherArguments d{cipher};
     EXPECT_EQ(DecryptString(1, d.text, false, d.key1, d.key2), "raw");
     EXPECT_EQ(d.text, "");
 }
@@ -140,7 +144,7 @@ TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
         EXPECT_EQ(e.key1, "");
         EXPECT_EQ(e.key2, "");
 
-        Arguments d{EncryptField("text")};
+        CipherArguments d{EncryptField("text")};
         ok = true;
         EXPECT_EQ(DecryptString(suite, d.text, true, d.key1, d.key2, &ok), "");
         EXPECT_FALSE(ok);
@@ -150,7 +154,7 @@ TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
 
         FakePlatform platform;
         Bytes data{1, 2, 3};
-        std::string key1 = kKey1, key2 = kKey2;
+        SecretString key1 = kKey1, key2 = kKey2;
         EXPECT_FALSE(EncryptBytes(platform, suite, data, key1, key2).has_value());
         EXPECT_TRUE(data.empty());
         EXPECT_EQ(key1, "");
@@ -177,7 +181,7 @@ TEST(CipherServiceTest, ComponentFailureLeavesStringArgumentsAsTheyWere)
     EXPECT_EQ(e.key2, "     abc"); // padded before the call
 
     const std::string cipher = EncryptField("text");
-    Arguments d{cipher};
+    CipherArguments d{cipher};
     ok = true;
     EXPECT_EQ(DecryptString(0, d.text, false, d.key1, d.key2, &ok), "");
     EXPECT_FALSE(ok);
@@ -209,7 +213,7 @@ TEST(CipherServiceTest, DecryptStringOfBadInputFails)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Arguments d{c.text};
+        CipherArguments d{c.text};
         bool ok = true;
         EXPECT_EQ(DecryptString(1, d.text, true, d.key1, d.key2, &ok), "");
         EXPECT_FALSE(ok);
@@ -240,7 +244,7 @@ TEST(CipherServiceTest, BytesRoundTripAndEmptyTheirArguments)
     FakePlatform platform;
     const Bytes plain{0, 1, 2, 250, 255};
     Bytes data = plain;
-    std::string key1 = kKey1, key2 = kKey2;
+    SecretString key1 = kKey1, key2 = kKey2;
     const std::optional<Bytes> cipher = EncryptBytes(platform, 1, data, key1, key2);
     ASSERT_TRUE(cipher.has_value());
     EXPECT_EQ(cipher->size(), plain.size() + 17);
@@ -262,7 +266,7 @@ TEST(CipherServiceTest, ByteFailuresShowTheErrorDescription)
 {
     FakePlatform platform;
     Bytes data{1, 2, 3};
-    std::string key1 = kKey1, key2 = kKey2;
+    SecretString key1 = kKey1, key2 = kKey2;
     EXPECT_FALSE(EncryptBytes(platform, 0, data, key1, key2).has_value());
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(key1, "");

@@ -33,18 +33,15 @@ bool PasswordGenerator::uniform(int n, int& value, const RandomSource& random)
     return false;
 }
 
-bool PasswordGenerator::generate(std::string& out, const RandomSource& random)
+bool PasswordGenerator::generate(SecretString& out, const RandomSource& random)
 {
     static constexpr CharClass kClasses[] = {kUpper, kLower, kDigits};
-    if (!out.empty())
-        OPENSSL_cleanse(out.data(), out.size());
     out.clear();
     out.reserve(kLength);
     for (int i = 0; i < kLength; ++i) {
         int cls = 0; // the first character is always an upper-case letter
         int offset = 0;
         if ((i > 0 && !uniform(3, cls, random)) || !uniform(kClasses[cls].size(), offset, random)) {
-            OPENSSL_cleanse(out.data(), out.size());
             out.clear();
             return false;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cipher/SecretString.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -31,7 +33,7 @@ public:
     static bool systemRandom(unsigned char* buffer, std::size_t length);
 
     // A new password into out (out is emptied first). False, with out empty, when the random source fails.
-    [[nodiscard]] static bool generate(std::string& out, const RandomSource& random = systemRandom);
+    [[nodiscard]] static bool generate(SecretString& out, const RandomSource& random = systemRandom);
 
     // A number from 0 to n - 1 (n from 1 to 256), every value equally likely. False when the source fails.
     [[nodiscard]] static bool uniform(int n, int& value, const RandomSource& random = systemRandom);

@@ -242,7 +242,8 @@ using SecretString = BasicSecretString<std::allocator<char>>;
 extern template class BasicSecretString<std::allocator<char>>;
 
 // Overwrites the text and empties it, keeping the buffer: for the exit path, where no destructor runs.
-inline void wipe(SecretString& s) noexcept
+template <class Alloc>
+void wipe(BasicSecretString<Alloc>& s) noexcept
 {
     s.clear();
 }

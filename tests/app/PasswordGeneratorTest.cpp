@@ -49,8 +49,9 @@ TEST(PasswordGenerator, ManyPasswordsKeepEveryRuleAndSpreadEvenly)
     std::array<int, 10> digits{};
     std::set<std::string> seen;
     for (int n = 0; n < kCount; ++n) {
-        std::string password;
-        ASSERT_TRUE(PasswordGenerator::generate(password));
+        SecretString generated;
+        ASSERT_TRUE(PasswordGenerator::generate(generated));
+        const std::string password = generated.str();
         ASSERT_EQ(password.size(), 10u) << password;
         ASSERT_GE(password[0], 'A') << password;
         ASSERT_LE(password[0], 'Z') << password;
@@ -89,7 +90,7 @@ TEST(PasswordGenerator, OneDrawForTheFirstCharacterAndTwoForEveryOther)
     ScriptedSource source;
     // First character: offset 2 -> 'C'. Then (class, offset) pairs: class = byte % 3.
     source.bytes = {2, 0, 25, 1, 0, 2, 9, 3, 1, 4, 25, 5, 9, 6, 0, 7, 5, 8, 3};
-    std::string password;
+    SecretString password;
     ASSERT_TRUE(PasswordGenerator::generate(password, std::ref(source)));
     EXPECT_EQ(password, "CZa9Bz9Af3");
     EXPECT_TRUE(source.bytes.empty());
@@ -125,7 +126,7 @@ TEST(PasswordGenerator, AFailingRandomSourceGivesNoPassword)
 {
     ScriptedSource source;
     source.bytes = {1, 2, 3}; // runs dry after the second character
-    std::string password = "old";
+    SecretString password = "old";
     EXPECT_FALSE(PasswordGenerator::generate(password, std::ref(source)));
     EXPECT_TRUE(password.empty());
 

@@ -60,7 +60,7 @@ int load(AppState& state, ToolPlatform& platform)
     const LoadResult r = LoadAccountFile(state, options, table);
     const char* names[] = {"NoFile", "Loaded", "Recovered", "Ended"};
     // The generation every account carries, or "mixed".
-    std::string gen = table.size() > 1 ? table[1].Password.substr(3) : "-";
+    std::string gen = table.size() > 1 ? table[1].Password.str().substr(3) : "-";
     for (std::size_t i = 2; i < table.size(); ++i)
         if (table[i].Password != table[1].Password)
             gen = "mixed";

@@ -23,10 +23,9 @@ namespace {
 const char* const kNoLoginQuestion = "No login will be required to view your accounts.  Continue?  ";
 const char* const kMismatch = "The password you entered does not match the confirmed password.";
 
-// Replaces a login setting, overwriting the old text first so no trace of it stays in the buffer.
-void store(std::string& setting, const std::string& value)
+// Replaces a login setting; the old text is overwritten by the assignment.
+void store(SecretString& setting, const std::string& value)
 {
-    wipe(setting);
     setting = value;
 }
 
@@ -154,11 +153,11 @@ void frmChangeLogin::buildControls()
 
 void frmChangeLogin::Form_Load()
 {
-    txtUsername->setText(QString::fromStdString(state_.LoginUserName));
-    txtPassword1->setText(QString::fromStdString(state_.LoginPassword1));
-    txtConfirm->setText(QString::fromStdString(state_.LoginPassword1));
+    txtUsername->setText(QString::fromUtf8(state_.LoginUserName));
+    txtPassword1->setText(QString::fromUtf8(state_.LoginPassword1));
+    txtConfirm->setText(QString::fromUtf8(state_.LoginPassword1));
     // The box takes this buffer over (nothing else holds it), and keeps it as digits are typed.
-    txtNumpad->setText(roomyText(QString::fromStdString(state_.LoginPassword2)));
+    txtNumpad->setText(roomyText(QString::fromUtf8(state_.LoginPassword2)));
     // Above every other window, whatever the main window's "Always on Top" says.
     state_.platform.setWindowTopmost(1, this);
 }

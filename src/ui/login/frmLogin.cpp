@@ -165,12 +165,7 @@ bool frmLogin::Form_Load()
     case LoadResult::Loaded:
         break;
     }
-    // Only the header record is needed; the accounts' secrets need not stay in this dialog.
-    for (std::size_t i = 1; i < table_.size(); ++i) {
-        wipe(table_[i].Notes);
-        wipe(table_[i].UserId);
-        wipe(table_[i].Password);
-    }
+    // Only the header record is needed; the accounts' secrets need not stay in this dialog (they wipe themselves).
     if (table_.size() > 1)
         table_.resize(1);
     txtUsername->setFocus();

@@ -35,7 +35,7 @@ public:
     // Closing the window in any other way: the program ends.
     void Form_Unload();
 
-    const std::string& numpadEntry() const { return NumpadEntry; }
+    const SecretString& numpadEntry() const { return NumpadEntry; }
     int failedLogins() const { return FailedLogins; }
 
     static constexpr std::size_t kMaxPadDigits = 20;
@@ -57,7 +57,7 @@ private:
     std::function<bool()> openMain_;
     OptionsRecord options_;
     AccountTable table_; // only the header record is consulted
-    std::string NumpadEntry;
+    SecretString NumpadEntry;
     std::int16_t FailedLogins = 0;
     bool finished_ = false; // the dialog has done its work: a later close ends nothing
 

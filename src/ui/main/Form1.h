@@ -117,7 +117,7 @@ public:
     QTimer* idleTimer() const { return Timer1; }
     QAction* onTopAction() const { return OnTop; }
     frmLocked* lockScreen() const { return lockScreen_; }
-    const std::string& generatedPassword() const { return GeneratedPassword; }
+    const SecretString& generatedPassword() const { return GeneratedPassword; }
 
     // The placeholder the account combo box shows at start.
     static constexpr const char* kPlaceholder = "< Select or type account here >";
@@ -175,7 +175,7 @@ private:
     bool AutoCompleteSuppressed = false;
     bool SkipWebsiteOnGo = false;
     bool settingText_ = false; // the window itself is filling the boxes
-    std::string GeneratedPassword;
+    SecretString GeneratedPassword;
 
     // The combo text while the window is locked.
     struct HiddenCombo

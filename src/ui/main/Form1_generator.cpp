@@ -47,7 +47,7 @@ void Form1::PasswordGenerator()
         return;
     }
 
-    txtPassword->setFieldText(QString::fromStdString(GeneratedPassword));
+    txtPassword->setFieldText(QString::fromUtf8(GeneratedPassword));
     wipe(GeneratedPassword); // the password box holds it now
     // Stored at once: as a change of the account on display, or as a new account.
     if (!lblID->text().isEmpty())

@@ -117,8 +117,8 @@ void Form1::showRecord(int index)
     const bool was = settingText_;
     settingText_ = true;
     txtWebsite->setFieldText(QString::fromStdString(r.Website));
-    txtGeneral->setFieldText(QString::fromStdString(r.Notes));
-    txtUserid->setFieldText(QString::fromStdString(r.UserId));
-    txtPassword->setFieldText(QString::fromStdString(r.Password));
+    txtGeneral->setFieldText(QString::fromUtf8(r.Notes));
+    txtUserid->setFieldText(QString::fromUtf8(r.UserId));
+    txtPassword->setFieldText(QString::fromUtf8(r.Password));
     settingText_ = was;
 }

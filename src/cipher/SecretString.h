@@ -31,8 +31,9 @@ public:
     BasicSecretString() noexcept = default;
     BasicSecretString(const char* s) : BasicSecretString(std::string_view(s)) {}
     BasicSecretString(std::string_view s) { assign(s); }
-    // The std::string stays the caller's to wipe.
+    // A std::string lent stays the caller's to wipe; one given up (a temporary) is wiped here.
     BasicSecretString(const std::string& s) : BasicSecretString(std::string_view(s)) {}
+    BasicSecretString(std::string&& s) : BasicSecretString(std::string_view(s)) { wipe(s); }
     BasicSecretString(size_type count, char c) { resize(count, c); }
     BasicSecretString(const BasicSecretString& other) : BasicSecretString(std::string_view(other)) {}
     BasicSecretString(BasicSecretString&& other) noexcept { take(other); }
@@ -50,6 +51,12 @@ public:
     BasicSecretString& operator=(std::string_view s) { return assign(s); }
     BasicSecretString& operator=(const char* s) { return assign(std::string_view(s)); }
     BasicSecretString& operator=(const std::string& s) { return assign(std::string_view(s)); }
+    BasicSecretString& operator=(std::string&& s)
+    {
+        assign(std::string_view(s));
+        wipe(s);
+        return *this;
+    }
 
     // Reuses the buffer when the text fits (overwriting the rest of the old text), else moves to a new one.
     BasicSecretString& assign(std::string_view s)

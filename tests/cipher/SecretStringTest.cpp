@@ -154,6 +154,29 @@ TEST(SecretStringTest, MoveHandsTheBufferOverAndLeavesNothingBehind)
     EXPECT_EQ(CheckingAllocator::dirtyReleases, 0);
 }
 
+TEST(SecretStringTest, AnExpiringStdStringIsOverwrittenAndALentOneIsNot)
+{
+    // A box's text arrives as a temporary std::string: once copied, nothing else would wipe it.
+    std::string given(40, 'x');
+    const char* buffer = given.data();
+    const std::size_t capacity = given.capacity();
+    SecretString s;
+    s = std::move(given);
+    EXPECT_EQ(s, std::string(40, 'x'));
+    ASSERT_EQ(given.data(), buffer); // NOLINT(bugprone-use-after-move): still its own buffer, so readable
+    EXPECT_TRUE(given.empty());
+    EXPECT_TRUE(std::all_of(buffer, buffer + capacity, [](char c) { return c == '\0'; }));
+
+    std::string alsoGiven(40, 'y');
+    const SecretString t(std::move(alsoGiven));
+    EXPECT_EQ(t, std::string(40, 'y'));
+    EXPECT_TRUE(alsoGiven.empty()); // NOLINT(bugprone-use-after-move)
+
+    const std::string lent = "lent";
+    s = lent;
+    EXPECT_EQ(lent, "lent");
+}
+
 TEST(SecretStringTest, ReadsLikeAString)
 {
     struct Case

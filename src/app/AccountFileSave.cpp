@@ -21,8 +21,7 @@ namespace {
 
 // Hands the pages of a multi-megabyte buffer just freed back to the system. Without it the allocator keeps
 // them for the next large buffer, which rarely fits the gap, and a save of the largest table peaks some
-// 25 MB higher. (A load does not need it: its buffers shrink as it goes, and the pages given back would
-// only be faulted in again.)
+// 25 MB higher. (A load gives back the pages of an earlier table before it starts.)
 void releaseFreedMemory()
 {
 #ifdef __GLIBC__

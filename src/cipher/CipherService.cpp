@@ -143,8 +143,7 @@ std::string EncryptString(int suite, SecretString& text, bool base64, SecretStri
     return result;
 }
 
-SecretString DecryptString(int suite, std::string& text, bool base64, SecretString& key1, SecretString& key2,
-                           bool* ok)
+SecretString DecryptString(int suite, std::string& text, bool base64, SecretString& key1, SecretString& key2, bool* ok)
 {
     setOk(ok, false);
     CipherComponent component;

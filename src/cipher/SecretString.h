@@ -19,8 +19,7 @@
 // It reads like std::string and converts to std::string_view implicitly. A std::string copy is made only by the
 // named str(), where a plain copy must be handed on (a widget, the clipboard), so every copy is visible.
 // The allocator is a parameter so that the tests can inspect each buffer as it is given back.
-template <class Alloc>
-class BasicSecretString
+template <class Alloc> class BasicSecretString
 {
 public:
     using value_type = char;
@@ -249,8 +248,7 @@ using SecretString = BasicSecretString<std::allocator<char>>;
 extern template class BasicSecretString<std::allocator<char>>;
 
 // Overwrites the text and empties it, keeping the buffer: for the exit path, where no destructor runs.
-template <class Alloc>
-void wipe(BasicSecretString<Alloc>& s) noexcept
+template <class Alloc> void wipe(BasicSecretString<Alloc>& s) noexcept
 {
     s.clear();
 }

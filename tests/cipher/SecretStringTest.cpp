@@ -56,6 +56,8 @@ TEST(SecretStringTest, EveryBufferGivenBackIsOverwritten)
         std::function<void()> run;
         int releases; // how many buffers the case gives back
     };
+    // One line per case.
+    // clang-format off
     const Case cases[] = {
         {"destruction", [] { Checked s = "a secret of some length"; }, 1},
         {"reassignment to a longer text", [] { Checked s = "short"; s = "a much longer secret than before"; }, 2},
@@ -66,6 +68,7 @@ TEST(SecretStringTest, EveryBufferGivenBackIsOverwritten)
         {"copy of a longer secret", [] { Checked a = "old"; const Checked b = "a longer secret"; a = b; }, 3},
         {"appending its own text", [] { Checked s = "twice"; s.append(s); }, 2},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CheckingAllocator::reset();
@@ -163,6 +166,8 @@ TEST(SecretStringTest, ReadsLikeAString)
         std::function<S()> make;
         std::string expected;
     };
+    // One line per case.
+    // clang-format off
     const Case cases[] = {
         {"default", [] { return S(); }, ""},
         {"const char*", [] { return S("abc"); }, "abc"},
@@ -180,6 +185,7 @@ TEST(SecretStringTest, ReadsLikeAString)
         {"iteration", [] { const S s = "loop"; S out; for (char c : s) out += c; return out; }, "loop"},
         {"reserve keeps the text", [] { S s = "kept"; s.reserve(64); return s; }, "kept"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const S s = c.make();

@@ -58,21 +58,7 @@ public:
     }
 
     // Reuses the buffer when the text fits (overwriting the rest of the old text), else moves to a new one.
-    BasicSecretString& assign(std::string_view s)
-    {
-        if (s.size() > capacity_) {
-            char* fresh = allocate(s.size());
-            std::memcpy(fresh, s.data(), s.size());
-            adopt(fresh, s.size(), s.size());
-        } else if (data_ != nullptr) {
-            std::memmove(data_, s.data(), s.size());
-            if (size_ > s.size())
-                wipeBytes(data_ + s.size(), size_ - s.size());
-            size_ = s.size();
-            data_[size_] = '\0';
-        }
-        return *this;
-    }
+    BasicSecretString& assign(std::string_view s);
 
     const char* data() const noexcept { return data_ != nullptr ? data_ : empty_; }
     char* data() noexcept { return data_ != nullptr ? data_ : empty_; }
@@ -116,26 +102,7 @@ public:
     void push_back(char c) { append(std::string_view(&c, 1)); }
     void pop_back() noexcept { shrinkTo(size_ - 1); }
 
-    BasicSecretString& append(std::string_view s)
-    {
-        if (s.empty())
-            return *this;
-        if (size_ + s.size() > capacity_) {
-            // The new buffer takes the old text and the appended one before the old buffer goes, so s may point
-            // into it.
-            const size_type capacity = std::max(size_ + s.size(), 2 * capacity_);
-            char* fresh = allocate(capacity);
-            if (size_ > 0)
-                std::memcpy(fresh, data_, size_);
-            std::memcpy(fresh + size_, s.data(), s.size());
-            adopt(fresh, size_ + s.size(), capacity);
-        } else {
-            std::memmove(data_ + size_, s.data(), s.size());
-            size_ += s.size();
-            data_[size_] = '\0';
-        }
-        return *this;
-    }
+    BasicSecretString& append(std::string_view s);
     BasicSecretString& append(size_type count, char c)
     {
         resize(size_ + count, c);
@@ -243,6 +210,44 @@ private:
     // What an empty string without a buffer shows: one zero, never written with anything else.
     static inline char empty_[1] = {'\0'};
 };
+
+// Out of line: compiled once for the program's instance.
+template <class Alloc> BasicSecretString<Alloc>& BasicSecretString<Alloc>::assign(std::string_view s)
+{
+    if (s.size() > capacity_) {
+        char* fresh = allocate(s.size());
+        std::memcpy(fresh, s.data(), s.size());
+        adopt(fresh, s.size(), s.size());
+    } else if (data_ != nullptr) {
+        std::memmove(data_, s.data(), s.size());
+        if (size_ > s.size())
+            wipeBytes(data_ + s.size(), size_ - s.size());
+        size_ = s.size();
+        data_[size_] = '\0';
+    }
+    return *this;
+}
+
+template <class Alloc> BasicSecretString<Alloc>& BasicSecretString<Alloc>::append(std::string_view s)
+{
+    if (s.empty())
+        return *this;
+    if (size_ + s.size() > capacity_) {
+        // The new buffer takes the old text and the appended one before the old buffer goes, so s may point
+        // into it.
+        const size_type capacity = std::max(size_ + s.size(), 2 * capacity_);
+        char* fresh = allocate(capacity);
+        if (size_ > 0)
+            std::memcpy(fresh, data_, size_);
+        std::memcpy(fresh + size_, s.data(), s.size());
+        adopt(fresh, size_ + s.size(), capacity);
+    } else {
+        std::memmove(data_ + size_, s.data(), s.size());
+        size_ += s.size();
+        data_[size_] = '\0';
+    }
+    return *this;
+}
 
 using SecretString = BasicSecretString<std::allocator<char>>;
 extern template class BasicSecretString<std::allocator<char>>;

@@ -37,7 +37,7 @@ public:
     std::string saveFileName(const std::string&) override { return {}; }
     std::string openFileName(const std::string&) override { return {}; }
     void clearClipboard() override {}
-    bool setClipboardText(const std::string&) override { return false; }
+    bool setClipboardText(std::string_view) override { return false; }
     bool openUrl(const std::string&) override { return false; }
     bool previousInstanceRunning() override { return false; }
     bool setWindowTopmost(int, QWidget*) override { return false; }

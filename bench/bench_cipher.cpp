@@ -116,9 +116,9 @@ int main()
     for (int run = 1; run <= kRepetitions; ++run) {
         auto start = Clock::now();
         for (std::size_t i = 0; i < n; ++i) {
-            std::string text = fields[i];
-            std::string key1 = kKey1;
-            std::string key2 = kKey2;
+            SecretString text = fields[i];
+            SecretString key1 = kKey1;
+            SecretString key2 = kKey2;
             stored[i] = EncryptString(kProgramSuite, text, true, key1, key2).value;
         }
         auto end = Clock::now();
@@ -127,8 +127,8 @@ int main()
         start = Clock::now();
         for (std::size_t i = 0; i < n; ++i) {
             std::string text = stored[i];
-            std::string key1 = kKey1;
-            std::string key2 = kKey2;
+            SecretString key1 = kKey1;
+            SecretString key2 = kKey2;
             if (DecryptString(kProgramSuite, text, true, key1, key2).value != fields[i])
                 ++failures;
         }

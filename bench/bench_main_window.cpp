@@ -36,7 +36,7 @@ public:
     std::string saveFileName(const std::string&) override { return {}; }
     std::string openFileName(const std::string&) override { return {}; }
     void clearClipboard() override {}
-    bool setClipboardText(const std::string&) override { return true; }
+    bool setClipboardText(std::string_view) override { return true; }
     bool openUrl(const std::string&) override { return true; }
     bool previousInstanceRunning() override { return false; }
     bool setWindowTopmost(int, QWidget*) override { return true; }

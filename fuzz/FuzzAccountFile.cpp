@@ -65,7 +65,7 @@ std::string readFile(const std::string& path)
 std::string sealOuter(const std::string& inner)
 {
     Bytes data(inner.begin(), inner.end());
-    std::string key1 = kKey1, key2 = kKey2;
+    SecretString key1 = kKey1, key2 = kKey2;
     const Outcome<Bytes> cipher = EncryptBytes(kProgramSuite, data, key1, key2);
     FuzzCheck(cipher.result.isOk(), "a save can seal any inner layer");
     return Base64Encode(cipher.value);

@@ -21,8 +21,9 @@ int FuzzImport(const std::uint8_t* data, std::size_t size)
     // An export of what was imported imports back the same, where no value holds a double quote.
     AccountTable table(1);
     for (const AccountRecord& a : r.value.accounts) {
-        for (const std::string* v : {&a.AccountName, &a.Website, &a.Notes, &a.UserId, &a.Password})
-            if (v->find('"') != std::string::npos)
+        for (std::string_view v : {std::string_view(a.AccountName), std::string_view(a.Website),
+                                   std::string_view(a.Notes), std::string_view(a.UserId), std::string_view(a.Password)})
+            if (v.find('"') != std::string_view::npos)
                 return 0;
         table.push_back(a);
     }

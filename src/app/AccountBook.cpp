@@ -71,7 +71,7 @@ Result AccountBook::Form_Load()
     fillAccountList();
     displayed_ = -1;
     comboText_.clear();
-    for (std::string& text : boxes_)
+    for (SecretString& text : boxes_)
         text.clear();
 
     // 4. Buttons.
@@ -186,11 +186,11 @@ void AccountBook::setComboText(const std::string& text)
     cboSelect_Change(text, 0);
 }
 
-void AccountBook::setBox(Box box, std::string text, bool asChange)
+void AccountBook::setBox(Box box, std::string_view text, bool asChange)
 {
     if (boxes_[box] == text)
         return;
-    boxes_[box] = std::move(text);
+    boxes_[box] = text;
     if (asChange)
         boxChangeRule();
 }

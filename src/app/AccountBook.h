@@ -118,7 +118,7 @@ public:
     const std::string& comboText() const { return comboText_; }
     // The combo text as the window holds it now (the window may change it without an event, as code may).
     void setComboTextQuietly(const std::string& text) { comboText_ = text; }
-    const std::string& boxText(Box box) const { return boxes_[box]; }
+    const SecretString& boxText(Box box) const { return boxes_[box]; }
     const Buttons& buttons() const { return buttons_; }
     bool dragDrop() const { return dragDrop_; }
     bool masked(Box box) const { return masks_[box]; }
@@ -131,7 +131,7 @@ public:
     int insertedRow() const { return insertedRow_; }
     const OptionsRecord& options() const { return options_; }
     AppState& state() { return state_; }
-    const std::string& generatedPassword() const { return GeneratedPassword; }
+    const SecretString& generatedPassword() const { return GeneratedPassword; }
 
     // One-shot requests to the window, taken once each.
     std::optional<Selection> takeComboSelection() { return take(comboSelection_); }
@@ -151,7 +151,7 @@ private:
     // Sets the combo text and runs the change rule, as a change made by code does (caret in front).
     void setComboText(const std::string& text);
     // Sets a box; asChange runs the box change rule when the text differs, as a change of the box does.
-    void setBox(Box box, std::string text, bool asChange);
+    void setBox(Box box, std::string_view text, bool asChange);
     void boxChangeRule();
     void showRecord(int index);
     void takeFields(AccountRecord& r) const;
@@ -176,7 +176,8 @@ private:
 
     int displayed_ = -1;
     std::string comboText_;
-    std::array<std::string, BoxCount> boxes_;
+    // What the boxes show: the notes, user ID and password are secrets, so all four wipe themselves.
+    std::array<SecretString, BoxCount> boxes_;
     Buttons buttons_;
     bool dragDrop_ = false;
     std::array<bool, BoxCount> masks_{};
@@ -185,7 +186,7 @@ private:
     bool securityOn_ = true;
     bool AutoCompleteSuppressed = false;
     bool SkipWebsiteOnGo = false;
-    std::string GeneratedPassword;
+    SecretString GeneratedPassword;
 
     AccountNames names_;
     int namesRevision_ = 0;

@@ -212,9 +212,8 @@ Result AccountBook::PasswordGenerator()
         return Result::ok();
     }
 
-    std::string shown = GeneratedPassword;
+    setBox(Password, GeneratedPassword, true);
     wipe(GeneratedPassword); // the password box holds it now
-    setBox(Password, std::move(shown), true);
     // Stored at once: as a change of the account on display, or as a new account.
     return displayed_ >= 0 ? cmdChange_Click() : Add_Account_Click();
 }

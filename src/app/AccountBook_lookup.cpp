@@ -81,7 +81,7 @@ Result AccountBook::cmdCopy1_Click()
 
 Result AccountBook::openWebsite()
 {
-    const std::string text = boxes_[Website];
+    const std::string text = boxes_[Website].str(); // a website is no secret
     // Only a plain web address goes to the desktop as it stands: any other text could open a local file or
     // whatever program handles another scheme.
     if (text.empty() || rules_.isWebAddress(text)) {

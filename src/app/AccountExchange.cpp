@@ -18,8 +18,7 @@ namespace {
 constexpr std::size_t kFieldsPerAccount = 5;
 constexpr std::size_t kMaxAccounts = kMaxRecords - 1; // the header takes one record
 
-constexpr const auto& kFields = kExchangedFields;
-static_assert(std::size(kExchangedFields) == kFieldsPerAccount);
+static_assert(kExchangedFieldCount == kFieldsPerAccount);
 
 std::string Reason(int err)
 {
@@ -111,7 +110,7 @@ public:
                                     std::to_string(line_) + ".",
                                 line_);
             }
-            if (!readValue(current.*kFields[field]))
+            if (!VisitExchangedField(current, field, [this](auto& out) { return readValue(out); }))
                 return std::move(result_);
             if (++field == kFieldsPerAccount) {
                 accounts_.push_back(std::move(current));
@@ -169,7 +168,8 @@ private:
     }
 
     // Reads one value and leaves pos_ on its separator (a comma, a line end or the end of the file).
-    bool readValue(std::string& out)
+    template <class Text>
+    bool readValue(Text& out)
     {
         std::size_t p = pos_;
         while (p < s_.size() && isBlank(s_[p]))

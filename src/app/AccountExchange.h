@@ -13,10 +13,25 @@ struct AppState;
 // commas, CR LF after each line. Values are UTF-8 and written unchanged, except that a double quote inside a
 // value is written as two (""), so every value reads back as it was.
 
-// The exchanged fields in their order in the file; RecordNo is not exchanged.
-inline constexpr std::string AccountRecord::*kExchangedFields[] = {
-    &AccountRecord::AccountName, &AccountRecord::Website, &AccountRecord::Notes, &AccountRecord::UserId,
-    &AccountRecord::Password};
+// The exchanged fields in their order in the file; RecordNo is not exchanged. The fields differ in type (the
+// secrets wipe themselves), so field i of r is handed to visit, which returns the same type for all five.
+inline constexpr std::size_t kExchangedFieldCount = 5;
+template <class Record, class Visit>
+decltype(auto) VisitExchangedField(Record& r, std::size_t i, Visit&& visit)
+{
+    switch (i) {
+    case 0:
+        return visit(r.AccountName);
+    case 1:
+        return visit(r.Website);
+    case 2:
+        return visit(r.Notes);
+    case 3:
+        return visit(r.UserId);
+    default:
+        return visit(r.Password);
+    }
+}
 
 // Every account of the table (the header record at index 0 is skipped). A header-only table gives "".
 std::string FormatExport(const AccountTable& table);

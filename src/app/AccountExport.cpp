@@ -21,29 +21,34 @@ std::string Reason(int err)
     return err != 0 ? std::string(std::strerror(err)) : std::string("unknown error");
 }
 
+std::string_view exchangedText(const AccountRecord& r, std::size_t field)
+{
+    return VisitExchangedField(r, field, [](const auto& text) { return std::string_view(text); });
+}
+
 } // namespace
 
 std::string FormatExport(const AccountTable& table)
 {
     std::size_t size = 0;
     for (std::size_t i = 1; i < table.size(); ++i)
-        for (auto field : kExchangedFields) {
-            const std::string& value = table[i].*field;
+        for (std::size_t f = 0; f < kExchangedFieldCount; ++f) {
+            const std::string_view value = exchangedText(table[i], f);
             size += value.size() + 3 + static_cast<std::size_t>(std::count(value.begin(), value.end(), '"'));
         }
     std::string out;
     out.reserve(size + table.size() * 2);
     for (std::size_t i = 1; i < table.size(); ++i) {
-        for (auto field : kExchangedFields) {
-            if (field != kExchangedFields[0])
+        for (std::size_t f = 0; f < kExchangedFieldCount; ++f) {
+            if (f > 0)
                 out += ',';
             out += '"';
             // A double quote inside a value is written twice, so the value reads back whole.
-            const std::string& value = table[i].*field;
+            const std::string_view value = exchangedText(table[i], f);
             for (std::size_t from = 0;;) {
                 const std::size_t quote = value.find('"', from);
-                out.append(value, from, quote == std::string::npos ? std::string::npos : quote + 1 - from);
-                if (quote == std::string::npos)
+                out.append(value, from, quote == std::string_view::npos ? std::string_view::npos : quote + 1 - from);
+                if (quote == std::string_view::npos)
                     break;
                 out += '"';
                 from = quote + 1;

@@ -22,6 +22,9 @@
 #include <memory>
 #include <string_view>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 std::string FormatRecordNo(std::int16_t n)
 {
@@ -197,11 +200,16 @@ bool decodeInner(std::string_view s, AccountTable& result)
         std::string number;
         for (std::size_t i = begin; i < end && !failed.load(std::memory_order_relaxed); ++i) {
             AccountRecord& r = table[i];
-            std::string* const texts[6] = {&number, &r.AccountName, &r.Website, &r.Notes, &r.UserId, &r.Password};
-            for (std::size_t f = 0; f < 6; ++f) {
+            // Each field is decrypted straight into its place; the last three are secrets.
+            std::string* const texts[3] = {&number, &r.AccountName, &r.Website};
+            SecretString* const secrets[3] = {&r.Notes, &r.UserId, &r.Password};
+            auto open = [&](std::size_t f, auto& out) {
                 const Span span = spans[i][f];
-                if (!Base64DecodeInto(s.substr(span.begin, span.size), cipher) ||
-                    worker.open(cipher.data(), cipher.size(), *texts[f]) != CipherComponent::Ok) {
+                return Base64DecodeInto(s.substr(span.begin, span.size), cipher) &&
+                       worker.open(cipher.data(), cipher.size(), out) == CipherComponent::Ok;
+            };
+            for (std::size_t f = 0; f < 6; ++f) {
+                if (!(f < 3 ? open(f, *texts[f]) : open(f, *secrets[f - 3]))) {
                     failed = true;
                     return;
                 }
@@ -249,12 +257,18 @@ void SayCipherFailure(Platform& platform, const Result& failure)
 
 bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table)
 {
+#ifdef __GLIBC__
+    // The pages an earlier table and its buffers left go back to the system first: the allocator would
+    // otherwise keep them beside the multi-megabyte buffers below, and a third load of the largest table
+    // would peak some 10 MB higher than the first.
+    malloc_trim(0);
+#endif
     // The outer layer is decoded in memory; the inner text never reaches the disk.
     std::optional<Bytes> cipher = Base64Decode(fileBytes);
     std::string().swap(fileBytes);
     if (!cipher)
         return false;
-    std::string key1 = kKey1, key2 = kKey2;
+    SecretString key1 = kKey1, key2 = kKey2;
     Outcome<Bytes> inner = DecryptBytes(kProgramSuite, *cipher, key1, key2);
     Bytes().swap(*cipher);
     if (!inner.result.isOk()) {

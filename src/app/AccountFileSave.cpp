@@ -21,8 +21,7 @@ namespace {
 
 // Hands the pages of a multi-megabyte buffer just freed back to the system. Without it the allocator keeps
 // them for the next large buffer, which rarely fits the gap, and a save of the largest table peaks some
-// 25 MB higher. (A load does not need it: its buffers shrink as it goes, and the pages given back would
-// only be faulted in again.)
+// 25 MB higher. (A load gives back the pages of an earlier table before it starts.)
 void releaseFreedMemory()
 {
 #ifdef __GLIBC__
@@ -89,7 +88,7 @@ bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& 
         Bytes inner;
         if (!EncodeInnerLayerInto(state, table, inner))
             return false;
-        std::string key1 = kKey1, key2 = kKey2;
+        SecretString key1 = kKey1, key2 = kKey2;
         cipher = EncryptBytes(kProgramSuite, inner, key1, key2);
     }
     releaseFreedMemory();

@@ -1,9 +1,7 @@
 #include "app/AccountRecord.h"
 
-#include "cipher/SecureWipe.h"
-
-AccountRecord MakeHeaderRecord(const std::string& userName, const std::string& password1,
-                               const std::string& password2)
+AccountRecord MakeHeaderRecord(const SecretString& userName, const SecretString& password1,
+                               const SecretString& password2)
 {
     AccountRecord header;
     header.RecordNo = 0;

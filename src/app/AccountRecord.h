@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cipher/SecretString.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -7,14 +9,16 @@
 // The name of the header record, the first record of every account table. It carries the login settings.
 inline constexpr const char* kHeaderMarker = "t1ckb0xr00tm4rkrz";
 
+// The secrets wipe themselves wherever a record goes (a delete, a change, a vector growth). The account name and
+// the website are not secrets: plain strings keep sorting and lookup fast.
 struct AccountRecord
 {
     std::int16_t RecordNo = 0;
     std::string AccountName;
     std::string Website;
-    std::string Notes;
-    std::string UserId;
-    std::string Password;
+    SecretString Notes;
+    SecretString UserId;
+    SecretString Password;
 
     bool operator==(const AccountRecord&) const = default;
 };
@@ -26,11 +30,11 @@ using AccountTable = std::vector<AccountRecord>;
 inline constexpr std::size_t kMaxRecords = 32766;
 
 // The header record as it is always written: from the login settings, never from the table.
-AccountRecord MakeHeaderRecord(const std::string& userName, const std::string& password1,
-                               const std::string& password2);
+AccountRecord MakeHeaderRecord(const SecretString& userName, const SecretString& password1,
+                               const SecretString& password2);
 
 // Overwrites every text of the record.
 void WipeRecord(AccountRecord& record);
 
-// Overwrites every text of the table before its memory goes, then empties it.
+// Overwrites every text of the table (names and websites too) before its memory goes, then empties it.
 void WipeTable(AccountTable& table);

@@ -1,10 +1,4 @@
 #include "app/AppState.h"
 
-#include "cipher/SecureWipe.h"
-
-AppState::~AppState()
-{
-    wipe(LoginUserName);
-    wipe(LoginPassword1);
-    wipe(LoginPassword2);
-}
+// The login settings wipe themselves.
+AppState::~AppState() = default;

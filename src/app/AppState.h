@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/OptionsFile.h"
+#include "cipher/SecretString.h"
 
 #include <cstdint>
 #include <string>
@@ -20,10 +21,10 @@ struct AppState
     std::string programFolder; // the folder that holds the executable and the data files
     Platform& platform;
 
-    // Login settings; all empty means no login is asked. Wiped when the state goes.
-    std::string LoginUserName;
-    std::string LoginPassword1;
-    std::string LoginPassword2;
+    // Login settings; all empty means no login is asked. They wipe themselves when the state goes.
+    SecretString LoginUserName;
+    SecretString LoginPassword1;
+    SecretString LoginPassword2;
 
     // Idle-timer ticks since the last user operation. Saturates instead of overflowing after weeks.
     std::int16_t IdleTickCount = 0;

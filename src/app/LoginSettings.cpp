@@ -7,21 +7,13 @@
 namespace {
 
 // Replaces a login setting, overwriting the old text first so no trace of it stays in the buffer.
-void store(std::string& setting, const std::string& value)
+// The old text is overwritten by the assignment itself.
+void store(SecretString& setting, std::string_view value)
 {
-    wipe(setting);
     setting = value;
 }
 
 } // namespace
-
-LoginEntries::~LoginEntries()
-{
-    wipe(userName);
-    wipe(password);
-    wipe(confirm);
-    wipe(numpad);
-}
 
 LoginSettings::LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen)
     : state_(state), save_(std::move(save)), stillOpen_(std::move(stillOpen))

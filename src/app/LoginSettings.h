@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cipher/SecretString.h"
+
 #include "app/Result.h"
 
 #include <functional>
@@ -13,15 +15,14 @@ inline constexpr const char* kLoginMismatchMessage = "The password you entered d
 // What the login settings dialog's four boxes hold. Overwritten when it goes.
 struct LoginEntries
 {
-    std::string userName;
-    std::string password;
-    std::string confirm;
-    std::string numpad;
+    SecretString userName;
+    SecretString password;
+    SecretString confirm;
+    SecretString numpad;
 
     LoginEntries() = default;
     LoginEntries(const LoginEntries&) = delete;
     LoginEntries& operator=(const LoginEntries&) = delete;
-    ~LoginEntries();
 };
 
 // The login settings: sets, changes or removes the login asked for at start-up, and stores it at once in the

@@ -34,11 +34,9 @@ Result PasswordGenerator::uniform(int n, int& value, const RandomSource& random)
     return Result::failed(kNoRandom);
 }
 
-Result PasswordGenerator::generate(std::string& out, const RandomSource& random)
+Result PasswordGenerator::generate(SecretString& out, const RandomSource& random)
 {
     static constexpr CharClass kClasses[] = {kUpper, kLower, kDigits};
-    if (!out.empty())
-        OPENSSL_cleanse(out.data(), out.size());
     out.clear();
     out.reserve(kLength);
     for (int i = 0; i < kLength; ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "cipher/SecretString.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,10 +36,9 @@ public:
     // What the user is told when the random source fails.
     static constexpr const char* kNoRandom =
         "No random password could be made: the system's random source failed.  ";
-
     // A new password into out (out is emptied first; the caller's buffer, so no copy of it is left elsewhere).
     // Fails with kNoRandom, out empty, when the random source fails.
-    static Result generate(std::string& out, const RandomSource& random = systemRandom);
+    static Result generate(SecretString& out, const RandomSource& random = systemRandom);
 
     // A number from 0 to n - 1 (n from 1 to 256), every value equally likely. Fails when the source fails.
     static Result uniform(int n, int& value, const RandomSource& random = systemRandom);

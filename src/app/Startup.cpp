@@ -68,8 +68,8 @@ StartupResult RunStartupSequence(AppState& state)
     }
 }
 
-FirstWindow ChooseFirstWindow(bool accountFileExists, const std::string& headerNotes, const std::string& headerUserId,
-                              const std::string& headerPassword)
+FirstWindow ChooseFirstWindow(bool accountFileExists, std::string_view headerNotes, std::string_view headerUserId,
+                              std::string_view headerPassword)
 {
     if (accountFileExists && (!headerNotes.empty() || !headerUserId.empty() || !headerPassword.empty()))
         return FirstWindow::Login;

@@ -3,6 +3,7 @@
 #include "base/Result.h"
 
 #include <string>
+#include <string_view>
 
 struct AppState;
 
@@ -27,5 +28,5 @@ std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& 
 StartupResult RunStartupSequence(AppState& state);
 
 // The choice alone, from the header record's login fields and whether an account file exists.
-FirstWindow ChooseFirstWindow(bool accountFileExists, const std::string& headerNotes, const std::string& headerUserId,
-                              const std::string& headerPassword);
+FirstWindow ChooseFirstWindow(bool accountFileExists, std::string_view headerNotes, std::string_view headerUserId,
+                              std::string_view headerPassword);

@@ -72,8 +72,8 @@ private:
 struct CachedKey
 {
     int algorithmId = 0;
-    std::string key1;
-    std::string key2;
+    SecretString key1;
+    SecretString key2;
     CtxPtr encryptTemplate;
     CtxPtr decryptTemplate;
 };
@@ -125,7 +125,7 @@ bool fitsInt(std::size_t n)
 
 // HKDF-SHA-256 over both key strings; the algorithm id goes into the context so that each algorithm gets a key
 // of its own. Key1's length comes first so that the split between the two strings cannot be moved.
-bool deriveKey(int algorithmId, const std::string& key1, const std::string& key2, unsigned char* out)
+bool deriveKey(int algorithmId, std::string_view key1, std::string_view key2, unsigned char* out)
 {
     EVP_KDF* kdf = EVP_KDF_fetch(nullptr, "HKDF", nullptr);
     if (kdf == nullptr)
@@ -165,7 +165,7 @@ bool deriveKey(int algorithmId, const std::string& key1, const std::string& key2
 }
 
 // The keyed contexts for (id, keys): found in the cache, or derived once and added to it.
-const CachedKey* keyFor(int algorithmId, const std::string& key1, const std::string& key2)
+const CachedKey* keyFor(int algorithmId, std::string_view key1, std::string_view key2)
 {
     KeyCache& cache = keyCache();
     for (std::size_t i = 0; i < cache.entries.size(); ++i) {
@@ -278,7 +278,7 @@ int sivOpen(EVP_CIPHER_CTX* ctx, const Bytes& associatedData, const unsigned cha
     return CipherComponent::Ok;
 }
 
-int checkArguments(int algorithmId, const std::string& key2)
+int checkArguments(int algorithmId, std::string_view key2)
 {
     if (algorithmId != kSivAlgorithm)
         return CipherComponent::UnsupportedAlgorithm;
@@ -287,7 +287,7 @@ int checkArguments(int algorithmId, const std::string& key2)
     return CipherComponent::Ok;
 }
 
-int encryptMessage(int algorithmId, const std::string& key1, const std::string& key2, const unsigned char* plain,
+int encryptMessage(int algorithmId, std::string_view key1, std::string_view key2, const unsigned char* plain,
                    std::size_t size, Bytes& result)
 {
     if (int status = checkArguments(algorithmId, key2); status != CipherComponent::Ok)
@@ -315,7 +315,7 @@ int encryptMessage(int algorithmId, const std::string& key1, const std::string& 
 
 // Hands the plain text to take() only when it is authentic.
 template <typename Take>
-int decryptMessage(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data, Take take)
+int decryptMessage(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data, Take take)
 {
     if (int status = checkArguments(algorithmId, key2); status != CipherComponent::Ok)
         return status;
@@ -349,13 +349,13 @@ CipherPtr fetchRawSiv(std::size_t keySize)
 
 } // namespace
 
-int CipherComponent::Encrypt(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
+int CipherComponent::Encrypt(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data,
                              Bytes& result)
 {
     return encryptMessage(algorithmId, key1, key2, data.data(), data.size(), result);
 }
 
-int CipherComponent::Decrypt(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
+int CipherComponent::Decrypt(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data,
                              Bytes& result)
 {
     const int status = decryptMessage(algorithmId, key1, key2, data,
@@ -365,18 +365,18 @@ int CipherComponent::Decrypt(int algorithmId, const std::string& key1, const std
     return status;
 }
 
-int CipherComponent::EncryptStr(int algorithmId, const std::string& key1, const std::string& key2,
-                                const std::string& text, Bytes& result)
+int CipherComponent::EncryptStr(int algorithmId, std::string_view key1, std::string_view key2,
+                                std::string_view text, Bytes& result)
 {
     return encryptMessage(algorithmId, key1, key2, reinterpret_cast<const unsigned char*>(text.data()), text.size(),
                           result);
 }
 
-int CipherComponent::DecryptStr(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
-                                std::string& result)
+int CipherComponent::DecryptStr(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data,
+                                SecretString& result)
 {
     const int status = decryptMessage(algorithmId, key1, key2, data, [&](const unsigned char* p, std::size_t n) {
-        result.assign(reinterpret_cast<const char*>(p), n);
+        result.assign(std::string_view(reinterpret_cast<const char*>(p), n));
     });
     if (status != Ok)
         wipe(result);
@@ -404,7 +404,7 @@ struct CipherComponent::Worker::Contexts
     Bytes scratch;
 };
 
-CipherComponent::Worker::Worker(int algorithmId, const std::string& key1, const std::string& key2, bool independent)
+CipherComponent::Worker::Worker(int algorithmId, std::string_view key1, std::string_view key2, bool independent)
     : status_(checkArguments(algorithmId, key2)), contexts_(std::make_unique<Contexts>())
 {
     if (status_ != Ok)
@@ -462,7 +462,7 @@ int CipherComponent::Worker::seal(const unsigned char* plain, std::size_t size, 
     return status;
 }
 
-int CipherComponent::Worker::open(const unsigned char* cipher, std::size_t size, std::string& plain)
+int CipherComponent::Worker::openToScratch(const unsigned char* cipher, std::size_t size)
 {
     if (status_ != Ok)
         return status_;
@@ -475,9 +475,30 @@ int CipherComponent::Worker::open(const unsigned char* cipher, std::size_t size,
     int status = sivOpen(c.work.get(), {}, cipher, size, c.scratch.data());
     if (status == Ok && c.scratch[0] != kMessagePrefix)
         status = AuthenticationFailed;
-    if (status == Ok)
-        plain.assign(reinterpret_cast<const char*>(c.scratch.data()) + 1, c.scratch.size() - 1);
-    OPENSSL_cleanse(c.scratch.data(), c.scratch.size());
+    if (status != Ok)
+        OPENSSL_cleanse(c.scratch.data(), c.scratch.size());
+    return status;
+}
+
+int CipherComponent::Worker::open(const unsigned char* cipher, std::size_t size, std::string& plain)
+{
+    const int status = openToScratch(cipher, size);
+    if (status == Ok) {
+        Bytes& scratch = contexts_->scratch;
+        plain.assign(reinterpret_cast<const char*>(scratch.data()) + 1, scratch.size() - 1);
+        OPENSSL_cleanse(scratch.data(), scratch.size());
+    }
+    return status;
+}
+
+int CipherComponent::Worker::open(const unsigned char* cipher, std::size_t size, SecretString& plain)
+{
+    const int status = openToScratch(cipher, size);
+    if (status == Ok) {
+        Bytes& scratch = contexts_->scratch;
+        plain.assign(std::string_view(reinterpret_cast<const char*>(scratch.data()) + 1, scratch.size() - 1));
+        OPENSSL_cleanse(scratch.data(), scratch.size());
+    }
     return status;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cipher/Bytes.h"
+#include "cipher/SecretString.h"
 
 #include <memory>
 #include <string>
@@ -24,14 +25,14 @@ public:
         BadKey = -4,
     };
 
-    [[nodiscard]] int Encrypt(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
+    [[nodiscard]] int Encrypt(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data,
                               Bytes& result);
-    [[nodiscard]] int Decrypt(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
+    [[nodiscard]] int Decrypt(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data,
                               Bytes& result);
-    [[nodiscard]] int EncryptStr(int algorithmId, const std::string& key1, const std::string& key2,
-                                 const std::string& text, Bytes& result);
-    [[nodiscard]] int DecryptStr(int algorithmId, const std::string& key1, const std::string& key2, const Bytes& data,
-                                 std::string& result);
+    [[nodiscard]] int EncryptStr(int algorithmId, std::string_view key1, std::string_view key2,
+                                 std::string_view text, Bytes& result);
+    [[nodiscard]] int DecryptStr(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data,
+                                 SecretString& result);
 
     // Seals and opens many messages under one key for one thread, exactly as Encrypt and Decrypt do. Workers for
     // the same key may run on several threads at once, so large files use every core; create them all on one
@@ -41,7 +42,7 @@ public:
     public:
         // An independent worker keys a cipher library instance of its own, so that workers on other threads
         // share no reference counts with it (shared ones cost more than the threads gain).
-        Worker(int algorithmId, const std::string& key1, const std::string& key2, bool independent = false);
+        Worker(int algorithmId, std::string_view key1, std::string_view key2, bool independent = false);
         ~Worker();
         Worker(const Worker&) = delete;
         Worker& operator=(const Worker&) = delete;
@@ -52,9 +53,12 @@ public:
         [[nodiscard]] int seal(const unsigned char* plain, std::size_t size, unsigned char* out);
         // The plain text of size cipher bytes, into plain (overwriting what it held).
         [[nodiscard]] int open(const unsigned char* cipher, std::size_t size, std::string& plain);
+        [[nodiscard]] int open(const unsigned char* cipher, std::size_t size, SecretString& plain);
 
     private:
         struct Contexts;
+        // Opens into the scratch buffer; the caller takes the text and overwrites the scratch.
+        int openToScratch(const unsigned char* cipher, std::size_t size);
         int status_;
         std::unique_ptr<Contexts> contexts_;
     };

@@ -21,7 +21,7 @@ constexpr std::size_t kMinKey2Characters = 8;
 constexpr std::array<int, 14> kAlgorithmIds = {18, 3, 55, 51, 59, 34, 102, 99, 96, 86, 83, 80, 257, 64};
 
 // Characters, not bytes: a UTF-8 sequence counts once.
-std::size_t characterCount(const std::string& s)
+std::size_t characterCount(std::string_view s)
 {
     std::size_t count = 0;
     for (unsigned char c : s)
@@ -58,8 +58,8 @@ Result replaceFile(const std::string& target, const void* data, std::size_t size
 }
 
 // The end of a file operation that got past its first checks: buffers, paths and keys are emptied either way.
-Result finishFileOperation(Result result, Bytes& buffer, std::string& source, std::string& target, std::string& key1,
-                         std::string& key2)
+Result finishFileOperation(Result result, Bytes& buffer, std::string& source, std::string& target, SecretString& key1,
+                         SecretString& key2)
 {
     wipe(buffer);
     wipe(source);
@@ -78,21 +78,17 @@ std::optional<int> AlgorithmForSuite(int suite)
     return kAlgorithmIds[static_cast<std::size_t>(suite)];
 }
 
-void PadKey2(std::string& key2)
+void PadKey2(SecretString& key2)
 {
     const std::size_t characters = characterCount(key2);
     if (characters >= kMinKey2Characters)
         return;
-    // Built anew so that the short key is not left behind in a reallocated buffer.
-    std::string padded;
-    padded.reserve(kMinKey2Characters - characters + key2.size());
-    padded.assign(kMinKey2Characters - characters, ' ');
+    SecretString padded(kMinKey2Characters - characters, ' ');
     padded += key2;
-    wipe(key2);
     key2 = std::move(padded);
 }
 
-Outcome<std::string> EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2)
+Outcome<std::string> EncryptString(int suite, SecretString& text, bool base64, SecretString& key1, SecretString& key2)
 {
     CipherComponent component;
     PadKey2(key2);
@@ -109,7 +105,7 @@ Outcome<std::string> EncryptString(int suite, std::string& text, bool base64, st
     return result;
 }
 
-Outcome<std::string> DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2)
+Outcome<SecretString> DecryptString(int suite, std::string& text, bool base64, SecretString& key1, SecretString& key2)
 {
     CipherComponent component;
     Bytes cipher;
@@ -123,7 +119,7 @@ Outcome<std::string> DecryptString(int suite, std::string& text, bool base64, st
         cipher.assign(text.begin(), text.end());
     }
     PadKey2(key2);
-    Outcome<std::string> result{Result::failed("")};
+    Outcome<SecretString> result{Result::failed("")};
     if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
         if (const int status = component.DecryptStr(*algorithm, key1, key2, cipher, result.value); status < 0)
             return {Result::failed(CipherComponent::describe(status))};
@@ -146,7 +142,7 @@ Outcome<Bytes> componentResult(int status, Bytes&& bytes)
 
 } // namespace
 
-Outcome<Bytes> EncryptBytes(int suite, Bytes& data, std::string& key1, std::string& key2)
+Outcome<Bytes> EncryptBytes(int suite, Bytes& data, SecretString& key1, SecretString& key2)
 {
     CipherComponent component;
     PadKey2(key2);
@@ -162,7 +158,7 @@ Outcome<Bytes> EncryptBytes(int suite, Bytes& data, std::string& key1, std::stri
     return result;
 }
 
-Outcome<Bytes> DecryptBytes(int suite, Bytes& data, std::string& key1, std::string& key2)
+Outcome<Bytes> DecryptBytes(int suite, Bytes& data, SecretString& key1, SecretString& key2)
 {
     CipherComponent component;
     PadKey2(key2);
@@ -185,8 +181,8 @@ bool FileIsPresent(const std::string& path)
     return !ec;
 }
 
-Result EncryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, std::string& key1,
-                   std::string& key2)
+Result EncryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, SecretString& key1,
+                   SecretString& key2)
 {
     if (!FileIsPresent(source))
         return Result::failed("no source file");
@@ -211,7 +207,7 @@ Result EncryptFile(int suite, std::string& source, std::string& target, bool ove
 }
 
 Result DecryptFile(int suite, std::string& source, std::string& target, bool /*overwrite*/, bool base64,
-                   std::string& key1, std::string& key2)
+                   SecretString& key1, SecretString& key2)
 {
     // Never writes over an existing file, whatever the overwrite flag says.
     if (!FileIsPresent(source))
@@ -238,31 +234,19 @@ Result DecryptFile(int suite, std::string& source, std::string& target, bool /*o
     return finishFileOperation(std::move(written), buffer, source, target, key1, key2);
 }
 
-Outcome<std::string> EncryptField(const std::string& text)
+Outcome<std::string> EncryptField(std::string_view text)
 {
-    std::string plain = text;
-    std::string key1 = kKey1;
-    std::string key2 = kKey2;
-    Outcome<std::string> result = EncryptString(kProgramSuite, plain, true, key1, key2);
-    // Left as they were when the encryption failed.
-    if (!plain.empty())
-        wipe(plain);
-    if (!key1.empty())
-        wipe(key1);
-    if (!key2.empty())
-        wipe(key2);
-    return result;
+    // Secret copies: they wipe themselves, whether the service emptied them or the encryption failed.
+    SecretString plain(text);
+    SecretString key1(kKey1);
+    SecretString key2(kKey2);
+    return EncryptString(kProgramSuite, plain, true, key1, key2);
 }
 
-Outcome<std::string> DecryptField(const std::string& text)
+Outcome<SecretString> DecryptField(const std::string& text)
 {
     std::string cipher = text;
-    std::string key1 = kKey1;
-    std::string key2 = kKey2;
-    Outcome<std::string> result = DecryptString(kProgramSuite, cipher, true, key1, key2);
-    if (!key1.empty())
-        wipe(key1);
-    if (!key2.empty())
-        wipe(key2);
-    return result;
+    SecretString key1(kKey1);
+    SecretString key2(kKey2);
+    return DecryptString(kProgramSuite, cipher, true, key1, key2);
 }

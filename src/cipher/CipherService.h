@@ -2,9 +2,11 @@
 
 #include "base/Result.h"
 #include "cipher/Bytes.h"
+#include "cipher/SecretString.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The cipher service: the only code that calls the cipher component. Texts are UTF-8.
 // As callers rely on, every operation empties the keys, texts, data and paths it was given once it has used
@@ -20,29 +22,29 @@ inline constexpr int kProgramSuite = 1;
 std::optional<int> AlgorithmForSuite(int suite);
 
 // Pads key2 with leading blanks to 8 characters.
-void PadKey2(std::string& key2);
+void PadKey2(SecretString& key2);
 
 // The cipher text (the plain text), emptying the arguments. A failure of the component (or text that is not
 // Base64) fails with an empty value and leaves the arguments as they were; a suite outside the table makes no
 // call, empties the arguments and fails without a message.
-Outcome<std::string> EncryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2);
-Outcome<std::string> DecryptString(int suite, std::string& text, bool base64, std::string& key1, std::string& key2);
+Outcome<std::string> EncryptString(int suite, SecretString& text, bool base64, SecretString& key1, SecretString& key2);
+Outcome<SecretString> DecryptString(int suite, std::string& text, bool base64, SecretString& key1, SecretString& key2);
 
 // The cipher layer shows nothing itself. A failure of the component fails with its description as the message,
 // for the caller to show (style 0, OK only); a suite outside the table makes no call and fails without a message.
-Outcome<Bytes> EncryptBytes(int suite, Bytes& data, std::string& key1, std::string& key2);
-Outcome<Bytes> DecryptBytes(int suite, Bytes& data, std::string& key1, std::string& key2);
+Outcome<Bytes> EncryptBytes(int suite, Bytes& data, SecretString& key1, SecretString& key2);
+Outcome<Bytes> DecryptBytes(int suite, Bytes& data, SecretString& key1, SecretString& key2);
 
 bool FileIsPresent(const std::string& path);
 
 // EncryptFile produces the cipher bytes before it touches the target, so a failure leaves an existing
 // target as it was. A failure of the component fails as EncryptBytes does, with its description; any other
 // failure (no source, a target it may not replace, bad Base64, a write that failed) says why in a few words.
-Result EncryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, std::string& key1,
-                   std::string& key2);
-Result DecryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, std::string& key1,
-                   std::string& key2);
+Result EncryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, SecretString& key1,
+                   SecretString& key2);
+Result DecryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, SecretString& key1,
+                   SecretString& key2);
 
 // Shorthands for the program's own calls: suite 1, Base64, the fixed keys.
-Outcome<std::string> EncryptField(const std::string& text);
-Outcome<std::string> DecryptField(const std::string& text);
+Outcome<std::string> EncryptField(std::string_view text);
+Outcome<SecretString> DecryptField(const std::string& text);

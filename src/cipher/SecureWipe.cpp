@@ -15,3 +15,8 @@ void wipe(std::vector<unsigned char>& v)
         OPENSSL_cleanse(v.data(), v.capacity());
     v.clear();
 }
+
+void wipeBytes(void* data, std::size_t size) noexcept
+{
+    OPENSSL_cleanse(data, size);
+}

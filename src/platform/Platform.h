@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class QWidget;
 
@@ -39,7 +40,7 @@ public:
 
     // Clipboard. setClipboardText returns false when the clipboard cannot be taken.
     virtual void clearClipboard() = 0;
-    virtual bool setClipboardText(const std::string& text) = 0;
+    virtual bool setClipboardText(std::string_view text) = 0;
 
     // Hands a URL to the desktop's browser; false when nothing could open it.
     virtual bool openUrl(const std::string& url) = 0;

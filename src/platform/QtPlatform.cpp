@@ -136,11 +136,12 @@ void QtPlatform::clearClipboard()
         clipboard->clear(QClipboard::Selection);
 }
 
-bool QtPlatform::setClipboardText(const std::string& text)
+bool QtPlatform::setClipboardText(std::string_view text)
 {
     QClipboard* clipboard = QApplication::clipboard();
     auto* data = new QMimeData;
-    data->setText(QString::fromStdString(text));
+    const QString copied = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    data->setText(copied);
     // Ask clipboard managers not to keep the text in their history.
     data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
 #if defined(Q_OS_WIN)
@@ -151,7 +152,7 @@ bool QtPlatform::setClipboardText(const std::string& text)
 #endif
     clipboard->setMimeData(data, QClipboard::Clipboard);
     clipboardUsed_ = true;
-    return clipboard->text(QClipboard::Clipboard) == QString::fromStdString(text);
+    return clipboard->text(QClipboard::Clipboard) == copied;
 }
 
 bool QtPlatform::openUrl(const std::string& url)

@@ -25,7 +25,7 @@ public:
     std::string saveFileName(const std::string& filter) override;
     std::string openFileName(const std::string& filter) override;
     void clearClipboard() override;
-    bool setClipboardText(const std::string& text) override;
+    bool setClipboardText(std::string_view text) override;
     bool openUrl(const std::string& url) override;
     // Takes the data folder's lock on the first call; true when another copy holds it (that copy is asked to
     // come to the front).

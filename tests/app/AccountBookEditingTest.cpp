@@ -221,7 +221,7 @@ TEST_F(AccountBookEditing, ChangeWithEveryFieldEmptiedActsAsNew)
     open();
     lookUp("Alpha");
     for (Box b : {Box::UserId, Box::Password})
-        edit(b, book->boxText(b).substr(0, book->boxText(b).size() - 1));
+        edit(b, book->boxText(b).str().substr(0, book->boxText(b).size() - 1));
     clearCombo();
     click("cmdChange");
     EXPECT_TRUE(platform.messages.empty());

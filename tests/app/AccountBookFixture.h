@@ -110,7 +110,7 @@ protected:
     }
     // A name exactly as typed, no completion applied.
     void typeExactName(const std::string& name) { book->setComboTextQuietly(name); }
-    void typeInto(Box box, const std::string& text) { edit(box, book->boxText(box) + text); }
+    void typeInto(Box box, const std::string& text) { edit(box, book->boxText(box).str() + text); }
     void click(const std::string& button)
     {
         Result r;
@@ -144,7 +144,7 @@ protected:
     bool dragDrop() const { return book->dragDrop(); }
     std::vector<std::string> listed() const { return book->names(); }
     std::string comboText() const { return book->comboText(); }
-    std::string boxText(Box box) const { return book->boxText(box); }
+    std::string boxText(Box box) const { return book->boxText(box).str(); }
     std::string recordLabel() const { return book->recordLabel(); }
 
     AccountTable storedTable()

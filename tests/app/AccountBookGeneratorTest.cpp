@@ -64,7 +64,7 @@ TEST_F(AccountBookGenerator, NoLeavesEverythingAsItWas)
 TEST_F(AccountBookGenerator, YesChangesTheAccountOnDisplay)
 {
     go("Alpha");
-    edit(Box::Notes, book->boxText(Box::Notes) + "+");
+    edit(Box::Notes, book->boxText(Box::Notes).str() + "+");
     platform.queueAnswer(Answer::Yes);
     generate();
     ASSERT_EQ(platform.messages.size(), 2u);

@@ -111,7 +111,7 @@ TEST_F(AccountBookRun, UnloadWipesTheSecretsAndEndsTheProgram)
     lookUp("Alpha");
     platform.clipboard = "copied";
     platform.clipboardHasText = true;
-    const std::string& password = book->accountTable()[1].Password;
+    const SecretString& password = book->accountTable()[1].Password;
     const char* buffer = password.data();
     const std::size_t size = password.size();
 

@@ -14,7 +14,7 @@ std::string innerOf(const std::string& outer)
     auto cipher = Base64Decode(outer);
     if (!cipher)
         return "<no base64>";
-    std::string k1 = kKey1, k2 = kKey2;
+    SecretString k1 = kKey1, k2 = kKey2;
     auto plain = DecryptBytes(kProgramSuite, *cipher, k1, k2);
     return plain.result.isOk() ? std::string(plain.value.begin(), plain.value.end()) : "<no decryption>";
 }
@@ -104,8 +104,8 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
         SCOPED_TRACE(i);
         ASSERT_EQ(records[i].size(), 6u);
         const AccountRecord& r = expected[i];
-        const std::string plain[6] = {FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes, r.UserId,
-                                      r.Password};
+        const std::string number = FormatRecordNo(r.RecordNo);
+        const std::string_view plain[6] = {number, r.AccountName, r.Website, r.Notes, r.UserId, r.Password};
         for (int f = 0; f < 6; ++f) {
             EXPECT_EQ(records[i][f], EncryptField(plain[f]).value) << "field " << f;
             EXPECT_EQ(DecryptField(records[i][f]).value, plain[f]) << "field " << f;
@@ -301,7 +301,7 @@ TEST_F(AccountFileFormatTest, LargeTableEncodesAsFieldByField)
         table.push_back(r);
     }
     std::string expected;
-    auto line = [&expected](const std::array<std::string, 6>& fields) {
+    auto line = [&expected](const std::array<std::string_view, 6>& fields) {
         for (std::size_t f = 0; f < fields.size(); ++f)
             expected += "\"" + EncryptField(fields[f]).value + (f + 1 < fields.size() ? "\"," : "\"\r\n");
     };

@@ -1,8 +1,19 @@
+#include "app/AccountRecord.h"
 #include "app/AppState.h"
 
 #include "FakePlatform.h"
 
 #include <gtest/gtest.h>
+
+#include <type_traits>
+
+// The secrets of the run are held in the type that wipes itself; names and websites are not secrets.
+static_assert(std::is_same_v<decltype(AppState::LoginUserName), SecretString>);
+static_assert(std::is_same_v<decltype(AppState::LoginPassword1), SecretString>);
+static_assert(std::is_same_v<decltype(AppState::LoginPassword2), SecretString>);
+static_assert(std::is_same_v<decltype(AccountRecord::Notes), SecretString>);
+static_assert(std::is_same_v<decltype(AccountRecord::UserId), SecretString>);
+static_assert(std::is_same_v<decltype(AccountRecord::Password), SecretString>);
 
 TEST(AppState, IdleCountSaturatesInsteadOfOverflowing)
 {

@@ -34,7 +34,7 @@ inline void writeOuterWithStamp(const TempFolder& folder, Platform& platform, co
 inline void writeAccountFileWithStamp(const TempFolder& folder, Platform& platform, const std::string& inner)
 {
     Bytes data(inner.begin(), inner.end());
-    std::string k1 = kKey1, k2 = kKey2;
+    SecretString k1 = kKey1, k2 = kKey2;
     const auto cipher = EncryptBytes(kProgramSuite, data, k1, k2);
     ASSERT_TRUE(cipher.result.isOk());
     writeOuterWithStamp(folder, platform, Base64Encode(cipher.value));

@@ -49,20 +49,20 @@ TEST(PasswordGenerator, ManyPasswordsKeepEveryRuleAndSpreadEvenly)
     std::array<int, 10> digits{};
     std::set<std::string> seen;
     for (int n = 0; n < kCount; ++n) {
-        std::string password;
+        SecretString password;
         ASSERT_TRUE(PasswordGenerator::generate(password).isOk());
-        ASSERT_EQ(password.size(), 10u) << password;
-        ASSERT_GE(password[0], 'A') << password;
-        ASSERT_LE(password[0], 'Z') << password;
+        ASSERT_EQ(password.size(), 10u) << password.str();
+        ASSERT_GE(password[0], 'A') << password.str();
+        ASSERT_LE(password[0], 'Z') << password.str();
         ++firstLetter[password[0] - 'A'];
         for (int i = 0; i < PasswordGenerator::kLength; ++i) {
             const int cls = classOf(password[i]);
-            ASSERT_GE(cls, 0) << "character outside the alphabet in " << password;
+            ASSERT_GE(cls, 0) << "character outside the alphabet in " << password.str();
             ++classCount[i][cls];
             if (cls == 2)
                 ++digits[password[i] - '0'];
         }
-        seen.insert(password);
+        seen.insert(password.str());
     }
     // No repeats: a clock-seeded generator would repeat within a second.
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(kCount));
@@ -89,7 +89,7 @@ TEST(PasswordGenerator, OneDrawForTheFirstCharacterAndTwoForEveryOther)
     ScriptedSource source;
     // First character: offset 2 -> 'C'. Then (class, offset) pairs: class = byte % 3.
     source.bytes = {2, 0, 25, 1, 0, 2, 9, 3, 1, 4, 25, 5, 9, 6, 0, 7, 5, 8, 3};
-    std::string password;
+    SecretString password;
     ASSERT_TRUE(PasswordGenerator::generate(password, std::ref(source)).isOk());
     EXPECT_EQ(password, "CZa9Bz9Af3");
     EXPECT_TRUE(source.bytes.empty());
@@ -125,7 +125,7 @@ TEST(PasswordGenerator, AFailingRandomSourceGivesNoPassword)
 {
     ScriptedSource source;
     source.bytes = {1, 2, 3}; // runs dry after the second character
-    std::string password = "old";
+    SecretString password = "old";
     const Result made = PasswordGenerator::generate(password, std::ref(source));
     EXPECT_EQ(made.message(), "No random password could be made: the system's random source failed.  ");
     EXPECT_TRUE(password.empty());

@@ -127,7 +127,7 @@ TEST(CipherComponentTest, EmptyPlainTextIsAuthenticatedToo)
         Bytes back;
         EXPECT_EQ(decrypt(changed, back), CipherComponent::AuthenticationFailed) << i;
     }
-    std::string text = "left over";
+    SecretString text = "left over";
     ASSERT_EQ(CipherComponent().DecryptStr(3, kTestKey1, kTestKey2, cipher, text), CipherComponent::Ok);
     EXPECT_EQ(text, "");
 }
@@ -164,7 +164,7 @@ TEST(CipherComponentTest, RandomDataNeverDecrypts)
         for (auto& b : data)
             b = static_cast<unsigned char>(random());
         Bytes plain;
-        std::string text;
+        SecretString text;
         ASSERT_EQ(decrypt(data, plain), CipherComponent::AuthenticationFailed);
         ASSERT_EQ(CipherComponent().DecryptStr(3, kTestKey1, kTestKey2, data, text),
                   CipherComponent::AuthenticationFailed);
@@ -201,7 +201,7 @@ TEST(CipherComponentTest, StringAndByteCallsAgree)
     ASSERT_EQ(component.EncryptStr(3, kTestKey1, kTestKey2, text, fromText), CipherComponent::Ok);
     ASSERT_EQ(component.Encrypt(3, kTestKey1, kTestKey2, bytesOf(text), fromBytes), CipherComponent::Ok);
     EXPECT_EQ(fromText, fromBytes);
-    std::string back;
+    SecretString back;
     ASSERT_EQ(component.DecryptStr(3, kTestKey1, kTestKey2, fromText, back), CipherComponent::Ok);
     EXPECT_EQ(back, text);
 }
@@ -212,7 +212,7 @@ TEST(CipherComponentTest, OnlyAlgorithmThreeIsSupported)
     for (int id : {18, 34, 51, 55, 59, 64, 80, 83, 86, 96, 99, 102, 257, 0, -1, 4}) {
         SCOPED_TRACE(id);
         Bytes out{1};
-        std::string text = "x";
+        SecretString text = "x";
         EXPECT_EQ(component.Encrypt(id, kTestKey1, kTestKey2, bytesOf("abc"), out),
                   CipherComponent::UnsupportedAlgorithm);
         EXPECT_EQ(component.Decrypt(id, kTestKey1, kTestKey2, Bytes(40, 1), out),

@@ -16,8 +16,8 @@ struct FileCall
 {
     std::string source;
     std::string target;
-    std::string key1 = kKey1;
-    std::string key2 = kKey2;
+    SecretString key1 = kKey1;
+    SecretString key2 = kKey2;
 
     FileCall(const TempFolder& folder, const std::string& from, const std::string& to)
         : source(folder.file(from)), target(folder.file(to))
@@ -102,7 +102,7 @@ TEST(CipherFileTest, Base64FileRoundTripsExactly)
         EXPECT_TRUE(onlyBase64Lines(stored));
         Bytes expected;
         {
-            std::string key1 = kKey1, key2 = kKey2;
+            SecretString key1 = kKey1, key2 = kKey2;
             Bytes data(plain.begin(), plain.end());
             expected = EncryptBytes(1, data, key1, key2).value;
         }

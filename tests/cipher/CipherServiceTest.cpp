@@ -11,12 +11,16 @@
 
 namespace {
 
-struct Arguments
+// The plain text to encrypt is a secret; the cipher text to decrypt is not.
+template <class Text>
+struct ArgumentsOf
 {
-    std::string text;
-    std::string key1 = kKey1;
-    std::string key2 = kKey2;
+    Text text;
+    SecretString key1 = kKey1;
+    SecretString key2 = kKey2;
 };
+using Arguments = ArgumentsOf<SecretString>;
+using CipherArguments = ArgumentsOf<std::string>;
 
 std::string componentCipher(const std::string& text, const std::string& key1, const std::string& key2)
 {
@@ -53,7 +57,7 @@ TEST(CipherServiceTest, SecondKeyIsPaddedWithLeadingBlanks)
         {kKey2, kKey2},
     };
     for (const Case& c : cases) {
-        std::string key2 = c.key2;
+        SecretString key2 = c.key2;
         PadKey2(key2);
         EXPECT_EQ(key2, c.padded) << c.key2;
     }
@@ -88,8 +92,8 @@ TEST(CipherServiceTest, EncryptStringEmptiesItsArgumentsAndRoundTrips)
         EXPECT_EQ(e.key2, "");
         EXPECT_EQ(cipher, Base64EncodeString(componentCipher(plain, kKey1, kKey2)));
 
-        Arguments d{cipher};
-        const Outcome<std::string> r2 = DecryptString(1, d.text, true, d.key1, d.key2);
+        CipherArguments d{cipher};
+        const Outcome<SecretString> r2 = DecryptString(1, d.text, true, d.key1, d.key2);
         EXPECT_EQ(r2.value, plain);
         EXPECT_TRUE(r2.result.isOk());
         EXPECT_EQ(d.text, "");
@@ -103,7 +107,7 @@ TEST(CipherServiceTest, WithoutBase64TheResultIsTheCipherBytes)
     Arguments e{"raw"};
     const std::string cipher = EncryptString(1, e.text, false, e.key1, e.key2).value;
     EXPECT_EQ(cipher, componentCipher("raw", kKey1, kKey2));
-    Arguments d{cipher};
+    CipherArguments d{cipher};
     EXPECT_EQ(DecryptString(1, d.text, false, d.key1, d.key2).value, "raw");
     EXPECT_EQ(d.text, "");
 }
@@ -140,8 +144,8 @@ TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
         EXPECT_EQ(e.key1, "");
         EXPECT_EQ(e.key2, "");
 
-        Arguments d{EncryptField("text").value};
-        const Outcome<std::string> r4 = DecryptString(suite, d.text, true, d.key1, d.key2);
+        CipherArguments d{EncryptField("text").value};
+        const Outcome<SecretString> r4 = DecryptString(suite, d.text, true, d.key1, d.key2);
         EXPECT_EQ(r4.value, "");
         EXPECT_FALSE(r4.result.isOk());
         EXPECT_EQ(d.text, "");
@@ -149,7 +153,7 @@ TEST(CipherServiceTest, SuiteOutsideTheTableMakesNoCallButEmptiesArguments)
         EXPECT_EQ(d.key2, "");
 
         Bytes data{1, 2, 3};
-        std::string key1 = kKey1, key2 = kKey2;
+        SecretString key1 = kKey1, key2 = kKey2;
         EXPECT_EQ(EncryptBytes(suite, data, key1, key2).result.message(), "") << "a failure without a message";
         EXPECT_TRUE(data.empty());
         EXPECT_EQ(key1, "");
@@ -177,8 +181,8 @@ TEST(CipherServiceTest, ComponentFailureLeavesStringArgumentsAsTheyWere)
     EXPECT_EQ(e.key2, "     abc"); // padded before the call
 
     const std::string cipher = EncryptField("text").value;
-    Arguments d{cipher};
-    const Outcome<std::string> r6 = DecryptString(0, d.text, false, d.key1, d.key2);
+    CipherArguments d{cipher};
+    const Outcome<SecretString> r6 = DecryptString(0, d.text, false, d.key1, d.key2);
     EXPECT_EQ(r6.value, "");
     EXPECT_FALSE(r6.result.isOk());
     EXPECT_EQ(d.text, cipher);
@@ -209,14 +213,14 @@ TEST(CipherServiceTest, DecryptStringOfBadInputFails)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Arguments d{c.text};
-        const Outcome<std::string> r7 = DecryptString(1, d.text, true, d.key1, d.key2);
+        CipherArguments d{c.text};
+        const Outcome<SecretString> r7 = DecryptString(1, d.text, true, d.key1, d.key2);
         EXPECT_EQ(r7.value, "");
         EXPECT_FALSE(r7.result.isOk());
         EXPECT_EQ(d.text, c.textAfter);
         EXPECT_EQ(d.key1, kKey1);
         EXPECT_EQ(d.key2, kKey2);
-        const Outcome<std::string> r8 = DecryptField(c.text);
+        const Outcome<SecretString> r8 = DecryptField(c.text);
         EXPECT_EQ(r8.value, "");
         EXPECT_FALSE(r8.result.isOk());
     }
@@ -229,7 +233,7 @@ TEST(CipherServiceTest, RandomBase64TextNeverDecrypts)
         Bytes data(random() % 80);
         for (auto& b : data)
             b = static_cast<unsigned char>(random());
-        const Outcome<std::string> r9 = DecryptField(Base64Encode(data));
+        const Outcome<SecretString> r9 = DecryptField(Base64Encode(data));
         EXPECT_EQ(r9.value, "");
         EXPECT_FALSE(r9.result.isOk());
     }
@@ -239,7 +243,7 @@ TEST(CipherServiceTest, BytesRoundTripAndEmptyTheirArguments)
 {
     const Bytes plain{0, 1, 2, 250, 255};
     Bytes data = plain;
-    std::string key1 = kKey1, key2 = kKey2;
+    SecretString key1 = kKey1, key2 = kKey2;
     const Outcome<Bytes> cipher = EncryptBytes(1, data, key1, key2);
     ASSERT_TRUE(cipher.result.isOk());
     EXPECT_EQ(cipher.value.size(), plain.size() + 17);
@@ -262,7 +266,7 @@ TEST(CipherServiceTest, BytesRoundTripAndEmptyTheirArguments)
 TEST(CipherServiceTest, ByteFailuresCarryTheErrorDescription)
 {
     Bytes data{1, 2, 3};
-    std::string key1 = kKey1, key2 = kKey2;
+    SecretString key1 = kKey1, key2 = kKey2;
     const Outcome<Bytes> encrypted = EncryptBytes(0, data, key1, key2);
     EXPECT_TRUE(encrypted.result.isFailed());
     EXPECT_EQ(encrypted.result.message(), "The cipher algorithm is not supported.");
@@ -290,7 +294,7 @@ TEST(CipherServiceTest, FieldsRoundTripAndReportSuccess)
         const std::string cipher = r10.value;
         EXPECT_TRUE(r10.result.isOk());
         EXPECT_FALSE(cipher.empty());
-        const Outcome<std::string> r11 = DecryptField(cipher);
+        const Outcome<SecretString> r11 = DecryptField(cipher);
         EXPECT_EQ(r11.value, plain);
         EXPECT_TRUE(r11.result.isOk());
     }

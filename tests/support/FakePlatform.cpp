@@ -88,7 +88,7 @@ void FakePlatform::clearClipboard()
     clipboardHasText = false;
 }
 
-bool FakePlatform::setClipboardText(const std::string& text)
+bool FakePlatform::setClipboardText(std::string_view text)
 {
     if (clipboardBusy)
         return false;

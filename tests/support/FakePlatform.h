@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cipher/SecretString.h"
 #include "platform/Platform.h"
 
 #include <deque>
@@ -32,7 +33,7 @@ public:
     std::string saveFileName(const std::string& filter) override;
     std::string openFileName(const std::string& filter) override;
     void clearClipboard() override;
-    bool setClipboardText(const std::string& text) override;
+    bool setClipboardText(std::string_view text) override;
     bool openUrl(const std::string& url) override;
     bool previousInstanceRunning() override { return otherInstance; }
     bool holdsDataFolderLock() override { return holdsLock; }
@@ -71,3 +72,9 @@ private:
     int openPrompts_ = 0;
     bool dismissedNow_ = false;
 };
+
+// Test failures show a secret's text, as they show any other string.
+inline void PrintTo(const SecretString& text, std::ostream* out)
+{
+    *out << '"' << std::string_view(text) << '"';
+}

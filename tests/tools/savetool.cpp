@@ -35,7 +35,7 @@ public:
     std::string saveFileName(const std::string&) override { return {}; }
     std::string openFileName(const std::string&) override { return {}; }
     void clearClipboard() override {}
-    bool setClipboardText(const std::string&) override { return false; }
+    bool setClipboardText(std::string_view) override { return false; }
     bool openUrl(const std::string&) override { return false; }
     bool previousInstanceRunning() override { return false; }
     bool setWindowTopmost(int, QWidget*) override { return false; }
@@ -60,7 +60,7 @@ int load(AppState& state, ToolPlatform& platform)
     const LoadResult r = LoadAccountFile(state, options, table);
     const char* names[] = {"NoFile", "Loaded", "Recovered"};
     // The generation every account carries, or "mixed".
-    std::string gen = table.size() > 1 ? table[1].Password.substr(3) : "-";
+    std::string gen = table.size() > 1 ? table[1].Password.str().substr(3) : "-";
     for (std::size_t i = 2; i < table.size(); ++i)
         if (table[i].Password != table[1].Password)
             gen = "mixed";

@@ -49,15 +49,15 @@ void wipeBox(QLineEdit* box)
 }
 
 // Copies a box's text into an entry's own buffer; the temporary UTF-8 copy is overwritten.
-void takeText(const QLineEdit* box, std::string& into)
+void takeText(const QLineEdit* box, SecretString& into)
 {
     QByteArray utf8 = box->text().toUtf8();
-    into.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    into = std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
     if (!utf8.isEmpty())
         OPENSSL_cleanse(utf8.data(), static_cast<std::size_t>(utf8.size()));
 }
 
-QString boxText(const std::string& setting)
+QString boxText(std::string_view setting)
 {
     return QString::fromUtf8(setting.data(), static_cast<qsizetype>(setting.size()));
 }

@@ -77,7 +77,8 @@ void Form1::showTexts()
     const bool was = settingText_;
     settingText_ = true;
     for (AccountBook::Box box : {AccountBook::Website, AccountBook::Notes, AccountBook::UserId, AccountBook::Password}) {
-        const QString boxText = QString::fromStdString(book_.boxText(box));
+        const SecretString& text = book_.boxText(box);
+        const QString boxText = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         if (boxOf(box)->text() != boxText)
             boxOf(box)->setFieldText(boxText);
     }

@@ -5,9 +5,9 @@
 // Each size runs in a child process of its own so that its peak memory is its own. Fields are 5 to 100
 // characters long; the folder is a fresh temporary one, on the same disk as the system's temporary folder.
 
-#include "app/AccountFile.h"
+#include "app/files/AccountFile.h"
 #include "app/AppState.h"
-#include "app/OptionsFile.h"
+#include "app/files/OptionsFile.h"
 #include "platform/Platform.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 // The main window with a full account table: a keystroke in the account combo box (completion and button
 // updates), a lookup with GO, and the save after Add, Change and Delete. Runs offscreen.
-#include "app/AccountFile.h"
-#include "app/AccountBook.h"
+#include "app/files/AccountFile.h"
+#include "app/model/AccountBook.h"
 #include "app/AppState.h"
-#include "app/OptionsFile.h"
+#include "app/files/OptionsFile.h"
 #include "platform/Platform.h"
 #include "ui/main/Form1.h"
 

@@ -7,10 +7,10 @@
 
 #include "FuzzPlatform.h"
 
-#include "app/AccountFile.h"
+#include "app/files/AccountFile.h"
 #include "app/AppState.h"
-#include "app/IntegrityStamp.h"
-#include "app/OptionsFile.h"
+#include "app/files/IntegrityStamp.h"
+#include "app/files/OptionsFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherService.h"
 

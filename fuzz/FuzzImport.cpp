@@ -1,7 +1,7 @@
 // An import file comes from anywhere.
 #include "FuzzTargets.h"
 
-#include "app/AccountExchange.h"
+#include "app/files/AccountExchange.h"
 
 #include <string>
 #include <string_view>

@@ -4,7 +4,7 @@
 
 #include "FuzzPlatform.h"
 
-#include "app/AccountFile.h"
+#include "app/files/AccountFile.h"
 #include "app/AppState.h"
 
 int FuzzInnerLayer(const std::uint8_t* data, std::size_t size)

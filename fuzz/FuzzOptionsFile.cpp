@@ -1,7 +1,7 @@
 // The options file is plain text any program can change.
 #include "FuzzTargets.h"
 
-#include "app/OptionsFile.h"
+#include "app/files/OptionsFile.h"
 
 int FuzzOptionsFile(const std::uint8_t* data, std::size_t size)
 {

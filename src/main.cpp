@@ -1,10 +1,10 @@
 #include "app/AppState.h"
 #include "cipher/CipherComponent.h"
-#include "platform/CommandLine.h"
-#include "platform/DataFolder.h"
-#include "platform/Launch.h"
-#include "platform/ProcessHardening.h"
-#include "platform/QtPlatform.h"
+#include "platform/qt/CommandLine.h"
+#include "platform/qt/DataFolder.h"
+#include "platform/qt/Launch.h"
+#include "platform/qt/ProcessHardening.h"
+#include "platform/qt/QtPlatform.h"
 #include "ui/main/Program.h"
 
 #include <QApplication>

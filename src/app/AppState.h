@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OptionsFile.h"
+#include "app/files/OptionsFile.h"
 #include "cipher/SecretString.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/AccountRecord.h"
+#include "app/files/AccountRecord.h"
 #include "app/AppState.h"
 
 #include "FakePlatform.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AccountExchange.h"
-#include "app/AccountFile.h"
+#include "app/files/AccountExchange.h"
+#include "app/files/AccountFile.h"
 #include "base/Result.h"
-#include "app/Startup.h"
+#include "app/model/Startup.h"
 
 #include <string>
 

@@ -8,9 +8,9 @@
 // Every record of generation g carries g in its Password, so a load shows whether it found one whole table.
 // Every question is answered No and printed; so is every message.
 
-#include "app/AccountFile.h"
+#include "app/files/AccountFile.h"
 #include "app/AppState.h"
-#include "app/OptionsFile.h"
+#include "app/files/OptionsFile.h"
 #include "platform/Platform.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "ui/login/frmChangeLogin.h"
 
 #include "app/AppState.h"
-#include "app/LoginSettings.h"
+#include "app/model/LoginSettings.h"
 #include "platform/Platform.h"
 #include "ui/login/Twips.h"
 #include "ui/main/Form1.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LockScreen.h"
+#include "app/model/LockScreen.h"
 
 #include <QDialog>
 

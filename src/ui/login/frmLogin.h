@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LoginCheck.h"
+#include "app/model/LoginCheck.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AccountBook.h"
-#include "app/Result.h"
+#include "app/model/AccountBook.h"
+#include "base/Result.h"
 #include "ui/main/LanguageTextRules.h"
 
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AccountBookNames.h"
+#include "app/model/AccountBookNames.h"
 
 #include <QCollator>
 #include <QLocale>

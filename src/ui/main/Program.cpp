@@ -1,7 +1,7 @@
 #include "ui/main/Program.h"
 
 #include "app/AppState.h"
-#include "app/Startup.h"
+#include "app/model/Startup.h"
 #include "cipher/CipherComponent.h"
 #include "platform/Platform.h"
 #include "ui/login/frmLogin.h"

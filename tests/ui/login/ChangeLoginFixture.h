@@ -3,7 +3,7 @@
 #include "LoginFixture.h"
 #include "Outcomes.h"
 
-#include "app/Startup.h"
+#include "app/model/Startup.h"
 #include "ui/login/frmChangeLogin.h"
 
 #include <QTest>

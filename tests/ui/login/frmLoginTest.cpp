@@ -1,7 +1,7 @@
 #include "LoginFixture.h"
 #include "TwipsCheck.h"
 
-#include "app/Startup.h"
+#include "app/model/Startup.h"
 #include "ui/login/frmLogin.h"
 
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 // The account list in the user's collation order, and the completion that finds the first entry in it.
 #include "MainWindowFixture.h"
 
-#include "app/AccountBookNames.h"
+#include "app/model/AccountBookNames.h"
 #include "ui/main/LanguageTextRules.h"
 
 #include <QLocale>

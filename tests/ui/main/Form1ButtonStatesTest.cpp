@@ -1,5 +1,5 @@
 // The buttons and the mode label show the model's state after events from the keyboard and mouse.
-// (The rules of every operation are checked on the model: tests/app/AccountBookButtonStatesTest.cpp.)
+// (The rules of every operation are checked on the model: tests/app/model/AccountBookButtonStatesTest.cpp.)
 #include "MainWindowFixture.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
 // The copy buttons and "Clear Clipboard".
-// (The rules are checked on the model: tests/app/AccountBookClipboardTest.cpp; these check the window.)
+// (The rules are checked on the model: tests/app/model/AccountBookClipboardTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Editing from the keyboard and mouse: what the window does itself. (The editing rules are checked on the
-// model: tests/app/AccountBookEditingTest.cpp.)
+// model: tests/app/model/AccountBookEditingTest.cpp.)
 #include "MainWindowFixture.h"
 
 #include <QTest>

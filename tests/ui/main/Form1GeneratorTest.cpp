@@ -1,5 +1,5 @@
 // "Generate Password" from the menu: the password box and the buttons show what the model did. (The rules are
-// checked on the model: tests/app/AccountBookGeneratorTest.cpp.)
+// checked on the model: tests/app/model/AccountBookGeneratorTest.cpp.)
 #include "MainWindowFixture.h"
 
 #include <regex>

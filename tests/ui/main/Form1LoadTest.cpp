@@ -1,10 +1,10 @@
 // The main window as it stands after its load.
-// (The rules are checked on the model: tests/app/AccountBookLoadTest.cpp; these check the window.)
-#include "app/AccountFile.h"
+// (The rules are checked on the model: tests/app/model/AccountBookLoadTest.cpp; these check the window.)
+#include "app/files/AccountFile.h"
 #include "Outcomes.h"
 #include "app/AppState.h"
-#include "app/OptionsFile.h"
-#include "app/Startup.h"
+#include "app/files/OptionsFile.h"
+#include "app/model/Startup.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAbout.h"

@@ -1,5 +1,5 @@
 // Looking accounts up: the combo box rules and GO.
-// (The rules are checked on the model: tests/app/AccountBookLookupTest.cpp; these check the window.)
+// (The rules are checked on the model: tests/app/model/AccountBookLookupTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
 #include <QAbstractItemView>

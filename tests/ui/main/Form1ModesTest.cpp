@@ -1,5 +1,5 @@
 // Masks, the Edit and Drag/Drop modes, accessibility and keyboard-only use of the main window.
-// (The rules are checked on the model: tests/app/AccountBookModesTest.cpp; these check the window.)
+// (The rules are checked on the model: tests/app/model/AccountBookModesTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
 #include "ui/main/FieldBox.h"

@@ -1,5 +1,5 @@
 // The website button and Online Help.
-// (The rules are checked on the model: tests/app/AccountBookWebsiteTest.cpp; these check the window.)
+// (The rules are checked on the model: tests/app/model/AccountBookWebsiteTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include "FakePlatform.h"
 #include "TempFolder.h"
 
-#include "app/AccountFile.h"
+#include "app/files/AccountFile.h"
 #include "app/AppState.h"
-#include "app/OptionsFile.h"
-#include "app/Paths.h"
+#include "app/files/OptionsFile.h"
+#include "app/files/Paths.h"
 #include "ui/main/Form1.h"
 
 #include <QAction>

@@ -1,0 +1,133 @@
+// Writing the exchange format: the export.
+#include "app/files/AccountExchange.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/AtomicFile.h"
+#include "cipher/SecureWipe.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+namespace {
+
+std::string Reason(int err)
+{
+    return err != 0 ? std::string(std::strerror(err)) : std::string("unknown error");
+}
+
+std::string_view exchangedText(const AccountRecord& r, std::size_t field)
+{
+    return VisitExchangedField(r, field, [](const auto& text) { return std::string_view(text); });
+}
+
+} // namespace
+
+std::string FormatExport(const AccountTable& table)
+{
+    std::size_t size = 0;
+    for (std::size_t i = 1; i < table.size(); ++i)
+        for (std::size_t f = 0; f < kExchangedFieldCount; ++f) {
+            const std::string_view value = exchangedText(table[i], f);
+            size += value.size() + 3 + static_cast<std::size_t>(std::count(value.begin(), value.end(), '"'));
+        }
+    std::string out;
+    out.reserve(size + table.size() * 2);
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        for (std::size_t f = 0; f < kExchangedFieldCount; ++f) {
+            if (f > 0)
+                out += ',';
+            out += '"';
+            // A double quote inside a value is written twice, so the value reads back whole.
+            const std::string_view value = exchangedText(table[i], f);
+            for (std::size_t from = 0;;) {
+                const std::size_t quote = value.find('"', from);
+                out.append(value, from, quote == std::string_view::npos ? std::string_view::npos : quote + 1 - from);
+                if (quote == std::string_view::npos)
+                    break;
+                out += '"';
+                from = quote + 1;
+            }
+            out += '"';
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+namespace {
+
+// Why path cannot take an export, before anything is written; empty when it can. Only a plain file is ever
+// replaced: a folder, a device or a link the user pointed at stays what it is.
+std::string UnfitTarget(const std::string& path)
+{
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? std::string() : Reason(errno);
+    if (S_ISDIR(info.st_mode))
+        return "It is a folder, not a file";
+    if (S_ISLNK(info.st_mode))
+        return "It is a symbolic link; choose the file it points to";
+    if (!S_ISREG(info.st_mode))
+        return "It is not a regular file";
+    // A file its owner made read-only stays as it is, although its folder would let it be replaced.
+    if (::access(path.c_str(), W_OK) != 0)
+        return Reason(errno);
+    return {};
+}
+
+// Creates a new, unique, empty file beside path and gives its name; the writer below takes that name over.
+bool ReserveTempName(const std::string& path, std::string& temp, std::string& why)
+{
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::string pattern = (folder.empty() ? std::string(".") : folder.string()) + "/.coffernote-export-XXXXXX";
+    errno = 0;
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        why = "A new file cannot be made in its folder: " + Reason(errno);
+        return false;
+    }
+    ::close(fd);
+    temp = std::move(pattern);
+    return true;
+}
+
+} // namespace
+
+Result WriteExportFile(const std::string& path, const AccountTable& table)
+{
+    auto failed = [&](const std::string& why) {
+        return Result::failed("The file " + path + " could not be written: " + why + ".");
+    };
+    std::string why = UnfitTarget(path);
+    if (!why.empty())
+        return failed(why);
+    std::string bytes;
+    try {
+        bytes = FormatExport(table);
+    } catch (const std::bad_alloc&) {
+        return failed("not enough memory");
+    }
+
+    // The export holds every password in clear text. It goes to a new file of its owner's alone, flushed whole
+    // before it replaces the old one, so a failure leaves the old file as it was and nobody else's eyes see it.
+    std::string temp;
+    bool ok = ReserveTempName(path, temp, why);
+    if (ok) {
+        const Result written = WriteFileAtomically(path, temp, bytes);
+        ok = written.isOk();
+        // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
+        if (!ok) {
+            const std::string& atomicError = written.message();
+            const auto colon = atomicError.rfind(": ");
+            why = colon == std::string::npos ? atomicError : atomicError.substr(colon + 2);
+        }
+    }
+    wipe(bytes);
+    return ok ? Result::ok() : failed(why);
+}

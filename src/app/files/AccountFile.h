@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/files/AccountRecord.h"
+#include "base/Result.h"
+#include "cipher/Bytes.h"
+
+#include <string>
+
+struct AppState;
+class Platform;
+struct OptionsRecord;
+
+enum class LoadKind
+{
+    NoFile,    // no account file: the table holds the header built from the login settings
+    Loaded,    // the table holds the file's records (the header check may have run the recovery)
+    Recovered, // the file did not match its stamp or could not be read; the user chose to restore defaults:
+               // the account file is gone and the table holds the header built from the login settings
+};
+// The program must end (result.mustEnd()) when the user chose to end it, or a data file exists but cannot be
+// read (a message named it and nothing was deleted); the caller then returns at once.
+using LoadResult = Outcome<LoadKind>;
+
+// Loads the folder's account file into table: stamp check, decryption in memory, parse, header check. Any damage
+// goes to the recovery question. A save interrupted between its two renames (the stamp already names the new
+// file "settings2.dat", complete and authentic) is finished first; any other leftover "settings2.dat" or
+// "config2.dat" is removed. An account file that authenticates completely while no stamp is stored (the options
+// file was deleted, or a backup was put back) is taken as intact and stamped. A data file that cannot be read,
+// is not a regular file or is too large is reported and the program ends, with nothing changed or deleted.
+// options receives the options file's values.
+LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table);
+
+// The reason a save gives when this copy no longer holds the data folder's lock.
+inline constexpr const char* kLockLostReason =
+    "this copy of Coffernote no longer holds the lock on its data folder; another copy may be using it";
+
+// Writes the whole table (header from the login settings) as the two-layer encrypted account file and
+// refreshes the stamp, as a journal: the new "settings2.dat" and "config2.dat" are complete and flushed, then
+// "config2.dat" replaces "config.dat" (from then on the stamp names the new file) and "settings2.dat" replaces
+// "settings.dat". A load finishes a save interrupted between the two. Nothing is replaced unless this copy
+// still holds the data folder's lock. A table without accounts deletes the account file instead. Failed: nothing
+// on disk changed and the message (style 48) names the file and the reason. The program must end when the stamp
+// check before the save asked the recovery question and the user answered No.
+Result SaveAccountFile(AppState& state, const AccountTable& table);
+
+// The inner and outer layers, exposed for tests and benchmarks.
+std::string FormatRecordNo(std::int16_t n); // " 0", " 7", "-3"
+Outcome<std::string> EncodeInnerLayer(const AppState& state, const AccountTable& table);
+bool DecodeInnerLayer(const std::string& inner, AccountTable& table);
+bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Bytes& out);
+
+// The cipher shows nothing itself: a failure of its component is said here, as the component describes it
+// (style 0, OK only). A failure without a message says nothing.
+void SayCipherFailure(Platform& platform, const Result& failure);
+
+// Decodes account file bytes, both layers, in memory; false when a layer does not authenticate or a record is
+// out of shape. fileBytes is released.
+bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table);
+// The same, and the first record carries the header marker: the file is whole and the program's own. Only then
+// is table replaced.
+bool AuthenticatesCompletely(AppState& state, std::string&& fileBytes, AccountTable& table);

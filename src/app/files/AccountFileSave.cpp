@@ -1,0 +1,219 @@
+// The save of the account file: a journal of two renames that the next load finishes when it was interrupted.
+#include "app/files/AccountFile.h"
+
+#include "app/AppState.h"
+#include "base/AtomicFile.h"
+#include "app/files/DamagedData.h"
+#include "app/files/DataFiles.h"
+#include "app/files/IntegrityStamp.h"
+#include "app/files/OptionsFile.h"
+#include "app/files/Paths.h"
+#include "cipher/Base64.h"
+#include "cipher/CipherService.h"
+#include "platform/Platform.h"
+
+#include <new>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Hands the pages of a multi-megabyte buffer just freed back to the system. Without it the allocator keeps
+// them for the next large buffer, which rarely fits the gap, and a save of the largest table peaks some
+// 25 MB higher. (A load gives back the pages of an earlier table before it starts.)
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+constexpr const char* kLeftAsItWas =
+    "The file on disk was left as it was; the change is kept only until the program ends.";
+constexpr const char* kLeftForNextStart =
+    "The previous options could not be put back; the files were left for the next start to settle.";
+
+struct Files
+{
+    explicit Files(const std::string& folder)
+        : accounts(JoinPath(folder, kAccountFileName)), temp(JoinPath(folder, kTempAccountFileName)),
+          options(JoinPath(folder, kOptionsFileName)), tempOptions(JoinPath(folder, kTempOptionsFileName))
+    {
+    }
+    std::string accounts, temp, options, tempOptions;
+};
+
+Result saveFailed(AppState& state, const std::string& path, const std::string& reason,
+                  const char* outcome = kLeftAsItWas)
+{
+    state.resetIdle();
+    return Result::failed("Coffernote could not save the accounts to\r\n" + path + "\r\n(" + reason + ").\r\n" +
+                          outcome);
+}
+
+// A file whose stamp is empty (or whose options file is gone) but that is whole and the program's own is no
+// damage: the load takes it the same way.
+bool intactWithoutStamp(AppState& state, const std::string& path)
+{
+    Outcome<std::string> read = ReadWholeFile(path);
+    AccountTable table;
+    const bool ok = read.result.isOk() && AuthenticatesCompletely(state, std::move(read.value), table);
+    WipeTable(table);
+    return ok;
+}
+
+// The stamp check before a save: ok to go on, else the result to return.
+Result checkBeforeSave(AppState& state, const Files& f)
+{
+    if (!FileExists(f.accounts))
+        return Result::ok();
+    OptionsRecord checked;
+    const Outcome<bool> matches = CheckStamp(state, checked);
+    if (!matches.result.isOk())
+        return saveFailed(state, f.accounts, matches.result.message());
+    if (matches.value)
+        return Result::ok();
+    if (checked.get(OptionsRecord::IntegrityStamp).empty() && intactWithoutStamp(state, f.accounts))
+        return Result::ok();
+    // Yes deletes the damaged file; the table in memory is then stored under a fresh stamp.
+    return RecoverDamagedData(state);
+}
+
+// Both layers, in memory: the inner layer never touches the disk.
+bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer)
+{
+    Outcome<Bytes> cipher;
+    {
+        Bytes inner;
+        if (!EncodeInnerLayerInto(state, table, inner))
+            return false;
+        SecretString key1 = kKey1, key2 = kKey2;
+        cipher = EncryptBytes(kProgramSuite, inner, key1, key2);
+    }
+    releaseFreedMemory();
+    if (!cipher.result.isOk()) {
+        SayCipherFailure(state.platform, cipher.result);
+        return false;
+    }
+    outer = Base64Encode(cipher.value);
+    Bytes().swap(cipher.value);
+    releaseFreedMemory();
+    return true;
+}
+
+enum class Rollback
+{
+    Done,    // the options file holds its previous content again
+    Foreign, // it no longer holds what this save wrote: someone else's stamp, left alone
+    Failed,  // it still holds the new stamp
+};
+
+// Puts the previous options back after the account file could not be replaced, but only over the very line this
+// save wrote: a stamp this copy did not write is never overwritten.
+Rollback rollBackOptions(const std::string& folder, const Files& f, const std::string& written, bool hadOptions,
+                         const OptionsRecord& previous)
+{
+    const Outcome<std::string> now = ReadWholeFile(f.options);
+    if (!now.result.isOk() || now.value != written)
+        return Rollback::Foreign;
+    const bool restored = hadOptions ? WriteOptionsFile(folder, previous).isOk() : RemoveFile(f.options);
+    return restored ? Rollback::Done : Rollback::Failed;
+}
+
+// Writes the two new files, then replaces the old pair: the options first, the account file second. Empty on
+// success, else the reason and what was left on disk.
+Result replacePair(AppState& state, const Files& f, const std::string& outer)
+{
+    const std::string& folder = state.programFolder;
+    OptionsRecord previous;
+    const Outcome<bool> readOptions = ReadOptionsFile(folder, previous);
+    if (!readOptions.result.isOk())
+        return saveFailed(state, f.accounts, readOptions.result.message());
+    const bool hadOptions = readOptions.value;
+    OptionsRecord updated = previous;
+    updated.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
+    const std::string written = FormatOptionsLine(updated);
+
+    // Both new files are complete and flushed before either replaces its old one, so a failure up to here
+    // leaves the old pair, which still match, untouched. The temporary names are shared by every copy: the lock
+    // is asked again before they are written.
+    if (!state.platform.holdsDataFolderLock())
+        return saveFailed(state, f.accounts, kLockLostReason);
+    if (Result temp = WriteTempFile(f.temp, outer); !temp.isOk())
+        return saveFailed(state, f.accounts, temp.message());
+    Result tempOptions = WriteTempFile(f.tempOptions, written);
+    if (!tempOptions.isOk() || !state.platform.holdsDataFolderLock()) {
+        RemoveFile(f.tempOptions);
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, tempOptions.isOk() ? kLockLostReason : tempOptions.message());
+    }
+    // The options go first, flushed before the account file follows: from then on the stamp names
+    // "settings2.dat", so a crash or power cut before the next rename leaves a save the next load finishes.
+    if (Result committed = CommitTempFile(f.tempOptions, f.options); !committed.isOk()) {
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, committed.message());
+    }
+    if (Result renamed = RenameFile(f.temp, f.accounts); !renamed.isOk()) {
+        if (rollBackOptions(folder, f, written, hadOptions, previous) != Rollback::Done)
+            return saveFailed(state, f.accounts, renamed.message(), kLeftForNextStart); // "settings2.dat" stays
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, renamed.message());
+    }
+    SyncFolder(folder);
+    return Result::ok();
+}
+
+Result save(AppState& state, const AccountTable& table)
+{
+    const std::string& folder = state.programFolder;
+    const Files f(folder);
+    // Another copy may be using the folder: nothing is asked, written or deleted.
+    if (!state.platform.holdsDataFolderLock())
+        return saveFailed(state, f.accounts, kLockLostReason);
+    if (const Result regular = NonRegularDataFile(folder); !regular.isOk())
+        return saveFailed(state, f.accounts, regular.message());
+    if (table.size() > kMaxRecords)
+        return saveFailed(state, f.accounts,
+                          "the list holds more than " + std::to_string(kMaxRecords) + " records, the most it can hold");
+    if (Result checked = checkBeforeSave(state, f); !checked.isOk())
+        return checked;
+
+    if (table.size() <= 1) {
+        // No account: no account file. The options keep their stamp; nothing checks it without the file.
+        if (FileExists(f.accounts) && !RemoveFile(f.accounts))
+            return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
+        state.resetIdle();
+        return Result::ok();
+    }
+
+    std::string outer;
+    if (!encodeAccountFile(state, table, outer))
+        return saveFailed(state, f.accounts, "the accounts could not be encrypted");
+    const std::uint32_t previousCrc = state.AccountFileCrc;
+    const std::string previousStamp = state.ComputedStamp;
+    Result replaced = ComputeStampOf(state, outer).isOk()
+                          ? replacePair(state, f, outer)
+                          : saveFailed(state, f.accounts, "the integrity stamp could not be computed");
+    if (!replaced.isOk()) {
+        state.AccountFileCrc = previousCrc;
+        state.ComputedStamp = previousStamp;
+        return replaced;
+    }
+    state.resetIdle();
+    return Result::ok();
+}
+
+} // namespace
+
+Result SaveAccountFile(AppState& state, const AccountTable& table)
+{
+    // No failure ends the program: it is reported as a save that did not happen.
+    try {
+        return save(state, table);
+    } catch (const std::bad_alloc&) {
+        return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), "not enough memory");
+    } catch (const std::exception& e) {
+        return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), e.what());
+    }
+}

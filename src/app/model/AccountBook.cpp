@@ -1,0 +1,234 @@
+// The account book: load, save, the options file, and the texts of the combo box and the boxes.
+#include "app/model/AccountBook.h"
+
+#include "app/files/AccountFile.h"
+#include "app/AppState.h"
+#include "base/AtomicFile.h"
+#include "app/files/Paths.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+
+namespace {
+
+const char* const kSaved = "Settings have been saved successfully.";
+const char* const kNotSaved = "Your accounts could not be saved.\r\n";
+
+// The length of UTF-8 text as the combo box counts it: UTF-16 units.
+int utf16Length(const std::string& text)
+{
+    int units = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80)
+            units += c >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+// The first limit UTF-16 units of text, never half a character.
+std::string cutToUtf16(const std::string& text, int limit)
+{
+    int units = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c & 0xC0) == 0x80)
+            continue;
+        units += c >= 0xF0 ? 2 : 1;
+        if (units > limit)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
+} // namespace
+
+AccountBook::AccountBook(AppState& state, const TextRules& rules) : state_(state), rules_(rules), names_(rules) {}
+
+AccountBook::~AccountBook() = default;
+
+Result AccountBook::loadAccounts(bool& fresh)
+{
+    const LoadResult loaded = LoadAccountFile(state_, options_, AccountTable_);
+    fresh = loaded.value == LoadKind::NoFile || loaded.value == LoadKind::Recovered;
+    return loaded.result.isOk() ? Result::ok() : Result::endProgram();
+}
+
+Result AccountBook::saveAccounts()
+{
+    return SaveAccountFile(state_, AccountTable_);
+}
+
+Result AccountBook::Form_Load()
+{
+    // 2. The account file.
+    bool fresh = false;
+    if (Result loaded = loadAccounts(fresh); loaded.mustEnd())
+        return loaded;
+    if (fresh)
+        AccountTable_ = {MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2)};
+
+    // 3. The account list and empty fields.
+    fillAccountList();
+    displayed_ = -1;
+    comboText_.clear();
+    for (SecretString& text : boxes_)
+        text.clear();
+
+    // 4. Buttons.
+    setButtons(true, false, false, false, false);
+
+    // 5-8. Options.
+    readOptions();
+    onTop_ = options_.isOn(OptionsRecord::AlwaysOnTop);
+    topmostRequest_ = onTop_ ? 1 : 0;
+    masks_[Notes] = options_.isOn(OptionsRecord::MaskNotes);
+    masks_[UserId] = options_.isOn(OptionsRecord::MaskUserId);
+    masks_[Password] = options_.isOn(OptionsRecord::MaskPassword);
+    toolTips_ = options_.isOn(OptionsRecord::ShowToolTips);
+
+    // 9-10. The placeholder runs the change rule like any text set by code; undo the buttons it leaves.
+    setComboText(kPlaceholder);
+    buttons_.add = false;
+    buttons_.cancel = false;
+
+    // 11-12. The window always starts in Drag/Drop mode.
+    enterDragDropMode();
+    buttons_.del = false;
+
+    state_.resetIdle();
+    return Result::ok();
+}
+
+Result AccountBook::SaveToFile()
+{
+    Result saved = saveAccounts();
+    if (saved.mustEnd())
+        return saved;
+    // A failed save changes nothing on disk; the change stays in memory so the user can try again.
+    if (saved.isFailed())
+        state_.platform.message(kNotSaved + saved.message(), MsgExclamation);
+    else
+        state_.platform.message(kSaved, MsgInformation);
+    state_.resetIdle();
+    return saved;
+}
+
+void AccountBook::readOptions()
+{
+    // Kept byte for byte: a write is skipped only when the file already holds exactly the line it would get.
+    lastOptionsLine_.clear();
+    Outcome<std::string> read = ReadWholeFile(JoinPath(state_.programFolder, kOptionsFileName));
+    if (!read.result.isOk())
+        return; // none yet, or unreadable: the defaults hold
+    options_ = ParseOptionsLine(read.value);
+    lastOptionsLine_ = std::move(read.value);
+}
+
+void AccountBook::writeOptions()
+{
+    // The window's values are texts: one never read from a file goes out as an empty text in quotes.
+    for (auto& value : options_.values)
+        if (!value)
+            value = std::string();
+    const std::string line = FormatOptionsLine(options_);
+    const bool present = FileExists(JoinPath(state_.programFolder, kOptionsFileName));
+    if (present && line == lastOptionsLine_)
+        return; // the file already holds exactly this
+    // A failed write changes nothing in the window: the settings shown hold for this run.
+    if (WriteOptionsFile(state_.programFolder, options_).isOk())
+        lastOptionsLine_ = line;
+}
+
+int AccountBook::displayedIndex() const
+{
+    return displayed_ >= 0 && displayed_ < static_cast<int>(AccountTable_.size()) ? displayed_ : -1;
+}
+
+std::string AccountBook::recordLabel() const
+{
+    return displayed_ < 0 ? std::string() : std::to_string(displayed_);
+}
+
+void AccountBook::resetIdle()
+{
+    state_.resetIdle();
+}
+
+void AccountBook::cboSelect_Change(const std::string& typed, int caret)
+{
+    comboText_ = typed;
+    if (utf16Length(comboText_) > kMaxNameLength) {
+        comboText_ = cutToUtf16(comboText_, kMaxNameLength);
+        caret = std::min(caret, kMaxNameLength);
+        comboSelection_ = Selection{caret, 0};
+    }
+    if (comboText_.empty() || AutoCompleteSuppressed) {
+        AutoCompleteSuppressed = false;
+        return;
+    }
+
+    const int row = names_.completionFor(comboText_);
+    if (row >= 0) {
+        comboText_ = names_.names()[static_cast<std::size_t>(row)];
+        const int length = utf16Length(comboText_);
+        const int p = std::min(caret, length);
+        // The completed tail is selected: the next character typed replaces it.
+        comboSelection_ = Selection{p, length - p};
+    }
+    setButtons(true, true, displayed_ >= 0, true, false);
+    resetIdle();
+}
+
+void AccountBook::setComboText(const std::string& text)
+{
+    // Text put in by the program reads from its beginning, with the caret in front of it.
+    comboSelection_ = Selection{0, 0};
+    cboSelect_Change(text, 0);
+}
+
+void AccountBook::setBox(Box box, std::string_view text, bool asChange)
+{
+    if (boxes_[box] == text)
+        return;
+    boxes_[box] = text;
+    if (asChange)
+        boxChangeRule();
+}
+
+void AccountBook::boxEdited(Box box, const std::string& text)
+{
+    setBox(box, text, true);
+}
+
+void AccountBook::boxChangeRule()
+{
+    buttons_.go = false;
+    enterEditMode();
+    resetIdle();
+}
+
+void AccountBook::fillAccountList()
+{
+    std::vector<std::string> list;
+    list.reserve(AccountTable_.size());
+    for (const AccountRecord& r : AccountTable_)
+        if (r.AccountName != kHeaderMarker)
+            list.push_back(r.AccountName);
+    names_.assign(list);
+    ++namesRevision_;
+    insertedRow_ = -1;
+}
+
+void AccountBook::clearAccountList()
+{
+    names_.clear();
+    ++namesRevision_;
+    insertedRow_ = -1;
+    comboText_.clear(); // the list goes, and with it the combo text
+}
+
+void AccountBook::rebuildAccountList()
+{
+    clearAccountList();
+    fillAccountList();
+}

@@ -1,0 +1,219 @@
+// Adding, changing, deleting, cancelling and starting anew; the clipboard and the password generator.
+#include "app/model/AccountBook.h"
+
+#include "app/AppState.h"
+#include "app/model/PasswordGenerator.h"
+#include "cipher/SecureWipe.h"
+#include "platform/Platform.h"
+
+#include <cstring>
+
+namespace {
+
+const char* const kNoName = "You must enter an account name in the\r\ndropdown-box before saving this account.  ";
+const char* const kDuplicate = "An account with this name already exists.";
+const char* const kNotStored = "This appears to be a new account. Please \r\nclick 'Add' to add it to the database.";
+const char* const kEmptyName = "Please enter an account name.  ";
+const char* const kDeleteQuestion = "Delete record?";
+const char* const kListFull = "The account list is full: it holds 32765 accounts, the most it can hold.\r\n"
+                              "Delete an account you no longer need before adding another.  ";
+const char* const kClipboardBusy = "The clipboard is in use by another program, so nothing was copied.\r\n"
+                                   "Please try again.  ";
+const char* const kNoTitle = "You must create an account title first.";
+const char* const kOffer = "Your new password for this account is: \r\n";
+const char* const kKeep = ".   Keep this password?";
+
+} // namespace
+
+Result AccountBook::Add_Account_Click()
+{
+    // The placeholder is the combo box's prompt, no account name.
+    const std::string name = comboText_;
+    if (name.empty() || name == kPlaceholder) {
+        state_.platform.message(kNoName, MsgInformation);
+        return Result::ok();
+    }
+    if (AccountTable_.empty())
+        AccountTable_.push_back(MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2));
+
+    // The header record's marker is the name of a record always in the table: it is taken, as any other name.
+    bool taken = name == kHeaderMarker;
+    for (std::size_t i = 1; i < AccountTable_.size() && !taken; ++i)
+        taken = AccountTable_[i].AccountName == name;
+    if (taken) {
+        buttons_.add = false;
+        state_.platform.message(kDuplicate, MsgExclamation);
+        return Result::ok();
+    }
+    // Record numbers are 16-bit: one more record could not be numbered, stored or read back.
+    if (AccountTable_.size() >= kMaxRecords) {
+        state_.platform.message(kListFull, MsgExclamation);
+        return Result::ok();
+    }
+
+    AccountRecord r;
+    r.RecordNo = static_cast<std::int16_t>(AccountTable_.size());
+    r.AccountName = name;
+    takeFields(r);
+    AccountTable_.push_back(std::move(r));
+
+    insertedRow_ = names_.insert(name);
+    ++namesRevision_;
+    displayed_ = AccountTable_.back().RecordNo;
+    buttons_.go = true;
+    if (Result saved = SaveToFile(); saved.mustEnd())
+        return saved;
+    setButtons(true, false, false, false, true);
+    enterDragDropMode();
+    resetIdle();
+    return Result::ok();
+}
+
+Result AccountBook::cmdChange_Click()
+{
+    // The header record (number 0) is never on display, so it is never changed here.
+    const int p = displayedIndex();
+    if (p < 1) {
+        state_.platform.message(kNotStored, MsgInformation);
+        return Result::ok();
+    }
+    const std::string name = comboText_;
+    if (name.empty() && boxes_[Website].empty() && boxes_[Notes].empty() && boxes_[UserId].empty() &&
+        boxes_[Password].empty()) {
+        New_Click();
+        return Result::ok();
+    }
+    if (name == kHeaderMarker || name == kPlaceholder) {
+        state_.platform.message(kNoName, MsgInformation);
+        return Result::ok();
+    }
+
+    if (name.empty()) {
+        state_.platform.message(kEmptyName, MsgInformation);
+        comboFocusRequest_ = true;
+    } else {
+        AccountRecord& r = AccountTable_[static_cast<std::size_t>(p)];
+        const bool renamed = r.AccountName != name;
+        r.AccountName = name;
+        takeFields(r);
+        if (renamed) {
+            rebuildAccountList();
+            setComboText(name);
+        }
+        if (Result saved = SaveToFile(); saved.mustEnd())
+            return saved;
+        setButtons(true, false, false, false, true);
+    }
+    enterDragDropMode();
+    resetIdle();
+    return Result::ok();
+}
+
+Result AccountBook::cmdDelete_Click()
+{
+    const Answer answer = state_.platform.message(kDeleteQuestion, MsgQuestion);
+    const int p = displayedIndex();
+    if (answer == Answer::Yes && p >= 1) {
+        // Later records move up one place and keep numbers without gaps.
+        AccountTable_.erase(AccountTable_.begin() + p);
+        for (std::size_t i = static_cast<std::size_t>(p); i < AccountTable_.size(); ++i)
+            AccountTable_[i].RecordNo = static_cast<std::int16_t>(i);
+        rebuildAccountList();
+        if (Result saved = SaveToFile(); saved.mustEnd())
+            return saved;
+        displayed_ = -1;
+        // Emptying a box that held text is a change of it.
+        for (Box box : {Website, Notes, UserId, Password})
+            setBox(box, {}, true);
+        setButtons(true, false, false, false, false);
+    }
+    enterEditMode();
+    buttons_.cancel = false;
+    buttons_.add = false;
+    buttons_.change = false;
+    resetIdle();
+    return Result::ok();
+}
+
+void AccountBook::cmdCancel_Click()
+{
+    const int p = displayedIndex();
+    if (p >= 1) {
+        showRecord(p);
+        setButtons(true, false, false, false, true);
+    } else {
+        New_Click();
+        buttons_.cancel = false;
+        buttons_.go = true;
+    }
+    enterDragDropMode();
+    resetIdle();
+}
+
+void AccountBook::New_Click()
+{
+    // Emptying a box that held text is a change of it: the window then goes into Edit mode.
+    displayed_ = -1;
+    for (Box box : {Website, Notes, UserId, Password})
+        setBox(box, {}, true);
+    if (!comboText_.empty())
+        setComboText({});
+    setButtons(true, false, false, false, false);
+    resetIdle();
+}
+
+void AccountBook::takeFields(AccountRecord& r) const
+{
+    r.Website = boxes_[Website];
+    r.Notes = boxes_[Notes];
+    r.UserId = boxes_[UserId];
+    r.Password = boxes_[Password];
+}
+
+void AccountBook::copyBox(Box box)
+{
+    // The box's real text, masked or not. An empty box leaves the clipboard empty.
+    state_.platform.clearClipboard();
+    // Another program may hold the clipboard; the box keeps its text and the user may simply try again.
+    if (!boxes_[box].empty() && !state_.platform.setClipboardText(boxes_[box]))
+        state_.platform.message(kClipboardBusy, MsgExclamation);
+    resetIdle();
+}
+
+void AccountBook::Clear_Clipboard_Click()
+{
+    state_.platform.clearClipboard();
+    resetIdle();
+}
+
+Result AccountBook::passwordGen_Click()
+{
+    if (comboText_.empty() || comboText_ == kPlaceholder) {
+        state_.platform.message(kNoTitle, MsgInformation);
+        return Result::ok();
+    }
+    return PasswordGenerator();
+}
+
+Result AccountBook::PasswordGenerator()
+{
+    if (const Result made = ::PasswordGenerator::generate(GeneratedPassword); !made.isOk()) {
+        state_.platform.message(made.message(), MsgExclamation);
+        return Result::ok();
+    }
+    // Built in one buffer of the final size: growing it would leave copies of the password behind.
+    std::string question;
+    question.reserve(std::strlen(kOffer) + GeneratedPassword.size() + std::strlen(kKeep));
+    question.append(kOffer).append(GeneratedPassword).append(kKeep);
+    const Answer answer = state_.platform.message(question, MsgQuestion);
+    wipe(question);
+    if (answer != Answer::Yes) {
+        wipe(GeneratedPassword);
+        return Result::ok();
+    }
+
+    setBox(Password, GeneratedPassword, true);
+    wipe(GeneratedPassword); // the password box holds it now
+    // Stored at once: as a change of the account on display, or as a new account.
+    return displayed_ >= 0 ? cmdChange_Click() : Add_Account_Click();
+}

@@ -1,0 +1,72 @@
+// Export and import of the account list.
+#include "app/model/AccountBook.h"
+
+#include "app/files/AccountExchange.h"
+#include "app/AppState.h"
+#include "platform/Platform.h"
+
+namespace {
+
+const char* const kExchangeFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
+const char* const kExported = "Account information has been exported.";
+const char* const kNotExported = "Account information has not been exported.\r\n";
+const char* const kImportQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
+
+} // namespace
+
+void AccountBook::Export_Click()
+{
+    const std::string path = state_.platform.saveFileName(kExchangeFilter);
+    if (path.empty())
+        return;
+
+    // A file that could not be written whole is never reported as exported.
+    if (const Result written = WriteExportFile(path, AccountTable_); !written.isOk()) {
+        state_.platform.message(kNotExported + written.message(), MsgExclamation);
+        resetIdle();
+        return;
+    }
+    state_.platform.message(kExported, MsgInformation);
+    enterDragDropMode();
+    resetIdle();
+}
+
+Result AccountBook::Import_Click()
+{
+    if (state_.platform.message(kImportQuestion, MsgQuestion) == Answer::Yes) {
+        // The list goes (and with it the combo text); the table stays until a file has been read whole.
+        clearAccountList();
+        const std::string path = state_.platform.openFileName(kExchangeFilter);
+        if (path.empty())
+            return Result::ok();
+
+        // The whole file is read and checked before anything is replaced, and the account file is only
+        // rewritten by the save below, which keeps the old file until the new one is complete. A file that
+        // does not exist leaves the table as it is; it is saved back all the same.
+        ImportResult read = ReadImportFile(path);
+        bool refused = false;
+        if (!read.result.isOk() && !read.value.missing) {
+            state_.platform.message("The file " + path + " could not be imported.\r\n" + read.result.message() +
+                                        "\r\nYour accounts have not been changed.",
+                                    MsgExclamation);
+            fillAccountList();
+            refused = true;
+        } else if (read.result.isOk()) {
+            AccountTable_ = BuildImportedTable(state_, std::move(read.value.accounts));
+            fillAccountList();
+        }
+
+        if (!refused) {
+            // An import brings the window to the top band, as the Always on Top command does.
+            onTop_ = false;
+            OnTop_Click();
+            buttons_.go = true;
+            if (Result saved = SaveToFile(); saved.mustEnd())
+                return saved;
+        }
+    }
+    enterDragDropMode();
+    New_Click();
+    resetIdle();
+    return Result::ok();
+}

@@ -1,0 +1,123 @@
+// The Edit / Drag/Drop mode, masks, window options, security, the idle count and the end of the run.
+#include "app/model/AccountBook.h"
+
+#include "app/AppState.h"
+#include "cipher/SecureWipe.h"
+#include "platform/Platform.h"
+
+namespace {
+
+const char* onOff(bool on)
+{
+    return on ? "true" : "false";
+}
+
+OptionsRecord::Field maskField(AccountBook::Box box)
+{
+    switch (box) {
+    case AccountBook::Notes:
+        return OptionsRecord::MaskNotes;
+    case AccountBook::UserId:
+        return OptionsRecord::MaskUserId;
+    default:
+        return OptionsRecord::MaskPassword;
+    }
+}
+
+} // namespace
+
+void AccountBook::LoginSelect_Click()
+{
+    setMode(dragDrop_);
+}
+
+void AccountBook::setMode(bool toEdit)
+{
+    readOptions();
+    options_.set(OptionsRecord::DragDropMode, toEdit ? "false" : "true");
+    dragDrop_ = !toEdit;
+    if (toEdit) {
+        buttons_.change = true;
+        buttons_.add = true;
+        buttons_.cancel = true;
+        buttons_.del = false;
+    } else {
+        buttons_.del = true;
+    }
+    writeOptions();
+}
+
+// One mask and its options field; the file is written by the caller.
+void AccountBook::storeMask(Box box, bool masked)
+{
+    masks_[box] = masked;
+    options_.set(maskField(box), onOff(masked));
+}
+
+void AccountBook::toggleMask(Box box)
+{
+    if (box == Website)
+        return; // the website is never masked
+    readOptions();
+    storeMask(box, !masks_[box]);
+    writeOptions();
+    resetIdle();
+}
+
+// Mask All and Mask None are not user activity for the idle lock.
+void AccountBook::setAllMasks(bool masked)
+{
+    readOptions();
+    storeMask(Password, masked);
+    storeMask(UserId, masked);
+    storeMask(Notes, masked);
+    writeOptions();
+}
+
+void AccountBook::OnTop_Click()
+{
+    readOptions();
+    onTop_ = !onTop_;
+    options_.set(OptionsRecord::AlwaysOnTop, onOff(onTop_));
+    // A failure to change the band changes nothing else: the mark and the stored value follow the command.
+    topmostRequest_ = onTop_ ? 1 : 0;
+    writeOptions();
+    resetIdle();
+}
+
+void AccountBook::mnuTooltips_Click()
+{
+    readOptions();
+    toolTips_ = !toolTips_;
+    options_.set(OptionsRecord::ShowToolTips, onOff(toolTips_));
+    writeOptions();
+}
+
+void AccountBook::sec_on_Click()
+{
+    securityOn_ = true;
+    resetIdle();
+}
+
+bool AccountBook::Timer1_Timer()
+{
+    state_.tickIdle(); // saturates: weeks without activity never overflow
+    return state_.IdleTickCount == 11 && AccountTable_.size() > 1;
+}
+
+Result AccountBook::Form_Unload()
+{
+    state_.platform.clearClipboard();
+    // The secrets held for the run go before the program does.
+    wipe(state_.LoginUserName);
+    wipe(state_.LoginPassword1);
+    wipe(state_.LoginPassword2);
+    for (AccountRecord& r : AccountTable_) {
+        wipe(r.Notes);
+        wipe(r.UserId);
+        wipe(r.Password);
+    }
+    for (Box box : {Notes, UserId, Password})
+        wipe(boxes_[box]);
+    return Result::endProgram();
+}

@@ -1,0 +1,76 @@
+#include "platform/qt/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+// The options Qt's own application object takes (-platform xcb, -style fusion, -reverse ...). They are
+// accepted and left for it, but not shown in the help.
+void addQtOptions(QCommandLineParser& parser)
+{
+    const char* const withValue[] = {
+        "platform",  "platformpluginpath", "platformtheme", "plugin",      "display", "geometry", "qwindowgeometry",
+        "title",     "qwindowtitle",       "icon",          "qwindowicon", "name",    "session",  "style",
+        "stylesheet"};
+    const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (const char* name : withValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : flags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+void print(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+std::optional<int> handleCommandLine(int argc, char** argv)
+{
+    // A core application object only for the parser (it takes the program name from it); the window system is
+    // not touched, so this works without a display.
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Coffernote"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(COFFERNOTE_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Coffernote keeps your accounts and passwords, encrypted."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and end."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and end."));
+    parser.addOption(help);
+    parser.addOption(version);
+    addQtOptions(parser);
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        print(stderr, parser.errorText() + QLatin1Char('\n') + parser.helpText());
+        return 2;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        print(stderr, QStringLiteral("Unexpected argument '%1'.\n").arg(parser.positionalArguments().first()) +
+                          parser.helpText());
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        print(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        print(stdout, QStringLiteral("Coffernote %1\n").arg(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,211 @@
+#include "platform/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+QtPlatform::QtPlatform(const QString& dataFolder) : singleCopy_(dataFolder) {}
+
+QtPlatform::~QtPlatform() = default;
+
+bool QtPlatform::runPrompt(QDialog* dialog, int& result)
+{
+    // The dialog lives on the heap and is watched: a parent window closed and deleted while the prompt waits
+    // (the lock closes the login settings) takes the dialog with it, which must not bring the program down.
+    const QPointer<QDialog> guard(dialog);
+    const std::size_t index = prompts_.size();
+    prompts_.push_back({guard, false});
+    result = dialog->exec();
+    const bool dismissed = prompts_[index].dismissed || guard.isNull();
+    prompts_.resize(index);
+    return !dismissed;
+}
+
+void QtPlatform::dismissPrompts()
+{
+    for (Prompt& p : prompts_) {
+        p.dismissed = true;
+        if (p.dialog)
+            p.dialog->reject();
+    }
+}
+
+Answer QtPlatform::messageBox(const std::string& text, int style, const std::string& caption)
+{
+    auto* box = new QMessageBox(QApplication::activeWindow());
+    box->setWindowTitle(QString::fromStdString(caption));
+    box->setText(QString::fromStdString(text));
+    switch (style) {
+    case MsgQuestion:
+        box->setIcon(QMessageBox::Question);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::Yes);
+        box->setEscapeButton(QMessageBox::No);
+        break;
+    case MsgInformation:
+        box->setIcon(QMessageBox::Information);
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgExclamation:
+        box->setIcon(QMessageBox::Warning);
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    default:
+        box->setIcon(QMessageBox::NoIcon);
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    const QPointer<QMessageBox> guard(box);
+    int pressed = 0;
+    const bool answered = runPrompt(box, pressed);
+    delete guard.data();
+    if (style == MsgQuestion)
+        return answered && pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return Answer::Ok;
+}
+
+QString QtPlatform::qtFilter(const std::string& filter)
+{
+    const QString f = QString::fromStdString(filter);
+    const qsizetype bar = f.indexOf(u'|');
+    if (bar < 0)
+        return f;
+    QString description = f.left(bar);
+    QString patterns = f.mid(bar + 1);
+    patterns.replace(u';', u' ');
+    patterns = patterns.simplified();
+    const qsizetype open = description.indexOf(u'(');
+    if (open >= 0)
+        description = description.left(open);
+    return description + u'(' + patterns + u')';
+}
+
+QFileDialog* QtPlatform::createFileDialog(bool save, const std::string& filter, QWidget* parent)
+{
+    auto* dialog = new QFileDialog(parent);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setNameFilter(qtFilter(filter));
+    // Qt shows a filter with its blanks collapsed and its patterns as it parses them; the list shows the
+    // caption as written instead, while the dialog filters by the patterns it was given.
+    const QString f = QString::fromStdString(filter);
+    const qsizetype bar = f.indexOf(u'|');
+    if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")); types && bar >= 0)
+        types->setItemText(0, f.left(bar));
+    return dialog;
+}
+
+std::string QtPlatform::fileDialog(bool save, const std::string& filter)
+{
+    auto* dialog = createFileDialog(save, filter, QApplication::activeWindow());
+    const QPointer<QFileDialog> guard(dialog);
+    int result = 0;
+    std::string chosen;
+    // A dismissed dialog chose nothing.
+    if (runPrompt(dialog, result) && result == QDialog::Accepted)
+        chosen = guard->selectedFiles().value(0).toStdString();
+    delete guard.data();
+    return chosen;
+}
+
+std::string QtPlatform::saveFileName(const std::string& filter)
+{
+    return fileDialog(true, filter);
+}
+
+std::string QtPlatform::openFileName(const std::string& filter)
+{
+    return fileDialog(false, filter);
+}
+
+void QtPlatform::clearClipboard()
+{
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear(QClipboard::Clipboard);
+    if (clipboard->supportsSelection())
+        clipboard->clear(QClipboard::Selection);
+}
+
+bool QtPlatform::setClipboardText(std::string_view text)
+{
+    QClipboard* clipboard = QApplication::clipboard();
+    auto* data = new QMimeData;
+    const QString copied = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    data->setText(copied);
+    // Ask clipboard managers not to keep the text in their history.
+    data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+#if defined(Q_OS_WIN)
+    data->setData(QStringLiteral("ExcludeClipboardContentFromMonitorProcessing"), QByteArray(4, '\0'));
+    data->setData(QStringLiteral("CanIncludeInClipboardHistory"), QByteArray(4, '\0'));
+#elif defined(Q_OS_MACOS)
+    data->setData(QStringLiteral("org.nspasteboard.ConcealedType"), QByteArray());
+#endif
+    clipboard->setMimeData(data, QClipboard::Clipboard);
+    clipboardUsed_ = true;
+    return clipboard->text(QClipboard::Clipboard) == copied;
+}
+
+bool QtPlatform::openUrl(const std::string& url)
+{
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
+}
+
+bool QtPlatform::previousInstanceRunning()
+{
+    if (!lockTested_) {
+        lockTested_ = true;
+        otherRunning_ = !singleCopy_.claim();
+    }
+    return otherRunning_;
+}
+
+bool QtPlatform::holdsDataFolderLock()
+{
+    // A copy that never asked takes the lock at its first save.
+    return !previousInstanceRunning() && singleCopy_.holds();
+}
+
+bool QtPlatform::setWindowTopmost(int mode, QWidget* window)
+{
+    if (!window || (mode != 0 && mode != 1))
+        return false;
+    const bool wanted = mode == 1;
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == wanted)
+        return true;
+    const bool visible = window->isVisible();
+    const QRect geometry = window->geometry();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, wanted);
+    // Changing a window flag re-creates the native window and hides it: put a shown window back where it was.
+    // A window not shown yet keeps no geometry of its own, so it still takes its natural size when shown.
+    if (visible) {
+        window->setGeometry(geometry);
+        window->show();
+    }
+    return true;
+}
+
+void QtPlatform::prepareEnd()
+{
+    // Every way out, also those that skip the main window's unload (No to the recovery question during a
+    // save, the login dialog's Cancel): text the program copied does not outlive it on the clipboard.
+    if (clipboardUsed_)
+        clearClipboard();
+    singleCopy_.release();
+    std::fflush(nullptr);
+}
+
+void QtPlatform::endProgram()
+{
+    prepareEnd();
+    std::_Exit(0);
+}

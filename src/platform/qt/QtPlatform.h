@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/qt/SingleCopy.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QDialog;
+class QFileDialog;
+class QWidget;
+
+// The desktop as Qt offers it.
+class QtPlatform : public Platform
+{
+public:
+    // dataFolder holds the lock that keeps a second copy from running on the same data files.
+    explicit QtPlatform(const QString& dataFolder);
+    ~QtPlatform() override;
+
+    Answer messageBox(const std::string& text, int style, const std::string& caption) override;
+    std::string saveFileName(const std::string& filter) override;
+    std::string openFileName(const std::string& filter) override;
+    void clearClipboard() override;
+    bool setClipboardText(std::string_view text) override;
+    bool openUrl(const std::string& url) override;
+    // Takes the data folder's lock on the first call; true when another copy holds it (that copy is asked to
+    // come to the front).
+    bool previousInstanceRunning() override;
+    bool holdsDataFolderLock() override;
+    bool setWindowTopmost(int mode, QWidget* window) override;
+    void dismissPrompts() override;
+    [[noreturn]] void endProgram() override;
+    // What endProgram does before the process goes: clears the clipboard if the program put text there,
+    // releases the single-copy lock. (The cached cipher keys are the application object's to wipe.)
+    void prepareEnd();
+
+    // What a running copy does when a second one asks it to come to the front (by default: restore and raise
+    // its shown windows).
+    void setActivationHandler(std::function<void()> handler) { singleCopy_.setActivationHandler(std::move(handler)); }
+
+    static QString lockFilePath(const QString& dataFolder) { return SingleCopy::lockFilePath(dataFolder); }
+    // "Text Files  (*.txt; *.csv)|*.txt; *.csv" becomes the Qt filter "Text Files  (*.txt *.csv)".
+    static QString qtFilter(const std::string& filter);
+    // The file dialog of saveFileName and openFileName: Qt's own dialog (a native one shows the filter in its
+    // own words), whose filter list shows the caption of filter exactly as written while matching its patterns.
+    static QFileDialog* createFileDialog(bool save, const std::string& filter, QWidget* parent);
+
+private:
+    // A prompt being shown. Prompts nest (one can open while another waits) and close in reverse order.
+    struct Prompt
+    {
+        QPointer<QDialog> dialog;
+        bool dismissed = false;
+    };
+    // Runs the dialog modally; false when it was dismissed or went with its parent window meanwhile.
+    bool runPrompt(QDialog* dialog, int& result);
+    std::string fileDialog(bool save, const std::string& filter);
+
+    std::vector<Prompt> prompts_;
+    SingleCopy singleCopy_;
+    bool lockTested_ = false;
+    bool otherRunning_ = false;
+    bool clipboardUsed_ = false;
+};

@@ -1,0 +1,156 @@
+#include "platform/qt/SingleCopy.h"
+
+#include "platform/qt/DataFolderLock.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QWidget>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kActivate = QByteArrayLiteral("activate\n");
+constexpr int kWaitMs = 1000;
+
+QString absoluteFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir(folder).absolutePath() : canonical;
+}
+
+} // namespace
+
+SingleCopy::SingleCopy(const QString& dataFolder) : folder_(dataFolder), onActivation_(&SingleCopy::bringToFront) {}
+
+SingleCopy::~SingleCopy()
+{
+    release();
+}
+
+QString SingleCopy::lockFilePath(const QString& dataFolder)
+{
+    return QDir(absoluteFolder(dataFolder)).filePath(QStringLiteral(".coffernote.lock"));
+}
+
+QString SingleCopy::runtimeName(const QString& dataFolder, const QString& suffix)
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    struct stat st = {};
+    // Never a folder others can write or read: they could plant or watch the names in it.
+    if (dir.isEmpty() || stat(QFile::encodeName(dir).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        st.st_uid != geteuid() || (st.st_mode & 077) != 0)
+        return {};
+    const QByteArray hash =
+        QCryptographicHash::hash(absoluteFolder(dataFolder).toUtf8(), QCryptographicHash::Sha256).toHex();
+    return QDir(dir).filePath(QStringLiteral("coffernote-") + QString::fromLatin1(hash.left(16)) + suffix);
+}
+
+bool SingleCopy::claim()
+{
+    lock_ = std::make_unique<DataFolderLock>(QFile::encodeName(lockFilePath(folder_)).toStdString());
+    DataFolderLock::Result result = lock_->acquire();
+    if (result == DataFolderLock::Result::Unavailable) {
+        const QString fallback = runtimeName(folder_, QStringLiteral(".lock"));
+        if (!fallback.isEmpty()) {
+            lock_ = std::make_unique<DataFolderLock>(QFile::encodeName(fallback).toStdString());
+            result = lock_->acquire();
+        }
+    }
+    if (result == DataFolderLock::Result::TakenByOther) {
+        askToFront(QFile::decodeName(lock_->path().c_str()));
+        lock_.reset();
+        return false;
+    }
+    if (result == DataFolderLock::Result::Unavailable) {
+        lock_.reset();
+        return true;
+    }
+    listen();
+    return true;
+}
+
+bool SingleCopy::holds() const
+{
+    return lock_ && lock_->held();
+}
+
+void SingleCopy::release()
+{
+    server_.reset(); // closing removes the socket file
+    if (lock_)
+        lock_->release();
+    lock_.reset();
+}
+
+void SingleCopy::listen()
+{
+    const QString name = runtimeName(folder_, QStringLiteral(".socket"));
+    if (name.isEmpty() || !QCoreApplication::instance())
+        return;
+    server_ = std::make_unique<QLocalServer>();
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    // The name belongs to this folder and this copy holds its lock: a socket left there is a killed run's.
+    QLocalServer::removeServer(name);
+    if (!server_->listen(name)) {
+        server_.reset();
+        return;
+    }
+    QLocalServer* server = server_.get();
+    QObject::connect(server, &QLocalServer::newConnection, server, [this, server] {
+        while (QLocalSocket* client = server->nextPendingConnection()) {
+            auto consume = [this, client] {
+                if (client->readAll().contains(kActivate) && onActivation_)
+                    onActivation_();
+            };
+            QObject::connect(client, &QLocalSocket::readyRead, client, consume);
+            QObject::connect(client, &QLocalSocket::disconnected, client, [client, consume] {
+                consume();
+                client->deleteLater();
+            });
+            consume();
+        }
+    });
+    // The second copy finds the way here through the lock file, whatever its own runtime folder is.
+    lock_->writeNote(std::to_string(getpid()) + "\n" + QFile::encodeName(name).toStdString() + "\n");
+}
+
+void SingleCopy::askToFront(const QString& lockPath)
+{
+    const QString note = QString::fromStdString(DataFolderLock::readNote(QFile::encodeName(lockPath).toStdString()));
+    const QString name = note.section(u'\n', 1, 1);
+    if (!name.startsWith(u'/'))
+        return;
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(kWaitMs))
+        return;
+    socket.write(kActivate);
+    socket.waitForBytesWritten(kWaitMs);
+    socket.disconnectFromServer();
+}
+
+void SingleCopy::bringToFront()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    QWidget* last = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip)
+            continue;
+        if (w->isMinimized())
+            w->setWindowState((w->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        w->raise();
+        last = w;
+    }
+    QWidget* active = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : last;
+    if (active)
+        active->activateWindow();
+}

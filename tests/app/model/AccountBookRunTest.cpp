@@ -1,0 +1,139 @@
+// The main window's model over a run: the idle lock, the end of the program, and the plain name order.
+#include "AccountBookFixture.h"
+
+#include "app/model/AccountBookNames.h"
+
+#include <filesystem>
+#include <functional>
+#include <utility>
+
+namespace {
+
+class AccountBookRun : public AccountBookFixture
+{
+protected:
+    // Changes the account file behind the program's back: the next save's stamp check asks the recovery
+    // question.
+    void damageAccountFile()
+    {
+        std::string file = folder.read("settings.dat");
+        file[0] = file[0] == 'A' ? 'B' : 'A';
+        folder.write("settings.dat", file);
+    }
+};
+
+} // namespace
+
+TEST_F(AccountBookRun, TheEleventhIdleTickLocksOnlyATableWithAccounts)
+{
+    for (bool accounts : {false, true}) {
+        SCOPED_TRACE(accounts);
+        if (accounts)
+            storeNames({"Alpha"});
+        open();
+        state.IdleTickCount = 9;
+        EXPECT_FALSE(book->Timer1_Timer());
+        EXPECT_EQ(book->Timer1_Timer(), accounts);
+        EXPECT_EQ(state.IdleTickCount, 11);
+        EXPECT_FALSE(book->Timer1_Timer()); // once, not again at every later tick
+        state.IdleTickCount = INT16_MAX;
+        EXPECT_FALSE(book->Timer1_Timer());
+        EXPECT_EQ(state.IdleTickCount, INT16_MAX);
+    }
+}
+
+// Every operation that saves stops at once when the recovery question inside the save is answered No: it says
+// so, and nothing after the save runs.
+TEST_F(AccountBookRun, AnOperationWhoseSaveMustEndTheProgramSaysSoAndStops)
+{
+    auto no = [&] { platform.queueAnswer(Answer::No); }; // to the recovery question inside the save
+    const std::vector<std::pair<const char*, std::function<Result()>>> operations = {
+        {"Add",
+         [&] {
+             type("Shop");
+             no();
+             return book->Add_Account_Click();
+         }},
+        {"Change",
+         [&] {
+             lookUp("Alpha");
+             typeInto(Box::UserId, "2");
+             no();
+             return book->cmdChange_Click();
+         }},
+        {"Delete",
+         [&] {
+             lookUp("Alpha");
+             platform.queueAnswer(Answer::Yes);
+             no();
+             return book->cmdDelete_Click();
+         }},
+        {"website prefix",
+         [&] {
+             book->cmdGo_KeyDown(true);
+             lookUp("Alpha");
+             edit(Box::Website, "alpha.example");
+             platform.queueAnswer(Answer::Yes);
+             no();
+             return book->cmdCopy1_Click();
+         }},
+        {"save",
+         [&] {
+             no();
+             return book->SaveToFile();
+         }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        book.reset();
+        std::filesystem::remove(folder.file("settings.dat"));
+        storeNames({"Alpha"});
+        open();
+        forgetMessages();
+        damageAccountFile();
+        const std::string damaged = folder.read("settings.dat");
+        const Result result = operation();
+        EXPECT_TRUE(result.mustEnd());
+        EXPECT_EQ(folder.read("settings.dat"), damaged);
+        ASSERT_FALSE(platform.messages.empty());
+        EXPECT_EQ(platform.messages.back().style, MsgQuestion); // nothing shown after the question
+        platform.checkNothingLeft();
+    }
+}
+
+TEST_F(AccountBookRun, UnloadWipesTheSecretsAndEndsTheProgram)
+{
+    state.LoginUserName = "owner";
+    state.LoginPassword1 = "first";
+    state.LoginPassword2 = "2468";
+    storeAccounts({account("Alpha", "http://a.example", "notes", "alice", "s3cret")});
+    open();
+    lookUp("Alpha");
+    platform.clipboard = "copied";
+    platform.clipboardHasText = true;
+    const SecretString& password = book->accountTable()[1].Password;
+    const char* buffer = password.data();
+    const std::size_t size = password.size();
+
+    EXPECT_TRUE(book->Form_Unload().mustEnd());
+    EXPECT_FALSE(platform.clipboardHasText);
+    EXPECT_EQ(std::string(buffer, size), std::string(size, '\0'));
+    EXPECT_TRUE(book->accountTable()[1].Notes.empty());
+    EXPECT_TRUE(book->accountTable()[1].UserId.empty());
+    EXPECT_TRUE(book->boxText(Box::Password).empty());
+    EXPECT_TRUE(state.LoginPassword1.empty());
+    EXPECT_EQ(book->accountTable()[1].AccountName, "Alpha"); // names and websites are no secrets
+}
+
+TEST(AccountNames, ThePlainOrderIgnoresAsciiCaseAndCompletesInListOrder)
+{
+    AccountNames list(TextRules::plain());
+    list.assign({"zoo", "Bank", "bank", "Apple", "BANKERS"});
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"Apple", "Bank", "bank", "BANKERS", "zoo"}));
+    EXPECT_EQ(list.insert("BANK"), 3); // after the equal names
+    const std::pair<const char*, int> cases[] = {
+        {"b", 1}, {"bank", 2}, {"BANK", 3}, {"banke", 4}, {"Z", 5}, {"q", -1}, {"", 0},
+    };
+    for (const auto& [typed, row] : cases)
+        EXPECT_EQ(list.completionFor(typed), row) << typed;
+}

@@ -1,0 +1,222 @@
+#include "CoreFixture.h"
+
+#include "app/model/LoginCheck.h"
+#include "app/files/Paths.h"
+
+namespace {
+
+// An account file left by an earlier run whose header holds the given login, with a matching stamp.
+void storeLogin(const TempFolder& folder, const std::string& user, const std::string& password1,
+                const std::string& password2)
+{
+    if (!folder.exists(kOptionsFileName)) {
+        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
+    }
+    FakePlatform quiet;
+    AppState earlier(folder.str(), quiet);
+    earlier.LoginUserName = user;
+    earlier.LoginPassword1 = password1;
+    earlier.LoginPassword2 = password2;
+    AccountTable table{MakeHeaderRecord(user, password1, password2),
+                       {1, "Bank", "example.org", "notes of Bank", "user", "pw"}};
+    const Result saved = SaveAccountFile(earlier, table);
+    ASSERT_TRUE(saved.isOk()) << saved.message();
+}
+
+const char* const kInvalid = "Invalid login, please try again!  ";
+const char* const kTooMany =
+    "You have exceeded the maximum number   \r\nof failed logins. Coffernote will now close.  ";
+
+class LoginCheckTest : public CoreFixture
+{
+protected:
+    int opened = 0;
+    LoginCheck check{state, [this] { ++opened; }};
+
+    void load(const std::string& user, const std::string& p1, const std::string& p2)
+    {
+        storeLogin(folder, user, p1, p2);
+        ASSERT_TRUE(check.Form_Load().isOk());
+        ASSERT_TRUE(platform.messages.empty());
+    }
+    Result attempt(const std::string& user, const std::string& p1, const std::string& pad)
+    {
+        for (char d : pad)
+            check.padDigit(d);
+        return check.cmdOK_Click(user, p1);
+    }
+    bool noLogin() const
+    {
+        return state.LoginUserName.empty() && state.LoginPassword1.empty() && state.LoginPassword2.empty();
+    }
+};
+
+TEST_F(LoginCheckTest, TheRightEntrySetsTheLoginAndOpensTheMainWindowOnce)
+{
+    load("Alice", "Secret", "4711");
+    EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
+    EXPECT_TRUE(check.loggedIn());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(state.LoginUserName, "Alice");
+    EXPECT_EQ(state.LoginPassword1, "Secret");
+    EXPECT_EQ(state.LoginPassword2, "4711");
+    EXPECT_EQ(check.numpadEntry(), "");
+    EXPECT_TRUE(platform.messages.empty());
+    // The check is over: neither a further OK nor Cancel does anything.
+    EXPECT_TRUE(attempt("x", "y", "1").isOk());
+    EXPECT_TRUE(check.cmdCancel_Click().isOk());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(check.failedLogins(), 0);
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(LoginCheckTest, TheHeaderDecidesNotTheProgramWideSettings)
+{
+    load("Alice", "Secret", "4711");
+    state.LoginUserName = "Bob";
+    EXPECT_TRUE(attempt("Bob", "Secret", "4711").isFailed());
+    EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
+    EXPECT_EQ(state.LoginUserName, "Alice");
+}
+
+TEST_F(LoginCheckTest, EveryDifferenceIsAFailure)
+{
+    struct Case
+    {
+        const char* what;
+        std::string user, p1, pad;
+    };
+    const Case cases[] = {
+        {"user name case", "alice", "Secret", "4711"},
+        {"password case", "Alice", "SECRET", "4711"},
+        {"pad digits", "Alice", "Secret", "4712"},
+        {"pad too short", "Alice", "Secret", "471"},
+        {"empty everything", "", "", ""},
+        {"trailing blank", "Alice ", "Secret", "4711"},
+    };
+    load("Alice", "Secret", "4711");
+    int failures = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform.messages.clear();
+        const Result r = attempt(c.user, c.p1, c.pad);
+        EXPECT_TRUE(r.isFailed());
+        EXPECT_EQ(r.message(), kInvalid);
+        EXPECT_EQ(check.failedLogins(), ++failures);
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0].text, kInvalid);
+        EXPECT_EQ(platform.messages[0].style, MsgExclamation);
+        EXPECT_EQ(platform.messages[0].caption, "Login");
+        EXPECT_EQ(check.numpadEntry(), ""); // emptied for the next attempt
+        EXPECT_TRUE(noLogin());
+    }
+    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(check.finished());
+}
+
+TEST_F(LoginCheckTest, TheSeventhFailureEndsTheProgram)
+{
+    load("Alice", "Secret", "4711");
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_TRUE(attempt("Alice", "wrong", "4711").isFailed());
+    ASSERT_EQ(platform.messages.size(), 6u);
+    for (const auto& m : platform.messages)
+        EXPECT_EQ(m.text, kInvalid);
+
+    EXPECT_TRUE(attempt("Alice", "Secret", "9").mustEnd());
+    ASSERT_EQ(platform.messages.size(), 7u);
+    EXPECT_EQ(platform.messages[6].text, kTooMany);
+    EXPECT_EQ(platform.messages[6].style, MsgInformation);
+    EXPECT_EQ(platform.messages[6].caption, "Coffernote");
+    EXPECT_TRUE(check.finished());
+    EXPECT_FALSE(platform.ended()); // the model never ends the process itself
+
+    // Nothing counts after the end, not even the right entry.
+    EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
+    EXPECT_EQ(platform.messages.size(), 7u);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(noLogin());
+}
+
+TEST_F(LoginCheckTest, EmptySettingsMatchEmptyEntries)
+{
+    load("Bob", "", "");
+    EXPECT_TRUE(attempt("Bob", "", "").isOk());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(state.LoginUserName, "Bob");
+}
+
+TEST_F(LoginCheckTest, ThePadKeepsTheFirstTwentyDigitsInOneBufferThatIsOverwritten)
+{
+    load("Alice", "Secret", "4711");
+    const char* buffer = check.numpadEntry().data();
+    for (char d : std::string("12345678900987654321"))
+        check.padDigit(d);
+    check.padDigit('5'); // the 21st digit is dropped
+    EXPECT_EQ(check.numpadEntry(), "12345678900987654321");
+    EXPECT_EQ(check.numpadEntry().size(), LoginCheck::kMaxPadDigits);
+    // One buffer all along, so growing left no copies of the digits; a failed attempt overwrites it.
+    EXPECT_EQ(check.numpadEntry().data(), buffer);
+    EXPECT_TRUE(check.cmdOK_Click("Alice", "Secret").isFailed());
+    EXPECT_EQ(check.numpadEntry().data(), buffer);
+    EXPECT_EQ(std::string(buffer, LoginCheck::kMaxPadDigits + 1), std::string(LoginCheck::kMaxPadDigits + 1, '\0'));
+}
+
+TEST_F(LoginCheckTest, CancelEndsTheProgram)
+{
+    load("Alice", "Secret", "4711");
+    check.padDigit('4');
+    EXPECT_TRUE(check.cmdCancel_Click().mustEnd());
+    EXPECT_EQ(check.numpadEntry(), "");
+    EXPECT_TRUE(check.cmdCancel_Click().isOk()); // once
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(noLogin());
+}
+
+TEST_F(LoginCheckTest, ASecondCopyIsRefused)
+{
+    storeLogin(folder, "Alice", "Secret", "4711");
+    platform.otherInstance = true;
+    EXPECT_TRUE(check.Form_Load().mustEnd());
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Coffernote is already running.  ");
+    EXPECT_EQ(platform.messages[0].style, MsgInformation);
+    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+    EXPECT_TRUE(check.finished());
+}
+
+TEST_F(LoginCheckTest, WithoutAnAccountFileOkDoesNothing)
+{
+    storeLogin(folder, "Alice", "Secret", "4711");
+    ASSERT_TRUE(check.Form_Load().isOk());
+    ASSERT_TRUE(RemoveFile(folder.file(kAccountFileName)));
+    EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
+    EXPECT_TRUE(attempt("", "", "").isOk());
+    EXPECT_EQ(check.failedLogins(), 0);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_FALSE(check.finished());
+}
+
+TEST_F(LoginCheckTest, AFileThatAppearsAfterTheLoadMatchesNothing)
+{
+    ASSERT_TRUE(check.Form_Load().isOk()); // no account file yet
+    storeLogin(folder, "", "", "");
+    EXPECT_TRUE(attempt("", "", "").isFailed());
+    EXPECT_EQ(opened, 0);
+}
+
+TEST_F(LoginCheckTest, ADamagedFileAsksTheRecoveryQuestion)
+{
+    storeLogin(folder, "Alice", "Secret", "4711");
+    std::string bytes = folder.read(kAccountFileName);
+    bytes[0] = bytes[0] == 'A' ? 'B' : 'A';
+    folder.write(kAccountFileName, bytes);
+    platform.queueAnswer(Answer::No);
+    EXPECT_TRUE(check.Form_Load().mustEnd());
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(platform.messages.back().style, MsgQuestion);
+    EXPECT_TRUE(folder.exists(kAccountFileName)); // No keeps the data
+}
+
+} // namespace

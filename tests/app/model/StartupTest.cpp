@@ -1,0 +1,172 @@
+#include "CoreFixture.h"
+#include "Outcomes.h"
+
+#include "app/model/Startup.h"
+
+#include <unistd.h>
+
+class StartupTest : public CoreFixture
+{
+protected:
+    static constexpr const char* kDamagedQuestionText = "Coffernote is unable to start.  The\r\n"
+                                                        "data file has been damaged.  Restore  \r\n"
+                                                        "default settings?  Responding \r\n"
+                                                        "'yes' will delete all saved accounts.  ";
+};
+
+TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNothing)
+{
+    platform.otherInstance = true;
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "EndProgram");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Coffernote is already running.  ");
+    EXPECT_EQ(platform.messages[0].style, 64);
+    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+    EXPECT_EQ(platform.endCount, 0); // the caller ends the program
+    EXPECT_FALSE(folder.exists("config.dat"));
+}
+
+TEST_F(StartupTest, FirstRunWritesTheDefaultOptionsAndOpensTheMainWindow)
+{
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
+    EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
+    EXPECT_FALSE(folder.exists("settings.dat"));
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(StartupTest, ExistingOptionsAreLeftAlone)
+{
+    folder.write("config.dat", "\"\",\"\",\"\",\"false\"\r\n");
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
+    EXPECT_EQ(folder.read("config.dat"), "\"\",\"\",\"\",\"false\"\r\n");
+}
+
+TEST_F(StartupTest, LoginSettingsInTheHeaderOpenTheLoginDialog)
+{
+    struct Case
+    {
+        const char* user;
+        const char* pw1;
+        const char* pw2;
+        FirstWindow expected;
+    };
+    const Case cases[] = {
+        {"", "", "", FirstWindow::Main},
+        {"user", "", "", FirstWindow::Login},
+        {"", "first", "", FirstWindow::Login},
+        {"", "", "1234", FirstWindow::Login},
+        {"user", "first", "1234", FirstWindow::Login},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.user) + "/" + c.pw1 + "/" + c.pw2);
+        TempFolder f;
+        FakePlatform p;
+        {
+            AppState writer(f.str(), p);
+            writer.LoginUserName = c.user;
+            writer.LoginPassword1 = c.pw1;
+            writer.LoginPassword2 = c.pw2;
+            f.write("config.dat", kDefaultOptionsLine);
+            ASSERT_EQ(outcome(SaveAccountFile(writer, sampleTable())), "Ok");
+        }
+        AppState fresh(f.str(), p); // a new run: no login settings in memory yet
+        const StartupResult first = RunStartupSequence(fresh);
+        EXPECT_TRUE(first.result.isOk());
+        EXPECT_EQ(first.value, c.expected);
+        EXPECT_TRUE(p.messages.empty());
+        EXPECT_TRUE(f.exists("settings.dat"));
+    }
+}
+
+TEST_F(StartupTest, BackupPutBackWithoutOptionsFileStartsWithoutAQuestion)
+{
+    // The documented way to restore a backup: put "settings.dat" in place and delete "config.dat".
+    state.LoginUserName = "user";
+    const AccountTable original = sampleTable();
+    saveSample(original);
+    const std::string backup = folder.read("settings.dat");
+    AccountTable changed = original;
+    changed.pop_back();
+    ASSERT_EQ(outcome(SaveAccountFile(state, changed)), "Ok");
+    folder.write("settings.dat", backup);
+    std::filesystem::remove(folder.file("config.dat"));
+
+    FakePlatform p;
+    AppState run(folder.str(), p);
+    EXPECT_EQ(outcome(RunStartupSequence(run)), "Login");
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_EQ(folder.read("settings.dat"), backup);
+    OptionsRecord expected = OptionsRecord::defaults();
+    expected.set(OptionsRecord::IntegrityStamp, run.ComputedStamp);
+    EXPECT_EQ(folder.read("config.dat"), FormatOptionsLine(expected));
+    OptionsRecord options;
+    AccountTable loaded;
+    EXPECT_EQ(outcome(LoadAccountFile(run, options, loaded)), "Loaded");
+    EXPECT_EQ(loaded, asLoaded(original));
+}
+
+TEST_F(StartupTest, UnwritableFolderIsNamedOnceAndTheRunGoesOn)
+{
+    const std::string expected = "Coffernote cannot write to its data folder\r\n" + folder.file("missing") +
+                                 "\r\n(No such file or directory).\r\n"
+                                 "You can look accounts up, but no change can be saved until the folder can be written.";
+    EXPECT_EQ(ReadOnlyFolderMessage(folder.file("missing"), "No such file or directory"), expected);
+
+    FakePlatform p;
+    AppState run(folder.file("missing"), p);
+    EXPECT_EQ(outcome(RunStartupSequence(run)), "Main");
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].text, expected);
+    EXPECT_EQ(p.messages[0].style, MsgExclamation);
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main"); // a writable folder: not a word
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(StartupTest, HeaderWithoutMarkerAndYesOpensTheMainWindow)
+{
+    std::string line;
+    for (const char* v : {" 0", "no marker", "na", "user", "", ""})
+        line += (line.empty() ? "\"" : ",\"") + EncryptField(v).value + "\"";
+    writeAccountFileWithStamp(line + "\r\n");
+    platform.queueAnswer(Answer::Yes);
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
+    EXPECT_FALSE(folder.exists("settings.dat"));
+}
+
+TEST_F(StartupTest, UnreadableAccountFileEndsWithoutDeletingIt)
+{
+    folder.write("config.dat", kDefaultOptionsLine);
+    makeBlockingFolder("settings.dat");
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "EndProgram");
+    EXPECT_EQ(platform.endCount, 0); // the caller ends the program
+    EXPECT_TRUE(folder.exists("settings.dat/inside"));
+}
+
+TEST_F(StartupTest, LeftoverTemporaryFileIsRemoved)
+{
+    folder.write("settings2.dat", "interrupted");
+    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
+    EXPECT_FALSE(folder.exists("settings2.dat"));
+}
+
+TEST(ChooseFirstWindowTest, LoginOnlyWithAnAccountFileAndALoginSetting)
+{
+    EXPECT_EQ(ChooseFirstWindow(false, "user", "pw", "1"), FirstWindow::Main);
+    EXPECT_EQ(ChooseFirstWindow(true, "", "", ""), FirstWindow::Main);
+    EXPECT_EQ(ChooseFirstWindow(true, "user", "", ""), FirstWindow::Login);
+    EXPECT_EQ(ChooseFirstWindow(true, "", "pw", ""), FirstWindow::Login);
+    EXPECT_EQ(ChooseFirstWindow(true, "", "", "1"), FirstWindow::Login);
+}
+
+TEST_F(StartupTest, ReadOnlyFolderIsNamedWithTheReason)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    const StartupResult first = RunStartupSequence(state);
+    std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_EQ(outcome(first), "Main");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, ReadOnlyFolderMessage(folder.str(), "Permission denied"));
+}

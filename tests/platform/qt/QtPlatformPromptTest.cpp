@@ -1,0 +1,72 @@
+// The desktop's prompts: message boxes and file dialogs, and what happens to them when the program locks.
+#include "platform/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class QtPlatformPrompts : public ::testing::Test
+{
+protected:
+    QtPlatform platform{QDir::temp().filePath(QStringLiteral("coffernote-prompt-test"))};
+    std::unique_ptr<QTimer> watchdog;
+
+    // Should a prompt stay open by mistake, the test fails instead of waiting for ever.
+    void SetUp() override
+    {
+        watchdog = std::make_unique<QTimer>();
+        QObject::connect(watchdog.get(), &QTimer::timeout, [] {
+            ADD_FAILURE() << "a prompt stayed open";
+            while (QWidget* w = QApplication::activeModalWidget())
+                w->close();
+        });
+        watchdog->start(5000);
+    }
+};
+
+TEST_F(QtPlatformPrompts, DismissingCancelsEveryOpenPrompt)
+{
+    QTimer::singleShot(50, [this] { platform.dismissPrompts(); });
+    EXPECT_EQ(platform.messageBox("Proceed?", MsgQuestion, "Coffernote"), Answer::No);
+    QTimer::singleShot(50, [this] { platform.dismissPrompts(); });
+    EXPECT_EQ(platform.messageBox("Done.", MsgInformation, "Coffernote"), Answer::Ok);
+    QTimer::singleShot(50, [this] { platform.dismissPrompts(); });
+    EXPECT_EQ(platform.saveFileName("Text Files  (*.txt; *.csv)|*.txt; *.csv"), "");
+    QTimer::singleShot(50, [this] { platform.dismissPrompts(); });
+    EXPECT_EQ(platform.openFileName("Text Files  (*.txt; *.csv)|*.txt; *.csv"), "");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(QtPlatformPrompts, DismissingReachesPromptsOpenedWithinPrompts)
+{
+    Answer inner = Answer::Yes;
+    QTimer::singleShot(50, [this, &inner] {
+        QTimer::singleShot(50, [this] { platform.dismissPrompts(); });
+        inner = platform.messageBox("Inner?", MsgQuestion, "Coffernote");
+    });
+    EXPECT_EQ(platform.messageBox("Outer?", MsgQuestion, "Coffernote"), Answer::No);
+    EXPECT_EQ(inner, Answer::No);
+}
+
+// The lock closes the login settings dialog while its message box waits: the box goes with its parent, and
+// the program carries on.
+TEST_F(QtPlatformPrompts, APromptWhoseWindowGoesMeanwhileReturnsSafely)
+{
+    for (const int style : {MsgQuestion, MsgInformation}) {
+        auto* window = new QWidget;
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        QTimer::singleShot(50, [window] { delete window; });
+        const Answer a = platform.messageBox("Saved.", style, "Coffernote");
+        EXPECT_EQ(a, style == MsgQuestion ? Answer::No : Answer::Ok);
+    }
+}
+
+} // namespace

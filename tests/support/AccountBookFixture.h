@@ -1,0 +1,181 @@
+#pragma once
+
+#include "FakePlatform.h"
+#include "Outcomes.h"
+#include "TempFolder.h"
+
+#include "app/model/AccountBook.h"
+#include "app/files/AccountFile.h"
+#include "app/AppState.h"
+#include "app/files/OptionsFile.h"
+#include "app/files/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The main window's model on a fresh program folder, loaded as the window loads it when no login is set.
+// Accounts can be stored beforehand, as an earlier run would have left them; the scripted platform answers.
+class AccountBookFixture : public ::testing::Test
+{
+protected:
+    TempFolder folder;
+    FakePlatform platform;
+    AppState state{folder.str(), platform};
+    std::unique_ptr<AccountBook> book;
+    std::optional<AccountBook::Selection> selection_;
+
+    using Box = AccountBook::Box;
+    using Buttons = AccountBook::Buttons;
+
+    static AccountRecord account(const std::string& name, const std::string& website = {},
+                                 const std::string& notes = {}, const std::string& userId = {},
+                                 const std::string& password = {})
+    {
+        return {0, name, website, notes, userId, password};
+    }
+
+    void writeDefaultOptions() { ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk()); }
+
+    // Stores the accounts (numbered 1, 2, ...) in the account file, with a matching stamp.
+    void storeAccounts(const std::vector<AccountRecord>& accounts)
+    {
+        if (!folder.exists(kOptionsFileName))
+            writeDefaultOptions();
+        AccountTable table{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+        for (const AccountRecord& a : accounts) {
+            table.push_back(a);
+            table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
+        }
+        const Result saved = SaveAccountFile(state, table);
+        ASSERT_TRUE(saved.isOk()) << saved.message();
+        ASSERT_EQ(folder.exists(kAccountFileName), !accounts.empty());
+    }
+    void storeNames(const std::vector<std::string>& names)
+    {
+        std::vector<AccountRecord> accounts;
+        for (const std::string& n : names)
+            accounts.push_back(account(n));
+        storeAccounts(accounts);
+    }
+
+    // Loads the model on the folder (the window's load sequence).
+    void open()
+    {
+        if (!folder.exists(kOptionsFileName))
+            writeDefaultOptions();
+        book = std::make_unique<AccountBook>(state);
+        ASSERT_FALSE(book->Form_Load().mustEnd());
+    }
+
+    // The user types text over the combo box's text, the caret at its end; a completion may follow and select
+    // its tail.
+    void type(const std::string& text)
+    {
+        book->cboSelect_Change(text, utf16Length(text));
+        selection_ = book->takeComboSelection();
+    }
+    static int utf16Length(const std::string& text)
+    {
+        int units = 0;
+        for (unsigned char c : text)
+            units += (c & 0xC0) == 0x80 ? 0 : c >= 0xF0 ? 2 : 1;
+        return units;
+    }
+    // The selected tail of the combo text (ASCII names).
+    std::string selected() const
+    {
+        return selection_ && selection_->length > 0 ? book->comboText().substr(selection_->start) : std::string();
+    }
+    // The user types a name and presses GO.
+    void lookUp(const std::string& name)
+    {
+        type(name);
+        ASSERT_FALSE(book->cmdGo_Click().mustEnd());
+    }
+    void edit(Box box, const std::string& text) { book->boxEdited(box, text); }
+
+    // The window's gestures, as the window forwards them.
+    void clearCombo() { type(""); }
+    // Typing replaces the selected completion, as the next character typed does.
+    void typeInCombo(const std::string& text)
+    {
+        std::string base = book->comboText();
+        if (selection_ && selection_->length > 0)
+            base.resize(static_cast<std::size_t>(selection_->start));
+        type(base + text);
+    }
+    // A name exactly as typed, no completion applied.
+    void typeExactName(const std::string& name) { book->setComboTextQuietly(name); }
+    void typeInto(Box box, const std::string& text) { edit(box, book->boxText(box).str() + text); }
+    void click(const std::string& button)
+    {
+        Result r;
+        if (button == "Add_Account")
+            r = book->Add_Account_Click();
+        else if (button == "cmdChange")
+            r = book->cmdChange_Click();
+        else if (button == "cmdDelete")
+            r = book->cmdDelete_Click();
+        else if (button == "cmdGo")
+            r = book->cmdGo_Click();
+        else if (button == "cmdCopy1")
+            r = book->cmdCopy1_Click();
+        else if (button == "cmdCancel")
+            book->cmdCancel_Click();
+        else if (button == "cmdCopy2" || button == "cmdCopy3" || button == "cmdCopy4")
+            book->copyBox(button == "cmdCopy2" ? Box::Notes : button == "cmdCopy3" ? Box::UserId : Box::Password);
+        else
+            ADD_FAILURE() << "no button " << button;
+        EXPECT_FALSE(r.mustEnd()) << button;
+    }
+    bool on(const std::string& button) const
+    {
+        const Buttons& b = book->buttons();
+        return button == "cmdGo" ? b.go
+             : button == "Add_Account" ? b.add
+             : button == "cmdChange" ? b.change
+             : button == "cmdCancel" ? b.cancel
+             : b.del;
+    }
+    bool dragDrop() const { return book->dragDrop(); }
+    std::vector<std::string> listed() const { return book->names(); }
+    std::string comboText() const { return book->comboText(); }
+    std::string boxText(Box box) const { return book->boxText(box).str(); }
+    std::string recordLabel() const { return book->recordLabel(); }
+
+    AccountTable storedTable()
+    {
+        AccountTable table;
+        OptionsRecord options;
+        if (!folder.exists(kAccountFileName))
+            return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+        EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "Loaded");
+        return table;
+    }
+    std::vector<std::string> storedNames()
+    {
+        std::vector<std::string> names;
+        const AccountTable table = storedTable();
+        for (std::size_t i = 1; i < table.size(); ++i)
+            names.push_back(table[i].AccountName);
+        return names;
+    }
+    OptionsRecord storedOptions()
+    {
+        OptionsRecord options;
+        EXPECT_TRUE(ReadOptionsFile(folder.str(), options).value);
+        return options;
+    }
+    std::vector<std::string> messageTexts() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& m : platform.messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+    void forgetMessages() { platform.messages.clear(); }
+};

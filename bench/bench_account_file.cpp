@@ -5,8 +5,8 @@
 // Each size runs in a child process of its own so that its peak memory is its own. Fields are 5 to 100
 // characters long; the folder is a fresh temporary one, on the same disk as the system's temporary folder.
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "platform/Platform.h"
 
@@ -88,7 +88,8 @@ double cpuMs()
 {
     rusage usage;
     ::getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 int runSize(std::size_t accounts, int runs)

@@ -1,9 +1,9 @@
 // The main window with a full account table: a keystroke in the account combo box (completion and button
 // updates), a lookup with GO, and the save after Add, Change and Delete. Runs offscreen.
-#include "app/files/AccountFile.h"
-#include "app/model/AccountBook.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
+#include "app/model/AccountBook.h"
 #include "platform/Platform.h"
 #include "ui/main/Form1.h"
 
@@ -232,8 +232,8 @@ int main(int argc, char** argv)
             row("model: keystroke (completion)", figuresOf(modelKeys), modelKeys.size());
             row("model: GO", figuresOf(modelGo), modelGo.size());
         }
-        std::printf("main_window accounts=%zu keystroke_ms=%.3f go_ms=%.3f save_ms=%.3f\n", records, k.median,
-                    g.median, s.median);
+        std::printf("main_window accounts=%zu keystroke_ms=%.3f go_ms=%.3f save_ms=%.3f\n", records, k.median, g.median,
+                    s.median);
     }
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);

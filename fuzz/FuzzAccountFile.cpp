@@ -7,8 +7,8 @@
 
 #include "FuzzPlatform.h"
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
 #include "cipher/Base64.h"
@@ -111,6 +111,7 @@ int FuzzAccountFile(const std::uint8_t* data, std::size_t size)
         FuzzCheck(readFile(folder.file("settings.dat")) == fileBytes, "the account file is left as it was");
     else
         FuzzCheck(platform.questions > 0 && (scene & 8), "the account file goes only on a Yes");
-    FuzzCheck(!result.result.isOk() || result.value != LoadKind::Recovered || table.size() == 1, "a recovery leaves the header alone");
+    FuzzCheck(!result.result.isOk() || result.value != LoadKind::Recovered || table.size() == 1,
+              "a recovery leaves the header alone");
     return 0;
 }

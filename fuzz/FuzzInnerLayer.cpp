@@ -4,8 +4,8 @@
 
 #include "FuzzPlatform.h"
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 
 int FuzzInnerLayer(const std::uint8_t* data, std::size_t size)
 {

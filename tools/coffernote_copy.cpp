@@ -5,8 +5,8 @@
 //   coffernote_copy save FOLDER NAME  start, add the account NAME, save
 //   coffernote_copy seed FOLDER N     start, add N accounts, save
 //   coffernote_copy check FOLDER      start and list the stored account names
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/model/Startup.h"
 #include "cipher/CipherComponent.h"
 #include "platform/qt/QtPlatform.h"

@@ -1,9 +1,9 @@
 // Writes a program folder's data files with a few sample accounts, for the README's screenshots:
 //   screenshot_data FOLDER          accounts, no login: the program opens its main window
 //   screenshot_data FOLDER login    the same accounts behind a login: the program opens the login dialog
+#include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountRecord.h"
-#include "app/AppState.h"
 #include "app/files/OptionsFile.h"
 #include "platform/Platform.h"
 

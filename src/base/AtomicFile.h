@@ -38,8 +38,7 @@ std::string FileSizeBoundText();
 bool SyncFolder(const std::string& folder);
 
 // The kinds of fault a test can inject.
-enum class FileFault
-{
+enum class FileFault {
     WriteHalfway,
     Rename,
 };

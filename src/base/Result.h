@@ -9,8 +9,7 @@
 class [[nodiscard]] Result
 {
 public:
-    enum class Status
-    {
+    enum class Status {
         Ok,
         Failed,     // message() is complete text for the user
         EndProgram, // whatever the user had to be told has been shown; the program must end now
@@ -36,8 +35,7 @@ private:
 
 // The one pattern for an operation that also yields a value: the value counts when result.isOk() (an operation
 // whose caller must tell failures apart says which part of the value also describes a failure).
-template <class T>
-struct [[nodiscard]] Outcome
+template <class T> struct [[nodiscard]] Outcome
 {
     Result result;
     T value{};

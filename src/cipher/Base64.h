@@ -11,7 +11,10 @@
 // Encodes bytes; output longer than 76 characters is cut into lines of 76, each complete line followed by
 // CR LF (also the last one when the length is a multiple of 76).
 std::string Base64Encode(const unsigned char* data, std::size_t size);
-inline std::string Base64Encode(const Bytes& data) { return Base64Encode(data.data(), data.size()); }
+inline std::string Base64Encode(const Bytes& data)
+{
+    return Base64Encode(data.data(), data.size());
+}
 
 // The length Base64Encode gives for size bytes, line breaks included.
 std::size_t Base64EncodedLength(std::size_t size);

@@ -365,8 +365,8 @@ int CipherComponent::Decrypt(int algorithmId, std::string_view key1, std::string
     return status;
 }
 
-int CipherComponent::EncryptStr(int algorithmId, std::string_view key1, std::string_view key2,
-                                std::string_view text, Bytes& result)
+int CipherComponent::EncryptStr(int algorithmId, std::string_view key1, std::string_view key2, std::string_view text,
+                                Bytes& result)
 {
     return encryptMessage(algorithmId, key1, key2, reinterpret_cast<const unsigned char*>(text.data()), text.size(),
                           result);

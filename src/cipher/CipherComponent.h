@@ -16,8 +16,7 @@
 class CipherComponent
 {
 public:
-    enum Status : int
-    {
+    enum Status : int {
         Ok = 0,
         UnsupportedAlgorithm = -1,
         AuthenticationFailed = -2, // also: too short, truncated or foreign cipher text
@@ -29,8 +28,8 @@ public:
                               Bytes& result);
     [[nodiscard]] int Decrypt(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data,
                               Bytes& result);
-    [[nodiscard]] int EncryptStr(int algorithmId, std::string_view key1, std::string_view key2,
-                                 std::string_view text, Bytes& result);
+    [[nodiscard]] int EncryptStr(int algorithmId, std::string_view key1, std::string_view key2, std::string_view text,
+                                 Bytes& result);
     [[nodiscard]] int DecryptStr(int algorithmId, std::string_view key1, std::string_view key2, const Bytes& data,
                                  SecretString& result);
 

@@ -1,8 +1,8 @@
 #include "cipher/CipherService.h"
 
+#include "base/AtomicFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherComponent.h"
-#include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
 #include <array>
@@ -59,7 +59,7 @@ Result replaceFile(const std::string& target, const void* data, std::size_t size
 
 // The end of a file operation that got past its first checks: buffers, paths and keys are emptied either way.
 Result finishFileOperation(Result result, Bytes& buffer, std::string& source, std::string& target, SecretString& key1,
-                         SecretString& key2)
+                           SecretString& key2)
 {
     wipe(buffer);
     wipe(source);
@@ -222,8 +222,7 @@ Result DecryptFile(int suite, std::string& source, std::string& target, bool /*o
         std::optional<Bytes> decoded =
             Base64Decode(std::string_view(reinterpret_cast<const char*>(buffer.data()), buffer.size()));
         if (!decoded)
-            return finishFileOperation(Result::failed("the source is not Base64"), buffer, source, target, key1,
-                                       key2);
+            return finishFileOperation(Result::failed("the source is not Base64"), buffer, source, target, key1, key2);
         buffer = std::move(*decoded);
     }
     Outcome<Bytes> plain = DecryptBytes(suite, buffer, key1, key2);

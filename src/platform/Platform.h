@@ -6,20 +6,14 @@
 class QWidget;
 
 // Message box styles: the button set and icon of a modal message.
-enum MessageStyle : int
-{
+enum MessageStyle : int {
     MsgOk = 0,           // OK only, no icon
     MsgInformation = 64, // information icon, OK
     MsgExclamation = 48, // exclamation icon, OK
     MsgQuestion = 36,    // question icon, Yes and No, Yes the default
 };
 
-enum class Answer
-{
-    Ok,
-    Yes,
-    No
-};
+enum class Answer { Ok, Yes, No };
 
 inline constexpr const char* kProgramTitle = "Coffernote";
 

@@ -1,5 +1,5 @@
-#include "app/files/AccountRecord.h"
 #include "app/AppState.h"
+#include "app/files/AccountRecord.h"
 
 #include "FakePlatform.h"
 

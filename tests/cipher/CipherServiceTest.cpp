@@ -12,8 +12,7 @@
 namespace {
 
 // The plain text to encrypt is a secret; the cipher text to decrypt is not.
-template <class Text>
-struct ArgumentsOf
+template <class Text> struct ArgumentsOf
 {
     Text text;
     SecretString key1 = kKey1;

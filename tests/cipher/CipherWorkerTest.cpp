@@ -26,7 +26,8 @@ TEST(CipherWorker, SealsAndOpensExactlyAsTheComponentDoes)
         Bytes expected;
         ASSERT_EQ(CipherComponent().EncryptStr(3, key1, key2, text, expected), CipherComponent::Ok);
         Bytes a(size + CipherComponent::kOverhead), b(size + CipherComponent::kOverhead);
-        ASSERT_EQ(shared.seal(reinterpret_cast<const unsigned char*>(text.data()), size, a.data()), CipherComponent::Ok);
+        ASSERT_EQ(shared.seal(reinterpret_cast<const unsigned char*>(text.data()), size, a.data()),
+                  CipherComponent::Ok);
         ASSERT_EQ(independent.seal(reinterpret_cast<const unsigned char*>(text.data()), size, b.data()),
                   CipherComponent::Ok);
         EXPECT_EQ(a, expected) << size;

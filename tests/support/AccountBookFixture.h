@@ -4,11 +4,11 @@
 #include "Outcomes.h"
 #include "TempFolder.h"
 
-#include "app/model/AccountBook.h"
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
+#include "app/model/AccountBook.h"
 
 #include <gtest/gtest.h>
 
@@ -135,11 +135,11 @@ protected:
     bool on(const std::string& button) const
     {
         const Buttons& b = book->buttons();
-        return button == "cmdGo" ? b.go
-             : button == "Add_Account" ? b.add
-             : button == "cmdChange" ? b.change
-             : button == "cmdCancel" ? b.cancel
-             : b.del;
+        return button == "cmdGo"         ? b.go
+               : button == "Add_Account" ? b.add
+               : button == "cmdChange"   ? b.change
+               : button == "cmdCancel"   ? b.cancel
+                                         : b.del;
     }
     bool dragDrop() const { return book->dragDrop(); }
     std::vector<std::string> listed() const { return book->names(); }

@@ -4,12 +4,12 @@
 #include "Outcomes.h"
 #include "TempFolder.h"
 
+#include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountRecord.h"
-#include "app/AppState.h"
-#include "base/AtomicFile.h"
 #include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
+#include "base/AtomicFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherService.h"
 
@@ -60,8 +60,8 @@ public:
         t.push_back(MakeHeaderRecord("not", "from", "table"));
         t.push_back({1, "Bank", "https://bank.example", "Branch 12", "jdoe", "s3cret!"});
         t.push_back({2, "Mail", "mail.example.org", "", "john@example.org", "p@ss, word"});
-        t.push_back({3, "Shop", "", "Notes with a much longer text that needs more than one Base64 line, surely",
-                     "buyer", ""});
+        t.push_back(
+            {3, "Shop", "", "Notes with a much longer text that needs more than one Base64 line, surely", "buyer", ""});
         return t;
     }
 
@@ -97,4 +97,3 @@ public:
         std::filesystem::create_directories(folder.file(name) + "/inside");
     }
 };
-

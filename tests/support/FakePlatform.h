@@ -60,7 +60,7 @@ public:
 
     // Settings.
     bool otherInstance = false;
-    bool holdsLock = true; // what holdsDataFolderLock answers
+    bool holdsLock = true;      // what holdsDataFolderLock answers
     bool clipboardBusy = false; // setClipboardText fails, as when another program holds the clipboard
     bool urlOpens = true;       // what openUrl answers; false as on a desktop without a browser
 

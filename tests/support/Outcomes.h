@@ -2,8 +2,8 @@
 
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
-#include "base/Result.h"
 #include "app/model/Startup.h"
+#include "base/Result.h"
 
 #include <string>
 

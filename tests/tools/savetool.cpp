@@ -8,8 +8,8 @@
 // Every record of generation g carries g in its Password, so a load shows whether it found one whole table.
 // Every question is answered No and printed; so is every message.
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "platform/Platform.h"
 
@@ -64,8 +64,9 @@ int load(AppState& state, ToolPlatform& platform)
     for (std::size_t i = 2; i < table.size(); ++i)
         if (table[i].Password != table[1].Password)
             gen = "mixed";
-    std::printf("result=%s accounts=%zu generation=%s questions=%d messages=%d\n", r.result.isOk() ? names[static_cast<int>(r.value)] : "Ended",
-                table.empty() ? 0 : table.size() - 1, gen.c_str(), platform.questions, platform.messages);
+    std::printf("result=%s accounts=%zu generation=%s questions=%d messages=%d\n",
+                r.result.isOk() ? names[static_cast<int>(r.value)] : "Ended", table.empty() ? 0 : table.size() - 1,
+                gen.c_str(), platform.questions, platform.messages);
     return 0;
 }
 

@@ -92,8 +92,8 @@ public:
                         LineAt(s_, pos_ + bad));
 
         AccountRecord current;
-        std::size_t field = 0;  // the next field of current
-        int accountLine = 1;    // where current starts
+        std::size_t field = 0;   // the next field of current
+        int accountLine = 1;     // where current starts
         bool afterComma = false; // a comma promises one more value, even at the end of the file
         for (;;) {
             if (!afterComma) {
@@ -168,8 +168,7 @@ private:
     }
 
     // Reads one value and leaves pos_ on its separator (a comma, a line end or the end of the file).
-    template <class Text>
-    bool readValue(Text& out)
+    template <class Text> bool readValue(Text& out)
     {
         std::size_t p = pos_;
         while (p < s_.size() && isBlank(s_[p]))

@@ -16,8 +16,7 @@ struct AppState;
 // The exchanged fields in their order in the file; RecordNo is not exchanged. The fields differ in type (the
 // secrets wipe themselves), so field i of r is handed to visit, which returns the same type for all five.
 inline constexpr std::size_t kExchangedFieldCount = 5;
-template <class Record, class Visit>
-decltype(auto) VisitExchangedField(Record& r, std::size_t i, Visit&& visit)
+template <class Record, class Visit> decltype(auto) VisitExchangedField(Record& r, std::size_t i, Visit&& visit)
 {
     switch (i) {
     case 0:

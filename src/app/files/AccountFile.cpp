@@ -2,12 +2,12 @@
 
 #include "app/AppState.h"
 #include "app/files/Characters.h"
-#include "base/AtomicFile.h"
 #include "app/files/DamagedData.h"
 #include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Parallel.h"
 #include "app/files/Paths.h"
+#include "base/AtomicFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherComponent.h"
 #include "cipher/CipherService.h"
@@ -63,8 +63,7 @@ bool makeWorkers(std::size_t count, Workers& workers)
     return true;
 }
 
-template <class Out>
-bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
+template <class Out> bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
 {
     const std::size_t records = std::max<std::size_t>(table.size(), 1);
     // The header always comes from the login settings, never from the table's first element.

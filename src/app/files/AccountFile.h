@@ -10,8 +10,7 @@ struct AppState;
 class Platform;
 struct OptionsRecord;
 
-enum class LoadKind
-{
+enum class LoadKind {
     NoFile,    // no account file: the table holds the header built from the login settings
     Loaded,    // the table holds the file's records (the header check may have run the recovery)
     Recovered, // the file did not match its stamp or could not be read; the user chose to restore defaults:

@@ -2,12 +2,12 @@
 #include "app/files/AccountFile.h"
 
 #include "app/AppState.h"
-#include "base/AtomicFile.h"
 #include "app/files/DamagedData.h"
 #include "app/files/DataFiles.h"
 #include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
+#include "base/AtomicFile.h"
 #include "platform/Platform.h"
 
 #include <cerrno>

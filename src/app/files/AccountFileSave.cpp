@@ -2,12 +2,12 @@
 #include "app/files/AccountFile.h"
 
 #include "app/AppState.h"
-#include "base/AtomicFile.h"
 #include "app/files/DamagedData.h"
 #include "app/files/DataFiles.h"
 #include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
+#include "base/AtomicFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherService.h"
 #include "platform/Platform.h"
@@ -102,8 +102,7 @@ bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& 
     return true;
 }
 
-enum class Rollback
-{
+enum class Rollback {
     Done,    // the options file holds its previous content again
     Foreign, // it no longer holds what this save wrote: someone else's stamp, left alone
     Failed,  // it still holds the new stamp

@@ -49,8 +49,8 @@ std::int32_t cBinaryFileStream::Read(unsigned char* buffer, std::int32_t readSiz
         throw FileStreamError(kOverflow, kSource);
 
     if (end < length_) {
-        if (!handle_ || std::fread(buffer, 1, static_cast<std::size_t>(readSize), handle_) !=
-                            static_cast<std::size_t>(readSize))
+        if (!handle_ ||
+            std::fread(buffer, 1, static_cast<std::size_t>(readSize), handle_) != static_cast<std::size_t>(readSize))
             throw FileStreamError(kInputPastEnd, kSource);
         position_ = end;
         return readSize;

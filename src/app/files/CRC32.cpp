@@ -49,7 +49,7 @@ __attribute__((target("pclmul,sse4.1"))) inline __m128i fold16(__m128i x, __m128
 // Polynomials Using PCLMULQDQ", constants for the reflected IEEE polynomial), then reduces to 32 bits by
 // Barrett's method. Takes and returns the running CRC register; size is at least 64 and a multiple of 16.
 __attribute__((target("pclmul,sse4.1"))) std::uint32_t foldClmul(std::uint32_t crc, const unsigned char* buf,
-                                                                  std::size_t size)
+                                                                 std::size_t size)
 {
     alignas(16) static const std::uint64_t k1k2[] = {0x0154442bd4, 0x01c6e41596};
     alignas(16) static const std::uint64_t k3k4[] = {0x01751997d0, 0x00ccaa009e};
@@ -115,8 +115,8 @@ std::uint32_t cCRC32::update(std::uint32_t crc, const unsigned char* data, std::
     while (size >= 8) {
         const std::uint32_t lo = crc ^ (std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 |
                                         std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24);
-        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
-              t[3][data[4]] ^ t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
+        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][data[4]] ^
+              t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
         data += 8;
         size -= 8;
     }

@@ -15,9 +15,9 @@ Result NonRegularDataFile(const std::string& folder)
         struct stat info;
         if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
             continue; // missing (or a dangling link, as good as missing), or a file
-        return Result::failed(path + " is " +
-                              (S_ISDIR(info.st_mode) ? "a folder" : "not a regular file (a pipe, a device or a socket)") +
-                              ", not a data file Coffernote can use");
+        return Result::failed(
+            path + " is " + (S_ISDIR(info.st_mode) ? "a folder" : "not a regular file (a pipe, a device or a socket)") +
+            ", not a data file Coffernote can use");
     }
     return Result::ok();
 }

@@ -7,7 +7,6 @@
 #include "app/files/Paths.h"
 #include "cipher/CipherService.h"
 
-
 std::string StampText(std::uint32_t crc)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -91,9 +90,8 @@ Result ComputeStamp(AppState& state)
 Result ComputeStampOf(AppState& state, std::string_view accountFileBytes)
 {
     const cCRC32 crc;
-    return encryptStamp(
-        state, crc.GetByteArrayCrc32(reinterpret_cast<const unsigned char*>(accountFileBytes.data()),
-                                     accountFileBytes.size()));
+    return encryptStamp(state, crc.GetByteArrayCrc32(reinterpret_cast<const unsigned char*>(accountFileBytes.data()),
+                                                     accountFileBytes.size()));
 }
 
 Outcome<bool> CheckStamp(AppState& state, OptionsRecord& options)

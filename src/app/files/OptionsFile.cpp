@@ -1,8 +1,8 @@
 #include "app/files/OptionsFile.h"
 
 #include "app/files/Characters.h"
-#include "base/AtomicFile.h"
 #include "app/files/Paths.h"
+#include "base/AtomicFile.h"
 
 #include <string_view>
 

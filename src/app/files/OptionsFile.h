@@ -10,8 +10,7 @@
 // nothing between its commas and reads as empty text.
 struct OptionsRecord
 {
-    enum Field : int
-    {
+    enum Field : int {
         Reserved1 = 0,
         Reserved2,
         IntegrityStamp,

@@ -1,10 +1,10 @@
 // The account book: load, save, the options file, and the texts of the combo box and the boxes.
 #include "app/model/AccountBook.h"
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
-#include "base/AtomicFile.h"
+#include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
+#include "base/AtomicFile.h"
 #include "platform/Platform.h"
 
 #include <algorithm>

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "app/model/AccountBookNames.h"
 #include "app/files/AccountRecord.h"
 #include "app/files/OptionsFile.h"
+#include "app/model/AccountBookNames.h"
 #include "base/Result.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 struct AppState;
 
@@ -24,14 +24,7 @@ class AccountBook
 {
 public:
     // The four account boxes.
-    enum Box : int
-    {
-        Website = 0,
-        Notes,
-        UserId,
-        Password,
-        BoxCount
-    };
+    enum Box : int { Website = 0, Notes, UserId, Password, BoxCount };
 
     struct Buttons
     {
@@ -113,7 +106,7 @@ public:
     const AccountTable& accountTable() const { return AccountTable_; }
     AccountTable& accountTable() { return AccountTable_; }
     std::size_t RecordCount() const { return AccountTable_.size(); }
-    int displayedIndex() const;     // the element on display, or -1
+    int displayedIndex() const;      // the element on display, or -1
     std::string recordLabel() const; // what lblID shows: the record number on display, or nothing
     const std::string& comboText() const { return comboText_; }
     // The combo text as the window holds it now (the window may change it without an event, as code may).
@@ -158,7 +151,10 @@ private:
     void fillAccountList();
     void rebuildAccountList();
     void clearAccountList();
-    void setButtons(bool go, bool add, bool change, bool cancel, bool del) { buttons_ = {go, add, change, cancel, del}; }
+    void setButtons(bool go, bool add, bool change, bool cancel, bool del)
+    {
+        buttons_ = {go, add, change, cancel, del};
+    }
 
     void setMode(bool toEdit);
     void enterDragDropMode() { setMode(false); }

@@ -56,7 +56,9 @@ bool TextRules::isWebAddress(const std::string& text) const
     const std::size_t colon = authority.find(':');
     const std::string host = authority.substr(0, colon);
     const std::string port = colon == std::string::npos ? std::string() : authority.substr(colon + 1);
-    const auto hostChar = [](unsigned char c) { return std::isalnum(c) || c == '.' || c == '-' || c == '_' || c >= 0x80; };
+    const auto hostChar = [](unsigned char c) {
+        return std::isalnum(c) || c == '.' || c == '-' || c == '_' || c >= 0x80;
+    };
     return !host.empty() && std::all_of(host.begin(), host.end(), hostChar) &&
            std::all_of(port.begin(), port.end(), [](unsigned char c) { return std::isdigit(c); });
 }

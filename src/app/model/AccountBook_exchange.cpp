@@ -1,8 +1,8 @@
 // Export and import of the account list.
 #include "app/model/AccountBook.h"
 
-#include "app/files/AccountExchange.h"
 #include "app/AppState.h"
+#include "app/files/AccountExchange.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "app/model/LoginCheck.h"
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
 #include "app/model/Startup.h"
 #include "cipher/SecureWipe.h"

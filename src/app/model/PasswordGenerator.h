@@ -34,8 +34,7 @@ public:
     static bool systemRandom(unsigned char* buffer, std::size_t length);
 
     // What the user is told when the random source fails.
-    static constexpr const char* kNoRandom =
-        "No random password could be made: the system's random source failed.  ";
+    static constexpr const char* kNoRandom = "No random password could be made: the system's random source failed.  ";
     // A new password into out (out is emptied first; the caller's buffer, so no copy of it is left elsewhere).
     // Fails with kNoRandom, out empty, when the random source fails.
     static Result generate(SecretString& out, const RandomSource& random = systemRandom);

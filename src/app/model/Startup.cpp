@@ -1,7 +1,7 @@
 #include "app/model/Startup.h"
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/DataFiles.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
@@ -47,8 +47,7 @@ StartupResult runStartupSequence(AppState& state)
     const bool accountFileExists = FileExists(JoinPath(state.programFolder, kAccountFileName));
     FirstWindow first = FirstWindow::Main;
     if (!table.empty())
-        first = ChooseFirstWindow(accountFileExists, table.front().Notes, table.front().UserId,
-                                  table.front().Password);
+        first = ChooseFirstWindow(accountFileExists, table.front().Notes, table.front().UserId, table.front().Password);
     WipeTable(table);
     return {Result::ok(), first};
 }
@@ -62,8 +61,8 @@ StartupResult RunStartupSequence(AppState& state)
         return runStartupSequence(state);
     } catch (const std::exception& e) {
         const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
-        state.platform.message(std::string("Coffernote could not start:\r\n") + (memory ? "not enough memory" : e.what()),
-                               MsgExclamation);
+        state.platform.message(
+            std::string("Coffernote could not start:\r\n") + (memory ? "not enough memory" : e.what()), MsgExclamation);
         return {Result::endProgram()};
     }
 }

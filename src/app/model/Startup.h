@@ -7,8 +7,7 @@
 
 struct AppState;
 
-enum class FirstWindow
-{
+enum class FirstWindow {
     Main,  // open the main window
     Login, // the header holds login settings: open the login dialog
 };

@@ -9,8 +9,7 @@
 class DataFolderLock
 {
 public:
-    enum class Result
-    {
+    enum class Result {
         Held,         // this object holds the lock now
         TakenByOther, // another copy holds it
         Unavailable,  // the file can be neither created nor opened (see error())

@@ -35,8 +35,7 @@ constexpr int kFrameTop = 165;
 
 } // namespace
 
-frmLogin::frmLogin(AppState& state, std::function<void()> openMain, std::function<void()> endProgram,
-                   QWidget* parent)
+frmLogin::frmLogin(AppState& state, std::function<void()> openMain, std::function<void()> endProgram, QWidget* parent)
     : QDialog(parent), model_(state, std::move(openMain)), endProgram_(std::move(endProgram))
 {
     setObjectName(QStringLiteral("frmLogin"));

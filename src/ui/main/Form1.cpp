@@ -105,8 +105,8 @@ void Form1::wireControls()
     // The combo box holds the focus and hands typed keys to its line edit directly, past any filter there; keys
     // sent to the line edit itself come through its own filter. A key seen by both runs the handler twice,
     // which changes nothing.
-    auto* comboKeys = new KeyForwarder(
-        this, [this](int key, Qt::KeyboardModifiers mods) { cboSelect_KeyDown(key, mods); });
+    auto* comboKeys =
+        new KeyForwarder(this, [this](int key, Qt::KeyboardModifiers mods) { cboSelect_KeyDown(key, mods); });
     cboSelect->installEventFilter(comboKeys);
     cboSelect->lineEdit()->installEventFilter(comboKeys);
     cmdGo->installEventFilter(
@@ -227,8 +227,8 @@ void Form1::buildMenus()
 
 void Form1::setTabOrder()
 {
-    QWidget* order[] = {cboSelect, txtWebsite, txtGeneral, txtUserid, txtPassword, cmdCopy1, cmdCopy2,
-                        cmdCopy3,  cmdCopy4,   Add_Account, cmdGo,    cmdChange,   cmdCancel, cmdDelete};
+    QWidget* order[] = {cboSelect, txtWebsite, txtGeneral,  txtUserid, txtPassword, cmdCopy1,  cmdCopy2,
+                        cmdCopy3,  cmdCopy4,   Add_Account, cmdGo,     cmdChange,   cmdCancel, cmdDelete};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
     cboSelect->setFocus();
@@ -260,10 +260,13 @@ Result Form1::SaveToFile()
 void Form1::applyToolTips(bool on)
 {
     const std::pair<QWidget*, const char*> tips[] = {
-        {cboSelect, kTipSelect},     {cmdGo, kTipGo},         {cmdCopy1, kTipCopy1},     {cmdCopy2, kTipCopy2},
-        {cmdCopy3, kTipCopy3},       {cmdCopy4, kTipCopy4},   {Add_Account, kTipAdd},    {cmdChange, kTipChange},
-        {cmdCancel, kTipCancel},     {cmdDelete, kTipDelete}, {txtPassword, kTipDragFirst},
-        {txtUserid, kTipDragFirst},  {txtGeneral, kTipEditFirst}, {txtWebsite, kTipEditFirst},
+        {cboSelect, kTipSelect},      {cmdGo, kTipGo},
+        {cmdCopy1, kTipCopy1},        {cmdCopy2, kTipCopy2},
+        {cmdCopy3, kTipCopy3},        {cmdCopy4, kTipCopy4},
+        {Add_Account, kTipAdd},       {cmdChange, kTipChange},
+        {cmdCancel, kTipCancel},      {cmdDelete, kTipDelete},
+        {txtPassword, kTipDragFirst}, {txtUserid, kTipDragFirst},
+        {txtGeneral, kTipEditFirst},  {txtWebsite, kTipEditFirst},
     };
     for (const auto& [w, text] : tips)
         w->setToolTip(on ? QString::fromUtf8(text) : QString());

@@ -76,7 +76,8 @@ void Form1::showTexts()
         cboSelect->lineEdit()->setSelection(selection->start, selection->length);
     const bool was = settingText_;
     settingText_ = true;
-    for (AccountBook::Box box : {AccountBook::Website, AccountBook::Notes, AccountBook::UserId, AccountBook::Password}) {
+    for (AccountBook::Box box :
+         {AccountBook::Website, AccountBook::Notes, AccountBook::UserId, AccountBook::Password}) {
         const SecretString& text = book_.boxText(box);
         const QString boxText = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         if (boxOf(box)->text() != boxText)

@@ -8,7 +8,6 @@
 #include "ui/main/Form1.h"
 #include "ui/main/frmAbout.h"
 
-
 Program::Program(AppState& state) : state_(state) {}
 
 Program::~Program() = default;

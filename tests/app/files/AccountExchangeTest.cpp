@@ -53,16 +53,19 @@ AccountTable TableOf(std::vector<AccountRecord> accounts, AccountRecord header =
 
 TEST(AccountExchange, ExportWritesExactBytes)
 {
-    const AccountTable t = TableOf({
-        Account("Bank", "https://bank.example", "two\r\nlines", "me", "p,w"),
-        Account("", "", "", "", ""),
-        Account("Caf\xC3\xA9", " w ", "n", "u", "\xE2\x82\xAC"),
-        Account("say \"hi\"", "\"", "\"\"", "a\",\"b", "x"),
-    }, Header("login", "secret1", "123"));
+    const AccountTable t = TableOf(
+        {
+            Account("Bank", "https://bank.example", "two\r\nlines", "me", "p,w"),
+            Account("", "", "", "", ""),
+            Account("Caf\xC3\xA9", " w ", "n", "u", "\xE2\x82\xAC"),
+            Account("say \"hi\"", "\"", "\"\"", "a\",\"b", "x"),
+        },
+        Header("login", "secret1", "123"));
     EXPECT_EQ(FormatExport(t), "\"Bank\",\"https://bank.example\",\"two\r\nlines\",\"me\",\"p,w\"\r\n"
                                "\"\",\"\",\"\",\"\",\"\"\r\n"
                                "\"Caf\xC3\xA9\",\" w \",\"n\",\"u\",\"\xE2\x82\xAC\"\r\n"
-                               R"("say ""hi""","""","""""","a"",""b","x")" "\r\n");
+                               R"("say ""hi""","""","""""","a"",""b","x")"
+                               "\r\n");
 }
 
 TEST(AccountExchange, ExportOfHeaderOnlyOrEmptyTableIsEmpty)
@@ -104,7 +107,8 @@ TEST(AccountExchange, RoundTripKeepsEveryValueExactly)
          {Account("n", "w", "line 1\r\nline 2\r\n", "u", "p"), Account("n2", "w", "lf\nonly", "cr\ronly", "\r\n")}},
         {"blanks and tabs", {Account(" lead", "trail ", "  ", "\t", " \t x \t ")}},
         {"every ASCII character", {Account(allAscii, allAscii, allAscii, allAscii, allAscii)}},
-        {"double quotes", {Account("\"", "\"\"", "a\"b", "\"start,end\"", "\",\"\r\n\""), Account("x", "", "", "", "\"")}},
+        {"double quotes",
+         {Account("\"", "\"\"", "a\"b", "\"start,end\"", "\",\"\r\n\""), Account("x", "", "", "", "\"")}},
         {"UTF-8",
          {Account("Caf\xC3\xA9", "\xE4\xB8\xAD\xE6\x96\x87", "\xF0\x9F\x94\x91 key", "\xC3\x9F\xC3\xA4",
                   "\xE2\x82\xAC\xF0\x9F\x98\x80")}},
@@ -206,18 +210,24 @@ TEST(AccountExchange, ParseAcceptsTheFormatsVariants)
          "\r\n\"a\",\"b\",\"c\",\"d\",\"e\"\r\n\r\n   \r\n\"f\",\"g\",\"h\",\"i\",\"j\"\r\n\r\n\r\n", ab},
         {"unquoted values", "a,b,c,d,e\r\nf,g,h,i,j\r\n", ab},
         {"mixed quoting", "a,\"b\",c,\"d\",e\r\n\"f\",g,\"h\",i,\"j\"\r\n", ab},
-        {"blanks around quoted values", "  \"a\" , \"b\",\"c\"\t,\"d\",\"e\"  \r\n\"f\",\"g\",\"h\",\"i\",\"j\"\r\n", ab},
-        {"five at a time regardless of lines", "\"a\",\"b\"\r\n\"c\"\r\n\"d\",\"e\",\"f\",\"g\"\r\n\"h\",\"i\",\"j\"\r\n",
+        {"blanks around quoted values", "  \"a\" , \"b\",\"c\"\t,\"d\",\"e\"  \r\n\"f\",\"g\",\"h\",\"i\",\"j\"\r\n",
          ab},
+        {"five at a time regardless of lines",
+         "\"a\",\"b\"\r\n\"c\"\r\n\"d\",\"e\",\"f\",\"g\"\r\n\"h\",\"i\",\"j\"\r\n", ab},
         {"two accounts on one line", "a,b,c,d,e,f,g,h,i,j", ab},
         {"trailing comma gives an empty last value", "a,b,c,d,\r\n", {Account("a", "b", "c", "d", "")}},
         {"comma at the end of the file", "a,b,c,d,", {Account("a", "b", "c", "d", "")}},
         {"empty unquoted values", ",,,,\r\n", {Account("", "", "", "", "")}},
         {"unquoted values keep their blanks", " a , b,c ,d,  e\r\n", {Account(" a ", " b", "c ", "d", "  e")}},
         {"quoted line breaks and commas",
-         "\"x,y\",\"w\",\"1\r\n2\n3\r4\",\"u\",\"\"\r\n", {Account("x,y", "w", "1\r\n2\n3\r4", "u", "")}},
+         "\"x,y\",\"w\",\"1\r\n2\n3\r4\",\"u\",\"\"\r\n",
+         {Account("x,y", "w", "1\r\n2\n3\r4", "u", "")}},
         {"quote inside an unquoted value", "ab\"c,d,e,f,g", {Account("ab\"c", "d", "e", "f", "g")}},
-        {"doubled quotes in quoted values", R"("a""b","""","""x""" , "",""")" "\r\n" R"(""")" "\r\n",
+        {"doubled quotes in quoted values",
+         R"("a""b","""","""x""" , "",""")"
+         "\r\n"
+         R"(""")"
+         "\r\n",
          {Account("a\"b", "\"", "\"x\"", "", "\"\r\n\"")}},
     };
     for (const auto& c : cases) {
@@ -289,8 +299,8 @@ TEST(AccountExchange, ParseRefusesMalformedFilesNamingTheLine)
 TEST(AccountExchange, ParseSurvivesRandomBytes)
 {
     std::mt19937 rng(20240607);
-    const std::string syntax[] = {"\"", ",", "\r\n", "\n", "\r", " ", "\t", "a", "xyz", "\xC3\xA9",
-                                  "\xEF\xBB\xBF", "\xE2", "\xFF", std::string(1, '\0')};
+    const std::string syntax[] = {"\"", ",",   "\r\n",     "\n",           "\r",   " ",    "\t",
+                                  "a",  "xyz", "\xC3\xA9", "\xEF\xBB\xBF", "\xE2", "\xFF", std::string(1, '\0')};
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     int accepted = 0;
     for (int round = 0; round < 6000; ++round) {

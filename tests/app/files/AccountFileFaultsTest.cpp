@@ -146,7 +146,8 @@ TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion
     const Case cases[] = {
         {"empty file", [](const TempFolder& f, Platform& p) { ::writeOuterWithStamp(f, p, ""); }},
         {"not Base64", [](const TempFolder& f, Platform& p) { ::writeOuterWithStamp(f, p, "=====\r\n"); }},
-        {"Base64 of foreign bytes", [](const TempFolder& f, Platform& p) { ::writeOuterWithStamp(f, p, "SGVsbG8gd29ybGQhIQ=="); }},
+        {"Base64 of foreign bytes",
+         [](const TempFolder& f, Platform& p) { ::writeOuterWithStamp(f, p, "SGVsbG8gd29ybGQhIQ=="); }},
         {"truncated cipher text",
          [](const TempFolder& f, Platform& p) {
              AppState s(f.str(), p);
@@ -163,7 +164,8 @@ TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion
              ::writeAccountFileWithStamp(
                  f, p, header + "\"" + EncryptField(" 1").value + "\",\"" + EncryptField("a").value + "\"\r\n");
          }},
-        {"inner layer of blank lines", [](const TempFolder& f, Platform& p) { ::writeAccountFileWithStamp(f, p, "\r\n"); }},
+        {"inner layer of blank lines",
+         [](const TempFolder& f, Platform& p) { ::writeAccountFileWithStamp(f, p, "\r\n"); }},
     };
     for (const Answer answer : {Answer::No, Answer::Yes}) {
         for (const Case& c : cases) {
@@ -250,8 +252,9 @@ TEST_F(AccountFileFaultsTest, LeftoverTemporaryFileIsRemovedNeverRead)
         TempFolder other;
         FakePlatform p;
         AppState s(other.str(), p);
-        ASSERT_EQ(outcome(SaveAccountFile(s, AccountTable{MakeHeaderRecord("", "", ""), {1, "Intruder", "", "", "", ""}})),
-                  "Ok");
+        ASSERT_EQ(
+            outcome(SaveAccountFile(s, AccountTable{MakeHeaderRecord("", "", ""), {1, "Intruder", "", "", "", ""}})),
+            "Ok");
         folder.write("settings2.dat", other.read("settings.dat"));
     }
     OptionsRecord options;
@@ -274,7 +277,7 @@ TEST_F(AccountFileFaultsTest, UnreadableAccountFileIsReportedAndNeverDeleted)
     OptionsRecord options;
     AccountTable table;
     EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
-    EXPECT_EQ(platform.endCount, 0); // the caller ends the program
+    EXPECT_EQ(platform.endCount, 0);         // the caller ends the program
     ASSERT_EQ(platform.messages.size(), 1u); // no recovery question
     EXPECT_EQ(platform.messages[0].style, MsgExclamation);
     EXPECT_NE(platform.messages[0].text.find(folder.file("settings.dat")), std::string::npos);

@@ -66,8 +66,8 @@ protected:
 
 TEST(AccountFileRecordNoTest, SignPosition)
 {
-    const std::pair<std::int16_t, const char*> cases[] = {
-        {0, " 0"}, {7, " 7"}, {-3, "-3"}, {32767, " 32767"}, {-32768, "-32768"}, {123, " 123"}};
+    const std::pair<std::int16_t, const char*> cases[] = {{0, " 0"},         {7, " 7"},          {-3, "-3"},
+                                                          {32767, " 32767"}, {-32768, "-32768"}, {123, " 123"}};
     for (const auto& [n, text] : cases)
         EXPECT_EQ(FormatRecordNo(n), text);
 }
@@ -272,8 +272,8 @@ TEST_F(AccountFileFormatTest, MalformedInnerLayersAreRejectedWhole)
 
 TEST_F(AccountFileFormatTest, RecordNumbersReadWithBlanksAndSigns)
 {
-    const std::pair<std::string, std::int16_t> cases[] = {{" 7", 7}, {"-3", -3}, {"  12  ", 12}, {"+5", 5},
-                                                          {"-32768", -32768}, {" 32767", 32767}};
+    const std::pair<std::string, std::int16_t> cases[] = {{" 7", 7}, {"-3", -3},         {"  12  ", 12},
+                                                          {"+5", 5}, {"-32768", -32768}, {" 32767", 32767}};
     for (const auto& [text, value] : cases) {
         SCOPED_TRACE(text);
         std::string inner;

@@ -156,8 +156,14 @@ TEST(StampTextTest, UpperCaseHexWithoutLeadingZeros)
         const char* text;
     };
     const Case cases[] = {
-        {0, "0"},           {0xF, "F"},           {0xA0, "A0"},         {0xABCD, "ABCD"},
-        {0x00012345, "12345"}, {0xCBF43926, "CBF43926"}, {0x80000000, "80000000"}, {0xFFFFFFFF, "FFFFFFFF"},
+        {0, "0"},
+        {0xF, "F"},
+        {0xA0, "A0"},
+        {0xABCD, "ABCD"},
+        {0x00012345, "12345"},
+        {0xCBF43926, "CBF43926"},
+        {0x80000000, "80000000"},
+        {0xFFFFFFFF, "FFFFFFFF"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StampText(c.crc), c.text);

@@ -76,11 +76,7 @@ TEST_F(IntegrityStampTest, CheckComparesExactly)
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const Case cases[] = {
-        {good, "Match"},
-        {"", "Mismatch"},
-        {good + " ", "Mismatch"},
-        {lower, "Mismatch"},
-        {std::nullopt, "Mismatch"},
+        {good, "Match"}, {"", "Mismatch"}, {good + " ", "Mismatch"}, {lower, "Mismatch"}, {std::nullopt, "Mismatch"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored.value_or("(no options file)"));

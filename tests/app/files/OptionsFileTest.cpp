@@ -65,11 +65,10 @@ TEST_F(OptionsFileTest, ReadsAnyLineLeniently)
         {"\"a\",\"b\"\r\n", "[a][b]--------"},
         {"\"a\",\"b\"", "[a][b]--------"},
         {"true, false ,  x y  ,,\"\"", "[true][false][x y]-[]-----"},
-        {"\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"10\",\"11\"\r\n",
-         "[1][2][3][4][5][6][7][8][9][10]"},
-        {"\"a,b\",\"c\"", "[a,b][c]--------"},          // a quoted comma is text
-        {"\"open", "[open]---------"},                 // no closing quote: the rest of the text
-        {"\"a\"junk,\"b\"", "[a][b]--------"},           // junk after a closing quote is dropped
+        {"\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",\"9\",\"10\",\"11\"\r\n", "[1][2][3][4][5][6][7][8][9][10]"},
+        {"\"a,b\",\"c\"", "[a,b][c]--------"},                    // a quoted comma is text
+        {"\"open", "[open]---------"},                            // no closing quote: the rest of the text
+        {"\"a\"junk,\"b\"", "[a][b]--------"},                    // junk after a closing quote is dropped
         {"\"a\",\"b\"\r\n\"c\",\"d\"\r\n", "[a][b][c][d]------"}, // values go on over lines
         {"a\nb\rc", "[a][b][c]-------"},
     };
@@ -88,11 +87,11 @@ TEST_F(OptionsFileTest, TrueAndFalseReadAsymmetrically)
         bool on;
     };
     const Case cases[] = {
-        {F::AlwaysOnTop, "true", true},      {F::AlwaysOnTop, "TRUE", false}, {F::AlwaysOnTop, "", false},
-        {F::AlwaysOnTop, std::nullopt, false}, {F::AlwaysOnTop, "false", false},
-        {F::MaskNotes, "false", false},      {F::MaskNotes, "FALSE", true},   {F::MaskNotes, "", true},
-        {F::MaskNotes, std::nullopt, true},  {F::MaskNotes, "true", true},   {F::ShowToolTips, "no", true},
-        {F::DragDropMode, "False", true},    {F::MaskUserId, "false", false}, {F::MaskPassword, "0", true},
+        {F::AlwaysOnTop, "true", true},        {F::AlwaysOnTop, "TRUE", false},  {F::AlwaysOnTop, "", false},
+        {F::AlwaysOnTop, std::nullopt, false}, {F::AlwaysOnTop, "false", false}, {F::MaskNotes, "false", false},
+        {F::MaskNotes, "FALSE", true},         {F::MaskNotes, "", true},         {F::MaskNotes, std::nullopt, true},
+        {F::MaskNotes, "true", true},          {F::ShowToolTips, "no", true},    {F::DragDropMode, "False", true},
+        {F::MaskUserId, "false", false},       {F::MaskPassword, "0", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.field) + " " + c.value.value_or("(unassigned)"));

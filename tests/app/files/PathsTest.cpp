@@ -47,6 +47,6 @@ TEST(PathsTest, FileExistsCountsAnythingUnderTheNameAndRemoveFileOnlyFiles)
     EXPECT_TRUE(RemoveFile(folder.file("a.dat")));
     EXPECT_FALSE(folder.exists("a.dat"));
     EXPECT_TRUE(RemoveFile(folder.file("missing.dat"))); // gone either way
-    EXPECT_FALSE(RemoveFile(folder.file("dir.dat")));     // never a folder
+    EXPECT_FALSE(RemoveFile(folder.file("dir.dat")));    // never a folder
     EXPECT_TRUE(folder.exists("dir.dat"));
 }

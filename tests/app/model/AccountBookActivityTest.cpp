@@ -51,7 +51,8 @@ TEST_F(AccountBookActivity, EachOperationResetsTheIdleCountOrLeavesIt)
         // Editing.
         {"Add refused: no name", [&] { comboChange(""); }, [&] { (void)book->Add_Account_Click(); }, false},
         {"Add refused: duplicate", [&] { comboChange("Beta"); }, [&] { (void)book->Add_Account_Click(); }, false},
-        {"Add done", [&] { comboChange("Gamma"); } /* deleted again below */, [&] { (void)book->Add_Account_Click(); }, true},
+        {"Add done", [&] { comboChange("Gamma"); } /* deleted again below */, [&] { (void)book->Add_Account_Click(); },
+         true},
         {"Change done",
          [&] {
              lookUp("Alpha");

@@ -28,8 +28,8 @@ protected:
         platform.checkNothingLeft();
         for (const auto& entry : std::filesystem::directory_iterator(folder.str()))
             std::filesystem::remove(entry.path());
-        storeAccounts({account("Bank", "http://bank.example"), account("Mail", "http://mail.example"),
-                       account("Empty")});
+        storeAccounts(
+            {account("Bank", "http://bank.example"), account("Mail", "http://mail.example"), account("Empty")});
         open();
         forgetMessages();
         platform.urls.clear();
@@ -71,24 +71,52 @@ TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
         {"Combo text changed, nothing on display", [&] { typeInto(Box::UserId, "x"); }, [&] { type("Ne"); },
          "1 1 0 1 0 -"},
         {"Combo text changed, a record on display", [&] { go("Bank"); }, [&] { type("Bankx"); }, "1 1 1 1 0 -"},
-        {"Key in the combo box", [&] { go("Bank"); typeInto(Box::UserId, "x"); },
+        {"Key in the combo box",
+         [&] {
+             go("Bank");
+             typeInto(Box::UserId, "x");
+         },
          [&] { book->cboSelect_KeyDown(false); }, "1 - - - - -"},
-        {"List opened", [&] { go("Bank"); typeInto(Box::UserId, "x"); }, [&] { book->cboSelect_DropDown(); },
-         "1 - - - - -"},
+        {"List opened",
+         [&] {
+             go("Bank");
+             typeInto(Box::UserId, "x");
+         },
+         [&] { book->cboSelect_DropDown(); }, "1 - - - - -"},
         {"Box text changed", [&] { go("Bank"); }, [&] { typeInto(Box::Notes, "x"); }, "0 1 1 1 0 E"},
         {"Double-click on a box", [&] { go("Bank"); }, [&] { book->box_DblClick(); }, "- 1 1 1 0 E"},
         {"Successful lookup", [&] { typeInto(Box::UserId, "x"); }, [&] { go("Mail"); }, "1 0 0 0 1 D"},
         {"Failed lookup, a box held text", [&] { go("Bank"); }, [&] { go("Nobody"); }, "1 0 0 0 0 E"},
         {"Failed lookup, the boxes were empty", nothing, [&] { go("Nobody"); }, "1 0 0 0 0 -"},
-        {"Add refused: no name", [&] { type(""); typeInto(Box::UserId, "x"); },
+        {"Add refused: no name",
+         [&] {
+             type("");
+             typeInto(Box::UserId, "x");
+         },
          [&] { click(book->Add_Account_Click()); }, "- - - - - -"},
-        {"Add refused: the header's name, taken", [&] { typeExactName(kHeaderMarker); typeInto(Box::UserId, "x"); },
+        {"Add refused: the header's name, taken",
+         [&] {
+             typeExactName(kHeaderMarker);
+             typeInto(Box::UserId, "x");
+         },
          [&] { click(book->Add_Account_Click()); }, "- 0 - - - -"},
-        {"Add refused: duplicate", [&] { type("Bank"); typeInto(Box::UserId, "x"); },
+        {"Add refused: duplicate",
+         [&] {
+             type("Bank");
+             typeInto(Box::UserId, "x");
+         },
          [&] { click(book->Add_Account_Click()); }, "- 0 - - - -"},
-        {"Add done", [&] { type("Shop"); typeInto(Box::UserId, "x"); }, [&] { click(book->Add_Account_Click()); },
-         "1 0 0 0 1 D"},
-        {"Change with nothing on display", [&] { type("Shop"); typeInto(Box::UserId, "x"); },
+        {"Add done",
+         [&] {
+             type("Shop");
+             typeInto(Box::UserId, "x");
+         },
+         [&] { click(book->Add_Account_Click()); }, "1 0 0 0 1 D"},
+        {"Change with nothing on display",
+         [&] {
+             type("Shop");
+             typeInto(Box::UserId, "x");
+         },
          [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
         {"Change with all fields empty",
          [&] {
@@ -98,25 +126,67 @@ TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
              type("");
          },
          [&] { click(book->cmdChange_Click()); }, "1 0 0 0 0 -"},
-        {"Change with empty name", [&] { go("Bank"); typeInto(Box::UserId, "x"); type(""); },
+        {"Change with empty name",
+         [&] {
+             go("Bank");
+             typeInto(Box::UserId, "x");
+             type("");
+         },
          [&] { click(book->cmdChange_Click()); }, "- - - - 1 D"},
         {"Change refused: the placeholder as name",
-         [&] { go("Bank"); typeInto(Box::UserId, "x"); typeExactName(AccountBook::kPlaceholder); },
+         [&] {
+             go("Bank");
+             typeInto(Box::UserId, "x");
+             typeExactName(AccountBook::kPlaceholder);
+         },
          [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
         {"Change refused: the header's name",
-         [&] { go("Bank"); typeInto(Box::UserId, "x"); typeExactName(kHeaderMarker); },
+         [&] {
+             go("Bank");
+             typeInto(Box::UserId, "x");
+             typeExactName(kHeaderMarker);
+         },
          [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
-        {"Change done", [&] { go("Bank"); typeInto(Box::UserId, "x"); }, [&] { click(book->cmdChange_Click()); },
-         "1 0 0 0 1 D"},
+        {"Change done",
+         [&] {
+             go("Bank");
+             typeInto(Box::UserId, "x");
+         },
+         [&] { click(book->cmdChange_Click()); }, "1 0 0 0 1 D"},
         {"Delete, Yes, record on display", [&] { go("Bank"); },
-         [&] { platform.queueAnswer(Answer::Yes); click(book->cmdDelete_Click()); }, "1 0 0 0 0 E"},
-        {"Delete, No", [&] { go("Bank"); }, [&] { platform.queueAnswer(Answer::No); click(book->cmdDelete_Click()); },
+         [&] {
+             platform.queueAnswer(Answer::Yes);
+             click(book->cmdDelete_Click());
+         },
+         "1 0 0 0 0 E"},
+        {"Delete, No", [&] { go("Bank"); },
+         [&] {
+             platform.queueAnswer(Answer::No);
+             click(book->cmdDelete_Click());
+         },
          "- 0 0 0 0 E"},
-        {"Delete, Yes, nothing on display", [&] { type("x"); book->cmdCancel_Click(); typeInto(Box::Notes, "n"); },
-         [&] { platform.queueAnswer(Answer::Yes); click(book->cmdDelete_Click()); }, "- 0 0 0 0 E"},
-        {"Cancel, record on display", [&] { go("Bank"); typeInto(Box::UserId, "x"); },
+        {"Delete, Yes, nothing on display",
+         [&] {
+             type("x");
+             book->cmdCancel_Click();
+             typeInto(Box::Notes, "n");
+         },
+         [&] {
+             platform.queueAnswer(Answer::Yes);
+             click(book->cmdDelete_Click());
+         },
+         "- 0 0 0 0 E"},
+        {"Cancel, record on display",
+         [&] {
+             go("Bank");
+             typeInto(Box::UserId, "x");
+         },
          [&] { book->cmdCancel_Click(); }, "1 0 0 0 1 D"},
-        {"Cancel, nothing on display", [&] { type("Draft"); typeInto(Box::UserId, "x"); },
+        {"Cancel, nothing on display",
+         [&] {
+             type("Draft");
+             typeInto(Box::UserId, "x");
+         },
          [&] { book->cmdCancel_Click(); }, "1 0 0 0 1 D"},
         {"New, a box held text", [&] { go("Bank"); }, [&] { book->New_Click(); }, "1 0 0 0 0 E"},
         {"New, every box empty", nothing, [&] { book->New_Click(); }, "1 0 0 0 0 -"},

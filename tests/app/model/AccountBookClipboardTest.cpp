@@ -48,4 +48,3 @@ TEST_F(AccountBookClipboard, ABusyClipboardIsReportedAndTheBoxKeepsItsText)
     click("cmdCopy4");
     EXPECT_EQ(platform.clipboard, "s3cr3t");
 }
-

@@ -3,11 +3,11 @@
 #include "Outcomes.h"
 #include "TempFolder.h"
 
-#include "app/model/AccountBook.h"
+#include "app/AppState.h"
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
-#include "app/AppState.h"
 #include "app/files/OptionsFile.h"
+#include "app/model/AccountBook.h"
 #include "app/model/Startup.h"
 
 #include <gtest/gtest.h>
@@ -240,7 +240,8 @@ TEST_F(AccountBookExchange, ExportThenImportGivesTheSameAccounts)
     book->Export_Click();
 
     platform.messages.clear();
-    elsewhere.write("other.txt", "\xEF\xBB\xBF" "\"x\",\"\",\"\",\"\",\"\"\r\n");
+    elsewhere.write("other.txt", "\xEF\xBB\xBF"
+                                 "\"x\",\"\",\"\",\"\",\"\"\r\n");
     importFile(elsewhere.file("other.txt")); // something else in between
     ASSERT_EQ(book->accountTable().size(), 2u);
 

@@ -92,7 +92,6 @@ TEST_F(AccountBookLoad, TheLoadLeavesTheWholeOptionsLineWithEveryValueQuoted)
     }
 }
 
-
 TEST_F(AccountBookLoad, OptionsDecideMasksTopmostAndToolTips)
 {
     struct Case

@@ -29,12 +29,9 @@ TEST_F(AccountBookLookup, TypingCompletesWithTheEntrysOwnCaseAndSelectsTheTail)
         const char* selection;
     };
     const Case cases[] = {
-        {"ba", "Bank", "nk"},       // case-blind, the entry's own case
-        {"BA", "Bank", "nk"},
-        {"Bank", "Bank", ""},       // the first entry in list order that begins with it
-        {"banke", "Bankers", "rs"},
-        {"Z", "zoo", "oo"},
-        {"q", "q", ""},             // no entry: the text stays as typed
+        {"ba", "Bank", "nk"},                             // case-blind, the entry's own case
+        {"BA", "Bank", "nk"},       {"Bank", "Bank", ""}, // the first entry in list order that begins with it
+        {"banke", "Bankers", "rs"}, {"Z", "zoo", "oo"},   {"q", "q", ""}, // no entry: the text stays as typed
         {"Mailx", "Mailx", ""},
     };
     for (const Case& c : cases) {
@@ -150,4 +147,3 @@ TEST_F(AccountBookLookup, DuplicateNamesShowTheLastOne)
     EXPECT_EQ(recordLabel(), "3");
     EXPECT_EQ(boxText(Box::Password), "pw2");
 }
-

@@ -48,4 +48,3 @@ TEST_F(AccountBookModes, TheOptionsFileIsRewrittenOnlyWhenItsContentChanges)
     lookUp("Alpha");
     EXPECT_EQ(folder.read("config.dat"), canonical);
 }
-

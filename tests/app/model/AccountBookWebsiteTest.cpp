@@ -142,4 +142,3 @@ TEST_F(AccountBookWebsite, AnAccountNotStoredGetsThePrefixOnlyInTheBox)
     EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://fresh.example"}));
     EXPECT_EQ(folder.read("settings.dat"), before);
 }
-

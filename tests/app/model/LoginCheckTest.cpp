@@ -1,7 +1,7 @@
 #include "CoreFixture.h"
 
-#include "app/model/LoginCheck.h"
 #include "app/files/Paths.h"
+#include "app/model/LoginCheck.h"
 
 namespace {
 

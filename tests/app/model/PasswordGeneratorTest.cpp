@@ -132,9 +132,9 @@ TEST(PasswordGenerator, AFailingRandomSourceGivesNoPassword)
 
     // A source that only ever gives refused bytes is given up on, not looped on forever.
     int value = 0;
-    EXPECT_FALSE(PasswordGenerator::uniform(
-                     26, value, [](unsigned char* b, std::size_t n) { return std::fill(b, b + n, 255), true; })
-                     .isOk());
+    EXPECT_FALSE(PasswordGenerator::uniform(26, value, [](unsigned char* b, std::size_t n) {
+                     return std::fill(b, b + n, 255), true;
+                 }).isOk());
     EXPECT_FALSE(PasswordGenerator::uniform(0, value).isOk());
     EXPECT_FALSE(PasswordGenerator::uniform(257, value).isOk());
 }

@@ -107,9 +107,10 @@ TEST_F(StartupTest, BackupPutBackWithoutOptionsFileStartsWithoutAQuestion)
 
 TEST_F(StartupTest, UnwritableFolderIsNamedOnceAndTheRunGoesOn)
 {
-    const std::string expected = "Coffernote cannot write to its data folder\r\n" + folder.file("missing") +
-                                 "\r\n(No such file or directory).\r\n"
-                                 "You can look accounts up, but no change can be saved until the folder can be written.";
+    const std::string expected =
+        "Coffernote cannot write to its data folder\r\n" + folder.file("missing") +
+        "\r\n(No such file or directory).\r\n"
+        "You can look accounts up, but no change can be saved until the folder can be written.";
     EXPECT_EQ(ReadOnlyFolderMessage(folder.file("missing"), "No such file or directory"), expected);
 
     FakePlatform p;
@@ -163,7 +164,8 @@ TEST_F(StartupTest, ReadOnlyFolderIsNamedWithTheReason)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the superuser";
-    std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
     const StartupResult first = RunStartupSequence(state);
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     EXPECT_EQ(outcome(first), "Main");

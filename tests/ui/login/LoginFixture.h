@@ -3,8 +3,8 @@
 #include "FakePlatform.h"
 #include "TempFolder.h"
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
 #include "ui/main/Form1.h"

@@ -281,7 +281,8 @@ TEST_F(LoginDialog, ALoadThatMustEndEndsThroughTheCallbackAndShowsNothing)
             platform().queueAnswer(Answer::No);
         }
         int ends = 0;
-        frmLogin dialog(state(), [] {}, [&] { ++ends, platform().endProgram(); });
+        frmLogin dialog(
+            state(), [] {}, [&] { ++ends, platform().endProgram(); });
         EXPECT_TRUE(dialog.Form_Load().mustEnd());
         EXPECT_EQ(ends, 1);
         EXPECT_TRUE(platform().ended());

@@ -32,8 +32,8 @@ protected:
         platform.checkNothingLeft();
         for (const auto& entry : std::filesystem::directory_iterator(folder.str()))
             std::filesystem::remove(entry.path());
-        storeAccounts({account("Bank", "http://bank.example"), account("Mail", "http://mail.example"),
-                       account("Empty")});
+        storeAccounts(
+            {account("Bank", "http://bank.example"), account("Mail", "http://mail.example"), account("Empty")});
         openWindow();
         forgetMessages();
         platform.urls.clear();
@@ -78,18 +78,30 @@ TEST_F(Form1ButtonStates, TheWindowShowsTheModelsButtonsAndMode)
     const Step nothing = [] {};
     const Row rows[] = {
         {"Start-up", nothing, nothing, "1 0 0 0 0 D"},
-        {"Combo text changed, a record on display", [&] { lookUp("Bank"); }, [&] { typeInCombo("x"); },
-         "1 1 1 1 0 -"},
+        {"Combo text changed, a record on display", [&] { lookUp("Bank"); }, [&] { typeInCombo("x"); }, "1 1 1 1 0 -"},
         {"Box text changed", [&] { lookUp("Bank"); }, [&] { typeInto("txtGeneral", "x"); }, "0 1 1 1 0 E"},
         {"Double-click on a box", [&] { lookUp("Bank"); },
          [&] { QTest::mouseDClick(box("txtGeneral"), Qt::LeftButton); }, "- 1 1 1 0 E"},
         {"Successful lookup", [&] { typeInto("txtUserid", "x"); }, [&] { lookUp("Mail"); }, "1 0 0 0 1 D"},
-        {"Add refused: the header's name, taken", [&] { typeExactName(kHeaderMarker); typeInto("txtUserid", "x"); },
+        {"Add refused: the header's name, taken",
+         [&] {
+             typeExactName(kHeaderMarker);
+             typeInto("txtUserid", "x");
+         },
          [&] { click("Add_Account"); }, "- 0 - - - -"},
-        {"Add done", [&] { clearCombo(); typeInCombo("Shop"); typeInto("txtUserid", "x"); },
+        {"Add done",
+         [&] {
+             clearCombo();
+             typeInCombo("Shop");
+             typeInto("txtUserid", "x");
+         },
          [&] { click("Add_Account"); }, "1 0 0 0 1 D"},
         {"Delete, Yes, record on display", [&] { lookUp("Bank"); },
-         [&] { platform.queueAnswer(Answer::Yes); click("cmdDelete"); }, "1 0 0 0 0 E"},
+         [&] {
+             platform.queueAnswer(Answer::Yes);
+             click("cmdDelete");
+         },
+         "1 0 0 0 0 E"},
         {"New, a box held text", [&] { lookUp("Bank"); }, [&] { menuItem("New")->trigger(); }, "1 0 0 0 0 E"},
     };
 

@@ -56,4 +56,3 @@ TEST_F(Form1Editing, EveryKeystrokeInABoxEntersEditModeAndTurnsGoOff)
         click("cmdCancel");
     }
 }
-

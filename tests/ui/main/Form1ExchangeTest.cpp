@@ -1,9 +1,9 @@
 // File > Export and File > Import from the main window's menu. (The rules, bytes on disk and messages are
 // checked on the model: tests/app/model/AccountBookExchangeTest.cpp.)
-#include "app/files/AccountExchange.h"
 #include "Outcomes.h"
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountExchange.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/model/Startup.h"
 #include "ui/login/frmLocked.h"

@@ -1,8 +1,8 @@
 // The main window as it stands after its load.
 // (The rules are checked on the model: tests/app/model/AccountBookLoadTest.cpp; these check the window.)
-#include "app/files/AccountFile.h"
 #include "Outcomes.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/model/Startup.h"
 #include "ui/main/FieldBox.h"
@@ -268,7 +268,8 @@ TEST(frmAboutRoles, NothingTheUserDoesClosesTheSplash)
     FakePlatform platform;
     AppState state(folder.str(), platform);
     QWidget mainWindow;
-    frmAbout splash(state, [] {}, &mainWindow);
+    frmAbout splash(
+        state, [] {}, &mainWindow);
     splash.Form_Load();
     splash.show();
     splash.activateWindow();
@@ -284,7 +285,8 @@ TEST(frmAboutRoles, NothingTheUserDoesClosesTheSplash)
 
     mainWindow.show();
     mainWindow.setWindowState(Qt::WindowMinimized);
-    frmAbout box(state, [] {}, &mainWindow);
+    frmAbout box(
+        state, [] {}, &mainWindow);
     box.Form_Load();
     box.show();
     box.activateWindow();

@@ -175,11 +175,21 @@ TEST_F(Form1Modes, AMaskedFieldNeverShowsItsTextToAccessibility)
 TEST_F(Form1Modes, EveryControlHasAnAccessibleName)
 {
     const std::pair<const char*, const char*> names[] = {
-        {"cboSelect", "Account Name"},    {"txtWebsite", "Website"},        {"txtGeneral", "Notes"},
-        {"txtUserid", "User ID"},         {"txtPassword", "Password"},      {"lblID", "ID"},
-        {"cmdGo", "GO"},                  {"Add_Account", "Add"},           {"cmdChange", "Change"},
-        {"cmdCancel", "Cancel"},          {"cmdDelete", "Delete"},          {"cmdCopy1", "Open website"},
-        {"cmdCopy2", "Copy notes"},       {"cmdCopy3", "Copy user ID"},     {"cmdCopy4", "Copy password"},
+        {"cboSelect", "Account Name"},
+        {"txtWebsite", "Website"},
+        {"txtGeneral", "Notes"},
+        {"txtUserid", "User ID"},
+        {"txtPassword", "Password"},
+        {"lblID", "ID"},
+        {"cmdGo", "GO"},
+        {"Add_Account", "Add"},
+        {"cmdChange", "Change"},
+        {"cmdCancel", "Cancel"},
+        {"cmdDelete", "Delete"},
+        {"cmdCopy1", "Open website"},
+        {"cmdCopy2", "Copy notes"},
+        {"cmdCopy3", "Copy user ID"},
+        {"cmdCopy4", "Copy password"},
     };
     for (const auto& [object, name] : names) {
         QWidget* w = find<QWidget>(object);

@@ -3,8 +3,8 @@
 #include "FakePlatform.h"
 #include "TempFolder.h"
 
-#include "app/files/AccountFile.h"
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
 #include "ui/main/Form1.h"
@@ -46,10 +46,7 @@ protected:
     }
 
     // Writes the default options file, as the start-up sequence does on a first start.
-    void writeDefaultOptions()
-    {
-        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
-    }
+    void writeDefaultOptions() { ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk()); }
 
     // Stores the accounts (in this order, numbered 1, 2, ...) in the account file, with a matching stamp.
     // Writes the default options file first when there is none.

@@ -70,7 +70,8 @@ TEST_P(WindowLayout, NoCaptionIsWiderThanItsControl)
     // A fixed size: nothing to resize or maximise into an empty area.
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
 
-    frmLogin login(state, [] {}, [] {});
+    frmLogin login(
+        state, [] {}, [] {});
     login.show();
     expectCaptionsFit(&login, GetParam());
     // The labels stay bold at the desktop's size.

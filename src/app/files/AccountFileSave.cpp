@@ -180,8 +180,11 @@ Result save(AppState& state, const AccountTable& table)
 
     if (table.size() <= 1) {
         // No account: no account file. The options keep their stamp; nothing checks it without the file.
-        if (FileExists(f.accounts) && !RemoveFile(f.accounts))
-            return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
+        if (FileExists(f.accounts)) {
+            if (!RemoveFile(f.accounts))
+                return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
+            SyncFolder(state.programFolder); // the deletion survives a power cut like any other save
+        }
         state.resetIdle();
         return Result::ok();
     }

@@ -1,12 +1,7 @@
 // File > Export and File > Import on the main window's model: bytes on disk, messages and the table.
-#include "FakePlatform.h"
-#include "Outcomes.h"
-#include "TempFolder.h"
+#include "ProgramFolderFixture.h"
 
-#include "app/AppState.h"
 #include "app/files/AccountExchange.h"
-#include "app/files/AccountFile.h"
-#include "app/files/OptionsFile.h"
 #include "app/model/AccountBook.h"
 #include "app/model/Startup.h"
 
@@ -23,26 +18,12 @@ const char* const kFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
 const char* const kQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
 const char* const kSaved = "Settings have been saved successfully.";
 
-AccountRecord Account(std::string name, std::string website, std::string notes, std::string user, std::string pwd)
-{
-    AccountRecord r;
-    r.AccountName = std::move(name);
-    r.Website = std::move(website);
-    r.Notes = std::move(notes);
-    r.UserId = std::move(user);
-    r.Password = std::move(pwd);
-    return r;
-}
-
-class AccountBookExchange : public ::testing::Test
+class AccountBookExchange : public ProgramFolderFixture
 {
 protected:
     using Box = AccountBook::Box;
 
-    TempFolder folder;
     TempFolder elsewhere; // where the user keeps exchange files
-    FakePlatform platform;
-    AppState state{folder.str(), platform};
     std::unique_ptr<AccountBook> book;
 
     void SetUp() override
@@ -100,19 +81,12 @@ protected:
         platform.queueFile(path);
         ASSERT_FALSE(book->Import_Click().mustEnd());
     }
-    std::vector<std::string> messageTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& m : platform.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
 };
 
 const std::vector<AccountRecord> kAccounts = {
-    Account("Bank", "https://bank.example", "branch 12", "me", "p,w"),
-    Account("Caf\xC3\xA9 \xE2\x82\xAC", "", "two\r\nlines", "\xE4\xB8\xAD", ""),
-    Account("alpha", "a.example", "", "", "x"),
+    MakeAccount("Bank", "https://bank.example", "branch 12", "me", "p,w"),
+    MakeAccount("Caf\xC3\xA9 \xE2\x82\xAC", "", "two\r\nlines", "\xE4\xB8\xAD", ""),
+    MakeAccount("alpha", "a.example", "", "", "x"),
 };
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -201,8 +175,8 @@ TEST_F(AccountBookExchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
     importFile(elsewhere.file("new.csv"));
 
     const AccountTable expected = BuildImportedTable(
-        state, {Account("zeta", "z.example", "n1", "u1", "p1"), Account("Beta", "", "a, b", "", "p2"),
-                Account(kHeaderMarker, "", "", "", ""), Account("zeta", "second", "", "", "")});
+        state, {MakeAccount("zeta", "z.example", "n1", "u1", "p1"), MakeAccount("Beta", "", "a, b", "", "p2"),
+                MakeAccount(kHeaderMarker, "", "", "", ""), MakeAccount("zeta", "second", "", "", "")});
     EXPECT_EQ(book->accountTable(), expected);
     EXPECT_EQ(book->accountTable()[0].Notes, "owner");
     EXPECT_EQ(book->accountTable()[4].RecordNo, 4);
@@ -232,8 +206,8 @@ TEST_F(AccountBookExchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
 TEST_F(AccountBookExchange, ExportThenImportGivesTheSameAccounts)
 {
     std::vector<AccountRecord> accounts = kAccounts;
-    accounts.push_back(Account("dup", " lead", "trail ", ",", "\xF0\x9F\x94\x91"));
-    accounts.push_back(Account("dup", "", "", "", ""));
+    accounts.push_back(MakeAccount("dup", " lead", "trail ", ",", "\xF0\x9F\x94\x91"));
+    accounts.push_back(MakeAccount("dup", "", "", "", ""));
     open(accounts);
     const AccountTable before = book->accountTable();
     platform.queueFile(elsewhere.file("round.txt"));

@@ -1,16 +1,12 @@
 // File > Export and File > Import from the main window's menu. (The rules, bytes on disk and messages are
 // checked on the model: tests/app/model/AccountBookExchangeTest.cpp.)
-#include "Outcomes.h"
-#include "app/AppState.h"
+#include "ProgramFolderFixture.h"
+
 #include "app/files/AccountExchange.h"
-#include "app/files/AccountFile.h"
 #include "app/model/Startup.h"
 #include "ui/login/frmLocked.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
-
-#include "FakePlatform.h"
-#include "TempFolder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -27,24 +23,10 @@ namespace {
 const char* const kFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
 const char* const kQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
 
-AccountRecord Account(std::string name, std::string website, std::string notes, std::string user, std::string pwd)
-{
-    AccountRecord r;
-    r.AccountName = std::move(name);
-    r.Website = std::move(website);
-    r.Notes = std::move(notes);
-    r.UserId = std::move(user);
-    r.Password = std::move(pwd);
-    return r;
-}
-
-class Form1Exchange : public ::testing::Test
+class Form1Exchange : public ProgramFolderFixture
 {
 protected:
-    TempFolder folder;
     TempFolder elsewhere; // where the user keeps exchange files
-    FakePlatform platform;
-    AppState state{folder.str(), platform};
     std::unique_ptr<Form1> form;
 
     void SetUp() override
@@ -67,7 +49,6 @@ protected:
         platform.messages.clear();
     }
 
-
     template <typename T> T* child(const char* name) const
     {
         T* w = form->findChild<T*>(QString::fromLatin1(name));
@@ -80,19 +61,12 @@ protected:
         action("LoginSelect")->trigger();
         ASSERT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
     }
-    std::vector<std::string> messageTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& m : platform.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
 };
 
 const std::vector<AccountRecord> kAccounts = {
-    Account("Bank", "https://bank.example", "branch 12", "me", "p,w"),
-    Account("Caf\xC3\xA9 \xE2\x82\xAC", "", "two\r\nlines", "\xE4\xB8\xAD", ""),
-    Account("alpha", "a.example", "", "", "x"),
+    MakeAccount("Bank", "https://bank.example", "branch 12", "me", "p,w"),
+    MakeAccount("Caf\xC3\xA9 \xE2\x82\xAC", "", "two\r\nlines", "\xE4\xB8\xAD", ""),
+    MakeAccount("alpha", "a.example", "", "", "x"),
 };
 
 // ---------------------------------------------------------------------------------------------------------------

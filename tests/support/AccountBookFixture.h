@@ -101,6 +101,18 @@ protected:
                                          : b.del;
     }
     bool dragDrop() const { return book->dragDrop(); }
+    ButtonSnapshot snapshot() const
+    {
+        const Buttons& b = book->buttons();
+        return {b.go, b.add, b.change, b.cancel, b.del, book->dragDrop()};
+    }
+    // The buttons and the mode as "GO Add Change Cancel Delete Mode" (see ExpectButtonState, no "-"); the
+    // options file follows the mode.
+    void expectButtons(const char* expected)
+    {
+        ExpectButtonState(expected, snapshot(), snapshot());
+        EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), dragDrop() ? "true" : "false");
+    }
     std::vector<std::string> listed() const { return book->names(); }
     std::string comboText() const { return book->comboText(); }
     std::string boxText(Box box) const { return book->boxText(box).str(); }

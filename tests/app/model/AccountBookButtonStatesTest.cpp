@@ -8,12 +8,6 @@ namespace {
 class AccountBookButtonStates : public AccountBookFixture
 {
 protected:
-    ButtonSnapshot snapshot() const
-    {
-        const Buttons& b = book->buttons();
-        return {b.go, b.add, b.change, b.cancel, b.del, book->dragDrop()};
-    }
-
     // A fresh model on a fresh folder holding three accounts.
     void reopen()
     {

@@ -11,6 +11,7 @@
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
+#include "app/model/Startup.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,15 @@ protected:
                                  const std::string& password = {})
     {
         return MakeAccount(name, website, notes, userId, password);
+    }
+
+    // Sets a login and runs the start-up sequence, which leaves the folder as the main window finds it.
+    void startWithLogin()
+    {
+        state.LoginUserName = "owner";
+        state.LoginPassword1 = "first secret";
+        state.LoginPassword2 = "2468";
+        ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
     }
 
     // Writes the default options file, as the start-up sequence does on a first start.

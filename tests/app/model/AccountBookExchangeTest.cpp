@@ -3,7 +3,6 @@
 
 #include "app/files/AccountExchange.h"
 #include "app/model/AccountBook.h"
-#include "app/model/Startup.h"
 
 #include <gtest/gtest.h>
 
@@ -26,20 +25,11 @@ protected:
     TempFolder elsewhere; // where the user keeps exchange files
     std::unique_ptr<AccountBook> book;
 
-    void SetUp() override
-    {
-        state.LoginUserName = "owner";
-        state.LoginPassword1 = "first secret";
-        state.LoginPassword2 = "2468";
-        ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    }
+    void SetUp() override { startWithLogin(); }
     // Stores the accounts as the account file and loads the model on them.
-    void open(std::vector<AccountRecord> accounts)
+    void open(const std::vector<AccountRecord>& accounts)
     {
-        AccountTable table = BuildImportedTable(state, std::move(accounts));
-        if (table.size() > 1) {
-            ASSERT_TRUE(SaveAccountFile(state, table).isOk());
-        }
+        storeAccounts(accounts);
         book = std::make_unique<AccountBook>(state);
         ASSERT_FALSE(book->Form_Load().mustEnd());
         platform.messages.clear();

@@ -3,7 +3,6 @@
 #include "ProgramFolderFixture.h"
 
 #include "app/files/AccountExchange.h"
-#include "app/model/Startup.h"
 #include "ui/login/frmLocked.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
@@ -29,21 +28,12 @@ protected:
     TempFolder elsewhere; // where the user keeps exchange files
     std::unique_ptr<Form1> form;
 
-    void SetUp() override
-    {
-        state.LoginUserName = "owner";
-        state.LoginPassword1 = "first secret";
-        state.LoginPassword2 = "2468";
-        ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    }
+    void SetUp() override { startWithLogin(); }
 
     // Stores the accounts as the account file and opens the window on them.
-    void open(std::vector<AccountRecord> accounts)
+    void open(const std::vector<AccountRecord>& accounts)
     {
-        AccountTable table = BuildImportedTable(state, std::move(accounts));
-        if (table.size() > 1) {
-            ASSERT_TRUE(SaveAccountFile(state, table).isOk());
-        }
+        storeAccounts(accounts);
         form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
         ASSERT_FALSE(form->Form_Load().mustEnd());
         platform.messages.clear();

@@ -59,6 +59,9 @@ protected:
     // Writes the default options file, as the start-up sequence does on a first start.
     void writeDefaultOptions() { ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk()); }
 
+    // An options file holding exactly this line.
+    void writeOptions(const std::string& line) { folder.write(kOptionsFileName, line); }
+
     // Stores the accounts (in this order, numbered 1, 2, ...) in the account file, with a matching stamp.
     // Writes the default options file first when there is none.
     void storeAccounts(const std::vector<AccountRecord>& accounts)

@@ -1,16 +1,10 @@
 // The main window as it stands after its load.
 // (The rules are checked on the model: tests/app/model/AccountBookLoadTest.cpp; these check the window.)
-#include "Outcomes.h"
-#include "app/AppState.h"
-#include "app/files/AccountFile.h"
-#include "app/files/OptionsFile.h"
-#include "app/model/Startup.h"
+#include "ProgramFolderFixture.h"
+
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAbout.h"
-
-#include "FakePlatform.h"
-#include "TempFolder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -32,29 +26,10 @@ namespace {
 
 const char* const kDefaultLine = "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n";
 
-class Form1Load : public ::testing::Test
+class Form1Load : public ProgramFolderFixture
 {
 protected:
-    TempFolder folder;
-    FakePlatform platform;
-    AppState state{folder.str(), platform};
     std::unique_ptr<Form1> form;
-
-    void store(std::initializer_list<const char*> names)
-    {
-        AccountTable table{MakeHeaderRecord("", "", "")};
-        for (const char* n : names) {
-            AccountRecord r;
-            r.RecordNo = static_cast<std::int16_t>(table.size());
-            r.AccountName = n;
-            r.Website = "www.example.org";
-            r.Password = "pw";
-            table.push_back(r);
-        }
-        ASSERT_TRUE(SaveAccountFile(state, table).isOk());
-    }
-
-    void writeOptions(const std::string& line) { folder.write("config.dat", line); }
 
     void load()
     {
@@ -105,7 +80,7 @@ TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
 TEST_F(Form1Load, TheFirstKeystrokeReplacesThePrompt)
 {
     ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    store({"Bank", "zeta"});
+    storeNames({"Bank", "zeta"});
     load();
     form->show();
     auto* combo = child<QComboBox>("cboSelect");
@@ -220,7 +195,7 @@ TEST_F(Form1Load, ControlsCarryTheirCaptionsAndAccessibleNames)
 TEST_F(Form1Load, DamagedFileAnsweredNoEndsBeforeTheWindowOpens)
 {
     ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    store({"Bank"});
+    storeNames({"Bank"});
     const std::string before = folder.read("settings.dat");
     folder.write("settings.dat", before.substr(0, before.size() / 2));
     platform.queueAnswer(Answer::No);

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,6 +32,35 @@ inline AccountRecord MakeAccount(std::string name, std::string website = {}, std
     r.UserId = std::move(userId);
     r.Password = std::move(password);
     return r;
+}
+
+// The password that "Generate Password" offers in its question, checked against the question's exact shape.
+inline std::string OfferedPassword(const std::string& question)
+{
+    static const std::regex shape("Your new password for this account is: \r\n([A-Za-z0-9]{10})\\.   Keep "
+                                  "this password\\?");
+    std::smatch m;
+    EXPECT_TRUE(std::regex_match(question, m, shape)) << question;
+    return m.size() > 1 ? m[1].str() : std::string();
+}
+
+// Three accounts for the button-state tables: two with a website, one without.
+inline std::vector<AccountRecord> ButtonStateAccounts()
+{
+    return {MakeAccount("Bank", "http://bank.example"), MakeAccount("Mail", "http://mail.example"),
+            MakeAccount("Empty")};
+}
+
+// Four accounts for the lookup tests: stored out of order, two names sharing a beginning; websites with
+// an upper-case scheme, without the prefix, and none.
+inline std::vector<AccountRecord> LookupAccounts()
+{
+    return {
+        MakeAccount("Mail", "https://mail.example.com", "personal", "me@example.com", "m41l"),
+        MakeAccount("Bank", "HTTP://bank.example.com", "savings", "jdoe", "s3cret"),
+        MakeAccount("Bankers", "", "", "jd", "pw"),
+        MakeAccount("zoo", "zoo.example.org", "", "", ""),
+    };
 }
 
 class ProgramFolderFixture : public ::testing::Test
@@ -82,6 +112,14 @@ protected:
         std::vector<AccountRecord> accounts;
         for (const std::string& n : names)
             accounts.push_back(account(n));
+        storeAccounts(accounts);
+    }
+    // Empties the program folder, as before a first start, and stores the accounts anew; the scripted
+    // platform must have nothing left.
+    void restock(const std::vector<AccountRecord>& accounts)
+    {
+        platform.checkNothingLeft();
+        emptyFolder();
         storeAccounts(accounts);
     }
     // Empties the program folder, as before a first start.

@@ -12,10 +12,7 @@ protected:
     void reopen()
     {
         book.reset();
-        platform.checkNothingLeft();
-        emptyFolder();
-        storeAccounts(
-            {account("Bank", "http://bank.example"), account("Mail", "http://mail.example"), account("Empty")});
+        restock(ButtonStateAccounts());
         open();
         forgetMessages();
         platform.urls.clear();

@@ -8,12 +8,7 @@ class AccountBookLookup : public AccountBookFixture
 protected:
     void SetUp() override
     {
-        storeAccounts({
-            account("Mail", "https://mail.example.com", "personal", "me@example.com", "m41l"),
-            account("Bank", "HTTP://bank.example.com", "savings", "jdoe", "s3cret"),
-            account("Bankers", "", "", "jd", "pw"),
-            account("zoo", "zoo.example.org", "", "", ""),
-        });
+        storeAccounts(LookupAccounts());
         open();
     }
 };

@@ -22,10 +22,7 @@ protected:
     void reopen()
     {
         form.reset();
-        platform.checkNothingLeft();
-        emptyFolder();
-        storeAccounts(
-            {account("Bank", "http://bank.example"), account("Mail", "http://mail.example"), account("Empty")});
+        restock(ButtonStateAccounts());
         openWindow();
         forgetMessages();
         platform.urls.clear();

@@ -63,6 +63,16 @@ inline std::vector<AccountRecord> LookupAccounts()
     };
 }
 
+// Three accounts for the export and import tests: a comma, multi-byte names and values, a line break in a value.
+inline std::vector<AccountRecord> ExchangeAccounts()
+{
+    return {
+        MakeAccount("Bank", "https://bank.example", "branch 12", "me", "p,w"),
+        MakeAccount("Caf\xC3\xA9 \xE2\x82\xAC", "", "two\r\nlines", "\xE4\xB8\xAD", ""),
+        MakeAccount("alpha", "a.example", "", "", "x"),
+    };
+}
+
 class ProgramFolderFixture : public ::testing::Test
 {
 protected:

@@ -53,11 +53,7 @@ protected:
     }
 };
 
-const std::vector<AccountRecord> kAccounts = {
-    MakeAccount("Bank", "https://bank.example", "branch 12", "me", "p,w"),
-    MakeAccount("Caf\xC3\xA9 \xE2\x82\xAC", "", "two\r\nlines", "\xE4\xB8\xAD", ""),
-    MakeAccount("alpha", "a.example", "", "", "x"),
-};
+const std::vector<AccountRecord> kAccounts = ExchangeAccounts();
 
 // ---------------------------------------------------------------------------------------------------------------
 // Export

@@ -58,7 +58,6 @@ protected:
 TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
 {
     ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    EXPECT_EQ(folder.read("config.dat"), kDefaultLine);
     load();
     EXPECT_EQ(form->windowTitle().toStdString(), "  Coffernote");
     EXPECT_TRUE(listed().isEmpty());
@@ -71,8 +70,6 @@ TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
         EXPECT_FALSE(enabled(b)) << b;
     EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
     EXPECT_TRUE(action("LoginSelect")->isChecked());
-    // The load stored Drag/Drop mode, which the defaults already held.
-    EXPECT_EQ(folder.read("config.dat"), kDefaultLine);
     EXPECT_EQ(state.IdleTickCount, 0);
     EXPECT_TRUE(platform.messages.empty());
 }

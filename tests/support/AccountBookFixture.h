@@ -1,13 +1,7 @@
 #pragma once
 
-#include "FakePlatform.h"
-#include "Outcomes.h"
-#include "TempFolder.h"
+#include "ProgramFolderFixture.h"
 
-#include "app/AppState.h"
-#include "app/files/AccountFile.h"
-#include "app/files/OptionsFile.h"
-#include "app/files/Paths.h"
 #include "app/model/AccountBook.h"
 
 #include <gtest/gtest.h>
@@ -18,49 +12,14 @@
 #include <vector>
 
 // The main window's model on a fresh program folder, loaded as the window loads it when no login is set.
-// Accounts can be stored beforehand, as an earlier run would have left them; the scripted platform answers.
-class AccountBookFixture : public ::testing::Test
+class AccountBookFixture : public ProgramFolderFixture
 {
 protected:
-    TempFolder folder;
-    FakePlatform platform;
-    AppState state{folder.str(), platform};
     std::unique_ptr<AccountBook> book;
     std::optional<AccountBook::Selection> selection_;
 
     using Box = AccountBook::Box;
     using Buttons = AccountBook::Buttons;
-
-    static AccountRecord account(const std::string& name, const std::string& website = {},
-                                 const std::string& notes = {}, const std::string& userId = {},
-                                 const std::string& password = {})
-    {
-        return {0, name, website, notes, userId, password};
-    }
-
-    void writeDefaultOptions() { ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk()); }
-
-    // Stores the accounts (numbered 1, 2, ...) in the account file, with a matching stamp.
-    void storeAccounts(const std::vector<AccountRecord>& accounts)
-    {
-        if (!folder.exists(kOptionsFileName))
-            writeDefaultOptions();
-        AccountTable table{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
-        for (const AccountRecord& a : accounts) {
-            table.push_back(a);
-            table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
-        }
-        const Result saved = SaveAccountFile(state, table);
-        ASSERT_TRUE(saved.isOk()) << saved.message();
-        ASSERT_EQ(folder.exists(kAccountFileName), !accounts.empty());
-    }
-    void storeNames(const std::vector<std::string>& names)
-    {
-        std::vector<AccountRecord> accounts;
-        for (const std::string& n : names)
-            accounts.push_back(account(n));
-        storeAccounts(accounts);
-    }
 
     // Loads the model on the folder (the window's load sequence).
     void open()
@@ -142,40 +101,20 @@ protected:
                                          : b.del;
     }
     bool dragDrop() const { return book->dragDrop(); }
+    ButtonSnapshot snapshot() const
+    {
+        const Buttons& b = book->buttons();
+        return {b.go, b.add, b.change, b.cancel, b.del, book->dragDrop()};
+    }
+    // The buttons and the mode as "GO Add Change Cancel Delete Mode" (see ExpectButtonState, no "-"); the
+    // options file follows the mode.
+    void expectButtons(const char* expected)
+    {
+        ExpectButtonState(expected, snapshot(), snapshot());
+        EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), dragDrop() ? "true" : "false");
+    }
     std::vector<std::string> listed() const { return book->names(); }
     std::string comboText() const { return book->comboText(); }
     std::string boxText(Box box) const { return book->boxText(box).str(); }
     std::string recordLabel() const { return book->recordLabel(); }
-
-    AccountTable storedTable()
-    {
-        AccountTable table;
-        OptionsRecord options;
-        if (!folder.exists(kAccountFileName))
-            return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
-        EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "Loaded");
-        return table;
-    }
-    std::vector<std::string> storedNames()
-    {
-        std::vector<std::string> names;
-        const AccountTable table = storedTable();
-        for (std::size_t i = 1; i < table.size(); ++i)
-            names.push_back(table[i].AccountName);
-        return names;
-    }
-    OptionsRecord storedOptions()
-    {
-        OptionsRecord options;
-        EXPECT_TRUE(ReadOptionsFile(folder.str(), options).value);
-        return options;
-    }
-    std::vector<std::string> messageTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& m : platform.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
-    void forgetMessages() { platform.messages.clear(); }
 };

@@ -6,6 +6,7 @@
 
 #include "FakePlatform.h"
 #include "Permissions.h"
+#include "ProgramFolderFixture.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,20 +18,9 @@
 
 namespace {
 
-AccountRecord Account(std::string name, std::string website, std::string notes, std::string user, std::string pwd)
-{
-    AccountRecord r;
-    r.AccountName = std::move(name);
-    r.Website = std::move(website);
-    r.Notes = std::move(notes);
-    r.UserId = std::move(user);
-    r.Password = std::move(pwd);
-    return r;
-}
-
 AccountRecord Header(std::string user = "", std::string p1 = "", std::string p2 = "")
 {
-    AccountRecord h = Account(kHeaderMarker, "na", std::move(user), std::move(p1), std::move(p2));
+    AccountRecord h = MakeAccount(kHeaderMarker, "na", std::move(user), std::move(p1), std::move(p2));
     h.RecordNo = 0;
     return h;
 }
@@ -55,10 +45,10 @@ TEST(AccountExchange, ExportWritesExactBytes)
 {
     const AccountTable t = TableOf(
         {
-            Account("Bank", "https://bank.example", "two\r\nlines", "me", "p,w"),
-            Account("", "", "", "", ""),
-            Account("Caf\xC3\xA9", " w ", "n", "u", "\xE2\x82\xAC"),
-            Account("say \"hi\"", "\"", "\"\"", "a\",\"b", "x"),
+            MakeAccount("Bank", "https://bank.example", "two\r\nlines", "me", "p,w"),
+            MakeAccount("", "", "", "", ""),
+            MakeAccount("Caf\xC3\xA9", " w ", "n", "u", "\xE2\x82\xAC"),
+            MakeAccount("say \"hi\"", "\"", "\"\"", "a\",\"b", "x"),
         },
         Header("login", "secret1", "123"));
     EXPECT_EQ(FormatExport(t), "\"Bank\",\"https://bank.example\",\"two\r\nlines\",\"me\",\"p,w\"\r\n"
@@ -76,7 +66,8 @@ TEST(AccountExchange, ExportOfHeaderOnlyOrEmptyTableIsEmpty)
 
 TEST(AccountExchange, ExportLeavesLoginSettingsOut)
 {
-    const std::string out = FormatExport(TableOf({Account("a", "b", "c", "d", "e")}, Header("USERX", "PWX1", "PWX2")));
+    const std::string out =
+        FormatExport(TableOf({MakeAccount("a", "b", "c", "d", "e")}, Header("USERX", "PWX1", "PWX2")));
     EXPECT_EQ(out, "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n");
 }
 
@@ -100,21 +91,23 @@ TEST(AccountExchange, RoundTripKeepsEveryValueExactly)
         const char* what;
         std::vector<AccountRecord> accounts;
     } cases[] = {
-        {"plain", {Account("Bank", "https://bank.example", "notes", "user", "pass")}},
-        {"empty values", {Account("", "", "", "", ""), Account("x", "", "", "", "")}},
-        {"commas", {Account("a,b", ",", ",,,", "u,", ",p")}},
+        {"plain", {MakeAccount("Bank", "https://bank.example", "notes", "user", "pass")}},
+        {"empty values", {MakeAccount("", "", "", "", ""), MakeAccount("x", "", "", "", "")}},
+        {"commas", {MakeAccount("a,b", ",", ",,,", "u,", ",p")}},
         {"line breaks",
-         {Account("n", "w", "line 1\r\nline 2\r\n", "u", "p"), Account("n2", "w", "lf\nonly", "cr\ronly", "\r\n")}},
-        {"blanks and tabs", {Account(" lead", "trail ", "  ", "\t", " \t x \t ")}},
-        {"every ASCII character", {Account(allAscii, allAscii, allAscii, allAscii, allAscii)}},
+         {MakeAccount("n", "w", "line 1\r\nline 2\r\n", "u", "p"),
+          MakeAccount("n2", "w", "lf\nonly", "cr\ronly", "\r\n")}},
+        {"blanks and tabs", {MakeAccount(" lead", "trail ", "  ", "\t", " \t x \t ")}},
+        {"every ASCII character", {MakeAccount(allAscii, allAscii, allAscii, allAscii, allAscii)}},
         {"double quotes",
-         {Account("\"", "\"\"", "a\"b", "\"start,end\"", "\",\"\r\n\""), Account("x", "", "", "", "\"")}},
+         {MakeAccount("\"", "\"\"", "a\"b", "\"start,end\"", "\",\"\r\n\""), MakeAccount("x", "", "", "", "\"")}},
         {"UTF-8",
-         {Account("Caf\xC3\xA9", "\xE4\xB8\xAD\xE6\x96\x87", "\xF0\x9F\x94\x91 key", "\xC3\x9F\xC3\xA4",
-                  "\xE2\x82\xAC\xF0\x9F\x98\x80")}},
-        {"long values", {Account(longValue, longValue, longValue, longValue, longValue)}},
+         {MakeAccount("Caf\xC3\xA9", "\xE4\xB8\xAD\xE6\x96\x87", "\xF0\x9F\x94\x91 key", "\xC3\x9F\xC3\xA4",
+                      "\xE2\x82\xAC\xF0\x9F\x98\x80")}},
+        {"long values", {MakeAccount(longValue, longValue, longValue, longValue, longValue)}},
         {"marker and duplicates",
-         {Account(kHeaderMarker, "na", "", "", ""), Account("dup", "1", "", "", ""), Account("dup", "2", "", "", "")}},
+         {MakeAccount(kHeaderMarker, "na", "", "", ""), MakeAccount("dup", "1", "", "", ""),
+          MakeAccount("dup", "2", "", "", "")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,7 +133,7 @@ TEST(AccountExchange, RoundTripOfAFullTable)
     std::vector<AccountRecord> accounts;
     for (std::size_t i = 0; i + 1 < kMaxRecords; ++i) {
         const std::string n = std::to_string(i);
-        accounts.push_back(Account("acct " + n, "https://" + n + ".example", "note\r\n" + n, "user" + n, "p," + n));
+        accounts.push_back(MakeAccount("acct " + n, "https://" + n + ".example", "note\r\n" + n, "user" + n, "p," + n));
     }
     const AccountTable original = TableOf(accounts);
     ASSERT_EQ(original.size(), kMaxRecords);
@@ -173,7 +166,7 @@ TEST(AccountExchange, BuildImportedTableTakesHeaderFromLoginSettings)
     state.LoginUserName = "name";
     state.LoginPassword1 = "first";
     state.LoginPassword2 = "4711";
-    std::vector<AccountRecord> accounts = {Account("a", "", "", "", ""), Account("b", "", "", "", "")};
+    std::vector<AccountRecord> accounts = {MakeAccount("a", "", "", "", ""), MakeAccount("b", "", "", "", "")};
     accounts[0].RecordNo = 99; // whatever the input held
     const AccountTable t = BuildImportedTable(state, accounts);
     ASSERT_EQ(t.size(), 3u);
@@ -191,7 +184,7 @@ TEST(AccountExchange, BuildImportedTableTakesHeaderFromLoginSettings)
 
 TEST(AccountExchange, ParseAcceptsTheFormatsVariants)
 {
-    const std::vector<AccountRecord> ab = {Account("a", "b", "c", "d", "e"), Account("f", "g", "h", "i", "j")};
+    const std::vector<AccountRecord> ab = {MakeAccount("a", "b", "c", "d", "e"), MakeAccount("f", "g", "h", "i", "j")};
     const struct
     {
         const char* what;
@@ -215,20 +208,20 @@ TEST(AccountExchange, ParseAcceptsTheFormatsVariants)
         {"five at a time regardless of lines",
          "\"a\",\"b\"\r\n\"c\"\r\n\"d\",\"e\",\"f\",\"g\"\r\n\"h\",\"i\",\"j\"\r\n", ab},
         {"two accounts on one line", "a,b,c,d,e,f,g,h,i,j", ab},
-        {"trailing comma gives an empty last value", "a,b,c,d,\r\n", {Account("a", "b", "c", "d", "")}},
-        {"comma at the end of the file", "a,b,c,d,", {Account("a", "b", "c", "d", "")}},
-        {"empty unquoted values", ",,,,\r\n", {Account("", "", "", "", "")}},
-        {"unquoted values keep their blanks", " a , b,c ,d,  e\r\n", {Account(" a ", " b", "c ", "d", "  e")}},
+        {"trailing comma gives an empty last value", "a,b,c,d,\r\n", {MakeAccount("a", "b", "c", "d", "")}},
+        {"comma at the end of the file", "a,b,c,d,", {MakeAccount("a", "b", "c", "d", "")}},
+        {"empty unquoted values", ",,,,\r\n", {MakeAccount("", "", "", "", "")}},
+        {"unquoted values keep their blanks", " a , b,c ,d,  e\r\n", {MakeAccount(" a ", " b", "c ", "d", "  e")}},
         {"quoted line breaks and commas",
          "\"x,y\",\"w\",\"1\r\n2\n3\r4\",\"u\",\"\"\r\n",
-         {Account("x,y", "w", "1\r\n2\n3\r4", "u", "")}},
-        {"quote inside an unquoted value", "ab\"c,d,e,f,g", {Account("ab\"c", "d", "e", "f", "g")}},
+         {MakeAccount("x,y", "w", "1\r\n2\n3\r4", "u", "")}},
+        {"quote inside an unquoted value", "ab\"c,d,e,f,g", {MakeAccount("ab\"c", "d", "e", "f", "g")}},
         {"doubled quotes in quoted values",
          R"("a""b","""","""x""" , "",""")"
          "\r\n"
          R"(""")"
          "\r\n",
-         {Account("a\"b", "\"", "\"x\"", "", "\"\r\n\"")}},
+         {MakeAccount("a\"b", "\"", "\"x\"", "", "\"\r\n\"")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -318,7 +311,7 @@ TEST(AccountExchange, ParseSurvivesRandomBytes)
         default: { // a sound export with a few bytes changed, dropped or added
             std::vector<AccountRecord> accounts;
             for (int a = pick(0, 4); a > 0; --a)
-                accounts.push_back(Account(syntax[pick(7, 9)], "", syntax[pick(1, 9)], "u", syntax[pick(2, 9)]));
+                accounts.push_back(MakeAccount(syntax[pick(7, 9)], "", syntax[pick(1, 9)], "u", syntax[pick(2, 9)]));
             text = FormatExport(TableOf(accounts));
             for (int m = pick(0, 3); m > 0 && !text.empty(); --m) {
                 const std::size_t at = static_cast<std::size_t>(pick(0, static_cast<int>(text.size()) - 1));

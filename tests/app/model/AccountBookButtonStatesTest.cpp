@@ -1,56 +1,24 @@
 // The buttons and the mode after every operation of the main window's model, row by row.
 #include "AccountBookFixture.h"
 
-#include <filesystem>
 #include <functional>
-#include <sstream>
 
 namespace {
-
-struct Snapshot
-{
-    bool go, add, change, cancel, del, dragDrop;
-};
 
 class AccountBookButtonStates : public AccountBookFixture
 {
 protected:
-    Snapshot snapshot() const
-    {
-        const Buttons& b = book->buttons();
-        return {b.go, b.add, b.change, b.cancel, b.del, book->dragDrop()};
-    }
-
     // A fresh model on a fresh folder holding three accounts.
     void reopen()
     {
         book.reset();
-        platform.checkNothingLeft();
-        for (const auto& entry : std::filesystem::directory_iterator(folder.str()))
-            std::filesystem::remove(entry.path());
-        storeAccounts(
-            {account("Bank", "http://bank.example"), account("Mail", "http://mail.example"), account("Empty")});
+        restock(ButtonStateAccounts());
         open();
         forgetMessages();
         platform.urls.clear();
     }
     void go(const std::string& name) { lookUp(name); }
 };
-
-// "1"/"0" = on/off, "-" = as before; the mode "D" (Drag/Drop), "E" (Edit) or "-".
-void expectState(const char* expected, const Snapshot& before, const Snapshot& after)
-{
-    std::istringstream in(expected);
-    const char* names[] = {"GO", "Add", "Change", "Cancel", "Delete", "Mode"};
-    const bool Snapshot::*fields[] = {&Snapshot::go,     &Snapshot::add, &Snapshot::change,
-                                      &Snapshot::cancel, &Snapshot::del, &Snapshot::dragDrop};
-    for (int i = 0; i < 6; ++i) {
-        std::string token;
-        in >> token;
-        const bool want = token == "-" ? before.*fields[i] : (token == "1" || token == "D");
-        EXPECT_EQ(after.*fields[i], want) << names[i] << " (expected " << token << ")";
-    }
-}
 
 } // namespace
 
@@ -196,9 +164,9 @@ TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
         SCOPED_TRACE(row.after);
         reopen();
         row.setup();
-        const Snapshot before = snapshot();
+        const ButtonSnapshot before = snapshot();
         row.action();
-        expectState(row.expected, before, snapshot());
+        ExpectButtonState(row.expected, before, snapshot());
         // The options file follows the mode.
         EXPECT_EQ(storedOptions().get(OptionsRecord::DragDropMode), book->dragDrop() ? "true" : "false");
     }

@@ -1,14 +1,8 @@
 // File > Export and File > Import on the main window's model: bytes on disk, messages and the table.
-#include "FakePlatform.h"
-#include "Outcomes.h"
-#include "TempFolder.h"
+#include "ProgramFolderFixture.h"
 
-#include "app/AppState.h"
 #include "app/files/AccountExchange.h"
-#include "app/files/AccountFile.h"
-#include "app/files/OptionsFile.h"
 #include "app/model/AccountBook.h"
-#include "app/model/Startup.h"
 
 #include <gtest/gtest.h>
 
@@ -23,42 +17,19 @@ const char* const kFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
 const char* const kQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
 const char* const kSaved = "Settings have been saved successfully.";
 
-AccountRecord Account(std::string name, std::string website, std::string notes, std::string user, std::string pwd)
-{
-    AccountRecord r;
-    r.AccountName = std::move(name);
-    r.Website = std::move(website);
-    r.Notes = std::move(notes);
-    r.UserId = std::move(user);
-    r.Password = std::move(pwd);
-    return r;
-}
-
-class AccountBookExchange : public ::testing::Test
+class AccountBookExchange : public ProgramFolderFixture
 {
 protected:
     using Box = AccountBook::Box;
 
-    TempFolder folder;
     TempFolder elsewhere; // where the user keeps exchange files
-    FakePlatform platform;
-    AppState state{folder.str(), platform};
     std::unique_ptr<AccountBook> book;
 
-    void SetUp() override
-    {
-        state.LoginUserName = "owner";
-        state.LoginPassword1 = "first secret";
-        state.LoginPassword2 = "2468";
-        ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    }
+    void SetUp() override { startWithLogin(); }
     // Stores the accounts as the account file and loads the model on them.
-    void open(std::vector<AccountRecord> accounts)
+    void open(const std::vector<AccountRecord>& accounts)
     {
-        AccountTable table = BuildImportedTable(state, std::move(accounts));
-        if (table.size() > 1) {
-            ASSERT_TRUE(SaveAccountFile(state, table).isOk());
-        }
+        storeAccounts(accounts);
         book = std::make_unique<AccountBook>(state);
         ASSERT_FALSE(book->Form_Load().mustEnd());
         platform.messages.clear();
@@ -100,20 +71,9 @@ protected:
         platform.queueFile(path);
         ASSERT_FALSE(book->Import_Click().mustEnd());
     }
-    std::vector<std::string> messageTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& m : platform.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
 };
 
-const std::vector<AccountRecord> kAccounts = {
-    Account("Bank", "https://bank.example", "branch 12", "me", "p,w"),
-    Account("Caf\xC3\xA9 \xE2\x82\xAC", "", "two\r\nlines", "\xE4\xB8\xAD", ""),
-    Account("alpha", "a.example", "", "", "x"),
-};
+const std::vector<AccountRecord> kAccounts = ExchangeAccounts();
 
 // ---------------------------------------------------------------------------------------------------------------
 // Export
@@ -201,8 +161,8 @@ TEST_F(AccountBookExchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
     importFile(elsewhere.file("new.csv"));
 
     const AccountTable expected = BuildImportedTable(
-        state, {Account("zeta", "z.example", "n1", "u1", "p1"), Account("Beta", "", "a, b", "", "p2"),
-                Account(kHeaderMarker, "", "", "", ""), Account("zeta", "second", "", "", "")});
+        state, {MakeAccount("zeta", "z.example", "n1", "u1", "p1"), MakeAccount("Beta", "", "a, b", "", "p2"),
+                MakeAccount(kHeaderMarker, "", "", "", ""), MakeAccount("zeta", "second", "", "", "")});
     EXPECT_EQ(book->accountTable(), expected);
     EXPECT_EQ(book->accountTable()[0].Notes, "owner");
     EXPECT_EQ(book->accountTable()[4].RecordNo, 4);
@@ -232,8 +192,8 @@ TEST_F(AccountBookExchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
 TEST_F(AccountBookExchange, ExportThenImportGivesTheSameAccounts)
 {
     std::vector<AccountRecord> accounts = kAccounts;
-    accounts.push_back(Account("dup", " lead", "trail ", ",", "\xF0\x9F\x94\x91"));
-    accounts.push_back(Account("dup", "", "", "", ""));
+    accounts.push_back(MakeAccount("dup", " lead", "trail ", ",", "\xF0\x9F\x94\x91"));
+    accounts.push_back(MakeAccount("dup", "", "", "", ""));
     open(accounts);
     const AccountTable before = book->accountTable();
     platform.queueFile(elsewhere.file("round.txt"));

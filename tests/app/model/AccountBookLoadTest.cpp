@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <initializer_list>
 #include <optional>
 
 namespace {
@@ -15,20 +14,6 @@ const char* const kDefaultLine = "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"
 class AccountBookLoad : public AccountBookFixture
 {
 protected:
-    void store(std::initializer_list<const char*> names)
-    {
-        AccountTable table{MakeHeaderRecord("", "", "")};
-        for (const char* n : names) {
-            AccountRecord r;
-            r.RecordNo = static_cast<std::int16_t>(table.size());
-            r.AccountName = n;
-            r.Website = "www.example.org";
-            r.Password = "pw";
-            table.push_back(r);
-        }
-        ASSERT_TRUE(SaveAccountFile(state, table).isOk());
-    }
-    void writeOptions(const std::string& line) { folder.write("config.dat", line); }
     void load()
     {
         book = std::make_unique<AccountBook>(state);
@@ -48,7 +33,7 @@ protected:
 TEST_F(AccountBookLoad, ListHoldsEveryAccountSortedWithoutRegardToCase)
 {
     ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    store({"zeta", "Bank", "alpha", "bankers", "t1ckb0xr00tm4rkrz", "Alpha2"});
+    storeNames({"zeta", "Bank", "alpha", "bankers", "t1ckb0xr00tm4rkrz", "Alpha2"});
     load();
     EXPECT_EQ(joined(), "alpha|Alpha2|Bank|bankers|zeta");
     EXPECT_EQ(book->accountTable().size(), 7u);

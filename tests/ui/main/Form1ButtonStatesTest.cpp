@@ -4,21 +4,14 @@
 
 #include <QTest>
 
-#include <filesystem>
 #include <functional>
-#include <sstream>
 
 namespace {
-
-struct Snapshot
-{
-    bool go, add, change, cancel, del, dragDrop;
-};
 
 class Form1ButtonStates : public MainWindowFixture
 {
 protected:
-    Snapshot snapshot()
+    ButtonSnapshot snapshot()
     {
         return {button("cmdGo")->isEnabled(),     button("Add_Account")->isEnabled(),
                 button("cmdChange")->isEnabled(), button("cmdCancel")->isEnabled(),
@@ -29,11 +22,7 @@ protected:
     void reopen()
     {
         form.reset();
-        platform.checkNothingLeft();
-        for (const auto& entry : std::filesystem::directory_iterator(folder.str()))
-            std::filesystem::remove(entry.path());
-        storeAccounts(
-            {account("Bank", "http://bank.example"), account("Mail", "http://mail.example"), account("Empty")});
+        restock(ButtonStateAccounts());
         openWindow();
         forgetMessages();
         platform.urls.clear();
@@ -47,21 +36,6 @@ protected:
         QTest::keyClick(combo()->lineEdit(), Qt::Key_Delete);
     }
 };
-
-// "1"/"0" = on/off, "-" = as before; the mode "D" (Drag/Drop), "E" (Edit) or "-".
-void expectState(const char* expected, const Snapshot& before, const Snapshot& after)
-{
-    std::istringstream in(expected);
-    const char* names[] = {"GO", "Add", "Change", "Cancel", "Delete", "Mode"};
-    const bool Snapshot::*fields[] = {&Snapshot::go,     &Snapshot::add, &Snapshot::change,
-                                      &Snapshot::cancel, &Snapshot::del, &Snapshot::dragDrop};
-    for (int i = 0; i < 6; ++i) {
-        std::string token;
-        in >> token;
-        const bool want = token == "-" ? before.*fields[i] : (token == "1" || token == "D");
-        EXPECT_EQ(after.*fields[i], want) << names[i] << " (expected " << token << ")";
-    }
-}
 
 } // namespace
 
@@ -109,9 +83,9 @@ TEST_F(Form1ButtonStates, TheWindowShowsTheModelsButtonsAndMode)
         SCOPED_TRACE(row.after);
         reopen();
         row.setup();
-        const Snapshot before = snapshot();
+        const ButtonSnapshot before = snapshot();
         row.action();
-        expectState(row.expected, before, snapshot());
+        ExpectButtonState(row.expected, before, snapshot());
         // The mode label and the options file follow the mode.
         const bool dragDrop = menuItem("LoginSelect")->isChecked();
         EXPECT_EQ(label("lblMode"), dragDrop ? " Drag/Drop Mode" : " Edit Mode");

@@ -1,17 +1,11 @@
 // File > Export and File > Import from the main window's menu. (The rules, bytes on disk and messages are
 // checked on the model: tests/app/model/AccountBookExchangeTest.cpp.)
-#include "Outcomes.h"
-#include "app/AppState.h"
+#include "ProgramFolderFixture.h"
+
 #include "app/files/AccountExchange.h"
-#include "app/files/AccountFile.h"
-#include "app/files/OptionsFile.h"
-#include "app/model/Startup.h"
 #include "ui/login/frmLocked.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
-
-#include "FakePlatform.h"
-#include "TempFolder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -28,47 +22,22 @@ namespace {
 const char* const kFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
 const char* const kQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
 
-AccountRecord Account(std::string name, std::string website, std::string notes, std::string user, std::string pwd)
-{
-    AccountRecord r;
-    r.AccountName = std::move(name);
-    r.Website = std::move(website);
-    r.Notes = std::move(notes);
-    r.UserId = std::move(user);
-    r.Password = std::move(pwd);
-    return r;
-}
-
-class Form1Exchange : public ::testing::Test
+class Form1Exchange : public ProgramFolderFixture
 {
 protected:
-    TempFolder folder;
     TempFolder elsewhere; // where the user keeps exchange files
-    FakePlatform platform;
-    AppState state{folder.str(), platform};
     std::unique_ptr<Form1> form;
 
-    void SetUp() override
-    {
-        state.LoginUserName = "owner";
-        state.LoginPassword1 = "first secret";
-        state.LoginPassword2 = "2468";
-        ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    }
+    void SetUp() override { startWithLogin(); }
 
     // Stores the accounts as the account file and opens the window on them.
-    void open(std::vector<AccountRecord> accounts)
+    void open(const std::vector<AccountRecord>& accounts)
     {
-        AccountTable table = BuildImportedTable(state, std::move(accounts));
-        if (table.size() > 1) {
-            ASSERT_TRUE(SaveAccountFile(state, table).isOk());
-        }
+        storeAccounts(accounts);
         form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
         ASSERT_FALSE(form->Form_Load().mustEnd());
         platform.messages.clear();
     }
-
-    OptionsRecord optionsOnDisk() const { return ParseOptionsLine(folder.read("config.dat")); }
 
     template <typename T> T* child(const char* name) const
     {
@@ -82,20 +51,9 @@ protected:
         action("LoginSelect")->trigger();
         ASSERT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
     }
-    std::vector<std::string> messageTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& m : platform.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
 };
 
-const std::vector<AccountRecord> kAccounts = {
-    Account("Bank", "https://bank.example", "branch 12", "me", "p,w"),
-    Account("Caf\xC3\xA9 \xE2\x82\xAC", "", "two\r\nlines", "\xE4\xB8\xAD", ""),
-    Account("alpha", "a.example", "", "", "x"),
-};
+const std::vector<AccountRecord> kAccounts = ExchangeAccounts();
 
 // ---------------------------------------------------------------------------------------------------------------
 // Export
@@ -104,24 +62,14 @@ TEST_F(Form1Exchange, ExportWritesEveryAccountAndEndsInDragDropMode)
 {
     open(kAccounts);
     enterEditMode();
-    state.IdleTickCount = 7;
-    const std::string path = elsewhere.file("accounts.csv");
-    platform.queueFile(path);
+    platform.queueFile(elsewhere.file("accounts.csv"));
     action("Export")->trigger();
 
+    // The menu item reached the model (its bytes and messages are checked there); the window shows the mode.
     EXPECT_EQ(platform.fileFilters, std::vector<std::string>{kFilter});
-    EXPECT_EQ(elsewhere.read("accounts.csv"),
-              "\"Bank\",\"https://bank.example\",\"branch 12\",\"me\",\"p,w\"\r\n"
-              "\"Caf\xC3\xA9 \xE2\x82\xAC\",\"\",\"two\r\nlines\",\"\xE4\xB8\xAD\",\"\"\r\n"
-              "\"alpha\",\"a.example\",\"\",\"\",\"x\"\r\n");
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "Account information has been exported.");
-    EXPECT_EQ(platform.messages[0].style, MsgInformation);
-    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Account information has been exported."});
     EXPECT_TRUE(action("LoginSelect")->isChecked());
     EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Drag/Drop Mode");
-    EXPECT_EQ(optionsOnDisk().get(OptionsRecord::DragDropMode), "true");
-    EXPECT_EQ(state.IdleTickCount, 0);
 }
 
 TEST_F(Form1Exchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
@@ -137,10 +85,8 @@ TEST_F(Form1Exchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
     platform.queueFile(elsewhere.file("new.csv"));
     platform.queueAnswer(Answer::No);
     action("Import")->trigger();
+    // The window hands the model's end on to the program and changes nothing after it.
     EXPECT_TRUE(platform.ended());
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[1].style, MsgQuestion);
-    EXPECT_EQ(folder.read("settings.dat"), file);
     EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
 }
 

@@ -2,8 +2,6 @@
 // checked on the model: tests/app/model/AccountBookGeneratorTest.cpp.)
 #include "MainWindowFixture.h"
 
-#include <regex>
-
 namespace {
 
 const char* const kSaved = "Settings have been saved successfully.";
@@ -17,15 +15,6 @@ protected:
         openWindow();
     }
     void generate() { menuItem("passwordGen")->trigger(); }
-    // The password offered by the question, checked against the question's exact shape.
-    std::string offered(const std::string& question)
-    {
-        static const std::regex shape("Your new password for this account is: \r\n([A-Za-z0-9]{10})\\.   Keep "
-                                      "this password\\?");
-        std::smatch m;
-        EXPECT_TRUE(std::regex_match(question, m, shape)) << question;
-        return m.size() > 1 ? m[1].str() : std::string();
-    }
 };
 
 } // namespace
@@ -37,7 +26,7 @@ TEST_F(Form1Generator, YesChangesTheAccountOnDisplay)
     platform.queueAnswer(Answer::Yes);
     generate();
     ASSERT_EQ(platform.messages.size(), 2u);
-    const std::string password = offered(platform.messages[0].text);
+    const std::string password = OfferedPassword(platform.messages[0].text);
     EXPECT_EQ(platform.messages[1].text, kSaved);
     EXPECT_EQ(box("txtPassword")->text().toStdString(), password);
     const AccountTable table = storedTable();

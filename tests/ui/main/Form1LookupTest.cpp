@@ -14,12 +14,7 @@ class Form1Lookup : public MainWindowFixture
 protected:
     void SetUp() override
     {
-        storeAccounts({
-            account("Mail", "https://mail.example.com", "personal", "me@example.com", "m41l"),
-            account("Bank", "HTTP://bank.example.com", "savings", "jdoe", "s3cret"),
-            account("Bankers", "", "", "jd", "pw"),
-            account("zoo", "zoo.example.org", "", "", ""),
-        });
+        storeAccounts(LookupAccounts());
         openWindow();
     }
 

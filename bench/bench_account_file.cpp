@@ -8,7 +8,7 @@
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
-#include "platform/Platform.h"
+#include "SilentPlatform.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,7 +26,7 @@
 namespace {
 
 // Answers nothing: a question during the benchmark would mean the files did not match.
-class BenchPlatform : public Platform
+class BenchPlatform : public SilentPlatform
 {
 public:
     Answer messageBox(const std::string& text, int, const std::string&) override
@@ -34,13 +34,6 @@ public:
         std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
         std::exit(2);
     }
-    std::string saveFileName(const std::string&) override { return {}; }
-    std::string openFileName(const std::string&) override { return {}; }
-    void clearClipboard() override {}
-    bool setClipboardText(std::string_view) override { return false; }
-    bool openUrl(const std::string&) override { return false; }
-    bool previousInstanceRunning() override { return false; }
-    bool setWindowTopmost(int, QWidget*) override { return false; }
     void endProgram() override { std::exit(3); }
 };
 

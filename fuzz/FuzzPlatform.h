@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/Platform.h"
+#include "SilentPlatform.h"
 
 // A desktop without a user: every question gets the chosen answer, every other prompt OK or no file, and
 // ending the program is only recorded, as the core expects of a seam that returns.
-class FuzzPlatform : public Platform
+class FuzzPlatform : public SilentPlatform
 {
 public:
     explicit FuzzPlatform(Answer question = Answer::No) : question_(question) {}
@@ -15,13 +15,6 @@ public:
         questions += style == MsgQuestion;
         return style == MsgQuestion ? question_ : Answer::Ok;
     }
-    std::string saveFileName(const std::string&) override { return {}; }
-    std::string openFileName(const std::string&) override { return {}; }
-    void clearClipboard() override {}
-    bool setClipboardText(std::string_view) override { return false; }
-    bool openUrl(const std::string&) override { return false; }
-    bool previousInstanceRunning() override { return false; }
-    bool setWindowTopmost(int, QWidget*) override { return false; }
     void endProgram() override { ++ends; }
 
     int messages = 0;

@@ -11,7 +11,7 @@
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
-#include "platform/Platform.h"
+#include "SilentPlatform.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +20,7 @@
 
 namespace {
 
-class ToolPlatform : public Platform
+class ToolPlatform : public SilentPlatform
 {
 public:
     int questions = 0, messages = 0;
@@ -32,13 +32,6 @@ public:
         ++(style == MsgQuestion ? questions : messages);
         return style == MsgQuestion ? Answer::No : Answer::Ok;
     }
-    std::string saveFileName(const std::string&) override { return {}; }
-    std::string openFileName(const std::string&) override { return {}; }
-    void clearClipboard() override {}
-    bool setClipboardText(std::string_view) override { return false; }
-    bool openUrl(const std::string&) override { return false; }
-    bool previousInstanceRunning() override { return false; }
-    bool setWindowTopmost(int, QWidget*) override { return false; }
     void endProgram() override { ended = true; }
 };
 

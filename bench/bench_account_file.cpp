@@ -5,10 +5,10 @@
 // Each size runs in a child process of its own so that its peak memory is its own. Fields are 5 to 100
 // characters long; the folder is a fresh temporary one, on the same disk as the system's temporary folder.
 
+#include "SilentPlatform.h"
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
-#include "SilentPlatform.h"
 
 #include <algorithm>
 #include <chrono>

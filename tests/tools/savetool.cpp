@@ -8,10 +8,10 @@
 // Every record of generation g carries g in its Password, so a load shows whether it found one whole table.
 // Every question is answered No and printed; so is every message.
 
+#include "SilentPlatform.h"
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
-#include "SilentPlatform.h"
 
 #include <cstdio>
 #include <cstdlib>

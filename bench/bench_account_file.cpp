@@ -29,7 +29,7 @@ namespace {
 class BenchPlatform : public SilentPlatform
 {
 public:
-    Answer messageBox(const std::string& text, int, const std::string&) override
+    Answer showMessageBox(const std::string& text, int, const std::string&) override
     {
         std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
         std::exit(2);

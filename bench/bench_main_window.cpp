@@ -29,12 +29,12 @@ namespace {
 class BenchPlatform : public Platform
 {
 public:
-    Answer messageBox(const std::string&, int style, const std::string&) override
+    Answer showMessageBox(const std::string&, int style, const std::string&) override
     {
         return style == MsgQuestion ? Answer::Yes : Answer::Ok;
     }
-    std::string saveFileName(const std::string&) override { return {}; }
-    std::string openFileName(const std::string&) override { return {}; }
+    std::string chooseSaveFile(const std::string&) override { return {}; }
+    std::string chooseOpenFile(const std::string&) override { return {}; }
     void clearClipboard() override {}
     bool setClipboardText(std::string_view) override { return true; }
     bool openUrl(const std::string&) override { return true; }
@@ -128,7 +128,7 @@ int main(int argc, char** argv)
         auto* del = form.findChild<QPushButton*>(QStringLiteral("cmdDelete"));
         auto* password = form.findChild<QLineEdit*>(QStringLiteral("txtPassword"));
         QLineEdit* edit = combo->lineEdit();
-        const std::size_t records = form.book().accountTable().size();
+        const std::size_t records = form.book().table().size();
 
         auto clearCombo = [&] {
             edit->selectAll();
@@ -164,7 +164,7 @@ int main(int argc, char** argv)
         std::vector<double> lookups;
         for (int n = 0; n < 300; ++n) {
             const std::size_t at = 1 + pick() % (records - 1);
-            edit->setText(QString::fromStdString(form.book().accountTable()[at].AccountName));
+            edit->setText(QString::fromStdString(form.book().table()[at].AccountName));
             go->setEnabled(true);
             lookups.push_back(millisecondsOf([&] { go->click(); }));
         }
@@ -173,7 +173,7 @@ int main(int argc, char** argv)
         std::vector<double> deletes, adds, changes;
         for (int n = 0; n < 3; ++n) {
             const std::size_t at = 1 + pick() % (records - 1);
-            const QString name = QString::fromStdString(form.book().accountTable()[at].AccountName);
+            const QString name = QString::fromStdString(form.book().table()[at].AccountName);
             edit->setText(name);
             go->click();
             deletes.push_back(millisecondsOf([&] { del->click(); }));
@@ -186,8 +186,8 @@ int main(int argc, char** argv)
             key(password, 0, QStringLiteral("x")); // a change in a box: Change is enabled
             changes.push_back(millisecondsOf([&] { change->click(); }));
         }
-        if (form.book().accountTable().size() != records) {
-            std::fprintf(stderr, "the table ended with %zu records\n", form.book().accountTable().size());
+        if (form.book().table().size() != records) {
+            std::fprintf(stderr, "the table ended with %zu records\n", form.book().table().size());
             status = 1;
         }
 
@@ -226,7 +226,7 @@ int main(int argc, char** argv)
                 }
             }
             for (int n = 0; n < 300; ++n) {
-                book.setComboTextQuietly(book.accountTable()[1 + pick() % (records - 1)].AccountName);
+                book.setComboTextQuietly(book.table()[1 + pick() % (records - 1)].AccountName);
                 modelGo.push_back(millisecondsOf([&] { (void)book.cmdGo_Click(); }));
             }
             row("model: keystroke (completion)", figuresOf(modelKeys), modelKeys.size());

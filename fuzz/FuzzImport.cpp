@@ -21,8 +21,8 @@ int FuzzImport(const std::uint8_t* data, std::size_t size)
     // An export of what was imported imports back the same, where no value holds a double quote.
     AccountTable table(1);
     for (const AccountRecord& a : r.value.accounts) {
-        for (std::string_view v : {std::string_view(a.AccountName), std::string_view(a.Website),
-                                   std::string_view(a.Notes), std::string_view(a.UserId), std::string_view(a.Password)})
+        for (std::string_view v : {std::string_view(a.AccountName), std::string_view(a.Website), a.Notes.view(),
+                                   a.UserId.view(), a.Password.view()})
             if (v.find('"') != std::string_view::npos)
                 return 0;
         table.push_back(a);

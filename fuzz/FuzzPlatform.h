@@ -9,7 +9,7 @@ class FuzzPlatform : public SilentPlatform
 public:
     explicit FuzzPlatform(Answer question = Answer::No) : question_(question) {}
 
-    Answer messageBox(const std::string&, int style, const std::string&) override
+    Answer showMessageBox(const std::string&, int style, const std::string&) override
     {
         ++messages;
         questions += style == MsgQuestion;

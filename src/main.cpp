@@ -1,10 +1,11 @@
-#include "app/AppState.h"
+#include "app/model/Session.h"
 #include "cipher/CipherComponent.h"
 #include "platform/qt/CommandLine.h"
 #include "platform/qt/DataFolder.h"
 #include "platform/qt/Launch.h"
 #include "platform/qt/ProcessHardening.h"
 #include "platform/qt/QtPlatform.h"
+#include "ui/main/LanguageTextRules.h"
 #include "ui/main/Program.h"
 
 #include <QApplication>
@@ -24,8 +25,9 @@ int main(int argc, char** argv)
         return 1;
     }
     QtPlatform platform(data.folder);
-    AppState state(data.folder.toStdString(), platform);
-    Program program(state);
+    const LanguageTextRules textRules;
+    Session session(data.folder.toStdString(), platform, textRules);
+    Program program(session);
     program.start();
     const int rc = QApplication::exec();
     // The way out when the event loop ends without Program::end: the same wipe.

@@ -37,7 +37,7 @@ class ToolPlatform : public QtPlatform
 {
 public:
     using QtPlatform::QtPlatform;
-    Answer messageBox(const std::string& text, int style, const std::string&) override
+    Answer showMessageBox(const std::string& text, int style, const std::string&) override
     {
         say((style == MsgQuestion ? "question " : "message ") + firstLine(text));
         return style == MsgQuestion ? Answer::No : Answer::Ok;

@@ -17,12 +17,12 @@ namespace {
 class NoDesktop : public Platform
 {
 public:
-    Answer messageBox(const std::string&, int style, const std::string&) override
+    Answer showMessageBox(const std::string&, int style, const std::string&) override
     {
         return style == MsgQuestion ? Answer::Yes : Answer::Ok;
     }
-    std::string saveFileName(const std::string&) override { return {}; }
-    std::string openFileName(const std::string&) override { return {}; }
+    std::string chooseSaveFile(const std::string&) override { return {}; }
+    std::string chooseOpenFile(const std::string&) override { return {}; }
     void clearClipboard() override {}
     bool setClipboardText(std::string_view) override { return true; }
     bool openUrl(const std::string&) override { return true; }

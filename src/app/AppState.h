@@ -8,8 +8,8 @@
 
 class Platform;
 
-// The program-wide values shared by the windows. One instance lives for the whole run and is handed to
-// every window and core operation (no globals), so tests can run many independent programs in one process.
+// The program-wide values the data files and the rules share: the run's session owns the one instance and hands
+// it to every core operation (no globals), so tests can run many independent programs in one process.
 struct AppState
 {
     AppState(std::string folder, Platform& seam) : programFolder(std::move(folder)), platform(seam) {}

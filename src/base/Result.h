@@ -3,27 +3,35 @@
 #include <string>
 #include <utility>
 
-// What every fallible core operation gives back: done, failed with a message for the user, or the program must
-// end (the user answered a question that way, or the data cannot be used). The core never ends the process and
-// never throws across its interface; the application object ends the program when a result says so.
+// What every fallible core operation gives back: done, failed, or the program must end (the user answered a
+// question that way, or the data cannot be used). The core never ends the process and never throws across its
+// interface; the application object ends the program when a result says so.
+//
+// One rule for messages, written in the status: an operation that returns failed(text) has shown nothing, and
+// whoever receives it shows the text or hands it on; an operation that has told the user itself returns
+// reported() or endProgram(), which carry no text, so nothing can be shown twice.
 class [[nodiscard]] Result
 {
 public:
     enum class Status {
         Ok,
-        Failed,     // message() is complete text for the user
+        Failed,     // not told yet: message() is complete text for the user
+        Reported,   // failed, and the user has been told; no text is left to show
         EndProgram, // whatever the user had to be told has been shown; the program must end now
     };
 
     Result() = default;
     static Result ok() { return {}; }
     static Result failed(std::string message) { return Result(Status::Failed, std::move(message)); }
+    static Result reported() { return Result(Status::Reported, {}); }
     static Result endProgram() { return Result(Status::EndProgram, {}); }
 
     Status status() const { return status_; }
     bool isOk() const { return status_ == Status::Ok; }
     bool isFailed() const { return status_ == Status::Failed; }
+    bool isReported() const { return status_ == Status::Reported; }
     bool mustEnd() const { return status_ == Status::EndProgram; }
+    // The text of a failure not told yet; empty for every other status.
     const std::string& message() const { return message_; }
 
 private:

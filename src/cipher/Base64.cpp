@@ -133,20 +133,3 @@ bool Base64DecodeInto(std::string_view text, Bytes& out)
     out.resize(pos);
     return true;
 }
-
-std::string Base64EncodeString(const std::string& s)
-{
-    if (s.empty())
-        return {};
-    return Base64Encode(reinterpret_cast<const unsigned char*>(s.data()), s.size());
-}
-
-std::optional<std::string> Base64DecodeString(const std::string& text)
-{
-    if (text.empty())
-        return std::string();
-    std::optional<Bytes> bytes = Base64Decode(text);
-    if (!bytes)
-        return std::nullopt;
-    return std::string(bytes->begin(), bytes->end());
-}

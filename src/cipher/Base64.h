@@ -26,7 +26,3 @@ char* Base64EncodeTo(const unsigned char* data, std::size_t size, char* out);
 std::optional<Bytes> Base64Decode(std::string_view text);
 // The same into a buffer that keeps its room from call to call; false where Base64Decode gives nothing.
 bool Base64DecodeInto(std::string_view text, Bytes& out);
-
-// The same for strings of bytes; "" gives "" without coding.
-std::string Base64EncodeString(const std::string& s);
-std::optional<std::string> Base64DecodeString(const std::string& text);

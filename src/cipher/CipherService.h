@@ -35,16 +35,6 @@ Outcome<SecretString> DecryptString(int suite, std::string& text, bool base64, S
 Outcome<Bytes> EncryptBytes(int suite, Bytes& data, SecretString& key1, SecretString& key2);
 Outcome<Bytes> DecryptBytes(int suite, Bytes& data, SecretString& key1, SecretString& key2);
 
-bool FileIsPresent(const std::string& path);
-
-// EncryptFile produces the cipher bytes before it touches the target, so a failure leaves an existing
-// target as it was. A failure of the component fails as EncryptBytes does, with its description; any other
-// failure (no source, a target it may not replace, bad Base64, a write that failed) says why in a few words.
-Result EncryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, SecretString& key1,
-                   SecretString& key2);
-Result DecryptFile(int suite, std::string& source, std::string& target, bool overwrite, bool base64, SecretString& key1,
-                   SecretString& key2);
-
 // Shorthands for the program's own calls: suite 1, Base64, the fixed keys.
 Outcome<std::string> EncryptField(std::string_view text);
 Outcome<SecretString> DecryptField(const std::string& text);

@@ -16,8 +16,10 @@
 // cleared, shortened or moved from, and when it grows (the old buffer is overwritten and freed once the new one
 // holds the text). Bytes past size() are always zero, so a secret leaves no tail behind.
 //
-// It reads like std::string and converts to std::string_view implicitly. A std::string copy is made only by the
-// named str(), where a plain copy must be handed on (a widget, the clipboard), so every copy is visible.
+// It reads like std::string, but converts to nothing by itself: view() lends the text as a std::string_view and
+// str() makes a plain std::string copy, where one must be handed on (a widget, the clipboard), so every copy and
+// every look at the text is visible where it is written. A plain std::string initialised or assigned from a secret
+// does not compile.
 // The allocator is a parameter so that the tests can inspect each buffer as it is given back.
 template <class Alloc> class BasicSecretString
 {
@@ -34,11 +36,11 @@ public:
     BasicSecretString(const std::string& s) : BasicSecretString(std::string_view(s)) {}
     BasicSecretString(std::string&& s) : BasicSecretString(std::string_view(s)) { wipe(s); }
     BasicSecretString(size_type count, char c) { resize(count, c); }
-    BasicSecretString(const BasicSecretString& other) : BasicSecretString(std::string_view(other)) {}
+    BasicSecretString(const BasicSecretString& other) : BasicSecretString(other.view()) {}
     BasicSecretString(BasicSecretString&& other) noexcept { take(other); }
     ~BasicSecretString() { release(); }
 
-    BasicSecretString& operator=(const BasicSecretString& other) { return assign(std::string_view(other)); }
+    BasicSecretString& operator=(const BasicSecretString& other) { return assign(other.view()); }
     BasicSecretString& operator=(BasicSecretString&& other) noexcept
     {
         if (this != &other) {
@@ -77,7 +79,7 @@ public:
     const_iterator begin() const noexcept { return data(); }
     const_iterator end() const noexcept { return data() + size_; }
 
-    operator std::string_view() const noexcept { return {data(), size_}; }
+    std::string_view view() const noexcept { return {data(), size_}; }
     // A plain copy, for a receiver that keeps its own anyway. The copy is the caller's to wipe.
     std::string str() const { return std::string(data(), size_); }
 
@@ -121,29 +123,29 @@ public:
 
     friend bool operator==(const BasicSecretString& a, const BasicSecretString& b) noexcept
     {
-        return std::string_view(a) == std::string_view(b);
+        return a.view() == b.view();
     }
-    friend bool operator==(const BasicSecretString& a, std::string_view b) noexcept { return std::string_view(a) == b; }
-    friend bool operator==(const BasicSecretString& a, const char* b) noexcept { return std::string_view(a) == b; }
+    friend bool operator==(const BasicSecretString& a, std::string_view b) noexcept { return a.view() == b; }
+    friend bool operator==(const BasicSecretString& a, const char* b) noexcept { return a.view() == b; }
     friend bool operator==(const BasicSecretString& a, const std::string& b) noexcept
     {
-        return std::string_view(a) == b;
+        return a.view() == b;
     }
     friend std::strong_ordering operator<=>(const BasicSecretString& a, const BasicSecretString& b) noexcept
     {
-        return std::string_view(a) <=> std::string_view(b);
+        return a.view() <=> b.view();
     }
     friend std::strong_ordering operator<=>(const BasicSecretString& a, std::string_view b) noexcept
     {
-        return std::string_view(a) <=> b;
+        return a.view() <=> b;
     }
     friend std::strong_ordering operator<=>(const BasicSecretString& a, const char* b) noexcept
     {
-        return std::string_view(a) <=> std::string_view(b);
+        return a.view() <=> std::string_view(b);
     }
     friend std::strong_ordering operator<=>(const BasicSecretString& a, const std::string& b) noexcept
     {
-        return std::string_view(a) <=> std::string_view(b);
+        return a.view() <=> std::string_view(b);
     }
 
 private:

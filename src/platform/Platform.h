@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,12 +26,38 @@ public:
     virtual ~Platform() = default;
 
     // Modal message box; returns the button pressed (Ok for the OK-only styles).
-    virtual Answer messageBox(const std::string& text, int style, const std::string& caption) = 0;
+    Answer messageBox(const std::string& text, int style, const std::string& caption)
+    {
+        announcePrompt();
+        return showMessageBox(text, style, caption);
+    }
     Answer message(const std::string& text, int style) { return messageBox(text, style, kProgramTitle); }
 
     // Common file dialogs. The filter is "Description|pattern; pattern". An empty result means cancelled.
-    virtual std::string saveFileName(const std::string& filter) = 0;
-    virtual std::string openFileName(const std::string& filter) = 0;
+    std::string saveFileName(const std::string& filter)
+    {
+        announcePrompt();
+        return chooseSaveFile(filter);
+    }
+    std::string openFileName(const std::string& filter)
+    {
+        announcePrompt();
+        return chooseOpenFile(filter);
+    }
+
+    // Runs each time a prompt (a message box, a question, a file dialog) is about to open: the main window shows
+    // the state as it stands at that moment, also in the middle of an operation, so the user decides while
+    // looking at it. One observer at a time; it is removed only by the owner that set it.
+    void setPromptObserver(const void* owner, std::function<void()> observer)
+    {
+        promptObserverOwner_ = owner;
+        promptObserver_ = std::move(observer);
+    }
+    void removePromptObserver(const void* owner)
+    {
+        if (owner == promptObserverOwner_)
+            setPromptObserver(nullptr, {});
+    }
 
     // Clipboard. setClipboardText returns false when the clipboard cannot be taken.
     virtual void clearClipboard() = 0;
@@ -58,4 +85,20 @@ public:
     // Ends the program at once: no further handler runs. The program's implementation never returns; the test
     // fake records the call and returns, so every caller returns straight after it.
     virtual void endProgram() = 0;
+
+protected:
+    // The prompts themselves, shown once the observer has run.
+    virtual Answer showMessageBox(const std::string& text, int style, const std::string& caption) = 0;
+    virtual std::string chooseSaveFile(const std::string& filter) = 0;
+    virtual std::string chooseOpenFile(const std::string& filter) = 0;
+
+private:
+    void announcePrompt()
+    {
+        if (promptObserver_)
+            promptObserver_();
+    }
+
+    const void* promptObserverOwner_ = nullptr;
+    std::function<void()> promptObserver_;
 };

@@ -42,8 +42,12 @@ bool tailIsZero(const Checked& s)
     return std::all_of(s.data() + s.size(), s.data() + s.capacity() + 1, [](char c) { return c == '\0'; });
 }
 
-static_assert(!std::is_convertible_v<SecretString, std::string>, "a plain copy is made only by str()");
-static_assert(std::is_convertible_v<SecretString, std::string_view>);
+// A secret is copied only by str() and lent only by view(): `std::string s = secret;`, `s = secret;` and a
+// secret handed where a string_view is expected do not compile.
+static_assert(!std::is_convertible_v<const SecretString&, std::string>, "a plain copy is made only by str()");
+static_assert(!std::is_convertible_v<const SecretString&, std::string_view>, "the text is lent only by view()");
+static_assert(!std::is_constructible_v<std::string, const SecretString&>);
+static_assert(!std::is_assignable_v<std::string&, const SecretString&>);
 static_assert(std::is_nothrow_move_constructible_v<SecretString> && std::is_nothrow_move_assignable_v<SecretString>);
 
 } // namespace
@@ -66,7 +70,7 @@ TEST(SecretStringTest, EveryBufferGivenBackIsOverwritten)
         {"reserve", [] { Checked s = "secret"; s.reserve(100); }, 2},
         {"move assignment over a secret", [] { Checked a = "the old secret", b = "the new one"; a = std::move(b); }, 2},
         {"copy of a longer secret", [] { Checked a = "old"; const Checked b = "a longer secret"; a = b; }, 3},
-        {"appending its own text", [] { Checked s = "twice"; s.append(s); }, 2},
+        {"appending its own text", [] { Checked s = "twice"; s.append(s.view()); }, 2},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -93,7 +97,7 @@ TEST(SecretStringTest, TextGivenUpInPlaceIsOverwritten)
         {"shrinking resize", [](Checked& s) { s.resize(3); }, "pas"},
         {"pop_back", [](Checked& s) { s.pop_back(); }, "password 123"},
         {"shorter text", [](Checked& s) { s = "pin"; }, "pin"},
-        {"shorter part of itself", [](Checked& s) { s = std::string_view(s).substr(9); }, "1234"},
+        {"shorter part of itself", [](Checked& s) { s = s.view().substr(9); }, "1234"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -103,7 +107,7 @@ TEST(SecretStringTest, TextGivenUpInPlaceIsOverwritten)
             const char* buffer = s.data();
             const std::size_t capacity = s.capacity();
             c.run(s);
-            EXPECT_EQ(std::string_view(s), c.left);
+            EXPECT_EQ(s.view(), c.left);
             EXPECT_EQ(s.data(), buffer); // no new buffer: the old one holds nothing but the text left
             EXPECT_EQ(s.capacity(), capacity);
             EXPECT_TRUE(tailIsZero(s));
@@ -175,7 +179,7 @@ TEST(SecretStringTest, ReadsLikeAString)
         {"std::string", [&] { return S(plain); }, plain},
         {"count and character", [] { return S(3, 'x'); }, "xxx"},
         {"copy", [] { const S a = "copied"; return S(a); }, "copied"},
-        {"append and +=", [] { S s = "a"; s.append("b").append(2, 'c'); s += 'd'; s += "e"; s += S("f"); return s; },
+        {"append and +=", [] { S s = "a"; s.append("b").append(2, 'c'); s += 'd'; s += "e"; s += S("f").view(); return s; },
          "abccdef"},
         {"push_back, pop_back", [] { S s; s.push_back('1'); s.push_back('2'); s.pop_back(); return s; }, "1"},
         {"resize longer", [] { S s = "ab"; s.resize(4, '-'); return s; }, "ab--"},

@@ -5,6 +5,8 @@
 #   cipher    (src/cipher)                                                  base, OpenSSL
 #   app       (src/app: app/files the data files, app/model the windows' rules)   base, cipher, the seam
 #   desktop   (src/platform/qt: the Qt side of the seam), windows (src/ui), src/main.cpp
+#             within the windows, the main window (src/ui/main) opens the login windows (src/ui/login), never
+#             the other way round
 # Fails, naming the line, when an include crosses a layer the wrong way.
 src="${1:?usage: layering_check.sh SRC_DIR}"
 status=0
@@ -34,5 +36,6 @@ forbid "$(find "$src/app/files" -type f) $src/app/AppState.h $src/app/AppState.c
 forbid "$src/platform/Platform.h" "cipher/|app/|ui/|base/" "the seam's interface includes a layer above it"
 # Nothing below the windows includes them.
 forbid "$(find "$src/platform" -type f)" "ui/" "the seam includes a window"
+forbid "$(find "$src/ui/login" -type f)" "ui/main/" "a login window includes the main window"
 [ $status -eq 0 ] && echo "layers: one direction"
 exit $status

@@ -6,28 +6,36 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-// The main window's model on a fresh program folder, loaded as the window loads it when no login is set.
+// What the window never sees of the model, for the tests that check how it is kept.
+struct AccountBookInternals
+{
+    // The password "Generate Password" offers, while its question is open.
+    static const SecretString& generatedPassword(const AccountBook& book) { return book.generatedPassword_; }
+};
+
+// The main window's model on a fresh program folder, opened on the table the session loaded, as when no login is
+// set.
 class AccountBookFixture : public ProgramFolderFixture
 {
 protected:
-    std::unique_ptr<AccountBook> book;
+    AccountBook* book = nullptr;
     std::optional<AccountBook::Selection> selection_;
 
     using Box = AccountBook::Box;
     using Buttons = AccountBook::Buttons;
 
-    // Loads the model on the folder (the window's load sequence).
+    // The session's load of the folder, then the model's opening (the window's load sequence).
     void open()
     {
         if (!folder.exists(kOptionsFileName))
             writeDefaultOptions();
-        book = std::make_unique<AccountBook>(state);
-        ASSERT_FALSE(book->Form_Load().mustEnd());
+        ASSERT_EQ(outcome(session.load()), "Ok");
+        session.openMain();
+        book = &session.book();
     }
 
     // The user types text over the combo box's text, the caret at its end; a completion may follow and select
@@ -55,7 +63,7 @@ protected:
         type(name);
         ASSERT_FALSE(book->cmdGo_Click().mustEnd());
     }
-    void edit(Box box, const std::string& text) { book->boxEdited(box, text); }
+    void edit(Box box, const std::string& text) { book->boxEdited(box, SecretString(text)); }
 
     // The window's gestures, as the window forwards them.
     void clearCombo() { type(""); }
@@ -82,7 +90,7 @@ protected:
         else if (button == "cmdGo")
             r = book->cmdGo_Click();
         else if (button == "cmdCopy1")
-            r = book->cmdCopy1_Click();
+            r = book->openWebsite();
         else if (button == "cmdCancel")
             book->cmdCancel_Click();
         else if (button == "cmdCopy2" || button == "cmdCopy3" || button == "cmdCopy4")

@@ -38,7 +38,7 @@ void FakePlatform::dismissPrompts()
         dismissedNow_ = true;
 }
 
-Answer FakePlatform::messageBox(const std::string& text, int style, const std::string& caption)
+Answer FakePlatform::showMessageBox(const std::string& text, int style, const std::string& caption)
 {
     messages.push_back({text, style, caption});
     if (promptDismissed(text))
@@ -65,7 +65,7 @@ static std::string takeFile(std::deque<std::string>& files, const char* what)
     return f;
 }
 
-std::string FakePlatform::saveFileName(const std::string& filter)
+std::string FakePlatform::chooseSaveFile(const std::string& filter)
 {
     fileFilters.push_back(filter);
     if (promptDismissed("save"))
@@ -73,7 +73,7 @@ std::string FakePlatform::saveFileName(const std::string& filter)
     return takeFile(files, "save");
 }
 
-std::string FakePlatform::openFileName(const std::string& filter)
+std::string FakePlatform::chooseOpenFile(const std::string& filter)
 {
     fileFilters.push_back(filter);
     if (promptDismissed("open"))

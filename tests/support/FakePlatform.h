@@ -29,9 +29,6 @@ public:
     void checkNothingLeft();                                           // fails on unused answers, then forgets them
 
     // Platform.
-    Answer messageBox(const std::string& text, int style, const std::string& caption) override;
-    std::string saveFileName(const std::string& filter) override;
-    std::string openFileName(const std::string& filter) override;
     void clearClipboard() override;
     bool setClipboardText(std::string_view text) override;
     bool openUrl(const std::string& url) override;
@@ -67,6 +64,11 @@ public:
     std::deque<Answer> answers;
     std::deque<std::string> files;
 
+protected:
+    Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
+    std::string chooseSaveFile(const std::string& filter) override;
+    std::string chooseOpenFile(const std::string& filter) override;
+
 private:
     bool promptDismissed(const std::string& prompt); // runs whilePromptOpen
     int openPrompts_ = 0;
@@ -76,5 +78,5 @@ private:
 // Test failures show a secret's text, as they show any other string.
 inline void PrintTo(const SecretString& text, std::ostream* out)
 {
-    *out << '"' << std::string_view(text) << '"';
+    *out << '"' << text.view() << '"';
 }

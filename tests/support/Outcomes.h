@@ -15,6 +15,8 @@ inline std::string outcome(const Result& r)
         return "Ok";
     case Result::Status::Failed:
         return "Failed";
+    case Result::Status::Reported:
+        return "Reported";
     case Result::Status::EndProgram:
         return "EndProgram";
     }

@@ -11,7 +11,7 @@
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
-#include "app/model/Startup.h"
+#include "app/model/Session.h"
 
 #include <gtest/gtest.h>
 
@@ -76,9 +76,15 @@ inline std::vector<AccountRecord> ExchangeAccounts()
 class ProgramFolderFixture : public ::testing::Test
 {
 protected:
+    // rules: the rules of text the session's account list follows.
+    explicit ProgramFolderFixture(const TextRules& rules = TextRules::plain()) : session(folder.str(), platform, rules)
+    {
+    }
+
     TempFolder folder;
     FakePlatform platform;
-    AppState state{folder.str(), platform};
+    Session session;
+    AppState& state = session.state();
 
     static AccountRecord account(const std::string& name, const std::string& website = {},
                                  const std::string& notes = {}, const std::string& userId = {},
@@ -93,7 +99,7 @@ protected:
         state.LoginUserName = "owner";
         state.LoginPassword1 = "first secret";
         state.LoginPassword2 = "2468";
-        ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
+        ASSERT_EQ(outcome(session.start()), "Main");
     }
 
     // Writes the default options file, as the start-up sequence does on a first start.

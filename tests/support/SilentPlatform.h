@@ -7,8 +7,8 @@
 class SilentPlatform : public Platform
 {
 public:
-    std::string saveFileName(const std::string&) override { return {}; }
-    std::string openFileName(const std::string&) override { return {}; }
+    std::string chooseSaveFile(const std::string&) override { return {}; }
+    std::string chooseOpenFile(const std::string&) override { return {}; }
     void clearClipboard() override {}
     bool setClipboardText(std::string_view) override { return false; }
     bool openUrl(const std::string&) override { return false; }

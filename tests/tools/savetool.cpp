@@ -26,7 +26,7 @@ public:
     int questions = 0, messages = 0;
     bool ended = false;
 
-    Answer messageBox(const std::string& text, int style, const std::string&) override
+    Answer showMessageBox(const std::string& text, int style, const std::string&) override
     {
         std::printf("%s (style %d): %s\n", style == MsgQuestion ? "QUESTION" : "MESSAGE", style, text.c_str());
         ++(style == MsgQuestion ? questions : messages);

@@ -194,7 +194,7 @@ private:
                 from = close + 2;
             }
             out.append(s_.substr(from, close - from));
-            line_ += LineAt(out, out.size()) - 1; // line breaks inside the value
+            line_ += LineAt(std::string_view(out.data(), out.size()), out.size()) - 1; // line breaks inside the value
             pos_ = close + 1;
             while (pos_ < s_.size() && isBlank(s_[pos_]))
                 ++pos_;

@@ -23,7 +23,7 @@ std::string Reason(int err)
 
 std::string_view exchangedText(const AccountRecord& r, std::size_t field)
 {
-    return VisitExchangedField(r, field, [](const auto& text) { return std::string_view(text); });
+    return VisitExchangedField(r, field, [](const auto& text) { return std::string_view(text.data(), text.size()); });
 }
 
 } // namespace

@@ -78,7 +78,7 @@ template <class Out> bool encodeInner(const AppState& state, const AccountTable&
         numbers[i] = FormatRecordNo(i == 0 ? header.RecordNo : table[i].RecordNo);
     auto fieldsOf = [&](std::size_t i) -> std::array<std::string_view, 6> {
         const AccountRecord& r = i == 0 ? header : table[i];
-        return {numbers[i], r.AccountName, r.Website, r.Notes, r.UserId, r.Password};
+        return {numbers[i], r.AccountName, r.Website, r.Notes.view(), r.UserId.view(), r.Password.view()};
     };
 
     // A line: six quoted fields, five commas, CR LF.

@@ -100,10 +100,3 @@ Outcome<bool> CheckStamp(AppState& state, OptionsRecord& options)
         return {std::move(computed)};
     return compare(state, options);
 }
-
-Outcome<bool> CheckStampOf(AppState& state, OptionsRecord& options, std::string_view accountFileBytes)
-{
-    if (Result computed = ComputeStampOf(state, accountFileBytes); !computed.isOk())
-        return {std::move(computed)};
-    return compare(state, options);
-}

@@ -28,6 +28,3 @@ Result ComputeStampOf(AppState& state, std::string_view accountFileBytes);
 // whether they match. Fails, naming the file and the reason, when the account file or the options file holding
 // the stamp exists but cannot be read: such a stamp is not one that differs.
 Outcome<bool> CheckStamp(AppState& state, OptionsRecord& options);
-
-// The check for account file bytes the caller has read: the stamp covers exactly what is then decrypted.
-Outcome<bool> CheckStampOf(AppState& state, OptionsRecord& options, std::string_view accountFileBytes);

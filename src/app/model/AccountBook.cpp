@@ -1,10 +1,11 @@
-// The account book: load, save, the options file, and the texts of the combo box and the boxes.
+// The account book: opening, saving, the options file, and the texts of the combo box and the boxes.
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
 #include "base/AtomicFile.h"
+#include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
 #include <algorithm>
@@ -42,37 +43,27 @@ std::string cutToUtf16(const std::string& text, int limit)
 
 } // namespace
 
-AccountBook::AccountBook(AppState& state, const TextRules& rules) : state_(state), rules_(rules), names_(rules) {}
+AccountBook::AccountBook(AppState& state, AccountTable& table, const TextRules& rules)
+    : state_(state), table_(table), rules_(rules), names_(rules)
+{
+}
 
 AccountBook::~AccountBook() = default;
 
-Result AccountBook::loadAccounts(bool& fresh)
+void AccountBook::open()
 {
-    const LoadResult loaded = LoadAccountFile(state_, options_, AccountTable_);
-    fresh = loaded.value == LoadKind::NoFile || loaded.value == LoadKind::Recovered;
-    return loaded.result.isOk() ? Result::ok() : Result::endProgram();
-}
+    // 1-2. The table is the session's, loaded once for this run (the header alone when no account is stored).
+    if (table_.empty())
+        table_.push_back(MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2));
 
-Result AccountBook::saveAccounts()
-{
-    return SaveAccountFile(state_, AccountTable_);
-}
-
-Result AccountBook::Form_Load()
-{
-    // 2. The account file.
-    bool fresh = false;
-    if (Result loaded = loadAccounts(fresh); loaded.mustEnd())
-        return loaded;
-    if (fresh)
-        AccountTable_ = {MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2)};
-
-    // 3. The account list and empty fields.
+    // 3. The account list and empty fields; nothing of an earlier window is pending.
     fillAccountList();
     displayed_ = -1;
+    autoCompleteSuppressed_ = skipWebsiteOnGo_ = false;
+    wipe(generatedPassword_);
     comboText_.clear();
-    for (SecretString& text : boxes_)
-        text.clear();
+    for (Box box : {Website, Notes, UserId, Password})
+        setBox(box, {}, false);
 
     // 4. Buttons.
     setButtons(true, false, false, false, false);
@@ -96,12 +87,11 @@ Result AccountBook::Form_Load()
     buttons_.del = false;
 
     state_.resetIdle();
-    return Result::ok();
 }
 
 Result AccountBook::SaveToFile()
 {
-    Result saved = saveAccounts();
+    const Result saved = SaveAccountFile(state_, table_);
     if (saved.mustEnd())
         return saved;
     // A failed save changes nothing on disk; the change stays in memory so the user can try again.
@@ -110,7 +100,7 @@ Result AccountBook::SaveToFile()
     else
         state_.platform.message(kSaved, MsgInformation);
     state_.resetIdle();
-    return saved;
+    return saved.isOk() ? Result::ok() : Result::reported();
 }
 
 void AccountBook::readOptions()
@@ -141,7 +131,7 @@ void AccountBook::writeOptions()
 
 int AccountBook::displayedIndex() const
 {
-    return displayed_ >= 0 && displayed_ < static_cast<int>(AccountTable_.size()) ? displayed_ : -1;
+    return displayed_ >= 0 && displayed_ < static_cast<int>(table_.size()) ? displayed_ : -1;
 }
 
 std::string AccountBook::recordLabel() const
@@ -162,8 +152,8 @@ void AccountBook::cboSelect_Change(const std::string& typed, int caret)
         caret = std::min(caret, kMaxNameLength);
         comboSelection_ = Selection{caret, 0};
     }
-    if (comboText_.empty() || AutoCompleteSuppressed) {
-        AutoCompleteSuppressed = false;
+    if (comboText_.empty() || autoCompleteSuppressed_) {
+        autoCompleteSuppressed_ = false;
         return;
     }
 
@@ -191,13 +181,18 @@ void AccountBook::setBox(Box box, std::string_view text, bool asChange)
     if (boxes_[box] == text)
         return;
     boxes_[box] = text;
+    ++boxRevisions_[box];
     if (asChange)
         boxChangeRule();
 }
 
-void AccountBook::boxEdited(Box box, const std::string& text)
+void AccountBook::boxEdited(Box box, const SecretString& text)
 {
-    setBox(box, text, true);
+    // The box shows this text already: no new revision for the window to copy.
+    if (boxes_[box] == text)
+        return;
+    boxes_[box] = text;
+    boxChangeRule();
 }
 
 void AccountBook::boxChangeRule()
@@ -210,8 +205,8 @@ void AccountBook::boxChangeRule()
 void AccountBook::fillAccountList()
 {
     std::vector<std::string> list;
-    list.reserve(AccountTable_.size());
-    for (const AccountRecord& r : AccountTable_)
+    list.reserve(table_.size());
+    for (const AccountRecord& r : table_)
         if (r.AccountName != kHeaderMarker)
             list.push_back(r.AccountName);
     names_.assign(list);

@@ -14,12 +14,14 @@
 
 struct AppState;
 
-// The main window without its widgets: the account table, the record on display, the texts of the combo box
-// and of the four boxes, the button states, the display modes and masks, and every rule the window follows.
-// The window shows this state and forwards its events here; questions and messages go through the seam.
-// Operations that may end the program return a Result; the window ends it when one says so.
-// Split by concern: AccountBook.cpp (load, save, options, texts), AccountBook_lookup.cpp, AccountBook_editing.cpp,
-// AccountBook_modes.cpp, AccountBook_exchange.cpp.
+// The main window without its widgets: the record on display, the texts of the combo box and of the four boxes,
+// the button states, the display modes and masks, and every rule the window follows, on the account table the
+// session loaded. The window shows this state and forwards its events here; questions and messages go through
+// the seam. Operations that may end the program return a Result; the window ends it when one says so.
+// Handlers keep the window's event names (cmdGo_Click); an operation whose event name would mislead here is named
+// for what it does (openWebsite, toggleMode).
+// Split by concern: AccountBook.cpp (opening, saving, options, texts), AccountBook_lookup.cpp,
+// AccountBook_editing.cpp, AccountBook_modes.cpp, AccountBook_exchange.cpp.
 class AccountBook
 {
 public:
@@ -50,14 +52,16 @@ public:
     // The longest account name the combo box holds, in UTF-16 units.
     static constexpr int kMaxNameLength = 50;
 
-    explicit AccountBook(AppState& state, const TextRules& rules = TextRules::plain());
+    // table: the session's one account table, loaded before the window opens.
+    AccountBook(AppState& state, AccountTable& table, const TextRules& rules = TextRules::plain());
     ~AccountBook();
     AccountBook(const AccountBook&) = delete;
     AccountBook& operator=(const AccountBook&) = delete;
 
-    // The load sequence: the account file, empty fields, buttons, options, the placeholder, Drag/Drop mode.
-    Result Form_Load();
-    // Writes the whole table and shows the outcome. Failed when nothing was saved (its message has been shown).
+    // The window opens on the table: the account list, empty fields, buttons, options, the placeholder, Drag/Drop
+    // mode. Nothing is read but the options file.
+    void open();
+    // Writes the whole table and tells the user the outcome: Reported when nothing was saved.
     Result SaveToFile();
 
     // Lookup (AccountBook_lookup.cpp). caret: where the caret (or the start of the selection) stood in the
@@ -67,7 +71,8 @@ public:
     void cboSelect_DropDown();
     void cmdGo_KeyDown(bool shift);
     Result cmdGo_Click();
-    Result cmdCopy1_Click(); // the website button
+    // The website button: opens the website shown, offering the "http://" prefix first where it is missing.
+    Result openWebsite();
     void RunBrowser(const std::string& url);
 
     // Editing (AccountBook_editing.cpp).
@@ -77,54 +82,51 @@ public:
     void cmdCancel_Click();
     void New_Click();
     // A box's text changed by the user (the box change rule runs when it differs from what the box held).
-    void boxEdited(Box box, const std::string& text);
-    void copyBox(Box box); // cmdCopy2..4
+    void boxEdited(Box box, const SecretString& text);
+    void copyBox(Box box); // the copy buttons beside the notes, user ID and password
     void Clear_Clipboard_Click();
     Result passwordGen_Click();
     Result PasswordGenerator();
 
     // Modes and options (AccountBook_modes.cpp).
-    void LoginSelect_Click();
-    void box_DblClick() { enterEditMode(); }
+    // The "Drag/ Drop Mode" command: Drag/Drop mode becomes Edit mode and back.
+    void toggleMode();
+    // A double-click on a box.
+    void enterEditMode() { setMode(true); }
     void toggleMask(Box box); // View menu: Mask Notes, Mask Username, Mask Password
     void mask_all_Click() { setAllMasks(true); }
     void mask_none_Click() { setAllMasks(false); }
     void OnTop_Click();
     void mnuTooltips_Click();
-    void sec_off_Click() { securityOn_ = false; }
-    void sec_on_Click();
-    // One idle tick; true when the window must lock now.
-    bool Timer1_Timer();
-    // Clears the clipboard and wipes the secrets held for the run: the program ends.
-    Result Form_Unload();
 
     // Export and import (AccountBook_exchange.cpp).
     void Export_Click();
     Result Import_Click();
 
+    // Overwrites the boxes' secrets and a password offered but not yet taken: the program ends.
+    void wipeSecrets();
+
     // State for the window.
-    const AccountTable& accountTable() const { return AccountTable_; }
-    AccountTable& accountTable() { return AccountTable_; }
-    std::size_t RecordCount() const { return AccountTable_.size(); }
+    const AccountTable& table() const { return table_; }
     int displayedIndex() const;      // the element on display, or -1
     std::string recordLabel() const; // what lblID shows: the record number on display, or nothing
     const std::string& comboText() const { return comboText_; }
     // The combo text as the window holds it now (the window may change it without an event, as code may).
     void setComboTextQuietly(const std::string& text) { comboText_ = text; }
     const SecretString& boxText(Box box) const { return boxes_[box]; }
+    // Changes each time the book itself gives a box another text (never for the user's own edits), so the window
+    // copies a secret into its widget only when it changed.
+    int boxRevision(Box box) const { return boxRevisions_[box]; }
     const Buttons& buttons() const { return buttons_; }
     bool dragDrop() const { return dragDrop_; }
     bool masked(Box box) const { return masks_[box]; }
     bool onTop() const { return onTop_; }
     bool toolTips() const { return toolTips_; }
-    bool securityOn() const { return securityOn_; }
     const std::vector<std::string>& names() const { return names_.names(); }
     // Changes each time the list changes; insertedRow() is the row of the last change when it was one insert.
     int namesRevision() const { return namesRevision_; }
     int insertedRow() const { return insertedRow_; }
     const OptionsRecord& options() const { return options_; }
-    AppState& state() { return state_; }
-    const SecretString& generatedPassword() const { return GeneratedPassword; }
 
     // One-shot requests to the window, taken once each.
     std::optional<Selection> takeComboSelection() { return take(comboSelection_); }
@@ -132,11 +134,9 @@ public:
     bool takeComboFocusRequest() { return std::exchange(comboFocusRequest_, false); }
 
 private:
-    template <typename T> static std::optional<T> take(std::optional<T>& v) { return std::exchange(v, std::nullopt); }
+    friend struct AccountBookInternals; // the tests' view of what the window never sees
 
-    // The core's file operations, each wrapped once.
-    Result loadAccounts(bool& fresh);
-    Result saveAccounts();
+    template <typename T> static std::optional<T> take(std::optional<T>& v) { return std::exchange(v, std::nullopt); }
 
     void readOptions();
     void writeOptions();
@@ -158,15 +158,13 @@ private:
 
     void setMode(bool toEdit);
     void enterDragDropMode() { setMode(false); }
-    void enterEditMode() { setMode(true); }
     void storeMask(Box box, bool masked);
     void setAllMasks(bool masked);
-    Result openWebsite();
     void resetIdle();
 
     AppState& state_;
+    AccountTable& table_;
     const TextRules& rules_;
-    AccountTable AccountTable_;
     OptionsRecord options_;
     std::string lastOptionsLine_; // what the options file held when last read or written
 
@@ -174,15 +172,15 @@ private:
     std::string comboText_;
     // What the boxes show: the notes, user ID and password are secrets, so all four wipe themselves.
     std::array<SecretString, BoxCount> boxes_;
+    std::array<int, BoxCount> boxRevisions_{};
     Buttons buttons_;
     bool dragDrop_ = false;
     std::array<bool, BoxCount> masks_{};
     bool onTop_ = true;
     bool toolTips_ = true;
-    bool securityOn_ = true;
-    bool AutoCompleteSuppressed = false;
-    bool SkipWebsiteOnGo = false;
-    SecretString GeneratedPassword;
+    bool autoCompleteSuppressed_ = false;
+    bool skipWebsiteOnGo_ = false;
+    SecretString generatedPassword_;
 
     AccountNames names_;
     int namesRevision_ = 0;

@@ -33,33 +33,33 @@ Result AccountBook::Add_Account_Click()
         state_.platform.message(kNoName, MsgInformation);
         return Result::ok();
     }
-    if (AccountTable_.empty())
-        AccountTable_.push_back(MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2));
+    if (table_.empty())
+        table_.push_back(MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2));
 
     // The header record's marker is the name of a record always in the table: it is taken, as any other name.
     bool taken = name == kHeaderMarker;
-    for (std::size_t i = 1; i < AccountTable_.size() && !taken; ++i)
-        taken = AccountTable_[i].AccountName == name;
+    for (std::size_t i = 1; i < table_.size() && !taken; ++i)
+        taken = table_[i].AccountName == name;
     if (taken) {
         buttons_.add = false;
         state_.platform.message(kDuplicate, MsgExclamation);
         return Result::ok();
     }
     // Record numbers are 16-bit: one more record could not be numbered, stored or read back.
-    if (AccountTable_.size() >= kMaxRecords) {
+    if (table_.size() >= kMaxRecords) {
         state_.platform.message(kListFull, MsgExclamation);
         return Result::ok();
     }
 
     AccountRecord r;
-    r.RecordNo = static_cast<std::int16_t>(AccountTable_.size());
+    r.RecordNo = static_cast<std::int16_t>(table_.size());
     r.AccountName = name;
     takeFields(r);
-    AccountTable_.push_back(std::move(r));
+    table_.push_back(std::move(r));
 
     insertedRow_ = names_.insert(name);
     ++namesRevision_;
-    displayed_ = AccountTable_.back().RecordNo;
+    displayed_ = table_.back().RecordNo;
     buttons_.go = true;
     if (Result saved = SaveToFile(); saved.mustEnd())
         return saved;
@@ -92,7 +92,7 @@ Result AccountBook::cmdChange_Click()
         state_.platform.message(kEmptyName, MsgInformation);
         comboFocusRequest_ = true;
     } else {
-        AccountRecord& r = AccountTable_[static_cast<std::size_t>(p)];
+        AccountRecord& r = table_[static_cast<std::size_t>(p)];
         const bool renamed = r.AccountName != name;
         r.AccountName = name;
         takeFields(r);
@@ -115,9 +115,9 @@ Result AccountBook::cmdDelete_Click()
     const int p = displayedIndex();
     if (answer == Answer::Yes && p >= 1) {
         // Later records move up one place and keep numbers without gaps.
-        AccountTable_.erase(AccountTable_.begin() + p);
-        for (std::size_t i = static_cast<std::size_t>(p); i < AccountTable_.size(); ++i)
-            AccountTable_[i].RecordNo = static_cast<std::int16_t>(i);
+        table_.erase(table_.begin() + p);
+        for (std::size_t i = static_cast<std::size_t>(p); i < table_.size(); ++i)
+            table_[i].RecordNo = static_cast<std::int16_t>(i);
         rebuildAccountList();
         if (Result saved = SaveToFile(); saved.mustEnd())
             return saved;
@@ -164,7 +164,7 @@ void AccountBook::New_Click()
 
 void AccountBook::takeFields(AccountRecord& r) const
 {
-    r.Website = boxes_[Website];
+    r.Website.assign(boxes_[Website].view()); // a website is no secret
     r.Notes = boxes_[Notes];
     r.UserId = boxes_[UserId];
     r.Password = boxes_[Password];
@@ -175,7 +175,7 @@ void AccountBook::copyBox(Box box)
     // The box's real text, masked or not. An empty box leaves the clipboard empty.
     state_.platform.clearClipboard();
     // Another program may hold the clipboard; the box keeps its text and the user may simply try again.
-    if (!boxes_[box].empty() && !state_.platform.setClipboardText(boxes_[box]))
+    if (!boxes_[box].empty() && !state_.platform.setClipboardText(boxes_[box].view()))
         state_.platform.message(kClipboardBusy, MsgExclamation);
     resetIdle();
 }
@@ -197,23 +197,23 @@ Result AccountBook::passwordGen_Click()
 
 Result AccountBook::PasswordGenerator()
 {
-    if (const Result made = ::PasswordGenerator::generate(GeneratedPassword); !made.isOk()) {
+    if (const Result made = ::PasswordGenerator::generate(generatedPassword_); !made.isOk()) {
         state_.platform.message(made.message(), MsgExclamation);
         return Result::ok();
     }
     // Built in one buffer of the final size: growing it would leave copies of the password behind.
     std::string question;
-    question.reserve(std::strlen(kOffer) + GeneratedPassword.size() + std::strlen(kKeep));
-    question.append(kOffer).append(GeneratedPassword).append(kKeep);
+    question.reserve(std::strlen(kOffer) + generatedPassword_.size() + std::strlen(kKeep));
+    question.append(kOffer).append(generatedPassword_.view()).append(kKeep);
     const Answer answer = state_.platform.message(question, MsgQuestion);
     wipe(question);
     if (answer != Answer::Yes) {
-        wipe(GeneratedPassword);
+        wipe(generatedPassword_);
         return Result::ok();
     }
 
-    setBox(Password, GeneratedPassword, true);
-    wipe(GeneratedPassword); // the password box holds it now
+    setBox(Password, generatedPassword_.view(), true);
+    wipe(generatedPassword_); // the password box holds it now
     // Stored at once: as a change of the account on display, or as a new account.
     return displayed_ >= 0 ? cmdChange_Click() : Add_Account_Click();
 }

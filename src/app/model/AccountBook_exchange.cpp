@@ -21,7 +21,7 @@ void AccountBook::Export_Click()
         return;
 
     // A file that could not be written whole is never reported as exported.
-    if (const Result written = WriteExportFile(path, AccountTable_); !written.isOk()) {
+    if (const Result written = WriteExportFile(path, table_); !written.isOk()) {
         state_.platform.message(kNotExported + written.message(), MsgExclamation);
         resetIdle();
         return;
@@ -52,7 +52,7 @@ Result AccountBook::Import_Click()
             fillAccountList();
             refused = true;
         } else if (read.result.isOk()) {
-            AccountTable_ = BuildImportedTable(state_, std::move(read.value.accounts));
+            table_ = BuildImportedTable(state_, std::move(read.value.accounts));
             fillAccountList();
         }
 

@@ -17,7 +17,7 @@ void AccountBook::cboSelect_KeyDown(bool deleting)
 {
     // Deleting must not bring back the completion just removed.
     if (deleting && !comboText_.empty())
-        AutoCompleteSuppressed = true;
+        autoCompleteSuppressed_ = true;
     buttons_.go = true;
     resetIdle();
 }
@@ -32,7 +32,7 @@ void AccountBook::cmdGo_KeyDown(bool shift)
 {
     // Shift+Enter or Shift+Space looks the account up without opening its website.
     if (shift)
-        SkipWebsiteOnGo = true;
+        skipWebsiteOnGo_ = true;
 }
 
 Result AccountBook::cmdGo_Click()
@@ -40,8 +40,8 @@ Result AccountBook::cmdGo_Click()
     // Exact comparison; with duplicate names the last one in the table wins. The header record carries the
     // login settings and is never shown, whatever the text.
     int found = -1;
-    for (int i = 1; i < static_cast<int>(AccountTable_.size()); ++i)
-        if (AccountTable_[static_cast<std::size_t>(i)].AccountName == comboText_)
+    for (int i = 1; i < static_cast<int>(table_.size()); ++i)
+        if (table_[static_cast<std::size_t>(i)].AccountName == comboText_)
             found = i;
 
     if (found < 0) {
@@ -51,8 +51,8 @@ Result AccountBook::cmdGo_Click()
     }
 
     showRecord(found);
-    if (SkipWebsiteOnGo) {
-        SkipWebsiteOnGo = false;
+    if (skipWebsiteOnGo_) {
+        skipWebsiteOnGo_ = false;
     } else if (Result opened = openWebsite(); opened.mustEnd()) {
         return opened;
     }
@@ -64,19 +64,14 @@ Result AccountBook::cmdGo_Click()
 
 void AccountBook::showRecord(int index)
 {
-    const AccountRecord& r = AccountTable_[static_cast<std::size_t>(index)];
+    const AccountRecord& r = table_[static_cast<std::size_t>(index)];
     displayed_ = r.RecordNo;
     if (comboText_ != r.AccountName)
         setComboText(r.AccountName);
     setBox(Website, r.Website, false);
-    setBox(Notes, r.Notes, false);
-    setBox(UserId, r.UserId, false);
-    setBox(Password, r.Password, false);
-}
-
-Result AccountBook::cmdCopy1_Click()
-{
-    return openWebsite();
+    setBox(Notes, r.Notes.view(), false);
+    setBox(UserId, r.UserId.view(), false);
+    setBox(Password, r.Password.view(), false);
 }
 
 Result AccountBook::openWebsite()
@@ -99,7 +94,7 @@ Result AccountBook::openWebsite()
     const int p = displayedIndex();
     if (p >= 1) {
         // The prefix is stored at once, whatever happens to other edits in the window.
-        AccountTable_[static_cast<std::size_t>(p)].Website = url;
+        table_[static_cast<std::size_t>(p)].Website = url;
         if (Result saved = SaveToFile(); saved.mustEnd())
             return saved;
     }

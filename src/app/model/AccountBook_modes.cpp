@@ -1,4 +1,4 @@
-// The Edit / Drag/Drop mode, masks, window options, security, the idle count and the end of the run.
+// The Edit / Drag/Drop mode, masks, window options, and the secrets' end.
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
@@ -26,7 +26,7 @@ OptionsRecord::Field maskField(AccountBook::Box box)
 
 } // namespace
 
-void AccountBook::LoginSelect_Click()
+void AccountBook::toggleMode()
 {
     setMode(dragDrop_);
 }
@@ -93,31 +93,9 @@ void AccountBook::mnuTooltips_Click()
     writeOptions();
 }
 
-void AccountBook::sec_on_Click()
+void AccountBook::wipeSecrets()
 {
-    securityOn_ = true;
-    resetIdle();
-}
-
-bool AccountBook::Timer1_Timer()
-{
-    state_.tickIdle(); // saturates: weeks without activity never overflow
-    return state_.IdleTickCount == 11 && AccountTable_.size() > 1;
-}
-
-Result AccountBook::Form_Unload()
-{
-    state_.platform.clearClipboard();
-    // The secrets held for the run go before the program does.
-    wipe(state_.LoginUserName);
-    wipe(state_.LoginPassword1);
-    wipe(state_.LoginPassword2);
-    for (AccountRecord& r : AccountTable_) {
-        wipe(r.Notes);
-        wipe(r.UserId);
-        wipe(r.Password);
-    }
     for (Box box : {Notes, UserId, Password})
         wipe(boxes_[box]);
-    return Result::endProgram();
+    wipe(generatedPassword_);
 }

@@ -2,17 +2,10 @@
 
 #include "app/AppState.h"
 
-void LockScreen::lock()
-{
-    stage_ = Stage::Idle;
-    emptyBox_ = true;
-}
-
-bool LockScreen::cmdOK_Click(const std::string& typed)
+bool LockScreen::tryPassword(const SecretString& typed)
 {
     const bool equal = typed == state_.LoginPassword1;
-    stage_ = Stage::Idle;
-    emptyBox_ = true;
+    change(Stage::Idle, true);
     state_.resetIdle();
     return equal;
 }

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "base/Result.h"
-
-#include <string>
+#include "cipher/SecretString.h"
 
 struct AppState;
 
-// The lock screen's rules: two stages (only UNLOCK, or the password entry), the comparison with the first login
-// password, and leaving it, which ends the program. Unlimited attempts, no message.
+// The lock screen's rules: two stages (only UNLOCK, or the password entry) and the comparison with the first login
+// password. Unlimited attempts, no message. The session decides when the lock comes and what an unlock opens.
 class LockScreen
 {
 public:
@@ -18,30 +16,34 @@ public:
 
     explicit LockScreen(AppState& state) : state_(state) {}
 
-    // Idle, and the password box is to be emptied (every lock, and the first load).
-    void lock();
-    void Command1_Click() { enter(Stage::Entry); } // the box keeps what it held
-    void cmdCancel_Click() { enter(Stage::Idle); } // the box is not emptied
-    // True when typed is the first login password: the main window comes back. Either way the box is to be
-    // emptied, the stage is Idle again and the idle count starts over.
-    bool cmdOK_Click(const std::string& typed);
-    // Exit and closing the window: the program ends (through the main window's unload).
-    Result cmdExit_Click() { return Result::endProgram(); }
+    // Idle, and the password box is to be emptied (every lock).
+    void lock() { change(Stage::Idle, true); }
+    // UNLOCK: the entry stage; the box keeps what it held.
+    void askPassword() { change(Stage::Entry, false); }
+    // Cancel: the idle stage; the box is not emptied.
+    void cancelEntry() { change(Stage::Idle, false); }
+    // OK: true when typed is the first login password. Either way the box is to be emptied, the stage is Idle
+    // again and the idle count starts over.
+    bool tryPassword(const SecretString& typed);
     // Esc is Exit's key, and Exit shows only in the entry stage.
     bool escapeExits() const { return stage_ == Stage::Entry; }
 
     Stage stage() const { return stage_; }
     // Whether the last operation asked for the password box to be emptied.
     bool boxEmptied() const { return emptyBox_; }
+    // Changes with every operation, so a window shows each one once.
+    int revision() const { return revision_; }
 
 private:
-    void enter(Stage stage)
+    void change(Stage stage, bool emptyBox)
     {
         stage_ = stage;
-        emptyBox_ = false;
+        emptyBox_ = emptyBox;
+        ++revision_;
     }
 
     AppState& state_;
     Stage stage_ = Stage::Idle;
     bool emptyBox_ = false;
+    int revision_ = 0;
 };

@@ -1,13 +1,11 @@
 #pragma once
 
 #include "app/files/AccountRecord.h"
-#include "app/files/OptionsFile.h"
 #include "base/Result.h"
+#include "cipher/SecretString.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <string>
 
 struct AppState;
 
@@ -17,35 +15,36 @@ inline constexpr const char* kTooManyFailedLogins = "You have exceeded the maxim
                                                     "\r\n"
                                                     "of failed logins. Coffernote will now close.  ";
 
-// The login asked for at start-up: the load with its checks, the entry on the number pad, and the comparison
-// with the account file's header record (not with the program-wide settings, which it sets on success).
+// The login asked for at start-up: the entry on the number pad and the comparison with the header record of the
+// table the session loaded (not with the program-wide settings, which it sets on success). It loads nothing.
 class LoginCheck
 {
 public:
-    // openMain opens the main window after a correct entry.
-    LoginCheck(AppState& state, std::function<void()> openMain);
+    // table: the session's account table; only its header record is consulted.
+    LoginCheck(AppState& state, const AccountTable& table);
     ~LoginCheck();
 
     LoginCheck(const LoginCheck&) = delete;
     LoginCheck& operator=(const LoginCheck&) = delete;
 
-    // Second-copy test, stamp check, private load and header check (damage leads to the recovery question).
-    Result Form_Load();
+    // The dialog opens: no failure counted yet, the pad entry empty, the check not over.
+    void start();
     // Appends the digit, keeping at most the first kMaxPadDigits.
     void padDigit(char digit);
-    // Ok: the main window was opened, or nothing happened (no account file, or the check is over).
-    // Failed: the entry was refused and told so, the pad entry emptied. EndProgram: the seventh failure.
-    Result cmdOK_Click(const std::string& userName, const std::string& password1);
+    // Ok: logged in (the login settings are set, the main window opens: loggedIn()), or nothing happened (no
+    // account file, or the check is over). Reported: the entry was refused and the user told so, the pad entry
+    // emptied. EndProgram: the seventh failure, told.
+    Result cmdOK_Click(const SecretString& userName, const SecretString& password1);
     // Leaving the dialog (Cancel, Esc, closing it) ends the program unless the check is already over.
     Result cmdCancel_Click();
 
     bool loggedIn() const { return loggedIn_; }
     // Logged in, or the program must end: nothing the dialog does later counts.
     bool finished() const { return finished_; }
-    const std::string& numpadEntry() const { return NumpadEntry; }
-    int failedLogins() const { return FailedLogins; }
+    const SecretString& numpadEntry() const { return numpadEntry_; }
+    int failedLogins() const { return failedLogins_; }
 
-    // Forgets the pad entry and the private copy of the login settings.
+    // Forgets the pad entry.
     void wipeSecrets();
 
     static constexpr std::size_t kMaxPadDigits = 20;
@@ -56,11 +55,9 @@ private:
     Result end();
 
     AppState& state_;
-    std::function<void()> openMain_;
-    OptionsRecord options_;
-    AccountTable table_; // only the header record is consulted
-    std::string NumpadEntry;
-    std::int16_t FailedLogins = 0;
+    const AccountTable& table_;
+    SecretString numpadEntry_;
+    std::int16_t failedLogins_ = 0;
     bool loggedIn_ = false;
     bool finished_ = false;
 };

@@ -6,9 +6,8 @@
 
 namespace {
 
-// Replaces a login setting, overwriting the old text first so no trace of it stays in the buffer.
-// The old text is overwritten by the assignment itself.
-void store(SecretString& setting, std::string_view value)
+// Replaces a login setting; the assignment overwrites the old text, so no trace of it stays in the buffer.
+void store(SecretString& setting, const SecretString& value)
 {
     setting = value;
 }
@@ -40,7 +39,7 @@ Result LoginSettings::cmdOK_Click(const LoginEntries& e)
         return Result::ok(); // closed by the lock while asking: nothing is stored
     if (e.password != e.confirm) {
         state_.platform.message(kLoginMismatchMessage, MsgExclamation);
-        return Result::failed(kLoginMismatchMessage);
+        return Result::reported();
     }
 
     store(state_.LoginUserName, e.userName);

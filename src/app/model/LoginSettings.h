@@ -38,7 +38,7 @@ public:
     // The boxes' first content: the user name, the first password twice, the second password.
     void Form_Load(LoginEntries& entries) const;
     // Ok: stored and saved (closes() is true), or left as it was (the removal was declined, the dialog was
-    // closed meanwhile). Failed: the password and its confirmation differ; the user was told, nothing stored.
+    // closed meanwhile). Reported: the password and its confirmation differ; the user was told, nothing stored.
     // EndProgram: the save ended the program.
     Result cmdOK_Click(const LoginEntries& entries);
 

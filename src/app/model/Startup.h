@@ -5,8 +5,6 @@
 #include <string>
 #include <string_view>
 
-struct AppState;
-
 enum class FirstWindow {
     Main,  // open the main window
     Login, // the header holds login settings: open the login dialog
@@ -22,10 +20,6 @@ inline constexpr const char* kReadOnlyFolderMessage =
     "You can look accounts up, but no change can be saved until the folder can be written.";
 std::string ReadOnlyFolderMessage(const std::string& folder, const std::string& reason);
 
-// The start-up sequence the splash runs once: second-copy test, a word when the data folder cannot be written,
-// default options file, stamp check, test load and header check, then the choice of the first window.
-StartupResult RunStartupSequence(AppState& state);
-
-// The choice alone, from the header record's login fields and whether an account file exists.
+// The first window, from the header record's login fields and whether an account file exists.
 FirstWindow ChooseFirstWindow(bool accountFileExists, std::string_view headerNotes, std::string_view headerUserId,
                               std::string_view headerPassword);

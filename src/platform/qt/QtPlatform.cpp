@@ -39,7 +39,7 @@ void QtPlatform::dismissPrompts()
     }
 }
 
-Answer QtPlatform::messageBox(const std::string& text, int style, const std::string& caption)
+Answer QtPlatform::showMessageBox(const std::string& text, int style, const std::string& caption)
 {
     auto* box = new QMessageBox(QApplication::activeWindow());
     box->setWindowTitle(QString::fromStdString(caption));
@@ -118,12 +118,12 @@ std::string QtPlatform::fileDialog(bool save, const std::string& filter)
     return chosen;
 }
 
-std::string QtPlatform::saveFileName(const std::string& filter)
+std::string QtPlatform::chooseSaveFile(const std::string& filter)
 {
     return fileDialog(true, filter);
 }
 
-std::string QtPlatform::openFileName(const std::string& filter)
+std::string QtPlatform::chooseOpenFile(const std::string& filter)
 {
     return fileDialog(false, filter);
 }

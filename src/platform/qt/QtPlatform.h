@@ -21,9 +21,6 @@ public:
     explicit QtPlatform(const QString& dataFolder);
     ~QtPlatform() override;
 
-    Answer messageBox(const std::string& text, int style, const std::string& caption) override;
-    std::string saveFileName(const std::string& filter) override;
-    std::string openFileName(const std::string& filter) override;
     void clearClipboard() override;
     bool setClipboardText(std::string_view text) override;
     bool openUrl(const std::string& url) override;
@@ -48,6 +45,11 @@ public:
     // The file dialog of saveFileName and openFileName: Qt's own dialog (a native one shows the filter in its
     // own words), whose filter list shows the caption of filter exactly as written while matching its patterns.
     static QFileDialog* createFileDialog(bool save, const std::string& filter, QWidget* parent);
+
+protected:
+    Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
+    std::string chooseSaveFile(const std::string& filter) override;
+    std::string chooseOpenFile(const std::string& filter) override;
 
 private:
     // A prompt being shown. Prompts nest (one can open while another waits) and close in reverse order.

@@ -1,12 +1,11 @@
 #include "ui/login/frmChangeLogin.h"
 
-#include "app/AppState.h"
 #include "app/model/LoginSettings.h"
+#include "app/model/Session.h"
 #include "platform/Platform.h"
+#include "ui/SecretText.h"
 #include "ui/login/Twips.h"
-#include "ui/main/Form1.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -15,8 +14,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
-
-#include <openssl/crypto.h>
 
 namespace {
 
@@ -32,47 +29,10 @@ QString roomyText(const QString& text)
     return room;
 }
 
-void overwrite(QString& text)
-{
-    if (text.capacity() > 0 && text.isDetached())
-        OPENSSL_cleanse(text.data(), static_cast<std::size_t>(text.capacity()) * sizeof(QChar));
-    text.resize(0);
-}
-
-// Overwrites the box's own text buffer, which text() shares, before the box lets it go.
-void wipeBox(QLineEdit* box)
-{
-    QString held = box->text();
-    if (!held.isEmpty())
-        OPENSSL_cleanse(const_cast<QChar*>(held.constData()), static_cast<std::size_t>(held.size()) * sizeof(QChar));
-    box->clear();
-}
-
-// Copies a box's text into an entry's own buffer; the temporary UTF-8 copy is overwritten.
-void takeText(const QLineEdit* box, SecretString& into)
-{
-    QByteArray utf8 = box->text().toUtf8();
-    into = std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    if (!utf8.isEmpty())
-        OPENSSL_cleanse(utf8.data(), static_cast<std::size_t>(utf8.size()));
-}
-
-QString boxText(std::string_view setting)
-{
-    return QString::fromUtf8(setting.data(), static_cast<qsizetype>(setting.size()));
-}
-
-// The save the settings go through; Ok unless the program must end.
-// The main window shows the save's outcome, and ends the program itself when the save says it must.
-Result saveThroughMain(Form1& main)
-{
-    return main.SaveToFile().mustEnd() ? Result::endProgram() : Result::ok();
-}
-
 } // namespace
 
-frmChangeLogin::frmChangeLogin(AppState& state, Form1& mainWindow, QWidget* parent)
-    : QDialog(parent), state_(state), main_(mainWindow)
+frmChangeLogin::frmChangeLogin(Session& session, QWidget* mainWindow, std::function<Result()> save, QWidget* parent)
+    : QDialog(parent), session_(session), main_(mainWindow), save_(std::move(save))
 {
     setObjectName(QStringLiteral("frmChangeLogin"));
     setWindowTitle(QStringLiteral(" Login Settings"));
@@ -88,8 +48,8 @@ frmChangeLogin::~frmChangeLogin()
 void frmChangeLogin::forgetEntries()
 {
     for (QLineEdit* box : {txtPassword1, txtConfirm, txtNumpad})
-        wipeBox(box);
-    overwrite(numpadText_);
+        WipeBox(box);
+    Overwrite(numpadText_);
 }
 
 void frmChangeLogin::buildControls()
@@ -168,14 +128,14 @@ void frmChangeLogin::buildControls()
 void frmChangeLogin::Form_Load()
 {
     LoginEntries entries;
-    LoginSettings(state_, {}, {}).Form_Load(entries);
-    txtUsername->setText(boxText(entries.userName));
-    txtPassword1->setText(boxText(entries.password));
-    txtConfirm->setText(boxText(entries.confirm));
+    LoginSettings(session_.state(), {}, {}).Form_Load(entries);
+    txtUsername->setText(ShownText(entries.userName));
+    txtPassword1->setText(ShownText(entries.password));
+    txtConfirm->setText(ShownText(entries.confirm));
     // The box takes this buffer over (nothing else holds it), and keeps it as digits are typed.
-    txtNumpad->setText(roomyText(boxText(entries.numpad)));
+    txtNumpad->setText(roomyText(ShownText(entries.numpad)));
     // Above every other window, whatever the main window's "Always on Top" says.
-    state_.platform.setWindowTopmost(1, this);
+    session_.state().platform.setWindowTopmost(1, this);
 }
 
 bool frmChangeLogin::txtNumpad_KeyPress(const QKeyEvent* key)
@@ -240,7 +200,7 @@ void frmChangeLogin::txtNumpad_Changed(const QString& text)
     revertPending_ = false;
     {
         const QSignalBlocker quiet(txtNumpad);
-        wipeBox(txtNumpad); // the refused text held digits too
+        WipeBox(txtNumpad); // the refused text held digits too
     }
     txtNumpad->setText(roomyText(numpadText_));
     txtNumpad->setCursorPosition(revertCursor_);
@@ -251,30 +211,31 @@ void frmChangeLogin::cmdOK_Click()
     if (unloaded_)
         return;
     LoginEntries entries;
-    takeText(txtUsername, entries.userName);
-    takeText(txtPassword1, entries.password);
-    takeText(txtConfirm, entries.confirm);
-    takeText(txtNumpad, entries.numpad);
+    entries.userName = SecretTextOf(txtUsername);
+    entries.password = SecretTextOf(txtPassword1);
+    entries.confirm = SecretTextOf(txtConfirm);
+    entries.numpad = SecretTextOf(txtNumpad);
 
     // The idle lock may come while a prompt is open: it closes this dialog (which may then be gone) and hides
     // the main window. Only locals are used once the operation has run.
     const QPointer<frmChangeLogin> self(this);
-    AppState& state = state_;
-    Form1& main = main_;
-    LoginSettings settings(
-        state, [&main] { return saveThroughMain(main); }, [self] { return self && !self->unloaded_; });
+    Session& session = session_;
+    const QPointer<QWidget> main = main_;
+    LoginSettings settings(session.state(), save_, [self] { return self && !self->unloaded_; });
     const Result done = settings.cmdOK_Click(entries);
     if (done.mustEnd())
         return; // the main window has ended the program
     if (!settings.closes())
         return;
     unload();
+    if (!main)
+        return;
     if (settings.removed()) {
-        if (main.onTopAction()->isChecked())
-            state.platform.setWindowTopmost(1, &main);
+        if (session.book().onTop())
+            session.state().platform.setWindowTopmost(1, main);
     } else {
-        main.show();
-        main.raise();
+        main->show();
+        main->raise();
     }
 }
 
@@ -283,8 +244,10 @@ void frmChangeLogin::cmdCancel_Click()
     if (unloaded_)
         return;
     unload();
-    main_.show();
-    main_.raise();
+    if (main_) {
+        main_->show();
+        main_->raise();
+    }
 }
 
 void frmChangeLogin::unload()

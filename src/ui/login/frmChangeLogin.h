@@ -1,13 +1,17 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
-class Form1;
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct AppState;
+class Session;
 
 // The login settings dialog: sets, changes or removes the login the program asks for at start-up, and stores
 // it at once in the account file's header record through the main window. The rules are LoginSettings';
@@ -17,7 +21,9 @@ class frmChangeLogin : public QDialog
     Q_OBJECT
 
 public:
-    frmChangeLogin(AppState& state, Form1& mainWindow, QWidget* parent = nullptr);
+    // save: the main window's save, which tells the user its outcome (and ends the program when it must); the
+    // main window shows again when the dialog closes.
+    frmChangeLogin(Session& session, QWidget* mainWindow, std::function<Result()> save, QWidget* parent = nullptr);
     ~frmChangeLogin() override;
 
     // Fills the fields from the login settings and keeps the dialog above all other windows.
@@ -44,8 +50,9 @@ private:
     // Overwrites the passwords and the pad entry in the boxes' own buffers, then empties the boxes.
     void forgetEntries();
 
-    AppState& state_;
-    Form1& main_;
+    Session& session_;
+    QPointer<QWidget> main_;
+    std::function<Result()> save_;
     QString numpadText_; // txtNumpad's last accepted text
     bool revertPending_ = false;
     int revertCursor_ = 0;

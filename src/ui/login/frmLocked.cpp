@@ -1,16 +1,15 @@
 #include "ui/login/frmLocked.h"
 
-#include "cipher/SecureWipe.h"
+#include "app/model/Session.h"
+#include "ui/SecretText.h"
 #include "ui/login/Twips.h"
-#include "ui/main/Form1.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
-frmLocked::frmLocked(AppState& state, Form1& mainWindow) : QDialog(nullptr), model_(state), main_(mainWindow)
+frmLocked::frmLocked(Session& session) : QDialog(nullptr), session_(session)
 {
     setObjectName(QStringLiteral("frmLocked"));
     setWindowTitle(QStringLiteral(" Locked"));
@@ -70,26 +69,15 @@ void frmLocked::buildControls()
     QWidget::setTabOrder(cmdCancel, cmdExit);
 }
 
-void frmLocked::Form_Load()
-{
-    model_.lock();
-    showStage();
-}
-
-void frmLocked::enterIdleState(bool empty)
-{
-    if (empty)
-        model_.lock();
-    else
-        model_.cmdCancel_Click();
-    showStage();
-}
-
 void frmLocked::showStage()
 {
-    if (model_.boxEmptied())
-        txtPassword->clear();
-    const bool entry = model_.stage() == LockScreen::Stage::Entry;
+    const LockScreen& lock = session_.lockScreen();
+    if (shownRevision_ == lock.revision())
+        return;
+    shownRevision_ = lock.revision();
+    if (lock.boxEmptied())
+        WipeBox(txtPassword);
+    const bool entry = lock.stage() == LockScreen::Stage::Entry;
     for (QWidget* w : std::initializer_list<QWidget*>{lblLabels, txtPassword, cmdOK, cmdCancel, cmdExit})
         w->setVisible(entry);
     Command1->setVisible(!entry);
@@ -104,41 +92,29 @@ void frmLocked::showStage()
 
 void frmLocked::Command1_Click()
 {
-    model_.Command1_Click();
+    session_.askPassword();
     showStage();
 }
 
 void frmLocked::cmdCancel_Click()
 {
-    model_.cmdCancel_Click();
+    session_.cancelEntry();
     showStage();
 }
 
 void frmLocked::cmdOK_Click()
 {
-    std::string typed = txtPassword->text().toStdString();
-    const bool unlocked = model_.cmdOK_Click(typed);
-    wipe(typed);
+    const Session::Screen shown = session_.unlock(SecretTextOf(txtPassword));
     showStage(); // idle again, the box emptied
-    if (unlocked)
-        unlock();
-}
+    if (shown == Session::Screen::Main)
+        emit unlocked(); // the main window shows, then this window hides
 
-void frmLocked::unlock()
-{
-    main_.revealFields();
-    main_.showNormal(); // restores a window that was minimized when it was locked
-    main_.raise();
-    main_.activateWindow();
-    main_.idleTimer()->start();
-    hide();
 }
 
 void frmLocked::cmdExit_Click()
 {
     // The main window's unload clears the clipboard and ends the program; nothing runs after it.
-    if (model_.cmdExit_Click().mustEnd())
-        main_.Form_Unload();
+    emit exitRequested();
 }
 
 void frmLocked::Form_Unload()
@@ -149,7 +125,7 @@ void frmLocked::Form_Unload()
 void frmLocked::reject()
 {
     // Esc is Exit's key, and Exit shows only while the password is being entered.
-    if (model_.escapeExits())
+    if (session_.lockScreen().escapeExits())
         cmdExit_Click();
 }
 

@@ -1,37 +1,39 @@
 #pragma once
 
-#include "app/model/LockScreen.h"
-
 #include <QDialog>
 
-class Form1;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct AppState;
+class Session;
 
-// The lock screen: hides the main window until the login's first password is typed. Leaving it any other way
-// than by the password ends the program, through the main window's unload. The rules are LockScreen's; the
-// window shows its stage and brings the main window back.
+// The lock screen: shows the session's lock and hands it the password typed. The rules (the stages, the
+// comparison, what an unlock opens) are the session's and its LockScreen's; the main window hides and shows
+// itself from the session's state when this window says so.
 class frmLocked : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmLocked(AppState& state, Form1& mainWindow);
+    explicit frmLocked(Session& session);
     ~frmLocked() override;
 
-    void Form_Load();
-    // Only UNLOCK shows; with emptyPassword the password box is emptied (the main window's lock asks this).
-    void enterIdleState(bool emptyPassword);
+    // Shows the lock screen's stage, emptying the password box where the lock asked for it; each change once.
+    void showStage();
 
 public slots:
     void Command1_Click(); // UNLOCK
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdExit_Click();
-    // Closing the window: the program ends through the main window's unload.
+    // Closing the window: the program ends, as by Exit.
     void Form_Unload();
+
+signals:
+    // The first password was typed: the main window shows again.
+    void unlocked();
+    // Exit or closing the window: the program ends through the main window's unload.
+    void exitRequested();
 
 protected:
     void reject() override; // Esc
@@ -39,12 +41,9 @@ protected:
 
 private:
     void buildControls();
-    // Shows the controls of the model's stage, and empties the box when the model asked for it.
-    void showStage();
-    void unlock();
 
-    LockScreen model_;
-    Form1& main_;
+    Session& session_;
+    int shownRevision_ = -1;
 
     QLabel* lblLabels = nullptr;
     QLineEdit* txtPassword = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/login/frmLogin.h"
 
-#include "cipher/SecureWipe.h"
+#include "app/model/Session.h"
+#include "ui/SecretText.h"
 #include "ui/login/Twips.h"
 
 #include <QCloseEvent>
@@ -35,8 +36,10 @@ constexpr int kFrameTop = 165;
 
 } // namespace
 
-frmLogin::frmLogin(AppState& state, std::function<void()> openMain, std::function<void()> endProgram, QWidget* parent)
-    : QDialog(parent), model_(state, std::move(openMain)), endProgram_(std::move(endProgram))
+frmLogin::frmLogin(Session& session, std::function<void()> openMain, std::function<void()> endProgram,
+                   QWidget* parent)
+    : QDialog(parent), model_(session.login()), openMain_(std::move(openMain)),
+      endProgram_(std::move(endProgram))
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral(" Login"));
@@ -46,7 +49,12 @@ frmLogin::frmLogin(AppState& state, std::function<void()> openMain, std::functio
 frmLogin::~frmLogin()
 {
     if (txtPassword1)
-        txtPassword1->clear();
+        WipeBox(txtPassword1);
+}
+
+const LoginCheck& frmLogin::model() const
+{
+    return model_;
 }
 
 void frmLogin::buildControls()
@@ -126,15 +134,10 @@ void frmLogin::buildControls()
     txtUsername->setFocus();
 }
 
-Result frmLogin::Form_Load()
+void frmLogin::Form_Load()
 {
-    const Result loaded = model_.Form_Load();
-    if (loaded.mustEnd()) {
-        leave();
-        return loaded;
-    }
+    model_.start();
     txtUsername->setFocus();
-    return loaded;
 }
 
 void frmLogin::padDigit(char digit)
@@ -144,20 +147,19 @@ void frmLogin::padDigit(char digit)
 
 void frmLogin::cmdOK_Click()
 {
-    std::string user = txtUsername->text().toStdString();
-    std::string password1 = txtPassword1->text().toStdString();
     const bool wasFinished = model_.finished();
-    const Result checked = model_.cmdOK_Click(user, password1);
-    wipe(user);
-    wipe(password1);
+    const Result checked = model_.cmdOK_Click(SecretTextOf(txtUsername), SecretTextOf(txtPassword1));
 
     if (checked.mustEnd()) {
         leave();
-    } else if (checked.isFailed()) {
+    } else if (checked.isReported()) {
         txtUsername->setFocus();
         txtUsername->selectAll();
     } else if (model_.loggedIn() && !wasFinished) {
-        txtPassword1->clear();
+        // The main window opens, then the dialog goes.
+        if (openMain_)
+            openMain_();
+        WipeBox(txtPassword1);
         accept();
     }
 }
@@ -186,7 +188,7 @@ void frmLogin::closeEvent(QCloseEvent* event)
 
 void frmLogin::leave()
 {
-    txtPassword1->clear();
+    WipeBox(txtPassword1);
     hide();
     if (endProgram_)
         endProgram_();

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "app/model/LoginCheck.h"
-
 #include <QDialog>
 
 #include <functional>
 
+class LoginCheck;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct AppState;
+class Session;
 
 // The login dialog: user name, first password, and a second password entered on a number pad. The rules are
-// the LoginCheck's; the dialog shows its boxes and forwards what the user does.
+// the session's LoginCheck, against the header of the table the session loaded; the dialog shows its boxes
+// and forwards what the user does.
 class frmLogin : public QDialog
 {
     Q_OBJECT
@@ -21,14 +21,14 @@ class frmLogin : public QDialog
 public:
     // openMain opens the main window after a correct entry; endProgram ends the program (it never returns in
     // the program).
-    frmLogin(AppState& state, std::function<void()> openMain, std::function<void()> endProgram,
+    frmLogin(Session& session, std::function<void()> openMain, std::function<void()> endProgram,
              QWidget* parent = nullptr);
     ~frmLogin() override;
 
-    // The load's checks. EndProgram: the program has been ended, the dialog must not be shown.
-    Result Form_Load();
+    // The dialog opens: no failure counted, the pad entry empty, the user name focused.
+    void Form_Load();
 
-    const LoginCheck& model() const { return model_; }
+    const LoginCheck& model() const;
 
 public slots:
     void padDigit(char digit);
@@ -47,7 +47,8 @@ private:
     // Hides the dialog, forgets what it holds and ends the program.
     void leave();
 
-    LoginCheck model_;
+    LoginCheck& model_;
+    std::function<void()> openMain_;
     std::function<void()> endProgram_;
 
     QLabel* lblUserName = nullptr;

@@ -1,11 +1,10 @@
 #include "ui/main/Form1.h"
 
-#include "app/AppState.h"
+#include "app/model/Session.h"
 #include "platform/Platform.h"
 #include "ui/main/AccountCombo.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1Texts.h"
-#include "ui/main/Program.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -78,8 +77,8 @@ static void initButtonPictures()
     Q_INIT_RESOURCE(buttons);
 }
 
-Form1::Form1(AppState& state, std::function<void()> endProgram, QWidget* parent)
-    : QMainWindow(parent), state_(state), endProgram_(std::move(endProgram)), book_(state, textRules_)
+Form1::Form1(Session& session, std::function<void()> endProgram, QWidget* parent)
+    : QMainWindow(parent), session_(session), book_(session.book()), endProgram_(std::move(endProgram))
 {
     initButtonPictures();
     setObjectName(QStringLiteral("Form1"));
@@ -94,10 +93,16 @@ Form1::Form1(AppState& state, std::function<void()> endProgram, QWidget* parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60000);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    Timer1->start();
+
+    // A message or question asked in the middle of an operation finds the window as the operation has left it
+    // so far: the user decides while looking at the account it concerns.
+    session_.state().platform.setPromptObserver(this, [this] { showBook(); });
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    session_.state().platform.removePromptObserver(this);
+}
 
 void Form1::wireControls()
 {
@@ -234,20 +239,16 @@ void Form1::setTabOrder()
     cboSelect->setFocus();
 }
 
-Result Form1::Form_Load()
+void Form1::Form_Load()
 {
-    Result loaded = book_.Form_Load();
-    if (loaded.mustEnd()) {
-        endProgram_();
-        return loaded;
-    }
+    session_.openMain();
     showBook();
+    showLock(); // the idle timer starts
     // The combo box starts with the focus and its prompt selected, as a combo box selects its text when it
     // gets the focus: the first keystroke replaces the prompt instead of adding to it. The caret stays in
     // front, so the prompt shows from its beginning.
     const int promptLength = static_cast<int>(cboSelect->currentText().size());
     cboSelect->lineEdit()->setSelection(promptLength, -promptLength);
-    return loaded;
 }
 
 Result Form1::SaveToFile()

@@ -2,11 +2,11 @@
 
 #include "app/model/AccountBook.h"
 #include "base/Result.h"
-#include "ui/main/LanguageTextRules.h"
 
 #include <QMainWindow>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -17,41 +17,32 @@ class QMenu;
 class QPushButton;
 class QStringListModel;
 class QTimer;
-struct AppState;
+class Session;
 class FieldBox;
 class frmAbout;
 class frmLocked;
 class frmChangeLogin;
 
-// The main window: one account at a time in five fields, and the menus of every command. A view of the account
-// book (app/AccountBook.h), which holds the state and decides; the window shows that state and forwards the
-// user's events to it. Files: Form1.cpp (wiring, menus, load), Form1_layout.cpp, Form1_view.cpp (showing the
-// book's state), Form1_handlers.cpp (the events), Form1_window.cpp (window options, lock, exit).
+// The main window: one account at a time in five fields, and the menus of every command. A view of the session's
+// account book (app/model/AccountBook.h) and lock (app/model/Session.h), which hold the state and decide; the
+// window shows that state and forwards the user's events to them, and shows it again before every prompt.
+// Files: Form1.cpp (wiring, menus, load), Form1_layout.cpp, Form1_view.cpp (showing the state),
+// Form1_handlers.cpp (the events), Form1_window.cpp (window options, lock, exit).
 class Form1 : public QMainWindow
 {
     Q_OBJECT
 
 public:
     // endProgram ends the program; the window calls it when an operation says the program must end.
-    Form1(AppState& state, std::function<void()> endProgram, QWidget* parent = nullptr);
+    Form1(Session& session, std::function<void()> endProgram, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The load sequence; EndProgram when the program had to end during it (it has been ended).
-    Result Form_Load();
+    // The load sequence, on the table the session loaded.
+    void Form_Load();
     // Writes the whole table and shows the outcome; ends the program when the result says so.
     Result SaveToFile();
     // Clears the clipboard, wipes the secrets and ends the program.
     void Form_Unload();
-
-    // Closes the login settings dialog and the About box when they are open (the lock does this).
-    void closeSideWindows();
-    // Hides the window behind the lock screen (it comes back at the same place), closes the side windows,
-    // clears the clipboard and cancels open prompts: the lock by command and the idle lock alike.
-    void lockWindow();
-    // The lock empties the four boxes and the combo text, so that nothing behind the lock screen can read them
-    // (accessibility clients included); the unlock puts them back exactly. Neither runs any change rule.
-    void concealFields();
-    void revealFields();
 
     AccountBook& book() { return book_; }
     QTimer* idleTimer() const { return Timer1; }
@@ -125,12 +116,20 @@ private:
     void setTabOrder();
     void applyToolTips(bool on);
 
-    // Form1_view.cpp: the book's state onto the widgets.
+    // Form1_view.cpp: the session's state onto the widgets.
     // Runs an operation of the book with the combo text the window holds, then shows the book's state, or
     // ends the program when the operation says so.
     void run(const std::function<Result()>& operation);
     void act(const std::function<void()>& operation);
     void showBook();
+    // The lock: the window hidden behind the lock screen (coming back at the same place), its fields emptied
+    // and the side windows closed, or shown again; the idle timer running as the session says.
+    void showLock();
+    void closeSideWindows();
+    // The lock empties the four boxes and the combo text, so that nothing behind the lock screen can read them
+    // (accessibility clients included); the unlock puts them back exactly. Neither runs any change rule.
+    void concealFields();
+    void revealFields();
     void showTexts();
     void showAccountList();
     void showMode();
@@ -139,12 +138,13 @@ private:
     FieldBox* boxOf(AccountBook::Box box) const;
     void boxEdited(AccountBook::Box box);
 
-    AppState& state_;
+    Session& session_;
+    AccountBook& book_;
     std::function<void()> endProgram_;
-    LanguageTextRules textRules_;
-    AccountBook book_;
     bool settingText_ = false; // the window itself is filling the boxes
     int shownNamesRevision_ = -1;
+    std::array<int, AccountBook::BoxCount> shownBoxRevisions_{-1, -1, -1, -1};
+    bool shownLocked_ = false;
     int operationDepth_ = 0;
 
     // The combo text while the window is locked.

@@ -88,7 +88,7 @@ void Form1::txtGeneral_Change()
 
 void Form1::LoginSelect_Click()
 {
-    act([this] { book_.LoginSelect_Click(); });
+    act([this] { book_.toggleMode(); });
 }
 
 void Form1::Command1_Click()
@@ -118,7 +118,7 @@ void Form1::mask_none_Click()
 
 void Form1::box_DblClick(FieldBox*)
 {
-    act([this] { book_.box_DblClick(); });
+    act([this] { book_.enterEditMode(); });
 }
 
 void Form1::box_MouseMove(FieldBox* box)
@@ -131,7 +131,7 @@ void Form1::box_MouseMove(FieldBox* box)
 
 void Form1::cmdCopy1_Click()
 {
-    run([this] { return book_.cmdCopy1_Click(); });
+    run([this] { return book_.openWebsite(); });
 }
 
 void Form1::cmdCopy2_Click()

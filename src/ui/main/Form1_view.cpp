@@ -1,10 +1,11 @@
-// The account book's state onto the widgets, after every event forwarded to it.
+// The session's state onto the widgets, after every event forwarded to it and before every prompt.
 #include "ui/main/FieldBox.h"
 #include "ui/main/FixedColours.h"
 #include "ui/main/Form1.h"
 
-#include "app/AppState.h"
+#include "app/model/Session.h"
 #include "platform/Platform.h"
+#include "ui/SecretText.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -33,6 +34,7 @@ void Form1::run(const std::function<Result()>& operation)
         return;
     }
     showBook();
+    showLock();
 }
 
 void Form1::act(const std::function<void()>& operation)
@@ -57,7 +59,7 @@ void Form1::showBook()
     cmdDelete->setEnabled(b.del);
     showMode();
     if (const auto mode = book_.takeTopmostRequest())
-        state_.platform.setWindowTopmost(*mode, this);
+        session_.state().platform.setWindowTopmost(*mode, this);
     OnTop->setChecked(book_.onTop());
     mnuTooltips->setChecked(book_.toolTips());
     if (cboSelect->toolTip().isEmpty() == book_.toolTips())
@@ -76,12 +78,13 @@ void Form1::showTexts()
         cboSelect->lineEdit()->setSelection(selection->start, selection->length);
     const bool was = settingText_;
     settingText_ = true;
+    // A secret crosses into its widget only when the book gave the box another text.
     for (AccountBook::Box box :
          {AccountBook::Website, AccountBook::Notes, AccountBook::UserId, AccountBook::Password}) {
-        const SecretString& text = book_.boxText(box);
-        const QString boxText = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        if (boxOf(box)->text() != boxText)
-            boxOf(box)->setFieldText(boxText);
+        if (shownBoxRevisions_[box] == book_.boxRevision(box))
+            continue;
+        shownBoxRevisions_[box] = book_.boxRevision(box);
+        boxOf(box)->setFieldText(ShownText(book_.boxText(box)));
     }
     settingText_ = was;
 }
@@ -131,8 +134,8 @@ void Form1::showMode()
             boxOf(box)->setMasked(book_.masked(box));
         item->setChecked(book_.masked(box));
     }
-    sec_on->setChecked(book_.securityOn());
-    sec_off->setChecked(!book_.securityOn());
+    sec_on->setChecked(session_.securityIsOn());
+    sec_off->setChecked(!session_.securityIsOn());
 }
 
 void Form1::setComboText(const QString& text)
@@ -172,6 +175,6 @@ void Form1::boxEdited(AccountBook::Box box)
 {
     if (settingText_)
         return; // the window itself is showing the book's texts
-    const std::string text = boxOf(box)->text().toStdString();
+    const SecretString text = SecretTextOf(boxOf(box));
     act([&] { book_.boxEdited(box, text); });
 }

@@ -1,12 +1,11 @@
 // Window options, security, the lock and leaving the program.
 #include "ui/main/Form1.h"
 
-#include "app/AppState.h"
+#include "app/model/Session.h"
 #include "platform/Platform.h"
 #include "ui/login/frmChangeLogin.h"
 #include "ui/login/frmLocked.h"
 #include "ui/main/FieldBox.h"
-#include "ui/main/Program.h"
 #include "ui/main/frmAbout.h"
 
 #include <QAction>
@@ -23,19 +22,6 @@ void ownWith(QObject* owner, QWidget* window)
     QObject::connect(owner, &QObject::destroyed, window, [window] { delete window; });
 }
 
-// The lock screen is created on first use and afterwards only shown and hidden.
-void showLockScreen(frmLocked*& lockScreen, AppState& state, Form1& main)
-{
-    if (!lockScreen) {
-        lockScreen = new frmLocked(state, main);
-        ownWith(&main, lockScreen);
-        lockScreen->Form_Load();
-    }
-    lockScreen->show();
-    lockScreen->raise();
-    lockScreen->activateWindow();
-}
-
 } // namespace
 
 void Form1::OnTop_Click()
@@ -50,14 +36,12 @@ void Form1::mnuTooltips_Click()
 
 void Form1::sec_off_Click()
 {
-    act([this] { book_.sec_off_Click(); });
-    Timer1->stop();
+    act([this] { session_.securityOff(); });
 }
 
 void Form1::sec_on_Click()
 {
-    act([this] { book_.sec_on_Click(); });
-    Timer1->start();
+    act([this] { session_.securityOn(); });
 }
 
 void Form1::Login_Click()
@@ -67,7 +51,8 @@ void Form1::Login_Click()
         changeLogin_->activateWindow();
         return;
     }
-    auto* dialog = new frmChangeLogin(state_, *this, this);
+    auto* dialog = new frmChangeLogin(
+        session_, this, [this] { return SaveToFile(); }, this);
     changeLogin_ = dialog;
     // Modal for the whole program, but not a nested event loop: the idle timer keeps ticking and the lock
     // can close the dialog.
@@ -76,7 +61,7 @@ void Form1::Login_Click()
         if (changeLogin_ == dialog)
             changeLogin_ = nullptr;
         dialog->deleteLater();
-        state_.resetIdle();
+        session_.state().resetIdle();
     });
     dialog->Form_Load();
     dialog->show();
@@ -86,18 +71,18 @@ void Form1::About_Click()
 {
     setWindowState(windowState() | Qt::WindowMinimized);
     if (!about_) {
-        about_ = new frmAbout(state_, {}, this);
+        about_ = new frmAbout(session_.state(), {}, this);
         ownWith(this, about_);
         about_->Form_Load();
     }
     about_->show();
     about_->raise();
-    state_.resetIdle();
+    session_.state().resetIdle();
 }
 
 void Form1::Exit_Click()
 {
-    state_.platform.clearClipboard();
+    session_.state().platform.clearClipboard();
     closeSideWindows();
     // Closing the lock screen would end the program through its own unload; the main window's unload below
     // ends it all the same, once.
@@ -106,22 +91,48 @@ void Form1::Exit_Click()
     Form_Unload();
 }
 
-void Form1::lockWindow()
+void Form1::showLock()
 {
-    // A window the desktop placed itself would be placed anew when shown again; pinning it where it stands
-    // brings it back at the same place after the unlock.
-    if (!isMinimized())
-        setGeometry(geometry());
-    hide();
-    concealFields();
-    // The lock screen shows before the side windows close, so the program never has no visible window.
-    showLockScreen(lockScreen_, state_, *this);
-    closeSideWindows();
-    state_.platform.clearClipboard();
-    lockScreen_->enterIdleState(true);
-    // A message, question or file dialog left open when the lock came must not be answered behind it: an
-    // export dialog would write every password in clear text. Each is taken as cancelled.
-    state_.platform.dismissPrompts();
+    if (session_.idleTimerRunning() != Timer1->isActive()) {
+        if (session_.idleTimerRunning())
+            Timer1->start();
+        else
+            Timer1->stop();
+    }
+    const bool locked = session_.locked();
+    if (locked && !shownLocked_) {
+        shownLocked_ = true;
+        // A window the desktop placed itself would be placed anew when shown again; pinning it where it stands
+        // brings it back at the same place after the unlock.
+        if (!isMinimized())
+            setGeometry(geometry());
+        hide();
+        concealFields();
+        // The lock screen shows before the side windows close, so the program never has no visible window. It
+        // is created on first use and afterwards only shown and hidden.
+        if (!lockScreen_) {
+            lockScreen_ = new frmLocked(session_);
+            ownWith(this, lockScreen_);
+            connect(lockScreen_, &frmLocked::unlocked, this, [this] {
+                showLock();
+                showBook();
+            });
+            connect(lockScreen_, &frmLocked::exitRequested, this, &Form1::Form_Unload);
+        }
+        lockScreen_->show();
+        lockScreen_->raise();
+        lockScreen_->activateWindow();
+        closeSideWindows();
+    } else if (!locked && shownLocked_) {
+        shownLocked_ = false;
+        revealFields();
+        showNormal(); // restores a window that was minimized when it was locked
+        raise();
+        activateWindow();
+        lockScreen_->hide();
+    }
+    if (locked)
+        lockScreen_->showStage();
 }
 
 void Form1::concealFields()
@@ -168,17 +179,13 @@ void Form1::revealFields()
 
 void Form1::Lock_Click()
 {
-    lockWindow();
-    // While a lock entered by command lasts, no idle tick runs.
-    Timer1->stop();
+    act([this] { session_.lock(); });
 }
 
 void Form1::Timer1_Timer()
 {
-    bool lockNow = false;
-    act([this, &lockNow] { lockNow = book_.Timer1_Timer(); });
-    if (lockNow)
-        lockWindow();
+    // The timer only ticks: the session decides whether this tick locks.
+    act([this] { session_.tick(); });
 }
 
 void Form1::closeSideWindows()
@@ -191,6 +198,6 @@ void Form1::closeSideWindows()
 
 void Form1::Form_Unload()
 {
-    if (book_.Form_Unload().mustEnd())
+    if (session_.quit().mustEnd())
         endProgram_();
 }

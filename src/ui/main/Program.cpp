@@ -1,60 +1,56 @@
 #include "ui/main/Program.h"
 
-#include "app/AppState.h"
-#include "app/model/Startup.h"
+#include "app/model/Session.h"
 #include "cipher/CipherComponent.h"
 #include "platform/Platform.h"
 #include "ui/login/frmLogin.h"
 #include "ui/main/Form1.h"
 #include "ui/main/frmAbout.h"
 
-Program::Program(AppState& state) : state_(state) {}
+Program::Program(Session& session) : session_(session) {}
 
 Program::~Program() = default;
 
 void Program::start()
 {
-    splash_ = std::make_unique<frmAbout>(state_, [this] { runStartup(); });
+    splash_ = std::make_unique<frmAbout>(session_.state(), [this] { runStartup(); });
     splash_->Form_Load();
     splash_->show();
 }
 
 void Program::runStartup()
 {
-    const StartupResult first = RunStartupSequence(state_);
+    const StartupResult first = session_.start();
     if (!first.result.isOk()) {
         end();
         return;
     }
-    const bool opened = first.value == FirstWindow::Login ? openLogin() : openMain();
-    if (!opened)
-        return; // the program ended
-
+    if (first.value == FirstWindow::Login)
+        openLogin();
+    else
+        openMain();
     if (splash_)
         splash_->unload();
 }
 
-void Program::endProgram(AppState& state)
+void Program::endProgram(Session& session)
 {
+    (void)session.end();
     CipherComponent::wipeKeyCache();
-    state.platform.endProgram();
+    session.state().platform.endProgram();
 }
 
-bool Program::openMain()
+void Program::openMain()
 {
-    main_ = std::make_unique<Form1>(state_, [this] { end(); });
-    if (main_->Form_Load().mustEnd())
-        return false;
+    main_ = std::make_unique<Form1>(session_, [this] { end(); });
+    main_->Form_Load();
     main_->show();
-    return true;
 }
 
-bool Program::openLogin()
+void Program::openLogin()
 {
     login_ = std::make_unique<frmLogin>(
-        state_, [this] { openMain(); }, [this] { end(); });
-    if (login_->Form_Load().mustEnd())
-        return false;
+        session_, [this] { openMain(); }, [this] { end(); });
+    login_->Form_Load();
     login_->show();
-    return true;
 }

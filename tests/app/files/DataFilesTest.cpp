@@ -2,7 +2,7 @@
 #include "Outcomes.h"
 
 #include "app/files/DamagedData.h"
-#include "app/model/Startup.h"
+#include "app/model/Session.h"
 
 #include <sys/stat.h>
 
@@ -88,7 +88,7 @@ TEST_F(DataFilesTest, FilesOverTheBoundAreRefusedAndKept)
         folder.write(name, big);
         SetFileSizeBoundForTests(100);
         // An options file that cannot be read is not replaced, not even with no account file beside it.
-        EXPECT_EQ(outcome(RunStartupSequence(state)), "EndProgram");
+        EXPECT_EQ(outcome(Session(folder.str(), platform).start()), "EndProgram");
         SetFileSizeBoundForTests(0);
         ASSERT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(platform.messages[0].text, "Coffernote cannot read its data files:\r\ncannot read " +

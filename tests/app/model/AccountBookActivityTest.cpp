@@ -86,8 +86,8 @@ TEST_F(AccountBookActivity, EachOperationResetsTheIdleCountOrLeavesIt)
         {"New", nothing, [&] { book->New_Click(); }, true},
         {"box text changed", nothing, [&] { edit(Box::Notes, "typed"); }, true},
         // Display modes.
-        {"Drag/ Drop Mode", nothing, [&] { book->LoginSelect_Click(); }, false},
-        {"double-click on a box", nothing, [&] { book->box_DblClick(); }, false},
+        {"Drag/ Drop Mode", nothing, [&] { book->toggleMode(); }, false},
+        {"double-click on a box", nothing, [&] { book->enterEditMode(); }, false},
         {"Mask Notes", nothing, [&] { book->toggleMask(Box::Notes); }, true},
         {"Mask Username", nothing, [&] { book->toggleMask(Box::UserId); }, true},
         {"Mask Password", nothing, [&] { book->toggleMask(Box::Password); }, true},
@@ -99,15 +99,15 @@ TEST_F(AccountBookActivity, EachOperationResetsTheIdleCountOrLeavesIt)
         {"copy password", nothing, [&] { book->copyBox(Box::Password); }, true},
         {"Clear Clipboard", nothing, [&] { book->Clear_Clipboard_Click(); }, true},
         // Website and generator.
-        {"website, empty", nothing, [&] { (void)book->cmdCopy1_Click(); }, true},
-        {"website, opened", [&] { lookUp("Alpha"); }, [&] { (void)book->cmdCopy1_Click(); }, true},
+        {"website, empty", nothing, [&] { (void)book->openWebsite(); }, true},
+        {"website, opened", [&] { lookUp("Alpha"); }, [&] { (void)book->openWebsite(); }, true},
         {"website, prefix refused",
          [&] {
              lookUp("Alpha");
              edit(Box::Website, "x.example");
              no();
          },
-         [&] { (void)book->cmdCopy1_Click(); }, true},
+         [&] { (void)book->openWebsite(); }, true},
         {"Online Help", nothing, [&] { book->RunBrowser("http://coffernote.example.org/support.htm"); }, false},
         {"Generate Password without a name", [&] { comboChange(""); }, [&] { (void)book->passwordGen_Click(); }, false},
         {"Generate Password, No",

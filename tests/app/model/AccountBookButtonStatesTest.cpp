@@ -11,7 +11,7 @@ protected:
     // A fresh model on a fresh folder holding three accounts.
     void reopen()
     {
-        book.reset();
+        book = nullptr;
         restock(ButtonStateAccounts());
         open();
         forgetMessages();
@@ -52,7 +52,7 @@ TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
          },
          [&] { book->cboSelect_DropDown(); }, "1 - - - - -"},
         {"Box text changed", [&] { go("Bank"); }, [&] { typeInto(Box::Notes, "x"); }, "0 1 1 1 0 E"},
-        {"Double-click on a box", [&] { go("Bank"); }, [&] { book->box_DblClick(); }, "- 1 1 1 0 E"},
+        {"Double-click on a box", [&] { go("Bank"); }, [&] { book->enterEditMode(); }, "- 1 1 1 0 E"},
         {"Successful lookup", [&] { typeInto(Box::UserId, "x"); }, [&] { go("Mail"); }, "1 0 0 0 1 D"},
         {"Failed lookup, a box held text", [&] { go("Bank"); }, [&] { go("Nobody"); }, "1 0 0 0 0 E"},
         {"Failed lookup, the boxes were empty", nothing, [&] { go("Nobody"); }, "1 0 0 0 0 -"},

@@ -42,7 +42,7 @@ TEST_F(AccountBookEditing, AddStoresTheAccountAndShowsIt)
     const AccountTable table = storedTable();
     ASSERT_EQ(table.size(), 4u);
     expectRecord(table[3], 3, "Shop", "shop.example.com", "loyalty card", "customer7", "pa55");
-    EXPECT_EQ(book->accountTable(), table);
+    EXPECT_EQ(book->table(), table);
     EXPECT_EQ(recordLabel(), "3");
     EXPECT_EQ(listed(), (std::vector<std::string>{"Bank", "Mail", "Shop"}));
     EXPECT_EQ(comboText(), "Shop");
@@ -76,7 +76,7 @@ TEST_F(AccountBookEditing, AddRefusesMissingReservedAndTakenNames)
             if (headerOnly && std::string(c.name) == "Bank")
                 continue;
             SCOPED_TRACE(std::string(c.name) + (headerOnly ? " (no accounts)" : ""));
-            book.reset();
+            book = nullptr;
             emptyFolder();
             if (!headerOnly)
                 storeNames({"Bank"});
@@ -114,7 +114,7 @@ TEST_F(AccountBookEditing, AddAcceptsEveryNameNotYetTaken)
     const Case cases[] = {{{}, "First", {"First"}, "1"}, {{"bank"}, "Bank", {"bank", "Bank"}, "2"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        book.reset();
+        book = nullptr;
         emptyFolder();
         storeNames(c.stored);
         open();
@@ -242,7 +242,7 @@ TEST_F(AccountBookEditing, DeleteMovesTheLaterRecordsUp)
     expectRecord(table[1], 1, "A", "", "na", "ua", "pa");
     expectRecord(table[2], 2, "C", "", "nc", "uc", "pc");
     expectRecord(table[3], 3, "D", "", "nd", "ud", "pd");
-    EXPECT_EQ(book->accountTable(), table);
+    EXPECT_EQ(book->table(), table);
     EXPECT_EQ(listed(), (std::vector<std::string>{"A", "C", "D"}));
     EXPECT_TRUE(comboText().empty());
     EXPECT_TRUE(recordLabel().empty());
@@ -268,8 +268,8 @@ TEST_F(AccountBookEditing, DeletingTheLastAccountRemovesTheAccountFile)
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Delete record?", kSaved}));
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_FALSE(folder.exists("settings2.dat"));
-    EXPECT_EQ(book->accountTable().size(), 1u);
-    EXPECT_EQ(book->accountTable()[0].AccountName, kHeaderMarker);
+    EXPECT_EQ(book->table().size(), 1u);
+    EXPECT_EQ(book->table()[0].AccountName, kHeaderMarker);
 }
 
 TEST_F(AccountBookEditing, DeleteAnsweredNoKeepsTheRecordOnDisplay)
@@ -352,8 +352,8 @@ TEST_F(AccountBookEditing, AFullTableTakesNoMoreAccounts)
     clearCombo();
     typeInCombo("Last one");
     click("Add_Account");
-    ASSERT_EQ(book->accountTable().size(), 32766u);
-    EXPECT_EQ(book->accountTable().back().RecordNo, 32765);
+    ASSERT_EQ(book->table().size(), 32766u);
+    EXPECT_EQ(book->table().back().RecordNo, 32765);
 
     forgetMessages();
     const std::string before = folder.read("settings.dat");
@@ -365,7 +365,7 @@ TEST_F(AccountBookEditing, AFullTableTakesNoMoreAccounts)
               (std::vector<std::string>{"The account list is full: it holds 32765 accounts, the most it can hold.\r\n"
                                         "Delete an account you no longer need before adding another.  "}));
     EXPECT_EQ(platform.messages[0].style, MsgExclamation);
-    EXPECT_EQ(book->accountTable().size(), 32766u);
+    EXPECT_EQ(book->table().size(), 32766u);
     EXPECT_EQ(folder.read("settings.dat"), before);
     EXPECT_EQ(static_cast<int>(listed().size()), 32765);
     EXPECT_EQ(comboText(), "One too many"); // nothing typed is lost

@@ -23,15 +23,16 @@ protected:
     using Box = AccountBook::Box;
 
     TempFolder elsewhere; // where the user keeps exchange files
-    std::unique_ptr<AccountBook> book;
+    AccountBook* book = nullptr;
 
     void SetUp() override { startWithLogin(); }
     // Stores the accounts as the account file and loads the model on them.
     void open(const std::vector<AccountRecord>& accounts)
     {
         storeAccounts(accounts);
-        book = std::make_unique<AccountBook>(state);
-        ASSERT_FALSE(book->Form_Load().mustEnd());
+        ASSERT_EQ(outcome(session.load()), "Ok");
+        session.openMain();
+        book = &session.book();
         platform.messages.clear();
     }
     // What the account file holds now, read as the next start would.
@@ -62,7 +63,7 @@ protected:
     bool on(const std::string& name) const { return name == "cmdGo" ? book->buttons().go : false; }
     void enterEditMode()
     {
-        book->LoginSelect_Click();
+        book->toggleMode();
         ASSERT_FALSE(book->dragDrop());
     }
     void importFile(const std::string& path)
@@ -163,9 +164,9 @@ TEST_F(AccountBookExchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
     const AccountTable expected = BuildImportedTable(
         state, {MakeAccount("zeta", "z.example", "n1", "u1", "p1"), MakeAccount("Beta", "", "a, b", "", "p2"),
                 MakeAccount(kHeaderMarker, "", "", "", ""), MakeAccount("zeta", "second", "", "", "")});
-    EXPECT_EQ(book->accountTable(), expected);
-    EXPECT_EQ(book->accountTable()[0].Notes, "owner");
-    EXPECT_EQ(book->accountTable()[4].RecordNo, 4);
+    EXPECT_EQ(book->table(), expected);
+    EXPECT_EQ(book->table()[0].Notes, "owner");
+    EXPECT_EQ(book->table()[4].RecordNo, 4);
     EXPECT_EQ(stored(), expected);
     EXPECT_EQ(joined(), "Beta|zeta|zeta");
 
@@ -195,7 +196,7 @@ TEST_F(AccountBookExchange, ExportThenImportGivesTheSameAccounts)
     accounts.push_back(MakeAccount("dup", " lead", "trail ", ",", "\xF0\x9F\x94\x91"));
     accounts.push_back(MakeAccount("dup", "", "", "", ""));
     open(accounts);
-    const AccountTable before = book->accountTable();
+    const AccountTable before = book->table();
     platform.queueFile(elsewhere.file("round.txt"));
     book->Export_Click();
 
@@ -203,10 +204,10 @@ TEST_F(AccountBookExchange, ExportThenImportGivesTheSameAccounts)
     elsewhere.write("other.txt", "\xEF\xBB\xBF"
                                  "\"x\",\"\",\"\",\"\",\"\"\r\n");
     importFile(elsewhere.file("other.txt")); // something else in between
-    ASSERT_EQ(book->accountTable().size(), 2u);
+    ASSERT_EQ(book->table().size(), 2u);
 
     importFile(elsewhere.file("round.txt"));
-    EXPECT_EQ(book->accountTable(), before);
+    EXPECT_EQ(book->table(), before);
     EXPECT_EQ(stored(), before);
 }
 
@@ -216,7 +217,7 @@ TEST_F(AccountBookExchange, ImportOfAnEmptyFileLeavesNoAccountsAndNoAccountFile)
     ASSERT_TRUE(folder.exists("settings.dat"));
     elsewhere.write("empty.csv", "");
     importFile(elsewhere.file("empty.csv"));
-    EXPECT_EQ(book->accountTable(), BuildImportedTable(state, {}));
+    EXPECT_EQ(book->table(), BuildImportedTable(state, {}));
     EXPECT_TRUE(listed().empty());
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_FALSE(folder.exists("settings2.dat"));
@@ -235,7 +236,7 @@ TEST_F(AccountBookExchange, ImportAnsweredNoKeepsTheAccounts)
     EXPECT_FALSE(book->Import_Click().mustEnd());
     EXPECT_TRUE(platform.fileFilters.empty());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(book->accountTable(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(folder.read("settings.dat"), file);
     EXPECT_EQ(listed().size(), 3u);
     EXPECT_EQ(state.IdleTickCount, 0);
@@ -252,7 +253,7 @@ TEST_F(AccountBookExchange, ImportCancelledInTheDialogStopsAtOnce)
     platform.queueFile("");
     EXPECT_FALSE(book->Import_Click().mustEnd());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(book->accountTable(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(folder.read("settings.dat"), file);
     EXPECT_EQ(folder.read("config.dat"), options);
     EXPECT_TRUE(listed().empty()); // refilled by the next change of the accounts
@@ -264,7 +265,7 @@ TEST_F(AccountBookExchange, ImportOfAFileThatDoesNotExistSavesTheTableBack)
     open(kAccounts);
     book->OnTop_Click();
     importFile(elsewhere.file("typed name.csv"));
-    EXPECT_EQ(book->accountTable(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(stored(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{kQuestion, kSaved}));
     EXPECT_TRUE(book->onTop());
@@ -311,7 +312,7 @@ TEST_F(AccountBookExchange, ImportRefusesAFileItCannotUseAndChangesNothing)
         EXPECT_EQ(platform.messages[1].text, "The file " + elsewhere.file(c.name) + " could not be imported.\r\n" +
                                                  c.reason + "\r\nYour accounts have not been changed.");
         EXPECT_EQ(platform.messages[1].style, MsgExclamation);
-        EXPECT_EQ(book->accountTable(), BuildImportedTable(state, kAccounts));
+        EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
         EXPECT_EQ(folder.read("settings.dat"), file);
         EXPECT_EQ(optionsOnDisk().get(OptionsRecord::IntegrityStamp), stamp);
         EXPECT_EQ(joined(), "alpha|Bank|Caf\xC3\xA9 \xE2\x82\xAC");
@@ -333,7 +334,7 @@ TEST_F(AccountBookExchange, ImportOfMoreAccountsThanATableHoldsIsRefused)
               "The file " + elsewhere.file("huge.csv") +
                   " could not be imported.\r\nThe file holds more than 32765 accounts, more than can be stored; the "
                   "first one that does not fit starts on line 32766.\r\nYour accounts have not been changed.");
-    EXPECT_EQ(book->accountTable(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
 }
 
 TEST_F(AccountBookExchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
@@ -364,7 +365,7 @@ TEST_F(AccountBookExchange, RandomFilesNeverDamageTheStoredAccounts)
     std::mt19937 rng(77);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     const std::string signs[] = {"\"", ",", "\r\n", "\n", " ", "a", "\xC3\xA9", "\xFF"};
-    AccountTable expected = book->accountTable();
+    AccountTable expected = book->table();
     std::string file = folder.read("settings.dat");
     int accepted = 0;
     for (int round = 0; round < 300; ++round) {
@@ -384,7 +385,7 @@ TEST_F(AccountBookExchange, RandomFilesNeverDamageTheStoredAccounts)
             ASSERT_EQ(platform.messages.size(), 2u);
             EXPECT_EQ(platform.messages[1].style, MsgExclamation);
         }
-        ASSERT_EQ(book->accountTable(), expected) << "round " << round;
+        ASSERT_EQ(book->table(), expected) << "round " << round;
         EXPECT_EQ(folder.exists("settings.dat") ? folder.read("settings.dat") : "", file);
     }
     EXPECT_GT(accepted, 0);

@@ -32,7 +32,7 @@ TEST_F(AccountBookGenerator, NeedsAnAccountNameFirst)
         EXPECT_EQ(platform.messages[0].text, "You must create an account title first.");
         EXPECT_EQ(platform.messages[0].style, MsgInformation);
         EXPECT_EQ(platform.messages[0].caption, "Coffernote");
-        EXPECT_TRUE(book->generatedPassword().empty());
+        EXPECT_TRUE(AccountBookInternals::generatedPassword(*book).empty());
         EXPECT_TRUE(book->boxText(Box::Password).empty());
     }
 }
@@ -45,7 +45,7 @@ TEST_F(AccountBookGenerator, NoLeavesEverythingAsItWas)
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].style, MsgQuestion);
     OfferedPassword(platform.messages[0].text);
-    EXPECT_TRUE(book->generatedPassword().empty()); // wiped once refused
+    EXPECT_TRUE(AccountBookInternals::generatedPassword(*book).empty()); // wiped once refused
     EXPECT_EQ(book->boxText(Box::Password), "old");
     EXPECT_EQ(storedTable()[1].Password, "old");
     EXPECT_TRUE(book->dragDrop());
@@ -106,15 +106,15 @@ TEST_F(AccountBookGenerator, ThePasswordIsWipedOnceUsed)
         const char* buffer = nullptr;
         std::size_t capacity = 0;
         platform.whilePromptOpen = [&](const std::string&) {
-            buffer = book->generatedPassword().data();
-            capacity = book->generatedPassword().capacity();
+            buffer = AccountBookInternals::generatedPassword(*book).data();
+            capacity = AccountBookInternals::generatedPassword(*book).capacity();
         };
         platform.queueAnswer(answer);
         generate();
         platform.whilePromptOpen = nullptr;
         ASSERT_NE(buffer, nullptr);
-        EXPECT_TRUE(book->generatedPassword().empty());
-        EXPECT_EQ(book->generatedPassword().data(), buffer); // the same buffer, still the window's
+        EXPECT_TRUE(AccountBookInternals::generatedPassword(*book).empty());
+        EXPECT_EQ(AccountBookInternals::generatedPassword(*book).data(), buffer); // the same buffer, still the window's
         EXPECT_EQ(std::string(buffer, capacity), std::string(capacity, '\0'));
     }
 }

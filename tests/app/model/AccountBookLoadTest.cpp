@@ -1,8 +1,6 @@
 // The main window's model as it stands after its load: the list, the mode, the options it reads and writes.
 #include "AccountBookFixture.h"
 
-#include "app/model/Startup.h"
-
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -14,10 +12,12 @@ const char* const kDefaultLine = "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"
 class AccountBookLoad : public AccountBookFixture
 {
 protected:
+    // The session's load and the window's opening, as the folder stands (no options file written first).
     void load()
     {
-        book = std::make_unique<AccountBook>(state);
-        ASSERT_FALSE(book->Form_Load().mustEnd());
+        ASSERT_EQ(outcome(session.load()), "Ok");
+        session.openMain();
+        book = &session.book();
     }
     std::string joined() const
     {
@@ -32,12 +32,12 @@ protected:
 
 TEST_F(AccountBookLoad, ListHoldsEveryAccountSortedWithoutRegardToCase)
 {
-    ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
+    ASSERT_EQ(outcome(session.start()), "Main");
     storeNames({"zeta", "Bank", "alpha", "bankers", "t1ckb0xr00tm4rkrz", "Alpha2"});
     load();
     EXPECT_EQ(joined(), "alpha|Alpha2|Bank|bankers|zeta");
-    EXPECT_EQ(book->accountTable().size(), 7u);
-    EXPECT_EQ(book->accountTable()[0].AccountName, "t1ckb0xr00tm4rkrz");
+    EXPECT_EQ(book->table().size(), 7u);
+    EXPECT_EQ(book->table()[0].AccountName, "t1ckb0xr00tm4rkrz");
 }
 
 TEST_F(AccountBookLoad, StartsInDragDropModeWhateverTheOptionsSay)

@@ -1,4 +1,4 @@
-// The main window's model over a run: the idle lock, the end of the program, and the plain name order.
+// The main window's model over a run: a save that must end the program, and the plain name order.
 #include "AccountBookFixture.h"
 
 #include "app/model/AccountBookNames.h"
@@ -23,24 +23,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(AccountBookRun, TheEleventhIdleTickLocksOnlyATableWithAccounts)
-{
-    for (bool accounts : {false, true}) {
-        SCOPED_TRACE(accounts);
-        if (accounts)
-            storeNames({"Alpha"});
-        open();
-        state.IdleTickCount = 9;
-        EXPECT_FALSE(book->Timer1_Timer());
-        EXPECT_EQ(book->Timer1_Timer(), accounts);
-        EXPECT_EQ(state.IdleTickCount, 11);
-        EXPECT_FALSE(book->Timer1_Timer()); // once, not again at every later tick
-        state.IdleTickCount = INT16_MAX;
-        EXPECT_FALSE(book->Timer1_Timer());
-        EXPECT_EQ(state.IdleTickCount, INT16_MAX);
-    }
-}
 
 // Every operation that saves stops at once when the recovery question inside the save is answered No: it says
 // so, and nothing after the save runs.
@@ -75,7 +57,7 @@ TEST_F(AccountBookRun, AnOperationWhoseSaveMustEndTheProgramSaysSoAndStops)
              edit(Box::Website, "alpha.example");
              platform.queueAnswer(Answer::Yes);
              no();
-             return book->cmdCopy1_Click();
+             return book->openWebsite();
          }},
         {"save",
          [&] {
@@ -85,7 +67,7 @@ TEST_F(AccountBookRun, AnOperationWhoseSaveMustEndTheProgramSaysSoAndStops)
     };
     for (const auto& [name, operation] : operations) {
         SCOPED_TRACE(name);
-        book.reset();
+        book = nullptr;
         std::filesystem::remove(folder.file("settings.dat"));
         storeNames({"Alpha"});
         open();
@@ -99,30 +81,6 @@ TEST_F(AccountBookRun, AnOperationWhoseSaveMustEndTheProgramSaysSoAndStops)
         EXPECT_EQ(platform.messages.back().style, MsgQuestion); // nothing shown after the question
         platform.checkNothingLeft();
     }
-}
-
-TEST_F(AccountBookRun, UnloadWipesTheSecretsAndEndsTheProgram)
-{
-    state.LoginUserName = "owner";
-    state.LoginPassword1 = "first";
-    state.LoginPassword2 = "2468";
-    storeAccounts({account("Alpha", "http://a.example", "notes", "alice", "s3cret")});
-    open();
-    lookUp("Alpha");
-    platform.clipboard = "copied";
-    platform.clipboardHasText = true;
-    const SecretString& password = book->accountTable()[1].Password;
-    const char* buffer = password.data();
-    const std::size_t size = password.size();
-
-    EXPECT_TRUE(book->Form_Unload().mustEnd());
-    EXPECT_FALSE(platform.clipboardHasText);
-    EXPECT_EQ(std::string(buffer, size), std::string(size, '\0'));
-    EXPECT_TRUE(book->accountTable()[1].Notes.empty());
-    EXPECT_TRUE(book->accountTable()[1].UserId.empty());
-    EXPECT_TRUE(book->boxText(Box::Password).empty());
-    EXPECT_TRUE(state.LoginPassword1.empty());
-    EXPECT_EQ(book->accountTable()[1].AccountName, "Alpha"); // names and websites are no secrets
 }
 
 TEST(AccountNames, ThePlainOrderIgnoresAsciiCaseAndCompletesInListOrder)

@@ -87,7 +87,7 @@ TEST_F(AccountBookWebsite, OtherTextsOpenOnlyAsAWebAddressAfterThePrefix)
 // An imported file can plant such a text in every account: GO hands it to nobody either.
 TEST_F(AccountBookWebsite, GoOpensAPlantedTextOnlyAsAWebAddress)
 {
-    book.reset();
+    book = nullptr;
     storeAccounts({account("Planted", "httpx-handler:run"), account("Plain", "https://plain.example")});
     open();
     platform.queueAnswer(Answer::No);

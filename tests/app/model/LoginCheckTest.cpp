@@ -1,4 +1,4 @@
-#include "CoreFixture.h"
+#include "ProgramFolderFixture.h"
 
 #include "app/files/Paths.h"
 #include "app/model/LoginCheck.h"
@@ -27,23 +27,24 @@ const char* const kInvalid = "Invalid login, please try again!  ";
 const char* const kTooMany =
     "You have exceeded the maximum number   \r\nof failed logins. Coffernote will now close.  ";
 
-class LoginCheckTest : public CoreFixture
+// The login dialog's rules on the header of the table the session loaded at start.
+class LoginCheckTest : public ProgramFolderFixture
 {
 protected:
-    int opened = 0;
-    LoginCheck check{state, [this] { ++opened; }};
+    LoginCheck& check = session.login();
 
     void load(const std::string& user, const std::string& p1, const std::string& p2)
     {
         storeLogin(folder, user, p1, p2);
-        ASSERT_TRUE(check.Form_Load().isOk());
+        ASSERT_EQ(outcome(session.start()), "Login");
+        check.start();
         ASSERT_TRUE(platform.messages.empty());
     }
     Result attempt(const std::string& user, const std::string& p1, const std::string& pad)
     {
         for (char d : pad)
             check.padDigit(d);
-        return check.cmdOK_Click(user, p1);
+        return check.cmdOK_Click(SecretString(user), SecretString(p1));
     }
     bool noLogin() const
     {
@@ -51,12 +52,11 @@ protected:
     }
 };
 
-TEST_F(LoginCheckTest, TheRightEntrySetsTheLoginAndOpensTheMainWindowOnce)
+TEST_F(LoginCheckTest, TheRightEntrySetsTheLogin)
 {
     load("Alice", "Secret", "4711");
     EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
     EXPECT_TRUE(check.loggedIn());
-    EXPECT_EQ(opened, 1);
     EXPECT_EQ(state.LoginUserName, "Alice");
     EXPECT_EQ(state.LoginPassword1, "Secret");
     EXPECT_EQ(state.LoginPassword2, "4711");
@@ -65,7 +65,6 @@ TEST_F(LoginCheckTest, TheRightEntrySetsTheLoginAndOpensTheMainWindowOnce)
     // The check is over: neither a further OK nor Cancel does anything.
     EXPECT_TRUE(attempt("x", "y", "1").isOk());
     EXPECT_TRUE(check.cmdCancel_Click().isOk());
-    EXPECT_EQ(opened, 1);
     EXPECT_EQ(check.failedLogins(), 0);
     EXPECT_TRUE(platform.messages.empty());
 }
@@ -74,7 +73,7 @@ TEST_F(LoginCheckTest, TheHeaderDecidesNotTheProgramWideSettings)
 {
     load("Alice", "Secret", "4711");
     state.LoginUserName = "Bob";
-    EXPECT_TRUE(attempt("Bob", "Secret", "4711").isFailed());
+    EXPECT_TRUE(attempt("Bob", "Secret", "4711").isReported());
     EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
     EXPECT_EQ(state.LoginUserName, "Alice");
 }
@@ -99,9 +98,7 @@ TEST_F(LoginCheckTest, EveryDifferenceIsAFailure)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         platform.messages.clear();
-        const Result r = attempt(c.user, c.p1, c.pad);
-        EXPECT_TRUE(r.isFailed());
-        EXPECT_EQ(r.message(), kInvalid);
+        EXPECT_EQ(outcome(attempt(c.user, c.p1, c.pad)), "Reported");
         EXPECT_EQ(check.failedLogins(), ++failures);
         ASSERT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(platform.messages[0].text, kInvalid);
@@ -110,7 +107,7 @@ TEST_F(LoginCheckTest, EveryDifferenceIsAFailure)
         EXPECT_EQ(check.numpadEntry(), ""); // emptied for the next attempt
         EXPECT_TRUE(noLogin());
     }
-    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(check.loggedIn());
     EXPECT_FALSE(check.finished());
 }
 
@@ -118,7 +115,7 @@ TEST_F(LoginCheckTest, TheSeventhFailureEndsTheProgram)
 {
     load("Alice", "Secret", "4711");
     for (int i = 1; i <= 6; ++i)
-        EXPECT_TRUE(attempt("Alice", "wrong", "4711").isFailed());
+        EXPECT_TRUE(attempt("Alice", "wrong", "4711").isReported());
     ASSERT_EQ(platform.messages.size(), 6u);
     for (const auto& m : platform.messages)
         EXPECT_EQ(m.text, kInvalid);
@@ -134,7 +131,7 @@ TEST_F(LoginCheckTest, TheSeventhFailureEndsTheProgram)
     // Nothing counts after the end, not even the right entry.
     EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
     EXPECT_EQ(platform.messages.size(), 7u);
-    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(check.loggedIn());
     EXPECT_TRUE(noLogin());
 }
 
@@ -142,7 +139,7 @@ TEST_F(LoginCheckTest, EmptySettingsMatchEmptyEntries)
 {
     load("Bob", "", "");
     EXPECT_TRUE(attempt("Bob", "", "").isOk());
-    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(check.loggedIn());
     EXPECT_EQ(state.LoginUserName, "Bob");
 }
 
@@ -157,7 +154,7 @@ TEST_F(LoginCheckTest, ThePadKeepsTheFirstTwentyDigitsInOneBufferThatIsOverwritt
     EXPECT_EQ(check.numpadEntry().size(), LoginCheck::kMaxPadDigits);
     // One buffer all along, so growing left no copies of the digits; a failed attempt overwrites it.
     EXPECT_EQ(check.numpadEntry().data(), buffer);
-    EXPECT_TRUE(check.cmdOK_Click("Alice", "Secret").isFailed());
+    EXPECT_TRUE(check.cmdOK_Click(SecretString("Alice"), SecretString("Secret")).isReported());
     EXPECT_EQ(check.numpadEntry().data(), buffer);
     EXPECT_EQ(std::string(buffer, LoginCheck::kMaxPadDigits + 1), std::string(LoginCheck::kMaxPadDigits + 1, '\0'));
 }
@@ -169,54 +166,20 @@ TEST_F(LoginCheckTest, CancelEndsTheProgram)
     EXPECT_TRUE(check.cmdCancel_Click().mustEnd());
     EXPECT_EQ(check.numpadEntry(), "");
     EXPECT_TRUE(check.cmdCancel_Click().isOk()); // once
-    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(check.loggedIn());
     EXPECT_TRUE(noLogin());
-}
-
-TEST_F(LoginCheckTest, ASecondCopyIsRefused)
-{
-    storeLogin(folder, "Alice", "Secret", "4711");
-    platform.otherInstance = true;
-    EXPECT_TRUE(check.Form_Load().mustEnd());
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "Coffernote is already running.  ");
-    EXPECT_EQ(platform.messages[0].style, MsgInformation);
-    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
-    EXPECT_TRUE(check.finished());
 }
 
 TEST_F(LoginCheckTest, WithoutAnAccountFileOkDoesNothing)
 {
-    storeLogin(folder, "Alice", "Secret", "4711");
-    ASSERT_TRUE(check.Form_Load().isOk());
+    load("Alice", "Secret", "4711");
     ASSERT_TRUE(RemoveFile(folder.file(kAccountFileName)));
     EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
     EXPECT_TRUE(attempt("", "", "").isOk());
     EXPECT_EQ(check.failedLogins(), 0);
-    EXPECT_EQ(opened, 0);
+    EXPECT_FALSE(check.loggedIn());
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_FALSE(check.finished());
-}
-
-TEST_F(LoginCheckTest, AFileThatAppearsAfterTheLoadMatchesNothing)
-{
-    ASSERT_TRUE(check.Form_Load().isOk()); // no account file yet
-    storeLogin(folder, "", "", "");
-    EXPECT_TRUE(attempt("", "", "").isFailed());
-    EXPECT_EQ(opened, 0);
-}
-
-TEST_F(LoginCheckTest, ADamagedFileAsksTheRecoveryQuestion)
-{
-    storeLogin(folder, "Alice", "Secret", "4711");
-    std::string bytes = folder.read(kAccountFileName);
-    bytes[0] = bytes[0] == 'A' ? 'B' : 'A';
-    folder.write(kAccountFileName, bytes);
-    platform.queueAnswer(Answer::No);
-    EXPECT_TRUE(check.Form_Load().mustEnd());
-    ASSERT_FALSE(platform.messages.empty());
-    EXPECT_EQ(platform.messages.back().style, MsgQuestion);
-    EXPECT_TRUE(folder.exists(kAccountFileName)); // No keeps the data
 }
 
 } // namespace

@@ -19,9 +19,9 @@ protected:
     LoginSettings settings{state,
                            [this] {
                                ++saves;
-                               savedUser = state.LoginUserName;
-                               savedPassword1 = state.LoginPassword1;
-                               savedPassword2 = state.LoginPassword2;
+                               savedUser = state.LoginUserName.str();
+                               savedPassword1 = state.LoginPassword1.str();
+                               savedPassword2 = state.LoginPassword2.str();
                                return saveResult;
                            },
                            [this] { return open; }};
@@ -131,8 +131,7 @@ TEST_F(LoginSettingsTest, APasswordThatDiffersFromItsConfirmationIsNotStored)
         LoginEntries e;
         fill(e, c.user, c.password, c.confirm, "");
         const Result r = settings.cmdOK_Click(e);
-        EXPECT_TRUE(r.isFailed());
-        EXPECT_EQ(r.message(), kMismatch);
+        EXPECT_TRUE(r.isReported());
         EXPECT_EQ(texts().back(), kMismatch);
         EXPECT_EQ(platform.messages.back().style, MsgExclamation);
         EXPECT_EQ(platform.messages.back().caption, "Coffernote");

@@ -233,7 +233,7 @@ TEST_F(LockScreen, ActivityPostponesTheIdleLock)
 TEST_F(LockScreen, NoIdleLockWithoutAccounts)
 {
     openRun("Secret", {});
-    ASSERT_EQ(main->book().accountTable().size(), 1u);
+    ASSERT_EQ(main->book().table().size(), 1u);
     ticks(200);
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->lockScreen(), nullptr);

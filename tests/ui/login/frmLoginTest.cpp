@@ -139,7 +139,7 @@ TEST_F(LoginDialog, CorrectEntryOpensTheMainWindowAndSetsTheLogin)
     EXPECT_FALSE(platform().ended());
     EXPECT_TRUE(messageTexts().empty());
     // The main window loaded the same file: the account is listed, and no recovery question was asked.
-    EXPECT_EQ(program->mainWindow()->book().accountTable().size(), 2u);
+    EXPECT_EQ(program->mainWindow()->book().table().size(), 2u);
     EXPECT_EQ(login->model().numpadEntry(), "");
 }
 

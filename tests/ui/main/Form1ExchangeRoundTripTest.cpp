@@ -52,7 +52,7 @@ TEST_F(Form1ExchangeRoundTrip, EveryCharacterTypedComesBackThroughExportAndImpor
     ASSERT_EQ(box("txtUserid")->text(), userId);
     ASSERT_EQ(box("txtPassword")->text(), password);
     click("Add_Account");
-    const AccountTable before = form->book().accountTable();
+    const AccountTable before = form->book().table();
     ASSERT_EQ(before.size(), 2u);
 
     platform.queueFile(elsewhere.file("backup.csv"));
@@ -62,7 +62,7 @@ TEST_F(Form1ExchangeRoundTrip, EveryCharacterTypedComesBackThroughExportAndImpor
     platform.queueFile(elsewhere.file("backup.csv"));
     menuItem("Import")->trigger();
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{kImportQuestion, kSaved}));
-    EXPECT_EQ(form->book().accountTable(), before);
+    EXPECT_EQ(form->book().table(), before);
     EXPECT_EQ(storedTable(), before);
 
     QTest::keyClick(button("cmdGo"), Qt::Key_Shift, Qt::ShiftModifier); // the website is no web address

@@ -205,7 +205,7 @@ TEST_F(WindowOptions, ExitClearsTheClipboardAndEndsOnce)
     EXPECT_EQ(folder.read(kAccountFileName), accounts);
     // The login settings and the accounts' secrets are wiped before the end.
     EXPECT_FALSE(state().hasLogin());
-    for (const AccountRecord& r : main->book().accountTable())
+    for (const AccountRecord& r : main->book().table())
         EXPECT_TRUE(r.Password.empty() && r.UserId.empty() && r.Notes.empty());
 }
 

@@ -1,13 +1,16 @@
+// The session's start: the start-up sequence and the one load of the account file.
 #include "CoreFixture.h"
 #include "Outcomes.h"
 
-#include "app/model/Startup.h"
+#include "app/model/Session.h"
 
 #include <unistd.h>
 
 class StartupTest : public CoreFixture
 {
 protected:
+    Session session{folder.str(), platform};
+
     static constexpr const char* kDamagedQuestionText = "Coffernote is unable to start.  The\r\n"
                                                         "data file has been damaged.  Restore  \r\n"
                                                         "default settings?  Responding \r\n"
@@ -17,7 +20,7 @@ protected:
 TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNothing)
 {
     platform.otherInstance = true;
-    EXPECT_EQ(outcome(RunStartupSequence(state)), "EndProgram");
+    EXPECT_EQ(outcome(session.start()), "EndProgram");
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "Coffernote is already running.  ");
     EXPECT_EQ(platform.messages[0].style, 64);
@@ -28,7 +31,7 @@ TEST_F(StartupTest, SecondCopyIsRefusedAndTouchesNothing)
 
 TEST_F(StartupTest, FirstRunWritesTheDefaultOptionsAndOpensTheMainWindow)
 {
-    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
+    EXPECT_EQ(outcome(session.start()), "Main");
     EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_TRUE(platform.messages.empty());
@@ -37,7 +40,7 @@ TEST_F(StartupTest, FirstRunWritesTheDefaultOptionsAndOpensTheMainWindow)
 TEST_F(StartupTest, ExistingOptionsAreLeftAlone)
 {
     folder.write("config.dat", "\"\",\"\",\"\",\"false\"\r\n");
-    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
+    EXPECT_EQ(outcome(session.start()), "Main");
     EXPECT_EQ(folder.read("config.dat"), "\"\",\"\",\"\",\"false\"\r\n");
 }
 
@@ -69,8 +72,8 @@ TEST_F(StartupTest, LoginSettingsInTheHeaderOpenTheLoginDialog)
             f.write("config.dat", kDefaultOptionsLine);
             ASSERT_EQ(outcome(SaveAccountFile(writer, sampleTable())), "Ok");
         }
-        AppState fresh(f.str(), p); // a new run: no login settings in memory yet
-        const StartupResult first = RunStartupSequence(fresh);
+        Session fresh(f.str(), p); // a new run: no login settings in memory yet
+        const StartupResult first = fresh.start();
         EXPECT_TRUE(first.result.isOk());
         EXPECT_EQ(first.value, c.expected);
         EXPECT_TRUE(p.messages.empty());
@@ -92,17 +95,14 @@ TEST_F(StartupTest, BackupPutBackWithoutOptionsFileStartsWithoutAQuestion)
     std::filesystem::remove(folder.file("config.dat"));
 
     FakePlatform p;
-    AppState run(folder.str(), p);
-    EXPECT_EQ(outcome(RunStartupSequence(run)), "Login");
+    Session run(folder.str(), p);
+    EXPECT_EQ(outcome(run.start()), "Login");
     EXPECT_TRUE(p.messages.empty());
     EXPECT_EQ(folder.read("settings.dat"), backup);
     OptionsRecord expected = OptionsRecord::defaults();
-    expected.set(OptionsRecord::IntegrityStamp, run.ComputedStamp);
+    expected.set(OptionsRecord::IntegrityStamp, run.state().ComputedStamp);
     EXPECT_EQ(folder.read("config.dat"), FormatOptionsLine(expected));
-    OptionsRecord options;
-    AccountTable loaded;
-    EXPECT_EQ(outcome(LoadAccountFile(run, options, loaded)), "Loaded");
-    EXPECT_EQ(loaded, asLoaded(original));
+    EXPECT_EQ(run.table(), asLoaded(original)); // the table the start loaded
 }
 
 TEST_F(StartupTest, UnwritableFolderIsNamedOnceAndTheRunGoesOn)
@@ -114,32 +114,51 @@ TEST_F(StartupTest, UnwritableFolderIsNamedOnceAndTheRunGoesOn)
     EXPECT_EQ(ReadOnlyFolderMessage(folder.file("missing"), "No such file or directory"), expected);
 
     FakePlatform p;
-    AppState run(folder.file("missing"), p);
-    EXPECT_EQ(outcome(RunStartupSequence(run)), "Main");
+    Session run(folder.file("missing"), p);
+    EXPECT_EQ(outcome(run.start()), "Main");
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0].text, expected);
     EXPECT_EQ(p.messages[0].style, MsgExclamation);
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main"); // a writable folder: not a word
+    EXPECT_EQ(outcome(session.start()), "Main"); // a writable folder: not a word
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(StartupTest, HeaderWithoutMarkerAndYesOpensTheMainWindow)
+TEST_F(StartupTest, HeaderWithoutMarkerAndYesOpensTheMainWindowWithNoAccounts)
 {
     std::string line;
     for (const char* v : {" 0", "no marker", "na", "user", "", ""})
         line += (line.empty() ? "\"" : ",\"") + EncryptField(v).value + "\"";
+    line += "\r\n\"" + EncryptField(" 1").value + "\",\"" + EncryptField("Bank").value + "\"";
+    for (int i = 0; i < 4; ++i)
+        line += ",\"" + EncryptField("x").value + "\"";
     writeAccountFileWithStamp(line + "\r\n");
     platform.queueAnswer(Answer::Yes);
-    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
+    EXPECT_EQ(outcome(session.start()), "Main");
     EXPECT_FALSE(folder.exists("settings.dat"));
+    // The account file is gone: the main window finds the header alone, as on a first start.
+    EXPECT_EQ(session.table(), AccountTable{MakeHeaderRecord("", "", "")});
+}
+
+TEST_F(StartupTest, ADamagedFileAsksTheRecoveryQuestionAndNoKeepsIt)
+{
+    saveSample(sampleTable());
+    std::string bytes = folder.read("settings.dat");
+    bytes[0] = bytes[0] == 'A' ? 'B' : 'A';
+    folder.write("settings.dat", bytes);
+    platform.queueAnswer(Answer::No);
+    EXPECT_EQ(outcome(session.start()), "EndProgram");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, kDamagedQuestionText);
+    EXPECT_EQ(folder.read("settings.dat"), bytes);
+    EXPECT_TRUE(session.table().empty()); // nothing of it stays in memory
 }
 
 TEST_F(StartupTest, UnreadableAccountFileEndsWithoutDeletingIt)
 {
     folder.write("config.dat", kDefaultOptionsLine);
     makeBlockingFolder("settings.dat");
-    EXPECT_EQ(outcome(RunStartupSequence(state)), "EndProgram");
+    EXPECT_EQ(outcome(session.start()), "EndProgram");
     EXPECT_EQ(platform.endCount, 0); // the caller ends the program
     EXPECT_TRUE(folder.exists("settings.dat/inside"));
 }
@@ -147,7 +166,7 @@ TEST_F(StartupTest, UnreadableAccountFileEndsWithoutDeletingIt)
 TEST_F(StartupTest, LeftoverTemporaryFileIsRemoved)
 {
     folder.write("settings2.dat", "interrupted");
-    EXPECT_EQ(outcome(RunStartupSequence(state)), "Main");
+    EXPECT_EQ(outcome(session.start()), "Main");
     EXPECT_FALSE(folder.exists("settings2.dat"));
 }
 
@@ -166,7 +185,7 @@ TEST_F(StartupTest, ReadOnlyFolderIsNamedWithTheReason)
         GTEST_SKIP() << "permissions do not bind the superuser";
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
-    const StartupResult first = RunStartupSequence(state);
+    const StartupResult first = session.start();
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     EXPECT_EQ(outcome(first), "Main");
     ASSERT_EQ(platform.messages.size(), 1u);

@@ -1,0 +1,159 @@
+#include "app/model/Session.h"
+
+#include "app/files/AccountFile.h"
+#include "app/files/DataFiles.h"
+#include "app/files/OptionsFile.h"
+#include "app/files/Paths.h"
+#include "cipher/SecureWipe.h"
+#include "platform/Platform.h"
+
+#include <new>
+
+namespace {
+
+// The eleventh tick after the last activity locks.
+constexpr std::int16_t kLockTick = 11;
+
+} // namespace
+
+Session::Session(std::string folder, Platform& platform, const TextRules& rules)
+    : state_(std::move(folder), platform), book_(state_, table_, rules), login_(state_, table_), lockScreen_(state_)
+{
+}
+
+Session::~Session() = default;
+
+StartupResult Session::start()
+{
+    // No failure ends the program unannounced.
+    try {
+        return startSequence();
+    } catch (const std::exception& e) {
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+        state_.platform.message(
+            std::string("Coffernote could not start:\r\n") + (memory ? "not enough memory" : e.what()), MsgExclamation);
+        return {Result::endProgram()};
+    }
+}
+
+StartupResult Session::startSequence()
+{
+    if (state_.platform.previousInstanceRunning()) {
+        state_.platform.message(kAlreadyRunningMessage, MsgInformation);
+        return {Result::endProgram()};
+    }
+
+    // A run in a folder that cannot be written still serves to look accounts up; the user hears why every
+    // change will fail before the first one does.
+    if (const Result writable = FolderWritable(state_.programFolder); !writable.isOk())
+        state_.platform.message(ReadOnlyFolderMessage(state_.programFolder, writable.message()), MsgExclamation);
+
+    // A failure to create it shows later, when a save cannot write it and says so.
+    if (!FileExists(JoinPath(state_.programFolder, kOptionsFileName)))
+        (void)WriteOptionsFile(state_.programFolder, OptionsRecord::defaults());
+
+    if (Result loaded = load(); !loaded.isOk())
+        return {std::move(loaded)};
+    const bool accountFileExists = FileExists(JoinPath(state_.programFolder, kAccountFileName));
+    const AccountRecord& header = table_.front();
+    return {Result::ok(), ChooseFirstWindow(accountFileExists, header.Notes.view(), header.UserId.view(),
+                                            header.Password.view())};
+}
+
+Result Session::load()
+{
+    OptionsRecord options;
+    LoadResult loaded = LoadAccountFile(state_, options, table_);
+    if (!loaded.result.isOk()) {
+        WipeTable(table_);
+        return std::move(loaded.result);
+    }
+    // A header without its marker after the recovery's Yes: the account file is gone, and the main window finds
+    // no accounts, as when there is no file at all.
+    if (table_.empty() || table_.front().AccountName != kHeaderMarker) {
+        WipeTable(table_);
+        table_.push_back(MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2));
+    }
+    return Result::ok();
+}
+
+void Session::openMain()
+{
+    book_.open();
+    securityOn_ = true;
+    idleTimerOn_ = true;
+}
+
+bool Session::tick()
+{
+    if (!idleTimerOn_)
+        return false;
+    state_.tickIdle(); // saturates: weeks without activity never overflow
+    // Equality: the lock comes once per reset; after a failed unlock it comes again eleven ticks later.
+    if (state_.IdleTickCount != kLockTick || table_.size() <= 1)
+        return false;
+    enterLock();
+    return true;
+}
+
+Session::Screen Session::lock()
+{
+    enterLock();
+    idleTimerOn_ = false;
+    return Screen::Locked;
+}
+
+void Session::enterLock()
+{
+    locked_ = true;
+    lockScreen_.lock();
+    state_.platform.clearClipboard();
+    // A message, question or file dialog left open when the lock came must not be answered behind it: an export
+    // dialog would write every password in clear text. Each is taken as cancelled.
+    state_.platform.dismissPrompts();
+}
+
+Session::Screen Session::unlock(const SecretString& typed)
+{
+    if (!locked_)
+        return Screen::Main;
+    if (!lockScreen_.tryPassword(typed))
+        return Screen::Locked;
+    locked_ = false;
+    idleTimerOn_ = true;
+    return Screen::Main;
+}
+
+void Session::securityOff()
+{
+    securityOn_ = false;
+    idleTimerOn_ = false;
+}
+
+void Session::securityOn()
+{
+    securityOn_ = true;
+    idleTimerOn_ = true;
+    state_.resetIdle();
+}
+
+Result Session::quit()
+{
+    state_.platform.clearClipboard();
+    return end();
+}
+
+Result Session::end()
+{
+    wipe(state_.LoginUserName);
+    wipe(state_.LoginPassword1);
+    wipe(state_.LoginPassword2);
+    for (AccountRecord& r : table_) {
+        wipe(r.Notes);
+        wipe(r.UserId);
+        wipe(r.Password);
+    }
+    book_.wipeSecrets();
+    login_.wipeSecrets();
+    return Result::endProgram();
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/files/AccountRecord.h"
+#include "app/model/AccountBook.h"
+#include "app/model/LockScreen.h"
+#include "app/model/LoginCheck.h"
+#include "app/model/Startup.h"
+#include "base/Result.h"
+
+#include <string>
+
+class Platform;
+class TextRules;
+
+// One run of the program, from its first start-up step to its end. It holds the run's state (the data folder, the
+// desktop seam, the login settings, the idle count), the one account table, loaded once per start, the login
+// check against that table's header, the main window's rules on the same table, and the lock as one small state
+// machine: the idle count, Security ON/OFF, Lock Now and the lock screen. The windows show it and forward events.
+class Session
+{
+public:
+    // What the windows must show.
+    enum class Screen {
+        Main,   // the main window
+        Locked, // the lock screen in its stage; the main window hidden, its fields emptied
+    };
+
+    // rules: the desktop's rules of text for the account list; they must outlive the session.
+    Session(std::string folder, Platform& platform, const TextRules& rules = TextRules::plain());
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    AppState& state() { return state_; }
+    const AppState& state() const { return state_; }
+    const AccountTable& table() const { return table_; }
+
+    // The start-up sequence the splash runs once: the second-copy test, a word when the data folder cannot be
+    // written, the default options file, then the one load and the choice of the first window. EndProgram for a
+    // second copy, a No to the recovery question or data files that cannot be read (told).
+    StartupResult start();
+    // The one load of this run (start() runs it): the stamp check, the content, the header check; any damage asks
+    // the recovery question. Without an account file (none yet, or the recovery deleted it) the table is the
+    // header alone, from the login settings. EndProgram as for start().
+    Result load();
+
+    // The login dialog's rules, against the header of the table loaded.
+    LoginCheck& login() { return login_; }
+
+    // The main window's rules on the table loaded. openMain() runs the window's load sequence; the idle timer
+    // runs from then on, with Security ON.
+    AccountBook& book() { return book_; }
+    const AccountBook& book() const { return book_; }
+    void openMain();
+
+    // One minute of the idle timer (it runs only while idleTimerRunning()): true when this tick locked the
+    // session, at the eleventh tick after the last activity while an account is stored.
+    bool tick();
+    // Lock Now: the lock, and no idle tick while it lasts.
+    Screen lock();
+    // OK on the lock screen: the first login password shows the main window again and switches the idle timer on
+    // (also after Security OFF); anything else keeps the lock, its box emptied. Either way the idle count starts
+    // over.
+    Screen unlock(const SecretString& typed);
+    // UNLOCK and Cancel on the lock screen.
+    void askPassword() { lockScreen_.askPassword(); }
+    void cancelEntry() { lockScreen_.cancelEntry(); }
+    void securityOff();
+    void securityOn();
+
+    Screen screen() const { return locked_ ? Screen::Locked : Screen::Main; }
+    bool locked() const { return locked_; }
+    bool idleTimerRunning() const { return idleTimerOn_; }
+    bool securityIsOn() const { return securityOn_; }
+    const LockScreen& lockScreen() const { return lockScreen_; }
+
+    // Leaving the main window (Exit, closing it, Exit on the lock screen): the clipboard is cleared, then end().
+    Result quit();
+    // Every way out: the secrets held for the run (the login settings, every account's notes, user ID and
+    // password, the boxes, the pad entry) are overwritten. The program ends without destructors, so this is
+    // their last chance. The caller ends the program.
+    Result end();
+
+private:
+    StartupResult startSequence();
+    void enterLock();
+
+    AppState state_;
+    AccountTable table_;
+    AccountBook book_;
+    LoginCheck login_;
+    LockScreen lockScreen_;
+    bool idleTimerOn_ = false;
+    bool securityOn_ = true;
+    bool locked_ = false;
+};

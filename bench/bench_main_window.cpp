@@ -4,8 +4,10 @@
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/model/AccountBook.h"
+#include "app/model/Session.h"
 #include "platform/Platform.h"
 #include "ui/main/Form1.h"
+#include "ui/main/LanguageTextRules.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -91,7 +93,9 @@ int main(int argc, char** argv)
     BenchPlatform platform;
     int status = 0;
     {
-        AppState state(folder.string(), platform);
+        const LanguageTextRules rules;
+        Session session(folder.string(), platform, rules);
+        AppState& state = session.state();
         if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
             std::fprintf(stderr, "cannot write the options file in %s\n", folder.string().c_str());
             return 1;
@@ -114,10 +118,12 @@ int main(int argc, char** argv)
             return 1;
         }
 
-        Form1 form(state, [] {});
+        // The session's one load of the account file, and the window's load sequence on its table.
+        Form1 form(session, [] {});
         double loadMs = millisecondsOf([&] {
-            if (form.Form_Load().mustEnd())
+            if (!session.load().isOk())
                 std::exit(1);
+            form.Form_Load();
         });
         form.show();
         QApplication::processEvents();
@@ -214,9 +220,9 @@ int main(int argc, char** argv)
         std::printf("keystrokes that completed a name: %d of %zu\n", completed, keystroke.size());
         // The model alone, as the window drives it: completion per keystroke, and GO.
         {
-            AccountBook book(state);
-            if (book.Form_Load().mustEnd())
-                std::exit(1);
+            AccountTable copy = session.table();
+            AccountBook book(state, copy, rules);
+            book.open();
             std::vector<double> modelKeys, modelGo;
             for (int n = 0; n < 200; ++n) {
                 const std::string name = nameOf(1 + static_cast<int>(pick() % 32000));

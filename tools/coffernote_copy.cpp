@@ -1,13 +1,12 @@
 // A copy of the program without windows, for the single-copy tests and the two-copies race script. It takes
-// the data folder's lock exactly as the program does, runs the same start-up sequence, load and save, answers
+// the data folder's lock exactly as the program does, runs the same start-up sequence (with its one load) and save, answers
 // every question No and prints what a user would have seen, one line each:
 //   coffernote_copy hold FOLDER       take the lock and keep it until standard input closes
 //   coffernote_copy save FOLDER NAME  start, add the account NAME, save
 //   coffernote_copy seed FOLDER N     start, add N accounts, save
 //   coffernote_copy check FOLDER      start and list the stored account names
-#include "app/AppState.h"
 #include "app/files/AccountFile.h"
-#include "app/model/Startup.h"
+#include "app/model/Session.h"
 #include "cipher/CipherComponent.h"
 #include "platform/qt/QtPlatform.h"
 
@@ -68,22 +67,15 @@ int hold(QCoreApplication& app, ToolPlatform& platform)
     return QCoreApplication::exec();
 }
 
-int run(const std::string& mode, AppState& state, const std::string& arg)
+int run(const std::string& mode, Session& session, const std::string& arg)
 {
+    AppState& state = session.state();
     // As the program's application object does: a result that says so ends the program.
-    if (!RunStartupSequence(state).result.isOk()) {
+    if (!session.start().result.isOk()) {
         state.platform.endProgram();
         return 4;
     }
-    OptionsRecord options;
-    AccountTable table;
-    const LoadResult loaded = LoadAccountFile(state, options, table);
-    if (!loaded.result.isOk()) {
-        state.platform.endProgram();
-        return 4;
-    }
-    if (loaded.value != LoadKind::Loaded)
-        table = {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    AccountTable table = session.table();
     if (mode == "check") {
         for (std::size_t i = 1; i < table.size(); ++i)
             say("account " + table[i].AccountName);
@@ -124,8 +116,8 @@ int main(int argc, char** argv)
     ToolPlatform platform(folder);
     if (mode == "hold")
         return hold(app, platform);
-    AppState state(folder.toStdString(), platform);
-    const int rc = run(mode, state, argc > 3 ? argv[3] : "");
+    Session session(folder.toStdString(), platform);
+    const int rc = run(mode, session, argc > 3 ? argv[3] : "");
     platform.prepareEnd();
     return rc;
 }

@@ -29,7 +29,9 @@ void Overwrite(QString& text)
 void WipeBox(QLineEdit* box)
 {
     QString held = box->text();
-    if (!held.isEmpty())
+    // Only a buffer of the box's own (allocated, capacity > 0) is written: text set from a literal shares
+    // read-only data, and has no secret of the user's in it.
+    if (!held.isEmpty() && held.capacity() > 0)
         OPENSSL_cleanse(const_cast<QChar*>(held.constData()), static_cast<std::size_t>(held.size()) * sizeof(QChar));
     box->clear();
 }

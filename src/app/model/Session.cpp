@@ -80,6 +80,7 @@ Result Session::load()
 void Session::openMain()
 {
     book_.open();
+    locked_ = false;
     securityOn_ = true;
     idleTimerOn_ = true;
 }

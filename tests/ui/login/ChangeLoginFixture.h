@@ -3,7 +3,6 @@
 #include "LoginFixture.h"
 #include "Outcomes.h"
 
-#include "app/model/Startup.h"
 #include "ui/login/frmChangeLogin.h"
 
 #include <QTest>
@@ -41,6 +40,6 @@ protected:
     std::string nextStart()
     {
         restart();
-        return outcome(RunStartupSequence(state()));
+        return outcome(session().start());
     }
 };

@@ -7,7 +7,9 @@
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
+#include "app/model/Session.h"
 #include "ui/main/Form1.h"
+#include "ui/main/LanguageTextRules.h"
 #include "ui/main/Program.h"
 
 #include <QApplication>
@@ -20,18 +22,20 @@
 #include <vector>
 
 // A program folder and one run of the program on it. restart() ends the run and begins the next one on the
-// same folder, with fresh program-wide state, as a new start of the program would.
+// same folder, with a fresh session, as a new start of the program would.
 class LoginFixture : public ::testing::Test
 {
 protected:
     TempFolder folder;
+    LanguageTextRules textRules;
     std::unique_ptr<FakePlatform> platformPtr = std::make_unique<FakePlatform>();
-    std::unique_ptr<AppState> statePtr = std::make_unique<AppState>(folder.str(), *platformPtr);
+    std::unique_ptr<Session> sessionPtr = std::make_unique<Session>(folder.str(), *platformPtr, textRules);
     std::unique_ptr<Program> program;
     std::unique_ptr<Form1> main;
 
     FakePlatform& platform() { return *platformPtr; }
-    AppState& state() { return *statePtr; }
+    Session& session() { return *sessionPtr; }
+    AppState& state() { return sessionPtr->state(); }
 
     void TearDown() override
     {
@@ -43,9 +47,9 @@ protected:
     {
         main.reset();
         program.reset();
-        statePtr.reset();
+        sessionPtr.reset();
         platformPtr = std::make_unique<FakePlatform>();
-        statePtr = std::make_unique<AppState>(folder.str(), *platformPtr);
+        sessionPtr = std::make_unique<Session>(folder.str(), *platformPtr, textRules);
     }
 
     static AccountRecord account(const std::string& name, const std::string& password = "pw")
@@ -81,15 +85,17 @@ protected:
         ASSERT_TRUE(saved.isOk()) << saved.message();
     }
 
-    // Opens the main window directly (no login), loaded and shown, with the splash's work taken as done.
+    // Opens the main window directly (the session's load, no login), loaded and shown, with the splash's work
+    // taken as done.
     void openMain()
     {
         if (!folder.exists(kOptionsFileName)) {
             ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
         }
         state().StartupDone = true;
-        main = std::make_unique<Form1>(state(), [this] { platform().endProgram(); });
-        ASSERT_FALSE(main->Form_Load().mustEnd());
+        ASSERT_TRUE(session().load().isOk());
+        main = std::make_unique<Form1>(session(), [this] { platform().endProgram(); });
+        main->Form_Load();
         main->show();
         platform().messages.clear();
     }
@@ -98,7 +104,7 @@ protected:
     void startProgram()
     {
         state().StartupDone = true;
-        program = std::make_unique<Program>(state());
+        program = std::make_unique<Program>(session());
         program->runStartup();
     }
 

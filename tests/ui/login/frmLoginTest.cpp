@@ -261,7 +261,7 @@ TEST_F(LoginDialog, CancelEscAndCloseEndTheProgram)
     }
 }
 
-TEST_F(LoginDialog, ALoadThatMustEndEndsThroughTheCallbackAndShowsNothing)
+TEST_F(LoginDialog, AStartThatMustEndShowsNoWindow)
 {
     struct Case
     {
@@ -280,14 +280,10 @@ TEST_F(LoginDialog, ALoadThatMustEndEndsThroughTheCallbackAndShowsNothing)
             folder.write(kAccountFileName, bytes);
             platform().queueAnswer(Answer::No);
         }
-        int ends = 0;
-        frmLogin dialog(
-            state(), [] {}, [&] { ++ends, platform().endProgram(); });
-        EXPECT_TRUE(dialog.Form_Load().mustEnd());
-        EXPECT_EQ(ends, 1);
-        EXPECT_TRUE(platform().ended());
-        EXPECT_FALSE(dialog.isVisible());
-        EXPECT_TRUE(dialog.model().finished());
+        startProgram();
+        EXPECT_EQ(platform().endCount, 1);
+        EXPECT_EQ(program->loginDialog(), nullptr);
+        EXPECT_EQ(program->mainWindow(), nullptr);
     }
 }
 

@@ -1,6 +1,6 @@
 // File > Export and File > Import from the main window's menu. (The rules, bytes on disk and messages are
 // checked on the model: tests/app/model/AccountBookExchangeTest.cpp.)
-#include "ProgramFolderFixture.h"
+#include "MainWindowFixture.h"
 
 #include "app/files/AccountExchange.h"
 #include "ui/login/frmLocked.h"
@@ -22,11 +22,10 @@ namespace {
 const char* const kFilter = "Text Files  (*.txt; *.csv)|*.txt; *.csv";
 const char* const kQuestion = "Importing a data file will overwrite  \r\nexisting data.  Proceed?  ";
 
-class Form1Exchange : public ProgramFolderFixture
+class Form1Exchange : public MainWindowFixture
 {
 protected:
     TempFolder elsewhere; // where the user keeps exchange files
-    std::unique_ptr<Form1> form;
 
     void SetUp() override { startWithLogin(); }
 
@@ -34,8 +33,10 @@ protected:
     void open(const std::vector<AccountRecord>& accounts)
     {
         storeAccounts(accounts);
-        form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
-        ASSERT_FALSE(form->Form_Load().mustEnd());
+        ASSERT_EQ(outcome(session.load()), "Ok");
+        form.reset();
+        form = std::make_unique<Form1>(session, [this] { platform.endProgram(); });
+        form->Form_Load();
         platform.messages.clear();
     }
 

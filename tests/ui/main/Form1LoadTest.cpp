@@ -1,6 +1,6 @@
 // The main window as it stands after its load.
 // (The rules are checked on the model: tests/app/model/AccountBookLoadTest.cpp; these check the window.)
-#include "ProgramFolderFixture.h"
+#include "MainWindowFixture.h"
 
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
@@ -26,15 +26,16 @@ namespace {
 
 const char* const kDefaultLine = "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n";
 
-class Form1Load : public ProgramFolderFixture
+class Form1Load : public MainWindowFixture
 {
 protected:
-    std::unique_ptr<Form1> form;
-
+    // The session's load and the window's load sequence, as the folder stands (no options file written first).
     void load()
     {
-        form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
-        ASSERT_FALSE(form->Form_Load().mustEnd());
+        ASSERT_EQ(outcome(session.load()), "Ok");
+        form.reset();
+        form = std::make_unique<Form1>(session, [this] { platform.endProgram(); });
+        form->Form_Load();
     }
 
     template <typename T> T* child(const char* name) const
@@ -57,7 +58,7 @@ protected:
 
 TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
 {
-    ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
+    ASSERT_EQ(outcome(session.start()), "Main");
     load();
     EXPECT_EQ(form->windowTitle().toStdString(), "  Coffernote");
     EXPECT_TRUE(listed().isEmpty());
@@ -76,7 +77,7 @@ TEST_F(Form1Load, FirstStartShowsAnEmptyListThePlaceholderAndOnlyGo)
 
 TEST_F(Form1Load, TheFirstKeystrokeReplacesThePrompt)
 {
-    ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
+    ASSERT_EQ(outcome(session.start()), "Main");
     storeNames({"Bank", "zeta"});
     load();
     form->show();
@@ -187,19 +188,6 @@ TEST_F(Form1Load, ControlsCarryTheirCaptionsAndAccessibleNames)
     EXPECT_EQ(child<FieldBox>("txtGeneral")->maxLength(), 100);
     EXPECT_EQ(child<FieldBox>("txtUserid")->maxLength(), 50);
     EXPECT_EQ(child<FieldBox>("txtPassword")->maxLength(), 50);
-}
-
-TEST_F(Form1Load, DamagedFileAnsweredNoEndsBeforeTheWindowOpens)
-{
-    ASSERT_EQ(outcome(RunStartupSequence(state)), "Main");
-    storeNames({"Bank"});
-    const std::string before = folder.read("settings.dat");
-    folder.write("settings.dat", before.substr(0, before.size() / 2));
-    platform.queueAnswer(Answer::No);
-    form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
-    EXPECT_TRUE(form->Form_Load().mustEnd());
-    EXPECT_TRUE(platform.ended());
-    EXPECT_EQ(folder.read("settings.dat"), before.substr(0, before.size() / 2));
 }
 
 TEST(frmAboutRoles, FirstLoadIsTheSplashLaterLoadsTheAboutBox)

@@ -73,7 +73,7 @@ protected:
     {
         const Look before = look();
         form->Lock_Click();
-        form->lockWindow(); // an idle lock on top of it hides nothing twice
+        form->Lock_Click(); // a lock on top of it hides nothing twice
         Look locked = look();
         for (QLineEdit* e : edits()) {
             EXPECT_EQ(e->text(), QString()) << e->objectName().toStdString();

@@ -3,6 +3,7 @@
 #include "ProgramFolderFixture.h"
 
 #include "ui/main/Form1.h"
+#include "ui/main/LanguageTextRules.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -16,20 +17,31 @@
 #include <string>
 #include <vector>
 
+// The desktop's rules of text, as the program gives them to its session.
+inline const TextRules& DesktopTextRules()
+{
+    static const LanguageTextRules rules;
+    return rules;
+}
+
 // A main window on a fresh program folder, opened as the program opens it when no login is set.
 class MainWindowFixture : public ProgramFolderFixture
 {
 protected:
+    MainWindowFixture() : ProgramFolderFixture(DesktopTextRules()) {}
+
     std::unique_ptr<Form1> form;
 
-    // Opens the main window on the folder (its load sequence) and shows it. Writes the default options file
-    // first when there is none.
+    // The session's load of the folder, then the main window's load sequence; the window is shown. Writes the
+    // default options file first when there is none.
     void openWindow()
     {
         if (!folder.exists(kOptionsFileName))
             writeDefaultOptions();
-        form = std::make_unique<Form1>(state, [this] { platform.endProgram(); });
-        ASSERT_FALSE(form->Form_Load().mustEnd());
+        ASSERT_EQ(outcome(session.load()), "Ok");
+        form.reset();
+        form = std::make_unique<Form1>(session, [this] { platform.endProgram(); });
+        form->Form_Load();
         form->show();
     }
 

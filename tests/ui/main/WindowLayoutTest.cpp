@@ -71,7 +71,7 @@ TEST_P(WindowLayout, NoCaptionIsWiderThanItsControl)
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
 
     frmLogin login(
-        state, [] {}, [] {});
+        session, [] {}, [] {});
     login.show();
     expectCaptionsFit(&login, GetParam());
     // The labels stay bold at the desktop's size.
@@ -79,10 +79,10 @@ TEST_P(WindowLayout, NoCaptionIsWiderThanItsControl)
     EXPECT_TRUE(userName->font().bold());
     EXPECT_EQ(userName->font().pointSize(), GetParam());
 
-    frmChangeLogin settings(state, *form);
+    frmChangeLogin settings(session, form.get(), [] { return Result::ok(); });
     settings.show();
     expectCaptionsFit(&settings, GetParam());
-    frmLocked locked(state, *form);
+    frmLocked locked(session);
     locked.show();
     expectCaptionsFit(&locked, GetParam());
     frmAbout about(state, [] {});

@@ -92,6 +92,8 @@ TEST_F(AccountBookActivity, EachOperationResetsTheIdleCountOrLeavesIt)
         {"Mask Username", nothing, [&] { book->toggleMask(Box::UserId); }, true},
         {"Mask Password", nothing, [&] { book->toggleMask(Box::Password); }, true},
         {"Mask All", nothing, [&] { book->mask_all_Click(); }, false},
+        {"Always on Top", nothing, [&] { book->OnTop_Click(); }, true},
+        {"Show ToolTips", nothing, [&] { book->mnuTooltips_Click(); }, false},
         {"Mask None", nothing, [&] { book->mask_none_Click(); }, false},
         // Clipboard.
         {"copy notes", nothing, [&] { book->copyBox(Box::Notes); }, true},

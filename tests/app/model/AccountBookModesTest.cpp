@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -47,4 +48,35 @@ TEST_F(AccountBookModes, TheOptionsFileIsRewrittenOnlyWhenItsContentChanges)
     folder.write("config.dat", canonical.substr(0, canonical.size() - 2));
     lookUp("Alpha");
     EXPECT_EQ(folder.read("config.dat"), canonical);
+}
+
+// The window copies a secret into its widget only when the book gave the box another text itself.
+TEST_F(AccountBookModes, ABoxGetsANewRevisionOnlyWhenTheBookChangesItsText)
+{
+    struct Step
+    {
+        const char* name;
+        std::function<void()> run;
+        bool newRevision;
+    };
+    const Step steps[] = {
+        {"the user types", [&] { typeInto(Box::Password, "!"); }, false},
+        {"Cancel brings the stored text back", [&] { book->cmdCancel_Click(); }, true},
+        {"Cancel again: the same text", [&] { book->cmdCancel_Click(); }, false},
+        {"a mask, a mode",
+         [&] {
+             book->toggleMask(Box::Password);
+             book->toggleMode();
+         },
+         false},
+        {"New empties it", [&] { book->New_Click(); }, true},
+        {"New again", [&] { book->New_Click(); }, false},
+        {"a lookup fills it", [&] { lookUp("Alpha"); }, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        const int before = book->boxRevision(Box::Password);
+        s.run();
+        EXPECT_EQ(book->boxRevision(Box::Password) != before, s.newRevision);
+    }
 }

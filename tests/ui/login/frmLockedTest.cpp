@@ -1,3 +1,5 @@
+// The lock screen and the main window behind it: what the windows show and hand on. (The lock's rules, the idle
+// count, Security ON/OFF and the password comparison, are checked on the session: SessionTest, LockScreenTest.)
 #include "LoginFixture.h"
 
 #include "ui/login/frmChangeLogin.h"
@@ -8,8 +10,6 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
-
-#include <cstdint>
 
 namespace {
 
@@ -86,7 +86,6 @@ TEST_F(LockScreen, LockNowHidesTheMainWindow)
     EXPECT_EQ(passwordBox()->echoMode(), QLineEdit::Password);
     EXPECT_EQ(passwordBox()->maxLength(), 50);
     EXPECT_FALSE(main->idleTimer()->isActive()); // no idle tick while a lock by command lasts
-    EXPECT_EQ(state().IdleTickCount, 3);         // locking is not activity
     EXPECT_EQ(platform().promptDismissals, 1);   // nothing left open is answered behind the lock
     EXPECT_FALSE(platform().ended());
 }
@@ -102,13 +101,11 @@ TEST_F(LockScreen, TheFirstPasswordUnlocks)
     expectEntryState();
     QTest::keyClicks(passwordBox(), QStringLiteral("Secret"));
     EXPECT_EQ(passwordBox()->displayText(), QStringLiteral("******"));
-    state().IdleTickCount = 4;
     click("cmdOK");
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->geometry(), place);
     EXPECT_FALSE(lock()->isVisible());
     EXPECT_TRUE(main->idleTimer()->isActive());
-    EXPECT_EQ(state().IdleTickCount, 0);
     EXPECT_TRUE(platform().messages.empty());
 
     // The lock screen is created once and reused, its box emptied at every lock.
@@ -123,16 +120,11 @@ TEST_F(LockScreen, AWrongPasswordReturnsToTheIdleState)
 {
     openRun("Secret");
     main->Lock_Click();
-    for (const QString& wrong : {QStringLiteral("secret"), QString()}) {
-        state().IdleTickCount = 9;
-        unlockWith(wrong);
-        EXPECT_FALSE(main->isVisible());
-        EXPECT_TRUE(lock()->isVisible());
-        expectIdleState();
-        EXPECT_EQ(passwordBox()->text(), QString());
-        EXPECT_EQ(state().IdleTickCount, 0);
-    }
-    EXPECT_TRUE(platform().messages.empty()); // no message, no limit
+    unlockWith(QStringLiteral("secret"));
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_TRUE(lock()->isVisible());
+    expectIdleState();
+    EXPECT_EQ(passwordBox()->text(), QString());
     EXPECT_FALSE(platform().ended());
     unlockWith(QStringLiteral("Secret"));
     EXPECT_TRUE(main->isVisible());
@@ -193,51 +185,18 @@ TEST_F(LockScreen, ExitAndClosingEndTheProgram)
     }
 }
 
-TEST_F(LockScreen, TheEleventhTickLocks)
+TEST_F(LockScreen, TheEleventhTickLocksTheWindow)
 {
     openRun("Secret");
     ticks(10);
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->lockScreen(), nullptr);
-    EXPECT_TRUE(platform().clipboardHasText);
-    EXPECT_EQ(state().IdleTickCount, 10);
-
     main->Timer1_Timer();
     expectLocked();
     expectIdleState();
     EXPECT_TRUE(main->idleTimer()->isActive()); // the idle lock leaves the timer on
-    EXPECT_EQ(state().IdleTickCount, 11);
-    EXPECT_EQ(platform().promptDismissals, 1);
-
-    // Later ticks only count.
-    platform().setClipboardText("again");
-    ticks(20);
-    EXPECT_EQ(state().IdleTickCount, 31);
-    EXPECT_TRUE(platform().clipboardHasText);
-
     unlockWith(QStringLiteral("Secret"));
     EXPECT_TRUE(main->isVisible());
-}
-
-TEST_F(LockScreen, ActivityPostponesTheIdleLock)
-{
-    openRun("Secret");
-    ticks(10);
-    main->sec_on_Click(); // activity
-    ticks(10);
-    EXPECT_TRUE(main->isVisible());
-    main->Timer1_Timer();
-    EXPECT_FALSE(main->isVisible());
-}
-
-TEST_F(LockScreen, NoIdleLockWithoutAccounts)
-{
-    openRun("Secret", {});
-    ASSERT_EQ(main->book().table().size(), 1u);
-    ticks(200);
-    EXPECT_TRUE(main->isVisible());
-    EXPECT_EQ(main->lockScreen(), nullptr);
-    EXPECT_TRUE(platform().clipboardHasText);
 }
 
 TEST_F(LockScreen, AnIdleLockOfAMinimizedWindowRestoresItOnUnlock)
@@ -252,6 +211,7 @@ TEST_F(LockScreen, AnIdleLockOfAMinimizedWindowRestoresItOnUnlock)
     EXPECT_FALSE(main->isMinimized());
 }
 
+// A lock while locked shows again: the entry closes and its box is emptied.
 TEST_F(LockScreen, AFailedAttemptIsFollowedByAnotherIdleLock)
 {
     openRun("Secret");
@@ -265,19 +225,6 @@ TEST_F(LockScreen, AFailedAttemptIsFollowedByAnotherIdleLock)
     main->Timer1_Timer();
     expectIdleState();
     EXPECT_EQ(passwordBox()->text(), QString());
-}
-
-TEST_F(LockScreen, TheIdleCountSaturatesInsteadOfOverflowing)
-{
-    openRun("Secret");
-    state().IdleTickCount = INT16_MAX - 2;
-    ticks(10);
-    EXPECT_EQ(state().IdleTickCount, INT16_MAX);
-    EXPECT_TRUE(main->isVisible());
-    EXPECT_FALSE(platform().ended());
-    // Three weeks of ticks without activity.
-    ticks(3 * 7 * 24 * 60);
-    EXPECT_EQ(state().IdleTickCount, INT16_MAX);
 }
 
 TEST_F(LockScreen, LockingClosesTheSettingsDialogAndTheAboutBox)

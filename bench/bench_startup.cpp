@@ -1,0 +1,186 @@
+// Start-up to the first window with the largest account table (the header and 32,765 accounts), with and
+// without a login: the start-up sequence with its checks, the first window's load and showing, and with a login
+// the correct entry up to the main window. Runs offscreen. It also counts how often a start reads the account
+// file, from the bytes the process read (/proc/self/io).
+//
+//   cmake --build build --target bench_startup && ./build/bench/bench_startup [runs]
+
+#include "SilentPlatform.h"
+#include "app/AppState.h"
+#include "app/files/AccountFile.h"
+#include "app/files/OptionsFile.h"
+#include "app/model/Session.h"
+#include "ui/login/frmLogin.h"
+#include "ui/main/Form1.h"
+#include "ui/main/LanguageTextRules.h"
+#include "ui/main/Program.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A question or message during the benchmark would mean the files did not match.
+class BenchPlatform : public SilentPlatform
+{
+public:
+    Answer showMessageBox(const std::string& text, int, const std::string&) override
+    {
+        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
+        std::exit(2);
+    }
+    void endProgram() override
+    {
+        std::fprintf(stderr, "the program ended\n");
+        std::exit(3);
+    }
+};
+
+const char* const kUser = "owner";
+const char* const kPassword1 = "first secret";
+const char* const kPassword2 = "2468";
+
+// Bytes this process has read so far, through every read call.
+double bytesRead()
+{
+    std::ifstream in("/proc/self/io");
+    std::string key;
+    double value = 0;
+    while (in >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return 0;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double msSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A program folder with the default options and a full table, its header holding the login (or none).
+bool writeFolder(const std::filesystem::path& folder, bool login)
+{
+    std::filesystem::create_directories(folder);
+    BenchPlatform platform;
+    AppState state(folder.string(), platform);
+    if (login) {
+        state.LoginUserName = kUser;
+        state.LoginPassword1 = kPassword1;
+        state.LoginPassword2 = kPassword2;
+    }
+    if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk())
+        return false;
+    AccountTable table{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    std::mt19937 gen(7);
+    for (int i = 1; table.size() < kMaxRecords; ++i) {
+        AccountRecord r;
+        r.RecordNo = static_cast<std::int16_t>(table.size());
+        r.AccountName = "account " + std::to_string(i * 7919 % 100000);
+        r.Website = "https://" + std::to_string(gen()) + ".example.com/login";
+        r.Notes = "notes of account " + std::to_string(gen());
+        r.UserId = "user" + std::to_string(i) + "@example.com";
+        r.Password = "Pw" + std::to_string(gen());
+        table.push_back(std::move(r));
+    }
+    return SaveAccountFile(state, table).isOk();
+}
+
+struct Start
+{
+    double firstWindowMs = 0; // to the first window shown: the login dialog, or the main window
+    double mainWindowMs = 0;  // to the main window shown (with a login: the entry included)
+    double fileReads = 0;     // bytes read, in account files
+};
+
+Start startOnce(const std::filesystem::path& folder, bool login, double fileBytes)
+{
+    BenchPlatform platform;
+    const LanguageTextRules rules;
+    Session session(folder.string(), platform, rules);
+    session.state().StartupDone = true; // the splash's delay is not measured
+    Program program(session);
+    Start s;
+    const double read0 = bytesRead();
+    const auto t0 = std::chrono::steady_clock::now();
+    program.runStartup();
+    QApplication::processEvents();
+    s.firstWindowMs = msSince(t0);
+    if (login) {
+        frmLogin* dialog = program.loginDialog();
+        if (!dialog || !dialog->isVisible()) {
+            std::fprintf(stderr, "no login dialog\n");
+            std::exit(1);
+        }
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtUsername"))->setText(QString::fromLatin1(kUser));
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtPassword1"))->setText(QString::fromLatin1(kPassword1));
+        for (const char* d = kPassword2; *d; ++d)
+            dialog->padDigit(*d);
+        dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        QApplication::processEvents();
+    }
+    s.mainWindowMs = msSince(t0);
+    s.fileReads = (bytesRead() - read0) / fileBytes;
+    Form1* main = program.mainWindow();
+    if (!main || !main->isVisible() || main->book().names().size() + 1 != kMaxRecords) {
+        std::fprintf(stderr, "the main window did not open on the whole table\n");
+        std::exit(1);
+    }
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+
+    const std::filesystem::path base =
+        std::filesystem::temp_directory_path() / ("coffernote-startup-" + std::to_string(std::random_device{}()));
+    std::printf("Start-up to the first window, %zu accounts, median of %d runs\n", kMaxRecords - 1, runs);
+    std::printf("%-10s %18s %18s %14s\n", "login", "first window ms", "main window ms", "file reads");
+    int status = 0;
+    for (const bool login : {false, true}) {
+        const std::filesystem::path folder = base / (login ? "login" : "plain");
+        if (!writeFolder(folder, login)) {
+            std::fprintf(stderr, "cannot write the data files in %s\n", folder.string().c_str());
+            status = 1;
+            break;
+        }
+        const double fileBytes = static_cast<double>(std::filesystem::file_size(folder / "settings.dat"));
+        (void)startOnce(folder, login, fileBytes); // warm-up: fonts, caches
+        std::vector<double> first, main, reads;
+        for (int r = 0; r < runs; ++r) {
+            const Start s = startOnce(folder, login, fileBytes);
+            first.push_back(s.firstWindowMs);
+            main.push_back(s.mainWindowMs);
+            reads.push_back(s.fileReads);
+        }
+        std::printf("%-10s %18.1f %18.1f %14.2f\n", login ? "yes" : "no", median(first), median(main), median(reads));
+        std::printf("startup login=%s accounts=%zu first_window_ms=%.1f main_window_ms=%.1f account_file_reads=%.0f\n",
+                    login ? "yes" : "no", kMaxRecords - 1, median(first), median(main), std::round(median(reads)));
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(base, ec);
+    return status;
+}

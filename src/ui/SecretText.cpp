@@ -26,12 +26,16 @@ void Overwrite(QString& text)
     text.resize(0);
 }
 
+void OverwriteShared(const QString& text)
+{
+    // Only an allocated buffer (capacity > 0) is written: text set from a literal shares read-only data, and
+    // holds no secret of the user's.
+    if (!text.isEmpty() && text.capacity() > 0)
+        OPENSSL_cleanse(const_cast<QChar*>(text.constData()), static_cast<std::size_t>(text.size()) * sizeof(QChar));
+}
+
 void WipeBox(QLineEdit* box)
 {
-    QString held = box->text();
-    // Only a buffer of the box's own (allocated, capacity > 0) is written: text set from a literal shares
-    // read-only data, and has no secret of the user's in it.
-    if (!held.isEmpty() && held.capacity() > 0)
-        OPENSSL_cleanse(const_cast<QChar*>(held.constData()), static_cast<std::size_t>(held.size()) * sizeof(QChar));
+    OverwriteShared(box->text());
     box->clear();
 }

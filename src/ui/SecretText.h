@@ -16,5 +16,8 @@ SecretString SecretTextOf(const QLineEdit* box);
 QString ShownText(const SecretString& secret);
 // Overwrites a string's own buffer, if nothing else shares it, and empties it.
 void Overwrite(QString& text);
-// Overwrites the box's own text buffer, which text() shares, before the box lets it go, and empties the box.
+// Overwrites the buffer text shares with every other holder of it (a box's own text, which text() shares), so
+// that whoever lets it go next leaves nothing behind. Text from a literal is left as it is.
+void OverwriteShared(const QString& text);
+// Overwrites the box's own text buffer before the box lets it go, and empties the box.
 void WipeBox(QLineEdit* box);

@@ -1,5 +1,7 @@
 #include "ui/main/FieldBox.h"
 
+#include "ui/SecretText.h"
+
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
@@ -36,6 +38,10 @@ void FieldBox::showText(const QString& text)
 
 void FieldBox::setFieldText(const QString& text)
 {
+    // The text given up may be a secret: its buffer is overwritten before the box lets it go.
+    const QString& old = concealed_ ? hidden_.text : this->text();
+    if (old.constData() != text.constData())
+        OverwriteShared(old);
     if (concealed_)
         hidden_ = {text, static_cast<int>(text.size()), -1, 0, false};
     else

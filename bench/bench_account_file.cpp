@@ -5,7 +5,7 @@
 // Each size runs in a child process of its own so that its peak memory is its own. Fields are 5 to 100
 // characters long; the folder is a fresh temporary one, on the same disk as the system's temporary folder.
 
-#include "SilentPlatform.h"
+#include "BenchSupport.h"
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
@@ -24,18 +24,6 @@
 #include <vector>
 
 namespace {
-
-// Answers nothing: a question during the benchmark would mean the files did not match.
-class BenchPlatform : public SilentPlatform
-{
-public:
-    Answer showMessageBox(const std::string& text, int, const std::string&) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        std::exit(2);
-    }
-    void endProgram() override { std::exit(3); }
-};
 
 std::string randomText(std::mt19937& gen)
 {
@@ -62,18 +50,6 @@ long statusKb(const char* key)
 void resetPeak()
 {
     std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double msSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 // Processor time of this process in ms: on a shared machine it shows the work itself, apart from waiting.

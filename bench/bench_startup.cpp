@@ -5,7 +5,7 @@
 //
 //   cmake --build build --target bench_startup && ./build/bench/bench_startup [runs]
 
-#include "SilentPlatform.h"
+#include "BenchSupport.h"
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
@@ -32,22 +32,6 @@
 
 namespace {
 
-// A question or message during the benchmark would mean the files did not match.
-class BenchPlatform : public SilentPlatform
-{
-public:
-    Answer showMessageBox(const std::string& text, int, const std::string&) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        std::exit(2);
-    }
-    void endProgram() override
-    {
-        std::fprintf(stderr, "the program ended\n");
-        std::exit(3);
-    }
-};
-
 const char* const kUser = "owner";
 const char* const kPassword1 = "first secret";
 const char* const kPassword2 = "2468";
@@ -62,18 +46,6 @@ double bytesRead()
         if (key == "rchar:")
             return value;
     return 0;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double msSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 // A program folder with the default options and a full table, its header holding the login (or none).

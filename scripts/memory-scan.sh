@@ -14,6 +14,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/desktop.sh"
 build=$(cd "${1:-$root/build}" && pwd)
 runs=${2:-3}
 program=${COFFERNOTE:-$build/src/coffernote}
@@ -23,39 +24,19 @@ if [ "${3:-}" != "--inside" ]; then
         echo "memory-scan.sh: run it as root (the program's memory is closed to everybody else)" >&2
         exit 2
     fi
-    missing=()
-    for p in xvfb xauth xdotool; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-    done
-    if [ ${#missing[@]} -gt 0 ]; then
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-    fi
+    install_desktop_tools
     cmake --build "$build" --target coffernote memory_scan
     exec xvfb-run -a -s "-screen 0 1280x1024x24" env COFFERNOTE="$program" bash "$0" "$build" "$runs" --inside
 fi
 
 texts=(PassScan-Old-6Hd2Xw PassScan-New-3Jc8Vy UserScan-9Tb3Lm7p NotesScan-4Kq8Zr2w)
-work=$(mktemp -d)
-running=""
-cleanup() {
-    [ -n "$running" ] && kill "$running" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+begin_work
 
-# The one visible window with exactly this title, with the keyboard.
-window() {
-    local id
-    id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1)
-    xdotool windowfocus --sync "$id"
-    echo "$id"
-}
 # Answers the message or question open now with Enter (OK, or Yes, the default), then gives the main window back
 # the keyboard (no window manager does it here).
 answer() {
     sleep 0.5
-    window "Coffernote" >/dev/null
+    window_with_title "Coffernote" >/dev/null
     xdotool key Return
     sleep 0.5
     xdotool windowfocus --sync "$main"
@@ -68,7 +49,7 @@ for run in $(seq "$runs"); do
     "$build/tools/memory_scan" data "$folder"
     (cd "$folder" && exec ./coffernote >/dev/null 2>&1) &
     running=$!
-    main=$(window "  Coffernote")
+    main=$(window_with_title "  Coffernote")
 
     # Show the account (its website is empty: nothing opens).
     xdotool type --delay 50 "Scanned"
@@ -92,12 +73,10 @@ for run in $(seq "$runs"); do
     answer # "Delete record?": Yes
     answer # "Settings have been saved successfully."
     xdotool key ctrl+l
-    window " Locked" >/dev/null
+    window_with_title " Locked" >/dev/null
     sleep 1
 
     echo "run $run, deleted and locked:"
     "$build/tools/memory_scan" count "$running" "${texts[@]}" | sed 's/^/  /'
-    kill "$running"
-    wait "$running" 2>/dev/null || true
-    running=""
+    stop_program
 done

@@ -12,23 +12,13 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/desktop.sh"
 build=${BUILD_DIR:-$root/build}
 out=${OUT:-$root/docs/screenshots}
 sizes=${SIZES:-10}
 
 if [ "${1:-}" != "--inside" ]; then
-    needed=(xvfb xauth xdotool)
-    missing=()
-    for p in "${needed[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-    done
-    if [ ${#missing[@]} -gt 0 ]; then
-        sudo=""
-        [ "$(id -u)" -ne 0 ] && sudo="sudo"
-        echo "Installing: ${missing[*]}"
-        $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-    fi
+    install_desktop_tools
     if [ ! -f "$build/build.ninja" ]; then
         cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
     fi
@@ -38,13 +28,7 @@ if [ "${1:-}" != "--inside" ]; then
         bash "$0" --inside
 fi
 
-work=$(mktemp -d)
-running=""
-cleanup() {
-    [ -n "$running" ] && kill "$running" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+begin_work
 
 # kdeglobals for one theme and font size (the Breeze and Breeze Dark colours).
 write_theme() {
@@ -92,20 +76,12 @@ start_program() {
     running=$!
 }
 
-stop_program() {
-    kill "$running" 2>/dev/null || true
-    wait "$running" 2>/dev/null || true
-    running=""
-}
-
-# Waits for the window with exactly this title, gives it the keyboard and prints its id.
+# Waits for the window with exactly this title, gives it the keyboard, moves the mouse out of the picture and
+# prints its id.
 window_named() {
-    local id
-    id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1)
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    window_with_title "$1"
     xdotool mousemove 1270 1010
     sleep 0.5
-    echo "$id"
 }
 
 grab() {

@@ -1,6 +1,6 @@
 // A copy of the program without windows, for the single-copy tests and the two-copies race script. It takes
-// the data folder's lock exactly as the program does, runs the same start-up sequence (with its one load) and save, answers
-// every question No and prints what a user would have seen, one line each:
+// the data folder's lock exactly as the program does, runs the same start-up sequence (with its one load) and save,
+// answers every question No and prints what a user would have seen, one line each:
 //   coffernote_copy hold FOLDER       take the lock and keep it until standard input closes
 //   coffernote_copy save FOLDER NAME  start, add the account NAME, save
 //   coffernote_copy seed FOLDER N     start, add N accounts, save

@@ -49,7 +49,8 @@ Outcome<std::string> EncryptString(int suite, SecretString& text, bool base64, S
     Outcome<std::string> result{Result::failed("")};
     if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
         Bytes cipher;
-        if (const int status = component.EncryptStr(*algorithm, key1.view(), key2.view(), text.view(), cipher); status < 0)
+        if (const int status = component.EncryptStr(*algorithm, key1.view(), key2.view(), text.view(), cipher);
+            status < 0)
             return {Result::failed(CipherComponent::describe(status))};
         result = {Result::ok(), base64 ? Base64Encode(cipher) : std::string(cipher.begin(), cipher.end())};
     }
@@ -75,7 +76,8 @@ Outcome<SecretString> DecryptString(int suite, std::string& text, bool base64, S
     PadKey2(key2);
     Outcome<SecretString> result{Result::failed("")};
     if (const std::optional<int> algorithm = AlgorithmForSuite(suite)) {
-        if (const int status = component.DecryptStr(*algorithm, key1.view(), key2.view(), cipher, result.value); status < 0)
+        if (const int status = component.DecryptStr(*algorithm, key1.view(), key2.view(), cipher, result.value);
+            status < 0)
             return {Result::failed(CipherComponent::describe(status))};
         result.result = Result::ok();
     }

@@ -127,10 +127,7 @@ public:
     }
     friend bool operator==(const BasicSecretString& a, std::string_view b) noexcept { return a.view() == b; }
     friend bool operator==(const BasicSecretString& a, const char* b) noexcept { return a.view() == b; }
-    friend bool operator==(const BasicSecretString& a, const std::string& b) noexcept
-    {
-        return a.view() == b;
-    }
+    friend bool operator==(const BasicSecretString& a, const std::string& b) noexcept { return a.view() == b; }
     friend std::strong_ordering operator<=>(const BasicSecretString& a, const BasicSecretString& b) noexcept
     {
         return a.view() <=> b.view();

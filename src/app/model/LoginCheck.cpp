@@ -45,8 +45,8 @@ Result LoginCheck::cmdOK_Click(const SecretString& userName, const SecretString&
         return Result::ok();
 
     // A file that appeared after the start has no header here: nothing can match it.
-    const bool match = !table_.empty() && userName == table_.front().Notes &&
-                       numpadEntry_ == table_.front().Password && password1 == table_.front().UserId;
+    const bool match = !table_.empty() && userName == table_.front().Notes && numpadEntry_ == table_.front().Password &&
+                       password1 == table_.front().UserId;
     if (match) {
         const AccountRecord& header = table_.front();
         state_.LoginUserName = header.Notes;

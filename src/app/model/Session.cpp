@@ -56,8 +56,8 @@ StartupResult Session::startSequence()
         return {std::move(loaded)};
     const bool accountFileExists = FileExists(JoinPath(state_.programFolder, kAccountFileName));
     const AccountRecord& header = table_.front();
-    return {Result::ok(), ChooseFirstWindow(accountFileExists, header.Notes.view(), header.UserId.view(),
-                                            header.Password.view())};
+    return {Result::ok(),
+            ChooseFirstWindow(accountFileExists, header.Notes.view(), header.UserId.view(), header.Password.view())};
 }
 
 Result Session::load()

@@ -108,7 +108,6 @@ void frmLocked::cmdOK_Click()
     showStage(); // idle again, the box emptied
     if (shown == Session::Screen::Main)
         emit unlocked(); // the main window shows, then this window hides
-
 }
 
 void frmLocked::cmdExit_Click()

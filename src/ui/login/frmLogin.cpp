@@ -36,10 +36,8 @@ constexpr int kFrameTop = 165;
 
 } // namespace
 
-frmLogin::frmLogin(Session& session, std::function<void()> openMain, std::function<void()> endProgram,
-                   QWidget* parent)
-    : QDialog(parent), model_(session.login()), openMain_(std::move(openMain)),
-      endProgram_(std::move(endProgram))
+frmLogin::frmLogin(Session& session, std::function<void()> openMain, std::function<void()> endProgram, QWidget* parent)
+    : QDialog(parent), model_(session.login()), openMain_(std::move(openMain)), endProgram_(std::move(endProgram))
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral(" Login"));

@@ -46,7 +46,6 @@ public:
 
     AccountBook& book() { return book_; }
     QTimer* idleTimer() const { return Timer1; }
-    QAction* onTopAction() const { return OnTop; }
     frmLocked* lockScreen() const { return lockScreen_; }
 
     static constexpr const char* kPlaceholder = AccountBook::kPlaceholder;

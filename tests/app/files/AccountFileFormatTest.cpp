@@ -105,7 +105,7 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
         ASSERT_EQ(records[i].size(), 6u);
         const AccountRecord& r = expected[i];
         const std::string number = FormatRecordNo(r.RecordNo);
-        const std::string_view plain[6] = {number,          r.AccountName,     r.Website,
+        const std::string_view plain[6] = {number,         r.AccountName,   r.Website,
                                            r.Notes.view(), r.UserId.view(), r.Password.view()};
         for (int f = 0; f < 6; ++f) {
             EXPECT_EQ(records[i][f], EncryptField(plain[f]).value) << "field " << f;
@@ -309,8 +309,8 @@ TEST_F(AccountFileFormatTest, LargeTableEncodesAsFieldByField)
     line({" 0", "t1ckb0xr00tm4rkrz", "na", "user", "first", ""});
     for (std::size_t i = 1; i < table.size(); ++i) {
         const AccountRecord& r = table[i];
-        line({FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes.view(), r.UserId.view(),
-              r.Password.view()});
+        line(
+            {FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes.view(), r.UserId.view(), r.Password.view()});
     }
     const Outcome<std::string> encoded = EncodeInnerLayer(state, table);
     ASSERT_TRUE(encoded.result.isOk());

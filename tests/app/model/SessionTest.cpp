@@ -27,8 +27,8 @@ protected:
     bool clipboardCleared() const { return !platform.clipboardHasText; }
     bool lockedIdle() const
     {
-        return session.screen() == Session::Screen::Locked &&
-               session.lockScreen().stage() == LockScreen::Stage::Idle && session.lockScreen().boxEmptied();
+        return session.screen() == Session::Screen::Locked && session.lockScreen().stage() == LockScreen::Stage::Idle &&
+               session.lockScreen().boxEmptied();
     }
 };
 

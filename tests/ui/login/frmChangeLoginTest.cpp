@@ -122,7 +122,6 @@ TEST_F(LoginSettings, AUserNameAloneIsALogin)
 TEST_F(LoginSettings, RemovingTheLoginAsksFirst)
 {
     openSettings("Alice", "Secret", "4711");
-    main->onTopAction()->setChecked(true);
     for (const char* name : {"txtUsername", "txtPassword1", "txtConfirm", "txtNumpad"})
         box(name)->clear();
 

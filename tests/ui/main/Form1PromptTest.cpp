@@ -54,21 +54,28 @@ TEST_F(Form1Prompt, TheWindowIsCurrentBehindEveryPrompt)
     };
     const Case cases[] = {
         {"GO: the fields and the number are there before the prefix question",
-         [&] { lookUp("Alpha"); }, kPrefixQuestion, {Answer::No}, alpha},
+         [&] { lookUp("Alpha"); },
+         kPrefixQuestion,
+         {Answer::No},
+         alpha},
         {"Delete: its question finds the record on display",
          [&] {
              QTest::keyClick(button("cmdGo"), Qt::Key_Shift, Qt::ShiftModifier);
              lookUp("Alpha");
              click("cmdDelete");
          },
-         "Delete record?", {Answer::No}, alpha},
+         "Delete record?",
+         {Answer::No},
+         alpha},
         {"Delete: the save's message comes after the list, before the fields are emptied",
          [&] {
              QTest::keyClick(button("cmdGo"), Qt::Key_Shift, Qt::ShiftModifier);
              lookUp("Alpha");
              click("cmdDelete");
          },
-         kSaved, {Answer::Yes}, {"", "1", "alpha.example", "branch 4", "me@alpha", "s3cret"}},
+         kSaved,
+         {Answer::Yes},
+         {"", "1", "alpha.example", "branch 4", "me@alpha", "s3cret"}},
         {"Add: the new record's number is there when the save is told",
          [&] {
              click("cmdCancel");
@@ -77,7 +84,9 @@ TEST_F(Form1Prompt, TheWindowIsCurrentBehindEveryPrompt)
              typeInto("txtUserid", "b");
              click("Add_Account");
          },
-         kSaved, {}, {"Beta", "2", "", "", "b", ""}},
+         kSaved,
+         {},
+         {"Beta", "2", "", "", "b", ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -7,11 +7,13 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QDialog;
 class QFileDialog;
 class QWidget;
+class QWindow;
 
 // The desktop as Qt offers it.
 class QtPlatform : public Platform
@@ -49,6 +51,12 @@ public:
     // own words), whose filter list shows the caption of filter exactly as written while matching its patterns.
     static QFileDialog* createFileDialog(bool save, const std::string& filter, QWidget* parent);
 
+    // The window a prompt opened now belongs to, so that the desktop keeps the prompt above it: the window the
+    // user acts in; else the window of the prompt answered last (a prompt that follows another opens before
+    // the desktop has given that window the keyboard back); else the main window. None in the splash phase
+    // and in a refused second copy.
+    QWidget* promptOwner();
+
 private:
     // A prompt being shown. Prompts nest (one can open while another waits) and close in reverse order.
     struct Prompt
@@ -58,9 +66,14 @@ private:
     };
     // Runs the dialog modally; false when it was dismissed or went with its parent window meanwhile.
     bool runPrompt(QDialog* dialog, int& result);
+    // Makes a prompt for the owner promptOwner() chose: one without an owner is kept above other windows, and
+    // in a refused second copy above the running copy's window it has just brought to the front.
+    void placePrompt(QDialog* prompt, QWidget* owner);
     std::string fileDialog(bool save, const std::string& filter);
 
     std::vector<Prompt> prompts_;
+    QPointer<QWidget> lastOwner_;
+    std::unique_ptr<QWindow> runningCopyWindow_;
     SingleCopy singleCopy_;
     bool lockTested_ = false;
     bool otherRunning_ = false;

@@ -73,7 +73,7 @@ TEST_F(LockScreen, LockNowHidesTheMainWindow)
 {
     openRun("Secret");
     auto* lockItem = child<QAction>(main.get(), "Lock");
-    EXPECT_EQ(lockItem->text(), QStringLiteral("Lock Now"));
+    EXPECT_EQ(lockItem->text(), QStringLiteral("&Lock Now"));
     EXPECT_EQ(lockItem->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
     state().IdleTickCount = 3;
     lockItem->trigger();

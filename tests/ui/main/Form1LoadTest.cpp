@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -148,10 +149,16 @@ TEST_F(Form1Load, ToolTipsAreTheFourteenTexts)
 TEST_F(Form1Load, MenusHaveTheirItemsInOrderWithShortcutsAndMarks)
 {
     load();
+    // The captions as shown; every item carries an access key of its own within its menu.
     auto captions = [](QMenu* menu) {
         QStringList items;
-        for (QAction* a : menu->actions())
-            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QSet<QKeySequence> keys;
+        for (QAction* a : menu->actions()) {
+            items << (a->isSeparator() ? QStringLiteral("-") : QString(a->text()).remove(u'&'));
+            const QKeySequence key = QKeySequence::mnemonic(a->text());
+            EXPECT_TRUE(a->isSeparator() || (!key.isEmpty() && !keys.contains(key))) << a->text().toStdString();
+            keys.insert(key);
+        }
         return items.join(u'|').toStdString();
     };
     const QList<QAction*> menus = form->menuBar()->actions();

@@ -127,7 +127,7 @@ void frmLocked::cmdOK_Click()
 void frmLocked::unlock()
 {
     main_.revealFields();
-    main_.showNormal(); // restores a window that was minimized when it was locked
+    main_.showWhereLeft(); // also restores a window that was minimized when it was locked
     main_.raise();
     main_.activateWindow();
     main_.idleTimer()->start();

@@ -5,9 +5,11 @@
 #include "ui/main/LanguageTextRules.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -52,6 +54,8 @@ public:
     // (accessibility clients included); the unlock puts them back exactly. Neither runs any change rule.
     void concealFields();
     void revealFields();
+    // Shows the window in its normal state at the place and size it had when it was locked.
+    void showWhereLeft();
 
     AccountBook& book() { return book_; }
     QTimer* idleTimer() const { return Timer1; }
@@ -159,6 +163,7 @@ private:
     } hiddenCombo_;
 
     QStringListModel* accountModel_ = nullptr;
+    std::optional<QPoint> place_; // where the window's frame stood when it was locked
 
     // Controls, named as on the window.
     QLabel* Label7 = nullptr;

@@ -72,6 +72,7 @@ void Form1::createControls()
 
     auto* accountCombo = named(new AccountCombo(client), "cboSelect", QStringLiteral("Account Name"));
     connect(accountCombo, &AccountCombo::popupOpening, this, &Form1::cboSelect_DropDown);
+    accountCombo->setPrompt(QString::fromLatin1(kPlaceholder));
     cboSelect = accountCombo;
     cboSelect->setEditable(true);
     cboSelect->setInsertPolicy(QComboBox::NoInsert);

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -108,10 +109,9 @@ void Form1::Exit_Click()
 
 void Form1::lockWindow()
 {
-    // A window the desktop placed itself would be placed anew when shown again; pinning it where it stands
-    // brings it back at the same place after the unlock.
-    if (!isMinimized())
-        setGeometry(geometry());
+    // An idle lock while locked finds the window hidden: the place it was left at stays the one to go back to.
+    if (isVisible())
+        place_ = geometry().topLeft();
     hide();
     concealFields();
     // The lock screen shows before the side windows close, so the program never has no visible window.
@@ -164,6 +164,16 @@ void Form1::revealFields()
     edit->setModified(hiddenCombo_.modified);
     settingText_ = was;
     hiddenCombo_ = {};
+}
+
+void Form1::showWhereLeft()
+{
+    // Shown again without a place, the window would be placed anew by the desktop: at each lock and unlock
+    // somewhere else. The native window is told where its client area stood before it is shown, so the desktop
+    // finds a place the user chose (set on the widget alone, a hidden window's place never reaches it).
+    if (QWindow* window = windowHandle(); window && place_)
+        window->setPosition(*place_);
+    showNormal();
 }
 
 void Form1::Lock_Click()

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Runs the real program under Xvfb with a stacking window manager (openbox) and checks that every message box
-# and file dialog belongs to the window it stands on (WM_TRANSIENT_FOR) and is stacked above it, also when it
-# follows another prompt, and that a refused second copy's box stands above the running copy's window:
-#   prompt_owners_x11.sh PROGRAM COPY-TOOL
-# The main window is kept on top (the default), so a box that belonged to no window would be stacked below it.
+# Runs the real program under Xvfb with a stacking window manager (openbox) and checks what the desktop makes of
+# its windows:
+# - every message box and file dialog belongs to the window it stands on (WM_TRANSIENT_FOR) and is stacked above
+#   it, also when it follows another prompt; the main window is kept on top (the default), so a box that belonged
+#   to no window would be stacked below it;
+# - a refused second copy's box stands above the running copy's window;
+# - the main window comes back exactly where the user left it after each lock and after About.
+#   window_manager_x11.sh PROGRAM COPY-TOOL
 set -euo pipefail
 if [ "${1:-}" != --inside ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside "$@"
@@ -93,6 +96,35 @@ pids+=($!)
 main=$(window "  Coffernote")
 xdotool windowactivate --sync "$main"
 xprop -id "$main" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the main window is not kept on top"
+
+# The place of the main window's client area, as the X server has it.
+place() { xwininfo -id "$main" | awk '/Absolute upper-left/ {print $NF}' | paste -sd, -; }
+
+# Three locks and unlocks (no login: UNLOCK, then OK on the empty box), then About and its OK.
+xdotool windowmove --sync "$main" 430 268
+left=$(place)
+for i in 1 2 3; do
+    xdotool key ctrl+l
+    lock=$(window " Locked")
+    xdotool windowactivate --sync "$lock"
+    xdotool key space Return
+    gone "$lock"
+    sleep 0.3
+    [ "$(place)" = "$left" ] || fail "after lock $i the window stands at $(place), not at $left"
+done
+echo "ok: three locks leave the window at $left"
+xdotool windowactivate --sync "$main"
+xdotool key alt+h
+sleep 0.3
+xdotool key a
+about=$(window "About Coffernote")
+xdotool windowactivate --sync "$about"
+xdotool key Return
+gone "$about"
+sleep 0.3
+[ "$(place)" = "$left" ] || fail "after About the window stands at $(place), not at $left"
+echo "ok: About leaves the window at $left"
+xdotool windowactivate --sync "$main"
 
 # Look the account up, delete it: the question, then the message that follows it.
 xdotool type --delay 50 Bank

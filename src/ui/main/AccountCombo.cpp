@@ -1,9 +1,59 @@
 #include "ui/main/AccountCombo.h"
 
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
 #include <QLineEdit>
 #include <QTimer>
 
-AccountCombo::AccountCombo(QWidget* parent) : QComboBox(parent) {}
+namespace {
+
+// Screen readers name the combo box by its label and read its text as its value. (Qt's own interface names an
+// editable combo box by its text on this platform, so a reader would announce the prompt or a name as what the
+// box is.)
+class AccessibleAccountCombo : public QAccessibleWidget
+{
+public:
+    explicit AccessibleAccountCombo(QWidget* widget) : QAccessibleWidget(widget, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? combo()->currentText() : QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = true;
+        s.expandable = true;
+        s.expanded = combo()->view()->isVisible();
+        return s;
+    }
+    QStringList actionNames() const override { return QAccessibleWidget::actionNames() << showMenuAction(); }
+    void doAction(const QString& name) override
+    {
+        if (name == showMenuAction())
+            combo()->showPopup();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* accessibleAccountCombo(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("AccountCombo") && object && object->isWidgetType())
+        return new AccessibleAccountCombo(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+AccountCombo::AccountCombo(QWidget* parent) : QComboBox(parent)
+{
+    static const bool installed = (QAccessible::installFactory(accessibleAccountCombo), true);
+    (void)installed;
+}
 
 void AccountCombo::showPopup()
 {

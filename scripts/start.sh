@@ -23,6 +23,8 @@ mkdir -p -m 0700 "$home"
 chmod 0700 "$home"
 install -m 0755 "$stage/bin/coffernote" "$home/coffernote.new"
 mv -f "$home/coffernote.new" "$home/coffernote"
+# The user guide Help > Online Help opens lies next to the program.
+install -m 0644 "$stage/share/coffernote/user-guide.html" "$home/user-guide.html"
 
 # The menu entry starts this copy. Exec takes a quoted path with ", `, $ and \ escaped, and % doubled.
 exe="$home/coffernote"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program alone (Release, stripped), installs it for the current user and starts it:
 #   the program          in its own folder, ~/Coffernote (COFFERNOTE_HOME chooses another), owner-only;
-#   the menu entry/icons under ~/.local/share (XDG_DATA_HOME), so the desktop's menu can start it again.
+#   the menu entry/icons under ~/.local/share (XDG_DATA_HOME), so the desktop's menu can start it again;
+#   a link ~/.local/bin/coffernote to the program, when that folder exists or is on PATH.
 # The program keeps its data files next to its executable, so it never runs from the build folder, where a clean
 # build would delete them. Run it again to update: the data files stay. --install-only installs and does not start.
 set -euo pipefail
@@ -9,6 +10,17 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${COFFERNOTE_RELEASE_DIR:-$here/build-release}"
 home="${COFFERNOTE_HOME:-$HOME/Coffernote}"
 share="${XDG_DATA_HOME:-$HOME/.local/share}"
+
+# A running copy holds the lock of its data folder; replacing the program under it, then starting a second copy
+# that it refuses, helps nobody.
+refuse_while_running() {
+    local lock="$home/.coffernote.lock"
+    if [ -e "$lock" ] && ! flock -n "$lock" true 2>/dev/null; then
+        echo "Close Coffernote first." >&2
+        exit 1
+    fi
+}
+refuse_while_running
 
 bash "$here/scripts/install-deps.sh" program
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCOFFERNOTE_TESTS=OFF -DCOFFERNOTE_BENCH=OFF \
@@ -19,6 +31,7 @@ rm -rf "$stage"
 cmake --install "$build" --prefix "$stage" --strip >/dev/null
 
 # The program folder holds the accounts: only its owner may enter it.
+refuse_while_running # it may have been started during the build
 mkdir -p -m 0700 "$home"
 chmod 0700 "$home"
 install -m 0755 "$stage/bin/coffernote" "$home/coffernote.new"
@@ -42,7 +55,21 @@ if command -v update-desktop-database >/dev/null; then
     update-desktop-database -q "$share/applications" || true
 fi
 
-echo "Installed $exe and its menu entry (Coffernote, in Utilities)."
+# A command to start it from a terminal, where the user keeps such commands. A file there that is not a link
+# is someone else's and stays.
+bin="$HOME/.local/bin"
+link=""
+case ":${PATH:-}:" in *":$bin:"*) mkdir -p "$bin" ;; esac
+if [ -d "$bin" ]; then
+    if [ -L "$bin/coffernote" ] || [ ! -e "$bin/coffernote" ]; then
+        ln -sfn "$exe" "$bin/coffernote"
+        link=" and the command $bin/coffernote"
+    else
+        echo "Left $bin/coffernote alone: it is not a link." >&2
+    fi
+fi
+
+echo "Installed $exe, its menu entry (Coffernote, in Utilities)$link."
 [ "${1:-}" = "--install-only" ] && exit 0
 echo "Starting $exe"
 exec "$exe"

@@ -2,7 +2,7 @@
 # Builds the program alone (Release, stripped), installs it for the current user and starts it:
 #   the program          in its own folder, ~/Coffernote (COFFERNOTE_HOME chooses another), owner-only;
 #   the menu entry/icons under ~/.local/share (XDG_DATA_HOME), so the desktop's menu can start it again;
-#   a link ~/.local/bin/coffernote to the program, when that folder exists or is on PATH.
+#   a link ~/.local/bin/coffernote to the program, when that folder exists or is on PATH, and its manual page.
 # The program keeps its data files next to its executable, so it never runs from the build folder, where a clean
 # build would delete them. Run it again to update: the data files stay. --install-only installs and does not start.
 set -euo pipefail
@@ -25,7 +25,7 @@ refuse_while_running
 bash "$here/scripts/install-deps.sh" program
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCOFFERNOTE_TESTS=OFF -DCOFFERNOTE_BENCH=OFF \
     -DCMAKE_INSTALL_PREFIX=/usr/local >/dev/null
-cmake --build "$build" --target coffernote -j "${COFFERNOTE_JOBS:-$(nproc)}"
+cmake --build "$build" --target coffernote compressed_docs -j "${COFFERNOTE_JOBS:-$(nproc)}"
 stage="$build/stage"
 rm -rf "$stage"
 cmake --install "$build" --prefix "$stage" --strip >/dev/null
@@ -42,14 +42,19 @@ install -m 0644 "$stage/share/coffernote/user-guide.html" "$home/user-guide.html
 # The menu entry starts this copy. Exec takes a quoted path with ", `, $ and \ escaped, and % doubled.
 exe="$home/coffernote"
 quoted=$(printf '%s' "$exe" | sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g' -e 's/%/%%/g')
+entry=org.example.coffernote.desktop
 mkdir -p "$share/applications" "$share/icons"
 while IFS= read -r line; do
     case "$line" in
     Exec=*) printf 'Exec="%s"\n' "$quoted" ;;
     *) printf '%s\n' "$line" ;;
     esac
-done <"$stage/share/applications/coffernote.desktop" >"$share/applications/coffernote.desktop"
+done <"$stage/share/applications/$entry" >"$share/applications/$entry"
+rm -f "$share/applications/coffernote.desktop" # the entry's name before this one
 cp -r "$stage/share/icons/hicolor" "$share/icons/"
+# The manual page, where man finds it for a command in ~/.local/bin.
+mkdir -p "$share/man/man1"
+install -m 0644 "$stage/share/man/man1/coffernote.1.gz" "$share/man/man1/coffernote.1.gz"
 touch "$share/icons/hicolor" # tells icon caches to look again
 if command -v update-desktop-database >/dev/null; then
     update-desktop-database -q "$share/applications" || true

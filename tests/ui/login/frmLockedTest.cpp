@@ -96,8 +96,6 @@ TEST_F(LockScreen, TheFirstPasswordUnlocks)
     openRun("Secret");
     const QRect place = main->geometry();
     main->Lock_Click();
-    // Pinned where it stood, so a desktop that places new windows itself does not move it on the unlock.
-    EXPECT_TRUE(main->testAttribute(Qt::WA_Moved));
     click("Command1");
     expectEntryState();
     QTest::keyClicks(passwordBox(), QStringLiteral("Secret"));
@@ -105,7 +103,7 @@ TEST_F(LockScreen, TheFirstPasswordUnlocks)
     state().IdleTickCount = 4;
     click("cmdOK");
     EXPECT_TRUE(main->isVisible());
-    EXPECT_EQ(main->geometry(), place);
+    EXPECT_EQ(main->geometry(), place); // a desktop's placing is checked under X11 (window_manager_x11.sh)
     EXPECT_FALSE(lock()->isVisible());
     EXPECT_TRUE(main->idleTimer()->isActive());
     EXPECT_EQ(state().IdleTickCount, 0);

@@ -15,7 +15,8 @@ share="${XDG_DATA_HOME:-$HOME/.local/share}"
 # that it refuses, helps nobody.
 refuse_while_running() {
     local lock="$home/.coffernote.lock"
-    if [ -e "$lock" ] && ! flock -n "$lock" true 2>/dev/null; then
+    # Only a plain file is asked: opening a planted pipe would wait for ever.
+    if [ -f "$lock" ] && ! flock -n "$lock" true 2>/dev/null; then
         echo "Close Coffernote first." >&2
         exit 1
     fi

@@ -155,7 +155,8 @@ void Form1::Clear_Clipboard_Click()
 void Form1::Online_Click()
 {
     const std::string page =
-        OnlineHelpAddress(QStringLiteral(COFFERNOTE_SUPPORT_HOST), QCoreApplication::applicationDirPath()).toStdString();
+        OnlineHelpAddress(QStringLiteral(COFFERNOTE_SUPPORT_HOST), QCoreApplication::applicationDirPath())
+            .toStdString();
     act([this, &page] { book_.RunBrowser(page); });
 }
 

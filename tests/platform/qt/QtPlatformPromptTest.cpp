@@ -91,7 +91,9 @@ TEST_F(QtPlatformPrompts, EveryPromptBelongsToTheWindowActedInOrStaysOnTop)
         prompt();
         return seen;
     };
-    const std::function<void()> box = [this] { platform.message("Settings have been saved successfully.", MsgInformation); };
+    const std::function<void()> box = [this] {
+        platform.message("Settings have been saved successfully.", MsgInformation);
+    };
     const std::function<void()> question = [this] { platform.message("Delete record?", MsgQuestion); };
     const std::function<void()> file = [this] { platform.saveFileName("Text Files  (*.txt; *.csv)|*.txt; *.csv"); };
 

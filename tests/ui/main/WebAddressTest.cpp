@@ -82,7 +82,8 @@ TEST(OnlineHelp, TheSupportPageWhenAHostWasSetElseTheInstalledGuide)
     std::filesystem::create_directories(root.file("share/coffernote"));
     const QString bin = QString::fromStdString(root.file("bin"));
     const QString beside = QUrl::fromLocalFile(bin + "/user-guide.html").toString();
-    const QString shared = QUrl::fromLocalFile(QString::fromStdString(root.file("share/coffernote/user-guide.html"))).toString();
+    const QString shared =
+        QUrl::fromLocalFile(QString::fromStdString(root.file("share/coffernote/user-guide.html"))).toString();
 
     EXPECT_EQ(OnlineHelpAddress("help.example.net", bin), "http://help.example.net/support.htm");
     EXPECT_EQ(OnlineHelpAddress("", bin), beside); // nowhere: the browser says what is missing

@@ -8,10 +8,13 @@ set -euo pipefail
 program=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev)
 case "${1:-test}" in
 program) packages=("${program[@]}") ;;
-# desktop-file-utils and appstream validate the desktop entry and the AppStream file in the suite.
-test) packages=("${program[@]}" libgtest-dev libgmock-dev desktop-file-utils appstream) ;;
-# xvfb and xauth (for xvfb-run) let the package test start the installed program without a desktop.
-package) packages=("${program[@]}" xvfb xauth) ;;
+# desktop-file-utils and appstream validate the desktop entry and the AppStream file in the suite; Xvfb, openbox,
+# xdotool and xprop (x11-utils) run the program under a real window manager to check where its prompts stand.
+test) packages=("${program[@]}" libgtest-dev libgmock-dev desktop-file-utils appstream xvfb xauth openbox xdotool
+    x11-utils) ;;
+# xvfb and xauth (for xvfb-run) let the package test start the installed program without a desktop; lintian and
+# appstream check the package as the archive would.
+package) packages=("${program[@]}" xvfb xauth lintian appstream) ;;
 *) echo "usage: $0 [program|test|package]" >&2; exit 2 ;;
 esac
 

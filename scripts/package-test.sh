@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it, checks that the installed program answers and starts, and removes
+# Builds the Debian package, checks it with lintian (any error or warning fails), installs it, checks that the
+# installed program answers and starts and that the installed tree passes AppStream's validation, and removes
 # the package again. Needs root (or sudo); installs packages. About 3-4 minutes on 2 cores (a Release build).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,25 +11,38 @@ sudo=""
 bash "$here/scripts/install-deps.sh" package
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCOFFERNOTE_TESTS=OFF -DCOFFERNOTE_BENCH=OFF \
     -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-cmake --build "$build" --target coffernote -j "${COFFERNOTE_JOBS:-$(nproc)}"
+cmake --build "$build" --target coffernote compressed_docs -j "${COFFERNOTE_JOBS:-$(nproc)}"
 (cd "$build" && rm -f ./*.deb && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/coffernote_*.deb)
 echo "Built $deb"
-dpkg-deb --field "$deb" Package Version Depends Section
+dpkg-deb --field "$deb" Package Version Depends Recommends Section
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# What the archive's checks would say. (lintian warns that it runs as root; that is no finding.)
+findings=$(lintian --fail-on none "$deb" 2>/dev/null)
+[ -z "$findings" ] || fail "lintian: $findings"
+echo "ok: lintian finds nothing"
 
 cleanup() { $sudo apt-get remove -y -qq coffernote >/dev/null 2>&1 || true; }
 trap cleanup EXIT
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$deb" >/dev/null
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 version=$(/usr/bin/coffernote --version) || fail "coffernote --version ended with $?"
 [ "$version" = "Coffernote $(dpkg-deb --field "$deb" Version)" ] || fail "--version printed '$version'"
 echo "ok: $version"
-for f in /usr/share/applications/coffernote.desktop /usr/share/metainfo/coffernote.metainfo.xml \
-    /usr/share/icons/hicolor/48x48/apps/coffernote.png /usr/share/icons/hicolor/scalable/apps/coffernote.svg; do
+for f in /usr/share/applications/org.example.coffernote.desktop /usr/share/metainfo/org.example.coffernote.metainfo.xml \
+    /usr/share/icons/hicolor/48x48/apps/coffernote.png /usr/share/icons/hicolor/scalable/apps/coffernote.svg \
+    /usr/share/coffernote/user-guide.html /usr/share/doc/coffernote/copyright /usr/share/doc/coffernote/changelog.gz \
+    /usr/share/man/man1/coffernote.1.gz; do
     [ -f "$f" ] || fail "$f not installed"
 done
-echo "ok: desktop entry, AppStream file and icons installed"
+echo "ok: desktop entry, AppStream file, icons, user guide, copyright, changelog and manual page installed"
+# The package's own tree (the system's other packages are none of its business).
+tree=$(mktemp -d)
+dpkg-deb -x "$deb" "$tree"
+appstreamcli validate-tree --no-net "$tree" || fail "appstreamcli validate-tree on the package's tree"
+rm -rf "$tree"
+echo "ok: the package's tree passes appstreamcli validate-tree"
 
 # Started by a user who cannot write /usr/bin, the program keeps its data in that user's own data folder.
 user_home=$(mktemp -d)

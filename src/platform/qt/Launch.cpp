@@ -12,13 +12,6 @@ const char* const NoDisplayMessage = "Coffernote needs a graphical desktop, and 
 
 namespace {
 
-[[noreturn]] void endWithoutDisplay()
-{
-    std::fprintf(stderr, "%s\n", NoDisplayMessage);
-    std::fflush(stderr);
-    std::_Exit(1);
-}
-
 // While the application object is being made, Qt's messages are held back: a platform that cannot be opened
 // ends in a fatal message (which would abort and dump core) and is answered with one plain line instead;
 // when the platform opens, the held messages go out as usual.
@@ -30,10 +23,25 @@ struct HeldMessage
 };
 std::vector<HeldMessage> held;
 
+// After the one line, what Qt found (a platform plugin missing, a display it could not reach), for whoever
+// sets the desktop up.
+[[noreturn]] void endWithoutDisplay(const QString& reason = {})
+{
+    std::fprintf(stderr, "%s\n", NoDisplayMessage);
+    for (const HeldMessage& m : held) {
+        const QByteArray category = m.category.isEmpty() || m.category == "default" ? QByteArray() : m.category + ": ";
+        std::fprintf(stderr, "%s%s\n", category.constData(), m.text.toLocal8Bit().constData());
+    }
+    if (!reason.isEmpty())
+        std::fprintf(stderr, "%s\n", reason.trimmed().toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
 void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg)
-        endWithoutDisplay();
+        endWithoutDisplay(text);
     held.push_back({type, QByteArray(context.category), text});
 }
 
@@ -67,7 +75,7 @@ std::unique_ptr<QApplication> createApplication(int& argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Coffernote"));
     QApplication::setApplicationVersion(QStringLiteral(COFFERNOTE_VERSION));
     // Matches the desktop entry, so the desktop pairs the windows with its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("coffernote"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.coffernote"));
     QApplication::setWindowIcon(applicationIcon());
     return app;
 }

@@ -5,17 +5,68 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// A window a prompt can stand on: shown and not minimized; the splash and pop-ups go too soon.
+bool canOwn(const QWidget* window)
+{
+    if (!window || !window->isVisible() || window->isMinimized())
+        return false;
+    const Qt::WindowType type = window->windowType();
+    return type != Qt::SplashScreen && type != Qt::Popup && type != Qt::ToolTip;
+}
+
+} // namespace
+
 QtPlatform::QtPlatform(const QString& dataFolder) : singleCopy_(dataFolder) {}
 
 QtPlatform::~QtPlatform() = default;
+
+QWidget* QtPlatform::promptOwner()
+{
+    if (QWidget* active = QApplication::activeWindow(); canOwn(active))
+        return active;
+    if (canOwn(lastOwner_))
+        return lastOwner_;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMainWindow*>(window) && canOwn(window))
+            return window;
+    }
+    return nullptr;
+}
+
+void QtPlatform::placePrompt(QDialog* prompt, QWidget* owner)
+{
+    if (owner) {
+        lastOwner_ = owner;
+        return;
+    }
+    // Nothing of this program to stand on: a desktop would stack a box that belongs to no window below a window
+    // kept on top, where it holds the keyboard unseen.
+    prompt->setWindowFlag(Qt::WindowStaysOnTopHint);
+    const QString front = singleCopy_.runningCopyWindow();
+    if (!front.startsWith(QLatin1String("xcb:")) || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    bool ok = false;
+    const WId id = front.mid(4).toULongLong(&ok);
+    if (!ok)
+        return;
+    if (!runningCopyWindow_)
+        runningCopyWindow_.reset(QWindow::fromWinId(id));
+    prompt->winId(); // the native window, to name its owner before it is shown
+    if (QWindow* window = prompt->windowHandle(); window && runningCopyWindow_)
+        window->setTransientParent(runningCopyWindow_.get());
+}
 
 bool QtPlatform::runPrompt(QDialog* dialog, int& result)
 {
@@ -41,7 +92,9 @@ void QtPlatform::dismissPrompts()
 
 Answer QtPlatform::showMessageBox(const std::string& text, int style, const std::string& caption)
 {
-    auto* box = new QMessageBox(QApplication::activeWindow());
+    QWidget* owner = promptOwner();
+    auto* box = new QMessageBox(owner);
+    placePrompt(box, owner);
     box->setWindowTitle(QString::fromStdString(caption));
     box->setText(QString::fromStdString(text));
     switch (style) {
@@ -107,7 +160,9 @@ QFileDialog* QtPlatform::createFileDialog(bool save, const std::string& filter, 
 
 std::string QtPlatform::fileDialog(bool save, const std::string& filter)
 {
-    auto* dialog = createFileDialog(save, filter, QApplication::activeWindow());
+    QWidget* owner = promptOwner();
+    auto* dialog = createFileDialog(save, filter, owner);
+    placePrompt(dialog, owner);
     const QPointer<QFileDialog> guard(dialog);
     int result = 0;
     std::string chosen;

@@ -7,11 +7,13 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QDialog;
 class QFileDialog;
 class QWidget;
+class QWindow;
 
 // The desktop as Qt offers it.
 class QtPlatform : public Platform
@@ -46,6 +48,12 @@ public:
     // own words), whose filter list shows the caption of filter exactly as written while matching its patterns.
     static QFileDialog* createFileDialog(bool save, const std::string& filter, QWidget* parent);
 
+    // The window a prompt opened now belongs to, so that the desktop keeps the prompt above it: the window the
+    // user acts in; else the window of the prompt answered last (a prompt that follows another opens before
+    // the desktop has given that window the keyboard back); else the main window. None in the splash phase
+    // and in a refused second copy.
+    QWidget* promptOwner();
+
 protected:
     Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
     std::string chooseSaveFile(const std::string& filter) override;
@@ -60,9 +68,14 @@ private:
     };
     // Runs the dialog modally; false when it was dismissed or went with its parent window meanwhile.
     bool runPrompt(QDialog* dialog, int& result);
+    // Makes a prompt for the owner promptOwner() chose: one without an owner is kept above other windows, and
+    // in a refused second copy above the running copy's window it has just brought to the front.
+    void placePrompt(QDialog* prompt, QWidget* owner);
     std::string fileDialog(bool save, const std::string& filter);
 
     std::vector<Prompt> prompts_;
+    QPointer<QWidget> lastOwner_;
+    std::unique_ptr<QWindow> runningCopyWindow_;
     SingleCopy singleCopy_;
     bool lockTested_ = false;
     bool otherRunning_ = false;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMainWindow>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -17,6 +18,9 @@
 namespace {
 
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
+// The answer: "front <platform>:<window id>\n", the window now in front, so that the refused copy can keep its
+// message above it.
+const QByteArray kFront = QByteArrayLiteral("front ");
 constexpr int kWaitMs = 1000;
 
 QString absoluteFolder(const QString& folder)
@@ -107,8 +111,15 @@ void SingleCopy::listen()
     QObject::connect(server, &QLocalServer::newConnection, server, [this, server] {
         while (QLocalSocket* client = server->nextPendingConnection()) {
             auto consume = [this, client] {
-                if (client->readAll().contains(kActivate) && onActivation_)
+                if (!client->readAll().contains(kActivate))
+                    return;
+                if (onActivation_)
                     onActivation_();
+                QByteArray front = kFront;
+                if (const QWidget* window = frontWindow())
+                    front += QGuiApplication::platformName().toUtf8() + ':' + QByteArray::number(window->winId());
+                client->write(front + '\n');
+                client->flush();
             };
             QObject::connect(client, &QLocalSocket::readyRead, client, consume);
             QObject::connect(client, &QLocalSocket::disconnected, client, [client, consume] {
@@ -134,23 +145,54 @@ void SingleCopy::askToFront(const QString& lockPath)
         return;
     socket.write(kActivate);
     socket.waitForBytesWritten(kWaitMs);
+    // A copy of an older build answers nothing: the wait ends with the time allowed.
+    while (!socket.canReadLine() && socket.waitForReadyRead(kWaitMs)) {
+    }
+    const QByteArray answer = socket.readLine().trimmed();
+    if (answer.startsWith(kFront))
+        runningCopyWindow_ = QString::fromUtf8(answer.mid(kFront.size()));
     socket.disconnectFromServer();
 }
+
+namespace {
+
+bool shown(const QWidget* w)
+{
+    return w->isVisible() && w->windowType() != Qt::Popup && w->windowType() != Qt::ToolTip;
+}
+
+} // namespace
 
 void SingleCopy::bringToFront()
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return;
-    QWidget* last = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (!w->isVisible() || w->windowType() == Qt::Popup || w->windowType() == Qt::ToolTip)
+        if (!shown(w))
             continue;
         if (w->isMinimized())
             w->setWindowState((w->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         w->raise();
-        last = w;
     }
-    QWidget* active = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : last;
-    if (active)
-        active->activateWindow();
+    if (QWidget* front = frontWindow())
+        front->activateWindow();
+}
+
+QWidget* SingleCopy::frontWindow()
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return nullptr;
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow(); active && shown(active))
+        return active;
+    QWidget* any = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!shown(w))
+            continue;
+        if (qobject_cast<QMainWindow*>(w))
+            return w;
+        any = w;
+    }
+    return any;
 }

@@ -7,6 +7,7 @@
 
 class DataFolderLock;
 class QLocalServer;
+class QWidget;
 
 // One running copy per data folder. The lock is a hidden owner-only file in the data folder itself, so two
 // starts on one folder exclude each other whatever their temporary folder, runtime folder or session. Only
@@ -32,6 +33,13 @@ public:
     // What a request to come to the front does; by default every shown window is restored and raised.
     void setActivationHandler(std::function<void()> handler) { onActivation_ = std::move(handler); }
     static void bringToFront();
+    // The window a request brings to the front: the open prompt, else the active window, else the main window,
+    // else any shown window; none without one.
+    static QWidget* frontWindow();
+
+    // After a refused claim(): the window the running copy brought to the front, as "<platform>:<window id>"
+    // ("xcb:12345"); empty when it named none.
+    const QString& runningCopyWindow() const { return runningCopyWindow_; }
 
     static QString lockFilePath(const QString& dataFolder);
     // A name in the user's runtime folder taken from the data folder's path ("coffernote-<hash><suffix>");
@@ -40,9 +48,10 @@ public:
 
 private:
     void listen();
-    static void askToFront(const QString& lockPath);
+    void askToFront(const QString& lockPath);
 
     QString folder_;
+    QString runningCopyWindow_;
     std::unique_ptr<DataFolderLock> lock_;
     std::unique_ptr<QLocalServer> server_;
     std::function<void()> onActivation_;

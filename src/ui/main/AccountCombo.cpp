@@ -1,9 +1,84 @@
 #include "ui/main/AccountCombo.h"
 
-AccountCombo::AccountCombo(QWidget* parent) : QComboBox(parent) {}
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+// Screen readers name the combo box by its label and read its text as its value. (Qt's own interface names an
+// editable combo box by its text on this platform, so a reader would announce the prompt or a name as what the
+// box is.)
+class AccessibleAccountCombo : public QAccessibleWidget
+{
+public:
+    explicit AccessibleAccountCombo(QWidget* widget) : QAccessibleWidget(widget, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? combo()->currentText() : QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = true;
+        s.expandable = true;
+        s.expanded = combo()->view()->isVisible();
+        return s;
+    }
+    QStringList actionNames() const override { return QAccessibleWidget::actionNames() << showMenuAction(); }
+    void doAction(const QString& name) override
+    {
+        if (name == showMenuAction())
+            combo()->showPopup();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* accessibleAccountCombo(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("AccountCombo") && object && object->isWidgetType())
+        return new AccessibleAccountCombo(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+AccountCombo::AccountCombo(QWidget* parent) : QComboBox(parent)
+{
+    static const bool installed = (QAccessible::installFactory(accessibleAccountCombo), true);
+    (void)installed;
+}
 
 void AccountCombo::showPopup()
 {
     emit popupOpening();
     QComboBox::showPopup();
+}
+
+void AccountCombo::focusInEvent(QFocusEvent* event)
+{
+    QComboBox::focusInEvent(event);
+    selectPrompt();
+    // A click places the caret after the focus has come: select again once the click is through.
+    QTimer::singleShot(0, this, [this] {
+        if (hasFocus())
+            selectPrompt();
+    });
+}
+
+void AccountCombo::selectPrompt()
+{
+    QLineEdit* edit = lineEdit();
+    if (!edit || prompt_.isEmpty() || edit->text() != prompt_)
+        return; // a name is left as the user placed the caret in it
+    // Selected from the end back to the start, so the caret stays in front and the prompt shows from its
+    // beginning.
+    const int length = static_cast<int>(prompt_.size());
+    edit->setSelection(length, -length);
 }

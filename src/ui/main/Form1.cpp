@@ -160,45 +160,46 @@ void Form1::buildMenus()
         a->setCheckable(checkable);
         return a;
     };
-    // "&" gives File and Help an access key; the caption shown stays "File" and "Help".
+    // "&" gives every menu and item an access key, unique within its menu; the captions shown stay as they are.
+    // File uses N, I, E, L, C and X (A is kept free for another import command).
     File = menuBar()->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("File"));
-    New = item(File, "New", QStringLiteral("New"));
-    Import = item(File, "Import", QStringLiteral("Import"));
-    Export = item(File, "Export", QStringLiteral("Export"));
-    Login = item(File, "Login", QStringLiteral("Login Settings"));
-    Clear_Clipboard = item(File, "Clear_Clipboard", QStringLiteral("Clear Clipboard"));
-    Exit = item(File, "Exit", QStringLiteral("Exit"));
+    New = item(File, "New", QStringLiteral("&New"));
+    Import = item(File, "Import", QStringLiteral("&Import"));
+    Export = item(File, "Export", QStringLiteral("&Export"));
+    Login = item(File, "Login", QStringLiteral("&Login Settings"));
+    Clear_Clipboard = item(File, "Clear_Clipboard", QStringLiteral("&Clear Clipboard"));
+    Exit = item(File, "Exit", QStringLiteral("E&xit"));
     Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     View = menuBar()->addMenu(QStringLiteral("&View"));
     View->setObjectName(QStringLiteral("View"));
-    Command1 = item(View, "Command1", QStringLiteral("Mask Notes"), true);
-    MaskUser = item(View, "MaskUser", QStringLiteral("Mask Username"), true);
-    MaskPwd = item(View, "MaskPwd", QStringLiteral("Mask Password"), true);
+    Command1 = item(View, "Command1", QStringLiteral("Mask &Notes"), true);
+    MaskUser = item(View, "MaskUser", QStringLiteral("Mask &Username"), true);
+    MaskPwd = item(View, "MaskPwd", QStringLiteral("Mask &Password"), true);
     View->addSeparator()->setObjectName(QStringLiteral("Separator2"));
-    mask_all = item(View, "mask_all", QStringLiteral("Mask All"));
-    mask_none = item(View, "mask_none", QStringLiteral("Mask None"));
+    mask_all = item(View, "mask_all", QStringLiteral("Mask &All"));
+    mask_none = item(View, "mask_none", QStringLiteral("Mask N&one"));
 
     Options = menuBar()->addMenu(QStringLiteral("&Options"));
     Options->setObjectName(QStringLiteral("Options"));
-    OnTop = item(Options, "OnTop", QStringLiteral("Always on Top"), true);
+    OnTop = item(Options, "OnTop", QStringLiteral("&Always on Top"), true);
     OnTop->setChecked(true);
-    passwordGen = item(Options, "passwordGen", QStringLiteral("Generate Password"));
-    LoginSelect = item(Options, "LoginSelect", QStringLiteral("Drag/ Drop Mode"), true);
-    mnuTooltips = item(Options, "mnuTooltips", QStringLiteral("Show ToolTips"), true);
+    passwordGen = item(Options, "passwordGen", QStringLiteral("&Generate Password"));
+    LoginSelect = item(Options, "LoginSelect", QStringLiteral("&Drag/ Drop Mode"), true);
+    mnuTooltips = item(Options, "mnuTooltips", QStringLiteral("&Show ToolTips"), true);
     mnuTooltips->setChecked(true);
     Options->addSeparator()->setObjectName(QStringLiteral("Separator"));
-    Lock = item(Options, "Lock", QStringLiteral("Lock Now"));
+    Lock = item(Options, "Lock", QStringLiteral("&Lock Now"));
     Lock->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    sec_off = item(Options, "sec_off", QStringLiteral("Security OFF"), true);
-    sec_on = item(Options, "sec_on", QStringLiteral("Security ON"), true);
+    sec_off = item(Options, "sec_off", QStringLiteral("Security O&FF"), true);
+    sec_on = item(Options, "sec_on", QStringLiteral("Security O&N"), true);
     sec_on->setChecked(true);
 
     Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help->setObjectName(QStringLiteral("Help"));
-    Online = item(Help, "Online", QStringLiteral("Online Help"));
-    About = item(Help, "About", QStringLiteral("About"));
+    Online = item(Help, "Online", QStringLiteral("&Online Help"));
+    About = item(Help, "About", QStringLiteral("&About"));
 
     // The handlers decide the check marks themselves: undo Qt's own toggle before they run.
     auto handle = [this](QAction* a, void (Form1::*handler)()) {

@@ -4,10 +4,12 @@
 #include "base/Result.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QStringList>
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -129,6 +131,8 @@ private:
     // (accessibility clients included); the unlock puts them back exactly. Neither runs any change rule.
     void concealFields();
     void revealFields();
+    // Shows the window in its normal state at the place and size it had when it was locked.
+    void showWhereLeft();
     void showTexts();
     void showAccountList();
     void showMode();
@@ -158,6 +162,7 @@ private:
     } hiddenCombo_;
 
     QStringListModel* accountModel_ = nullptr;
+    std::optional<QPoint> place_; // where the window's frame stood when it was locked
 
     // Controls, named as on the window.
     QLabel* Label7 = nullptr;

@@ -1,13 +1,11 @@
 // The window's events, forwarded to the account book.
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
+#include "ui/main/HelpPage.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
-
-namespace {
-const char* const kSupportPage = "http://" COFFERNOTE_SUPPORT_HOST "/support.htm";
-} // namespace
 
 void Form1::cboSelect_Change()
 {
@@ -156,7 +154,10 @@ void Form1::Clear_Clipboard_Click()
 
 void Form1::Online_Click()
 {
-    act([this] { book_.RunBrowser(kSupportPage); });
+    const std::string page =
+        OnlineHelpAddress(QStringLiteral(COFFERNOTE_SUPPORT_HOST), QCoreApplication::applicationDirPath())
+            .toStdString();
+    act([this, &page] { book_.RunBrowser(page); });
 }
 
 void Form1::passwordGen_Click()

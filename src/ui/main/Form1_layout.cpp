@@ -72,6 +72,7 @@ void Form1::createControls()
 
     auto* accountCombo = named(new AccountCombo(client), "cboSelect", QStringLiteral("Account Name"));
     connect(accountCombo, &AccountCombo::popupOpening, this, &Form1::cboSelect_DropDown);
+    accountCombo->setPrompt(QString::fromLatin1(kPlaceholder));
     cboSelect = accountCombo;
     cboSelect->setEditable(true);
     cboSelect->setInsertPolicy(QComboBox::NoInsert);
@@ -102,6 +103,11 @@ void Form1::createControls()
     Label2 = label("Label2", QStringLiteral("Password"));
     txtPassword = box("txtPassword", QStringLiteral("Password"), 50);
     cmdCopy4 = pictureButton("cmdCopy4", QStringLiteral("Copy password"), ":/buttons/copy.png");
+    // Copy without reaching for the mouse. (Ctrl+Shift+U would suit the user ID, but input methods take it for
+    // Unicode entry in a text box before the window sees it.)
+    cmdCopy2->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    cmdCopy3->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    cmdCopy4->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     Label4->setBuddy(txtWebsite);
     Label3->setBuddy(txtGeneral);
     Label1->setBuddy(txtUserid);

@@ -123,6 +123,8 @@ void Form1::showMode()
         for (FieldBox* box : {txtUserid, txtPassword, txtGeneral, txtWebsite})
             box->setDragSource(dragDrop);
         lblMode->setText(caption);
+        // Read without the caption's leading blank, and heard when it changes.
+        lblMode->setAccessibleName(caption.trimmed());
         lblMode->setStyleSheet(
             fixedcolours::labelSheet(dragDrop ? fixedcolours::kLightGreen : fixedcolours::kLightYellow));
     }

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -102,10 +103,9 @@ void Form1::showLock()
     const bool locked = session_.locked();
     if (locked && !shownLocked_) {
         shownLocked_ = true;
-        // A window the desktop placed itself would be placed anew when shown again; pinning it where it stands
-        // brings it back at the same place after the unlock.
-        if (!isMinimized())
-            setGeometry(geometry());
+        // The place the window was left at is the one it comes back to on the unlock.
+        if (isVisible())
+            place_ = geometry().topLeft();
         hide();
         concealFields();
         // The lock screen shows before the side windows close, so the program never has no visible window. It
@@ -126,7 +126,7 @@ void Form1::showLock()
     } else if (!locked && shownLocked_) {
         shownLocked_ = false;
         revealFields();
-        showNormal(); // restores a window that was minimized when it was locked
+        showWhereLeft(); // also restores a window that was minimized when it was locked
         raise();
         activateWindow();
         lockScreen_->hide();
@@ -175,6 +175,16 @@ void Form1::revealFields()
     edit->setModified(hiddenCombo_.modified);
     settingText_ = was;
     hiddenCombo_ = {};
+}
+
+void Form1::showWhereLeft()
+{
+    // Shown again without a place, the window would be placed anew by the desktop: at each lock and unlock
+    // somewhere else. The native window is told where its client area stood before it is shown, so the desktop
+    // finds a place the user chose (set on the widget alone, a hidden window's place never reaches it).
+    if (QWindow* window = windowHandle(); window && place_)
+        window->setPosition(*place_);
+    showNormal();
 }
 
 void Form1::Lock_Click()

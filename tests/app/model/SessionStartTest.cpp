@@ -112,6 +112,7 @@ TEST_F(StartupTest, UnwritableFolderIsNamedOnceAndTheRunGoesOn)
         "\r\n(No such file or directory).\r\n"
         "You can look accounts up, but no change can be saved until the folder can be written.";
     EXPECT_EQ(ReadOnlyFolderMessage(folder.file("missing"), "No such file or directory"), expected);
+    EXPECT_EQ(ReadOnlyFolderMessage("/data/100%2", "Permission denied").substr(44, 20), "/data/100%2\r\n(Permis");
 
     FakePlatform p;
     Session run(folder.file("missing"), p);

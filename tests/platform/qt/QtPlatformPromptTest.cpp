@@ -2,11 +2,14 @@
 #include "platform/qt/QtPlatform.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QMainWindow>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -67,6 +70,57 @@ TEST_F(QtPlatformPrompts, APromptWhoseWindowGoesMeanwhileReturnsSafely)
         const Answer a = platform.messageBox("Saved.", style, "Coffernote");
         EXPECT_EQ(a, style == MsgQuestion ? Answer::No : Answer::Ok);
     }
+}
+
+// A desktop stacks a prompt above the window that owns it; one that belongs to no window goes below a window
+// kept on top, where it holds the keyboard unseen.
+TEST_F(QtPlatformPrompts, EveryPromptBelongsToTheWindowActedInOrStaysOnTop)
+{
+    struct Shown
+    {
+        QWidget* owner;
+        bool onTop;
+    };
+    auto shown = [this](const std::function<void()>& prompt) {
+        Shown seen{nullptr, false};
+        QTimer::singleShot(50, [&seen] {
+            QWidget* box = QApplication::activeModalWidget();
+            seen = {box->parentWidget(), box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)};
+            static_cast<QDialog*>(box)->reject();
+        });
+        prompt();
+        return seen;
+    };
+    const std::function<void()> box = [this] {
+        platform.message("Settings have been saved successfully.", MsgInformation);
+    };
+    const std::function<void()> question = [this] { platform.message("Delete record?", MsgQuestion); };
+    const std::function<void()> file = [this] { platform.saveFileName("Text Files  (*.txt; *.csv)|*.txt; *.csv"); };
+
+    // Before any window (the splash phase, a refused second copy).
+    Shown s = shown(box);
+    EXPECT_EQ(s.owner, nullptr);
+    EXPECT_TRUE(s.onTop);
+
+    QMainWindow main;
+    main.show();
+    QDialog settings(&main);
+    settings.show();
+    for (QWidget* actedIn : {static_cast<QWidget*>(&main), static_cast<QWidget*>(&settings)}) {
+        QApplication::setActiveWindow(actedIn);
+        EXPECT_EQ(shown(question).owner, actedIn);
+        // The next prompt opens before the window has the keyboard back.
+        QApplication::setActiveWindow(nullptr);
+        for (const std::function<void()>& next : {box, file}) {
+            s = shown(next);
+            EXPECT_EQ(s.owner, actedIn);
+            EXPECT_FALSE(s.onTop);
+        }
+    }
+    // The window acted in has gone: the main window.
+    settings.hide();
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_EQ(shown(box).owner, &main);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // (The rules are checked on the model: tests/app/model/AccountBookClipboardTest.cpp; these check the window.)
 #include "MainWindowFixture.h"
 
+#include <QApplication>
+
 namespace {
 
 class Form1Clipboard : public MainWindowFixture
@@ -17,22 +19,33 @@ protected:
 
 } // namespace
 
-TEST_F(Form1Clipboard, EachButtonCopiesTheRealTextOfItsBox)
+TEST_F(Form1Clipboard, EachButtonAndItsShortcutCopyTheRealTextOfItsBox)
 {
     menuItem("mask_all")->trigger();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     struct Case
     {
         const char* button;
+        Qt::Key key; // with Ctrl+Shift
         const char* text;
     };
-    for (const Case& c : {Case{"cmdCopy2", "the notes"}, Case{"cmdCopy3", "alice"}, Case{"cmdCopy4", "s3cr3t"}}) {
-        platform.clipboard = "something else";
-        const int clears = platform.clipboardClears;
-        state.IdleTickCount = 8;
-        click(c.button);
-        EXPECT_EQ(platform.clipboard, c.text) << c.button;
-        EXPECT_EQ(platform.clipboardClears, clears + 1) << c.button;
-        EXPECT_EQ(state.IdleTickCount, 0) << c.button;
+    for (const Case& c : {Case{"cmdCopy2", Qt::Key_N, "the notes"}, Case{"cmdCopy3", Qt::Key_I, "alice"},
+                          Case{"cmdCopy4", Qt::Key_C, "s3cr3t"}}) {
+        for (const bool byKey : {false, true}) {
+            platform.clipboard = "something else";
+            const int clears = platform.clipboardClears;
+            state.IdleTickCount = 8;
+            if (byKey) {
+                QTest::keyClick(QApplication::focusWidget(), c.key, Qt::ControlModifier | Qt::ShiftModifier);
+                QTest::qWait(200); // the button shows itself pressed first
+            } else {
+                click(c.button);
+            }
+            EXPECT_EQ(platform.clipboard, c.text) << c.button << byKey;
+            EXPECT_EQ(platform.clipboardClears, clears + 1) << c.button << byKey;
+            EXPECT_EQ(state.IdleTickCount, 0) << c.button << byKey;
+        }
     }
     EXPECT_TRUE(platform.messages.empty());
 }

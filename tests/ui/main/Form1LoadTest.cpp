@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -149,10 +150,16 @@ TEST_F(Form1Load, ToolTipsAreTheFourteenTexts)
 TEST_F(Form1Load, MenusHaveTheirItemsInOrderWithShortcutsAndMarks)
 {
     load();
+    // The captions as shown; every item carries an access key of its own within its menu.
     auto captions = [](QMenu* menu) {
         QStringList items;
-        for (QAction* a : menu->actions())
-            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QSet<QKeySequence> keys;
+        for (QAction* a : menu->actions()) {
+            items << (a->isSeparator() ? QStringLiteral("-") : QString(a->text()).remove(u'&'));
+            const QKeySequence key = QKeySequence::mnemonic(a->text());
+            EXPECT_TRUE(a->isSeparator() || (!key.isEmpty() && !keys.contains(key))) << a->text().toStdString();
+            keys.insert(key);
+        }
         return items.join(u'|').toStdString();
     };
     const QList<QAction*> menus = form->menuBar()->actions();

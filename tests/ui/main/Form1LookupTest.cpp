@@ -259,3 +259,23 @@ TEST_F(Form1Lookup, TextPutInByTheWindowReadsFromItsBeginning)
     EXPECT_EQ(edit->selectionStart(), 0);
     EXPECT_EQ(edit->selectedText(), "Bankers");
 }
+
+TEST_F(Form1Lookup, AClickIntoThePromptSelectsItWholeButNotIntoAName)
+{
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QLineEdit* edit = combo()->lineEdit();
+    auto clickIntoCombo = [this, edit] {
+        box("txtWebsite")->setFocus();
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() / 2, edit->height() / 2));
+        QTest::qWait(1); // the click is through
+    };
+    clickIntoCombo();
+    EXPECT_EQ(selected().toStdString(), "< Select or type account here >");
+    QTest::keyClicks(QApplication::focusWidget(), "ba");
+    EXPECT_EQ(comboText().toStdString(), "Bank"); // the prompt replaced, the name completed
+
+    lookUp("Bankers");
+    clickIntoCombo();
+    EXPECT_EQ(selected(), QString());
+}

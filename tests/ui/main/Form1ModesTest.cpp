@@ -301,15 +301,18 @@ TEST_F(Form1Modes, EveryMenuOpensFromTheKeyboard)
     EXPECT_TRUE(field("txtGeneral")->isMasked());
 }
 
-TEST_F(Form1Modes, ScreenReadersHearTheModeAndTheRecordNumber)
+TEST_F(Form1Modes, ScreenReadersHearTheModeTheRecordNumberAndTheAccountName)
 {
-    auto accessible = [&](const char* name) { return QAccessible::queryAccessibleInterface(find<QLabel>(name)); };
-    EXPECT_EQ(accessible("lblMode")->text(QAccessible::Name).trimmed(), "Drag/Drop Mode");
+    auto accessible = [&](const char* name) { return QAccessible::queryAccessibleInterface(find<QWidget>(name)); };
+    EXPECT_EQ(accessible("cboSelect")->text(QAccessible::Name), "Account Name");
+    EXPECT_EQ(accessible("cboSelect")->text(QAccessible::Value), comboText());
+    EXPECT_EQ(accessible("cboSelect")->role(), QAccessible::ComboBox);
+    EXPECT_EQ(accessible("lblMode")->text(QAccessible::Name), "Drag/Drop Mode");
     EXPECT_EQ(accessible("lblID")->text(QAccessible::Name), "ID");
     EXPECT_EQ(accessible("lblID")->text(QAccessible::Description), "1");
 
     typeInto("txtUserid", "x");
-    EXPECT_EQ(accessible("lblMode")->text(QAccessible::Name).trimmed(), "Edit Mode");
+    EXPECT_EQ(accessible("lblMode")->text(QAccessible::Name), "Edit Mode");
     menuItem("New")->trigger();
     EXPECT_TRUE(accessible("lblID")->text(QAccessible::Description).isEmpty());
 }

@@ -1,6 +1,11 @@
-// Which stored texts may go to the desktop as a web address, and how a refused one is shown.
+// Which stored texts may go to the desktop as a web address, how a refused one is shown, and the page Online
+// Help opens.
 #include "ui/main/WebAddress.h"
 
+#include "TempFolder.h"
+#include "ui/main/HelpPage.h"
+
+#include <QUrl>
 #include <gtest/gtest.h>
 
 TEST(WebAddress, OnlyHttpAndHttpsAddressesWithAHostPass)
@@ -68,4 +73,22 @@ TEST(WebAddress, ShownOnOneLineAndCutWhenLong)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ShownAddress(c.text).toStdString(), c.shown.toStdString());
+}
+
+TEST(OnlineHelp, TheSupportPageWhenAHostWasSetElseTheInstalledGuide)
+{
+    TempFolder root;
+    std::filesystem::create_directories(root.file("bin"));
+    std::filesystem::create_directories(root.file("share/coffernote"));
+    const QString bin = QString::fromStdString(root.file("bin"));
+    const QString beside = QUrl::fromLocalFile(bin + "/user-guide.html").toString();
+    const QString shared =
+        QUrl::fromLocalFile(QString::fromStdString(root.file("share/coffernote/user-guide.html"))).toString();
+
+    EXPECT_EQ(OnlineHelpAddress("help.example.net", bin), "http://help.example.net/support.htm");
+    EXPECT_EQ(OnlineHelpAddress("", bin), beside); // nowhere: the browser says what is missing
+    root.write("share/coffernote/user-guide.html", "<html/>");
+    EXPECT_EQ(OnlineHelpAddress("", bin), shared); // an installed package
+    root.write("bin/user-guide.html", "<html/>");
+    EXPECT_EQ(OnlineHelpAddress("", bin), beside); // a program folder
 }

@@ -2,6 +2,7 @@
 #include "app/files/AccountExchange.h"
 #include "base/AtomicFile.h"
 
+#include "Permissions.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -83,44 +84,25 @@ TEST_F(AccountExchangeFile, ANewFileReplacesTheOldOneWhole)
     EXPECT_EQ(back.value.accounts[0].Notes, "c\r\nd");
 }
 
-// Whatever stands in the way, the user is told why and the chosen name, and what it named, stay as they were.
-TEST_F(AccountExchangeFile, AFailureLeavesTheTargetAsItWas)
+namespace {
+
+struct FailureCase
 {
-    const bool root = ::geteuid() == 0;
-    const struct
-    {
-        const char* what;
-        std::string target;
-        std::function<void()> prepare;
-        std::string reason;
-        bool needsUser = false; // root may write anywhere
-    } cases[] = {
-        {"missing folder", dir.file("gone") + "/out.csv", [] {},
-         "A new file cannot be made in its folder: No such file or directory"},
-        {"folder", dir.file("folder"), [&] { fs::create_directory(dir.file("folder")); }, "It is a folder, not a file"},
-        {"link to a file", dir.file("link.csv"), [&] { fs::create_symlink(dir.file("old.csv"), dir.file("link.csv")); },
-         "It is a symbolic link; choose the file it points to"},
-        {"link to nothing", dir.file("dangling.csv"),
-         [&] { fs::create_symlink(dir.file("nothing"), dir.file("dangling.csv")); },
-         "It is a symbolic link; choose the file it points to"},
-        {"pipe (or device)", dir.file("pipe"), [&] { ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0); },
-         "It is not a regular file"},
-        {"disk full", dir.file("old.csv"),
-         [] { SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::WriteHalfway; }); },
-         "No space left on device"},
-        {"rename refused", dir.file("old.csv"),
-         [] { SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::Rename; }); },
-         "Input/output error"},
-        {"read-only file", dir.file("old.csv"), [&] { fs::permissions(dir.file("old.csv"), fs::perms::owner_read); },
-         "Permission denied", true},
-        {"read-only folder", dir.file("old.csv"),
-         [&] { fs::permissions(dir.str(), fs::perms::owner_read | fs::perms::owner_exec); },
-         "A new file cannot be made in its folder: Permission denied", true},
-    };
+    const char* what;
+    std::string target;
+    std::function<void()> prepare;
+    std::string reason;
+};
+
+class AccountExchangeFilePermissions : public AccountExchangeFile
+{
+};
+
+// Whatever stands in the way, the user is told why and the chosen name, and what it named, stay as they were.
+void ExpectEachFailureLeavesTheTargetAsItWas(const TempFolder& dir, const std::vector<FailureCase>& cases)
+{
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.needsUser && root)
-            continue;
         dir.write("old.csv", "old export");
         fs::permissions(dir.file("old.csv"), fs::perms::owner_read | fs::perms::owner_write);
         c.prepare();
@@ -138,4 +120,47 @@ TEST_F(AccountExchangeFile, AFailureLeavesTheTargetAsItWas)
         fs::permissions(dir.str(), fs::perms::owner_all, fs::perm_options::add);
         fs::permissions(dir.file("old.csv"), fs::perms::owner_write, fs::perm_options::add);
     }
+}
+
+} // namespace
+
+TEST_F(AccountExchangeFile, AFailureLeavesTheTargetAsItWas)
+{
+    ExpectEachFailureLeavesTheTargetAsItWas(
+        dir,
+        {
+            {"missing folder", dir.file("gone") + "/out.csv", [] {},
+             "A new file cannot be made in its folder: No such file or directory"},
+            {"folder", dir.file("folder"), [&] { fs::create_directory(dir.file("folder")); },
+             "It is a folder, not a file"},
+            {"link to a file", dir.file("link.csv"),
+             [&] { fs::create_symlink(dir.file("old.csv"), dir.file("link.csv")); },
+             "It is a symbolic link; choose the file it points to"},
+            {"link to nothing", dir.file("dangling.csv"),
+             [&] { fs::create_symlink(dir.file("nothing"), dir.file("dangling.csv")); },
+             "It is a symbolic link; choose the file it points to"},
+            {"pipe (or device)", dir.file("pipe"), [&] { ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0); },
+             "It is not a regular file"},
+            {"disk full", dir.file("old.csv"),
+             [] {
+                 SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::WriteHalfway; });
+             },
+             "No space left on device"},
+            {"rename refused", dir.file("old.csv"),
+             [] { SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::Rename; }); },
+             "Input/output error"},
+        });
+}
+
+TEST_F(AccountExchangeFilePermissions, AFailureLeavesTheTargetAsItWas)
+{
+    SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
+    ExpectEachFailureLeavesTheTargetAsItWas(
+        dir, {
+                 {"read-only file", dir.file("old.csv"),
+                  [&] { fs::permissions(dir.file("old.csv"), fs::perms::owner_read); }, "Permission denied"},
+                 {"read-only folder", dir.file("old.csv"),
+                  [&] { fs::permissions(dir.str(), fs::perms::owner_read | fs::perms::owner_exec); },
+                  "A new file cannot be made in its folder: Permission denied"},
+             });
 }

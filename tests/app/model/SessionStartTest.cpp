@@ -1,6 +1,7 @@
 // The session's start: the start-up sequence and the one load of the account file.
 #include "CoreFixture.h"
 #include "Outcomes.h"
+#include "Permissions.h"
 
 #include "app/model/Session.h"
 
@@ -180,10 +181,13 @@ TEST(ChooseFirstWindowTest, LoginOnlyWithAnAccountFileAndALoginSetting)
     EXPECT_EQ(ChooseFirstWindow(true, "", "", "1"), FirstWindow::Login);
 }
 
-TEST_F(StartupTest, ReadOnlyFolderIsNamedWithTheReason)
+class StartupPermissions : public StartupTest
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+};
+
+TEST_F(StartupPermissions, ReadOnlyFolderIsNamedWithTheReason)
+{
+    SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
     const StartupResult first = session.start();

@@ -59,10 +59,10 @@ for name in settings.dat settings2.dat config.dat config2.dat; do
         load=$(timeout 10 "$tool" load "$work/p"; echo "rc=$?")
         save=$(timeout 10 "$tool" save "$work/p" "$accounts" 1; echo "rc=$?")
         ok=1
-        echo "$load" | grep -q "^MESSAGE (style 48): " || ok=0
-        echo "$load" | grep -qF "$work/p/$name" || ok=0
-        echo "$load" | grep -q "result=Ended accounts=0 generation=- questions=0" || ok=0
-        echo "$save" | grep -q "^SAVE FAILED" || ok=0
+        grep -q "^MESSAGE (style 48): " <<<"$load" || ok=0
+        grep -qF "$work/p/$name" <<<"$load" || ok=0
+        grep -q "result=Ended accounts=0 generation=- questions=0" <<<"$load" || ok=0
+        grep -q "^SAVE FAILED" <<<"$save" || ok=0
         [ -e "$work/p/$name" ] || [ -L "$work/p/$name" ] || ok=0
         if [ $ok = 0 ]; then
             bad=$((bad + 1))

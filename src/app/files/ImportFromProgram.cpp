@@ -13,8 +13,7 @@
 
 namespace {
 
-// The longest account name the list takes, in UTF-16 units (as the combo box counts).
-constexpr int kMaxName = 50;
+constexpr int kMaxName = kImportedNameLength;
 // The first accounts the preview shows.
 constexpr std::size_t kPreviewRows = 10;
 
@@ -373,8 +372,20 @@ ForeignResult ReadForeignExport(std::string_view bytes)
 ForeignResult ReadForeignExportFile(const std::string& path)
 {
     Outcome<std::string> read = ReadWholeFile(path);
-    if (!read.result.isOk())
-        return failure(read.result.message());
+    if (!read.result.isOk()) {
+        // The message already names the file: said as a sentence about it, as the other failures are.
+        std::string why = read.result.message();
+        const std::pair<const char*, const char*> said[] = {{"cannot read ", "It could not be read: "},
+                                                            {"cannot open ", "It could not be opened: "}};
+        for (const auto& [verb, sentence] : said) {
+            const std::string prefix = verb + path + ": ";
+            if (why.rfind(prefix, 0) == 0) {
+                why = sentence + why.substr(prefix.size());
+                break;
+            }
+        }
+        return failure(why + (why.back() == '.' ? "" : "."));
+    }
     ForeignResult parsed = ReadForeignExport(read.value);
     wipe(read.value);
     return parsed;

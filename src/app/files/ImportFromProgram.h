@@ -13,6 +13,9 @@
 // (name,url,username,password[,note]), Firefox, KeePassXC and Bitwarden, or any file whose first line names a
 // password column and a name, website or user name column, in any order, from a small set of synonyms.
 
+// The longest account name the list takes, in UTF-16 units (as the combo box counts); longer names are cut.
+inline constexpr int kImportedNameLength = 50;
+
 // The accounts of such a file, before they meet the table.
 struct ForeignAccounts
 {

@@ -7,6 +7,8 @@
 #include "app/files/ImportFromProgram.h"
 #include "platform/Platform.h"
 
+static_assert(kImportedNameLength == AccountBook::kMaxNameLength, "imported names fit the combo box");
+
 namespace {
 
 const char* const kForeignFilter = "CSV Files  (*.csv)|*.csv";

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 const char* const kFilter = "CSV Files  (*.csv)|*.csv";
@@ -32,7 +34,11 @@ protected:
         platform.messages.clear();
         elsewhere.write("firefox.csv", kFirefox);
     }
-    void TearDown() override { SetFileFaultHookForTests({}); }
+    void TearDown() override
+    {
+        SetFileFaultHookForTests({});
+        SetFileSizeBoundForTests(0);
+    }
 
     std::string lastMessage() const { return platform.messages.empty() ? "" : platform.messages.back().text; }
     std::vector<std::string> names() const
@@ -104,6 +110,20 @@ TEST_F(AccountBookImportFromProgram, FailedOrCancelledImportsChangeNothing)
     EXPECT_EQ(lastMessage().substr(0, lastMessage().find("\r\n")),
               "The file " + elsewhere.file("other.csv") + " could not be imported.");
     EXPECT_EQ(lastMessage().substr(lastMessage().rfind("\r\n")), "\r\nYour accounts have not been changed.");
+
+    // A pipe is never opened (it would wait for a writer); a file beyond the bound is not read.
+    ASSERT_EQ(::mkfifo(elsewhere.file("pipe.csv").c_str(), 0600), 0);
+    importWith(elsewhere.file("pipe.csv"), std::nullopt);
+    EXPECT_EQ(lastMessage(), "The file " + elsewhere.file("pipe.csv") +
+                                 " could not be imported.\r\nIt could not be read: it is not a regular file (a pipe, a "
+                                 "device or a socket).\r\nYour accounts have not been changed.");
+    SetFileSizeBoundForTests(100);
+    importWith(elsewhere.file("firefox.csv"), std::nullopt);
+    SetFileSizeBoundForTests(0);
+    EXPECT_NE(
+        lastMessage().find("\r\nIt could not be read: it is larger than 100 bytes, the most Coffernote reads.\r\n"),
+        std::string::npos)
+        << lastMessage();
 
     importWith(elsewhere.file("one.csv"), ImportChoice::SkipExisting);
     EXPECT_EQ(lastMessage(), "No account has been imported: every account of the file was skipped.");

@@ -243,13 +243,21 @@ ForeignResult readAccounts(std::string_view bytes)
                        joined(found) + ".\r\n" + kExpected);
     }
 
+    // How the notes and the preview name each column; one without a name by its place.
+    std::vector<std::string> labels;
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        labels.push_back(trimmed(header[c]));
+        if (labels.back().empty())
+            labels.back() = "Column " + std::to_string(c + 1);
+    }
+
     ForeignAccounts out;
     out.source = layout->source;
     for (std::size_t c = 0; c < header.size(); ++c) {
         if (layout->roles[c] == Role::Kept)
-            out.keptColumns.push_back(trimmed(header[c]));
+            out.keptColumns.push_back(labels[c]);
         else if (layout->roles[c] == Role::Dropped)
-            out.droppedColumns.push_back(trimmed(header[c]));
+            out.droppedColumns.push_back(labels[c]);
     }
 
     const bool endsWithLineEnd = !bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r');
@@ -298,7 +306,7 @@ ForeignResult readAccounts(std::string_view bytes)
                 if (!v.empty()) {
                     if (!kept.empty())
                         kept += "\r\n";
-                    kept += trimmed(header[c]) + ": " + v;
+                    kept += labels[c] + ": " + v;
                 }
                 break;
             case Role::Dropped:

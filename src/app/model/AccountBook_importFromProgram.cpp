@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/ImportFromProgram.h"
+#include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
 static_assert(kImportedNameLength == AccountBook::kMaxNameLength, "imported names fit the combo box");
@@ -33,7 +34,10 @@ Result AccountBook::ImportFromProgram_Click()
         resetIdle();
         return Result::ok();
     }
-    const ImportChoice choice = state_.platform.previewImport(MakeImportPreview(read.value, table_));
+    ImportPreview preview = MakeImportPreview(read.value, table_);
+    const ImportChoice choice = state_.platform.previewImport(preview);
+    for (auto& row : preview.firstRows)
+        wipe(row[2]); // the user IDs
     resetIdle();
     if (choice == ImportChoice::Cancel)
         return Result::ok();

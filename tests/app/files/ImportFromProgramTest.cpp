@@ -116,15 +116,15 @@ TEST(ImportFromProgram, EachLayoutPutsItsFieldsInTheRightBoxes)
          {"folder", "fields", "login_totp"},
          {"favorite", "reprompt"}},
         {"Comma-separated file",
-         "Password, User ID ,Title,Comments,Category\r\n"
-         "pw,ann,Shop,note,Fun\r\n"
-         "pw2,bob,\"Two\nlines\",,\r\n"
-         "pw3,,,,\r\n",
-         {MakeAccount("Shop", "", "note\r\nCategory: Fun", "ann", "pw"), MakeAccount("Two lines", "", "", "bob", "pw2"),
-          MakeAccount("Imported 1", "", "", "", "pw3")},
+         "Password, User ID ,Title,Comments,Category,\r\n"
+         "pw,ann,Shop,note,Fun,x\r\n"
+         "pw2,bob,\"Two\nlines\",,,\r\n"
+         "pw3,,,,,\r\n",
+         {MakeAccount("Shop", "", "note\r\nCategory: Fun\r\nColumn 6: x", "ann", "pw"),
+          MakeAccount("Two lines", "", "", "bob", "pw2"), MakeAccount("Imported 1", "", "", "", "pw3")},
          0,
          0,
-         {"Category"},
+         {"Category", "Column 6"},
          {}},
     };
     for (const auto& c : cases) {

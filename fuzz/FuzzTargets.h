@@ -11,6 +11,7 @@ int FuzzOptionsFile(const std::uint8_t* data, std::size_t size);
 int FuzzInnerLayer(const std::uint8_t* data, std::size_t size);
 int FuzzAccountFile(const std::uint8_t* data, std::size_t size);
 int FuzzImport(const std::uint8_t* data, std::size_t size);
+int FuzzCsv(const std::uint8_t* data, std::size_t size);
 
 struct FuzzTarget
 {
@@ -21,7 +22,7 @@ struct FuzzTarget
 inline constexpr FuzzTarget kFuzzTargets[] = {
     {"base64", FuzzBase64},          {"options_file", FuzzOptionsFile},
     {"inner_layer", FuzzInnerLayer}, {"account_file", FuzzAccountFile},
-    {"import", FuzzImport},
+    {"import", FuzzImport},          {"csv", FuzzCsv},
 };
 
 // Aborts with a note on stderr when a promise does not hold.

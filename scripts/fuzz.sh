@@ -6,7 +6,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${COFFERNOTE_FUZZ_BUILD_DIR:-$here/build-fuzz}"
 seconds="${1:-60}"
-targets=(base64 options_file inner_layer account_file import)
+targets=(base64 options_file inner_layer account_file import csv)
 
 COFFERNOTE_FUZZ_DEPS=1 bash "$here/scripts/install-deps.sh"
 launcher=()

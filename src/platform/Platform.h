@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QWidget;
 
@@ -17,6 +19,16 @@ enum MessageStyle : int {
 enum class Answer { Ok, Yes, No };
 
 inline constexpr const char* kProgramTitle = "Coffernote";
+
+// What the preview of an import from another program shows before anything changes.
+struct ImportPreview
+{
+    std::string summary;   // what will be added and skipped, one fact a line ("\n" between lines)
+    int existingNames = 0; // accounts whose names exist already: the user chooses what becomes of them
+    std::vector<std::array<std::string, 3>> firstRows; // name, website and user ID of the first accounts
+};
+// The user's answer to the preview: nothing, or import, skipping or numbering the accounts whose names exist.
+enum class ImportChoice { Cancel, SkipExisting, AddNumbered };
 
 // The one seam through which the program reaches the desktop. The program uses the Qt implementation;
 // tests use a scripted fake, so every dialog flow runs headless.
@@ -43,6 +55,13 @@ public:
     {
         announcePrompt();
         return chooseOpenFile(filter);
+    }
+
+    // The preview of an import from another program (a modal dialog with Import and Cancel).
+    ImportChoice previewImport(const ImportPreview& preview)
+    {
+        announcePrompt();
+        return showImportPreview(preview);
     }
 
     // Runs each time a prompt (a message box, a question, a file dialog) is about to open: the main window shows
@@ -91,6 +110,7 @@ protected:
     virtual Answer showMessageBox(const std::string& text, int style, const std::string& caption) = 0;
     virtual std::string chooseSaveFile(const std::string& filter) = 0;
     virtual std::string chooseOpenFile(const std::string& filter) = 0;
+    virtual ImportChoice showImportPreview(const ImportPreview&) { return ImportChoice::Cancel; }
 
 private:
     void announcePrompt()

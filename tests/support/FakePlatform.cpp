@@ -13,8 +13,11 @@ void FakePlatform::checkNothingLeft()
         ADD_FAILURE() << answers.size() << " queued answer(s) were never asked for";
     if (!files.empty())
         ADD_FAILURE() << files.size() << " queued file name(s) were never asked for";
+    if (!importChoices.empty())
+        ADD_FAILURE() << importChoices.size() << " queued import choice(s) were never asked for";
     answers.clear();
     files.clear();
+    importChoices.clear();
 }
 
 bool FakePlatform::promptDismissed(const std::string& prompt)
@@ -79,6 +82,20 @@ std::string FakePlatform::chooseOpenFile(const std::string& filter)
     if (promptDismissed("open"))
         return {};
     return takeFile(files, "open");
+}
+
+ImportChoice FakePlatform::showImportPreview(const ImportPreview& preview)
+{
+    importPreviews.push_back(preview);
+    if (promptDismissed("import preview"))
+        return ImportChoice::Cancel;
+    if (importChoices.empty()) {
+        ADD_FAILURE() << "unexpected import preview";
+        return ImportChoice::Cancel;
+    }
+    const ImportChoice c = importChoices.front();
+    importChoices.pop_front();
+    return c;
 }
 
 void FakePlatform::clearClipboard()

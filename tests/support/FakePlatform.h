@@ -26,7 +26,8 @@ public:
     // Scripting.
     void queueAnswer(Answer answer) { answers.push_back(answer); }
     void queueFile(const std::string& path) { files.push_back(path); } // "" = the user cancels
-    void checkNothingLeft();                                           // fails on unused answers, then forgets them
+    void queueImportChoice(ImportChoice choice) { importChoices.push_back(choice); }
+    void checkNothingLeft(); // fails on unused answers, then forgets them
 
     // Platform.
     void clearClipboard() override;
@@ -41,6 +42,7 @@ public:
     // What happened.
     std::vector<Message> messages;
     std::vector<std::string> fileFilters; // the filter of every dialog shown
+    std::vector<ImportPreview> importPreviews;
     std::vector<std::string> urls;
     std::vector<int> topmostModes;
     std::string clipboard;
@@ -63,11 +65,13 @@ public:
 
     std::deque<Answer> answers;
     std::deque<std::string> files;
+    std::deque<ImportChoice> importChoices;
 
 protected:
     Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
     std::string chooseSaveFile(const std::string& filter) override;
     std::string chooseOpenFile(const std::string& filter) override;
+    ImportChoice showImportPreview(const ImportPreview& preview) override;
 
 private:
     bool promptDismissed(const std::string& prompt); // runs whilePromptOpen

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/files/Characters.h"
+#include "app/files/Utf8Text.h"
 #include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
@@ -23,47 +24,6 @@ static_assert(kExchangedFieldCount == kFieldsPerAccount);
 std::string Reason(int err)
 {
     return err != 0 ? std::string(std::strerror(err)) : std::string("unknown error");
-}
-
-// Offset of the first byte that does not belong to a well-formed UTF-8 sequence, or npos.
-std::size_t FirstInvalidUtf8(std::string_view s)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const std::size_t n = s.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len;
-        unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            if (c == 0xE0)
-                lo = 0xA0; // no overlong forms
-            else if (c == 0xED)
-                hi = 0x9F; // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            if (c == 0xF0)
-                lo = 0x90;
-            else if (c == 0xF4)
-                hi = 0x8F; // nothing above U+10FFFF
-        } else {
-            return i;
-        }
-        if (i + len > n || p[i + 1] < lo || p[i + 1] > hi)
-            return i;
-        for (std::size_t k = 2; k < len; ++k)
-            if (p[i + k] < 0x80 || p[i + k] > 0xBF)
-                return i;
-        i += len;
-    }
-    return std::string_view::npos;
 }
 
 // The 1-based line that holds offset: CR LF, a lone LF and a lone CR each end a line.

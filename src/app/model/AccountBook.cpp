@@ -4,6 +4,7 @@
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
+#include "app/files/Utf8Text.h"
 #include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
@@ -14,32 +15,6 @@ namespace {
 
 const char* const kSaved = "Settings have been saved successfully.";
 const char* const kNotSaved = "Your accounts could not be saved.\r\n";
-
-// The length of UTF-8 text as the combo box counts it: UTF-16 units.
-int utf16Length(const std::string& text)
-{
-    int units = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80)
-            units += c >= 0xF0 ? 2 : 1;
-    }
-    return units;
-}
-
-// The first limit UTF-16 units of text, never half a character.
-std::string cutToUtf16(const std::string& text, int limit)
-{
-    int units = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if ((c & 0xC0) == 0x80)
-            continue;
-        units += c >= 0xF0 ? 2 : 1;
-        if (units > limit)
-            return text.substr(0, i);
-    }
-    return text;
-}
 
 } // namespace
 
@@ -147,8 +122,8 @@ void AccountBook::resetIdle()
 void AccountBook::cboSelect_Change(const std::string& typed, int caret)
 {
     comboText_ = typed;
-    if (utf16Length(comboText_) > kMaxNameLength) {
-        comboText_ = cutToUtf16(comboText_, kMaxNameLength);
+    if (Utf16Length(comboText_) > kMaxNameLength) {
+        comboText_ = CutToUtf16(comboText_, kMaxNameLength);
         caret = std::min(caret, kMaxNameLength);
         comboSelection_ = Selection{caret, 0};
     }
@@ -160,7 +135,7 @@ void AccountBook::cboSelect_Change(const std::string& typed, int caret)
     const int row = names_.completionFor(comboText_);
     if (row >= 0) {
         comboText_ = names_.names()[static_cast<std::size_t>(row)];
-        const int length = utf16Length(comboText_);
+        const int length = Utf16Length(comboText_);
         const int p = std::min(caret, length);
         // The completed tail is selected: the next character typed replaces it.
         comboSelection_ = Selection{p, length - p};

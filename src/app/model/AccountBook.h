@@ -21,7 +21,7 @@ struct AppState;
 // Handlers keep the window's event names (cmdGo_Click); an operation whose event name would mislead here is named
 // for what it does (openWebsite, toggleMode).
 // Split by concern: AccountBook.cpp (opening, saving, options, texts), AccountBook_lookup.cpp,
-// AccountBook_editing.cpp, AccountBook_modes.cpp, AccountBook_exchange.cpp.
+// AccountBook_editing.cpp, AccountBook_modes.cpp, AccountBook_exchange.cpp, AccountBook_importFromProgram.cpp.
 class AccountBook
 {
 public:
@@ -102,6 +102,8 @@ public:
     // Export and import (AccountBook_exchange.cpp).
     void Export_Click();
     Result Import_Click();
+    // Adds the accounts of another program's export after a preview (AccountBook_importFromProgram.cpp).
+    Result ImportFromProgram_Click();
 
     // Overwrites the boxes' secrets and a password offered but not yet taken: the program ends.
     void wipeSecrets();

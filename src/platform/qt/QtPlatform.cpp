@@ -1,5 +1,7 @@
 #include "platform/qt/QtPlatform.h"
 
+#include "platform/qt/ImportPreviewDialog.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -181,6 +183,19 @@ std::string QtPlatform::chooseSaveFile(const std::string& filter)
 std::string QtPlatform::chooseOpenFile(const std::string& filter)
 {
     return fileDialog(false, filter);
+}
+
+ImportChoice QtPlatform::showImportPreview(const ImportPreview& preview)
+{
+    QWidget* owner = promptOwner();
+    auto* dialog = new ImportPreviewDialog(preview, owner);
+    placePrompt(dialog, owner);
+    const QPointer<ImportPreviewDialog> guard(dialog);
+    int result = 0;
+    // A dismissed preview imports nothing.
+    const ImportChoice choice = runPrompt(dialog, result) && guard ? guard->choice() : ImportChoice::Cancel;
+    delete guard.data();
+    return choice;
 }
 
 void QtPlatform::clearClipboard()

@@ -58,6 +58,7 @@ protected:
     Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
     std::string chooseSaveFile(const std::string& filter) override;
     std::string chooseOpenFile(const std::string& filter) override;
+    ImportChoice showImportPreview(const ImportPreview& preview) override;
 
 private:
     // A prompt being shown. Prompts nest (one can open while another waits) and close in reverse order.

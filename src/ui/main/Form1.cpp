@@ -161,11 +161,12 @@ void Form1::buildMenus()
         return a;
     };
     // "&" gives every menu and item an access key, unique within its menu; the captions shown stay as they are.
-    // File uses N, I, E, L, C and X (A is kept free for another import command).
+    // File uses N, I, A, E, L, C and X.
     File = menuBar()->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("File"));
     New = item(File, "New", QStringLiteral("&New"));
     Import = item(File, "Import", QStringLiteral("&Import"));
+    ImportFromProgram = item(File, "ImportFromProgram", QStringLiteral("Import from &Another Program..."));
     Export = item(File, "Export", QStringLiteral("&Export"));
     Login = item(File, "Login", QStringLiteral("&Login Settings"));
     Clear_Clipboard = item(File, "Clear_Clipboard", QStringLiteral("&Clear Clipboard"));
@@ -211,6 +212,7 @@ void Form1::buildMenus()
     };
     handle(New, &Form1::New_Click);
     handle(Import, &Form1::Import_Click);
+    handle(ImportFromProgram, &Form1::ImportFromProgram_Click);
     handle(Export, &Form1::Export_Click);
     handle(Login, &Form1::Login_Click);
     handle(Clear_Clipboard, &Form1::Clear_Clipboard_Click);

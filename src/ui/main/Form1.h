@@ -101,6 +101,7 @@ private slots:
     void passwordGen_Click();
     void Export_Click();
     void Import_Click();
+    void ImportFromProgram_Click();
 
     // Window options.
     void OnTop_Click();
@@ -196,6 +197,7 @@ private:
     QMenu* Help = nullptr;
     QAction* New = nullptr;
     QAction* Import = nullptr;
+    QAction* ImportFromProgram = nullptr;
     QAction* Export = nullptr;
     QAction* Login = nullptr;
     QAction* Clear_Clipboard = nullptr;

@@ -174,3 +174,8 @@ void Form1::Import_Click()
 {
     run([this] { return book_.Import_Click(); });
 }
+
+void Form1::ImportFromProgram_Click()
+{
+    run([this] { return book_.ImportFromProgram_Click(); });
+}

@@ -1,0 +1,136 @@
+#include "app/files/CsvReader.h"
+
+#include "app/files/Utf8Text.h"
+#include "cipher/SecureWipe.h"
+
+#include <new>
+
+CsvRows::~CsvRows()
+{
+    for (auto& row : rows)
+        for (auto& value : row)
+            wipe(value);
+}
+
+namespace {
+
+class CsvParser
+{
+public:
+    explicit CsvParser(std::string_view bytes) : s_(bytes) {}
+
+    CsvResult run()
+    {
+        if (s_.substr(0, 3) == "\xEF\xBB\xBF")
+            pos_ = 3;
+        if (const std::size_t bad = FirstInvalidUtf8(s_.substr(pos_)); bad != std::string_view::npos) {
+            line_ = 1;
+            for (std::size_t i = pos_; i < pos_ + bad; ++i)
+                countLineEnd(i);
+            fail("the text is not valid UTF-8.");
+            return std::move(out_);
+        }
+        while (pos_ < s_.size()) {
+            if (atLineEnd()) { // an empty line
+                skipLineEnd();
+                continue;
+            }
+            out_.value.lines.push_back(line_);
+            auto& row = out_.value.rows.emplace_back();
+            for (;;) {
+                std::string& value = row.emplace_back();
+                if (!readValue(value))
+                    return std::move(out_);
+                if (pos_ >= s_.size())
+                    break;
+                if (s_[pos_] == ',') {
+                    ++pos_;
+                    continue;
+                }
+                skipLineEnd();
+                break;
+            }
+        }
+        return std::move(out_);
+    }
+
+private:
+    bool atLineEnd() const { return pos_ < s_.size() && (s_[pos_] == '\r' || s_[pos_] == '\n'); }
+
+    // Counts a line end at i (CR LF counts once, at its LF).
+    void countLineEnd(std::size_t i)
+    {
+        if (s_[i] == '\n' || (s_[i] == '\r' && (i + 1 >= s_.size() || s_[i + 1] != '\n')))
+            ++line_;
+    }
+
+    void skipLineEnd()
+    {
+        if (s_[pos_] == '\r' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '\n')
+            ++pos_;
+        ++pos_;
+        ++line_;
+    }
+
+    // Reads one value and leaves pos_ on what follows it: a comma, a line end or the end of the text.
+    bool readValue(std::string& out)
+    {
+        if (pos_ < s_.size() && s_[pos_] == '"') {
+            const int openLine = line_;
+            std::size_t from = pos_ + 1;
+            for (;;) {
+                const std::size_t close = s_.find('"', from);
+                if (close == std::string_view::npos) {
+                    line_ = openLine;
+                    fail("a value starts with a double quote that is never closed: the file ends inside it, so "
+                         "it may have been cut short.");
+                    return false;
+                }
+                for (std::size_t i = from; i < close; ++i)
+                    countLineEnd(i);
+                out.append(s_.substr(from, close - from));
+                if (close + 1 < s_.size() && s_[close + 1] == '"') {
+                    out.push_back('"');
+                    from = close + 2;
+                    continue;
+                }
+                pos_ = close + 1;
+                break;
+            }
+            if (pos_ < s_.size() && s_[pos_] != ',' && !atLineEnd()) {
+                fail("there is text after the closing double quote of a value; values must be separated by "
+                     "commas.");
+                return false;
+            }
+            return true;
+        }
+        std::size_t end = pos_;
+        while (end < s_.size() && s_[end] != ',' && s_[end] != '\r' && s_[end] != '\n')
+            ++end;
+        out.assign(s_.substr(pos_, end - pos_));
+        pos_ = end;
+        return true;
+    }
+
+    // The rows read so far go (wiped); run() returns the failure.
+    void fail(const std::string& what)
+    {
+        out_ = CsvResult{Result::failed("Line " + std::to_string(line_) + ": " + what)};
+    }
+
+    std::string_view s_;
+    std::size_t pos_ = 0;
+    int line_ = 1;
+    CsvResult out_;
+};
+
+} // namespace
+
+CsvResult ReadCsv(std::string_view bytes)
+{
+    try {
+        return CsvParser(bytes).run();
+    } catch (const std::bad_alloc&) {
+        return {Result::failed("It is too large to import.")};
+    }
+}

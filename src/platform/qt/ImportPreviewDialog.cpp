@@ -1,0 +1,93 @@
+#include "platform/qt/ImportPreviewDialog.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QString fromUtf8(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// The accessible name is the visible label without its access-key mark.
+template <class Widget> Widget* named(Widget* w, const char* objectName, const QString& label)
+{
+    w->setObjectName(QString::fromLatin1(objectName));
+    w->setAccessibleName(QString(label).remove(u'&'));
+    return w;
+}
+
+} // namespace
+
+ImportPreviewDialog::ImportPreviewDialog(const ImportPreview& preview, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmImportPreview"));
+    setWindowTitle(QStringLiteral("Import from Another Program"));
+    auto* layout = new QVBoxLayout(this);
+
+    const QString summary = fromUtf8(preview.summary);
+    auto* lblSummary = named(new QLabel(summary, this), "lblSummary", summary);
+    lblSummary->setWordWrap(true);
+    lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    lblSummary->setFocusPolicy(Qt::StrongFocus); // read by screen readers as the user tabs through
+    layout->addWidget(lblSummary);
+
+    if (preview.existingNames > 0) {
+        const QString question = QStringLiteral("Accounts whose names already exist:");
+        layout->addWidget(named(new QLabel(question, this), "lblExisting", question));
+        const QString number = QStringLiteral("&Add them with a number, as \"Name (2)\"");
+        const QString skip = QStringLiteral("&Skip them");
+        optNumber_ = named(new QRadioButton(number, this), "optNumber", number);
+        optSkip_ = named(new QRadioButton(skip, this), "optSkip", skip);
+        optNumber_->setChecked(true); // nothing the user had is left out unless they say so
+        layout->addWidget(optNumber_);
+        layout->addWidget(optSkip_);
+    }
+
+    const QString rowsLabel = QStringLiteral("&First accounts:");
+    auto* lblRows = named(new QLabel(rowsLabel, this), "lblFirstAccounts", rowsLabel);
+    layout->addWidget(lblRows);
+    auto* grdRows = new QTableWidget(static_cast<int>(preview.firstRows.size()), 3, this);
+    named(grdRows, "grdFirstAccounts", rowsLabel);
+    grdRows->setHorizontalHeaderLabels(
+        {QStringLiteral("Account Name"), QStringLiteral("Website"), QStringLiteral("User ID")});
+    grdRows->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdRows->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdRows->setTabKeyNavigation(false); // Tab leaves the table for the buttons
+    grdRows->verticalHeader()->setVisible(false);
+    grdRows->horizontalHeader()->setStretchLastSection(true);
+    for (int r = 0; r < static_cast<int>(preview.firstRows.size()); ++r)
+        for (int c = 0; c < 3; ++c)
+            grdRows->setItem(r, c,
+                             new QTableWidgetItem(fromUtf8(
+                                 preview.firstRows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
+    grdRows->resizeColumnsToContents();
+    lblRows->setBuddy(grdRows);
+    layout->addWidget(grdRows);
+
+    auto* buttons = new QDialogButtonBox(this);
+    const QString importText = QStringLiteral("&Import");
+    const QString cancelText = QStringLiteral("Cancel");
+    auto* cmdImport = named(buttons->addButton(importText, QDialogButtonBox::AcceptRole), "cmdImport", importText);
+    named(buttons->addButton(cancelText, QDialogButtonBox::RejectRole), "cmdCancel", cancelText);
+    cmdImport->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    resize(560, 360);
+    cmdImport->setFocus();
+}
+
+ImportChoice ImportPreviewDialog::choice() const
+{
+    if (result() != QDialog::Accepted)
+        return ImportChoice::Cancel;
+    return optSkip_ && optSkip_->isChecked() ? ImportChoice::SkipExisting : ImportChoice::AddNumbered;
+}

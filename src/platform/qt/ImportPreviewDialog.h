@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QDialog>
+
+class QRadioButton;
+
+// The preview of an import from another program: what will be added and skipped, the first accounts (never a
+// password), the choice for names that exist already, and Import or Cancel. Usable from the keyboard alone;
+// every control carries its label as its accessible name.
+class ImportPreviewDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    ImportPreviewDialog(const ImportPreview& preview, QWidget* parent = nullptr);
+
+    // What the user chose once the dialog was accepted.
+    ImportChoice choice() const;
+
+private:
+    QRadioButton* optSkip_ = nullptr;
+    QRadioButton* optNumber_ = nullptr;
+};

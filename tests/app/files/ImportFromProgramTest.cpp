@@ -1,0 +1,239 @@
+#include "app/files/ImportFromProgram.h"
+
+#include "FakePlatform.h"
+#include "ProgramFolderFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// "é" 60 times: 120 bytes, 60 characters; the list takes 50.
+std::string accents(int n)
+{
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += "\xC3\xA9";
+    return s;
+}
+
+AccountTable TableNamed(const std::vector<std::string>& names)
+{
+    AccountTable t{MakeAccount(kHeaderMarker, "na")};
+    for (const auto& n : names) {
+        t.push_back(MakeAccount(n));
+        t.back().RecordNo = static_cast<std::int16_t>(t.size() - 1);
+    }
+    return t;
+}
+
+ForeignAccounts Named(const std::vector<std::string>& names)
+{
+    ForeignAccounts f;
+    f.source = "Chromium browser export";
+    for (const auto& n : names)
+        f.accounts.push_back(MakeAccount(n, "https://" + n));
+    return f;
+}
+
+std::vector<std::string> NamesOf(const std::vector<AccountRecord>& accounts)
+{
+    std::vector<std::string> names;
+    for (const auto& a : accounts)
+        names.push_back(a.AccountName);
+    return names;
+}
+
+} // namespace
+
+// Each program's export, written here from the column names its makers document.
+TEST(ImportFromProgram, EachLayoutPutsItsFieldsInTheRightBoxes)
+{
+    const struct
+    {
+        const char* source;
+        std::string file;
+        std::vector<AccountRecord> accounts;
+        int otherKinds = 0;
+        int emptyRows = 0;
+        std::vector<std::string> kept;
+        std::vector<std::string> dropped;
+    } cases[] = {
+        {"Chromium browser export",
+         "name,url,username,password,note\n"
+         "example.com,https://example.com/login,ann,\"p,w\"\"1\",\n"
+         ",https://bob@www.Shop.example:8443/cart,bob,pw2,\"line1\nline2\"\n",
+         {MakeAccount("example.com", "https://example.com/login", "", "ann", "p,w\"1"),
+          MakeAccount("www.shop.example", "https://bob@www.Shop.example:8443/cart", "line1\nline2", "bob", "pw2")},
+         0,
+         0,
+         {},
+         {}},
+        {"Firefox export",
+         "\xEF\xBB\xBF\"url\",\"username\",\"password\",\"httpRealm\",\"formActionOrigin\",\"guid\",\"timeCreated\","
+         "\"timeLastUsed\",\"timePasswordChanged\"\r\n"
+         "\"https://mail.example\",\"ann@mail.example\",\"s3cret\",,\"https://mail.example\",\"{a1}\","
+         "\"1600000000000\",\"1600000000000\",\"1600000000000\"\r\n"
+         "\"https://intranet.example\",\"bob\",\"pw\",\"Staff only\",,\"{b2}\",\"1\",\"2\",\"3\"\r\n",
+         {MakeAccount("mail.example", "https://mail.example", "", "ann@mail.example", "s3cret"),
+          MakeAccount("intranet.example", "https://intranet.example", "httpRealm: Staff only", "bob", "pw")},
+         0,
+         0,
+         {"httpRealm"},
+         {"formActionOrigin", "guid", "timeCreated", "timeLastUsed", "timePasswordChanged"}},
+        {"KeePassXC export",
+         "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last Modified\","
+         "\"Created\"\n"
+         "\"Root/Bank\",\"B\xC3\xA4nk\",\"ann\",\"pw\",\"https://bank.example\",\"two\nlines\",\"otpauth://x\",\"0\","
+         "\"2024-01-01T00:00:00Z\",\"2024-01-01T00:00:00Z\"\n"
+         "\"Root\",\"\",\"\",\"pw2\",\"\",\"\",\"\",\"0\",\"\",\"\"\n"
+         "\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"0\",\"\",\"\"\n",
+         {MakeAccount("B\xC3\xA4nk", "https://bank.example", "two\nlines\r\nGroup: Root/Bank\r\nTOTP: otpauth://x",
+                      "ann", "pw"),
+          MakeAccount("Imported 1", "", "Group: Root", "", "pw2")},
+         0,
+         1,
+         {"Group", "TOTP"},
+         {"Icon", "Last Modified", "Created"}},
+        {"Bitwarden export",
+         "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\n"
+         "Work,1,login,Mail,,\"PIN: 1234\",0,https://mail.example,ann,pw,JBSWY3DP\n"
+         ",,note,Secret note,text,,0,,,,\n"
+         ",,card,Visa,,,0,,,,\n"
+         ",,login,\"  " +
+             accents(60) +
+             "\",,,0,https://x.example,u,p,\n"
+             ",,login," +
+             std::string(49, 'a') + "\xF0\x9F\x94\x91,,,0,,u2,p2,\n",
+         {MakeAccount("Mail", "https://mail.example", "folder: Work\r\nfields: PIN: 1234\r\nlogin_totp: JBSWY3DP",
+                      "ann", "pw"),
+          MakeAccount(accents(50), "https://x.example", "", "u", "p"),
+          MakeAccount(std::string(49, 'a'), "", "", "u2", "p2")},
+         2,
+         0,
+         {"folder", "fields", "login_totp"},
+         {"favorite", "reprompt"}},
+        {"Comma-separated file",
+         "Password, User ID ,Title,Comments,Category,\r\n"
+         "pw,ann,Shop,note,Fun,x\r\n"
+         "pw2,bob,\"Two\nlines\",,,\r\n"
+         "pw3,,,,,\r\n",
+         {MakeAccount("Shop", "", "note\r\nCategory: Fun\r\nColumn 6: x", "ann", "pw"),
+          MakeAccount("Two lines", "", "", "bob", "pw2"), MakeAccount("Imported 1", "", "", "", "pw3")},
+         0,
+         0,
+         {"Category", "Column 6"},
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        const ForeignResult r = ReadForeignExport(c.file);
+        ASSERT_TRUE(r.result.isOk()) << r.result.message();
+        EXPECT_EQ(r.value.source, c.source);
+        EXPECT_EQ(r.value.accounts, c.accounts);
+        EXPECT_EQ(r.value.otherKinds, c.otherKinds);
+        EXPECT_EQ(r.value.emptyRows, c.emptyRows);
+        EXPECT_EQ(r.value.keptColumns, c.kept);
+        EXPECT_EQ(r.value.droppedColumns, c.dropped);
+    }
+}
+
+TEST(ImportFromProgram, RefusesWhatItCannotReadWithAClearMessage)
+{
+    const struct
+    {
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {"", "The file is empty: it names no columns and holds no accounts."},
+        {"Site;Login;Secret\r\nx;y;z\r\n",
+         "Coffernote does not recognise the columns of this file. Its first line names: Site;Login;Secret.\r\n"
+         "Coffernote reads the password exports of Chrome, Edge and the other Chromium browsers, Firefox, KeePassXC "
+         "and Bitwarden, and files whose first line names a password column and a name, website or user name "
+         "column: name, title or account; url, website or login_uri; username, user, login or user id; password; "
+         "notes, note, extra or comments."},
+        {"\"x\",\"y\",\"z\",\"q\"\n", // no header: the file's first line is an account
+         "Coffernote does not recognise the columns of this file. Its first line names: x, y, z, q.\r\n"
+         "Coffernote reads the password exports of Chrome, Edge and the other Chromium browsers, Firefox, KeePassXC "
+         "and Bitwarden, and files whose first line names a password column and a name, website or user name "
+         "column: name, title or account; url, website or login_uri; username, user, login or user id; password; "
+         "notes, note, extra or comments."},
+        {"name,url,username,password\nx,https://x.example,u,p\ny,https://y",
+         "Line 3: the last row holds 2 of the 4 values the first line names: the file may have been cut short."},
+        {"name,url,username,password\nx,https://x.example,u\ny,https://y.example,u,p\n",
+         "Line 2: the row holds 3 values, but the first line names 4 columns."},
+        {"name,url,username,password\nx,https://x.example,u,p,extra\n",
+         "Line 2: the row holds 5 values, but the first line names 4 columns."},
+        {"name,url,username,password\nx,https://x.example,u,\"p\n",
+         "Line 2: a value starts with a double quote that is never closed: the file ends inside it, so it may have "
+         "been cut short."},
+    };
+    for (const auto& c : cases) {
+        const ForeignResult r = ReadForeignExport(c.file);
+        EXPECT_EQ(r.result.message(), c.message) << c.file;
+        EXPECT_TRUE(r.value.accounts.empty());
+    }
+}
+
+TEST(ImportFromProgram, ExistingNamesAreSkippedOrNumberedAsTheUserChooses)
+{
+    const AccountTable table = TableNamed({"Mail", "Bank", "Mail (2)"});
+    const std::string longName = std::string(50, 'x');
+    const std::vector<std::string> file = {"Mail", "New", "New", "Mail", longName, longName, kHeaderMarker};
+    EXPECT_EQ(CountExistingNames(Named(file), table), 5);
+
+    ForeignAccounts skip = Named(file);
+    const auto skipped = TakeImportedAccounts(skip, ExistingNames::Skip, table);
+    ASSERT_TRUE(skipped.result.isOk());
+    EXPECT_EQ(NamesOf(skipped.value), (std::vector<std::string>{"New", longName}));
+
+    ForeignAccounts number = Named(file);
+    const auto numbered = TakeImportedAccounts(number, ExistingNames::AddNumbered, table);
+    ASSERT_TRUE(numbered.result.isOk());
+    EXPECT_EQ(NamesOf(numbered.value),
+              (std::vector<std::string>{"Mail (3)", "New", "New (2)", "Mail (4)", longName,
+                                        std::string(46, 'x') + " (2)", std::string(kHeaderMarker) + " (2)"}));
+    EXPECT_EQ(numbered.value[0].Website, "https://Mail");
+}
+
+TEST(ImportFromProgram, PreviewSaysWhatWillHappen)
+{
+    ForeignResult r = ReadForeignExport(
+        "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\n"
+        ",,login,Mail,,,0,https://mail.example,ann,pw,\n"
+        ",,login,Bank,,,0,https://bank.example,bob,pw,\n"
+        ",,card,Visa,,,0,,,,\n"
+        ",,,,,,,,,,\n");
+    ASSERT_TRUE(r.result.isOk());
+    const ImportPreview p = MakeImportPreview(r.value, TableNamed({"Mail"}));
+    EXPECT_EQ(p.summary, "Bitwarden export: 2 accounts.\n"
+                         "Skipped: 1 row of other kinds than logins (notes, cards, identities).\n"
+                         "Skipped: 1 empty row.\n"
+                         "Added to the notes as \"Column: value\" lines: folder, fields, login_totp.\n"
+                         "Not imported: the columns favorite, reprompt.\n"
+                         "1 account has a name that already exists.");
+    EXPECT_EQ(p.existingNames, 1);
+    const std::vector<std::array<std::string, 3>> rows = {{"Mail", "https://mail.example", "ann"},
+                                                          {"Bank", "https://bank.example", "bob"}};
+    EXPECT_EQ(p.firstRows, rows);
+}
+
+TEST(ImportFromProgram, TheTableLimitIsCheckedBeforeAnythingIsTaken)
+{
+    AccountTable table = TableNamed({});
+    table.resize(kMaxRecords - 1, MakeAccount("Same"));
+    ForeignAccounts two = Named({"A", "B"});
+    const auto refused = TakeImportedAccounts(two, ExistingNames::AddNumbered, table);
+    EXPECT_EQ(refused.result.message(),
+              "Coffernote keeps at most 32,765 accounts. You have 32,764, and the file would add 2.");
+    EXPECT_TRUE(refused.value.empty());
+    EXPECT_EQ(two.accounts[1].AccountName, "B");
+
+    // Skipping the name that exists makes it fit.
+    ForeignAccounts fits = Named({"Same", "B"});
+    const auto taken = TakeImportedAccounts(fits, ExistingNames::Skip, table);
+    ASSERT_TRUE(taken.result.isOk());
+    EXPECT_EQ(NamesOf(taken.value), std::vector<std::string>{"B"});
+}

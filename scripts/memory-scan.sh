@@ -44,7 +44,7 @@ answer() {
 
 for run in $(seq "$runs"); do
     folder=$work/run$run
-    mkdir -p "$folder"
+    mkdir -p -m 700 "$folder" # the program folder keeps the data only when it is the user's alone
     cp "$program" "$folder/coffernote"
     "$build/tools/memory_scan" data "$folder"
     (cd "$folder" && exec ./coffernote >/dev/null 2>&1) &

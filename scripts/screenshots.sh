@@ -69,7 +69,7 @@ KDE
 # Starts the program in a fresh program folder holding the sample accounts (with a login when asked).
 start_program() {
     local folder=$1 login=${2:-}
-    mkdir -p "$folder"
+    mkdir -p -m 700 "$folder" # the program folder keeps the data only when it is the user's alone
     cp "$build/src/coffernote" "$folder/"
     "$build/tools/screenshot_data" "$folder" $login
     (cd "$folder" && exec ./coffernote) &

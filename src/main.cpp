@@ -9,7 +9,6 @@
 #include "ui/main/Program.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 
 int main(int argc, char** argv)
 {
@@ -18,15 +17,15 @@ int main(int argc, char** argv)
     if (const std::optional<int> exitCode = handleCommandLine(argc, argv))
         return *exitCode;
     const std::unique_ptr<QApplication> app = createApplication(argc, argv);
-    const DataFolder data = chooseDataFolder(QCoreApplication::applicationDirPath(),
-                                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const DataFolder data = chooseDataFolder(QCoreApplication::applicationDirPath(), userDataFolder());
     if (data.folder.isEmpty()) {
         reportStartFailure(data.error);
         return 1;
     }
-    QtPlatform platform(data.folder);
+    QtPlatform platform(data.folder, data.readOnly);
     const LanguageTextRules textRules;
     Session session(data.folder.toStdString(), platform, textRules);
+    session.state().startNotice = data.notice.toStdString();
     Program program(session);
     program.start();
     const int rc = QApplication::exec();

@@ -5,6 +5,8 @@
 //   coffernote_copy save FOLDER NAME  start, add the account NAME, save
 //   coffernote_copy seed FOLDER N     start, add N accounts, save
 //   coffernote_copy check FOLDER      start and list the stored account names
+// With COFFERNOTE_COPY_WAIT_FOR set to a path, save and seed wait (up to 10 s) after the start until that path
+// exists, so that a script can change the folder between a copy's start and its save.
 #include "app/files/AccountFile.h"
 #include "app/model/Session.h"
 #include "cipher/CipherComponent.h"
@@ -80,6 +82,10 @@ int run(const std::string& mode, Session& session, const std::string& arg)
         for (std::size_t i = 1; i < table.size(); ++i)
             say("account " + table[i].AccountName);
         return 0;
+    }
+    if (const char* wait = std::getenv("COFFERNOTE_COPY_WAIT_FOR"); wait && *wait) {
+        for (int i = 0; i < 1000 && access(wait, F_OK) != 0; ++i)
+            usleep(10000);
     }
     const int count = mode == "seed" ? std::atoi(arg.c_str()) : 1;
     for (int i = 0; i < count; ++i) {

@@ -20,6 +20,9 @@ struct AppState
 
     std::string programFolder; // the folder that holds the executable and the data files
     Platform& platform;
+    // Said once by the start-up sequence: where the data files are kept and why, when that is not where the
+    // user would look (the per-user folder just made, or the program folder's files opened read-only).
+    std::string startNotice;
 
     // Login settings; all empty means no login is asked. They wipe themselves when the state goes.
     SecretString LoginUserName;

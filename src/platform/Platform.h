@@ -88,8 +88,13 @@ public:
     // True when another copy of the program already runs from the same program folder.
     virtual bool previousInstanceRunning() = 0;
 
-    // True while this copy still holds the data folder's single-copy lock. A save asks it before it replaces
-    // anything, so a copy that lost its lock (deleted behind its back) never writes over another copy's files.
+    // After previousInstanceRunning() answered true: the message to show when what keeps this copy out is not
+    // another copy but something in the place of the data folder's lock file; empty for another copy.
+    virtual std::string lockRefusal() { return {}; }
+
+    // True while this copy still holds the data folder's single-copy lock. Every write to the data folder (a save,
+    // an options write, the removal of a leftover) asks it first, so a copy that lost its lock (deleted behind its
+    // back), or a read-only one that never had it, never writes over another copy's files.
     virtual bool holdsDataFolderLock() { return true; }
 
     // mode 1 keeps the window above all others, mode 0 returns it to the normal band; other modes do nothing

@@ -35,6 +35,7 @@ public:
     bool openUrl(const std::string& url) override;
     bool previousInstanceRunning() override { return otherInstance; }
     bool holdsDataFolderLock() override { return holdsLock; }
+    std::string lockRefusal() override { return refusal; }
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     void endProgram() override { ++endCount; }
@@ -60,6 +61,7 @@ public:
     // Settings.
     bool otherInstance = false;
     bool holdsLock = true;      // what holdsDataFolderLock answers
+    std::string refusal;        // what lockRefusal answers
     bool clipboardBusy = false; // setClipboardText fails, as when another program holds the clipboard
     bool urlOpens = true;       // what openUrl answers; false as on a desktop without a browser
 

@@ -31,7 +31,7 @@ LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable
 
 // The reason a save gives when this copy no longer holds the data folder's lock.
 inline constexpr const char* kLockLostReason =
-    "this copy of Coffernote no longer holds the lock on its data folder; another copy may be using it";
+    "this copy of Coffernote does not hold the lock on its data folder; another copy may be using it";
 
 // Writes the whole table (header from the login settings) as the two-layer encrypted account file and
 // refreshes the stamp, as a journal: the new "settings2.dat" and "config2.dat" are complete and flushed, then

@@ -123,7 +123,9 @@ LoadResult takeUnstamped(AppState& state, bool hadOptions, OptionsRecord& option
                          AccountTable& table)
 {
     AccountTable loaded;
-    if (!AuthenticatesCompletely(state, std::move(fileBytes), loaded))
+    // Only the user's own file that nobody else can write: anyone else who can write it could have forged it.
+    if (!OwnedByUserAlone(JoinPath(state.programFolder, kAccountFileName)) ||
+        !AuthenticatesCompletely(state, std::move(fileBytes), loaded))
         return recoverDamaged(state, options, table);
     if (mayChangeFiles(state)) {
         OptionsRecord stamped = hadOptions ? options : OptionsRecord::defaults();

@@ -52,10 +52,12 @@ Result saveFailed(AppState& state, const std::string& path, const std::string& r
                           outcome);
 }
 
-// A file whose stamp is empty (or whose options file is gone) but that is whole and the program's own is no
-// damage: the load takes it the same way.
+// A file whose stamp is empty (or whose options file is gone) but that is whole, the program's own and the user's
+// alone is no damage: the load takes it the same way.
 bool intactWithoutStamp(AppState& state, const std::string& path)
 {
+    if (!OwnedByUserAlone(path))
+        return false;
     Outcome<std::string> read = ReadWholeFile(path);
     AccountTable table;
     const bool ok = read.result.isOk() && AuthenticatesCompletely(state, std::move(read.value), table);

@@ -1,6 +1,7 @@
 #include "app/files/DamagedData.h"
 
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
 #include "platform/Platform.h"
@@ -16,13 +17,19 @@ Result RecoverDamagedData(AppState& state)
         return Result::endProgram();
 
     const std::string accountFile = JoinPath(state.programFolder, kAccountFileName);
-    if (FileExists(accountFile) && !RemoveFile(accountFile)) {
+    // Without the data folder's lock nothing is deleted or written, as in a save: the files may be another
+    // copy's, in the middle of its own save.
+    const bool mayChange = state.platform.holdsDataFolderLock();
+    if (FileExists(accountFile) && (!mayChange || !RemoveFile(accountFile))) {
         // Going on would meet the same damaged file at every turn; end without touching anything else.
         state.platform.message("Coffernote could not delete the damaged data file\r\n" + accountFile +
+                                   (mayChange ? "" : "\r\n(" + std::string(kLockLostReason) + ")") +
                                    "\r\nThe program will now close; nothing else was changed.",
                                MsgExclamation);
         return Result::endProgram();
     }
+    if (!mayChange)
+        return Result::ok();
 
     // Values read once stay in the record for the next call; a missing file leaves them as they were. One that
     // cannot be read is never replaced (its display options would be lost); with the account file gone, its

@@ -35,3 +35,9 @@ Result FolderWritable(const std::string& folder)
         return Result::ok();
     return Result::failed(std::strerror(errno));
 }
+
+bool OwnedByUserAlone(const std::string& path)
+{
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}

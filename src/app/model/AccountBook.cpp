@@ -99,6 +99,9 @@ void AccountBook::writeOptions()
     const bool present = FileExists(JoinPath(state_.programFolder, kOptionsFileName));
     if (present && line == lastOptionsLine_)
         return; // the file already holds exactly this
+    // As a save: a copy without the data folder's lock (read-only, or another copy took the folder) writes nothing.
+    if (!state_.platform.holdsDataFolderLock())
+        return;
     // A failed write changes nothing in the window: the settings shown hold for this run.
     if (WriteOptionsFile(state_.programFolder, options_).isOk())
         lastOptionsLine_ = line;

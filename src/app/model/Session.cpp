@@ -39,18 +39,26 @@ StartupResult Session::start()
 StartupResult Session::startSequence()
 {
     if (state_.platform.previousInstanceRunning()) {
-        state_.platform.message(kAlreadyRunningMessage, MsgInformation);
+        const std::string refusal = state_.platform.lockRefusal();
+        if (refusal.empty())
+            state_.platform.message(kAlreadyRunningMessage, MsgInformation);
+        else
+            state_.platform.message(refusal, MsgExclamation);
         return {Result::endProgram()};
     }
 
-    // A run in a folder that cannot be written still serves to look accounts up; the user hears why every
-    // change will fail before the first one does.
-    if (const Result writable = FolderWritable(state_.programFolder); !writable.isOk())
-        state_.platform.message(ReadOnlyFolderMessage(state_.programFolder, writable.message()), MsgExclamation);
-
-    // A failure to create it shows later, when a save cannot write it and says so.
-    if (!FileExists(JoinPath(state_.programFolder, kOptionsFileName)))
+    // A failure to create it shows later, when a save cannot write it and says so. A copy without the folder's
+    // lock writes nothing.
+    if (!FileExists(JoinPath(state_.programFolder, kOptionsFileName)) && state_.platform.holdsDataFolderLock())
         (void)WriteOptionsFile(state_.programFolder, OptionsRecord::defaults());
+
+    // Where the data files are kept, when that needs saying; else a run in a folder that cannot be written still
+    // serves to look accounts up, and the user hears why every change will fail before the first one does.
+    if (!state_.startNotice.empty())
+        state_.platform.message(state_.startNotice,
+                                state_.platform.holdsDataFolderLock() ? MsgInformation : MsgExclamation);
+    else if (const Result writable = FolderWritable(state_.programFolder); !writable.isOk())
+        state_.platform.message(ReadOnlyFolderMessage(state_.programFolder, writable.message()), MsgExclamation);
 
     if (Result loaded = load(); !loaded.isOk())
         return {std::move(loaded)};

@@ -12,7 +12,8 @@ public:
     enum class Result {
         Held,         // this object holds the lock now
         TakenByOther, // another copy holds it
-        Unavailable,  // the file can be neither created nor opened (see error())
+        Unavailable,  // nothing is at the path and the file cannot be created there (see error())
+        Refused,      // something that is not this user's lock file is at the path (see problem())
     };
 
     explicit DataFolderLock(std::string path);
@@ -34,9 +35,12 @@ public:
 
     const std::string& path() const { return path_; }
     int error() const { return error_; } // errno of the failure that made acquire() answer Unavailable
+    // After Refused: what is wrong with what is at the path ("is a folder", "belongs to another user (bob)").
+    const std::string& problem() const { return problem_; }
 
 private:
     std::string path_;
     int fd_ = -1;
     int error_ = 0;
+    std::string problem_;
 };

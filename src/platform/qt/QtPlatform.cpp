@@ -30,7 +30,7 @@ bool canOwn(const QWidget* window)
 
 } // namespace
 
-QtPlatform::QtPlatform(const QString& dataFolder) : singleCopy_(dataFolder) {}
+QtPlatform::QtPlatform(const QString& dataFolder, bool readOnly) : singleCopy_(dataFolder, readOnly) {}
 
 QtPlatform::~QtPlatform() = default;
 

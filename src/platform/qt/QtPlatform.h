@@ -19,8 +19,9 @@ class QWindow;
 class QtPlatform : public Platform
 {
 public:
-    // dataFolder holds the lock that keeps a second copy from running on the same data files.
-    explicit QtPlatform(const QString& dataFolder);
+    // dataFolder holds the lock that keeps a second copy from running on the same data files. readOnly: the run
+    // only reads the folder's files (they are not the user's alone to change), so it never takes that lock.
+    explicit QtPlatform(const QString& dataFolder, bool readOnly = false);
     ~QtPlatform() override;
 
     void clearClipboard() override;
@@ -30,6 +31,7 @@ public:
     // come to the front).
     bool previousInstanceRunning() override;
     bool holdsDataFolderLock() override;
+    std::string lockRefusal() override { return singleCopy_.refusal().toStdString(); }
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     [[noreturn]] void endProgram() override;

@@ -1,5 +1,6 @@
 #include "platform/qt/SingleCopy.h"
 
+#include "platform/qt/DataFolder.h"
 #include "platform/qt/DataFolderLock.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,7 +34,10 @@ QString absoluteFolder(const QString& folder)
 
 } // namespace
 
-SingleCopy::SingleCopy(const QString& dataFolder) : folder_(dataFolder), onActivation_(&SingleCopy::bringToFront) {}
+SingleCopy::SingleCopy(const QString& dataFolder, bool readOnly)
+    : folder_(dataFolder), readOnly_(readOnly), onActivation_(&SingleCopy::bringToFront)
+{
+}
 
 SingleCopy::~SingleCopy()
 {
@@ -57,11 +62,40 @@ QString SingleCopy::runtimeName(const QString& dataFolder, const QString& suffix
     return QDir(dir).filePath(QStringLiteral("coffernote-") + QString::fromLatin1(hash.left(16)) + suffix);
 }
 
+QString SingleCopy::refusalMessage(const QString& lockPath, const QString& problem)
+{
+    return QStringLiteral("Coffernote cannot start: the lock file of its data folder\r\n%1\r\n%2.\r\n"
+                          "Remove it (while no copy of Coffernote runs) and start again; Coffernote makes a new one.")
+        .arg(QDir::toNativeSeparators(lockPath), problem);
+}
+
 bool SingleCopy::claim()
 {
-    lock_ = std::make_unique<DataFolderLock>(QFile::encodeName(lockFilePath(folder_)).toStdString());
-    DataFolderLock::Result result = lock_->acquire();
+    refusal_.clear();
+    onRuntimeLock_ = false;
+    DataFolderLock::Result result = DataFolderLock::Result::Unavailable;
+    if (!readOnly_) {
+        const QString path = lockFilePath(folder_);
+        lock_ = std::make_unique<DataFolderLock>(QFile::encodeName(path).toStdString());
+        result = lock_->acquire();
+        if (result == DataFolderLock::Result::Refused) {
+            refusal_ = refusalMessage(path, QString::fromStdString(lock_->problem()));
+            lock_.reset();
+            return false;
+        }
+        // The folder itself is tested, not the open of the file: a copy that could write the folder must hold
+        // its lock file, or two copies could save at once.
+        if (result == DataFolderLock::Result::Unavailable && folderWritable(folder_)) {
+            refusal_ = refusalMessage(
+                path,
+                QStringLiteral("cannot be created (%1)").arg(QString::fromLocal8Bit(std::strerror(lock_->error()))));
+            lock_.reset();
+            return false;
+        }
+    }
     if (result == DataFolderLock::Result::Unavailable) {
+        lock_.reset();
+        onRuntimeLock_ = true;
         const QString fallback = runtimeName(folder_, QStringLiteral(".lock"));
         if (!fallback.isEmpty()) {
             lock_ = std::make_unique<DataFolderLock>(QFile::encodeName(fallback).toStdString());
@@ -73,7 +107,7 @@ bool SingleCopy::claim()
         lock_.reset();
         return false;
     }
-    if (result == DataFolderLock::Result::Unavailable) {
+    if (result != DataFolderLock::Result::Held) {
         lock_.reset();
         return true;
     }
@@ -83,7 +117,7 @@ bool SingleCopy::claim()
 
 bool SingleCopy::holds() const
 {
-    return lock_ && lock_->held();
+    return lock_ && !onRuntimeLock_ && lock_->held();
 }
 
 void SingleCopy::release()

@@ -11,22 +11,32 @@ class QWidget;
 
 // One running copy per data folder. The lock is a hidden owner-only file in the data folder itself, so two
 // starts on one folder exclude each other whatever their temporary folder, runtime folder or session. Only
-// when the folder cannot hold the file (it cannot be written and has none) does the lock go to the user's
-// runtime folder, under a name taken from the folder's path. The copy that holds the lock listens for a
+// when the folder itself cannot be written (and has no lock file) does the lock go to the user's runtime
+// folder, under a name taken from the folder's path; a copy on that lock, or one opened read-only, is read-only:
+// it never holds the folder's lock, so it never saves. Anything else under the lock file's name (a folder, a
+// link, a pipe, another user's file) keeps the copy from starting. The copy that holds the lock listens for a
 // second copy's request to come to the front.
 class SingleCopy
 {
 public:
-    explicit SingleCopy(const QString& dataFolder);
+    // readOnly: the run only reads the folder's files; it takes the runtime folder's lock and never the folder's.
+    explicit SingleCopy(const QString& dataFolder, bool readOnly = false);
     ~SingleCopy();
     SingleCopy(const SingleCopy&) = delete;
     SingleCopy& operator=(const SingleCopy&) = delete;
 
-    // Takes the lock. False when another copy holds it; that copy is then asked to come to the front.
-    // A folder whose lock can be had nowhere runs without one (it cannot be written, so nothing is saved).
+    // Takes the lock. False when another copy holds it (that copy is then asked to come to the front), or when
+    // something that is not a lock file of this user's is in its place (refusal() says what). A read-only run
+    // whose lock can be had nowhere runs without one.
     bool claim();
-    // True while the lock taken by claim() is still this copy's.
+    // After a refused claim(): the message naming the lock file and what is wrong with it; empty when another
+    // copy holds the lock.
+    const QString& refusal() const { return refusal_; }
+    // True while the data folder's own lock, taken by claim(), is still this copy's; never on the runtime
+    // folder's lock.
     bool holds() const;
+    // The message for a lock file path whose problem is "is a folder", "belongs to another user (bob)", ...
+    static QString refusalMessage(const QString& lockPath, const QString& problem);
     // Stops listening and frees the lock.
     void release();
 
@@ -51,6 +61,9 @@ private:
     void askToFront(const QString& lockPath);
 
     QString folder_;
+    bool readOnly_ = false;
+    bool onRuntimeLock_ = false;
+    QString refusal_;
     QString runningCopyWindow_;
     std::unique_ptr<DataFolderLock> lock_;
     std::unique_ptr<QLocalServer> server_;

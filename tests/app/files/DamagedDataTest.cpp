@@ -88,3 +88,25 @@ TEST_F(DamagedDataTest, AccountFileThatCannotBeDeletedEndsTheProgramWithAMessage
     EXPECT_EQ(platform.endCount, 0); // the caller ends the program
     EXPECT_EQ(folder.read("config.dat"), kOptionsWithStamp);
 }
+
+// As a save: a copy without the data folder's lock deletes and writes nothing, and ends saying why.
+TEST_F(DamagedDataTest, YesWithoutTheLockChangesNothing)
+{
+    folder.write("settings.dat", "accounts");
+    folder.write("config.dat", kOptionsWithStamp);
+    platform.holdsLock = false;
+    platform.queueAnswer(Answer::Yes);
+    EXPECT_EQ(outcome(RecoverDamagedData(state)), "EndProgram");
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[1].text,
+              "Coffernote could not delete the damaged data file\r\n" + folder.file("settings.dat") +
+                  "\r\n(this copy of Coffernote does not hold the lock on its data folder; another copy may be using "
+                  "it)\r\nThe program will now close; nothing else was changed.");
+    EXPECT_EQ(folder.read("settings.dat"), "accounts");
+    EXPECT_EQ(folder.read("config.dat"), kOptionsWithStamp);
+    folder.write("config.dat", kOptionsWithStamp);
+    std::filesystem::remove(folder.file("settings.dat"));
+    platform.queueAnswer(Answer::Yes);
+    EXPECT_EQ(outcome(RecoverDamagedData(state)), "Ok");
+    EXPECT_EQ(folder.read("config.dat"), kOptionsWithStamp); // the stamp stays: this copy may not write it
+}

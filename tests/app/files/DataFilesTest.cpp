@@ -130,7 +130,7 @@ TEST_F(DataFilesTest, ASaveWithoutTheLockReplacesNothing)
     EXPECT_EQ(outcome(r), "Failed");
     EXPECT_EQ(r.message(),
               "Coffernote could not save the accounts to\r\n" + folder.file("settings.dat") +
-                  "\r\n(this copy of Coffernote no longer holds the lock on its data folder; another copy "
+                  "\r\n(this copy of Coffernote does not hold the lock on its data folder; another copy "
                   "may be using it).\r\nThe file on disk was left as it was; the change is kept only until "
                   "the program ends.");
     EXPECT_EQ(outcome(SaveAccountFile(state, {MakeHeaderRecord("", "", "")})), "Failed");

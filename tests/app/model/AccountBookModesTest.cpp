@@ -50,6 +50,20 @@ TEST_F(AccountBookModes, TheOptionsFileIsRewrittenOnlyWhenItsContentChanges)
     EXPECT_EQ(folder.read("config.dat"), canonical);
 }
 
+// A display option is written only while this copy holds the data folder's lock, as a save is.
+TEST_F(AccountBookModes, AnOptionIsNotWrittenWithoutTheLock)
+{
+    const std::string before = folder.read("config.dat");
+    platform.holdsLock = false;
+    typeInto(Box::UserId, "x"); // Edit mode: a change
+    EXPECT_EQ(option(OptionsRecord::DragDropMode), "true");
+    EXPECT_EQ(folder.read("config.dat"), before);
+    platform.holdsLock = true;
+    click("cmdCancel");
+    typeInto(Box::UserId, "y");
+    EXPECT_EQ(option(OptionsRecord::DragDropMode), "false");
+}
+
 // The window copies a secret into its widget only when the book gave the box another text itself.
 TEST_F(AccountBookModes, ABoxGetsANewRevisionOnlyWhenTheBookChangesItsText)
 {

@@ -196,3 +196,55 @@ TEST_F(StartupPermissions, ReadOnlyFolderIsNamedWithTheReason)
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, ReadOnlyFolderMessage(folder.str(), "Permission denied"));
 }
+
+TEST_F(StartupTest, ALockFileInTheWayIsNamedInsteadOfAnotherCopy)
+{
+    platform.otherInstance = true;
+    platform.refusal = "the lock file is a folder";
+    EXPECT_EQ(outcome(session.start()), "EndProgram");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "the lock file is a folder");
+    EXPECT_EQ(platform.messages[0].style, MsgExclamation);
+    EXPECT_FALSE(folder.exists("config.dat"));
+}
+
+// Where the data are kept is said once, after the defaults are written; a run without the folder's lock (the
+// user's files opened read-only) is warned, and writes, renames and removes nothing.
+TEST_F(StartupTest, TheStartNoticeIsSaidOnceAndAReadOnlyRunChangesNothing)
+{
+    session.state().startNotice = "where the data are";
+    EXPECT_EQ(outcome(session.start()), "Main");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "where the data are");
+    EXPECT_EQ(platform.messages[0].style, MsgInformation);
+    EXPECT_EQ(folder.read("config.dat"), kDefaultOptionsLine);
+
+    TempFolder other;
+    other.write("settings2.dat", "interrupted");
+    other.write("config2.dat", "interrupted");
+    FakePlatform p;
+    p.holdsLock = false;
+    Session reader(other.str(), p);
+    reader.state().startNotice = "read-only";
+    EXPECT_EQ(outcome(reader.start()), "Main");
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].style, MsgExclamation);
+    EXPECT_FALSE(other.exists("config.dat"));
+    EXPECT_TRUE(other.exists("settings2.dat"));
+    EXPECT_TRUE(other.exists("config2.dat"));
+}
+
+// Without a stamp, only the user's own file that nobody else can write is taken; any other asks the question.
+TEST_F(StartupTest, AnUnstampedFileOthersCanWriteIsNotAdopted)
+{
+    saveSample(sampleTable());
+    std::filesystem::remove(folder.file("config.dat"));
+    const std::string bytes = folder.read("settings.dat");
+    std::filesystem::permissions(folder.file("settings.dat"), std::filesystem::perms::group_write,
+                                 std::filesystem::perm_options::add);
+    platform.queueAnswer(Answer::No);
+    EXPECT_EQ(outcome(session.start()), "EndProgram");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, kDamagedQuestionText);
+    EXPECT_EQ(folder.read("settings.dat"), bytes);
+}

@@ -1,20 +1,32 @@
 // One running copy per data folder, whatever the environment.
 #include "platform/qt/QtPlatform.h"
 
+#include "Permissions.h"
 #include "TempFolder.h"
+
+#include "app/AppState.h"
+#include "app/files/AccountFile.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const char* const kLockName = ".coffernote.lock";
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 // A copy of the program started as its own process, with its own temporary and runtime folders.
 class Copy
@@ -94,25 +106,132 @@ TEST(SingleCopy, ALockDeletedBehindTheCopysBackIsNoLongerHeld)
     EXPECT_TRUE(second.holdsDataFolderLock());
 }
 
-TEST(SingleCopyPermissions, AFolderThatCannotBeWrittenIsLockedInTheRuntimeFolder)
+// The user's runtime folder, an owner-only folder of the test's own, for as long as the object lives.
+class RuntimeFolder
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes any folder";
-    TempFolder data;
-    TempFolder runtime;
-    fs::permissions(runtime.str(), fs::perms::owner_all, fs::perm_options::replace);
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.str()));
-    fs::permissions(data.str(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+public:
+    RuntimeFolder() : saved_(qgetenv("XDG_RUNTIME_DIR"))
     {
-        QtPlatform first(QString::fromStdString(data.str()));
-        QtPlatform second(QString::fromStdString(data.str()));
-        EXPECT_FALSE(first.previousInstanceRunning());
-        EXPECT_TRUE(second.previousInstanceRunning());
-        EXPECT_TRUE(first.holdsDataFolderLock());
-        EXPECT_FALSE(data.exists(kLockName));
+        fs::permissions(folder_.str(), fs::perms::owner_all, fs::perm_options::replace);
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(folder_.str()));
     }
-    qputenv("XDG_RUNTIME_DIR", saved);
+    ~RuntimeFolder() { qputenv("XDG_RUNTIME_DIR", saved_); }
+
+private:
+    TempFolder folder_;
+    QByteArray saved_;
+};
+
+Result saveOneAccount(QtPlatform& platform, const std::string& folder)
+{
+    AppState state(folder, platform);
+    AccountTable table{MakeHeaderRecord("", "", "")};
+    AccountRecord r;
+    r.RecordNo = 1;
+    r.AccountName = "Alpha";
+    table.push_back(std::move(r));
+    return SaveAccountFile(state, table);
+}
+
+// A copy on the runtime folder's lock is read-only: when the folder becomes writable and another copy takes the
+// folder's own lock, only that copy saves.
+TEST(SingleCopyPermissions, AFolderThatCannotBeWrittenIsLockedInTheRuntimeFolderAndNeverSaved)
+{
+    SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
+    TempFolder data;
+    const RuntimeFolder runtime;
+    const QString folder = QString::fromStdString(data.str());
+    fs::permissions(data.str(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+    QtPlatform first(folder);
+    QtPlatform second(folder);
+    EXPECT_FALSE(first.previousInstanceRunning());
+    EXPECT_TRUE(second.previousInstanceRunning());
+    EXPECT_EQ(second.lockRefusal(), ""); // another copy: "already running"
+    EXPECT_FALSE(first.holdsDataFolderLock());
+    EXPECT_FALSE(data.exists(kLockName));
+
+    fs::permissions(data.str(), fs::perms::owner_all, fs::perm_options::replace);
+    QtPlatform folderCopy(folder);
+    EXPECT_FALSE(folderCopy.previousInstanceRunning());
+    EXPECT_TRUE(folderCopy.holdsDataFolderLock());
+    EXPECT_FALSE(first.holdsDataFolderLock());
+    const Result refused = saveOneAccount(first, data.str());
+    EXPECT_FALSE(refused.isOk());
+    EXPECT_NE(refused.message().find(kLockLostReason), std::string::npos);
+    EXPECT_FALSE(data.exists("settings.dat"));
+    EXPECT_TRUE(saveOneAccount(folderCopy, data.str()).isOk());
+}
+
+// Something planted under the lock file's name in a folder that can be written is never a reason to go without the
+// folder's lock: the copy does not start, and says what is there.
+TEST(SingleCopy, APlantedLockFileKeepsTheCopyFromStartingAndIsNamed)
+{
+    struct Plant
+    {
+        const char* kind;
+        std::function<void(const std::string& path)> make;
+        std::string problem;
+    };
+    const std::vector<Plant> plants = {
+        {"folder", [](const std::string& p) { fs::create_directory(p); }, "is a folder"},
+        {"dangling link", [](const std::string& p) { fs::create_symlink(p + ".nowhere", p); },
+         "is a symbolic link that points nowhere"},
+        {"link to a file",
+         [](const std::string& p) {
+             writeFile(p + ".target", "");
+             fs::create_symlink(p + ".target", p);
+         },
+         "is a symbolic link"},
+        {"pipe", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, "is a pipe (FIFO)"},
+    };
+    const RuntimeFolder runtime;
+    for (const Plant& plant : plants) {
+        SCOPED_TRACE(plant.kind);
+        TempFolder data;
+        const std::string lock = data.file(kLockName);
+        plant.make(lock);
+        QtPlatform copy(QString::fromStdString(data.str()));
+        EXPECT_TRUE(copy.previousInstanceRunning());
+        EXPECT_EQ(copy.lockRefusal(), "Coffernote cannot start: the lock file of its data folder\r\n" + lock + "\r\n" +
+                                          plant.problem +
+                                          ".\r\nRemove it (while no copy of Coffernote runs) and start again; "
+                                          "Coffernote makes a new one.");
+        EXPECT_FALSE(copy.holdsDataFolderLock());
+        EXPECT_TRUE(fs::exists(fs::symlink_status(lock))); // left as it was
+        EXPECT_FALSE(saveOneAccount(copy, data.str()).isOk());
+        EXPECT_FALSE(data.exists("settings.dat"));
+    }
+}
+
+// Another user's lock file is not this copy's lock, nor a sign that this user's copy runs.
+TEST(SingleCopy, AnotherUsersLockFileIsNamedAsSuch)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    TempFolder data;
+    const std::string lock = data.file(kLockName);
+    writeFile(lock, "");
+    ASSERT_EQ(chown(lock.c_str(), 54321, 54321), 0);
+    QtPlatform copy(QString::fromStdString(data.str()));
+    EXPECT_TRUE(copy.previousInstanceRunning());
+    EXPECT_EQ(copy.lockRefusal(), "Coffernote cannot start: the lock file of its data folder\r\n" + lock +
+                                      "\r\nbelongs to another user (uid 54321).\r\nRemove it (while no copy of "
+                                      "Coffernote runs) and start again; Coffernote makes a new one.");
+}
+
+// A run that only reads the folder's files (not the user's alone to change) never takes the folder's lock.
+TEST(SingleCopy, AReadOnlyRunTakesOnlyTheRuntimeLock)
+{
+    TempFolder data;
+    const RuntimeFolder runtime;
+    const QString folder = QString::fromStdString(data.str());
+    QtPlatform reader(folder, true);
+    EXPECT_FALSE(reader.previousInstanceRunning());
+    EXPECT_FALSE(reader.holdsDataFolderLock());
+    EXPECT_FALSE(data.exists(kLockName));
+    EXPECT_TRUE(QtPlatform(folder, true).previousInstanceRunning());
+    EXPECT_FALSE(saveOneAccount(reader, data.str()).isOk());
+    EXPECT_FALSE(data.exists("settings.dat"));
 }
 
 TEST(SingleCopy, ASecondProgramWithOtherTemporaryFoldersIsRefusedAndRaisesTheFirst)

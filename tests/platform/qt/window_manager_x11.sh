@@ -21,7 +21,7 @@ cleanup() {
 }
 trap cleanup EXIT
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
-mkdir -p "$XDG_RUNTIME_DIR" "$work/bin" "$work/p" && chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_RUNTIME_DIR" "$work/bin" "$work/p" && chmod 700 "$XDG_RUNTIME_DIR" "$work/p" # as root, the program folder keeps the data only when nobody else can open it
 # The website of a lookup goes to a browser that opens nothing.
 printf '#!/bin/sh\nexit 0\n' >"$work/bin/xdg-open" && chmod +x "$work/bin/xdg-open"
 export PATH=$work/bin:$PATH

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -215,15 +216,13 @@ Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefi
             // An old file stands under the name: the new one takes a unique temporary name and replaces it.
             std::string temp;
             number = 0;
+            // A unique name of the pattern, made up here: nothing is created under it before the link.
+            std::random_device random;
+            const char* const letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
             for (int attempt = 0; attempt < 100 && temp.empty() && number == 0; ++attempt) {
                 std::string name = pattern;
-                const int probe = ::mkstemp(name.data());
-                if (probe < 0) {
-                    number = errno;
-                    break;
-                }
-                ::close(probe);
-                ::unlink(name.c_str()); // the unique name is taken over by the link at once
+                for (std::size_t i = name.size() - 6; i < name.size(); ++i)
+                    name[i] = letters[random() % 62];
                 if (link(name))
                     temp = std::move(name);
                 else if (errno != EEXIST)

@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include <QApplication>
+#include <QClipboard>
 
 namespace {
 
@@ -69,5 +70,31 @@ TEST_F(Form1Clipboard, TheButtonsAreAlwaysEnabled)
             typeInto("txtGeneral", "x"); // Edit mode
         else
             menuItem("New")->trigger();
+    }
+}
+
+// Selecting a secret with the keyboard or the mouse (in Drag/Drop mode a click selects the whole box) never
+// publishes it as the primary selection, which any program on the desktop may read. (Where the platform has no
+// primary selection, as offscreen, there is nothing to publish; under X it is the real check.)
+TEST_F(Form1Clipboard, SecretBoxesKeepTheirSelectionsOutOfThePrimarySelection)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    for (const char* name : {"txtGeneral", "txtUserid", "txtPassword"}) {
+        SCOPED_TRACE(name);
+        QLineEdit* secret = box(name);
+        secret->setFocus();
+        QTest::keyClick(secret, Qt::Key_A, Qt::ControlModifier);
+        ASSERT_TRUE(secret->hasSelectedText());
+        QTest::keyClick(secret, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::mouseClick(secret, Qt::LeftButton, {}, secret->rect().center());
+        QTest::mouseDClick(secret, Qt::LeftButton, {}, secret->rect().center());
+        secret->selectAll();
+        EXPECT_TRUE(clipboard->text(QClipboard::Selection).isEmpty());
+    }
+    if (clipboard->supportsSelection()) { // the website is no secret: it is published as any text is
+        QTest::keyClick(box("txtWebsite"), Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(clipboard->text(QClipboard::Selection), "http://alpha.example");
     }
 }

@@ -12,8 +12,8 @@ public:
     Answer showMessageBox(const std::string&, int style, const std::string&) override
     {
         ++messages;
-        questions += style == MsgQuestion;
-        return style == MsgQuestion ? question_ : Answer::Ok;
+        questions += isQuestion(style);
+        return isQuestion(style) ? question_ : Answer::Ok;
     }
     void endProgram() override { ++ends; }
 

@@ -40,8 +40,8 @@ public:
     using QtPlatform::QtPlatform;
     Answer showMessageBox(const std::string& text, int style, const std::string&) override
     {
-        say((style == MsgQuestion ? "question " : "message ") + firstLine(text));
-        return style == MsgQuestion ? Answer::No : Answer::Ok;
+        say((isQuestion(style) ? "question " : "message ") + firstLine(text));
+        return isQuestion(style) ? Answer::No : Answer::Ok;
     }
     [[noreturn]] void endProgram() override
     {

@@ -19,7 +19,7 @@ class NoDesktop : public Platform
 public:
     Answer showMessageBox(const std::string&, int style, const std::string&) override
     {
-        return style == MsgQuestion ? Answer::Yes : Answer::Ok;
+        return isQuestion(style) ? Answer::Yes : Answer::Ok;
     }
     std::string chooseSaveFile(const std::string&) override { return {}; }
     std::string chooseOpenFile(const std::string&) override { return {}; }

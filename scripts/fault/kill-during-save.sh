@@ -8,6 +8,9 @@
 # for every n the save makes. Killing on entry to call n+1 is killing right after call n, so "all" covers the
 # moments before and after each write, fsync, rename and unlink. Each killed save is followed by two loads
 # (the first may finish the save; the second must agree) and one more save that must go through.
+# Then an export over an older one is killed at every system call in the same way: the chosen file must hold
+# the old export or the whole new one, no partial file may stand under any name, and the next export must
+# remove any whole temporary file a kill left (between its link and its rename) and leave only the new file.
 # Needs strace (apt-get install strace). Prints a summary line per class; exits non-zero on any loss.
 set -uo pipefail
 build=${1:-build}
@@ -77,4 +80,43 @@ done
 steps=()
 while read -r name n; do steps+=("$name:signal=SIGKILL:when=$n"); done <"$work/steps"
 report "every call in order" "${steps[@]}"
+
+# The export: "ok <what the chosen file held> <temporary files left>", or what went wrong.
+"$tool" export "$work/new.csv" "$accounts" 1 >/dev/null || exit 1
+"$tool" export "$work/old.csv" "$accounts" 0 >/dev/null || exit 1
+try_export() {
+    local point=$1 dir="$work/export"
+    rm -rf "$dir" && mkdir "$dir" && cp -p "$work/old.csv" "$dir/accounts.csv"
+    (strace -f -qq -o /dev/null -e trace="${point%%:*}" -e inject="$point" \
+        "$tool" export "$dir/accounts.csv" "$accounts" 1 >/dev/null 2>&1) 2>/dev/null
+    local held left
+    if cmp -s "$dir/accounts.csv" "$work/old.csv"; then held=old
+    elif cmp -s "$dir/accounts.csv" "$work/new.csv"; then held=new
+    else echo "chosen file neither old nor new: $(ls -la "$dir")"; return; fi
+    left=$(find "$dir" -mindepth 1 ! -name accounts.csv | wc -l)
+    for f in $(find "$dir" -mindepth 1 ! -name accounts.csv); do
+        cmp -s "$f" "$work/new.csv" || { echo "partial file left: $f"; return; }
+    done
+    "$tool" export "$dir/accounts.csv" "$accounts" 1 >/dev/null || { echo "next export failed"; return; }
+    [ "$(ls -A "$dir")" = accounts.csv ] || { echo "next export left: $(ls -A "$dir")"; return; }
+    cmp -s "$dir/accounts.csv" "$work/new.csv" || { echo "next export not whole"; return; }
+    echo "ok $held $left"
+}
+cp -p "$work/old.csv" "$work/count.csv"
+strace -f -qq -o "$work/export-trace" "$tool" export "$work/count.csv" "$accounts" 1 >/dev/null
+sed -E 's/^[0-9]+ +//' "$work/export-trace" | grep -E '^[a-z_0-9]+\(' | sed -E 's/\(.*//' |
+    awk '{ n[$1]++; print $1, n[$1] }' >"$work/export-steps"
+bad=0 old=0 new=0 whole_left=0
+while read -r name n; do
+    result=$(try_export "$name:signal=SIGKILL:when=$n")
+    case "$result" in
+    "ok old "*) old=$((old + 1)) ;;
+    "ok new "*) new=$((new + 1)) ;;
+    *) bad=$((bad + 1)) && echo "  $name $n: $result" && continue ;;
+    esac
+    [ "${result##* }" = 0 ] || whole_left=$((whole_left + 1))
+done <"$work/export-steps"
+echo "export, every call in order: $(wc -l <"$work/export-steps") kill points, chosen file old $old, new $new," \
+    "a whole temporary file left $whole_left (removed by the next export), $bad bad"
+failures=$((failures + bad))
 [ $failures -eq 0 ]

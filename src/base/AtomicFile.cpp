@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,14 +93,18 @@ std::string FileSizeBoundText()
     return bound % mb == 0 ? std::to_string(bound / mb) + " MB" : std::to_string(bound) + " bytes";
 }
 
-bool SyncFolder(const std::string& folder)
+Result SyncFolder(const std::string& folder)
 {
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
-        return false;
-    const bool ok = ::fsync(dir) == 0;
+        return fail("cannot open the folder", folder, errno);
+    int number = 0;
+    if (injected(FileFault::FolderFlush, folder))
+        number = EIO;
+    else if (::fsync(dir) != 0)
+        number = errno;
     ::close(dir);
-    return ok;
+    return number == 0 ? Result::ok() : fail("cannot flush the folder", folder, number);
 }
 
 Result WriteTempFile(const std::string& tempPath, std::string_view bytes)
@@ -154,9 +159,7 @@ Result CommitTempFile(const std::string& tempPath, const std::string& path, bool
         return renamed;
     }
     // The rename itself must reach the disk too, or a power cut could bring the old file back.
-    if (flushFolder)
-        SyncFolder(folderOf(path));
-    return Result::ok();
+    return flushFolder ? SyncFolder(folderOf(path)) : Result::ok();
 }
 
 Result WriteFileAtomically(const std::string& path, const std::string& tempPath, std::string_view bytes)
@@ -164,6 +167,77 @@ Result WriteFileAtomically(const std::string& path, const std::string& tempPath,
     if (Result written = WriteTempFile(tempPath, bytes); !written.isOk())
         return written;
     return CommitTempFile(tempPath, path);
+}
+
+Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefix, std::string_view bytes)
+{
+    const std::string folder = folderOf(path);
+    const std::string pattern = folder + "/" + tempPrefix + "XXXXXX";
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    const auto cannotCreate = [&folder](int number) {
+        return Result::failed(kCannotCreateIn + folder + ": " + std::strerror(number));
+    };
+    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        return cannotCreate(errno);
+    if (fd < 0) {
+        // No nameless files here: the file is named from the start, and written like any save.
+        std::string temp = pattern;
+        const int named = ::mkstemp(temp.data());
+        if (named < 0)
+            return cannotCreate(errno);
+        ::close(named);
+        return WriteFileAtomically(path, temp, bytes);
+    }
+    int number = 0;
+    if (injected(FileFault::WriteHalfway, path)) {
+        (void)writeAll(fd, bytes.data(), bytes.size() / 2);
+        number = ENOSPC;
+    } else if (!writeAll(fd, bytes.data(), bytes.size())) {
+        number = errno;
+    }
+    if (number == 0 && ::fsync(fd) != 0)
+        number = errno;
+    if (number != 0) {
+        ::close(fd); // the nameless file goes with it
+        return fail("cannot write", path, number);
+    }
+    // Whole: the file gets its name. A link through /proc needs no privilege (AT_EMPTY_PATH would).
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const auto link = [&](const std::string& name) {
+        return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    };
+    Result result = Result::ok();
+    if (injected(FileFault::Rename, path)) {
+        result = fail("cannot replace", path, EIO);
+    } else if (!link(path)) {
+        if (errno != EEXIST) {
+            result = fail("cannot create", path, errno);
+        } else {
+            // An old file stands under the name: the new one takes a unique temporary name and replaces it.
+            std::string temp;
+            number = 0;
+            // A unique name of the pattern, made up here: nothing is created under it before the link.
+            std::random_device random;
+            const char* const letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+            for (int attempt = 0; attempt < 100 && temp.empty() && number == 0; ++attempt) {
+                std::string name = pattern;
+                for (std::size_t i = name.size() - 6; i < name.size(); ++i)
+                    name[i] = letters[random() % 62];
+                if (link(name))
+                    temp = std::move(name);
+                else if (errno != EEXIST)
+                    number = errno;
+            }
+            if (temp.empty())
+                result = cannotCreate(number != 0 ? number : EEXIST);
+            else if (::rename(temp.c_str(), path.c_str()) != 0) {
+                result = fail("cannot replace", path, errno);
+                ::unlink(temp.c_str());
+            }
+        }
+    }
+    ::close(fd);
+    return result.isOk() ? SyncFolder(folder) : result;
 }
 
 namespace {
@@ -184,6 +258,20 @@ std::string refusal(const struct stat& info)
 
 Outcome<std::string> ReadWholeFile(const std::string& path)
 {
+    FileIdentity identity;
+    return ReadWholeFile(path, identity);
+}
+
+bool IsSameFile(const std::string& path, const FileIdentity& identity)
+{
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           static_cast<std::uint64_t>(info.st_dev) == identity.device &&
+           static_cast<std::uint64_t>(info.st_ino) == identity.inode;
+}
+
+Outcome<std::string> ReadWholeFile(const std::string& path, FileIdentity& identity)
+{
     // Looked at before it is opened: opening a pipe would wait for a writer.
     struct stat info;
     if (::stat(path.c_str(), &info) != 0)
@@ -196,10 +284,12 @@ Outcome<std::string> ReadWholeFile(const std::string& path)
     if (fd < 0)
         return {fail("cannot open", path, errno)};
     int number = 0;
-    if (::fstat(fd, &info) != 0)
+    if (::fstat(fd, &info) != 0) {
         number = errno;
-    else
+    } else {
         why = refusal(info);
+        identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    }
     std::string data;
     if (number == 0 && why.empty())
         data.resize(static_cast<std::size_t>(info.st_size));

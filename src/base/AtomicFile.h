@@ -15,10 +15,18 @@ Result WriteFileAtomically(const std::string& path, const std::string& tempPath,
 
 // The two halves of WriteFileAtomically, for a caller that must have several files ready before it replaces
 // any of them. WriteTempFile leaves a complete, flushed tempPath (or none, on failure); CommitTempFile renames
-// it over path and flushes the folder (on failure tempPath is removed and path is untouched). A caller that
+// it over path and flushes the folder (on a failed rename tempPath is removed and path is untouched; on a failed
+// flush path is already replaced, whole). A caller that
 // commits several files whose order on disk does not matter may flush the folder once, with the last of them.
 Result WriteTempFile(const std::string& tempPath, std::string_view bytes);
 Result CommitTempFile(const std::string& tempPath, const std::string& path, bool flushFolder = true);
+// Writes bytes to a new file of the owner's alone in path's folder that has no name until it is whole and
+// flushed (O_TMPFILE); then it is linked in as path, or, when path exists, under a temporary name of tempPrefix
+// and six more characters that is renamed over path at once. Where the file system makes no nameless files, a
+// file of that pattern is made and written as WriteFileAtomically does. A kill leaves no partial file under any
+// name. When no file can be made in the folder the message begins with kCannotCreateIn.
+inline constexpr const char* kCannotCreateIn = "cannot create a file in ";
+Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefix, std::string_view bytes);
 // The rename alone: on failure both files stay as they were.
 Result RenameFile(const std::string& from, const std::string& to);
 
@@ -30,24 +38,37 @@ inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024u * 1024u;
 // to one) is opened: a pipe, a device or a folder under the name is refused unopened, since opening a pipe waits
 // for a writer. A file larger than kMaxDataFileBytes is refused.
 Outcome<std::string> ReadWholeFile(const std::string& path);
+
+// Which file was read: its device and inode.
+struct FileIdentity
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+// ReadWholeFile, telling which file it read.
+Outcome<std::string> ReadWholeFile(const std::string& path, FileIdentity& identity);
+// True when path (not followed if it is a link) is still the regular file identity names.
+bool IsSameFile(const std::string& path, const FileIdentity& identity);
 // The bound in force (kMaxDataFileBytes unless a test set another), and as words: "256 MB".
 std::uintmax_t FileSizeBound();
 std::string FileSizeBoundText();
 
-// Flushes a folder's entries (renames, deletions) to disk; false when the folder cannot be opened or flushed.
-bool SyncFolder(const std::string& folder);
+// Flushes a folder's entries (renames, deletions) to disk. Fails, naming the folder and the reason, when the
+// folder cannot be opened or flushed: the renames made are then in place, but a power cut could undo them.
+[[nodiscard]] Result SyncFolder(const std::string& folder);
 
 // The kinds of fault a test can inject.
 enum class FileFault {
     WriteHalfway,
     Rename,
+    FolderFlush, // asked with the folder's path
 };
 
 #ifdef COFFERNOTE_TEST_HOOKS
 // Only in the test build of the core (the shipped program has neither): a seam for failures that cannot be
 // provoked portably (a disk that fills up, a rename the file system refuses). When set, the hook is asked before
-// each write or rename; true makes that step fail: a write stops halfway with "No space left on device", a rename
-// fails with "Input/output error". Empty hook: no faults.
+// each write, rename or folder flush; true makes that step fail: a write stops halfway with "No space left on
+// device", a rename or a flush fails with "Input/output error". Empty hook: no faults.
 using FileFaultHook = std::function<bool(FileFault fault, const std::string& path)>;
 void SetFileFaultHookForTests(FileFaultHook hook);
 // Test seam: a smaller bound than kMaxDataFileBytes, so the refusal can be tested without a huge file (0 restores).

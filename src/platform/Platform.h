@@ -10,11 +10,17 @@ class QWidget;
 
 // Message box styles: the button set and icon of a modal message.
 enum MessageStyle : int {
-    MsgOk = 0,           // OK only, no icon
-    MsgInformation = 64, // information icon, OK
-    MsgExclamation = 48, // exclamation icon, OK
-    MsgQuestion = 36,    // question icon, Yes and No, Yes the default
+    MsgOk = 0,                  // OK only, no icon
+    MsgInformation = 64,        // information icon, OK
+    MsgExclamation = 48,        // exclamation icon, OK
+    MsgQuestion = 36,           // question icon, Yes and No, Yes the default
+    MsgQuestionNoDefault = 292, // question icon, Yes and No, No the default: Enter alone never agrees
 };
+
+inline constexpr bool isQuestion(int style)
+{
+    return style == MsgQuestion || style == MsgQuestionNoDefault;
+}
 
 enum class Answer { Ok, Yes, No };
 

@@ -84,3 +84,23 @@ TEST_F(AtomicFilePermissions, ReadOnlyFolderFailsCleanly)
     EXPECT_TRUE(r.isFailed());
     EXPECT_FALSE(r.message().empty());
 }
+
+// The file read is the one a later rename takes: a file put under the name since (or a link) is another.
+TEST_F(AtomicFileTest, TellsWhetherTheNameStillHoldsTheFileRead)
+{
+    folder.write("f.dat", "checked");
+    FileIdentity read;
+    ASSERT_EQ(ReadWholeFile(folder.file("f.dat"), read).value, "checked");
+    EXPECT_TRUE(IsSameFile(folder.file("f.dat"), read));
+
+    folder.write("other.dat", "checked");
+    std::filesystem::rename(folder.file("other.dat"), folder.file("f.dat"));
+    EXPECT_FALSE(IsSameFile(folder.file("f.dat"), read));
+
+    FileIdentity again;
+    ASSERT_TRUE(ReadWholeFile(folder.file("f.dat"), again).result.isOk());
+    std::filesystem::rename(folder.file("f.dat"), folder.file("kept.dat"));
+    std::filesystem::create_symlink(folder.file("kept.dat"), folder.file("f.dat"));
+    EXPECT_FALSE(IsSameFile(folder.file("f.dat"), again)); // a link to it is not it
+    EXPECT_TRUE(IsSameFile(folder.file("kept.dat"), again));
+}

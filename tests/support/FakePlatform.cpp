@@ -45,8 +45,8 @@ Answer FakePlatform::showMessageBox(const std::string& text, int style, const st
 {
     messages.push_back({text, style, caption});
     if (promptDismissed(text))
-        return style == MsgQuestion ? Answer::No : Answer::Ok;
-    if (style != MsgQuestion)
+        return isQuestion(style) ? Answer::No : Answer::Ok;
+    if (!isQuestion(style))
         return Answer::Ok;
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-// A scripted desktop for tests. Questions (style 36) and file dialogs take their answers from queues filled
+// A scripted desktop for tests. Questions (styles 36 and 292) and file dialogs take their answers from queues filled
 // by the test; a question or dialog with nothing queued fails the test, and so does an answer left unused
 // when the fake goes. Every message and every other call is recorded.
 class FakePlatform : public Platform

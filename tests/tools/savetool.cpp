@@ -4,12 +4,14 @@
 //   savetool create <folder> <accounts>          a folder with default options and generation 0 of the table
 //   savetool save <folder> <accounts> <gen>      saves generation <gen> of the table over whatever is there
 //   savetool load <folder>                       loads and prints what it found
+//   savetool export <file> <accounts> <gen>      exports generation <gen> of the table to <file>
 //
 // Every record of generation g carries g in its Password, so a load shows whether it found one whole table.
 // Every question is answered No and printed; so is every message.
 
 #include "SilentPlatform.h"
 #include "app/AppState.h"
+#include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 
@@ -28,9 +30,9 @@ public:
 
     Answer showMessageBox(const std::string& text, int style, const std::string&) override
     {
-        std::printf("%s (style %d): %s\n", style == MsgQuestion ? "QUESTION" : "MESSAGE", style, text.c_str());
-        ++(style == MsgQuestion ? questions : messages);
-        return style == MsgQuestion ? Answer::No : Answer::Ok;
+        std::printf("%s (style %d): %s\n", isQuestion(style) ? "QUESTION" : "MESSAGE", style, text.c_str());
+        ++(isQuestion(style) ? questions : messages);
+        return isQuestion(style) ? Answer::No : Answer::Ok;
     }
     void endProgram() override { ended = true; }
 };
@@ -68,10 +70,16 @@ int load(AppState& state, ToolPlatform& platform)
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 2 ? argv[1] : "";
-    if ((mode != "create" && mode != "save" && mode != "load") || (mode == "create" && argc != 4) ||
-        (mode == "save" && argc != 5) || (mode == "load" && argc != 3)) {
-        std::fprintf(stderr, "usage: savetool create|save|load <folder> [accounts [generation]]\n");
+    if ((mode != "create" && mode != "save" && mode != "load" && mode != "export") || (mode == "create" && argc != 4) ||
+        ((mode == "save" || mode == "export") && argc != 5) || (mode == "load" && argc != 3)) {
+        std::fprintf(stderr, "usage: savetool create|save|load|export <folder or file> [accounts [generation]]\n");
         return 2;
+    }
+    if (mode == "export") {
+        const Result r =
+            WriteExportFile(argv[2], generation(static_cast<std::size_t>(std::atol(argv[3])), std::atoi(argv[4])));
+        std::printf("%s\n", r.isOk() ? "exported" : ("EXPORT FAILED: " + r.message()).c_str());
+        return r.isOk() ? 0 : 1;
     }
     ToolPlatform platform;
     AppState state(argv[2], platform);

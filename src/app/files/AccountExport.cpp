@@ -1,6 +1,7 @@
 // Writing the exchange format: the export.
 #include "app/files/AccountExchange.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,20 +82,31 @@ std::string UnfitTarget(const std::string& path)
     return {};
 }
 
-// Creates a new, unique, empty file beside path and gives its name; the writer below takes that name over.
-bool ReserveTempName(const std::string& path, std::string& temp, std::string& why)
+constexpr const char* kTempPrefix = ".coffernote-export-";
+constexpr std::size_t kTempSuffixLength = 6; // as mkstemp makes it
+
+std::string folderOf(const std::string& path)
 {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::string pattern = (folder.empty() ? std::string(".") : folder.string()) + "/.coffernote-export-XXXXXX";
-    errno = 0;
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        why = "A new file cannot be made in its folder: " + Reason(errno);
-        return false;
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
+// Removes what an export killed before its rename left in folder: files of our own name pattern, regular files
+// (never a link), owned by this user.
+void RemoveLeftovers(const std::string& folder)
+{
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec), end;
+    const std::string prefix = kTempPrefix;
+    for (; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + kTempSuffixLength || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        struct stat info;
+        const std::string path = it->path().string();
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+            ::unlink(path.c_str());
     }
-    ::close(fd);
-    temp = std::move(pattern);
-    return true;
 }
 
 } // namespace
@@ -115,18 +127,20 @@ Result WriteExportFile(const std::string& path, const AccountTable& table)
     }
 
     // The export holds every password in clear text. It goes to a new file of its owner's alone, flushed whole
-    // before it replaces the old one, so a failure leaves the old file as it was and nobody else's eyes see it.
-    std::string temp;
-    bool ok = ReserveTempName(path, temp, why);
-    if (ok) {
-        const Result written = WriteFileAtomically(path, temp, bytes);
-        ok = written.isOk();
-        // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
-        if (!ok) {
-            const std::string& atomicError = written.message();
-            const auto colon = atomicError.rfind(": ");
-            why = colon == std::string::npos ? atomicError : atomicError.substr(colon + 2);
-        }
+    // before it gets a name or replaces the old one, so a failure leaves the old file as it was and nobody
+    // else's eyes see it.
+    // Nothing under a name holds part of it: a kill leaves no file, or at most a whole one of our pattern,
+    // which the next export removes.
+    RemoveLeftovers(folderOf(path));
+    const Result written = WriteFileNamedWhole(path, kTempPrefix, bytes);
+    const bool ok = written.isOk();
+    // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
+    if (!ok) {
+        const std::string& atomicError = written.message();
+        const auto colon = atomicError.rfind(": ");
+        why = colon == std::string::npos ? atomicError : atomicError.substr(colon + 2);
+        if (atomicError.rfind(kCannotCreateIn, 0) == 0)
+            why = "A new file cannot be made in its folder: " + why;
     }
     wipe(bytes);
     return ok ? Result::ok() : failed(why);

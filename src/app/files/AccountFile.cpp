@@ -213,10 +213,13 @@ bool decodeInner(std::string_view s, AccountTable& result)
                     return;
                 }
             }
+            // A row's place is its number: the rows are authenticated whole with the file, so numbers out of
+            // order (a crafted file) are renumbered rather than trusted to point at another row.
             if (!parseRecordNo(number, r.RecordNo)) {
                 failed = true;
                 return;
             }
+            r.RecordNo = static_cast<std::int16_t>(i);
         }
     });
     if (failed) {

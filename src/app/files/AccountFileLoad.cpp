@@ -83,11 +83,13 @@ void removeLeftover(AppState& state, const std::string& path)
 
 // A save interrupted between its two renames: the stored stamp names a complete, authentic "settings2.dat" (one
 // the program wrote itself, never a link). Then loaded holds its records and the state its stamp.
-bool interruptedSave(AppState& state, const DataPaths& p, const std::string& stamp, AccountTable& loaded)
+// identity: the file that was checked.
+bool interruptedSave(AppState& state, const DataPaths& p, const std::string& stamp, AccountTable& loaded,
+                     FileIdentity& identity)
 {
     if (stamp.empty() || !IsPlainFile(p.temp))
         return false;
-    Outcome<std::string> read = ReadWholeFile(p.temp);
+    Outcome<std::string> read = ReadWholeFile(p.temp, identity);
     if (!read.result.isOk())
         return false;
     std::string& bytes = read.value;
@@ -101,17 +103,26 @@ bool interruptedSave(AppState& state, const DataPaths& p, const std::string& sta
     return false;
 }
 
-LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTable& loaded, AccountTable& table)
+LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTable& loaded, AccountTable& table,
+                                 const FileIdentity& checked)
 {
     // Without the lock the new records are used as they are; the copy that holds it finishes its own save.
     if (mayChangeFiles(state)) {
+        // Only the file that was authenticated becomes the account file: one put under the name since is not.
+        if (!IsSameFile(p.temp, checked)) {
+            WipeTable(loaded);
+            return endWith(state,
+                           "Coffernote could not finish its last save:", p.temp + " was replaced while it was checked");
+        }
         if (std::rename(p.temp.c_str(), p.accounts.c_str()) != 0) {
             const int number = errno;
             WipeTable(loaded);
             return endWith(state, "Coffernote could not finish its last save:",
                            "cannot replace " + p.accounts + ": " + std::strerror(number));
         }
-        SyncFolder(state.programFolder);
+        // An unflushed rename loses nothing: after a power cut the next start finds "settings2.dat" again and
+        // finishes the same save.
+        (void)SyncFolder(state.programFolder);
     }
     take(table, std::move(loaded));
     return done(LoadKind::Loaded);
@@ -170,9 +181,10 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
     const std::string stamp = options.get(OptionsRecord::IntegrityStamp);
 
     AccountTable loaded;
+    FileIdentity checked;
     if (!FileExists(p.accounts)) {
-        if (interruptedSave(state, p, stamp, loaded))
-            return finishInterruptedSave(state, p, loaded, table);
+        if (interruptedSave(state, p, stamp, loaded, checked))
+            return finishInterruptedSave(state, p, loaded, table, checked);
         removeLeftover(state, p.temp);
         take(table, headerOnly(state));
         return done(LoadKind::NoFile);
@@ -188,8 +200,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
         removeLeftover(state, p.temp); // a save interrupted before its first rename: the old pair stands
         return loadStamped(state, options, std::move(fileBytes), table);
     }
-    if (interruptedSave(state, p, stamp, loaded))
-        return finishInterruptedSave(state, p, loaded, table);
+    if (interruptedSave(state, p, stamp, loaded, checked))
+        return finishInterruptedSave(state, p, loaded, table, checked);
     removeLeftover(state, p.temp);
     if (stamp.empty())
         return takeUnstamped(state, hadOptions, options, std::move(fileBytes), table);

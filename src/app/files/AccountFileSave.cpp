@@ -31,6 +31,8 @@ void releaseFreedMemory()
 
 constexpr const char* kLeftAsItWas =
     "The file on disk was left as it was; the change is kept only until the program ends.";
+constexpr const char* kInPlaceNotFlushed =
+    "The files in place are whole and hold the change, but it may not survive a power cut.";
 constexpr const char* kLeftForNextStart =
     "The previous options could not be put back; the files were left for the next start to settle.";
 
@@ -123,8 +125,9 @@ Rollback rollBackOptions(const std::string& folder, const Files& f, const std::s
 }
 
 // Writes the two new files, then replaces the old pair: the options first, the account file second. Empty on
-// success, else the reason and what was left on disk.
-Result replacePair(AppState& state, const Files& f, const std::string& outer)
+// success, else the reason and what was left on disk; inPlace tells that the new pair is in place all the same
+// (only a flush of the folder failed).
+Result replacePair(AppState& state, const Files& f, const std::string& outer, bool& inPlace)
 {
     const std::string& folder = state.programFolder;
     OptionsRecord previous;
@@ -151,17 +154,26 @@ Result replacePair(AppState& state, const Files& f, const std::string& outer)
     }
     // The options go first, flushed before the account file follows: from then on the stamp names
     // "settings2.dat", so a crash or power cut before the next rename leaves a save the next load finishes.
-    if (Result committed = CommitTempFile(f.tempOptions, f.options); !committed.isOk()) {
+    if (Result renamed = RenameFile(f.tempOptions, f.options); !renamed.isOk()) {
+        RemoveFile(f.tempOptions);
         RemoveFile(f.temp);
-        return saveFailed(state, f.accounts, committed.message());
+        return saveFailed(state, f.accounts, renamed.message());
     }
+    // A failed flush does not stop the save: the options already name the new file, and only the second rename
+    // makes the pair in place match again for this run.
+    Result flushed = SyncFolder(folder);
     if (Result renamed = RenameFile(f.temp, f.accounts); !renamed.isOk()) {
         if (rollBackOptions(folder, f, written, hadOptions, previous) != Rollback::Done)
             return saveFailed(state, f.accounts, renamed.message(), kLeftForNextStart); // "settings2.dat" stays
         RemoveFile(f.temp);
         return saveFailed(state, f.accounts, renamed.message());
     }
-    SyncFolder(folder);
+    if (Result again = SyncFolder(folder); flushed.isOk())
+        flushed = std::move(again);
+    if (!flushed.isOk()) {
+        inPlace = true;
+        return saveFailed(state, f.accounts, flushed.message(), kInPlaceNotFlushed);
+    }
     return Result::ok();
 }
 
@@ -185,7 +197,9 @@ Result save(AppState& state, const AccountTable& table)
         if (FileExists(f.accounts)) {
             if (!RemoveFile(f.accounts))
                 return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
-            SyncFolder(state.programFolder); // the deletion survives a power cut like any other save
+            // The deletion must survive a power cut like any other save.
+            if (Result flushed = SyncFolder(state.programFolder); !flushed.isOk())
+                return saveFailed(state, f.accounts, flushed.message(), kInPlaceNotFlushed);
         }
         state.resetIdle();
         return Result::ok();
@@ -196,12 +210,15 @@ Result save(AppState& state, const AccountTable& table)
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
     const std::uint32_t previousCrc = state.AccountFileCrc;
     const std::string previousStamp = state.ComputedStamp;
+    bool inPlace = false;
     Result replaced = ComputeStampOf(state, outer).isOk()
-                          ? replacePair(state, f, outer)
+                          ? replacePair(state, f, outer, inPlace)
                           : saveFailed(state, f.accounts, "the integrity stamp could not be computed");
     if (!replaced.isOk()) {
-        state.AccountFileCrc = previousCrc;
-        state.ComputedStamp = previousStamp;
+        if (!inPlace) { // the stamp in place is still the previous one
+            state.AccountFileCrc = previousCrc;
+            state.ComputedStamp = previousStamp;
+        }
         return replaced;
     }
     state.resetIdle();

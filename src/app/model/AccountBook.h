@@ -71,7 +71,8 @@ public:
     void cboSelect_DropDown();
     void cmdGo_KeyDown(bool shift);
     Result cmdGo_Click();
-    // The website button: opens the website shown, offering the "http://" prefix first where it is missing.
+    // The website button: opens the website shown, offering the "http://" prefix first to a text without a
+    // scheme, and asking first when a user part hides the host it opens.
     Result openWebsite();
     void RunBrowser(const std::string& url);
 
@@ -142,6 +143,9 @@ private:
 
     void readOptions();
     void writeOptions();
+
+    Result openAddress(const std::string& text);
+    void openAsked(const std::string& url);
 
     // Sets the combo text and runs the change rule, as a change made by code does (caret in front).
     void setComboText(const std::string& text);

@@ -23,7 +23,10 @@ public:
 
     // True when text, exactly as it stands, is an http or https URL with a host.
     virtual bool isWebAddress(const std::string& text) const;
-    // text as a message may show it on one line.
+    // The host a web address really opens, in its ASCII form, when a user part stands in front of it
+    // ("http://bank.example@evil.example" opens evil.example); empty when the address has no user part.
+    virtual std::string hostBehindUserPart(const std::string& url) const;
+    // text as a message may show it on one line, an international host in its ASCII form.
     virtual std::string shownAddress(const std::string& text) const { return text; }
 
     static const TextRules& plain();

@@ -59,7 +59,7 @@ Result AccountBook::Add_Account_Click()
 
     insertedRow_ = names_.insert(name);
     ++namesRevision_;
-    displayed_ = table_.back().RecordNo;
+    displayed_ = static_cast<int>(table_.size()) - 1;
     buttons_.go = true;
     if (Result saved = SaveToFile(); saved.mustEnd())
         return saved;

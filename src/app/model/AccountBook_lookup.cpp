@@ -9,6 +9,7 @@ namespace {
 const char* const kNotFound = "This account does not exist.  ";
 const char* const kAddPrefix = "'http://' will be added to your URL.  Accept?   ";
 const char* const kNotWebAddress = "This is not a web address: ";
+const char* const kUserPartQuestion = "This web address opens ";
 const char* const kNoBrowser = "No browser could be started for this web address: ";
 
 } // namespace
@@ -65,7 +66,7 @@ Result AccountBook::cmdGo_Click()
 void AccountBook::showRecord(int index)
 {
     const AccountRecord& r = table_[static_cast<std::size_t>(index)];
-    displayed_ = r.RecordNo;
+    displayed_ = index; // the row on display, whatever number a file gave it
     if (comboText_ != r.AccountName)
         setComboText(r.AccountName);
     setBox(Website, r.Website, false);
@@ -77,20 +78,62 @@ void AccountBook::showRecord(int index)
 Result AccountBook::openWebsite()
 {
     const std::string text = boxes_[Website].str(); // a website is no secret
+    Result result = Result::ok();
+    if (!text.empty())
+        result = openAddress(text);
+    resetIdle();
+    return result;
+}
+
+namespace {
+
+// True when text names a scheme of its own: a word and a colon before any "/" ("ftp://x", "mailto:me@x",
+// "http://x"). A host and port ("intranet:8080/x") names none. The "http://" prefix would turn such a text into
+// a different address ("http://mailto:me@x" opens x), never into the one meant.
+bool hasScheme(const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == 0 || colon == std::string::npos || text.find('/') < colon)
+        return false;
+    const auto letter = [](unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto digit = [](unsigned char c) { return c >= '0' && c <= '9'; };
+    if (!letter(static_cast<unsigned char>(text[0])))
+        return false;
+    for (std::size_t i = 1; i < colon; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!letter(c) && !digit(c) && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    std::size_t end = colon + 1;
+    while (end < text.size() && digit(static_cast<unsigned char>(text[end])))
+        ++end;
+    const bool port = end > colon + 1 && (end == text.size() || text[end] == '/');
+    return !port;
+}
+
+} // namespace
+
+Result AccountBook::openAddress(const std::string& text)
+{
     // Only a plain web address goes to the desktop as it stands: any other text could open a local file or
     // whatever program handles another scheme.
-    if (text.empty() || rules_.isWebAddress(text)) {
-        if (!text.empty())
-            RunBrowser(text);
-        resetIdle();
+    if (rules_.isWebAddress(text)) {
+        openAsked(text);
         return Result::ok();
     }
-    if (state_.platform.message(kAddPrefix, MsgQuestion) != Answer::Yes) {
-        resetIdle();
+    if (hasScheme(text)) {
+        state_.platform.message(kNotWebAddress + rules_.shownAddress(text), MsgExclamation);
         return Result::ok();
     }
+    if (state_.platform.message(kAddPrefix, MsgQuestion) != Answer::Yes)
+        return Result::ok();
 
+    // Only a web address is stored: a text the prefix cannot mend stays as it was.
     const std::string url = "http://" + text;
+    if (!rules_.isWebAddress(url)) {
+        state_.platform.message(kNotWebAddress + rules_.shownAddress(url), MsgExclamation);
+        return Result::ok();
+    }
     const int p = displayedIndex();
     if (p >= 1) {
         // The prefix is stored at once, whatever happens to other edits in the window.
@@ -99,12 +142,20 @@ Result AccountBook::openWebsite()
             return saved;
     }
     setBox(Website, url, true); // a change of the box like any other: Edit mode
-    if (rules_.isWebAddress(url))
-        RunBrowser(url);
-    else
-        state_.platform.message(kNotWebAddress + rules_.shownAddress(url), MsgExclamation);
-    resetIdle();
+    openAsked(url);
     return Result::ok();
+}
+
+void AccountBook::openAsked(const std::string& url)
+{
+    // A user part in front of the host ("bank.example@evil.example") makes an address read as another: it opens
+    // only when the user, told the host it really opens, agrees.
+    if (const std::string host = rules_.hostBehindUserPart(url); !host.empty()) {
+        const std::string question = kUserPartQuestion + host + ". Open it?";
+        if (state_.platform.message(question, MsgQuestionNoDefault) != Answer::Yes)
+            return;
+    }
+    RunBrowser(url);
 }
 
 void AccountBook::RunBrowser(const std::string& url)

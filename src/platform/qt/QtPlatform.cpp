@@ -101,9 +101,10 @@ Answer QtPlatform::showMessageBox(const std::string& text, int style, const std:
     box->setText(QString::fromStdString(text));
     switch (style) {
     case MsgQuestion:
+    case MsgQuestionNoDefault:
         box->setIcon(QMessageBox::Question);
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box->setDefaultButton(QMessageBox::Yes);
+        box->setDefaultButton(style == MsgQuestion ? QMessageBox::Yes : QMessageBox::No);
         box->setEscapeButton(QMessageBox::No);
         break;
     case MsgInformation:
@@ -123,7 +124,7 @@ Answer QtPlatform::showMessageBox(const std::string& text, int style, const std:
     int pressed = 0;
     const bool answered = runPrompt(box, pressed);
     delete guard.data();
-    if (style == MsgQuestion)
+    if (isQuestion(style))
         return answered && pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
     return Answer::Ok;
 }

@@ -3,6 +3,7 @@
 #include "ui/SecretText.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
@@ -17,6 +18,7 @@ FieldBox::FieldBox(QWidget* parent) : QLineEdit(parent)
     // The mask character is "*" on every style.
     setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     setAcceptDrops(true);
+    connect(QGuiApplication::clipboard(), &QClipboard::selectionChanged, this, [this] { ++selectionChanges_; });
 }
 
 void FieldBox::setTypingLimit(int limit)
@@ -98,6 +100,20 @@ QString FieldBox::dragText() const
         return {};
     // selectedText() of a masked box is still the real text; take it from text() to be independent of that.
     return text().mid(selectionStart(), selectionLength());
+}
+
+bool FieldBox::event(QEvent* event)
+{
+    // The line edit publishes a selection made with the keyboard or the mouse as the primary selection; a box of
+    // secrets takes it back before the event ends, so the desktop never gets to ask for its text.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!selectionPrivate_ || !clipboard->supportsSelection())
+        return QLineEdit::event(event);
+    const int before = selectionChanges_;
+    const bool handled = QLineEdit::event(event);
+    if (selectionChanges_ != before && clipboard->ownsSelection())
+        clipboard->clear(QClipboard::Selection);
+    return handled;
 }
 
 void FieldBox::mousePressEvent(QMouseEvent* event)

@@ -34,12 +34,18 @@ public:
     // The text that a drag started now would carry.
     QString dragText() const;
 
+    // A box of secrets keeps its selections out of the X primary selection, which any program on the desktop
+    // may read without asking: the copy buttons are the way out for a secret.
+    void setSelectionPrivate(bool on) { selectionPrivate_ = on; }
+    bool isSelectionPrivate() const { return selectionPrivate_; }
+
 signals:
     void doubleClicked();
     void mouseMoved();
     void dragStarting();
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -67,6 +73,8 @@ private:
     Hidden hidden_;
     int typingLimit_ = 32767;
     bool dragSource_ = false;
+    bool selectionPrivate_ = false;
+    int selectionChanges_ = 0; // how often the primary selection changed
     bool pressedOnSelection_ = false;
     QPoint pressPos_;
 };

@@ -105,6 +105,8 @@ void Form1::createControls()
     cmdCopy4 = pictureButton("cmdCopy4", QStringLiteral("Copy password"), ":/buttons/copy.png");
     // Copy without reaching for the mouse. (Ctrl+Shift+U would suit the user ID, but input methods take it for
     // Unicode entry in a text box before the window sees it.)
+    for (FieldBox* secret : {txtGeneral, txtUserid, txtPassword})
+        secret->setSelectionPrivate(true);
     cmdCopy2->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
     cmdCopy3->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     cmdCopy4->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));

@@ -55,6 +55,11 @@ bool LanguageTextRules::isWebAddress(const std::string& text) const
     return IsWebAddress(q(text));
 }
 
+std::string LanguageTextRules::hostBehindUserPart(const std::string& url) const
+{
+    return HostBehindUserPart(q(url)).toStdString();
+}
+
 std::string LanguageTextRules::shownAddress(const std::string& text) const
 {
     return ShownAddress(q(text)).toStdString();

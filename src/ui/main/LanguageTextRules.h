@@ -18,6 +18,7 @@ public:
     std::vector<int> sortedOrder(const std::vector<std::string>& names) const override;
     std::string fold(const std::string& text) const override;
     bool isWebAddress(const std::string& text) const override;
+    std::string hostBehindUserPart(const std::string& url) const override;
     std::string shownAddress(const std::string& text) const override;
 
 private:

@@ -2,6 +2,29 @@
 
 #include <QUrl>
 
+#include <utility>
+
+namespace {
+
+// Where the authority of an http or https text stands (after "//", up to the path, query or fragment):
+// {start, length}; {-1, 0} for any other text.
+std::pair<qsizetype, qsizetype> httpAuthority(const QString& text)
+{
+    qsizetype start = -1;
+    if (text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive))
+        start = 7;
+    else if (text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        start = 8;
+    else
+        return {-1, 0};
+    qsizetype end = start;
+    while (end < text.size() && text[end] != u'/' && text[end] != u'?' && text[end] != u'#')
+        ++end;
+    return {start, end - start};
+}
+
+} // namespace
+
 bool IsWebAddress(const QString& text)
 {
     const QUrl url(text, QUrl::StrictMode);
@@ -9,10 +32,44 @@ bool IsWebAddress(const QString& text)
         return false;
     // QUrl keeps schemes in lower case, whatever was typed.
     const QString scheme = url.scheme();
-    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && !url.host().isEmpty();
+    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
+        return false;
+    const auto [start, length] = httpAuthority(text);
+    return length > 0 && !text.mid(start, length).endsWith(u':');
+}
+
+QString HostBehindUserPart(const QString& url)
+{
+    const auto [start, length] = httpAuthority(url);
+    if (start < 0 || !QStringView(url).mid(start, length).contains(u'@'))
+        return {};
+    return QUrl(url, QUrl::StrictMode).host(QUrl::FullyEncoded);
 }
 
 namespace {
+
+// text with the host of its authority in ASCII form.
+QString asciiHost(const QString& text)
+{
+    const auto [start, length] = httpAuthority(text);
+    if (start < 0)
+        return text;
+    const QString authority = text.mid(start, length);
+    const qsizetype hostStart = authority.lastIndexOf(u'@') + 1;
+    qsizetype hostEnd = authority.indexOf(u':', hostStart);
+    if (hostEnd < 0 || authority.mid(hostStart).startsWith(u'['))
+        hostEnd = authority.size();
+    const QString host = authority.mid(hostStart, hostEnd - hostStart);
+    bool ascii = true;
+    for (QChar c : host)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii)
+        return text;
+    QString shown = QString::fromLatin1(QUrl::toAce(host));
+    if (shown.isEmpty()) // no valid international name: its characters as codes, never as look-alikes
+        shown = QString::fromLatin1(QUrl::toPercentEncoding(host, " !\"$&'()*+,;=<>[]^`{|}"));
+    return text.left(start + hostStart) + shown + text.mid(start + hostEnd);
+}
 
 bool hidden(QChar c)
 {
@@ -30,8 +87,9 @@ bool hidden(QChar c)
 
 } // namespace
 
-QString ShownAddress(const QString& text)
+QString ShownAddress(const QString& original)
 {
+    const QString text = asciiHost(original);
     QString shown = text.size() > kShownAddressLength ? text.left(kShownAddressLength) : text;
     if (!shown.isEmpty() && shown.back().isHighSurrogate() && text.size() > kShownAddressLength)
         shown.chop(1); // never half a character

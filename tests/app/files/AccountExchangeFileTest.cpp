@@ -164,3 +164,21 @@ TEST_F(AccountExchangeFilePermissions, AFailureLeavesTheTargetAsItWas)
                   "A new file cannot be made in its folder: Permission denied"},
              });
 }
+
+// An export killed between giving its file a temporary name and the rename leaves a whole file of our pattern:
+// the next export removes it, and only such files (regular, the user's own), never a link or a folder.
+TEST(AccountExportLeftovers, TheNextExportRemovesOnlyOurOwnTemporaryFiles)
+{
+    TempFolder dir;
+    dir.write(".coffernote-export-a1B2c3", "killed export");
+    dir.write("target.csv", "old");
+    fs::create_symlink(dir.file("target.csv"), dir.file(".coffernote-export-link00"));
+    fs::create_directory(dir.file(".coffernote-export-fold00"));
+    dir.write(".coffernote-export-longer-name", "not our pattern");
+    ASSERT_TRUE(WriteExportFile(dir.file("target.csv"), OneAccount()).isOk());
+    EXPECT_FALSE(fs::exists(dir.file(".coffernote-export-a1B2c3")));
+    EXPECT_TRUE(fs::is_symlink(dir.file(".coffernote-export-link00")));
+    EXPECT_TRUE(fs::is_directory(dir.file(".coffernote-export-fold00")));
+    EXPECT_TRUE(fs::exists(dir.file(".coffernote-export-longer-name")));
+    EXPECT_EQ(dir.read("target.csv"), FormatExport(OneAccount()));
+}

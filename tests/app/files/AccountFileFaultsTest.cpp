@@ -386,6 +386,29 @@ TEST_F(AccountFileFaultsTest, FailedSaveLeavesTheOldFilesMatching)
     }
 }
 
+// The renames are done when the folder cannot be flushed: the save says so, and the new pair is whole and loads.
+TEST_F(AccountFileFaultsTest, FailedFolderFlushIsAFailedSaveOverWholeFiles)
+{
+    const AccountTable original = sampleTable();
+    saveSample(original);
+    AccountTable changed = original;
+    changed[1].Password = "changed";
+    SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::FolderFlush; });
+    const Result r = SaveAccountFile(state, changed);
+    SetFileFaultHookForTests({});
+
+    EXPECT_EQ(outcome(r), "Failed");
+    EXPECT_EQ(r.message(), "Coffernote could not save the accounts to\r\n" + folder.file("settings.dat") +
+                               "\r\n(cannot flush the folder " + folder.str() +
+                               ": Input/output error).\r\nThe files in place are whole and hold the change, but it "
+                               "may not survive a power cut.");
+    EXPECT_FALSE(folder.exists("settings2.dat"));
+    EXPECT_FALSE(folder.exists("config2.dat"));
+    expectStillLoads(changed);
+    ASSERT_EQ(outcome(SaveAccountFile(state, changed)), "Ok"); // no stamp disagrees with the files in place
+    EXPECT_FALSE(questionAsked());
+}
+
 TEST_F(AccountFilePermissions, ReadOnlyFolderFailsTheSaveCleanly)
 {
     SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();

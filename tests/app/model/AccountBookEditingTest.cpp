@@ -371,3 +371,51 @@ TEST_F(AccountBookEditing, AFullTableTakesNoMoreAccounts)
     EXPECT_EQ(comboText(), "One too many"); // nothing typed is lost
     EXPECT_EQ(boxText(Box::UserId), "u");
 }
+
+// A crafted file (the keys are public) may number its rows as it likes: the buttons act on the account on
+// display, and the numbers read back by place.
+TEST_F(AccountBookEditing, CraftedRecordNumbersActOnTheAccountOnDisplay)
+{
+    const auto craft = [this](const std::vector<std::pair<const char*, int>>& rows) {
+        if (!folder.exists(kOptionsFileName))
+            writeDefaultOptions();
+        AccountTable table{MakeHeaderRecord("", "", "")};
+        for (const auto& [name, no] : rows) {
+            table.push_back(account(name, "", std::string("n-") + name, "u", "p"));
+            table.back().RecordNo = static_cast<std::int16_t>(no);
+        }
+        ASSERT_TRUE(SaveAccountFile(state, table).isOk());
+    };
+
+    craft({{"Alpha", 3}, {"Bravo", 1}, {"Charlie", 2}});
+    open();
+    for (std::size_t i = 0; i < book->table().size(); ++i)
+        EXPECT_EQ(book->table()[i].RecordNo, static_cast<int>(i));
+    lookUp("Alpha");
+    EXPECT_EQ(recordLabel(), "1");
+    edit(Box::Notes, "changed");
+    click("cmdChange");
+    lookUp("Bravo");
+    EXPECT_EQ(recordLabel(), "2");
+    platform.queueAnswer(Answer::Yes);
+    click("cmdDelete");
+    AccountTable stored = storedTable();
+    ASSERT_EQ(stored.size(), 3u);
+    expectRecord(stored[1], 1, "Alpha", "", "changed", "u", "p");
+    expectRecord(stored[2], 2, "Charlie", "", "n-Charlie", "u", "p");
+
+    for (const int no : {0, 99, -5}) {
+        SCOPED_TRACE(no);
+        book = nullptr;
+        emptyFolder();
+        craft({{"Alpha", 1}, {"Bravo", no}, {"Charlie", 3}});
+        open();
+        lookUp("Bravo");
+        EXPECT_EQ(recordLabel(), "2");
+        forgetMessages();
+        platform.queueAnswer(Answer::Yes);
+        click("cmdDelete");
+        EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Delete record?", kSaved}));
+        EXPECT_EQ(storedNames(), (std::vector<std::string>{"Alpha", "Charlie"}));
+    }
+}

@@ -4,7 +4,6 @@
 namespace {
 
 const char* const kPrefixQuestion = "'http://' will be added to your URL.  Accept?   ";
-const char* const kSaved = "Settings have been saved successfully.";
 
 class AccountBookWebsite : public AccountBookFixture
 {
@@ -29,7 +28,7 @@ protected:
 
 TEST_F(AccountBookWebsite, WebAddressesOpenAsTheyStand)
 {
-    for (const char* url : {"http://a.example", "HTTPS://b.example/x?y=1", "hTtP://c", "http://user@host"}) {
+    for (const char* url : {"http://a.example", "HTTPS://b.example/x?y=1", "hTtP://c"}) {
         showWithWebsite(url);
         state.IdleTickCount = 5;
         click("cmdCopy1");
@@ -39,60 +38,16 @@ TEST_F(AccountBookWebsite, WebAddressesOpenAsTheyStand)
     }
 }
 
-// Texts that merely begin with the letters, or name another scheme, are offered the prefix like any other
-// text; with it they open only when they have become a web address.
-TEST_F(AccountBookWebsite, OtherTextsOpenOnlyAsAWebAddressAfterThePrefix)
-{
-    const struct
-    {
-        const char* text;
-        const char* opened; // after Yes; nullptr: refused
-    } cases[] = {
-        {"HTTP", "http://HTTP"},
-        {"http.desktop", "http://http.desktop"},
-        {"httpx-handler:run", nullptr},
-        {"javascript:alert(1)", nullptr},
-        {"file:///etc/passwd", "http://file:///etc/passwd"}, // a web address of host "file", no local file
-        {"http:///x", "http://http:///x"},
-        {"http://exa mple.com", nullptr},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const std::string prefixed = std::string("http://") + c.text;
-        showWithWebsite(c.text);
-        platform.queueAnswer(Answer::No);
-        click("cmdCopy1");
-        EXPECT_EQ(messageTexts(), std::vector<std::string>{kPrefixQuestion});
-        EXPECT_TRUE(platform.urls.empty());
-
-        forgetMessages();
-        state.IdleTickCount = 5;
-        platform.queueAnswer(Answer::Yes);
-        click("cmdCopy1");
-        EXPECT_EQ(storedTable()[1].Website, prefixed); // the prefix the user accepted is stored either way
-        EXPECT_EQ(state.IdleTickCount, 0);
-        if (c.opened) {
-            EXPECT_EQ(messageTexts(), (std::vector<std::string>{kPrefixQuestion, kSaved}));
-            EXPECT_EQ(platform.urls, std::vector<std::string>{c.opened});
-            continue;
-        }
-        EXPECT_TRUE(platform.urls.empty());
-        ASSERT_EQ(platform.messages.size(), 3u);
-        EXPECT_EQ(platform.messages[2].text, "This is not a web address: " + prefixed);
-        EXPECT_EQ(platform.messages[2].style, MsgExclamation);
-        EXPECT_EQ(platform.messages[2].caption, "Coffernote");
-    }
-}
-
-// An imported file can plant such a text in every account: GO hands it to nobody either.
+// An imported file can plant such a text in every account: GO hands it to nobody either, and opens an address
+// with a user part only when the user agrees.
 TEST_F(AccountBookWebsite, GoOpensAPlantedTextOnlyAsAWebAddress)
 {
     book = nullptr;
-    storeAccounts({account("Planted", "httpx-handler:run"), account("Plain", "https://plain.example")});
+    storeAccounts({account("Planted", "httpx-handler:run"), account("Plain", "https://plain.example"),
+                   account("Hidden", "http://bank.example@evil.example/login")});
     open();
-    platform.queueAnswer(Answer::No);
     lookUp("Planted");
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{kPrefixQuestion});
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"This is not a web address: httpx-handler:run"});
     EXPECT_TRUE(platform.urls.empty());
     EXPECT_EQ(recordLabel(), "1");
     EXPECT_TRUE(book->dragDrop());
@@ -101,6 +56,16 @@ TEST_F(AccountBookWebsite, GoOpensAPlantedTextOnlyAsAWebAddress)
     lookUp("Plain");
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(platform.urls, std::vector<std::string>{"https://plain.example"});
+
+    forgetMessages();
+    platform.urls.clear();
+    platform.queueAnswer(Answer::No);
+    lookUp("Hidden");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "This web address opens evil.example. Open it?");
+    EXPECT_EQ(platform.messages[0].style, MsgQuestionNoDefault);
+    EXPECT_EQ(platform.messages[0].caption, "Coffernote");
+    EXPECT_TRUE(platform.urls.empty());
 }
 
 TEST_F(AccountBookWebsite, AnEmptyWebsiteDoesNothing)

@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include <QApplication>
+#include <QClipboard>
 
 namespace {
 
@@ -69,5 +70,39 @@ TEST_F(Form1Clipboard, TheButtonsAreAlwaysEnabled)
             typeInto("txtGeneral", "x"); // Edit mode
         else
             menuItem("New")->trigger();
+    }
+}
+
+// Selecting a secret with the keyboard or the mouse (in Drag/Drop mode a click selects the whole box) never
+// publishes it as the primary selection, which any program on the desktop may read. Offscreen there is no primary
+// selection; ClipboardSelectionX11 runs this under X, where it is the real check.
+TEST_F(Form1Clipboard, SecretBoxesKeepTheirSelectionsOutOfThePrimarySelection)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    menuItem("mask_none")->trigger(); // a masked box publishes nothing anyway
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto published = [clipboard] { return clipboard->text(QClipboard::Selection).toStdString(); };
+    for (const auto& [name, secret] :
+         {std::pair{"txtGeneral", "the notes"}, {"txtUserid", "alice"}, {"txtPassword", "s3cr3t"}}) {
+        SCOPED_TRACE(name);
+        QLineEdit* field = box(name);
+        const auto expectKept = [&](const char* gesture) {
+            const std::string p = published();
+            EXPECT_TRUE(p.empty() || std::string(secret).find(p) == std::string::npos) << gesture << ": " << p;
+        };
+        QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center());
+        expectKept("click in Drag/Drop mode");
+        QTest::mouseDClick(field, Qt::LeftButton, {}, field->rect().center()); // Edit mode
+        expectKept("double-click");
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        ASSERT_TRUE(field->hasSelectedText());
+        expectKept("Ctrl+A");
+        QTest::keyClick(field, Qt::Key_Left, Qt::ShiftModifier);
+        expectKept("Shift+Left");
+    }
+    if (clipboard->supportsSelection()) { // the website is no secret: it is published as any text is
+        QTest::keyClick(box("txtWebsite"), Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(published(), "http://alpha.example");
     }
 }

@@ -104,14 +104,16 @@ bool interruptedSave(AppState& state, const DataPaths& p, const std::string& sta
     std::string& bytes = read.value;
     const std::uint32_t crc = state.AccountFileCrc;
     const std::string computed = state.ComputedStamp;
-    if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp && awaitsLogin(state, bytes) &&
-        ReadProtectedHeader(bytes)) {
-        locked = std::move(bytes);
-        return true;
+    if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp) {
+        if (awaitsLogin(state, bytes)) {
+            if (ReadProtectedHeader(bytes)) {
+                locked = std::move(bytes);
+                return true;
+            }
+        } else if (AuthenticatesCompletely(state, std::move(bytes), loaded)) {
+            return true;
+        }
     }
-    if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp &&
-        AuthenticatesCompletely(state, std::move(bytes), loaded))
-        return true;
     state.AccountFileCrc = crc;
     state.ComputedStamp = computed;
     return false;
@@ -240,13 +242,16 @@ Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProte
         return {Result::ok(), UnlockKind::WrongLogin};
     wipe(state.lockedAccountFile);
     AccountTable loaded;
-    const bool decoded =
-        DecodeInnerLayer(std::string(reinterpret_cast<const char*>(inner.data()), inner.size()), loaded);
+    // The inner text's fields open with the program's fixed keys: no copy of it outlives the decoding.
+    std::string text(reinterpret_cast<const char*>(inner.data()), inner.size());
     wipe(inner);
+    const bool decoded = DecodeInnerLayer(text, loaded);
+    wipe(text);
     if (!decoded || loaded.front().AccountName != kHeaderMarker) {
         // Authentic, yet not the program's own records: damaged data, as for a default file.
         if (decoded)
             take(table, std::move(loaded));
+        state.stampAfterUnlock = false;
         if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
             return {std::move(recovered)};
         take(table, headerOnly(state));

@@ -11,6 +11,7 @@
 #include "cipher/Base64.h"
 #include "cipher/CipherService.h"
 #include "cipher/ProtectedFile.h"
+#include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
 #include <new>
@@ -94,7 +95,7 @@ bool encodeProtected(AppState& state, const AccountTable& table, std::string& ou
     Bytes inner;
     const bool ok = EncodeInnerLayerInto(state, table, inner) &&
                     SealProtectedFile(*state.protection, inner.data(), inner.size(), outer);
-    Bytes().swap(inner);
+    wipe(inner); // its fields open with the program's fixed keys
     releaseFreedMemory();
     return ok;
 }

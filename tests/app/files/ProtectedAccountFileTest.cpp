@@ -181,3 +181,20 @@ TEST_F(ProtectedAccountFileTest, WeakerSettingsAreDerivedAnewAtTheNextSave)
               UnlockKind::Opened);
     EXPECT_EQ(table, goldenTable());
 }
+
+TEST_F(ProtectedAccountFileTest, ASaveInterruptedBetweenItsRenamesIsFinishedAndWaitsForTheLogin)
+{
+    state.protection = keyFor("golden", "correct horse", "2468");
+    saveSample(goldenTable());
+    const std::string written = folder.read("settings.dat");
+    // Killed after the options' rename: the stamp names "settings2.dat", the old account file is gone.
+    folder.write("settings2.dat", written);
+    std::filesystem::remove(folder.file("settings.dat"));
+    state.protection.reset();
+    ASSERT_EQ(loadAtStart(), "Protected");
+    EXPECT_EQ(folder.read("settings.dat"), written);
+    EXPECT_FALSE(folder.exists("settings2.dat"));
+    AccountTable table;
+    EXPECT_EQ(UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table).value, UnlockKind::Opened);
+    EXPECT_TRUE(platform.messages.empty());
+}

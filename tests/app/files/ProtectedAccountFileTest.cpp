@@ -84,21 +84,6 @@ TEST_F(ProtectedAccountFileTest, GoldenProtectedFileOpensWithItsLoginAndIsWritte
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(ProtectedAccountFileTest, EachWrongPartOfTheLoginDoesNotOpenIt)
-{
-    writeOuterWithStamp(golden("protected-settings.dat"));
-    ASSERT_EQ(loadAtStart(), "Protected");
-    const char* wrong[][3] = {
-        {"Golden", "correct horse", "2468"}, {"golden", "correct hors", "2468"}, {"golden", "correct horse", "246"}};
-    for (const auto& w : wrong) {
-        AccountTable table;
-        const Outcome<UnlockKind> opened = UnlockAccountFile(state, keyFor(w[0], w[1], w[2]), table);
-        EXPECT_EQ(opened.value, UnlockKind::WrongLogin) << w[0] << "/" << w[1] << "/" << w[2];
-        EXPECT_FALSE(state.protection);
-    }
-    EXPECT_EQ(folder.read("settings.dat"), golden("protected-settings.dat"));
-}
-
 TEST_F(ProtectedAccountFileTest, AFlippedByteIsCaughtByTheStampOrByAuthentication)
 {
     const std::string file = golden("protected-settings.dat");

@@ -1,4 +1,5 @@
-// Save and load times of the account file for growing numbers of accounts.
+// Save and load times of the account file for growing numbers of accounts, in the default form and encrypted with
+// the login (the key derived once beforehand, as the login dialog does), and the key's derivation itself.
 //
 //   cmake --build build --target bench_account_file && ./build/bench/bench_account_file [runs]
 //
@@ -9,6 +10,7 @@
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
+#include "cipher/ProtectedFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -61,7 +64,40 @@ double cpuMs()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
-int runSize(std::size_t accounts, int runs)
+// A copy of a derived key, so that each timed load can hand one over without deriving again.
+std::unique_ptr<FileProtection> copyOf(const FileProtection& p)
+{
+    auto copy = std::make_unique<FileProtection>();
+    copy->header = p.header;
+    copy->key = std::make_unique<LoginKey>();
+    std::copy(p.key->data(), p.key->data() + LoginKey::kLength, copy->key->data());
+    return copy;
+}
+
+// The derivation at the settings files are written with: its time and the memory it takes.
+int runDerivation(int runs)
+{
+    resetPeak();
+    const long baselineKb = statusKb("VmRSS");
+    std::vector<double> times;
+    for (int r = 0; r < runs; ++r) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!NewProtection(kDefaultKdf, "owner", "first secret", "2468")) {
+            std::fprintf(stderr, "derivation failed\n");
+            return 1;
+        }
+        times.push_back(msSince(start));
+    }
+    const double peakMb = (statusKb("VmHWM") - baselineKb) / 1024.0;
+    std::printf("Key derivation: Argon2id, %u MiB, %u passes, %u lane: %.1f ms (median of %d), peak +%.1f MB\n",
+                kDefaultKdf.memoryKiB / 1024, kDefaultKdf.passes, kDefaultKdf.lanes, median(times), runs, peakMb);
+    std::printf("derivation memory_mib=%u passes=%u ms=%.1f peak_rss_plus_mb=%.1f\n", kDefaultKdf.memoryKiB / 1024,
+                kDefaultKdf.passes, median(times), peakMb);
+    std::fflush(stdout);
+    return 0;
+}
+
+int runSize(std::size_t accounts, int runs, bool encrypted)
 {
     resetPeak();
     const long baselineKb = statusKb("VmRSS");
@@ -72,11 +108,19 @@ int runSize(std::size_t accounts, int runs)
     BenchPlatform platform;
     AppState state(folder.string(), platform);
     (void)WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
+    std::unique_ptr<FileProtection> key;
+    if (encrypted) {
+        state.LoginUserName = "owner";
+        state.LoginPassword1 = "first secret";
+        state.LoginPassword2 = "2468";
+        key = NewProtection(kDefaultKdf, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+        state.protection = copyOf(*key);
+    }
 
     std::mt19937 gen(static_cast<unsigned>(accounts));
     AccountTable table;
     table.reserve(accounts + 1);
-    table.push_back(MakeHeaderRecord("", "", ""));
+    table.push_back(MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2));
     for (std::size_t i = 1; i <= accounts; ++i)
         table.push_back({static_cast<std::int16_t>(i), randomText(gen), randomText(gen), randomText(gen),
                          randomText(gen), randomText(gen)});
@@ -109,9 +153,15 @@ int runSize(std::size_t accounts, int runs)
     for (int r = 0; r < runs; ++r) {
         OptionsRecord options;
         AccountTable loaded;
+        state.protection.reset();
+        std::unique_ptr<FileProtection> handed = key ? copyOf(*key) : nullptr;
         const auto start = std::chrono::steady_clock::now();
         const double cpu = cpuMs();
-        const LoadResult result = LoadAccountFile(state, options, loaded);
+        LoadResult result = LoadAccountFile(state, options, loaded);
+        if (encrypted && result.result.isOk() && result.value == LoadKind::Protected) {
+            const Outcome<UnlockKind> opened = UnlockAccountFile(state, std::move(handed), loaded);
+            result.value = opened.value == UnlockKind::Opened ? LoadKind::Loaded : LoadKind::Recovered;
+        }
         loads.push_back(msSince(start));
         loadCpu.push_back(cpuMs() - cpu);
         if (!result.result.isOk() || result.value != LoadKind::Loaded || loaded.size() != records) {
@@ -124,11 +174,13 @@ int runSize(std::size_t accounts, int runs)
     const long peakKb = std::max(savePeakKb, loadPeakKb);
     std::filesystem::remove_all(folder);
 
-    std::printf("%9zu %8.1f %8.1f %8.1f %8.1f %12ju %8.1f %8.1f %8.1f\n", accounts, median(saves), median(saveCpu),
-                median(loads), median(loadCpu), static_cast<std::uintmax_t>(fileBytes), peakKb / 1024.0,
-                (savePeakKb - baselineKb) / 1024.0, (loadPeakKb - loadBaseKb) / 1024.0);
-    std::printf("account_file accounts=%zu save_ms=%.1f load_ms=%.1f file_bytes=%ju peak_rss_mb=%.1f\n", accounts,
-                median(saves), median(loads), static_cast<std::uintmax_t>(fileBytes), peakKb / 1024.0);
+    std::printf("%-9s %9zu %8.1f %8.1f %8.1f %8.1f %12ju %8.1f %8.1f %8.1f\n", encrypted ? "encrypted" : "default",
+                accounts, median(saves), median(saveCpu), median(loads), median(loadCpu),
+                static_cast<std::uintmax_t>(fileBytes), peakKb / 1024.0, (savePeakKb - baselineKb) / 1024.0,
+                (loadPeakKb - loadBaseKb) / 1024.0);
+    std::printf("account_file form=%s accounts=%zu save_ms=%.1f load_ms=%.1f file_bytes=%ju peak_rss_mb=%.1f\n",
+                encrypted ? "encrypted" : "default", accounts, median(saves), median(loads),
+                static_cast<std::uintmax_t>(fileBytes), peakKb / 1024.0);
     std::fflush(stdout);
     return 0;
 }
@@ -141,19 +193,23 @@ int main(int argc, char** argv)
     std::printf("Medians of %d runs. cpu: processor time of the same runs. save +MB: peak above the idle process\n"
                 "while saving (the table included); load +MB: peak above the idle process while loading.\n",
                 runs);
-    std::printf("%9s %8s %8s %8s %8s %12s %8s %8s %8s\n", "accounts", "save ms", "cpu ms", "load ms", "cpu ms",
-                "file bytes", "peak MB", "save +MB", "load +MB");
+    std::printf("%-9s %9s %8s %8s %8s %8s %12s %8s %8s %8s\n", "form", "accounts", "save ms", "cpu ms", "load ms",
+                "cpu ms", "file bytes", "peak MB", "save +MB", "load +MB");
     std::fflush(stdout);
     int failures = 0;
     // The largest table the program stores: the header and kMaxRecords - 1 accounts.
-    for (std::size_t accounts : {std::size_t{1000}, std::size_t{10000}, kMaxRecords - 1}) {
+    auto inChild = [&](auto work) {
         const pid_t child = ::fork();
         if (child == 0)
-            std::_Exit(runSize(accounts, runs));
+            std::_Exit(work());
         int status = 0;
         ::waitpid(child, &status, 0);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
             ++failures;
-    }
+    };
+    for (const bool encrypted : {false, true})
+        for (std::size_t accounts : {std::size_t{1000}, std::size_t{10000}, kMaxRecords - 1})
+            inChild([&] { return runSize(accounts, runs, encrypted); });
+    inChild([&] { return runDerivation(std::min(runs, 5)); });
     return failures == 0 ? 0 : 1;
 }

@@ -5,7 +5,7 @@
 #   install-deps.sh package   that, and what the package test needs (scripts/package-test.sh)
 set -euo pipefail
 
-program=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev)
+program=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libssl-dev libsodium-dev)
 case "${1:-test}" in
 program) packages=("${program[@]}") ;;
 # desktop-file-utils and appstream validate the desktop entry and the AppStream file in the suite; Xvfb, openbox,

@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Kills a save at every step and checks that the next load finds one whole table without a question.
 #
-#   scripts/fault/kill-during-save.sh [build-folder] [accounts]
+#   scripts/fault/kill-during-save.sh [build-folder] [accounts] [default|protected|login-change]
+#
+# protected: the account file is encrypted with a login, and every save writes under the same key and salt.
+# login-change: generation 0 is encrypted with one login, the killed save changes it to another (a new key and
+# salt); every load must find a whole table that opens with the login it was written for (the old table with the
+# old login, the new with the new), never a file that opens with neither.
 #
 # For each system call class (and for every system call of the save, "all"), the save of generation 1 over a
 # folder holding generation 0 is run under strace, which sends SIGKILL on entry to the n-th call of that class,
@@ -15,6 +20,18 @@
 set -uo pipefail
 build=${1:-build}
 accounts=${2:-200}
+mode=${3:-default}
+old_login= new_login= suffix0= suffix1=
+case "$mode" in
+default) ;;
+protected) old_login="owner,first secret,2468" suffix0=" login=old" suffix1=" login=old" ;;
+login-change) old_login="owner,first secret,2468" new_login="owner,second secret,13579" suffix0=" login=old" \
+    suffix1=" login=new" ;;
+*) echo "mode: default, protected or login-change" >&2; exit 2 ;;
+esac
+# The loads and later saves know both logins; the template is written with the old one alone.
+with_logins() { COFFERNOTE_SAVETOOL_LOGIN="$old_login" COFFERNOTE_SAVETOOL_NEW_LOGIN="$new_login" "$@"; }
+[ -n "$old_login" ] && export COFFERNOTE_SAVETOOL_LOGIN="$old_login"
 tool="$build/tests/savetool"
 [ -x "$tool" ] || { echo "build the savetool target first: cmake --build $build --target savetool" >&2; exit 2; }
 command -v strace >/dev/null || { echo "strace is needed (apt-get install strace)" >&2; exit 2; }
@@ -29,25 +46,25 @@ try() {
     local point=$1 dir="$work/run"
     rm -rf "$dir" && cp -a "$work/template" "$dir"
     local rc
-    rc=$( (strace -f -qq -o /dev/null -e trace="${point%%:*}" -e inject="$point" \
+    rc=$( (with_logins strace -f -qq -o /dev/null -e trace="${point%%:*}" -e inject="$point" \
         "$tool" save "$dir" "$accounts" 1 >/dev/null 2>&1); echo $?) 2>/dev/null
     local first second table
-    first=$("$tool" load "$dir")
-    second=$("$tool" load "$dir")
+    first=$(with_logins "$tool" load "$dir")
+    second=$(with_logins "$tool" load "$dir")
     case "$first" in
-    "result=Loaded accounts=$accounts generation=0 questions=0 messages=0") table=old ;;
-    "result=Loaded accounts=$accounts generation=1 questions=0 messages=0") table=new ;;
+    "result=Loaded accounts=$accounts generation=0 questions=0 messages=0$suffix0") table=old ;;
+    "result=Loaded accounts=$accounts generation=1 questions=0 messages=0$suffix1") table=new ;;
     *) echo "bad load: $first"; return ;;
     esac
     [ "$first" = "$second" ] || { echo "second load differs: $second"; return; }
     ls "$dir" | grep -q -e settings2.dat -e config2.dat && { echo "temporary file left: $(ls "$dir")"; return; }
-    "$tool" save "$dir" "$accounts" 2 >/dev/null || { echo "next save failed"; return; }
+    with_logins "$tool" save "$dir" "$accounts" 2 >/dev/null || { echo "next save failed"; return; }
     echo "ok $table $rc"
 }
 
 # The save's system calls in order, one line each: "name occurrence" (the n-th call of that name).
 rm -rf "$work/count" && cp -a "$work/template" "$work/count"
-strace -f -qq -o "$work/trace" "$tool" save "$work/count" "$accounts" 1 >/dev/null
+with_logins strace -f -qq -o "$work/trace" "$tool" save "$work/count" "$accounts" 1 >/dev/null
 sed -E 's/^[0-9]+ +//' "$work/trace" | grep -E '^[a-z_0-9]+\(' | sed -E 's/\(.*//' |
     awk '{ n[$1]++; print $1, n[$1] }' >"$work/steps"
 
@@ -81,42 +98,46 @@ steps=()
 while read -r name n; do steps+=("$name:signal=SIGKILL:when=$n"); done <"$work/steps"
 report "every call in order" "${steps[@]}"
 
-# The export: "ok <what the chosen file held> <temporary files left>", or what went wrong.
-"$tool" export "$work/new.csv" "$accounts" 1 >/dev/null || exit 1
-"$tool" export "$work/old.csv" "$accounts" 0 >/dev/null || exit 1
-try_export() {
-    local point=$1 dir="$work/export"
-    rm -rf "$dir" && mkdir "$dir" && cp -p "$work/old.csv" "$dir/accounts.csv"
-    (strace -f -qq -o /dev/null -e trace="${point%%:*}" -e inject="$point" \
-        "$tool" export "$dir/accounts.csv" "$accounts" 1 >/dev/null 2>&1) 2>/dev/null
-    local held left
-    if cmp -s "$dir/accounts.csv" "$work/old.csv"; then held=old
-    elif cmp -s "$dir/accounts.csv" "$work/new.csv"; then held=new
-    else echo "chosen file neither old nor new: $(ls -la "$dir")"; return; fi
-    left=$(find "$dir" -mindepth 1 ! -name accounts.csv | wc -l)
-    for f in $(find "$dir" -mindepth 1 ! -name accounts.csv); do
-        cmp -s "$f" "$work/new.csv" || { echo "partial file left: $f"; return; }
-    done
-    "$tool" export "$dir/accounts.csv" "$accounts" 1 >/dev/null || { echo "next export failed"; return; }
-    [ "$(ls -A "$dir")" = accounts.csv ] || { echo "next export left: $(ls -A "$dir")"; return; }
-    cmp -s "$dir/accounts.csv" "$work/new.csv" || { echo "next export not whole"; return; }
-    echo "ok $held $left"
-}
-cp -p "$work/old.csv" "$work/count.csv"
-strace -f -qq -o "$work/export-trace" "$tool" export "$work/count.csv" "$accounts" 1 >/dev/null
-sed -E 's/^[0-9]+ +//' "$work/export-trace" | grep -E '^[a-z_0-9]+\(' | sed -E 's/\(.*//' |
-    awk '{ n[$1]++; print $1, n[$1] }' >"$work/export-steps"
-bad=0 old=0 new=0 whole_left=0
-while read -r name n; do
-    result=$(try_export "$name:signal=SIGKILL:when=$n")
-    case "$result" in
-    "ok old "*) old=$((old + 1)) ;;
-    "ok new "*) new=$((new + 1)) ;;
-    *) bad=$((bad + 1)) && echo "  $name $n: $result" && continue ;;
-    esac
-    [ "${result##* }" = 0 ] || whole_left=$((whole_left + 1))
-done <"$work/export-steps"
-echo "export, every call in order: $(wc -l <"$work/export-steps") kill points, chosen file old $old, new $new," \
-    "a whole temporary file left $whole_left (removed by the next export), $bad bad"
-failures=$((failures + bad))
+# The export (the same in every mode, so run once): "ok <what the chosen file held> <temporary files left>", or
+# what went wrong.
+if [ "$mode" = default ]; then
+    "$tool" export "$work/new.csv" "$accounts" 1 >/dev/null || exit 1
+    "$tool" export "$work/old.csv" "$accounts" 0 >/dev/null || exit 1
+    try_export() {
+        local point=$1 dir="$work/export"
+        rm -rf "$dir" && mkdir "$dir" && cp -p "$work/old.csv" "$dir/accounts.csv"
+        (strace -f -qq -o /dev/null -e trace="${point%%:*}" -e inject="$point" \
+            "$tool" export "$dir/accounts.csv" "$accounts" 1 >/dev/null 2>&1) 2>/dev/null
+        local held left
+        if cmp -s "$dir/accounts.csv" "$work/old.csv"; then held=old
+        elif cmp -s "$dir/accounts.csv" "$work/new.csv"; then held=new
+        else echo "chosen file neither old nor new: $(ls -la "$dir")"; return; fi
+        left=$(find "$dir" -mindepth 1 ! -name accounts.csv | wc -l)
+        for f in $(find "$dir" -mindepth 1 ! -name accounts.csv); do
+            cmp -s "$f" "$work/new.csv" || { echo "partial file left: $f"; return; }
+        done
+        "$tool" export "$dir/accounts.csv" "$accounts" 1 >/dev/null || { echo "next export failed"; return; }
+        [ "$(ls -A "$dir")" = accounts.csv ] || { echo "next export left: $(ls -A "$dir")"; return; }
+        cmp -s "$dir/accounts.csv" "$work/new.csv" || { echo "next export not whole"; return; }
+        echo "ok $held $left"
+    }
+    cp -p "$work/old.csv" "$work/count.csv"
+    strace -f -qq -o "$work/export-trace" "$tool" export "$work/count.csv" "$accounts" 1 >/dev/null
+    sed -E 's/^[0-9]+ +//' "$work/export-trace" | grep -E '^[a-z_0-9]+\(' | sed -E 's/\(.*//' |
+        awk '{ n[$1]++; print $1, n[$1] }' >"$work/export-steps"
+    bad=0 old=0 new=0 whole_left=0
+    while read -r name n; do
+        result=$(try_export "$name:signal=SIGKILL:when=$n")
+        case "$result" in
+        "ok old "*) old=$((old + 1)) ;;
+        "ok new "*) new=$((new + 1)) ;;
+        *) bad=$((bad + 1)) && echo "  $name $n: $result" && continue ;;
+        esac
+        [ "${result##* }" = 0 ] || whole_left=$((whole_left + 1))
+    done <"$work/export-steps"
+    echo "export, every call in order: $(wc -l <"$work/export-steps") kill points, chosen file old $old, new $new," \
+        "a whole temporary file left $whole_left (removed by the next export), $bad bad"
+    failures=$((failures + bad))
+fi
+echo "mode $mode: $failures bad"
 [ $failures -eq 0 ]

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/files/OptionsFile.h"
+#include "cipher/ProtectedFile.h"
 #include "cipher/SecretString.h"
 
 #include <cstdint>
@@ -44,6 +45,16 @@ struct AppState
 
     // The recovery's own copy of the options; it lives for the run, so values read once stay for the next call.
     OptionsRecord recoveryOptions;
+
+    // The account file is encrypted with a key derived from the login: the key and the header every save writes
+    // under. Null for the default file. The key lives in locked memory and is overwritten when it goes.
+    std::unique_ptr<FileProtection> protection;
+    // The settings a new key is derived with; a file derived with less is derived anew at its next save.
+    KdfSettings kdfDefaults = kDefaultKdf;
+    // A protected account file, read and checked against its stamp at start-up, waiting for the login that opens
+    // it; stampAfterUnlock: it had no stamp, and gets one once it opened.
+    std::string lockedAccountFile;
+    bool stampAfterUnlock = false;
 
     // True once the splash has run the start-up sequence; later loads of the About form are the About box.
     bool StartupDone = false;

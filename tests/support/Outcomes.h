@@ -34,6 +34,8 @@ inline std::string outcome(const LoadResult& r)
         return "Loaded";
     case LoadKind::Recovered:
         return "Recovered";
+    case LoadKind::Protected:
+        return "Protected";
     }
     return "?";
 }

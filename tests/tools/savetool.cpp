@@ -8,12 +8,19 @@
 //
 // Every record of generation g carries g in its Password, so a load shows whether it found one whole table.
 // Every question is answered No and printed; so is every message.
+//
+// With COFFERNOTE_SAVETOOL_LOGIN=user,password,digits the account file is encrypted with that login: a save first
+// opens the file in the folder (as the login dialog would) and saves under the same key and salt. With
+// COFFERNOTE_SAVETOOL_NEW_LOGIN as well, the save changes to that login (a new key and salt, as Login Settings
+// does), and a load tries the old login, then the new one, and says which opened the file.
 
 #include "SilentPlatform.h"
 #include "app/AppState.h"
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
+
+#include "cipher/ProtectedFile.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -48,20 +55,78 @@ AccountTable generation(std::size_t accounts, int gen)
     return table;
 }
 
-int load(AppState& state, ToolPlatform& platform)
+// The derivation's smallest settings: thousands of killed saves stay quick.
+constexpr KdfSettings kQuick{kMinKdfMemoryKiB, 1, 1};
+
+struct Login
+{
+    SecretString user, password, digits;
+    bool set = false;
+};
+
+Login loginFrom(const char* variable)
+{
+    Login login;
+    const char* text = std::getenv(variable);
+    if (!text || !*text)
+        return login;
+    const std::string s = text;
+    const std::size_t a = s.find(','), b = s.find(',', a + 1);
+    login.user = s.substr(0, a);
+    login.password = s.substr(a + 1, b - a - 1);
+    login.digits = s.substr(b + 1);
+    login.set = true;
+    return login;
+}
+
+void useLogin(AppState& state, const Login& login)
+{
+    state.LoginUserName = login.user;
+    state.LoginPassword1 = login.password;
+    state.LoginPassword2 = login.digits;
+}
+
+// A load, and for a protected file the login that opens it: "old", "new" or "none".
+LoadResult loadWithLogin(AppState& state, AccountTable& table, std::string& opened)
 {
     OptionsRecord options;
+    LoadResult r = LoadAccountFile(state, options, table);
+    if (!r.result.isOk() || r.value != LoadKind::Protected)
+        return r;
+    const std::optional<ProtectedHeader> header = ReadProtectedHeader(state.lockedAccountFile);
+    opened = "none";
+    const std::pair<Login, const char*> logins[] = {{loginFrom("COFFERNOTE_SAVETOOL_LOGIN"), "old"},
+                                                    {loginFrom("COFFERNOTE_SAVETOOL_NEW_LOGIN"), "new"}};
+    for (const auto& [login, name] : logins) {
+        if (!login.set || !header)
+            continue;
+        const Outcome<UnlockKind> u =
+            UnlockAccountFile(state, ProtectionFor(*header, login.user, login.password, login.digits), table);
+        if (!u.result.isOk())
+            return {std::move(u.result)};
+        if (u.value == UnlockKind::WrongLogin)
+            continue;
+        opened = name;
+        useLogin(state, login);
+        return {Result::ok(), u.value == UnlockKind::Opened ? LoadKind::Loaded : LoadKind::Recovered};
+    }
+    return r;
+}
+
+int load(AppState& state, ToolPlatform& platform)
+{
     AccountTable table;
-    const LoadResult r = LoadAccountFile(state, options, table);
-    const char* names[] = {"NoFile", "Loaded", "Recovered"};
+    std::string opened;
+    const LoadResult r = loadWithLogin(state, table, opened);
+    const char* names[] = {"NoFile", "Loaded", "Recovered", "Protected"};
     // The generation every account carries, or "mixed".
     std::string gen = table.size() > 1 ? table[1].Password.str().substr(3) : "-";
     for (std::size_t i = 2; i < table.size(); ++i)
         if (table[i].Password != table[1].Password)
             gen = "mixed";
-    std::printf("result=%s accounts=%zu generation=%s questions=%d messages=%d\n",
+    std::printf("result=%s accounts=%zu generation=%s questions=%d messages=%d%s%s\n",
                 r.result.isOk() ? names[static_cast<int>(r.value)] : "Ended", table.empty() ? 0 : table.size() - 1,
-                gen.c_str(), platform.questions, platform.messages);
+                gen.c_str(), platform.questions, platform.messages, opened.empty() ? "" : " login=", opened.c_str());
     return 0;
 }
 
@@ -94,6 +159,23 @@ int main(int argc, char** argv)
     if (mode == "create" && !WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
         std::fprintf(stderr, "cannot write the options file\n");
         return 1;
+    }
+    const Login login = loginFrom("COFFERNOTE_SAVETOOL_LOGIN");
+    if (login.set) {
+        state.kdfDefaults = kQuick;
+        AccountTable ignored;
+        std::string opened;
+        if (mode == "save" && !loadWithLogin(state, ignored, opened).result.isOk()) {
+            std::printf("LOAD BEFORE SAVE FAILED\n");
+            return 1;
+        }
+        const Login next = loginFrom("COFFERNOTE_SAVETOOL_NEW_LOGIN");
+        const Login& wanted = next.set ? next : login;
+        if (!state.protection || state.LoginUserName != wanted.user || state.LoginPassword1 != wanted.password ||
+            state.LoginPassword2 != wanted.digits) {
+            useLogin(state, wanted);
+            state.protection = NewProtection(kQuick, wanted.user, wanted.password, wanted.digits);
+        }
     }
     const Result r = SaveAccountFile(state, generation(accounts, gen));
     if (!r.isOk()) {

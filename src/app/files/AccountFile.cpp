@@ -11,6 +11,7 @@
 #include "cipher/Base64.h"
 #include "cipher/CipherComponent.h"
 #include "cipher/CipherService.h"
+#include "cipher/ProtectedFile.h"
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
@@ -265,6 +266,17 @@ bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTab
     // would peak some 10 MB higher than the first.
     malloc_trim(0);
 #endif
+    if (IsProtectedFile(fileBytes)) {
+        Bytes inner;
+        const std::optional<ProtectedHeader> header = ReadProtectedHeader(fileBytes);
+        const bool opened = header && state.protection && state.protection->header == *header &&
+                            OpenProtectedFile(*state.protection->key, fileBytes, inner);
+        std::string().swap(fileBytes);
+        const bool ok =
+            opened && decodeInner(std::string_view(reinterpret_cast<const char*>(inner.data()), inner.size()), table);
+        wipe(inner);
+        return ok;
+    }
     // The outer layer is decoded in memory; the inner text never reaches the disk.
     std::optional<Bytes> cipher = Base64Decode(fileBytes);
     std::string().swap(fileBytes);

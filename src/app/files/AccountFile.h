@@ -3,7 +3,9 @@
 #include "app/files/AccountRecord.h"
 #include "base/Result.h"
 #include "cipher/Bytes.h"
+#include "cipher/ProtectedFile.h"
 
+#include <memory>
 #include <string>
 
 struct AppState;
@@ -15,6 +17,8 @@ enum class LoadKind {
     Loaded,    // the table holds the file's records (the header check may have run the recovery)
     Recovered, // the file did not match its stamp or could not be read; the user chose to restore defaults:
                // the account file is gone and the table holds the header built from the login settings
+    Protected, // the file is encrypted with the login's key: it waits in state.lockedAccountFile, checked against
+               // its stamp, for the login (UnlockAccountFile); the table holds the header built from the settings
 };
 // The program must end (result.mustEnd()) when the user chose to end it, or a data file exists but cannot be
 // read (a message named it and nothing was deleted); the caller then returns at once.
@@ -28,6 +32,16 @@ using LoadResult = Outcome<LoadKind>;
 // is not a regular file or is too large is reported and the program ends, with nothing changed or deleted.
 // options receives the options file's values.
 LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table);
+
+enum class UnlockKind {
+    Opened,     // the login opened the file: the table holds its records, state.protection its key
+    WrongLogin, // the key does not open the file: another login, or a changed byte; nothing changed
+    Recovered,  // the file opened but was not the program's own; the recovery question was answered Yes
+};
+// Opens the protected file that waits for the login with the key derived from it. A file that opens but is out of
+// shape or lacks the header marker goes to the recovery question, as a damaged default file does. EndProgram
+// when the user chose to end the program.
+Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProtection> protection, AccountTable& table);
 
 // The reason a save gives when this copy no longer holds the data folder's lock.
 inline constexpr const char* kLockLostReason =
@@ -53,7 +67,7 @@ bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Byte
 void SayCipherFailure(Platform& platform, const Result& failure);
 
 // Decodes account file bytes, both layers, in memory; false when a layer does not authenticate or a record is
-// out of shape. fileBytes is released.
+// out of shape. A protected file opens only with state.protection, derived for its header. fileBytes is released.
 bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table);
 // The same, and the first record carries the header marker: the file is whole and the program's own. Only then
 // is table replaced.

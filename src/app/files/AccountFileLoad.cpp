@@ -8,6 +8,8 @@
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
 #include "base/AtomicFile.h"
+#include "cipher/ProtectedFile.h"
+#include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
 #include <cerrno>
@@ -81,11 +83,18 @@ void removeLeftover(AppState& state, const std::string& path)
         RemoveFile(path);
 }
 
+// Before the login, a protected file cannot be authenticated: its stamp and a header within bounds are all
+// that can be checked.
+bool awaitsLogin(const AppState& state, const std::string& bytes)
+{
+    return !state.protection && IsProtectedFile(bytes);
+}
+
 // A save interrupted between its two renames: the stored stamp names a complete, authentic "settings2.dat" (one
-// the program wrote itself, never a link). Then loaded holds its records and the state its stamp.
-// identity: the file that was checked.
+// the program wrote itself, never a link). Then loaded holds its records and the state its stamp; a protected file
+// is left in locked for the login instead. identity: the file that was checked.
 bool interruptedSave(AppState& state, const DataPaths& p, const std::string& stamp, AccountTable& loaded,
-                     FileIdentity& identity)
+                     std::string& locked, FileIdentity& identity)
 {
     if (stamp.empty() || !IsPlainFile(p.temp))
         return false;
@@ -95,16 +104,36 @@ bool interruptedSave(AppState& state, const DataPaths& p, const std::string& sta
     std::string& bytes = read.value;
     const std::uint32_t crc = state.AccountFileCrc;
     const std::string computed = state.ComputedStamp;
-    if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp &&
-        AuthenticatesCompletely(state, std::move(bytes), loaded))
-        return true;
+    if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp) {
+        if (awaitsLogin(state, bytes)) {
+            if (ReadProtectedHeader(bytes)) {
+                locked = std::move(bytes);
+                return true;
+            }
+        } else if (AuthenticatesCompletely(state, std::move(bytes), loaded)) {
+            return true;
+        }
+    }
     state.AccountFileCrc = crc;
     state.ComputedStamp = computed;
     return false;
 }
 
-LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTable& loaded, AccountTable& table,
-                                 const FileIdentity& checked)
+// A protected file waits for the login, once its header is one this version reads and within bounds; otherwise
+// it is reported and left as it is (it may come from a later version, or ask for more than the machine has).
+LoadResult awaitLogin(AppState& state, const std::string& path, std::string&& bytes, bool stampIt, AccountTable& table)
+{
+    if (!ReadProtectedHeader(bytes))
+        return endUnreadable(state, path + " is encrypted in a way this version of Coffernote cannot open, "
+                                           "or its header is damaged");
+    state.lockedAccountFile = std::move(bytes);
+    state.stampAfterUnlock = stampIt;
+    take(table, headerOnly(state));
+    return done(LoadKind::Protected);
+}
+
+LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTable& loaded, std::string& locked,
+                                 AccountTable& table, const FileIdentity& checked)
 {
     // Without the lock the new records are used as they are; the copy that holds it finishes its own save.
     if (mayChangeFiles(state)) {
@@ -124,6 +153,8 @@ LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTab
         // finishes the same save.
         (void)SyncFolder(state.programFolder);
     }
+    if (!locked.empty())
+        return awaitLogin(state, p.accounts, std::move(locked), false, table);
     take(table, std::move(loaded));
     return done(LoadKind::Loaded);
 }
@@ -182,9 +213,10 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
 
     AccountTable loaded;
     FileIdentity checked;
+    std::string locked;
     if (!FileExists(p.accounts)) {
-        if (interruptedSave(state, p, stamp, loaded, checked))
-            return finishInterruptedSave(state, p, loaded, table, checked);
+        if (interruptedSave(state, p, stamp, loaded, locked, checked))
+            return finishInterruptedSave(state, p, loaded, locked, table, checked);
         removeLeftover(state, p.temp);
         take(table, headerOnly(state));
         return done(LoadKind::NoFile);
@@ -198,17 +230,56 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
         return endUnreadable(state, computed.message());
     if (state.ComputedStamp == stamp) {
         removeLeftover(state, p.temp); // a save interrupted before its first rename: the old pair stands
+        if (awaitsLogin(state, fileBytes))
+            return awaitLogin(state, p.accounts, std::move(fileBytes), false, table);
         return loadStamped(state, options, std::move(fileBytes), table);
     }
-    if (interruptedSave(state, p, stamp, loaded, checked))
-        return finishInterruptedSave(state, p, loaded, table, checked);
+    if (interruptedSave(state, p, stamp, loaded, locked, checked))
+        return finishInterruptedSave(state, p, loaded, locked, table, checked);
     removeLeftover(state, p.temp);
+    if (stamp.empty() && awaitsLogin(state, fileBytes))
+        return awaitLogin(state, p.accounts, std::move(fileBytes), true, table);
     if (stamp.empty())
         return takeUnstamped(state, hadOptions, options, std::move(fileBytes), table);
     return recoverDamaged(state, options, table);
 }
 
 } // namespace
+
+Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProtection> protection, AccountTable& table)
+{
+    Bytes inner;
+    if (!protection || !protection->key || !OpenProtectedFile(*protection->key, state.lockedAccountFile, inner))
+        return {Result::ok(), UnlockKind::WrongLogin};
+    wipe(state.lockedAccountFile);
+    AccountTable loaded;
+    // The inner text's fields open with the program's fixed keys: no copy of it outlives the decoding.
+    std::string text(reinterpret_cast<const char*>(inner.data()), inner.size());
+    wipe(inner);
+    const bool decoded = DecodeInnerLayer(text, loaded);
+    wipe(text);
+    if (!decoded || loaded.front().AccountName != kHeaderMarker) {
+        // Authentic, yet not the program's own records: damaged data, as for a default file.
+        if (decoded)
+            take(table, std::move(loaded));
+        state.stampAfterUnlock = false;
+        if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
+            return {std::move(recovered)};
+        take(table, headerOnly(state));
+        return {Result::ok(), UnlockKind::Recovered};
+    }
+    state.protection = std::move(protection);
+    if (state.stampAfterUnlock && mayChangeFiles(state)) {
+        // Opened without a stamp to match (a backup put back): it is intact, and gets its stamp.
+        OptionsRecord options = OptionsRecord::defaults();
+        (void)ReadOptionsFile(state.programFolder, options);
+        options.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
+        (void)WriteOptionsFile(state.programFolder, options);
+    }
+    state.stampAfterUnlock = false;
+    take(table, std::move(loaded));
+    return {Result::ok(), UnlockKind::Opened};
+}
 
 LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table)
 {

@@ -10,6 +10,8 @@
 #include "base/AtomicFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherService.h"
+#include "cipher/ProtectedFile.h"
+#include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
 #include <new>
@@ -84,9 +86,29 @@ Result checkBeforeSave(AppState& state, const Files& f)
     return RecoverDamagedData(state);
 }
 
+// A protected file: the inner layer sealed under the login's key, behind the clear header. A key derived with
+// less than the current settings is derived anew first, from the login in memory and with a new salt; should
+// that fail, the old key serves.
+bool encodeProtected(AppState& state, const AccountTable& table, std::string& outer)
+{
+    if (state.protection->header.kdf.below(state.kdfDefaults)) {
+        if (auto stronger =
+                NewProtection(state.kdfDefaults, state.LoginUserName, state.LoginPassword1, state.LoginPassword2))
+            state.protection = std::move(stronger);
+    }
+    Bytes inner;
+    const bool ok = EncodeInnerLayerInto(state, table, inner) &&
+                    SealProtectedFile(*state.protection, inner.data(), inner.size(), outer);
+    wipe(inner); // its fields open with the program's fixed keys
+    releaseFreedMemory();
+    return ok;
+}
+
 // Both layers, in memory: the inner layer never touches the disk.
 bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer)
 {
+    if (state.protection)
+        return encodeProtected(state, table, outer);
     Outcome<Bytes> cipher;
     {
         Bytes inner;

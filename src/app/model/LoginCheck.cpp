@@ -1,10 +1,11 @@
 #include "app/model/LoginCheck.h"
 
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
 #include "platform/Platform.h"
 
-LoginCheck::LoginCheck(AppState& state, const AccountTable& table) : state_(state), table_(table)
+LoginCheck::LoginCheck(AppState& state, AccountTable& table) : state_(state), table_(table)
 {
     // Room for the longest entry from the start: a growing string would move the earlier digits to a new buffer.
     // The wipes keep the buffer, so the entry never moves.
@@ -39,9 +40,60 @@ void LoginCheck::padDigit(char digit)
         numpadEntry_.resize(kMaxPadDigits); // a 21st digit is dropped, the first 20 stay
 }
 
+bool LoginCheck::opensProtectedFile() const
+{
+    return !state_.lockedAccountFile.empty();
+}
+
+std::optional<ProtectedHeader> LoginCheck::protectedHeader() const
+{
+    if (!opensProtectedFile())
+        return std::nullopt;
+    return ReadProtectedHeader(state_.lockedAccountFile);
+}
+
+std::unique_ptr<FileProtection> LoginCheck::deriveKey(const std::optional<ProtectedHeader>& header,
+                                                      const SecretString& userName, const SecretString& password1,
+                                                      const SecretString& padDigits)
+{
+    if (!header)
+        return nullptr;
+    return ProtectionFor(*header, userName, password1, padDigits);
+}
+
+Result LoginCheck::openWith(std::unique_ptr<FileProtection> key)
+{
+    if (finished_ || !opensProtectedFile())
+        return Result::ok();
+    if (!key) {
+        state_.platform.message("Coffernote could not derive the key of the account file:\r\nnot enough memory.",
+                                MsgExclamation);
+        wipe(numpadEntry_);
+        return Result::reported();
+    }
+    const Outcome<UnlockKind> opened = UnlockAccountFile(state_, std::move(key), table_);
+    if (opened.result.mustEnd())
+        return end();
+    if (opened.value == UnlockKind::WrongLogin)
+        return failed();
+    // Opened: the file's header holds the login just typed. Recovered: the damaged file is gone, and with it the
+    // login it held.
+    const AccountRecord& header = table_.front();
+    state_.LoginUserName = header.Notes;
+    state_.LoginPassword1 = header.UserId;
+    state_.LoginPassword2 = header.Password;
+    loggedIn_ = finished_ = true;
+    wipeSecrets();
+    return Result::ok();
+}
+
 Result LoginCheck::cmdOK_Click(const SecretString& userName, const SecretString& password1)
 {
-    if (finished_ || !accountFileExists())
+    if (finished_)
+        return Result::ok();
+    if (opensProtectedFile())
+        return openWith(deriveKey(protectedHeader(), userName, password1, numpadEntry_));
+    if (!accountFileExists())
         return Result::ok();
 
     // A file that appeared after the start has no header here: nothing can match it.
@@ -57,6 +109,11 @@ Result LoginCheck::cmdOK_Click(const SecretString& userName, const SecretString&
         return Result::ok();
     }
 
+    return failed();
+}
+
+Result LoginCheck::failed()
+{
     ++failedLogins_;
     if (failedLogins_ >= kMaxFailedLogins) {
         state_.platform.message(kTooManyFailedLogins, MsgInformation);

@@ -12,10 +12,19 @@ void store(SecretString& setting, const SecretString& value)
     setting = value;
 }
 
+std::size_t characters(std::string_view s)
+{
+    std::size_t n = 0;
+    for (const unsigned char c : s)
+        n += (c & 0xC0) != 0x80;
+    return n;
+}
+
 } // namespace
 
-LoginSettings::LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen)
-    : state_(state), save_(std::move(save)), stillOpen_(std::move(stillOpen))
+LoginSettings::LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen,
+                             Derive derive)
+    : state_(state), save_(std::move(save)), stillOpen_(std::move(stillOpen)), derive_(std::move(derive))
 {
 }
 
@@ -25,6 +34,7 @@ void LoginSettings::Form_Load(LoginEntries& entries) const
     store(entries.password, state_.LoginPassword1);
     store(entries.confirm, state_.LoginPassword1);
     store(entries.numpad, state_.LoginPassword2);
+    entries.encrypt = state_.protection != nullptr;
 }
 
 Result LoginSettings::cmdOK_Click(const LoginEntries& e)
@@ -42,9 +52,47 @@ Result LoginSettings::cmdOK_Click(const LoginEntries& e)
         return Result::reported();
     }
 
+    const bool wasProtected = state_.protection != nullptr;
+    const bool protect = e.encrypt && !removed_;
+    const bool newLogin =
+        e.userName != state_.LoginUserName || e.password != state_.LoginPassword1 || e.numpad != state_.LoginPassword2;
+    const bool newKey = protect && (!wasProtected || newLogin);
+    auto asked = [&](const char* question) {
+        return state_.platform.message(question, MsgQuestion) == Answer::Yes && open();
+    };
+    if (protect && e.password.empty()) {
+        state_.platform.message(kEncryptNeedsPasswordMessage, MsgExclamation);
+        return Result::reported();
+    }
+    if (protect && !wasProtected && !asked(kEncryptConsentQuestion))
+        return Result::ok(); // nothing stored; the dialog stays open
+    const std::size_t length =
+        characters(e.userName.view()) + characters(e.password.view()) + characters(e.numpad.view());
+    if (newKey && length < kShortLoginCharacters && !asked(kShortLoginQuestion))
+        return Result::ok();
+    if (!protect && wasProtected && !asked(kUnprotectQuestion))
+        return Result::ok();
+
+    std::unique_ptr<FileProtection> key;
+    if (newKey) {
+        key = derive_ ? derive_(e) : NewProtection(state_.kdfDefaults, e.userName, e.password, e.numpad);
+        if (!open())
+            return Result::ok(); // closed by the lock while deriving: nothing is stored
+        if (!key) {
+            state_.platform.message("Coffernote could not derive the key of the account file:\r\nnot enough memory.",
+                                    MsgExclamation);
+            return Result::reported();
+        }
+    }
+
     store(state_.LoginUserName, e.userName);
     store(state_.LoginPassword1, e.password);
     store(state_.LoginPassword2, e.numpad);
+    // The save writes the file under the new key (in one journal save), or in the default form.
+    if (key)
+        state_.protection = std::move(key);
+    else if (!protect)
+        state_.protection.reset();
     const Result saved = save_ ? save_() : Result::ok();
     if (saved.mustEnd())
         return saved;

@@ -1,16 +1,34 @@
 #pragma once
 
+#include "cipher/ProtectedFile.h"
 #include "cipher/SecretString.h"
 
 #include "base/Result.h"
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 struct AppState;
 
 inline constexpr const char* kNoLoginQuestion = "No login will be required to view your accounts.  Continue?  ";
 inline constexpr const char* kLoginMismatchMessage = "The password you entered does not match the confirmed password.";
+
+// The choice that encrypts the account file with a key derived from the login, and what it asks.
+inline constexpr const char* kEncryptChoiceText = "Encrypt the account file with this login";
+inline constexpr const char* kEncryptConsentQuestion =
+    "The account file will be encrypted with this login.  Without it nobody can open your accounts, not even "
+    "from a backup, and a forgotten login cannot be recovered.  Continue?  ";
+inline constexpr const char* kEncryptNeedsPasswordMessage =
+    "An encrypted account file needs a login with a password.  Please enter a password.";
+inline constexpr const char* kShortLoginQuestion =
+    "This login is short: the user name, the password and the number pad hold fewer than 12 characters together, "
+    "so the encrypted file is easier to break.  Use it anyway?  ";
+inline constexpr const char* kUnprotectQuestion =
+    "The account file will no longer be encrypted with your login: anyone with a copy of it and of Coffernote "
+    "will be able to read your accounts.  Continue?  ";
+inline constexpr std::size_t kShortLoginCharacters = 12;
 
 // What the login settings dialog's four boxes hold. Overwritten when it goes.
 struct LoginEntries
@@ -19,6 +37,7 @@ struct LoginEntries
     SecretString password;
     SecretString confirm;
     SecretString numpad;
+    bool encrypt = false; // the choice to encrypt the account file with this login
 
     LoginEntries() = default;
     LoginEntries(const LoginEntries&) = delete;
@@ -31,14 +50,19 @@ struct LoginEntries
 class LoginSettings
 {
 public:
+    // Derives a new key for the login (slow on purpose); null when memory is short.
+    using Derive = std::function<std::unique_ptr<FileProtection>(const LoginEntries&)>;
+
     // save writes the account file with the new header (and tells the user); stillOpen is false once the dialog
-    // was closed while a prompt was open.
-    LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen);
+    // was closed while a prompt was open; derive makes the key of a protected file (empty: on this thread).
+    LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen, Derive derive = {});
 
     // The boxes' first content: the user name, the first password twice, the second password.
     void Form_Load(LoginEntries& entries) const;
-    // Ok: stored and saved (closes() is true), or left as it was (the removal was declined, the dialog was
-    // closed meanwhile). Reported: the password and its confirmation differ; the user was told, nothing stored.
+    // Ok: stored and saved (closes() is true), or left as it was (the removal, the encryption or its end was
+    // declined, the dialog was closed meanwhile). With the encryption chosen, a new login (or the encryption
+    // turned on) gets a new key and salt, and the save writes the file under it; turned off, the save writes the
+    // default file. Reported: the password and its confirmation differ; the user was told, nothing stored.
     // EndProgram: the save ended the program.
     Result cmdOK_Click(const LoginEntries& entries);
 
@@ -57,6 +81,7 @@ private:
     AppState& state_;
     std::function<Result()> save_;
     std::function<bool()> stillOpen_;
+    Derive derive_;
     bool closes_ = false;
     bool removed_ = false;
 };

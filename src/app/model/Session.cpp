@@ -62,6 +62,9 @@ StartupResult Session::startSequence()
 
     if (Result loaded = load(); !loaded.isOk())
         return {std::move(loaded)};
+    // A protected file tells that a login exists without the key: the login always opens it.
+    if (!state_.lockedAccountFile.empty())
+        return {Result::ok(), FirstWindow::Login};
     const bool accountFileExists = FileExists(JoinPath(state_.programFolder, kAccountFileName));
     const AccountRecord& header = table_.front();
     return {Result::ok(),
@@ -164,5 +167,7 @@ Result Session::end()
     }
     book_.wipeSecrets();
     login_.wipeSecrets();
+    state_.protection.reset(); // the key's locked memory is overwritten as it is released
+    wipe(state_.lockedAccountFile);
     return Result::endProgram();
 }

@@ -4,8 +4,10 @@
 #include "app/model/Session.h"
 #include "platform/Platform.h"
 #include "ui/SecretText.h"
+#include "ui/login/OffThread.h"
 #include "ui/login/Twips.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -99,6 +101,12 @@ void frmChangeLogin::buildControls()
     connect(txtNumpad, &QLineEdit::textEdited, this, &frmChangeLogin::txtNumpad_Edited);
     connect(txtNumpad, &QLineEdit::textChanged, this, &frmChangeLogin::txtNumpad_Changed);
 
+    // One row below the login's own controls, which keep their places: the file encrypted with this login.
+    chkEncrypt = new QCheckBox(QString::fromLatin1(kEncryptChoiceText), this);
+    chkEncrypt->setObjectName(QStringLiteral("chkEncrypt"));
+    chkEncrypt->setAccessibleName(chkEncrypt->text());
+    places.push_back({chkEncrypt, 90, 2535, 3540, 315, chkEncrypt->text(), twips::kButtonMargins});
+
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAccessibleName(QStringLiteral("OK"));
@@ -115,13 +123,14 @@ void frmChangeLogin::buildControls()
 
     twips::Layout unit(font());
     twips::placeAll(unit, places);
-    setFixedSize(unit.size(3720, 2625));
+    setFixedSize(unit.size(3720, kDialogHeight));
 
     QWidget::setTabOrder(txtUsername, txtPassword1);
     QWidget::setTabOrder(txtPassword1, txtConfirm);
     QWidget::setTabOrder(txtConfirm, txtNumpad);
     QWidget::setTabOrder(txtNumpad, cmdOK);
     QWidget::setTabOrder(cmdOK, cmdCancel);
+    QWidget::setTabOrder(cmdCancel, chkEncrypt);
     txtUsername->setFocus();
 }
 
@@ -134,6 +143,7 @@ void frmChangeLogin::Form_Load()
     txtConfirm->setText(ShownText(entries.confirm));
     // The box takes this buffer over (nothing else holds it), and keeps it as digits are typed.
     txtNumpad->setText(roomyText(ShownText(entries.numpad)));
+    chkEncrypt->setChecked(entries.encrypt);
     // Above every other window, whatever the main window's "Always on Top" says.
     session_.state().platform.setWindowTopmost(1, this);
 }
@@ -215,13 +225,20 @@ void frmChangeLogin::cmdOK_Click()
     entries.password = SecretTextOf(txtPassword1);
     entries.confirm = SecretTextOf(txtConfirm);
     entries.numpad = SecretTextOf(txtNumpad);
+    entries.encrypt = chkEncrypt->isChecked();
 
     // The idle lock may come while a prompt is open: it closes this dialog (which may then be gone) and hides
     // the main window. Only locals are used once the operation has run.
     const QPointer<frmChangeLogin> self(this);
     Session& session = session_;
     const QPointer<QWidget> main = main_;
-    LoginSettings settings(session.state(), save_, [self] { return self && !self->unloaded_; });
+    // A new key is derived off this thread; the dialog keeps painting and the idle timer ticking meanwhile.
+    const KdfSettings kdf = session.state().kdfDefaults;
+    LoginSettings settings(
+        session.state(), save_, [self] { return self && !self->unloaded_; },
+        [kdf](const LoginEntries& e) {
+            return RunOffThread([&] { return NewProtection(kdf, e.userName, e.password, e.numpad); });
+        });
     const Result done = settings.cmdOK_Click(entries);
     if (done.mustEnd())
         return; // the main window has ended the program

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -21,6 +22,9 @@ class frmChangeLogin : public QDialog
     Q_OBJECT
 
 public:
+    // The client area in twips: the login's rows, OK and Cancel, then the encryption's row.
+    static constexpr int kDialogHeight = 3045;
+
     // save: the main window's save, which tells the user its outcome (and ends the program when it must); the
     // main window shows again when the dialog closes.
     frmChangeLogin(Session& session, QWidget* mainWindow, std::function<Result()> save, QWidget* parent = nullptr);
@@ -62,6 +66,7 @@ private:
     QLineEdit* txtPassword1 = nullptr;
     QLineEdit* txtConfirm = nullptr;
     QLineEdit* txtNumpad = nullptr;
+    QCheckBox* chkEncrypt = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 };

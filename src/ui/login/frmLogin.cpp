@@ -2,6 +2,7 @@
 
 #include "app/model/Session.h"
 #include "ui/SecretText.h"
+#include "ui/login/OffThread.h"
 #include "ui/login/Twips.h"
 
 #include <QCloseEvent>
@@ -143,10 +144,28 @@ void frmLogin::padDigit(char digit)
     model_.padDigit(digit);
 }
 
+Result frmLogin::check()
+{
+    if (!model_.opensProtectedFile())
+        return model_.cmdOK_Click(SecretTextOf(txtUsername), SecretTextOf(txtPassword1));
+    // The key of a protected file takes a good part of a second to derive: off this thread, the dialog painted.
+    const std::optional<ProtectedHeader> header = model_.protectedHeader();
+    const SecretString userName = SecretTextOf(txtUsername);
+    const SecretString password1 = SecretTextOf(txtPassword1);
+    const SecretString digits = model_.numpadEntry();
+    std::unique_ptr<FileProtection> key =
+        RunOffThread([&] { return LoginCheck::deriveKey(header, userName, password1, digits); });
+    return model_.openWith(std::move(key));
+}
+
 void frmLogin::cmdOK_Click()
 {
+    if (checking_)
+        return;
     const bool wasFinished = model_.finished();
-    const Result checked = model_.cmdOK_Click(SecretTextOf(txtUsername), SecretTextOf(txtPassword1));
+    checking_ = true;
+    const Result checked = check();
+    checking_ = false;
 
     if (checked.mustEnd()) {
         leave();

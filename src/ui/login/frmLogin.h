@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -44,12 +46,15 @@ protected:
 
 private:
     void buildControls();
+    // OK's check: the entry against the header, or the key derived from it against a protected file.
+    Result check();
     // Hides the dialog, forgets what it holds and ends the program.
     void leave();
 
     LoginCheck& model_;
     std::function<void()> openMain_;
     std::function<void()> endProgram_;
+    bool checking_ = false;
 
     QLabel* lblUserName = nullptr;
     QLabel* lblPassword1 = nullptr;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QThread>
+
+#include <memory>
+#include <utility>
+
+// Runs work (the slow derivation of a login's key) on a thread of its own and waits for it in a local event loop,
+// under a busy cursor: the windows keep painting and the timers keep ticking meanwhile. What the user types or
+// clicks waits until the work is done, so nothing can run twice or half. work must touch nothing the window uses.
+template <class Work> auto RunOffThread(Work work)
+{
+    decltype(work()) result{};
+    QEventLoop loop;
+    std::unique_ptr<QThread> thread(QThread::create([&] { result = work(); }));
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    thread->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
+    QGuiApplication::restoreOverrideCursor();
+    return result;
+}

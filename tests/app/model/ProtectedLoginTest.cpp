@@ -1,0 +1,232 @@
+#include "CoreFixture.h"
+#include "ProgramFolderFixture.h"
+
+#include "app/model/LoginCheck.h"
+#include "app/model/LoginSettings.h"
+#include "cipher/ProtectedFile.h"
+
+namespace {
+
+const char* const kInvalid = "Invalid login, please try again!  ";
+const char* const kNoLogin = "No login will be required to view your accounts.  Continue?  ";
+const char* const kConsent =
+    "The account file will be encrypted with this login.  Without it nobody can open your "
+    "accounts, not even from a backup, and a forgotten login cannot be recovered.  Continue?  ";
+const char* const kNeedsPassword = "An encrypted account file needs a login with a password.  Please enter a password.";
+const char* const kShort = "This login is short: the user name, the password and the number pad hold fewer than 12 "
+                           "characters together, so the encrypted file is easier to break.  Use it anyway?  ";
+const char* const kUnprotect = "The account file will no longer be encrypted with your login: anyone with a copy of "
+                               "it and of Coffernote will be able to read your accounts.  Continue?  ";
+
+// The smallest settings the bounds allow: each derivation takes milliseconds.
+constexpr KdfSettings kQuick{kMinKdfMemoryKiB, 1, 1};
+
+// A run of the program: turns the encryption on, off or changes the login through the login settings, and a later
+// start opens what it left with the login dialog's rules.
+class ProtectedLoginTest : public ProgramFolderFixture
+{
+protected:
+    void SetUp() override
+    {
+        state.kdfDefaults = kQuick;
+        writeDefaultOptions();
+    }
+
+    // OK in the login settings with the given entries; the save is the program's own.
+    Result settingsOk(const std::string& user, const std::string& p1, const std::string& pad, bool encrypt,
+                      const AccountTable& table)
+    {
+        LoginEntries e;
+        e.userName = user;
+        e.password = p1;
+        e.confirm = p1;
+        e.numpad = pad;
+        e.encrypt = encrypt;
+        LoginSettings settings(state, [&] { return SaveAccountFile(state, table); }, {});
+        return settings.cmdOK_Click(e);
+    }
+
+    AccountTable accounts() const
+    {
+        return {MakeHeaderRecord("", "", ""), {1, "Bank", "bank.example", "notes", "jdoe", "s3cret"}};
+    }
+
+    // A new start in the same folder: its session, loaded, with the login dialog's rules ready.
+    struct Restart
+    {
+        FakePlatform platform;
+        Session session;
+        explicit Restart(const std::string& folder) : session(folder, platform) {}
+        Result attempt(const std::string& user, const std::string& p1, const std::string& pad)
+        {
+            for (char d : pad)
+                session.login().padDigit(d);
+            return session.login().cmdOK_Click(SecretString(user), SecretString(p1));
+        }
+    };
+    std::unique_ptr<Restart> restart(const char* expectedFirstWindow = "Login")
+    {
+        auto r = std::make_unique<Restart>(folder.str());
+        EXPECT_EQ(outcome(r->session.start()), expectedFirstWindow);
+        r->session.login().start();
+        return r;
+    }
+    void encryptWith(const std::string& user, const std::string& p1, const std::string& pad)
+    {
+        platform.queueAnswer(Answer::Yes); // the consent
+        ASSERT_EQ(outcome(settingsOk(user, p1, pad, true, accounts())), "Ok");
+        platform.checkNothingLeft();
+    }
+    std::vector<std::string> texts(const FakePlatform& p) const
+    {
+        std::vector<std::string> t;
+        for (const auto& m : p.messages)
+            t.push_back(m.text);
+        return t;
+    }
+};
+
+} // namespace
+
+TEST_F(ProtectedLoginTest, TurnedOnTheFileIsProtectedAndOnlyItsLoginOpensIt)
+{
+    encryptWith("owner", "first secret", "2468");
+    EXPECT_EQ(texts(platform), std::vector<std::string>{kConsent});
+    const std::string file = folder.read(kAccountFileName);
+    ASSERT_TRUE(ReadProtectedHeader(file));
+    EXPECT_EQ(ReadProtectedHeader(file)->kdf, kQuick);
+    EXPECT_EQ(file.find("Bank"), std::string::npos);
+
+    // Each wrong part is the failed login the dialog always had, counted.
+    auto next = restart();
+    const std::vector<std::array<const char*, 3>> wrong = {
+        {"Owner", "first secret", "2468"}, {"owner", "first secreT", "2468"}, {"owner", "first secret", "2469"}};
+    for (std::size_t i = 0; i < wrong.size(); ++i) {
+        EXPECT_EQ(outcome(next->attempt(wrong[i][0], wrong[i][1], wrong[i][2])), "Reported");
+        EXPECT_EQ(next->session.login().failedLogins(), static_cast<int>(i + 1));
+        EXPECT_EQ(next->platform.messages.back().text, kInvalid);
+        EXPECT_EQ(next->platform.messages.back().caption, "Login");
+        EXPECT_FALSE(next->session.state().protection);
+    }
+    EXPECT_EQ(outcome(next->attempt("owner", "first secret", "2468")), "Ok");
+    EXPECT_TRUE(next->session.login().loggedIn());
+    EXPECT_EQ(next->session.table(), AccountTable({MakeHeaderRecord("owner", "first secret", "2468"),
+                                                   {1, "Bank", "bank.example", "notes", "jdoe", "s3cret"}}));
+    EXPECT_EQ(next->session.state().LoginPassword1, "first secret"); // the lock screen's password
+    ASSERT_TRUE(next->session.state().protection);
+    EXPECT_EQ(folder.read(kAccountFileName), file); // opening changed nothing
+}
+
+TEST_F(ProtectedLoginTest, TheSeventhWrongLoginEndsTheProgram)
+{
+    encryptWith("owner", "first secret", "2468");
+    auto next = restart();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(outcome(next->attempt("owner", "wrong", "")), "Reported");
+    EXPECT_TRUE(next->attempt("owner", "first secret", "").mustEnd());
+    EXPECT_EQ(next->platform.messages.size(), 7u);
+    EXPECT_TRUE(folder.exists(kAccountFileName));
+}
+
+TEST_F(ProtectedLoginTest, ConsentAndShortLoginQuestionsStoreNothingOnNo)
+{
+    const std::string before = "no file yet";
+    platform.queueAnswer(Answer::No);
+    EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", true, accounts())), "Ok");
+    EXPECT_FALSE(folder.exists(kAccountFileName));
+    EXPECT_FALSE(state.protection);
+    EXPECT_TRUE(state.LoginUserName.empty());
+
+    // Under 12 characters together: warned.
+    platform.queueAnswer(Answer::Yes);
+    platform.queueAnswer(Answer::No);
+    EXPECT_EQ(outcome(settingsOk("ab", "cdefg", "1234", true, accounts())), "Ok"); // 11 characters
+    EXPECT_FALSE(state.protection);
+    EXPECT_FALSE(folder.exists(kAccountFileName));
+    platform.messages.clear();
+    platform.queueAnswer(Answer::Yes);
+    EXPECT_EQ(outcome(settingsOk("ab", "cdefg", "12345", true, accounts())), "Ok"); // 12: no warning
+    EXPECT_EQ(texts(platform), std::vector<std::string>{kConsent});
+    EXPECT_TRUE(state.protection);
+    platform.checkNothingLeft();
+
+    // An empty password is refused with a message, before any question.
+    platform.messages.clear();
+    EXPECT_EQ(outcome(settingsOk("a very long user name", "", "12345", true, accounts())), "Reported");
+    EXPECT_EQ(texts(platform), std::vector<std::string>{kNeedsPassword});
+    EXPECT_EQ(state.LoginUserName, "ab");
+}
+
+TEST_F(ProtectedLoginTest, ChangingTheLoginReencryptsUnderTheNewOneWithANewSalt)
+{
+    encryptWith("owner", "first secret", "2468");
+    const ProtectedHeader first = *ReadProtectedHeader(folder.read(kAccountFileName));
+    // The same login again: same key, same salt, same bytes.
+    const std::string bytes = folder.read(kAccountFileName);
+    EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", true, accounts())), "Ok");
+    EXPECT_EQ(folder.read(kAccountFileName), bytes);
+
+    EXPECT_EQ(outcome(settingsOk("owner", "second secret", "13579", true, accounts())), "Ok");
+    const ProtectedHeader second = *ReadProtectedHeader(folder.read(kAccountFileName));
+    EXPECT_NE(second.salt, first.salt);
+    platform.checkNothingLeft();
+
+    auto next = restart();
+    EXPECT_EQ(outcome(next->attempt("owner", "first secret", "2468")), "Reported");
+    EXPECT_EQ(outcome(next->attempt("owner", "second secret", "13579")), "Ok");
+}
+
+TEST_F(ProtectedLoginTest, TurningOffOrRemovingTheLoginAsksOnceMoreThenWritesTheDefaultFile)
+{
+    encryptWith("owner", "first secret", "2468");
+    const std::string protectedFile = folder.read(kAccountFileName);
+    platform.messages.clear();
+
+    platform.queueAnswer(Answer::No);
+    EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", false, accounts())), "Ok");
+    EXPECT_EQ(texts(platform), std::vector<std::string>{kUnprotect});
+    EXPECT_EQ(folder.read(kAccountFileName), protectedFile);
+    EXPECT_TRUE(state.protection);
+
+    platform.queueAnswer(Answer::Yes);
+    EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", false, accounts())), "Ok");
+    EXPECT_FALSE(state.protection);
+    EXPECT_FALSE(IsProtectedFile(folder.read(kAccountFileName)));
+    auto next = restart();
+    EXPECT_EQ(outcome(next->attempt("owner", "first secret", "2468")), "Ok");
+
+    // Removing the login of a protected file: the removal's question, then this one.
+    encryptWith("owner", "first secret", "2468");
+    platform.messages.clear();
+    platform.queueAnswer(Answer::Yes);
+    platform.queueAnswer(Answer::Yes);
+    EXPECT_EQ(outcome(settingsOk("", "", "", true, accounts())), "Ok");
+    EXPECT_EQ(texts(platform), (std::vector<std::string>{kNoLogin, kUnprotect}));
+    EXPECT_FALSE(state.protection);
+    EXPECT_FALSE(IsProtectedFile(folder.read(kAccountFileName)));
+    restart("Main");
+}
+
+TEST_F(ProtectedLoginTest, AFileThatOpensButLacksTheMarkerIsDamagedData)
+{
+    // Sealed under the login, but its first record is no header.
+    state.LoginUserName = "owner";
+    state.LoginPassword1 = "first secret";
+    state.LoginPassword2 = "2468";
+    state.protection = NewProtection(kQuick, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+    const Outcome<std::string> inner =
+        EncodeInnerLayer(state, {MakeHeaderRecord("owner", "first secret", "2468"), {1, "Bank", "", "", "", ""}});
+    std::string noMarker = inner.value.substr(inner.value.find("\r\n") + 2); // the account line alone
+    noMarker += noMarker;
+    std::string file;
+    ASSERT_TRUE(SealProtectedFile(*state.protection, reinterpret_cast<const unsigned char*>(noMarker.data()),
+                                  noMarker.size(), file));
+    writeOuterWithStamp(folder, platform, file);
+
+    auto next = restart();
+    next->platform.queueAnswer(Answer::No);
+    EXPECT_TRUE(next->attempt("owner", "first secret", "2468").mustEnd());
+    ASSERT_EQ(next->platform.messages.size(), 1u);
+    EXPECT_NE(next->platform.messages[0].text.find("The\r\ndata file has been damaged."), std::string::npos);
+    EXPECT_EQ(folder.read(kAccountFileName), file);
+}

@@ -1,0 +1,67 @@
+#include "ChangeLoginFixture.h"
+#include "Outcomes.h"
+
+#include "cipher/ProtectedFile.h"
+#include "ui/login/frmLogin.h"
+
+#include <QCheckBox>
+#include <QTest>
+
+namespace {
+
+const char* const kSaved = "Settings have been saved successfully.";
+const char* const kConsent =
+    "The account file will be encrypted with this login.  Without it nobody can open your "
+    "accounts, not even from a backup, and a forgotten login cannot be recovered.  Continue?  ";
+const char* const kInvalid = "Invalid login, please try again!  ";
+
+class ProtectedLoginWidgets : public SettingsDialogFixture
+{
+protected:
+    QCheckBox* encrypt() { return child<QCheckBox>(dialog, "chkEncrypt"); }
+    void attempt(frmLogin* login, const char* user, const char* p1, const char* digits)
+    {
+        child<QLineEdit>(login, "txtUsername")->setText(QString::fromLatin1(user));
+        child<QLineEdit>(login, "txtPassword1")->setText(QString::fromLatin1(p1));
+        for (const char* d = digits; *d; ++d)
+            login->padDigit(*d);
+        QTest::mouseClick(child<QPushButton>(login, "cmdOK"), Qt::LeftButton);
+    }
+};
+
+} // namespace
+
+TEST_F(ProtectedLoginWidgets, TheChoiceEncryptsTheFileAndTheLoginDialogOpensIt)
+{
+    state().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
+    openSettings("Alice", "Secret", "4711");
+    ASSERT_NE(encrypt(), nullptr);
+    EXPECT_EQ(encrypt()->text(), QStringLiteral("Encrypt the account file with this login"));
+    EXPECT_EQ(encrypt()->accessibleName(), encrypt()->text());
+    EXPECT_FALSE(encrypt()->isChecked());
+    // Below the login's controls, last in the tab order.
+    EXPECT_GT(encrypt()->y(), child<QPushButton>(dialog, "cmdOK")->geometry().bottom());
+    EXPECT_EQ(child<QPushButton>(dialog, "cmdCancel")->nextInFocusChain(), encrypt());
+
+    encrypt()->setChecked(true);
+    platform().queueAnswer(Answer::Yes);
+    ok();
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{kConsent, kSaved}));
+    EXPECT_TRUE(dialog->isHidden());
+    EXPECT_TRUE(IsProtectedFile(folder.read(kAccountFileName)));
+
+    // The next start: the login dialog, whose key opens the file.
+    restart();
+    startProgram();
+    frmLogin* login = program->loginDialog();
+    ASSERT_NE(login, nullptr);
+    attempt(login, "Alice", "Secret", "4712");
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{kInvalid});
+    EXPECT_EQ(login->model().failedLogins(), 1);
+    EXPECT_EQ(program->mainWindow(), nullptr);
+    attempt(login, "Alice", "Secret", "4711");
+    ASSERT_NE(program->mainWindow(), nullptr);
+    EXPECT_EQ(program->mainWindow()->book().table().size(), 2u);
+    EXPECT_EQ(state().LoginPassword1, "Secret");
+    EXPECT_TRUE(state().protection);
+}

@@ -218,7 +218,8 @@ template <class Alloc> BasicSecretString<Alloc>& BasicSecretString<Alloc>::assig
         std::memcpy(fresh, s.data(), s.size());
         adopt(fresh, s.size(), s.size());
     } else if (data_ != nullptr) {
-        std::memmove(data_, s.data(), s.size());
+        if (!s.empty()) // an empty view may have no data at all
+            std::memmove(data_, s.data(), s.size());
         if (size_ > s.size())
             wipeBytes(data_ + s.size(), size_ - s.size());
         size_ = s.size();

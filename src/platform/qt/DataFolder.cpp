@@ -126,7 +126,10 @@ DataFolder chooseDataFolder(const QString& programFolder, const QString& userFol
     if (problem.isEmpty())
         return chosen(program);
     const QString folder = userFolder.isEmpty() ? QString() : QDir::cleanPath(userFolder);
-    if (holdsUsersData(program, user)) {
+    // Data files in both folders: an earlier version moved to the per-user folder without a word, and the user
+    // has kept working there; those are the newer accounts, so they are not hidden behind the old ones.
+    const bool passedOver = holdsUsersData(program, user);
+    if (passedOver && (folder.isEmpty() || !holdsUsersData(folder, user))) {
         const QString named = folder.isEmpty() ? QStringLiteral("your own data folder") : native(folder);
         return chosen(program, QString::fromUtf8(kReadOnlyDataNotice).arg(native(program), problem, named), true);
     }
@@ -150,7 +153,10 @@ DataFolder chooseDataFolder(const QString& programFolder, const QString& userFol
         return failure(folder, QStringLiteral("it ") + notAlone);
     if (!folderWritable(folder))
         return failure(folder, QStringLiteral("it cannot be written"));
-    const QString notice =
-        created ? QString::fromUtf8(kUserFolderNotice).arg(native(folder), native(program), problem) : QString();
+    // Said once, when the folder is made; and at every start while the program folder still holds data files
+    // of the user's that are passed over.
+    const QString notice = created || passedOver
+                               ? QString::fromUtf8(kUserFolderNotice).arg(native(folder), native(program), problem)
+                               : QString();
     return chosen(folder, notice);
 }

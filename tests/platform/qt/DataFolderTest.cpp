@@ -136,6 +136,25 @@ TEST(DataFolder, TheProgramFolderKeepsTheDataOnlyWhenItIsTheUsersAlone)
     }
 }
 
+// The per-user folder already holds the user's files (an earlier version moved there without a word): those are
+// used, and the program folder's files are named at every start rather than hiding the newer accounts.
+TEST(DataFolder, TheUsersFilesInTheUserFolderAreNotHiddenByThoseInTheProgramFolder)
+{
+    TempFolder program, user;
+    program.write("settings.dat", "old");
+    fs::permissions(program.str(), fs::perms::owner_all | fs::perms::others_all, fs::perm_options::replace);
+    const std::string userFolder = user.file("Coffernote");
+    fs::create_directory(userFolder);
+    fs::permissions(userFolder, fs::perms::owner_all, fs::perm_options::replace);
+    user.write("Coffernote/settings.dat", "newer");
+    for (int start = 0; start < 2; ++start) {
+        const DataFolder chosen = chooseDataFolder(q(program.str()), q(userFolder));
+        EXPECT_EQ(chosen.folder.toStdString(), userFolder);
+        EXPECT_FALSE(chosen.readOnly);
+        EXPECT_EQ(chosen.notice.toStdString(), userNotice(userFolder, program.str(), "can be written by other users"));
+    }
+}
+
 // Root owns every system folder: run as root from one that others can open (/usr/bin), the data go to root's own
 // per-user folder, and root's data files left there earlier are opened read-only.
 TEST(DataFolder, RootKeepsItsDataInItsOwnFolder)

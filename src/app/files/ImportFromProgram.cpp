@@ -117,6 +117,12 @@ std::string trimmed(std::string_view s)
     return std::string(s.substr(first, s.find_last_not_of(" \t") - first + 1));
 }
 
+// Tested in place: the value may be a password, and a trimmed copy would be left unwiped.
+bool blank(std::string_view s)
+{
+    return s.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 std::string lower(std::string s)
 {
     for (char& c : s)
@@ -282,7 +288,7 @@ ForeignResult readAccounts(std::string_view bytes)
         for (std::size_t c = 0; c < row.size(); ++c) {
             const std::string& v = row[c];
             const Role role = layout->roles[c];
-            if (role != Role::Dropped && role != Role::Kind && !trimmed(v).empty())
+            if (role != Role::Dropped && role != Role::Kind && !blank(v))
                 any = true;
             switch (role) {
             case Role::Name:

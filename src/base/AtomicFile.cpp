@@ -169,7 +169,21 @@ Result WriteFileAtomically(const std::string& path, const std::string& tempPath,
     return CommitTempFile(tempPath, path);
 }
 
-Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefix, std::string_view bytes)
+namespace {
+
+// The last step of a file put in place: its name must reach the disk too.
+Result flushOver(const std::string& folder, bool* inPlace)
+{
+    Result flushed = SyncFolder(folder);
+    if (!flushed.isOk() && inPlace)
+        *inPlace = true;
+    return flushed;
+}
+
+} // namespace
+
+Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefix, std::string_view bytes,
+                           bool* inPlace)
 {
     const std::string folder = folderOf(path);
     const std::string pattern = folder + "/" + tempPrefix + "XXXXXX";
@@ -186,7 +200,11 @@ Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefi
         if (named < 0)
             return cannotCreate(errno);
         ::close(named);
-        return WriteFileAtomically(path, temp, bytes);
+        if (Result written = WriteTempFile(temp, bytes); !written.isOk())
+            return written;
+        if (Result renamed = CommitTempFile(temp, path, false); !renamed.isOk())
+            return renamed;
+        return flushOver(folder, inPlace);
     }
     int number = 0;
     if (injected(FileFault::WriteHalfway, path)) {
@@ -237,7 +255,7 @@ Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefi
         }
     }
     ::close(fd);
-    return result.isOk() ? SyncFolder(folder) : result;
+    return result.isOk() ? flushOver(folder, inPlace) : result;
 }
 
 namespace {

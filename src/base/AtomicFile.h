@@ -24,9 +24,11 @@ Result CommitTempFile(const std::string& tempPath, const std::string& path, bool
 // flushed (O_TMPFILE); then it is linked in as path, or, when path exists, under a temporary name of tempPrefix
 // and six more characters that is renamed over path at once. Where the file system makes no nameless files, a
 // file of that pattern is made and written as WriteFileAtomically does. A kill leaves no partial file under any
-// name. When no file can be made in the folder the message begins with kCannotCreateIn.
+// name. When no file can be made in the folder the message begins with kCannotCreateIn. inPlace, when given, is
+// set when the failure came after the whole file was put in place (only the folder could not be flushed).
 inline constexpr const char* kCannotCreateIn = "cannot create a file in ";
-Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefix, std::string_view bytes);
+Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefix, std::string_view bytes,
+                           bool* inPlace = nullptr);
 // The rename alone: on failure both files stay as they were.
 Result RenameFile(const std::string& from, const std::string& to);
 

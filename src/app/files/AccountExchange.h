@@ -37,8 +37,9 @@ std::string FormatExport(const AccountTable& table);
 
 // Writes FormatExport(table) to a new file readable by its owner only, beside path, flushed to disk, and only
 // then puts it in place of path. On failure the message names the file and the reason, and path is as it was:
-// an existing file stays whole, a folder, link, device or read-only file is never replaced.
-Result WriteExportFile(const std::string& path, const AccountTable& table);
+// an existing file stays whole, a folder, link, device or read-only file is never replaced. inPlace, when given,
+// is set when the file is in place, whole, and only its folder could not be flushed (the message says so).
+Result WriteExportFile(const std::string& path, const AccountTable& table, bool* inPlace = nullptr);
 
 // What an import file holds. Only a success carries accounts; a failure says what is wrong, as a sentence that
 // does not name the file (the caller does), and tells two cases apart: missing (the chosen file does not exist)

@@ -111,7 +111,7 @@ void RemoveLeftovers(const std::string& folder)
 
 } // namespace
 
-Result WriteExportFile(const std::string& path, const AccountTable& table)
+Result WriteExportFile(const std::string& path, const AccountTable& table, bool* inPlace)
 {
     auto failed = [&](const std::string& why) {
         return Result::failed("The file " + path + " could not be written: " + why + ".");
@@ -132,7 +132,8 @@ Result WriteExportFile(const std::string& path, const AccountTable& table)
     // Nothing under a name holds part of it: a kill leaves no file, or at most a whole one of our pattern,
     // which the next export removes.
     RemoveLeftovers(folderOf(path));
-    const Result written = WriteFileNamedWhole(path, kTempPrefix, bytes);
+    bool unflushed = false;
+    const Result written = WriteFileNamedWhole(path, kTempPrefix, bytes, &unflushed);
     const bool ok = written.isOk();
     // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
     if (!ok) {
@@ -143,5 +144,11 @@ Result WriteExportFile(const std::string& path, const AccountTable& table)
             why = "A new file cannot be made in its folder: " + why;
     }
     wipe(bytes);
+    if (unflushed) {
+        if (inPlace)
+            *inPlace = true;
+        return Result::failed("The folder of the file " + path + " could not be flushed: " + why +
+                              ".\r\nThe file is in place, but it may not survive a power cut.");
+    }
     return ok ? Result::ok() : failed(why);
 }

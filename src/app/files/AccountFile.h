@@ -55,6 +55,9 @@ inline constexpr const char* kLockLostReason =
 // on disk changed and the message (style 48) names the file and the reason. The program must end when the stamp
 // check before the save asked the recovery question and the user answered No.
 Result SaveAccountFile(AppState& state, const AccountTable& table);
+// The same; filesInPlace tells a failed save whose new files are in place all the same (only a flush of the
+// folder failed): the file on disk holds the table, and the message says so.
+Result SaveAccountFile(AppState& state, const AccountTable& table, bool& filesInPlace);
 
 // The inner and outer layers, exposed for tests and benchmarks.
 std::string FormatRecordNo(std::int16_t n); // " 0", " 7", "-3"

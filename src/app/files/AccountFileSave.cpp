@@ -199,7 +199,7 @@ Result replacePair(AppState& state, const Files& f, const std::string& outer, bo
     return Result::ok();
 }
 
-Result save(AppState& state, const AccountTable& table)
+Result save(AppState& state, const AccountTable& table, bool& inPlace)
 {
     const std::string& folder = state.programFolder;
     const Files f(folder);
@@ -220,8 +220,10 @@ Result save(AppState& state, const AccountTable& table)
             if (!RemoveFile(f.accounts))
                 return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
             // The deletion must survive a power cut like any other save.
-            if (Result flushed = SyncFolder(state.programFolder); !flushed.isOk())
+            if (Result flushed = SyncFolder(state.programFolder); !flushed.isOk()) {
+                inPlace = true;
                 return saveFailed(state, f.accounts, flushed.message(), kInPlaceNotFlushed);
+            }
         }
         state.resetIdle();
         return Result::ok();
@@ -232,7 +234,6 @@ Result save(AppState& state, const AccountTable& table)
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
     const std::uint32_t previousCrc = state.AccountFileCrc;
     const std::string previousStamp = state.ComputedStamp;
-    bool inPlace = false;
     Result replaced = ComputeStampOf(state, outer).isOk()
                           ? replacePair(state, f, outer, inPlace)
                           : saveFailed(state, f.accounts, "the integrity stamp could not be computed");
@@ -251,12 +252,21 @@ Result save(AppState& state, const AccountTable& table)
 
 Result SaveAccountFile(AppState& state, const AccountTable& table)
 {
+    bool inPlace = false;
+    return SaveAccountFile(state, table, inPlace);
+}
+
+Result SaveAccountFile(AppState& state, const AccountTable& table, bool& filesInPlace)
+{
+    filesInPlace = false;
     // No failure ends the program: it is reported as a save that did not happen.
     try {
-        return save(state, table);
+        return save(state, table, filesInPlace);
     } catch (const std::bad_alloc&) {
-        return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), "not enough memory");
+        return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), "not enough memory",
+                          filesInPlace ? kInPlaceNotFlushed : kLeftAsItWas);
     } catch (const std::exception& e) {
-        return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), e.what());
+        return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), e.what(),
+                          filesInPlace ? kInPlaceNotFlushed : kLeftAsItWas);
     }
 }

@@ -3,6 +3,7 @@
 #include "app/files/Utf8Text.h"
 #include "cipher/SecureWipe.h"
 
+#include <algorithm>
 #include <new>
 
 CsvRows::~CsvRows()
@@ -37,6 +38,10 @@ public:
             }
             out_.value.lines.push_back(line_);
             auto& row = out_.value.rows.emplace_back();
+            // As wide as the header: a growing row would move short values (kept inside the string) to new
+            // storage and leave the old copies unwiped.
+            if (out_.value.rows.size() > 1)
+                row.reserve(out_.value.rows.front().size());
             for (;;) {
                 std::string& value = row.emplace_back();
                 if (!readValue(value))
@@ -77,26 +82,37 @@ private:
     {
         if (pos_ < s_.size() && s_[pos_] == '"') {
             const int openLine = line_;
-            std::size_t from = pos_ + 1;
+            // The closing quote first, so the value is copied once into storage of its size: a value grown by
+            // appends would leave unwiped copies of a secret behind.
+            const std::size_t from = pos_ + 1;
+            std::size_t end = from;
             for (;;) {
-                const std::size_t close = s_.find('"', from);
+                const std::size_t close = s_.find('"', end);
                 if (close == std::string_view::npos) {
                     line_ = openLine;
                     fail("a value starts with a double quote that is never closed: the file ends inside it, so "
                          "it may have been cut short.");
                     return false;
                 }
-                for (std::size_t i = from; i < close; ++i)
-                    countLineEnd(i);
-                out.append(s_.substr(from, close - from));
                 if (close + 1 < s_.size() && s_[close + 1] == '"') {
-                    out.push_back('"');
-                    from = close + 2;
+                    end = close + 2;
                     continue;
                 }
-                pos_ = close + 1;
+                end = close;
                 break;
             }
+            for (std::size_t i = from; i < end; ++i)
+                countLineEnd(i);
+            out.reserve(end - from);
+            for (std::size_t i = from; i < end;) {
+                const std::size_t quote = std::min(s_.find('"', i), end);
+                out.append(s_.substr(i, quote - i));
+                if (quote == end)
+                    break;
+                out.push_back('"'); // of two
+                i = quote + 2;
+            }
+            pos_ = end + 1;
             if (pos_ < s_.size() && s_[pos_] != ',' && !atLineEnd()) {
                 fail("there is text after the closing double quote of a value; values must be separated by "
                      "commas.");

@@ -9,6 +9,7 @@
 #include <array>
 #include <new>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -114,6 +115,12 @@ std::string trimmed(std::string_view s)
     if (first == std::string_view::npos)
         return {};
     return std::string(s.substr(first, s.find_last_not_of(" \t") - first + 1));
+}
+
+// Tested in place: the value may be a password, and a trimmed copy would be left unwiped.
+bool blank(std::string_view s)
+{
+    return s.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 std::string lower(std::string s)
@@ -281,7 +288,7 @@ ForeignResult readAccounts(std::string_view bytes)
         for (std::size_t c = 0; c < row.size(); ++c) {
             const std::string& v = row[c];
             const Role role = layout->roles[c];
-            if (role != Role::Dropped && role != Role::Kind && !trimmed(v).empty())
+            if (role != Role::Dropped && role != Role::Kind && !blank(v))
                 any = true;
             switch (role) {
             case Role::Name:
@@ -438,31 +445,39 @@ Outcome<std::vector<AccountRecord>> TakeImportedAccounts(ForeignAccounts& read, 
                                                          const AccountTable& table)
 {
     Outcome<std::vector<AccountRecord>> out;
+    // The limit is checked before any name is numbered: a refused file costs no numbering.
+    std::size_t adding = read.accounts.size();
+    if (choice == ExistingNames::Skip)
+        adding -= static_cast<std::size_t>(CountExistingNames(read, table));
+    const std::size_t have = table.empty() ? 0 : table.size() - 1;
+    const std::size_t most = kMaxRecords - 1;
+    if (have + adding > most) {
+        out.result = Result::failed("Coffernote keeps at most " + grouped(most) + " accounts. You have " +
+                                    grouped(have) + ", and the file would add " + grouped(adding) + ".");
+        return out;
+    }
+
     auto names = tableNames(table, read.accounts.size());
+    // The next number to try for each name: many rows of one name are numbered in one pass, not from 2 each time.
+    std::unordered_map<std::string, int> nextNumber;
     std::vector<std::size_t> taken;
     std::vector<std::string> newNames;
-    taken.reserve(read.accounts.size());
+    taken.reserve(adding);
+    newNames.reserve(adding);
     for (std::size_t i = 0; i < read.accounts.size(); ++i) {
         std::string name = read.accounts[i].AccountName;
         if (!names.insert(name).second) {
             if (choice == ExistingNames::Skip)
                 continue;
-            int k = 2;
-            while (!names.insert(numbered(read.accounts[i].AccountName, k)).second)
+            int& k = nextNumber.try_emplace(name, 2).first->second;
+            while (!names.insert(numbered(name, k)).second)
                 ++k;
-            name = numbered(read.accounts[i].AccountName, k);
+            name = numbered(name, k++);
         }
         taken.push_back(i);
         newNames.push_back(std::move(name));
     }
 
-    const std::size_t have = table.empty() ? 0 : table.size() - 1;
-    const std::size_t most = kMaxRecords - 1;
-    if (have + taken.size() > most) {
-        out.result = Result::failed("Coffernote keeps at most " + grouped(most) + " accounts. You have " +
-                                    grouped(have) + ", and the file would add " + grouped(taken.size()) + ".");
-        return out;
-    }
     out.value.reserve(taken.size());
     for (std::size_t k = 0; k < taken.size(); ++k) {
         AccountRecord& a = read.accounts[taken[k]];

@@ -21,12 +21,18 @@ void AccountBook::Export_Click()
         return;
 
     // A file that could not be written whole is never reported as exported.
-    if (const Result written = WriteExportFile(path, table_); !written.isOk()) {
+    bool inPlace = false;
+    const Result written = WriteExportFile(path, table_, &inPlace);
+    if (!written.isOk() && !inPlace) {
         state_.platform.message(kNotExported + written.message(), MsgExclamation);
         resetIdle();
         return;
     }
-    state_.platform.message(kExported, MsgInformation);
+    // Written whole, though perhaps not yet for good: said so, as exported.
+    if (inPlace)
+        state_.platform.message(kExported + std::string("\r\n") + written.message(), MsgExclamation);
+    else
+        state_.platform.message(kExported, MsgInformation);
     enterDragDropMode();
     resetIdle();
 }

@@ -59,9 +59,18 @@ Result AccountBook::ImportFromProgram_Click()
         a.RecordNo = static_cast<std::int16_t>(table_.size());
         table_.push_back(std::move(a));
     }
-    const Result saved = SaveAccountFile(state_, table_);
+    bool inPlace = false;
+    const Result saved = SaveAccountFile(state_, table_, inPlace);
     if (saved.mustEnd())
         return saved;
+    if (!saved.isOk() && inPlace) {
+        // Only the folder flush failed: the account file holds the accounts, so the window shows them too.
+        fillAccountList();
+        if (saved.isFailed())
+            state_.platform.message(saved.message(), MsgExclamation);
+        resetIdle();
+        return Result::reported();
+    }
     if (!saved.isOk()) {
         // Nothing was written: the table goes back to what the account file holds.
         for (std::size_t i = before; i < table_.size(); ++i)

@@ -1,5 +1,7 @@
 #include "platform/qt/ImportPreviewDialog.h"
 
+#include "cipher/SecureWipe.h"
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -68,6 +70,7 @@ ImportPreviewDialog::ImportPreviewDialog(const ImportPreview& preview, QWidget* 
                              new QTableWidgetItem(fromUtf8(
                                  preview.firstRows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
     grdRows->resizeColumnsToContents();
+    grdRows_ = grdRows;
     lblRows->setBuddy(grdRows);
     layout->addWidget(grdRows);
 
@@ -83,6 +86,17 @@ ImportPreviewDialog::ImportPreviewDialog(const ImportPreview& preview, QWidget* 
 
     resize(560, 360);
     cmdImport->setFocus();
+}
+
+ImportPreviewDialog::~ImportPreviewDialog()
+{
+    // text() shares the item's own buffer: writing through it leaves no user ID behind when the items go.
+    for (int r = 0; r < grdRows_->rowCount(); ++r)
+        if (const QTableWidgetItem* item = grdRows_->item(r, 2)) {
+            const QString id = item->text();
+            if (!id.isEmpty() && id.capacity() > 0)
+                wipeBytes(const_cast<QChar*>(id.constData()), static_cast<std::size_t>(id.size()) * sizeof(QChar));
+        }
 }
 
 ImportChoice ImportPreviewDialog::choice() const

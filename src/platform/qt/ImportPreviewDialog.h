@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QRadioButton;
+class QTableWidget;
 
 // The preview of an import from another program: what will be added and skipped, the first accounts (never a
 // password), the choice for names that exist already, and Import or Cancel. Usable from the keyboard alone;
@@ -15,6 +16,8 @@ class ImportPreviewDialog : public QDialog
 
 public:
     ImportPreviewDialog(const ImportPreview& preview, QWidget* parent = nullptr);
+    // Overwrites the user IDs shown before the table lets them go.
+    ~ImportPreviewDialog() override;
 
     // What the user chose once the dialog was accepted.
     ImportChoice choice() const;
@@ -22,4 +25,5 @@ public:
 private:
     QRadioButton* optSkip_ = nullptr;
     QRadioButton* optNumber_ = nullptr;
+    QTableWidget* grdRows_ = nullptr;
 };

@@ -30,6 +30,10 @@ TEST(CsvReader, ReadsRowsAsWritten)
         {"quote inside a bare value", "a\"b,c\n", {{"a\"b", "c"}}, {1}},
         {"non-ASCII", "Caf\xC3\xA9,\xF0\x9F\x94\x91\n", {{"Caf\xC3\xA9", "\xF0\x9F\x94\x91"}}, {1}},
         {"empty file", "", {}, {}},
+        {"quotes at the ends of values",
+         "a,b,c\n\"\"\"x\",\"y\"\"\",\"\"\"\"\n",
+         {{"a", "b", "c"}, {"\"x", "y\"", "\""}},
+         {1, 2}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -37,6 +41,9 @@ TEST(CsvReader, ReadsRowsAsWritten)
         ASSERT_TRUE(r.result.isOk()) << r.result.message();
         EXPECT_EQ(r.value.rows, c.rows);
         EXPECT_EQ(r.value.lines, c.lines);
+        // Rows are as wide as the header from the start: a grown row would leave moved values unwiped.
+        for (std::size_t i = 1; i < r.value.rows.size(); ++i)
+            EXPECT_EQ(r.value.rows[i].capacity(), r.value.rows[0].size());
     }
 }
 

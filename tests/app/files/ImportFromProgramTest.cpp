@@ -236,4 +236,12 @@ TEST(ImportFromProgram, TheTableLimitIsCheckedBeforeAnythingIsTaken)
     const auto taken = TakeImportedAccounts(fits, ExistingNames::Skip, table);
     ASSERT_TRUE(taken.result.isOk());
     EXPECT_EQ(NamesOf(taken.value), std::vector<std::string>{"B"});
+
+    // A file of one name over the limit is refused before it is numbered; skipped, it adds one account.
+    ForeignAccounts same = Named(std::vector<std::string>(kMaxRecords, "Same"));
+    EXPECT_EQ(TakeImportedAccounts(same, ExistingNames::AddNumbered, TableNamed({})).result.message(),
+              "Coffernote keeps at most 32,765 accounts. You have 0, and the file would add 32,766.");
+    EXPECT_EQ(same.accounts.back().AccountName, "Same");
+    EXPECT_EQ(NamesOf(TakeImportedAccounts(same, ExistingNames::Skip, TableNamed({})).value),
+              std::vector<std::string>{"Same"});
 }

@@ -3,6 +3,7 @@
 
 #include "app/files/AccountExchange.h"
 #include "app/model/AccountBook.h"
+#include "base/AtomicFile.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +144,26 @@ TEST_F(AccountBookExchange, ExportThatCannotBeWrittenIsReportedNotCelebrated)
     EXPECT_FALSE(std::filesystem::exists(path));
     // Nothing else changes: still in Edit mode, options as they were.
     EXPECT_EQ(folder.read("config.dat"), options);
+}
+
+// Only the flush of the file's folder failed: the file is whole and in place, and it is said to be exported.
+TEST_F(AccountBookExchange, ExportWhoseFolderCannotBeFlushedIsInPlaceAndSaysSo)
+{
+    open(kAccounts);
+    const std::string path = elsewhere.file("accounts.csv");
+    platform.queueFile(path);
+    const std::string exportFolder = elsewhere.str();
+    SetFileFaultHookForTests(
+        [&](FileFault f, const std::string& at) { return f == FileFault::FolderFlush && at == exportFolder; });
+    book->Export_Click();
+    SetFileFaultHookForTests({});
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Account information has been exported.\r\nThe folder of the file " + path +
+                                             " could not be flushed: Input/output error.\r\nThe file is in place, "
+                                             "but it may not survive a power cut.");
+    EXPECT_EQ(platform.messages[0].style, MsgExclamation);
+    EXPECT_EQ(elsewhere.read("accounts.csv").substr(0, 7), "\"Bank\",");
+    EXPECT_TRUE(book->dragDrop());
 }
 
 // ---------------------------------------------------------------------------------------------------------------

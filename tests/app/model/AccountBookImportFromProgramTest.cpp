@@ -139,3 +139,26 @@ TEST_F(AccountBookImportFromProgram, FailedOrCancelledImportsChangeNothing)
     EXPECT_EQ(book->names(), std::vector<std::string>{"bank.example"});
     EXPECT_EQ(folder.read(kAccountFileName), before);
 }
+
+// A save whose only fault is the folder flush has put the accounts on disk: they stay, and so says the message.
+TEST_F(AccountBookImportFromProgram, UnflushedSaveKeepsTheAccountsItWrote)
+{
+    SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::FolderFlush; });
+    importWith(elsewhere.file("firefox.csv"), ImportChoice::AddNumbered);
+    SetFileFaultHookForTests({});
+
+    EXPECT_EQ(names(),
+              (std::vector<std::string>{kHeaderMarker, "bank.example", "bank.example (2)", "www.mail.example"}));
+    EXPECT_EQ(book->names(), (std::vector<std::string>{"bank.example", "bank.example (2)", "www.mail.example"}));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Coffernote could not save the accounts to\r\n" + folder.file("settings.dat") +
+                                             "\r\n(cannot flush the folder " + folder.str() +
+                                             ": Input/output error).\r\nThe files in place are whole and hold the "
+                                             "change, but it may not survive a power cut.");
+    FakePlatform quiet;
+    AppState reader(folder.str(), quiet);
+    OptionsRecord options;
+    AccountTable stored;
+    ASSERT_TRUE(LoadAccountFile(reader, options, stored).result.isOk());
+    EXPECT_EQ(stored, book->table());
+}

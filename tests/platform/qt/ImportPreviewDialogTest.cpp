@@ -73,6 +73,17 @@ TEST(ImportPreviewDialog, ShowsWhatWillHappenAndNamesEveryControl)
     EXPECT_EQ(plain.findChild<QRadioButton*>(QStringLiteral("optSkip")), nullptr);
 }
 
+TEST(ImportPreviewDialog, OverwritesTheUserIdsWhenItGoes)
+{
+    auto* dialog = new ImportPreviewDialog(Sample(0));
+    auto* grid = dialog->findChild<QTableWidget*>(QStringLiteral("grdFirstAccounts"));
+    const QString id = grid->item(1, 2)->text(); // shares the item's buffer
+    const QString name = grid->item(1, 0)->text();
+    delete dialog;
+    EXPECT_EQ(id, QString(3, QChar(0)));
+    EXPECT_EQ(name, QStringLiteral("Caf\u00E9")); // no secret
+}
+
 TEST(ImportPreviewDialog, AnswersFromTheKeyboardAndIsDismissedByTheLock)
 {
     QtPlatform platform(QDir::temp().filePath(QStringLiteral("coffernote-preview-test")));

@@ -251,8 +251,12 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
         return i == Interrupted::Finish ? finishInterruptedSave(state, p, loaded, locked, table, checked)
                                         : endUnreadableHeader(state, p.temp);
     removeLeftover(state, p.temp);
-    if (stamp.empty() && awaitsLogin(state, fileBytes))
+    if (stamp.empty() && awaitsLogin(state, fileBytes)) {
+        // As for the default form: anyone else who can write it could have put it there.
+        if (!OwnedByUserAlone(p.accounts))
+            return recoverDamaged(state, options, table);
         return awaitLogin(state, p.accounts, std::move(fileBytes), true, table);
+    }
     if (stamp.empty())
         return takeUnstamped(state, hadOptions, options, std::move(fileBytes), table);
     return recoverDamaged(state, options, table);

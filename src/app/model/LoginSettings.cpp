@@ -96,17 +96,17 @@ Result LoginSettings::cmdOK_Click(const LoginEntries& e)
     const SecretString previousUser = state_.LoginUserName, previousPassword1 = state_.LoginPassword1,
                        previousPassword2 = state_.LoginPassword2;
     const std::string previousStamp = state_.ComputedStamp;
-    std::unique_ptr<FileProtection> previousKey;
     const bool replacesKey = key || !protect;
     store(state_.LoginUserName, e.userName);
     store(state_.LoginPassword1, e.password);
     store(state_.LoginPassword2, e.numpad);
     // The save writes the file under the new key (in one journal save), or in the default form.
     if (replacesKey) {
-        previousKey = std::move(state_.protection);
+        state_.replacedProtection = std::move(state_.protection);
         state_.protection = std::move(key);
     }
     const Result saved = save_ ? save_() : Result::ok();
+    std::unique_ptr<FileProtection> previousKey = std::move(state_.replacedProtection);
     if (saved.mustEnd())
         return saved;
     // A failed save keeps the stamp in place unless the new files are in place all the same (only a flush of

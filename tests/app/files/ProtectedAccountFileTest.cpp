@@ -163,6 +163,23 @@ TEST_F(ProtectedAccountFileTest, HeadersThatCannotBeReadAreReportedAndKept)
     }
 }
 
+// Without a stamp, only the user's own file that nobody else can write waits for the login; any other asks the
+// recovery question, as a default file does.
+TEST_F(ProtectedAccountFileTest, AnUnstampedProtectedFileOthersCanWriteIsNotAdopted)
+{
+    const std::string file = golden("protected-settings.dat");
+    folder.write("settings.dat", file);
+    std::filesystem::permissions(folder.file("settings.dat"), std::filesystem::perms::group_write,
+                                 std::filesystem::perm_options::add);
+    platform.queueAnswer(Answer::No);
+    EXPECT_EQ(loadAtStart(), "EndProgram");
+    platform.checkNothingLeft();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].style, MsgQuestion);
+    EXPECT_EQ(folder.read("settings.dat"), file);
+    EXPECT_TRUE(state.lockedAccountFile.empty());
+}
+
 TEST_F(ProtectedAccountFileTest, WeakerSettingsAreDerivedAnewAtTheNextSave)
 {
     state.protection = keyFor("golden", "correct horse", "2468");

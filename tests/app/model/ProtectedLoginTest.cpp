@@ -206,6 +206,17 @@ TEST_F(ProtectedLoginTest, TurningOffOrRemovingTheLoginAsksOnceMoreThenWritesThe
     EXPECT_FALSE(state.protection);
     EXPECT_FALSE(IsProtectedFile(folder.read(kAccountFileName)));
     restart("Main");
+
+    // An empty stamp (options put back from a backup): the file is the user's own and opens with the key it was
+    // written with, so turning the encryption off asks no recovery question.
+    encryptWith("owner", "first secret", "2468");
+    OptionsRecord unstamped = OptionsRecord::defaults();
+    ASSERT_TRUE(WriteOptionsFile(folder.str(), unstamped).isOk());
+    platform.messages.clear();
+    platform.queueAnswer(Answer::Yes);
+    EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", false, accounts())), "Ok");
+    EXPECT_EQ(texts(platform), std::vector<std::string>{kUnprotect});
+    EXPECT_FALSE(IsProtectedFile(folder.read(kAccountFileName)));
 }
 
 TEST_F(ProtectedLoginTest, AFileThatOpensButLacksTheMarkerIsDamagedData)

@@ -24,5 +24,7 @@ COFFERNOTE_BUILD_DIR="$sanitized" bash "$here/scripts/build.sh" -DCOFFERNOTE_SAN
 [ -x "$build/tests/savetool" ] || cmake --build "$build" --target savetool
 failed=0
 bash "$here/scripts/fault/kill-during-save.sh" "$build" "${COFFERNOTE_FAULT_ACCOUNTS:-50}" || failed=1
+# The same with an encrypted account file (the save tool derives its key with the quickest settings).
+bash "$here/scripts/fault/kill-during-save.sh" "$build" "${COFFERNOTE_FAULT_ACCOUNTS:-50}" protected || failed=1
 bash "$here/scripts/fault/full-disk-and-planted-files.sh" "$build" "${COFFERNOTE_FAULT_ACCOUNTS:-50}" || failed=1
 exit $failed

@@ -49,6 +49,9 @@ struct AppState
     // The account file is encrypted with a key derived from the login: the key and the header every save writes
     // under. Null for the default file. The key lives in locked memory and is overwritten when it goes.
     std::unique_ptr<FileProtection> protection;
+    // While a save replaces the key (or ends the encryption): the one the file on disk was written with, so the
+    // check before that save can still open it.
+    std::unique_ptr<FileProtection> replacedProtection;
     // The settings a new key is derived with; a file derived with less is derived anew at its next save.
     KdfSettings kdfDefaults = kDefaultKdf;
     // A protected account file, read and checked against its stamp at start-up, waiting for the login that opens

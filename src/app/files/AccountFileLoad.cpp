@@ -90,42 +90,54 @@ bool awaitsLogin(const AppState& state, const std::string& bytes)
     return !state.protection && IsProtectedFile(bytes);
 }
 
+// A protected file whose header this version does not read, or is out of bounds: it may come from a later
+// version, or ask for more than the machine has. Reported and left as it is.
+LoadResult endUnreadableHeader(AppState& state, const std::string& path)
+{
+    return endUnreadable(state, path + " is encrypted in a way this version of Coffernote cannot open, "
+                                       "or its header is damaged");
+}
+
+enum class Interrupted {
+    No,
+    Finish,
+    Unreadable, // the stamp names a protected "settings2.dat" whose header cannot be read: neither file is touched
+};
+
 // A save interrupted between its two renames: the stored stamp names a complete, authentic "settings2.dat" (one
 // the program wrote itself, never a link). Then loaded holds its records and the state its stamp; a protected file
 // is left in locked for the login instead. identity: the file that was checked.
-bool interruptedSave(AppState& state, const DataPaths& p, const std::string& stamp, AccountTable& loaded,
-                     std::string& locked, FileIdentity& identity)
+Interrupted interruptedSave(AppState& state, const DataPaths& p, const std::string& stamp, AccountTable& loaded,
+                            std::string& locked, FileIdentity& identity)
 {
     if (stamp.empty() || !IsPlainFile(p.temp))
-        return false;
+        return Interrupted::No;
     Outcome<std::string> read = ReadWholeFile(p.temp, identity);
     if (!read.result.isOk())
-        return false;
+        return Interrupted::No;
     std::string& bytes = read.value;
     const std::uint32_t crc = state.AccountFileCrc;
     const std::string computed = state.ComputedStamp;
     if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp) {
         if (awaitsLogin(state, bytes)) {
-            if (ReadProtectedHeader(bytes)) {
-                locked = std::move(bytes);
-                return true;
-            }
-        } else if (AuthenticatesCompletely(state, std::move(bytes), loaded)) {
-            return true;
+            if (!ReadProtectedHeader(bytes))
+                return Interrupted::Unreadable;
+            locked = std::move(bytes);
+            return Interrupted::Finish;
         }
+        if (AuthenticatesCompletely(state, std::move(bytes), loaded))
+            return Interrupted::Finish;
     }
     state.AccountFileCrc = crc;
     state.ComputedStamp = computed;
-    return false;
+    return Interrupted::No;
 }
 
-// A protected file waits for the login, once its header is one this version reads and within bounds; otherwise
-// it is reported and left as it is (it may come from a later version, or ask for more than the machine has).
+// A protected file waits for the login, once its header is one this version reads and within bounds.
 LoadResult awaitLogin(AppState& state, const std::string& path, std::string&& bytes, bool stampIt, AccountTable& table)
 {
     if (!ReadProtectedHeader(bytes))
-        return endUnreadable(state, path + " is encrypted in a way this version of Coffernote cannot open, "
-                                           "or its header is damaged");
+        return endUnreadableHeader(state, path);
     state.lockedAccountFile = std::move(bytes);
     state.stampAfterUnlock = stampIt;
     take(table, headerOnly(state));
@@ -215,8 +227,9 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
     FileIdentity checked;
     std::string locked;
     if (!FileExists(p.accounts)) {
-        if (interruptedSave(state, p, stamp, loaded, locked, checked))
-            return finishInterruptedSave(state, p, loaded, locked, table, checked);
+        if (const Interrupted i = interruptedSave(state, p, stamp, loaded, locked, checked); i != Interrupted::No)
+            return i == Interrupted::Finish ? finishInterruptedSave(state, p, loaded, locked, table, checked)
+                                            : endUnreadableHeader(state, p.temp);
         removeLeftover(state, p.temp);
         take(table, headerOnly(state));
         return done(LoadKind::NoFile);
@@ -234,11 +247,16 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
             return awaitLogin(state, p.accounts, std::move(fileBytes), false, table);
         return loadStamped(state, options, std::move(fileBytes), table);
     }
-    if (interruptedSave(state, p, stamp, loaded, locked, checked))
-        return finishInterruptedSave(state, p, loaded, locked, table, checked);
+    if (const Interrupted i = interruptedSave(state, p, stamp, loaded, locked, checked); i != Interrupted::No)
+        return i == Interrupted::Finish ? finishInterruptedSave(state, p, loaded, locked, table, checked)
+                                        : endUnreadableHeader(state, p.temp);
     removeLeftover(state, p.temp);
-    if (stamp.empty() && awaitsLogin(state, fileBytes))
+    if (stamp.empty() && awaitsLogin(state, fileBytes)) {
+        // As for the default form: anyone else who can write it could have put it there.
+        if (!OwnedByUserAlone(p.accounts))
+            return recoverDamaged(state, options, table);
         return awaitLogin(state, p.accounts, std::move(fileBytes), true, table);
+    }
     if (stamp.empty())
         return takeUnstamped(state, hadOptions, options, std::move(fileBytes), table);
     return recoverDamaged(state, options, table);

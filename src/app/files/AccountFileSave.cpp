@@ -64,6 +64,22 @@ bool intactWithoutStamp(AppState& state, const std::string& path)
         return false;
     Outcome<std::string> read = ReadWholeFile(path);
     AccountTable table;
+    // A save that replaces the key checks the file with the key it was written with.
+    struct Swap
+    {
+        AppState& s;
+        bool on;
+        Swap(AppState& s, bool on) : s(s), on(on)
+        {
+            if (on)
+                s.protection.swap(s.replacedProtection);
+        }
+        ~Swap()
+        {
+            if (on)
+                s.protection.swap(s.replacedProtection);
+        }
+    } swap(state, state.replacedProtection != nullptr);
     const bool ok = read.result.isOk() && AuthenticatesCompletely(state, std::move(read.value), table);
     WipeTable(table);
     return ok;

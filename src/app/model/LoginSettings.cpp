@@ -1,6 +1,7 @@
 #include "app/model/LoginSettings.h"
 
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
@@ -42,6 +43,12 @@ Result LoginSettings::cmdOK_Click(const LoginEntries& e)
     closes_ = false;
     removed_ = e.userName.empty() && e.password.empty() && e.numpad.empty();
     auto open = [this] { return !stillOpen_ || stillOpen_(); };
+
+    // A copy that cannot save (a read-only run, another copy's lock) asks nothing and derives nothing.
+    if (save_ && !state_.platform.holdsDataFolderLock()) {
+        state_.platform.message(std::string(kLoginNotChangedMessage) + kLockLostReason + ".", MsgExclamation);
+        return Result::reported();
+    }
 
     if (removed_ && state_.platform.message(kNoLoginQuestion, MsgQuestion) != Answer::Yes)
         return Result::ok(); // the dialog stays open as it is
@@ -85,17 +92,32 @@ Result LoginSettings::cmdOK_Click(const LoginEntries& e)
         }
     }
 
+    // Kept until the save is known to be in place: the login and the key must keep matching the file on disk.
+    const SecretString previousUser = state_.LoginUserName, previousPassword1 = state_.LoginPassword1,
+                       previousPassword2 = state_.LoginPassword2;
+    const std::string previousStamp = state_.ComputedStamp;
+    const bool replacesKey = key || !protect;
     store(state_.LoginUserName, e.userName);
     store(state_.LoginPassword1, e.password);
     store(state_.LoginPassword2, e.numpad);
     // The save writes the file under the new key (in one journal save), or in the default form.
-    if (key)
+    if (replacesKey) {
+        state_.replacedProtection = std::move(state_.protection);
         state_.protection = std::move(key);
-    else if (!protect)
-        state_.protection.reset();
+    }
     const Result saved = save_ ? save_() : Result::ok();
+    std::unique_ptr<FileProtection> previousKey = std::move(state_.replacedProtection);
     if (saved.mustEnd())
         return saved;
+    // A failed save keeps the stamp in place unless the new files are in place all the same (only a flush of
+    // the folder failed): then the new login and key are what the disk holds.
+    if (!saved.isOk() && state_.ComputedStamp == previousStamp) {
+        store(state_.LoginUserName, previousUser);
+        store(state_.LoginPassword1, previousPassword1);
+        store(state_.LoginPassword2, previousPassword2);
+        if (replacesKey)
+            state_.protection = std::move(previousKey);
+    }
     // Locked while the save's message was open: stored, and the main window stays hidden.
     closes_ = open();
     return Result::ok();

@@ -29,6 +29,8 @@ inline constexpr const char* kUnprotectQuestion =
     "The account file will no longer be encrypted with your login: anyone with a copy of it and of Coffernote "
     "will be able to read your accounts.  Continue?  ";
 inline constexpr std::size_t kShortLoginCharacters = 12;
+// Followed by the reason: a copy that cannot save changes no login.
+inline constexpr const char* kLoginNotChangedMessage = "The login was not changed:\r\n";
 
 // What the login settings dialog's four boxes hold. Overwritten when it goes.
 struct LoginEntries
@@ -62,7 +64,9 @@ public:
     // Ok: stored and saved (closes() is true), or left as it was (the removal, the encryption or its end was
     // declined, the dialog was closed meanwhile). With the encryption chosen, a new login (or the encryption
     // turned on) gets a new key and salt, and the save writes the file under it; turned off, the save writes the
-    // default file. Reported: the password and its confirmation differ; the user was told, nothing stored.
+    // default file. A failed save that left the files as they were restores the login and key they hold.
+    // Reported: the password and its confirmation differ, or this copy cannot save (it does not hold the data
+    // folder's lock); the user was told, nothing stored.
     // EndProgram: the save ended the program.
     Result cmdOK_Click(const LoginEntries& entries);
 

@@ -136,15 +136,48 @@ TEST_F(ProtectedAccountFileTest, HeadersThatCannotBeReadAreReportedAndKept)
         EXPECT_EQ(loadAtStart(), "EndProgram");
         std::printf("refused in %.3f ms\n",
                     std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        ASSERT_EQ(platform.messages.size(), 1u);
-        EXPECT_EQ(platform.messages[0].text, "Coffernote cannot read its data files:\r\n" +
-                                                 folder.file("settings.dat") +
-                                                 " is encrypted in a way this version of Coffernote cannot open, or "
-                                                 "its header is damaged\r\nNothing was changed or deleted.  The "
-                                                 "program will now close.");
+        auto reported = [&](const char* name) {
+            ASSERT_EQ(platform.messages.size(), 1u);
+            EXPECT_EQ(platform.messages[0].text,
+                      "Coffernote cannot read its data files:\r\n" + folder.file(name) +
+                          " is encrypted in a way this version of Coffernote cannot open, or its header is "
+                          "damaged\r\nNothing was changed or deleted.  The program will now close.");
+            platform.messages.clear();
+        };
+        reported("settings.dat");
         EXPECT_EQ(folder.read("settings.dat"), bytes);
         EXPECT_TRUE(state.lockedAccountFile.empty());
+
+        // The stamp names it as "settings2.dat", left by a save interrupted between its renames: still
+        // reported, and neither file is removed or replaced.
+        folder.write("settings2.dat", bytes);
+        folder.write("settings.dat", file);
+        EXPECT_EQ(loadAtStart(), "EndProgram");
+        reported("settings2.dat");
+        EXPECT_EQ(folder.read("settings.dat"), file);
+        std::filesystem::remove(folder.file("settings.dat"));
+        EXPECT_EQ(loadAtStart(), "EndProgram");
+        reported("settings2.dat");
+        EXPECT_EQ(folder.read("settings2.dat"), bytes);
+        std::filesystem::remove(folder.file("settings2.dat"));
     }
+}
+
+// Without a stamp, only the user's own file that nobody else can write waits for the login; any other asks the
+// recovery question, as a default file does.
+TEST_F(ProtectedAccountFileTest, AnUnstampedProtectedFileOthersCanWriteIsNotAdopted)
+{
+    const std::string file = golden("protected-settings.dat");
+    folder.write("settings.dat", file);
+    std::filesystem::permissions(folder.file("settings.dat"), std::filesystem::perms::group_write,
+                                 std::filesystem::perm_options::add);
+    platform.queueAnswer(Answer::No);
+    EXPECT_EQ(loadAtStart(), "EndProgram");
+    platform.checkNothingLeft();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].style, MsgQuestion);
+    EXPECT_EQ(folder.read("settings.dat"), file);
+    EXPECT_TRUE(state.lockedAccountFile.empty());
 }
 
 TEST_F(ProtectedAccountFileTest, WeakerSettingsAreDerivedAnewAtTheNextSave)

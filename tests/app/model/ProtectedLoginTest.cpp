@@ -3,6 +3,7 @@
 
 #include "app/model/LoginCheck.h"
 #include "app/model/LoginSettings.h"
+#include "base/AtomicFile.h"
 #include "cipher/ProtectedFile.h"
 
 namespace {
@@ -205,6 +206,17 @@ TEST_F(ProtectedLoginTest, TurningOffOrRemovingTheLoginAsksOnceMoreThenWritesThe
     EXPECT_FALSE(state.protection);
     EXPECT_FALSE(IsProtectedFile(folder.read(kAccountFileName)));
     restart("Main");
+
+    // An empty stamp (options put back from a backup): the file is the user's own and opens with the key it was
+    // written with, so turning the encryption off asks no recovery question.
+    encryptWith("owner", "first secret", "2468");
+    OptionsRecord unstamped = OptionsRecord::defaults();
+    ASSERT_TRUE(WriteOptionsFile(folder.str(), unstamped).isOk());
+    platform.messages.clear();
+    platform.queueAnswer(Answer::Yes);
+    EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", false, accounts())), "Ok");
+    EXPECT_EQ(texts(platform), std::vector<std::string>{kUnprotect});
+    EXPECT_FALSE(IsProtectedFile(folder.read(kAccountFileName)));
 }
 
 TEST_F(ProtectedLoginTest, AFileThatOpensButLacksTheMarkerIsDamagedData)
@@ -229,4 +241,56 @@ TEST_F(ProtectedLoginTest, AFileThatOpensButLacksTheMarkerIsDamagedData)
     ASSERT_EQ(next->platform.messages.size(), 1u);
     EXPECT_NE(next->platform.messages[0].text.find("The\r\ndata file has been damaged."), std::string::npos);
     EXPECT_EQ(folder.read(kAccountFileName), file);
+}
+
+TEST_F(ProtectedLoginTest, AFailedSaveKeepsTheLoginAndTheKeyThatMatchTheFileOnDisk)
+{
+    struct Case
+    {
+        const char* what;
+        const char* password;
+        bool encrypt;
+        FileFault fault;
+        bool inPlace; // the new files are in place all the same: the new login and key count
+    };
+    const Case cases[] = {
+        {"turned off, rename refused", "first secret", false, FileFault::Rename, false},
+        {"login changed, rename refused", "second secret", true, FileFault::Rename, false},
+        {"login changed, folder flush failed", "second secret", true, FileFault::FolderFlush, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        state.protection.reset();
+        encryptWith("owner", "first secret", "2468");
+        const std::string before = folder.read(kAccountFileName);
+        const FileProtection* key = state.protection.get();
+        if (!c.encrypt)
+            platform.queueAnswer(Answer::Yes); // turn it off
+        const FileFault fault = c.fault;
+        SetFileFaultHookForTests([fault](FileFault f, const std::string&) { return f == fault; });
+        EXPECT_EQ(outcome(settingsOk("owner", c.password, "2468", c.encrypt, accounts())), "Ok");
+        SetFileFaultHookForTests({});
+        platform.checkNothingLeft();
+        if (c.inPlace) {
+            EXPECT_EQ(state.LoginPassword1, c.password);
+            ASSERT_TRUE(state.protection);
+            EXPECT_EQ(state.protection->header, *ReadProtectedHeader(folder.read(kAccountFileName)));
+        } else {
+            EXPECT_EQ(state.LoginPassword1, "first secret");
+            EXPECT_EQ(state.protection.get(), key);
+            EXPECT_EQ(folder.read(kAccountFileName), before);
+        }
+    }
+
+    // A copy without the data folder's lock asks nothing and changes nothing.
+    platform.holdsLock = false;
+    platform.messages.clear();
+    const std::string before = folder.read(kAccountFileName);
+    EXPECT_EQ(outcome(settingsOk("owner", "third secret", "2468", false, accounts())), "Reported");
+    EXPECT_EQ(texts(platform), std::vector<std::string>{"The login was not changed:\r\nthis copy of Coffernote does "
+                                                        "not hold the lock on its data folder; another copy may be "
+                                                        "using it."});
+    EXPECT_EQ(state.LoginPassword1, "second secret");
+    EXPECT_TRUE(state.protection);
+    EXPECT_EQ(folder.read(kAccountFileName), before);
 }

@@ -2,10 +2,13 @@
 #include "Outcomes.h"
 
 #include "cipher/ProtectedFile.h"
+#include "ui/login/OffThread.h"
 #include "ui/login/frmLogin.h"
 
 #include <QCheckBox>
 #include <QTest>
+
+#include <stdexcept>
 
 namespace {
 
@@ -64,4 +67,11 @@ TEST_F(ProtectedLoginWidgets, TheChoiceEncryptsTheFileAndTheLoginDialogOpensIt)
     EXPECT_EQ(program->mainWindow()->book().table().size(), 2u);
     EXPECT_EQ(state().LoginPassword1, "Secret");
     EXPECT_TRUE(state().protection);
+}
+
+TEST_F(ProtectedLoginWidgets, AnExceptionInTheDerivationGivesNoKeyInsteadOfEndingTheProgram)
+{
+    EXPECT_FALSE(RunOffThread(
+        []() -> std::unique_ptr<FileProtection> { throw std::runtime_error("no source of random numbers"); }));
+    EXPECT_FALSE(RunOffThread([]() -> std::unique_ptr<FileProtection> { throw std::bad_alloc(); }));
 }

@@ -34,10 +34,15 @@ fail() {
 
 openbox >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+# Ready once it names what it supports: xdotool asks for _NET_ACTIVE_WINDOW there, and openbox sets it after its
+# check window. The list is read whole before it is searched (grep -q leaving a pipe early would fail it).
+ready=""
+for _ in $(seq 200); do
+    supported=$(xprop -root _NET_SUPPORTED 2>/dev/null || true)
+    [[ $supported == *_NET_ACTIVE_WINDOW* ]] && ready=1 && break
     sleep 0.1
 done
+[ -n "$ready" ] || fail "openbox did not start"
 xdotool mousemove 1000 700 # off the window: a field under the pointer would take the keyboard
 
 cp "$program" "$work/p/coffernote"

@@ -78,13 +78,7 @@ Result LoginCheck::openWith(std::unique_ptr<FileProtection> key)
         return failed();
     // Opened: the file's header holds the login just typed. Recovered: the damaged file is gone, and with it the
     // login it held.
-    const AccountRecord& header = table_.front();
-    state_.LoginUserName = header.Notes;
-    state_.LoginPassword1 = header.UserId;
-    state_.LoginPassword2 = header.Password;
-    loggedIn_ = finished_ = true;
-    wipeSecrets();
-    return Result::ok();
+    return takeHeaderLogin();
 }
 
 Result LoginCheck::cmdOK_Click(const SecretString& userName, const SecretString& password1)
@@ -99,17 +93,19 @@ Result LoginCheck::cmdOK_Click(const SecretString& userName, const SecretString&
     // A file that appeared after the start has no header here: nothing can match it.
     const bool match = !table_.empty() && userName == table_.front().Notes && numpadEntry_ == table_.front().Password &&
                        password1 == table_.front().UserId;
-    if (match) {
-        const AccountRecord& header = table_.front();
-        state_.LoginUserName = header.Notes;
-        state_.LoginPassword1 = header.UserId;
-        state_.LoginPassword2 = header.Password;
-        loggedIn_ = finished_ = true;
-        wipeSecrets();
-        return Result::ok();
-    }
+    return match ? takeHeaderLogin() : failed();
+}
 
-    return failed();
+// The login of the table's header becomes the program's login.
+Result LoginCheck::takeHeaderLogin()
+{
+    const AccountRecord& header = table_.front();
+    state_.LoginUserName = header.Notes;
+    state_.LoginPassword1 = header.UserId;
+    state_.LoginPassword2 = header.Password;
+    loggedIn_ = finished_ = true;
+    wipeSecrets();
+    return Result::ok();
 }
 
 Result LoginCheck::failed()

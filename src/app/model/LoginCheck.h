@@ -70,6 +70,7 @@ public:
 private:
     bool accountFileExists() const;
     Result end();
+    Result takeHeaderLogin();
     Result failed();
 
     AppState& state_;

@@ -36,6 +36,16 @@ struct ImportPreview
 // The user's answer to the preview: nothing, or import, skipping or numbering the accounts whose names exist.
 enum class ImportChoice { Cancel, SkipExisting, AddNumbered };
 
+// What the dialog that restores an earlier version shows: one row a version, and for the row selected what a
+// restore would change. The dialog asks again each time the selection moves.
+class VersionList
+{
+public:
+    virtual ~VersionList() = default;
+    virtual std::vector<std::string> rows() const = 0;
+    virtual std::string details(int row) = 0;
+};
+
 // The one seam through which the program reaches the desktop. The program uses the Qt implementation;
 // tests use a scripted fake, so every dialog flow runs headless.
 class Platform
@@ -68,6 +78,13 @@ public:
     {
         announcePrompt();
         return showImportPreview(preview);
+    }
+
+    // The list of earlier versions (a modal dialog with Restore and Close): the row chosen, or -1 for none.
+    int chooseVersion(VersionList& versions)
+    {
+        announcePrompt();
+        return showVersionList(versions);
     }
 
     // Runs each time a prompt (a message box, a question, a file dialog) is about to open: the main window shows
@@ -122,6 +139,7 @@ protected:
     virtual std::string chooseSaveFile(const std::string& filter) = 0;
     virtual std::string chooseOpenFile(const std::string& filter) = 0;
     virtual ImportChoice showImportPreview(const ImportPreview&) { return ImportChoice::Cancel; }
+    virtual int showVersionList(VersionList&) { return -1; }
 
 private:
     void announcePrompt()

@@ -15,9 +15,12 @@ void FakePlatform::checkNothingLeft()
         ADD_FAILURE() << files.size() << " queued file name(s) were never asked for";
     if (!importChoices.empty())
         ADD_FAILURE() << importChoices.size() << " queued import choice(s) were never asked for";
+    if (!versionChoices.empty())
+        ADD_FAILURE() << versionChoices.size() << " queued version choice(s) were never asked for";
     answers.clear();
     files.clear();
     importChoices.clear();
+    versionChoices.clear();
 }
 
 bool FakePlatform::promptDismissed(const std::string& prompt)
@@ -96,6 +99,24 @@ ImportChoice FakePlatform::showImportPreview(const ImportPreview& preview)
     const ImportChoice c = importChoices.front();
     importChoices.pop_front();
     return c;
+}
+
+int FakePlatform::showVersionList(VersionList& versions)
+{
+    versionRows = versions.rows();
+    versionDetails.clear();
+    if (promptDismissed("version list"))
+        return -1;
+    if (versionChoices.empty()) {
+        ADD_FAILURE() << "unexpected version list";
+        return -1;
+    }
+    const int row = versionChoices.front();
+    versionChoices.pop_front();
+    // The dialog shows the details of each row the user passes over on the way to the one chosen.
+    for (int r = 0; r <= row; ++r)
+        versionDetails.push_back(versions.details(r));
+    return row;
 }
 
 void FakePlatform::clearClipboard()

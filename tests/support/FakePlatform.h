@@ -27,6 +27,7 @@ public:
     void queueAnswer(Answer answer) { answers.push_back(answer); }
     void queueFile(const std::string& path) { files.push_back(path); } // "" = the user cancels
     void queueImportChoice(ImportChoice choice) { importChoices.push_back(choice); }
+    void queueVersionChoice(int row) { versionChoices.push_back(row); } // -1 = the user closes the list
     void checkNothingLeft(); // fails on unused answers, then forgets them
 
     // Platform.
@@ -44,6 +45,8 @@ public:
     std::vector<Message> messages;
     std::vector<std::string> fileFilters; // the filter of every dialog shown
     std::vector<ImportPreview> importPreviews;
+    std::vector<std::string> versionRows;    // the rows of the last version list shown
+    std::vector<std::string> versionDetails; // what it said of each row, the one chosen last
     std::vector<std::string> urls;
     std::vector<int> topmostModes;
     std::string clipboard;
@@ -68,12 +71,14 @@ public:
     std::deque<Answer> answers;
     std::deque<std::string> files;
     std::deque<ImportChoice> importChoices;
+    std::deque<int> versionChoices;
 
 protected:
     Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
     std::string chooseSaveFile(const std::string& filter) override;
     std::string chooseOpenFile(const std::string& filter) override;
     ImportChoice showImportPreview(const ImportPreview& preview) override;
+    int showVersionList(VersionList& versions) override;
 
 private:
     bool promptDismissed(const std::string& prompt); // runs whilePromptOpen

@@ -142,7 +142,7 @@ protected:
     void emptyFolder()
     {
         for (const auto& entry : std::filesystem::directory_iterator(folder.str()))
-            std::filesystem::remove(entry.path());
+            std::filesystem::remove_all(entry.path());
     }
 
     // The account file read back as a later start would read it: the header first.

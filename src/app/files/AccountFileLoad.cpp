@@ -2,6 +2,7 @@
 #include "app/files/AccountFile.h"
 
 #include "app/AppState.h"
+#include "app/files/AccountVersions.h"
 #include "app/files/DamagedData.h"
 #include "app/files/DataFiles.h"
 #include "app/files/IntegrityStamp.h"
@@ -287,6 +288,8 @@ Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProte
         return {Result::ok(), UnlockKind::Recovered};
     }
     state.protection = std::move(protection);
+    if (mayChangeFiles(state))
+        SettleSealedVersions(state.programFolder, state.protection.get()); // a new login's save interrupted
     if (state.stampAfterUnlock && mayChangeFiles(state)) {
         // Opened without a stamp to match (a backup put back): it is intact, and gets its stamp.
         OptionsRecord options = OptionsRecord::defaults();
@@ -303,7 +306,11 @@ LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable
 {
     // No failure ends the program unannounced: it is reported like a file that cannot be read.
     try {
-        return load(state, options, table);
+        LoadResult loaded = load(state, options, table);
+        // Versions sealed for a new login whose save never came into place go.
+        if (loaded.result.isOk() && loaded.value != LoadKind::Protected && !state.protection && mayChangeFiles(state))
+            SettleSealedVersions(state.programFolder, nullptr);
+        return loaded;
     } catch (const std::bad_alloc&) {
         return endWith(state, kLoadFailed, "not enough memory", kWillClose);
     } catch (const std::exception& e) {

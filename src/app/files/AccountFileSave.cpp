@@ -2,6 +2,7 @@
 #include "app/files/AccountFile.h"
 
 #include "app/AppState.h"
+#include "app/files/AccountVersions.h"
 #include "app/files/DamagedData.h"
 #include "app/files/DataFiles.h"
 #include "app/files/IntegrityStamp.h"
@@ -14,6 +15,7 @@
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
+#include <chrono>
 #include <new>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -104,13 +106,14 @@ Result checkBeforeSave(AppState& state, const Files& f)
 
 // A protected file: the inner layer sealed under the login's key, behind the clear header. A key derived with
 // less than the current settings is derived anew first, from the login in memory and with a new salt; should
-// that fail, the old key serves.
-bool encodeProtected(AppState& state, const AccountTable& table, std::string& outer)
+// that fail, the old key serves. weaker receives the key it replaced.
+bool encodeProtected(AppState& state, const AccountTable& table, std::string& outer,
+                     std::unique_ptr<FileProtection>& weaker)
 {
     if (state.protection->header.kdf.below(state.kdfDefaults)) {
         if (auto stronger =
                 NewProtection(state.kdfDefaults, state.LoginUserName, state.LoginPassword1, state.LoginPassword2))
-            state.protection = std::move(stronger);
+            weaker = std::exchange(state.protection, std::move(stronger));
     }
     Bytes inner;
     const bool ok = EncodeInnerLayerInto(state, table, inner) &&
@@ -121,10 +124,11 @@ bool encodeProtected(AppState& state, const AccountTable& table, std::string& ou
 }
 
 // Both layers, in memory: the inner layer never touches the disk.
-bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer)
+bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer,
+                       std::unique_ptr<FileProtection>& weaker)
 {
     if (state.protection)
-        return encodeProtected(state, table, outer);
+        return encodeProtected(state, table, outer, weaker);
     Outcome<Bytes> cipher;
     {
         Bytes inner;
@@ -162,10 +166,30 @@ Rollback rollBackOptions(const std::string& folder, const Files& f, const std::s
     return restored ? Rollback::Done : Rollback::Failed;
 }
 
+// What a save keeps of the file it replaces.
+struct Keeping
+{
+    std::uint32_t replacedCrc = 0;          // the CRC of the account file in place
+    const FileProtection* sealWith = nullptr; // a new login's key: the versions are sealed anew under it
+    const FileProtection* previous = nullptr; // the key the account file in place was sealed with
+};
+
+Result keepVersions(const std::string& folder, const Keeping& keeping)
+{
+    if (Result kept = KeepAccountFileAsVersion(folder, keeping.replacedCrc); !kept.isOk())
+        return Result::failed("its earlier version could not be kept: " + kept.message());
+    if (!keeping.sealWith)
+        return Result::ok();
+    Result sealed = SealVersionsAnew(folder, *keeping.sealWith, keeping.previous);
+    if (!sealed.isOk())
+        SettleSealedVersions(folder, nullptr);
+    return sealed;
+}
+
 // Writes the two new files, then replaces the old pair: the options first, the account file second. Empty on
 // success, else the reason and what was left on disk; inPlace tells that the new pair is in place all the same
 // (only a flush of the folder failed).
-Result replacePair(AppState& state, const Files& f, const std::string& outer, bool& inPlace)
+Result replacePair(AppState& state, const Files& f, const std::string& outer, const Keeping& keeping, bool& inPlace)
 {
     const std::string& folder = state.programFolder;
     OptionsRecord previous;
@@ -190,6 +214,12 @@ Result replacePair(AppState& state, const Files& f, const std::string& outer, bo
         RemoveFile(f.temp);
         return saveFailed(state, f.accounts, tempOptions.isOk() ? kLockLostReason : tempOptions.message());
     }
+    // The file this save replaces stays as a version (a link: no byte written again).
+    if (Result kept = keepVersions(folder, keeping); !kept.isOk()) {
+        RemoveFile(f.tempOptions);
+        RemoveFile(f.temp);
+        return saveFailed(state, f.accounts, kept.message());
+    }
     // The options go first, flushed before the account file follows: from then on the stamp names
     // "settings2.dat", so a crash or power cut before the next rename leaves a save the next load finishes.
     if (Result renamed = RenameFile(f.tempOptions, f.options); !renamed.isOk()) {
@@ -208,6 +238,10 @@ Result replacePair(AppState& state, const Files& f, const std::string& outer, bo
     }
     if (Result again = SyncFolder(folder); flushed.isOk())
         flushed = std::move(again);
+    if (keeping.sealWith)
+        SettleSealedVersions(folder, keeping.sealWith);
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    PruneVersions(folder, outer.size(), std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
     if (!flushed.isOk()) {
         inPlace = true;
         return saveFailed(state, f.accounts, flushed.message(), kInPlaceNotFlushed);
@@ -233,8 +267,9 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     if (table.size() <= 1) {
         // No account: no account file. The options keep their stamp; nothing checks it without the file.
         if (FileExists(f.accounts)) {
-            if (!RemoveFile(f.accounts))
-                return saveFailed(state, f.accounts, "cannot delete " + f.accounts);
+            // Kept among the versions, as every file a save replaces.
+            if (Result moved = MoveAccountFileToVersions(folder); !moved.isOk())
+                return saveFailed(state, f.accounts, moved.message());
             // The deletion must survive a power cut like any other save.
             if (Result flushed = SyncFolder(state.programFolder); !flushed.isOk()) {
                 inPlace = true;
@@ -246,12 +281,19 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     }
 
     std::string outer;
-    if (!encodeAccountFile(state, table, outer))
+    std::unique_ptr<FileProtection> weaker;
+    if (!encodeAccountFile(state, table, outer, weaker))
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
     const std::uint32_t previousCrc = state.AccountFileCrc;
     const std::string previousStamp = state.ComputedStamp;
+    Keeping keeping;
+    keeping.replacedCrc = previousCrc;
+    if (state.protection && !FileSealedUnder(f.accounts, *state.protection)) {
+        keeping.sealWith = state.protection.get();
+        keeping.previous = state.replacedProtection ? state.replacedProtection.get() : weaker.get();
+    }
     Result replaced = ComputeStampOf(state, outer).isOk()
-                          ? replacePair(state, f, outer, inPlace)
+                          ? replacePair(state, f, outer, keeping, inPlace)
                           : saveFailed(state, f.accounts, "the integrity stamp could not be computed");
     if (!replaced.isOk()) {
         if (!inPlace) { // the stamp in place is still the previous one

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
+#include "app/files/AccountVersions.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
 #include "platform/Platform.h"
@@ -20,7 +21,8 @@ Result RecoverDamagedData(AppState& state)
     // Without the data folder's lock nothing is deleted or written, as in a save: the files may be another
     // copy's, in the middle of its own save.
     const bool mayChange = state.platform.holdsDataFolderLock();
-    if (FileExists(accountFile) && (!mayChange || !RemoveFile(accountFile))) {
+    // The file given up is kept among the versions, never deleted: no answer destroys the only copy.
+    if (FileExists(accountFile) && (!mayChange || !MoveAccountFileToVersions(state.programFolder).isOk())) {
         // Going on would meet the same damaged file at every turn; end without touching anything else.
         state.platform.message("Coffernote could not delete the damaged data file\r\n" + accountFile +
                                    (mayChange ? "" : "\r\n(" + std::string(kLockLostReason) + ")") +

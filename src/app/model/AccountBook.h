@@ -6,6 +6,8 @@
 #include "base/Result.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +15,8 @@
 #include <vector>
 
 struct AppState;
+struct FileProtection;
+struct ProtectedHeader;
 
 // The main window without its widgets: the record on display, the texts of the combo box and of the four boxes,
 // the button states, the display modes and masks, and every rule the window follows, on the account table the
@@ -105,6 +109,11 @@ public:
     Result Import_Click();
     // Adds the accounts of another program's export after a preview (AccountBook_importFromProgram.cpp).
     Result ImportFromProgram_Click();
+    // File > Restore an Earlier Version (AccountBook_restore.cpp): lists the kept versions, and saves the one
+    // chosen, after one question, under the login in use. derive: how a login's key is derived for a version
+    // sealed under another salt (off the window's thread); stillOpen: false once the lock closed the command.
+    Result restoreVersion(std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&)> derive = {},
+                          std::function<bool()> stillOpen = {});
 
     // Overwrites the boxes' secrets and a password offered but not yet taken: the program ends.
     void wipeSecrets();

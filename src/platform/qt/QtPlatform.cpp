@@ -1,6 +1,7 @@
 #include "platform/qt/QtPlatform.h"
 
 #include "platform/qt/ImportPreviewDialog.h"
+#include "platform/qt/VersionListDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -197,6 +198,19 @@ ImportChoice QtPlatform::showImportPreview(const ImportPreview& preview)
     const ImportChoice choice = runPrompt(dialog, result) && guard ? guard->choice() : ImportChoice::Cancel;
     delete guard.data();
     return choice;
+}
+
+int QtPlatform::showVersionList(VersionList& versions)
+{
+    QWidget* owner = promptOwner();
+    auto* dialog = new VersionListDialog(versions, owner);
+    placePrompt(dialog, owner);
+    const QPointer<VersionListDialog> guard(dialog);
+    int result = 0;
+    // A dismissed list restores nothing.
+    const int row = runPrompt(dialog, result) && guard ? guard->chosen() : -1;
+    delete guard.data();
+    return row;
 }
 
 void QtPlatform::clearClipboard()

@@ -161,13 +161,14 @@ void Form1::buildMenus()
         return a;
     };
     // "&" gives every menu and item an access key, unique within its menu; the captions shown stay as they are.
-    // File uses N, I, A, E, L, C and X.
+    // File uses N, I, A, E, R, L, C and X.
     File = menuBar()->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("File"));
     New = item(File, "New", QStringLiteral("&New"));
     Import = item(File, "Import", QStringLiteral("&Import"));
     ImportFromProgram = item(File, "ImportFromProgram", QStringLiteral("Import from &Another Program..."));
     Export = item(File, "Export", QStringLiteral("&Export"));
+    RestoreVersion = item(File, "RestoreVersion", QStringLiteral("&Restore an Earlier Version..."));
     Login = item(File, "Login", QStringLiteral("&Login Settings"));
     Clear_Clipboard = item(File, "Clear_Clipboard", QStringLiteral("&Clear Clipboard"));
     Exit = item(File, "Exit", QStringLiteral("E&xit"));
@@ -214,6 +215,7 @@ void Form1::buildMenus()
     handle(Import, &Form1::Import_Click);
     handle(ImportFromProgram, &Form1::ImportFromProgram_Click);
     handle(Export, &Form1::Export_Click);
+    handle(RestoreVersion, &Form1::RestoreVersion_Click);
     handle(Login, &Form1::Login_Click);
     handle(Clear_Clipboard, &Form1::Clear_Clipboard_Click);
     handle(Exit, &Form1::Exit_Click);

@@ -102,6 +102,7 @@ private slots:
     void Export_Click();
     void Import_Click();
     void ImportFromProgram_Click();
+    void RestoreVersion_Click();
 
     // Window options.
     void OnTop_Click();
@@ -198,6 +199,7 @@ private:
     QAction* New = nullptr;
     QAction* Import = nullptr;
     QAction* ImportFromProgram = nullptr;
+    QAction* RestoreVersion = nullptr;
     QAction* Export = nullptr;
     QAction* Login = nullptr;
     QAction* Clear_Clipboard = nullptr;

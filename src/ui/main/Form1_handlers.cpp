@@ -2,6 +2,9 @@
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
 #include "ui/main/HelpPage.h"
+#include "ui/login/OffThread.h"
+#include "app/model/Session.h"
+#include "cipher/ProtectedFile.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -178,4 +181,16 @@ void Form1::Import_Click()
 void Form1::ImportFromProgram_Click()
 {
     run([this] { return book_.ImportFromProgram_Click(); });
+}
+
+void Form1::RestoreVersion_Click()
+{
+    // A version sealed under another salt needs its key derived from the login: off this thread, as the login's.
+    auto derive = [this](const ProtectedHeader& header) {
+        const AppState& state = session_.state();
+        return RunOffThread([&] {
+            return ProtectionFor(header, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+        });
+    };
+    run([this, derive] { return book_.restoreVersion(derive, [this] { return !session_.locked(); }); });
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Kills a save at every step and checks that the next load finds one whole table without a question.
+# Kills a save at every step and checks that the next load finds one whole table without a question, and that
+# every earlier version kept opens.
 #
 #   scripts/fault/kill-during-save.sh [build-folder] [accounts] [default|protected|login-change]
 #
@@ -58,6 +59,17 @@ try() {
     esac
     [ "$first" = "$second" ] || { echo "second load differs: $second"; return; }
     ls "$dir" | grep -q -e settings2.dat -e config2.dat && { echo "temporary file left: $(ls "$dir")"; return; }
+    # Every version kept opens with the key the account file opened with: none lost, none left readable without
+    # a login brought in; the old table, once replaced, is among them.
+    local versions
+    versions=$(with_logins "$tool" versions "$dir")
+    case "$versions" in
+    "versions opened="*" other-login=0 unreadable=0") ;;
+    *) echo "versions: $versions"; return ;;
+    esac
+    [ "$table" = old ] || [ "$versions" != "versions opened=0 other-login=0 unreadable=0" ] ||
+        { echo "the old table was not kept as a version"; return; }
+    ls "$dir/versions" 2>/dev/null | grep -q '\.sealed$' && { echo "sealed version left: $(ls "$dir/versions")"; return; }
     with_logins "$tool" save "$dir" "$accounts" 2 >/dev/null || { echo "next save failed"; return; }
     echo "ok $table $rc"
 }

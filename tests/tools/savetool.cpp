@@ -18,8 +18,10 @@
 #include "app/AppState.h"
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
+#include "app/files/AccountVersions.h"
 #include "app/files/OptionsFile.h"
 
+#include "base/AtomicFile.h"
 #include "cipher/ProtectedFile.h"
 
 #include <cstdio>
@@ -130,14 +132,33 @@ int load(AppState& state, ToolPlatform& platform)
     return 0;
 }
 
+// After the load: the versions kept, and how many open with the key the account file opened with (or the
+// program's keys), are sealed under another login, or cannot be read.
+int versions(AppState& state)
+{
+    AccountTable table;
+    std::string opened;
+    if (!loadWithLogin(state, table, opened).result.isOk())
+        return 1;
+    int counts[3] = {};
+    for (const KeptVersion& v : ListVersions(state.programFolder)) {
+        const Outcome<std::string> bytes = ReadWholeFile(v.path);
+        AccountTable t;
+        ++counts[bytes.result.isOk() ? static_cast<int>(OpenVersion(bytes.value, state.protection.get(), t)) : 2];
+    }
+    std::printf("versions opened=%d other-login=%d unreadable=%d\n", counts[0], counts[1], counts[2]);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 2 ? argv[1] : "";
-    if ((mode != "create" && mode != "save" && mode != "load" && mode != "export") || (mode == "create" && argc != 4) ||
-        ((mode == "save" || mode == "export") && argc != 5) || (mode == "load" && argc != 3)) {
-        std::fprintf(stderr, "usage: savetool create|save|load|export <folder or file> [accounts [generation]]\n");
+    if ((mode != "create" && mode != "save" && mode != "load" && mode != "export" && mode != "versions") ||
+        (mode == "create" && argc != 4) || ((mode == "save" || mode == "export") && argc != 5) ||
+        ((mode == "load" || mode == "versions") && argc != 3)) {
+        std::fprintf(stderr, "usage: savetool create|save|load|versions|export <folder or file> [accounts [generation]]\n");
         return 2;
     }
     if (mode == "export") {
@@ -150,6 +171,8 @@ int main(int argc, char** argv)
     AppState state(argv[2], platform);
     if (mode == "load")
         return load(state, platform);
+    if (mode == "versions")
+        return versions(state);
 
     const auto accounts = static_cast<std::size_t>(std::atol(argv[3]));
     const int gen = mode == "save" ? std::atoi(argv[4]) : 0;
@@ -174,6 +197,8 @@ int main(int argc, char** argv)
         if (!state.protection || state.LoginUserName != wanted.user || state.LoginPassword1 != wanted.password ||
             state.LoginPassword2 != wanted.digits) {
             useLogin(state, wanted);
+            // As Login Settings does: the key the file on disk was written with serves the check before the save.
+            state.replacedProtection = std::move(state.protection);
             state.protection = NewProtection(kQuick, wanted.user, wanted.password, wanted.digits);
         }
     }

@@ -169,7 +169,8 @@ TEST_F(Form1Load, MenusHaveTheirItemsInOrderWithShortcutsAndMarks)
     EXPECT_EQ(menus[2]->menu()->title().toStdString(), "&Options");
     EXPECT_EQ(menus[3]->menu()->title().remove(u'&').toStdString(), "Help");
     EXPECT_EQ(captions(menus[0]->menu()),
-              "New|Import|Import from Another Program...|Export|Login Settings|Clear Clipboard|Exit");
+              "New|Import|Import from Another Program...|Export|Restore an Earlier Version...|Login Settings|"
+              "Clear Clipboard|Exit");
     EXPECT_EQ(captions(menus[1]->menu()), "Mask Notes|Mask Username|Mask Password|-|Mask All|Mask None");
     EXPECT_EQ(captions(menus[2]->menu()),
               "Always on Top|Generate Password|Drag/ Drop Mode|Show ToolTips|-|Lock Now|Security OFF|Security ON");

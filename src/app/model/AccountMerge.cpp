@@ -219,10 +219,9 @@ Outcome<MergedAccounts> MergeAccounts(const AccountTable* base, const AccountTab
         count += (at[i] != nullptr ? 1 : 0) + after[i].size();
     count += after[0].size();
     if (count > kMaxRecords) {
-        out.result = Result::failed("The accounts changed on another computer could not be merged: together there "
-                                    "would be " +
-                                    grouped(count - 1) + " accounts, and Coffernote keeps at most " +
-                                    grouped(kMaxRecords - 1) + ".");
+        std::string text = "The accounts changed on another computer could not be merged: together there would be ";
+        text += grouped(count - 1) + " accounts, and Coffernote keeps at most " + grouped(kMaxRecords - 1) + ".";
+        out.result = Result::failed(text);
         out.value = {};
         return out;
     }

@@ -163,7 +163,7 @@ TEST_F(AccountBookImportFromProgram, UnflushedSaveKeepsTheAccountsItWrote)
     EXPECT_EQ(stored, book->table());
 }
 
-// The case made small: passwords beyond the per-value bound are refused with their line, and accounts
+// Huge passwords, made small: values beyond the per-value bound are refused with their line, and accounts
 // within it whose account file would pass the size bound the load applies are refused before the save.
 TEST_F(AccountBookImportFromProgram, WhatTheNextStartCouldNotReadIsNeverImported)
 {

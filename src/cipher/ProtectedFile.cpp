@@ -91,6 +91,11 @@ std::string FormatProtectedHeader(const ProtectedHeader& h)
     return out;
 }
 
+std::size_t ProtectedFileLength(std::size_t size)
+{
+    return kProtectedHeaderLength + kSivLength + size;
+}
+
 bool SealProtectedFile(const FileProtection& protection, const unsigned char* inner, std::size_t size, std::string& out)
 {
     if (!protection.key || size == 0)

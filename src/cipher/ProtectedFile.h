@@ -45,6 +45,9 @@ bool IsProtectedFile(std::string_view fileBytes);
 std::optional<ProtectedHeader> ReadProtectedHeader(std::string_view fileBytes, std::uint64_t machineMemory = 0);
 std::string FormatProtectedHeader(const ProtectedHeader& header);
 
+// The length of the file SealProtectedFile makes of size bytes of inner layer.
+std::size_t ProtectedFileLength(std::size_t size);
+
 // The whole file: the header, then the SIV and the cipher text of inner (never empty).
 bool SealProtectedFile(const FileProtection& protection, const unsigned char* inner, std::size_t size,
                        std::string& out);

@@ -1,11 +1,14 @@
 #include "app/files/AccountExchange.h"
 
 #include "app/AppState.h"
+#include "app/files/AccountFile.h"
 #include "app/files/Characters.h"
+#include "app/files/ExportLayouts.h"
 #include "app/files/Utf8Text.h"
 #include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +27,11 @@ static_assert(kExchangedFieldCount == kFieldsPerAccount);
 std::string Reason(int err)
 {
     return err != 0 ? std::string(std::strerror(err)) : std::string("unknown error");
+}
+
+std::string valuesText(std::size_t n)
+{
+    return std::to_string(n) + (n == 1 ? " value" : " values");
 }
 
 // The 1-based line that holds offset: CR LF, a lone LF and a lone CR each end a line.
@@ -50,6 +58,8 @@ public:
         if (std::size_t bad = FirstInvalidUtf8(s_.substr(pos_)); bad != std::string_view::npos)
             return fail("Line " + std::to_string(LineAt(s_, pos_ + bad)) + ": the text is not valid UTF-8.",
                         LineAt(s_, pos_ + bad));
+        if (std::string foreign = foreignExport(); !foreign.empty())
+            return fail(std::move(foreign), 0); // a whole file of another kind, not a malformed line
 
         AccountRecord current;
         std::size_t field = 0;   // the next field of current
@@ -77,28 +87,96 @@ public:
                 current = AccountRecord{};
                 field = 0;
             }
-            // The separator after the value.
+            // The separator after the value: each line holds one account, so a sixth value or a line end
+            // before the fifth is another file's layout, never read five at a time across lines.
             if (pos_ >= s_.size())
                 break;
             if (s_[pos_] == ',') {
+                if (field == 0)
+                    return tooManyValues(accountLine);
                 ++pos_;
                 afterComma = true;
             } else {
+                if (field != 0)
+                    return wrongCount(accountLine, field);
                 skipLineEnd();
                 afterComma = false;
             }
         }
         if (field != 0)
-            return fail("The values do not make whole accounts of five: the file holds " +
-                            std::to_string(accounts_.size() * kFieldsPerAccount + field) +
-                            " values, so the last account, which starts on line " + std::to_string(accountLine) +
-                            ", has only " + std::to_string(field) + ".",
-                        accountLine);
+            return wrongCount(accountLine, field);
         r.value.accounts = std::move(accounts_);
         return r;
     }
 
 private:
+    ImportResult wrongCount(int line, std::size_t values)
+    {
+        return fail("Line " + std::to_string(line) + " holds " + valuesText(values) +
+                        ", but each line of a Coffernote export holds five: name, website, notes, user ID and "
+                        "password.",
+                    line);
+    }
+
+    // Counts the rest of the line's values for the message; pos_ is on the comma after the fifth.
+    ImportResult tooManyValues(int line)
+    {
+        std::size_t values = kFieldsPerAccount;
+        std::string rest;
+        while (pos_ < s_.size() && s_[pos_] == ',') {
+            ++pos_;
+            if (!readValue(rest)) {
+                wipe(rest);
+                return std::move(result_);
+            }
+            ++values;
+        }
+        wipe(rest);
+        return wrongCount(line, values);
+    }
+
+    // When the first line names the columns of another program's export (as Import from Another Program
+    // recognises them), what the file is, as a sentence; else "". A file of named columns counts only when each
+    // of its first values names a column, so that an account of the user's own is never taken for a header.
+    std::string foreignExport()
+    {
+        const std::size_t start = pos_;
+        const int startLine = line_;
+        std::vector<std::string> first;
+        skipBlankLines();
+        bool whole = pos_ < s_.size();
+        while (whole && first.size() < 64) {
+            first.emplace_back();
+            whole = readValue(first.back());
+            if (pos_ >= s_.size() || s_[pos_] != ',')
+                break;
+            ++pos_;
+        }
+        pos_ = start;
+        line_ = startLine;
+        result_ = ImportResult{};
+        std::string said;
+        if (const auto layout = whole ? RecogniseExportLayout(first) : std::nullopt) {
+            const auto& roles = layout->roles;
+            const bool allNamed = std::none_of(roles.begin(), roles.end(), [](ColumnRole r) {
+                return r == ColumnRole::Kept || r == ColumnRole::Dropped || r == ColumnRole::Kind;
+            });
+            std::string names;
+            for (const std::string& v : first)
+                names += (names.empty() ? "" : ", ") + TrimmedBlanks(v);
+            if (layout->namedProgram)
+                said = "This file is a " + layout->source +
+                       ", not a Coffernote export. Use File > Import from Another Program to add its accounts.";
+            else if (allNamed)
+                said = "This file is not a Coffernote export: its first line names columns (" + names +
+                       "), as the exports of other programs do. Use File > Import from Another Program to add "
+                       "its accounts.";
+        }
+        for (std::string& v : first)
+            wipe(v);
+        return said;
+    }
+
     bool atLineEnd() const { return pos_ < s_.size() && (s_[pos_] == '\r' || s_[pos_] == '\n'); }
 
     void skipLineEnd()
@@ -285,4 +363,13 @@ AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord
         table.push_back(std::move(a));
     }
     return table;
+}
+
+std::string ImportedTableTooLarge(const AppState& state, const AccountTable& table)
+{
+    const std::string tooLarge = AccountFileTooLarge(AccountFileLength(state, table));
+    if (tooLarge.empty())
+        return {};
+    return "Its accounts cannot be stored: " + tooLarge +
+           ". Shorten the longest notes or passwords in it, or import fewer accounts.";
 }

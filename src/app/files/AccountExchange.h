@@ -55,8 +55,11 @@ using ImportResult = Outcome<ImportedAccounts>;
 
 // Parses the bytes of an import file. The rules:
 // - A UTF-8 byte-order mark at the very start is skipped; the rest must be valid UTF-8.
-// - Values are separated by commas or line ends (CR LF, a lone LF or a lone CR). They are taken five at a
-//   time in file order, regardless of lines, each five forming one account.
+// - Each line holds one account: five values separated by commas, in the order Export writes them. Lines end
+//   with CR LF, a lone LF or a lone CR. A line of more or fewer values is refused, naming it: such a file was
+//   written by something else, and its values read five at a time would land in the wrong boxes.
+// - A first line that names the columns of another program's export (as Import from Another Program recognises
+//   them) is refused, naming the program (line 0: the whole file is of another kind).
 // - A value that begins with a double quote runs to the next lone double quote, commas and line breaks
 //   included; two double quotes inside it stand for one. After its closing quote only a comma, a line end or
 //   the end of the file may follow. Blanks and tabs around a quoted value are ignored.
@@ -74,3 +77,8 @@ ImportResult ReadImportFile(const std::string& path);
 // The table an import leaves: the header from the current login settings, then the accounts numbered 1..n.
 // accounts must hold at most kMaxRecords - 1 entries (ParseImport guarantees it).
 AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord> accounts);
+
+// Why a table an import would leave cannot be stored, as sentences about the file ("Its accounts cannot be
+// stored: the account file would be ... bytes, larger than 256 MB, the most Coffernote reads. ..."); empty when
+// the account file it makes is one the load reads back. Checked before an import changes anything.
+std::string ImportedTableTooLarge(const AppState& state, const AccountTable& table);

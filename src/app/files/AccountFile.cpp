@@ -7,6 +7,7 @@
 #include "app/files/OptionsFile.h"
 #include "app/files/Parallel.h"
 #include "app/files/Paths.h"
+#include "app/files/Utf8Text.h"
 #include "base/AtomicFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherComponent.h"
@@ -43,6 +44,15 @@ namespace {
 std::size_t storedFieldLength(std::size_t plainSize)
 {
     return Base64EncodedLength(plainSize + CipherComponent::kOverhead);
+}
+
+// A line: six quoted fields, five commas, CR LF.
+std::size_t storedLineLength(const std::array<std::string_view, 6>& fields)
+{
+    std::size_t line = 6 * 2 + 5 + 2;
+    for (std::string_view f : fields)
+        line += storedFieldLength(f.size());
+    return line;
 }
 
 // Below this many records per core a thread costs more than it saves.
@@ -82,14 +92,9 @@ template <class Out> bool encodeInner(const AppState& state, const AccountTable&
         return {numbers[i], r.AccountName, r.Website, r.Notes.view(), r.UserId.view(), r.Password.view()};
     };
 
-    // A line: six quoted fields, five commas, CR LF.
     std::vector<std::size_t> offsets(records + 1, 0);
-    for (std::size_t i = 0; i < records; ++i) {
-        std::size_t line = 6 * 2 + 5 + 2;
-        for (std::string_view f : fieldsOf(i))
-            line += storedFieldLength(f.size());
-        offsets[i + 1] = offsets[i] + line;
-    }
+    for (std::size_t i = 0; i < records; ++i)
+        offsets[i + 1] = offsets[i] + storedLineLength(fieldsOf(i));
     out.resize(offsets[records]);
     char* const base = reinterpret_cast<char*>(out.data());
 
@@ -250,6 +255,29 @@ bool DecodeInnerLayer(const std::string& inner, AccountTable& table)
 bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Bytes& out)
 {
     return encodeInner(state, table, out);
+}
+
+std::uintmax_t AccountFileLength(const AppState& state, const AccountTable& table)
+{
+    const std::string number0 = FormatRecordNo(0);
+    std::uintmax_t inner = storedLineLength({number0, kHeaderMarker, "na", state.LoginUserName.view(),
+                                             state.LoginPassword1.view(), state.LoginPassword2.view()});
+    std::string number;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const AccountRecord& r = table[i];
+        number = FormatRecordNo(r.RecordNo);
+        inner +=
+            storedLineLength({number, r.AccountName, r.Website, r.Notes.view(), r.UserId.view(), r.Password.view()});
+    }
+    return state.protection ? ProtectedFileLength(inner) : Base64EncodedLength(inner + CipherComponent::kOverhead);
+}
+
+std::string AccountFileTooLarge(std::uintmax_t length)
+{
+    if (length <= FileSizeBound())
+        return {};
+    return "the account file would be " + GroupedDigits(length) + " bytes, larger than " + FileSizeBoundText() +
+           ", the most Coffernote reads";
 }
 
 void SayCipherFailure(Platform& platform, const Result& failure)

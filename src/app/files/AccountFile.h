@@ -5,6 +5,7 @@
 #include "cipher/Bytes.h"
 #include "cipher/ProtectedFile.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -75,3 +76,9 @@ bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTab
 // The same, and the first record carries the header marker: the file is whole and the program's own. Only then
 // is table replaced.
 bool AuthenticatesCompletely(AppState& state, std::string&& fileBytes, AccountTable& table);
+
+// The length in bytes of the account file a save of table would write now, worked out without encrypting.
+std::uintmax_t AccountFileLength(const AppState& state, const AccountTable& table);
+// Why an account file of length bytes must not be written, as a clause ("the account file would be ... bytes,
+// larger than 256 MB, the most Coffernote reads"); empty when the load reads it back.
+std::string AccountFileTooLarge(std::uintmax_t length);

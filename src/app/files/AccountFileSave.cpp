@@ -37,6 +37,8 @@ constexpr const char* kLeftAsItWas =
     "The file on disk was left as it was; the change is kept only until the program ends.";
 constexpr const char* kInPlaceNotFlushed =
     "The files in place are whole and hold the change, but it may not survive a power cut.";
+constexpr const char* kTooLargeToWrite =
+    "Nothing was written. Shorten the longest notes or passwords, or delete accounts, and try again.";
 constexpr const char* kLeftForNextStart =
     "The previous options could not be put back; the files were left for the next start to settle.";
 
@@ -284,6 +286,9 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     std::unique_ptr<FileProtection> weaker;
     if (!encodeAccountFile(state, table, outer, weaker))
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
+    // What the load would refuse is never written: the next start could not read the accounts back.
+    if (const std::string tooLarge = AccountFileTooLarge(outer.size()); !tooLarge.empty())
+        return saveFailed(state, f.accounts, tooLarge, kTooLargeToWrite);
     const std::uint32_t previousCrc = state.AccountFileCrc;
     const std::string previousStamp = state.ComputedStamp;
     Keeping keeping;

@@ -1,12 +1,12 @@
 #include "app/files/ImportFromProgram.h"
 
 #include "app/files/CsvReader.h"
+#include "app/files/ExportLayouts.h"
 #include "app/files/Utf8Text.h"
 #include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
 #include <algorithm>
-#include <array>
 #include <new>
 #include <optional>
 #include <unordered_map>
@@ -18,125 +18,16 @@ constexpr int kMaxName = kImportedNameLength;
 // The first accounts the preview shows.
 constexpr std::size_t kPreviewRows = 10;
 
-enum class Role { Name, Website, UserId, Password, Notes, Kind, Kept, Dropped };
-
-struct Column
-{
-    const char* header; // lower case
-    Role role;
-};
-
-// A program's export: the columns its first line starts with. Columns after them are read by their names,
-// as in a file of named columns; those named in dropped are left out.
-struct KnownLayout
-{
-    const char* source;
-    std::vector<Column> columns;
-    std::vector<const char*> dropped;
-};
-
-const std::vector<KnownLayout>& knownLayouts()
-{
-    static const std::vector<KnownLayout> layouts = {
-        {"Bitwarden export",
-         {{"folder", Role::Kept},
-          {"favorite", Role::Dropped},
-          {"type", Role::Kind},
-          {"name", Role::Name},
-          {"notes", Role::Notes},
-          {"fields", Role::Kept},
-          {"reprompt", Role::Dropped},
-          {"login_uri", Role::Website},
-          {"login_username", Role::UserId},
-          {"login_password", Role::Password},
-          {"login_totp", Role::Kept}},
-         {}},
-        {"Firefox export",
-         {{"url", Role::Website},
-          {"username", Role::UserId},
-          {"password", Role::Password},
-          {"httprealm", Role::Kept},
-          {"formactionorigin", Role::Dropped},
-          {"guid", Role::Dropped},
-          {"timecreated", Role::Dropped},
-          {"timelastused", Role::Dropped},
-          {"timepasswordchanged", Role::Dropped}},
-         {}},
-        {"KeePassXC export",
-         {{"group", Role::Kept},
-          {"title", Role::Name},
-          {"username", Role::UserId},
-          {"password", Role::Password},
-          {"url", Role::Website},
-          {"notes", Role::Notes}},
-         {"icon", "last modified", "created"}},
-        {"Chromium browser export",
-         {{"name", Role::Name}, {"url", Role::Website}, {"username", Role::UserId}, {"password", Role::Password}},
-         {}},
-    };
-    return layouts;
-}
-
-// The names a file of named columns may use, with blanks for "_" and "-".
-std::optional<Role> synonym(const std::string& name)
-{
-    static const std::array<std::pair<const char*, Role>, 15> names = {{
-        {"name", Role::Name},
-        {"title", Role::Name},
-        {"account", Role::Name},
-        {"url", Role::Website},
-        {"website", Role::Website},
-        {"login uri", Role::Website},
-        {"username", Role::UserId},
-        {"user", Role::UserId},
-        {"login", Role::UserId},
-        {"user id", Role::UserId},
-        {"password", Role::Password},
-        {"notes", Role::Notes},
-        {"note", Role::Notes},
-        {"extra", Role::Notes},
-        {"comments", Role::Notes},
-    }};
-    for (const auto& [n, role] : names)
-        if (name == n)
-            return role;
-    return std::nullopt;
-}
-
 const char* const kExpected =
     "Coffernote reads the password exports of Chrome, Edge and the other Chromium browsers, Firefox, KeePassXC "
     "and Bitwarden, and files whose first line names a password column and a name, website or user name column: "
     "name, title or account; url, website or login_uri; username, user, login or user id; password; notes, note, "
     "extra or comments.";
 
-std::string trimmed(std::string_view s)
-{
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(s.substr(first, s.find_last_not_of(" \t") - first + 1));
-}
-
 // Tested in place: the value may be a password, and a trimmed copy would be left unwiped.
 bool blank(std::string_view s)
 {
     return s.find_first_not_of(" \t") == std::string_view::npos;
-}
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-std::string synonymKey(std::string s)
-{
-    for (char& c : s)
-        if (c == '_' || c == '-')
-            c = ' ';
-    return s;
 }
 
 std::string counted(std::size_t n, const char* one, const char* many)
@@ -165,7 +56,7 @@ std::string hostOf(std::string_view url)
         s.remove_prefix(at + 1);
     if (const auto colon = s.rfind(':'); colon != std::string_view::npos && s.find(']') == std::string_view::npos)
         s = s.substr(0, colon);
-    return lower(trimmed(s));
+    return LowerAscii(TrimmedBlanks(s));
 }
 
 // One line for the list: line breaks and tabs become blanks, blanks around go.
@@ -175,55 +66,7 @@ std::string oneLine(std::string_view s)
     for (char& c : out)
         if (c == '\r' || c == '\n' || c == '\t')
             c = ' ';
-    return trimmed(out);
-}
-
-struct Layout
-{
-    std::string source;
-    std::vector<Role> roles; // one per column
-};
-
-std::optional<Layout> recognise(const std::vector<std::string>& header)
-{
-    std::vector<std::string> names;
-    for (const auto& h : header)
-        names.push_back(lower(trimmed(h)));
-
-    auto byName = [&](Layout& layout, std::size_t from, const std::vector<const char*>& dropped) {
-        for (std::size_t i = from; i < names.size(); ++i) {
-            Role role = Role::Kept;
-            if (std::find_if(dropped.begin(), dropped.end(), [&](const char* d) { return names[i] == d; }) !=
-                dropped.end())
-                role = Role::Dropped;
-            else if (auto r = synonym(synonymKey(names[i]));
-                     r && std::find(layout.roles.begin(), layout.roles.end(), *r) == layout.roles.end())
-                role = *r;
-            layout.roles.push_back(role);
-        }
-    };
-
-    for (const KnownLayout& known : knownLayouts()) {
-        if (names.size() < known.columns.size())
-            continue;
-        bool match = true;
-        for (std::size_t i = 0; i < known.columns.size() && match; ++i)
-            match = names[i] == known.columns[i].header;
-        if (!match)
-            continue;
-        Layout layout{known.source, {}};
-        for (const Column& c : known.columns)
-            layout.roles.push_back(c.role);
-        byName(layout, known.columns.size(), known.dropped);
-        return layout;
-    }
-
-    Layout layout{"Comma-separated file", {}};
-    byName(layout, 0, {});
-    auto has = [&](Role r) { return std::find(layout.roles.begin(), layout.roles.end(), r) != layout.roles.end(); };
-    if (has(Role::Password) && (has(Role::Name) || has(Role::Website) || has(Role::UserId)))
-        return layout;
-    return std::nullopt;
+    return TrimmedBlanks(out);
 }
 
 ForeignResult failure(std::string message)
@@ -241,11 +84,11 @@ ForeignResult readAccounts(std::string_view bytes)
         return failure("The file is empty: it names no columns and holds no accounts.");
 
     const std::vector<std::string>& header = rows[0];
-    const std::optional<Layout> layout = recognise(header);
+    const std::optional<ExportLayout> layout = RecogniseExportLayout(header);
     if (!layout) {
         std::vector<std::string> found;
         for (const auto& h : header)
-            found.push_back(trimmed(h));
+            found.push_back(TrimmedBlanks(h));
         return failure("Coffernote does not recognise the columns of this file. Its first line names: " +
                        joined(found) + ".\r\n" + kExpected);
     }
@@ -253,7 +96,7 @@ ForeignResult readAccounts(std::string_view bytes)
     // How the notes and the preview name each column; one without a name by its place.
     std::vector<std::string> labels;
     for (std::size_t c = 0; c < header.size(); ++c) {
-        labels.push_back(trimmed(header[c]));
+        labels.push_back(TrimmedBlanks(header[c]));
         if (labels.back().empty())
             labels.back() = "Column " + std::to_string(c + 1);
     }
@@ -261,9 +104,9 @@ ForeignResult readAccounts(std::string_view bytes)
     ForeignAccounts out;
     out.source = layout->source;
     for (std::size_t c = 0; c < header.size(); ++c) {
-        if (layout->roles[c] == Role::Kept)
+        if (layout->roles[c] == ColumnRole::Kept)
             out.keptColumns.push_back(labels[c]);
-        else if (layout->roles[c] == Role::Dropped)
+        else if (layout->roles[c] == ColumnRole::Dropped)
             out.droppedColumns.push_back(labels[c]);
     }
 
@@ -282,41 +125,49 @@ ForeignResult readAccounts(std::string_view bytes)
             return failure(where + "the row holds " + counted(row.size(), "value", "values") +
                            ", but the first line names " + counted(header.size(), "column.", "columns."));
         }
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (row[c].size() > kMaxImportedValueBytes)
+                return failure("Line " + std::to_string(line) + ": the " + labels[c] + " value holds " +
+                               GroupedDigits(row[c].size()) + " bytes, more than the " +
+                               GroupedDigits(kMaxImportedValueBytes) +
+                               " bytes (64 KiB) Coffernote takes in one value. Shorten it or leave that row out, "
+                               "and import the file again.");
+        }
         AccountRecord a;
         std::string name, kept;
         bool any = false, otherKind = false;
         for (std::size_t c = 0; c < row.size(); ++c) {
             const std::string& v = row[c];
-            const Role role = layout->roles[c];
-            if (role != Role::Dropped && role != Role::Kind && !blank(v))
+            const ColumnRole role = layout->roles[c];
+            if (role != ColumnRole::Dropped && role != ColumnRole::Kind && !blank(v))
                 any = true;
             switch (role) {
-            case Role::Name:
+            case ColumnRole::Name:
                 name = oneLine(v);
                 break;
-            case Role::Website:
-                a.Website = trimmed(v);
+            case ColumnRole::Website:
+                a.Website = TrimmedBlanks(v);
                 break;
-            case Role::UserId:
+            case ColumnRole::UserId:
                 a.UserId = v;
                 break;
-            case Role::Password:
+            case ColumnRole::Password:
                 a.Password = v;
                 break;
-            case Role::Notes:
+            case ColumnRole::Notes:
                 a.Notes = v;
                 break;
-            case Role::Kind:
-                otherKind = !trimmed(v).empty() && lower(trimmed(v)) != "login";
+            case ColumnRole::Kind:
+                otherKind = !TrimmedBlanks(v).empty() && LowerAscii(TrimmedBlanks(v)) != "login";
                 break;
-            case Role::Kept:
+            case ColumnRole::Kept:
                 if (!v.empty()) {
                     if (!kept.empty())
                         kept += "\r\n";
                     kept += labels[c] + ": " + v;
                 }
                 break;
-            case Role::Dropped:
+            case ColumnRole::Dropped:
                 break;
             }
         }
@@ -359,18 +210,6 @@ std::unordered_set<std::string> tableNames(const AccountTable& table, std::size_
     for (const AccountRecord& r : table)
         names.insert(r.AccountName);
     return names;
-}
-
-std::string grouped(std::size_t n)
-{
-    const std::string digits = std::to_string(n);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out;
 }
 
 } // namespace
@@ -452,8 +291,8 @@ Outcome<std::vector<AccountRecord>> TakeImportedAccounts(ForeignAccounts& read, 
     const std::size_t have = table.empty() ? 0 : table.size() - 1;
     const std::size_t most = kMaxRecords - 1;
     if (have + adding > most) {
-        out.result = Result::failed("Coffernote keeps at most " + grouped(most) + " accounts. You have " +
-                                    grouped(have) + ", and the file would add " + grouped(adding) + ".");
+        out.result = Result::failed("Coffernote keeps at most " + GroupedDigits(most) + " accounts. You have " +
+                                    GroupedDigits(have) + ", and the file would add " + GroupedDigits(adding) + ".");
         return out;
     }
 

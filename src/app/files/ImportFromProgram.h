@@ -16,6 +16,10 @@
 // The longest account name the list takes, in UTF-16 units (as the combo box counts); longer names are cut.
 inline constexpr int kImportedNameLength = 50;
 
+// The most bytes a value of the file may hold: far beyond any password, user name or note. A larger one is a
+// damaged or foreign file, whose accounts would make an account file the program cannot read back.
+inline constexpr std::size_t kMaxImportedValueBytes = 64 * 1024;
+
 // The accounts of such a file, before they meet the table.
 struct ForeignAccounts
 {
@@ -35,7 +39,7 @@ using ForeignResult = Outcome<ForeignAccounts>;
 //   one "Column: value" line each (CR LF between lines).
 // A failure says what is wrong without naming the file: an empty file, columns not recognised (naming those found
 // and those expected), a row with more or fewer values than the first line names (a last row cut short says so),
-// or text that is not well-formed.
+// a value of more than kMaxImportedValueBytes (naming its line), or text that is not well-formed.
 ForeignResult ReadForeignExport(std::string_view bytes);
 
 // Reads the file (bounded, as every file the program reads) and then its accounts.

@@ -64,3 +64,15 @@ std::string CutToUtf16(std::string_view text, int limit)
     }
     return std::string(text);
 }
+
+std::string GroupedDigits(std::uintmax_t n)
+{
+    const std::string digits = std::to_string(n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
+        out += digits[i];
+    }
+    return out;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,3 +15,6 @@ int Utf16Length(std::string_view text);
 
 // The first limit UTF-16 units of valid UTF-8 text, never half a character.
 std::string CutToUtf16(std::string_view text, int limit);
+
+// A number with its thousands grouped, as messages write it: "374,518,432".
+std::string GroupedDigits(std::uintmax_t n);

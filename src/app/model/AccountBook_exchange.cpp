@@ -46,21 +46,26 @@ Result AccountBook::Import_Click()
         if (path.empty())
             return Result::ok();
 
-        // The whole file is read and checked before anything is replaced, and the account file is only
-        // rewritten by the save below, which keeps the old file until the new one is complete. A file that
-        // does not exist leaves the table as it is; it is saved back all the same.
+        // The whole file is read and checked before anything is replaced, and so is the size of the account
+        // file its accounts make: a file the next start could not read back is never written. The account file
+        // is only rewritten by the save below, which keeps the old file until the new one is complete. A file
+        // that does not exist leaves the table as it is; it is saved back all the same.
         ImportResult read = ReadImportFile(path);
-        bool refused = false;
-        if (!read.result.isOk() && !read.value.missing) {
-            state_.platform.message("The file " + path + " could not be imported.\r\n" + read.result.message() +
+        std::string refusal = !read.result.isOk() && !read.value.missing ? read.result.message() : std::string();
+        AccountTable imported;
+        if (read.result.isOk()) {
+            imported = BuildImportedTable(state_, std::move(read.value.accounts));
+            refusal = ImportedTableTooLarge(state_, imported);
+        }
+        const bool refused = !refusal.empty();
+        if (refused) {
+            state_.platform.message("The file " + path + " could not be imported.\r\n" + refusal +
                                         "\r\nYour accounts have not been changed.",
                                     MsgExclamation);
-            fillAccountList();
-            refused = true;
         } else if (read.result.isOk()) {
-            table_ = BuildImportedTable(state_, std::move(read.value.accounts));
-            fillAccountList();
+            table_ = std::move(imported);
         }
+        fillAccountList();
 
         if (!refused) {
             // An import brings the window to the top band, as the Always on Top command does.

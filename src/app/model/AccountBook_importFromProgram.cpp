@@ -3,6 +3,7 @@
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
+#include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
 #include "app/files/ImportFromProgram.h"
 #include "cipher/SecureWipe.h"
@@ -54,10 +55,22 @@ Result AccountBook::ImportFromProgram_Click()
     }
 
     const std::size_t before = table_.size();
+    auto dropFrom = [this](std::size_t from) {
+        for (std::size_t i = from; i < table_.size(); ++i)
+            WipeRecord(table_[i]);
+        table_.resize(from);
+    };
     table_.reserve(before + taken.value.size());
     for (AccountRecord& a : taken.value) {
         a.RecordNo = static_cast<std::int16_t>(table_.size());
         table_.push_back(std::move(a));
+    }
+    // The account file they make must be one the next start reads back: checked before the save.
+    if (const std::string tooLarge = ImportedTableTooLarge(state_, table_); !tooLarge.empty()) {
+        dropFrom(before);
+        state_.platform.message(notImported(path, tooLarge), MsgExclamation);
+        resetIdle();
+        return Result::ok();
     }
     bool inPlace = false;
     const Result saved = SaveAccountFile(state_, table_, inPlace);
@@ -73,9 +86,7 @@ Result AccountBook::ImportFromProgram_Click()
     }
     if (!saved.isOk()) {
         // Nothing was written: the table goes back to what the account file holds.
-        for (std::size_t i = before; i < table_.size(); ++i)
-            WipeRecord(table_[i]);
-        table_.resize(before);
+        dropFrom(before);
         if (saved.isFailed()) // else the failure has been told
             state_.platform.message("Your accounts could not be saved.\r\n" + saved.message() +
                                         "\r\nNothing has been imported.",

@@ -64,8 +64,9 @@ Result LoginSettings::cmdOK_Click(const LoginEntries& e)
     const bool newLogin =
         e.userName != state_.LoginUserName || e.password != state_.LoginPassword1 || e.numpad != state_.LoginPassword2;
     const bool newKey = protect && (!wasProtected || newLogin);
+    // These questions weaken the protection or risk the accounts on Yes: Enter alone answers No.
     auto asked = [&](const char* question) {
-        return state_.platform.message(question, MsgQuestion) == Answer::Yes && open();
+        return state_.platform.message(question, MsgQuestionNoDefault) == Answer::Yes && open();
     };
     if (protect && e.password.empty()) {
         state_.platform.message(kEncryptNeedsPasswordMessage, MsgExclamation);

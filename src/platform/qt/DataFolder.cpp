@@ -1,6 +1,7 @@
 #include "platform/qt/DataFolder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -96,10 +97,18 @@ QString programFolderProblem(const QString& folder, uid_t user)
     return {};
 }
 
-// True when the folder holds a data file and every data file it holds is the user's: the user's accounts, which
-// are never passed over for an empty list.
-bool holdsUsersData(const QString& folder, uid_t user)
+bool holdsAccounts(const QString& folder)
 {
+    return QFileInfo::exists(QDir(folder).filePath(QStringLiteral("settings.dat")));
+}
+
+// True when the folder holds a data file and every data file it holds is the user's: the user's accounts, which
+// are never passed over for an empty list. With needAccounts, only a folder that holds an account file counts: a
+// lone config.dat (left by a start that saved no account) holds no accounts to prefer.
+bool holdsUsersData(const QString& folder, uid_t user, bool needAccounts = false)
+{
+    if (needAccounts && !holdsAccounts(folder))
+        return false;
     bool any = false;
     for (const char* name : kDataFiles) {
         struct stat file = {};
@@ -127,9 +136,11 @@ DataFolder chooseDataFolder(const QString& programFolder, const QString& userFol
         return chosen(program);
     const QString folder = userFolder.isEmpty() ? QString() : QDir::cleanPath(userFolder);
     // Data files in both folders: an earlier version moved to the per-user folder without a word, and the user
-    // has kept working there; those are the newer accounts, so they are not hidden behind the old ones.
+    // has kept working there; those are the newer accounts, so they are not hidden behind the old ones. Accounts
+    // in the program folder give way only to accounts, never to a lone config.dat.
     const bool passedOver = holdsUsersData(program, user);
-    if (passedOver && (folder.isEmpty() || !holdsUsersData(folder, user))) {
+    const bool programAccounts = passedOver && holdsAccounts(program);
+    if (passedOver && (folder.isEmpty() || !holdsUsersData(folder, user, programAccounts))) {
         const QString named = folder.isEmpty() ? QStringLiteral("your own data folder") : native(folder);
         return chosen(program, QString::fromUtf8(kReadOnlyDataNotice).arg(native(program), problem, named), true);
     }
@@ -155,8 +166,10 @@ DataFolder chooseDataFolder(const QString& programFolder, const QString& userFol
         return failure(folder, QStringLiteral("it cannot be written"));
     // Said once, when the folder is made; and at every start while the program folder still holds data files
     // of the user's that are passed over.
-    const QString notice = created || passedOver
-                               ? QString::fromUtf8(kUserFolderNotice).arg(native(folder), native(program), problem)
-                               : QString();
+    QString notice = created || passedOver
+                         ? QString::fromUtf8(kUserFolderNotice).arg(native(folder), native(program), problem)
+                         : QString();
+    if (programAccounts)
+        notice += QString::fromUtf8(kProgramAccountsNotShownNotice);
     return chosen(folder, notice);
 }

@@ -33,6 +33,10 @@ DataFolder chooseDataFolder(const QString& programFolder, const QString& userFol
 // The per-user folder was just made: %1 that folder, %2 the program folder, %3 why it is not used.
 inline constexpr const char* kUserFolderNotice = "Coffernote keeps your data files in your own data folder\r\n%1\r\n"
                                                  "because its program folder\r\n%2\r\n%3.";
+// Added to it while the program folder also holds an account file of the user's, passed over for the per-user one.
+inline constexpr const char* kProgramAccountsNotShownNotice =
+    "\r\nThe accounts in the program folder's settings.dat are not the ones shown: Coffernote shows those of your "
+    "own data folder.";
 // The program folder's data files, opened read-only: %1 the program folder, %2 why it cannot be used, %3 the
 // per-user folder.
 inline constexpr const char* kReadOnlyDataNotice =

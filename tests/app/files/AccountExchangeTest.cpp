@@ -205,9 +205,6 @@ TEST(AccountExchange, ParseAcceptsTheFormatsVariants)
         {"mixed quoting", "a,\"b\",c,\"d\",e\r\n\"f\",g,\"h\",i,\"j\"\r\n", ab},
         {"blanks around quoted values", "  \"a\" , \"b\",\"c\"\t,\"d\",\"e\"  \r\n\"f\",\"g\",\"h\",\"i\",\"j\"\r\n",
          ab},
-        {"five at a time regardless of lines",
-         "\"a\",\"b\"\r\n\"c\"\r\n\"d\",\"e\",\"f\",\"g\"\r\n\"h\",\"i\",\"j\"\r\n", ab},
-        {"two accounts on one line", "a,b,c,d,e,f,g,h,i,j", ab},
         {"trailing comma gives an empty last value", "a,b,c,d,\r\n", {MakeAccount("a", "b", "c", "d", "")}},
         {"comma at the end of the file", "a,b,c,d,", {MakeAccount("a", "b", "c", "d", "")}},
         {"empty unquoted values", ",,,,\r\n", {MakeAccount("", "", "", "", "")}},
@@ -238,6 +235,8 @@ TEST(AccountExchange, ParseAcceptsTheFormatsVariants)
 
 TEST(AccountExchange, ParseRefusesMalformedFilesNamingTheLine)
 {
+    const std::string kFive =
+        ", but each line of a Coffernote export holds five: name, website, notes, user ID and password.";
     const std::string ok = "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n";
     const struct
     {
@@ -261,15 +260,16 @@ TEST(AccountExchange, ParseRefusesMalformedFilesNamingTheLine)
          "line ends."},
         {"doubled quote at the end of the file", "\"a\"\"", 1,
          "Line 1: a value starts with a double quote that is never closed; the file ends inside it."},
-        {"too few values", ok + "\"f\",\"g\"\r\n", 2,
-         "The values do not make whole accounts of five: the file holds 7 values, so the last account, which "
-         "starts on line 2, has only 2."},
-        {"one value", "x", 1,
-         "The values do not make whole accounts of five: the file holds 1 values, so the last account, which "
-         "starts on line 1, has only 1."},
-        {"too many values", ok + "\"f\",\"g\",\"h\",\"i\",\"j\",\"k\"\r\n", 2,
-         "The values do not make whole accounts of five: the file holds 11 values, so the last account, which "
-         "starts on line 2, has only 1."},
+        {"too few values", ok + "\"f\",\"g\"\r\n", 2, "Line 2 holds 2 values" + kFive},
+        {"one value", "x", 1, "Line 1 holds 1 value" + kFive},
+        {"too many values", ok + "\"f\",\"g\",\"h\",\"i\",\"j\",\"k\"\r\n", 2, "Line 2 holds 6 values" + kFive},
+        {"five at a time across lines", "\"a\",\"b\"\r\n\"c\"\r\n\"d\",\"e\",\"f\",\"g\"\r\n\"h\",\"i\",\"j\"\r\n", 1,
+         "Line 1 holds 2 values" + kFive},
+        {"two accounts on one line", ok + "\r\na,b,c,d,e,f,g,h,i,j", 3, "Line 3 holds 10 values" + kFive},
+        {"a comma after the fifth value", "a,b,c,d,e,", 1, "Line 1 holds 6 values" + kFive},
+        {"a blank line inside an account", "a,b,c\r\n\r\nd,e\r\n", 1, "Line 1 holds 3 values" + kFive},
+        {"a short account after one spanning lines", "a,b,\"c\r\nc\",d,e\r\nf,g,h,i\r\n", 3,
+         "Line 3 holds 4 values" + kFive},
         {"not UTF-8", ok + ok + "\"caf\xE9\",\"b\",\"c\",\"d\",\"e\"\r\n", 3, "Line 3: the text is not valid UTF-8."},
         {"overlong UTF-8", "\"\xC0\xAF\",b,c,d,e", 1, "Line 1: the text is not valid UTF-8."},
         {"UTF-8 surrogate", "a,b\r\n\"\xED\xA0\x80\",c,d,e", 2, "Line 2: the text is not valid UTF-8."},
@@ -283,6 +283,44 @@ TEST(AccountExchange, ParseRefusesMalformedFilesNamingTheLine)
         EXPECT_TRUE(r.value.accounts.empty());
         EXPECT_EQ(r.value.line, c.line);
         EXPECT_EQ(r.result.message(), c.error);
+    }
+}
+
+// Another program's export is named, whatever its number of columns; a line of our own that only looks like
+// column names in part is an account.
+TEST(AccountExchange, ParseRefusesOtherProgramsExportsNamingThem)
+{
+    const std::string use = " Use File > Import from Another Program to add its accounts.";
+    const struct
+    {
+        const char* what;
+        std::string text;
+        std::string error; // empty: read as accounts
+    } cases[] = {
+        {"KeePassXC",
+         "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last Modified\","
+         "\"Created\"\n\"Root\",\"Bank\",\"me\",\"pw\",\"https://bank.example\",\"a\nb\",\"\",\"0\",\"x\",\"y\"\n",
+         "This file is a KeePassXC export, not a Coffernote export." + use},
+        {"Chromium, five columns", "name,url,username,password,note\r\nBank,https://bank.example,me,pw,\r\n",
+         "This file is a Chromium browser export, not a Coffernote export." + use},
+        {"Firefox after a byte-order mark",
+         "\xEF\xBB\xBF\"url\",\"username\",\"password\",\"httpRealm\",\"formActionOrigin\",\"guid\","
+         "\"timeCreated\","
+         "\"timeLastUsed\",\"timePasswordChanged\"\r\n",
+         "This file is a Firefox export, not a Coffernote export." + use},
+        {"named columns", "Account, Website ,Notes,User ID,Password\r\nBank,b,n,u,p\r\n",
+         "This file is not a Coffernote export: its first line names columns (Account, Website, Notes, User ID, "
+         "Password), as the exports of other programs do." +
+             use},
+        {"an account that names a column or two", "\"Login\",\"\",\"\",\"me\",\"password\"\r\n", ""},
+        {"an account named like a known column", "\"name\",\"url\",\"username\",\"pw\",\"n\"\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ImportResult r = ParseImport(c.text);
+        EXPECT_EQ(r.result.message(), c.error);
+        EXPECT_EQ(r.value.accounts.size(), c.error.empty() ? 1u : 0u);
+        EXPECT_EQ(r.value.line, 0); // no line is malformed
     }
 }
 

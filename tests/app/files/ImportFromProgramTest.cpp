@@ -245,3 +245,22 @@ TEST(ImportFromProgram, TheTableLimitIsCheckedBeforeAnythingIsTaken)
     EXPECT_EQ(NamesOf(TakeImportedAccounts(same, ExistingNames::Skip, TableNamed({})).value),
               std::vector<std::string>{"Same"});
 }
+
+// A value of 64 KiB is taken whole, in any column; one byte more refuses the file, naming the row's line.
+TEST(ImportFromProgram, AValueBeyond64KiBIsRefusedWithItsLine)
+{
+    static_assert(kMaxImportedValueBytes == 65536);
+    const std::string most(65536, 'x'), over(65537, 'x');
+    const std::string header = "name,url,username,password,note\r\n";
+    const ForeignResult taken = ReadForeignExport(header + "A,,,\"" + most + "\"," + most + "\r\n");
+    ASSERT_TRUE(taken.result.isOk()) << taken.result.message();
+    EXPECT_EQ(taken.value.accounts.at(0).Password, most);
+    EXPECT_EQ(taken.value.accounts.at(0).Notes, most);
+
+    const ForeignResult refused =
+        ReadForeignExport(header + "A,,,p,\"two\r\nlines\"\r\nB,https://b.example,me,\"" + over + "\",\r\n");
+    EXPECT_EQ(refused.result.message(), "Line 4: the password value holds 65,537 bytes, more than the 65,536 bytes "
+                                        "(64 KiB) Coffernote takes in one value. Shorten it or leave that row out, "
+                                        "and import the file again.");
+    EXPECT_TRUE(refused.value.accounts.empty());
+}

@@ -1,6 +1,10 @@
 #include "CoreFixture.h"
 #include "Outcomes.h"
 
+#include "app/files/Utf8Text.h"
+#include "base/AtomicFile.h"
+#include "cipher/ProtectedFile.h"
+
 #include <optional>
 
 // A save killed at any step leaves one of a few pairs of files; each must load, without a question, to the old
@@ -149,4 +153,41 @@ TEST_F(SaveJournalTest, ALinkUnderTheTemporaryNameIsNeverTakenForTheJournal)
     EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "NoFile");
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_EQ(folder.read("elsewhere.dat"), *pair.accounts); // the link went, not what it pointed to
+}
+
+// What the load refuses is never written: a save whose file would pass the size bound writes nothing, and the
+// length the imports check beforehand is the length the save writes, under either key.
+TEST_F(SaveJournalTest, ASaveNeverWritesAFileLargerThanTheLoadReads)
+{
+    for (const bool protectedFile : {false, true}) {
+        SCOPED_TRACE(protectedFile ? "encrypted with the login" : "default");
+        TempFolder other;
+        AppState s(other.str(), platform);
+        s.LoginUserName = "user";
+        s.LoginPassword1 = "password";
+        if (protectedFile)
+            s.protection =
+                NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, s.LoginUserName, s.LoginPassword1, s.LoginPassword2);
+        const AccountTable table = sampleTable();
+        ASSERT_EQ(outcome(SaveAccountFile(s, table)), "Ok");
+        const std::string file = other.read("settings.dat"), options = other.read("config.dat");
+        EXPECT_EQ(AccountFileLength(s, table), file.size());
+
+        SetFileSizeBoundForTests(file.size() - 1);
+        const Result refused = SaveAccountFile(s, table);
+        EXPECT_EQ(other.read("settings.dat"), file);
+        EXPECT_EQ(other.read("config.dat"), options);
+        SetFileSizeBoundForTests(file.size());
+        const Result fits = SaveAccountFile(s, table);
+        SetFileSizeBoundForTests(0);
+        EXPECT_EQ(refused.message(), "Coffernote could not save the accounts to\r\n" + other.file("settings.dat") +
+                                         "\r\n(the account file would be " + GroupedDigits(file.size()) +
+                                         " bytes, larger than " + std::to_string(file.size() - 1) +
+                                         " bytes, the most Coffernote reads).\r\nNothing was written. Shorten the "
+                                         "longest notes or passwords, or delete accounts, and try again.");
+        EXPECT_EQ(outcome(fits), "Ok");
+        EXPECT_EQ(other.read("settings.dat").size(), file.size());
+        EXPECT_FALSE(other.exists("settings2.dat"));
+        EXPECT_FALSE(other.exists("config2.dat"));
+    }
 }

@@ -305,8 +305,8 @@ TEST_F(AccountBookExchange, ImportRefusesAFileItCannotUseAndChangesNothing)
         std::string reason;
     } cases[] = {
         {"short.csv", "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n\"f\",\"g\",\"h\"\r\n",
-         "The values do not make whole accounts of five: the file holds 8 values, so the last account, which "
-         "starts on line 2, has only 3."},
+         "Line 2 holds 3 values, but each line of a Coffernote export holds five: name, website, notes, user ID "
+         "and password."},
         {"open.csv", "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n\r\n\"f,g,h,i,j\r\n",
          "Line 3: a value starts with a double quote that is never closed; the file ends inside it."},
         {"quote.csv", "\"a \"b\"\",\"\",\"\",\"\",\"\"\r\n",

@@ -162,3 +162,36 @@ TEST_F(AccountBookImportFromProgram, UnflushedSaveKeepsTheAccountsItWrote)
     ASSERT_TRUE(LoadAccountFile(reader, options, stored).result.isOk());
     EXPECT_EQ(stored, book->table());
 }
+
+// Huge passwords, made small: values beyond the per-value bound are refused with their line, and accounts
+// within it whose account file would pass the size bound the load applies are refused before the save.
+TEST_F(AccountBookImportFromProgram, WhatTheNextStartCouldNotReadIsNeverImported)
+{
+    const std::string before = folder.read(kAccountFileName);
+    const AccountTable table = book->table();
+    const std::string header = "name,url,username,password\r\n";
+    elsewhere.write("huge.csv", header + "a,,,\"" + std::string(65537, 'p') + "\"\r\nb,,,p\r\n");
+    importWith(elsewhere.file("huge.csv"), std::nullopt);
+    EXPECT_EQ(lastMessage(), "The file " + elsewhere.file("huge.csv") +
+                                 " could not be imported.\r\nLine 2: the password value holds 65,537 bytes, more "
+                                 "than the 65,536 bytes (64 KiB) Coffernote takes in one value. Shorten it or leave "
+                                 "that row out, and import the file again.\r\nYour accounts have not been changed.");
+
+    std::string rows = header;
+    for (int i = 0; i < 10; ++i)
+        rows += "n" + std::to_string(i) + ",,," + std::string(60000, 'p') + "\r\n";
+    elsewhere.write("large.csv", rows);
+    SetFileSizeBoundForTests(1024 * 1024);
+    importWith(elsewhere.file("large.csv"), ImportChoice::AddNumbered);
+    // The length is the account file's, a little over the bound: "1,1..." bytes.
+    const std::string said = lastMessage(), length = "the account file would be 1,1";
+    ASSERT_NE(said.find(length), std::string::npos) << said;
+    EXPECT_EQ(said.substr(0, said.find(length)),
+              "The file " + elsewhere.file("large.csv") + " could not be imported.\r\nIts accounts cannot be stored: ");
+    EXPECT_EQ(said.substr(said.find(" bytes, larger")),
+              " bytes, larger than 1 MB, the most Coffernote reads. Shorten the longest notes or passwords in it, or "
+              "import fewer accounts.\r\nYour accounts have not been changed.");
+    EXPECT_EQ(platform.messages.size(), 2u); // nothing said to be saved
+    EXPECT_EQ(book->table(), table);
+    EXPECT_EQ(folder.read(kAccountFileName), before);
+}

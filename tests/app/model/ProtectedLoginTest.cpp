@@ -6,6 +6,8 @@
 #include "base/AtomicFile.h"
 #include "cipher/ProtectedFile.h"
 
+#include <array>
+
 namespace {
 
 const char* const kInvalid = "Invalid login, please try again!  ";
@@ -293,4 +295,34 @@ TEST_F(ProtectedLoginTest, AFailedSaveKeepsTheLoginAndTheKeyThatMatchTheFileOnDi
     EXPECT_EQ(state.LoginPassword1, "second secret");
     EXPECT_TRUE(state.protection);
     EXPECT_EQ(folder.read(kAccountFileName), before);
+}
+
+// The questions added for the encryption lose the accounts or weaken their protection on Yes: No is their default,
+// so Enter alone never agrees. The question of the login's removal keeps the default it always had.
+TEST_F(ProtectedLoginTest, TheQuestionsThatWeakenTheProtectionDefaultToNo)
+{
+    const struct
+    {
+        const char* question;
+        bool encryptFirst; // the cases run in order, each on what the one before left
+        std::array<const char*, 3> login;
+        bool encrypt;
+        int style;
+    } cases[] = {
+        {kConsent, false, {"owner", "first secret", "2468"}, true, MsgQuestionNoDefault},
+        {kShort, true, {"ab", "cdefg", "1234"}, true, MsgQuestionNoDefault},
+        {kUnprotect, false, {"owner", "first secret", "2468"}, false, MsgQuestionNoDefault}, // still encrypted
+        {kNoLogin, false, {"", "", ""}, false, MsgQuestion},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.question);
+        if (c.encryptFirst)
+            encryptWith("owner", "first secret", "2468");
+        platform.messages.clear();
+        platform.queueAnswer(Answer::No);
+        EXPECT_EQ(outcome(settingsOk(c.login[0], c.login[1], c.login[2], c.encrypt, accounts())), "Ok");
+        ASSERT_EQ(platform.messages.size(), 1u);
+        EXPECT_EQ(platform.messages[0].text, c.question);
+        EXPECT_EQ(platform.messages[0].style, c.style);
+    }
 }

@@ -136,22 +136,36 @@ TEST(DataFolder, TheProgramFolderKeepsTheDataOnlyWhenItIsTheUsersAlone)
     }
 }
 
-// The per-user folder already holds the user's files (an earlier version moved there without a word): those are
-// used, and the program folder's files are named at every start rather than hiding the newer accounts.
-TEST(DataFolder, TheUsersFilesInTheUserFolderAreNotHiddenByThoseInTheProgramFolder)
+// The per-user folder already holds the user's accounts (an earlier version moved there without a word): those are
+// used, and the program folder's files are named at every start rather than hiding the newer accounts. A lone
+// config.dat there (a start that saved no account) holds no accounts: the program folder's are opened read-only.
+TEST(DataFolder, TheUsersAccountsInTheUserFolderAreNotHiddenByThoseInTheProgramFolder)
 {
-    TempFolder program, user;
-    program.write("settings.dat", "old");
-    fs::permissions(program.str(), fs::perms::owner_all | fs::perms::others_all, fs::perm_options::replace);
-    const std::string userFolder = user.file("Coffernote");
-    fs::create_directory(userFolder);
-    fs::permissions(userFolder, fs::perms::owner_all, fs::perm_options::replace);
-    user.write("Coffernote/settings.dat", "newer");
-    for (int start = 0; start < 2; ++start) {
-        const DataFolder chosen = chooseDataFolder(q(program.str()), q(userFolder));
-        EXPECT_EQ(chosen.folder.toStdString(), userFolder);
-        EXPECT_FALSE(chosen.readOnly);
-        EXPECT_EQ(chosen.notice.toStdString(), userNotice(userFolder, program.str(), "can be written by other users"));
+    const std::string reason = "can be written by other users";
+    const struct
+    {
+        const char* userFile;
+        bool userFolderChosen;
+    } cases[] = {{"settings.dat", true}, {"config.dat", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.userFile);
+        TempFolder program, user;
+        program.write("settings.dat", "old");
+        fs::permissions(program.str(), fs::perms::owner_all | fs::perms::others_all, fs::perm_options::replace);
+        const std::string userFolder = user.file("Coffernote");
+        fs::create_directory(userFolder);
+        fs::permissions(userFolder, fs::perms::owner_all, fs::perm_options::replace);
+        user.write(std::string("Coffernote/") + c.userFile, "newer");
+        for (int start = 0; start < 2; ++start) {
+            const DataFolder chosen = chooseDataFolder(q(program.str()), q(userFolder));
+            EXPECT_EQ(chosen.folder.toStdString(), c.userFolderChosen ? userFolder : program.str());
+            EXPECT_EQ(chosen.readOnly, !c.userFolderChosen);
+            EXPECT_EQ(chosen.notice.toStdString(),
+                      c.userFolderChosen ? userNotice(userFolder, program.str(), reason) +
+                                               "\r\nThe accounts in the program folder's settings.dat are not the "
+                                               "ones shown: Coffernote shows those of your own data folder."
+                                         : readOnlyNotice(program.str(), reason, userFolder));
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QMainWindow>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -44,6 +45,20 @@ TEST_F(QtPlatformPrompts, DismissingCancelsEveryOpenPrompt)
     QTimer::singleShot(50, [this] { platform.dismissPrompts(); });
     EXPECT_EQ(platform.openFileName("Text Files  (*.txt; *.csv)|*.txt; *.csv"), "");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// Enter alone answers a question with its default button: Yes for the original questions, No for those whose Yes
+// loses data or weakens the protection.
+TEST_F(QtPlatformPrompts, EnterAnswersTheQuestionsDefault)
+{
+    for (const auto& [style, answer] :
+         {std::pair{MsgQuestion, Answer::Yes}, std::pair{MsgQuestionNoDefault, Answer::No}}) {
+        QTimer::singleShot(50, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(platform.messageBox("Continue?", style, "Coffernote"), answer) << style;
+    }
 }
 
 TEST_F(QtPlatformPrompts, DismissingReachesPromptsOpenedWithinPrompts)

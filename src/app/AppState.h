@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/files/OptionsFile.h"
+#include "base/AtomicFile.h"
 #include "cipher/ProtectedFile.h"
 #include "cipher/SecretString.h"
 
@@ -42,6 +43,12 @@ struct AppState
     // The last CRC-32 of the account file and the stamp text computed from it.
     std::uint32_t AccountFileCrc = 0;
     std::string ComputedStamp;
+
+    // The account file as this copy last read or wrote it: whether there was one, which file, and its CRC-32. A
+    // save first looks whether another writer (another computer, through a synchronised folder) replaced it since.
+    bool accountFileSeen = false;
+    FileIdentity seenIdentity;
+    std::uint32_t seenCrc = 0;
 
     // The recovery's own copy of the options; it lives for the run, so values read once stay for the next call.
     OptionsRecord recoveryOptions;

@@ -274,6 +274,26 @@ std::string refusal(const struct stat& info)
 
 } // namespace
 
+namespace {
+
+FileIdentity identityFrom(const struct stat& info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+} // namespace
+
+bool IdentityOf(const std::string& path, FileIdentity& identity)
+{
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    identity = identityFrom(info);
+    return true;
+}
+
 Outcome<std::string> ReadWholeFile(const std::string& path)
 {
     FileIdentity identity;
@@ -306,7 +326,7 @@ Outcome<std::string> ReadWholeFile(const std::string& path, FileIdentity& identi
         number = errno;
     } else {
         why = refusal(info);
-        identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+        identity = identityFrom(info);
     }
     std::string data;
     if (number == 0 && why.empty())

@@ -41,12 +41,17 @@ inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024u * 1024u;
 // for a writer. A file larger than kMaxDataFileBytes is refused.
 Outcome<std::string> ReadWholeFile(const std::string& path);
 
-// Which file was read: its device and inode.
+// Which file was read: its device and inode; and its size and time of last change then.
 struct FileIdentity
 {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
 };
+// The identity of the file at path now (a link counts as what it points to); false when there is none.
+bool IdentityOf(const std::string& path, FileIdentity& identity);
 // ReadWholeFile, telling which file it read.
 Outcome<std::string> ReadWholeFile(const std::string& path, FileIdentity& identity);
 // True when path (not followed if it is a link) is still the regular file identity names.

@@ -6,6 +6,7 @@
 #include "app/files/DamagedData.h"
 #include "app/files/DataFiles.h"
 #include "app/files/IntegrityStamp.h"
+#include "app/files/OutsideChanges.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
 #include "base/AtomicFile.h"
@@ -299,6 +300,7 @@ Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProte
     }
     state.stampAfterUnlock = false;
     take(table, std::move(loaded));
+    RememberAccountFile(state);
     return {Result::ok(), UnlockKind::Opened};
 }
 
@@ -307,6 +309,8 @@ LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable
     // No failure ends the program unannounced: it is reported like a file that cannot be read.
     try {
         LoadResult loaded = load(state, options, table);
+        if (loaded.result.isOk())
+            RememberAccountFile(state);
         // Versions sealed for a new login whose save never came into place go.
         if (loaded.result.isOk() && loaded.value != LoadKind::Protected && !state.protection && mayChangeFiles(state))
             SettleSealedVersions(state.programFolder, nullptr);

@@ -7,6 +7,7 @@
 #include "app/files/DataFiles.h"
 #include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
+#include "app/files/OutsideChanges.h"
 #include "app/files/Paths.h"
 #include "base/AtomicFile.h"
 #include "cipher/Base64.h"
@@ -60,31 +61,19 @@ Result saveFailed(AppState& state, const std::string& path, const std::string& r
                           outcome);
 }
 
-// A file whose stamp is empty (or whose options file is gone) but that is whole, the program's own and the user's
-// alone is no damage: the load takes it the same way.
-bool intactWithoutStamp(AppState& state, const std::string& path)
+// A file whose stamp is empty or another (its options file is gone, or has not arrived yet from another computer)
+// but that is whole, the program's own and the user's alone is no damage: the caller took in its accounts before
+// the save (OutsideChanges.h).
+bool wholeAndOwn(AppState& state, const std::string& path)
 {
     if (!OwnedByUserAlone(path))
         return false;
     Outcome<std::string> read = ReadWholeFile(path);
     AccountTable table;
-    // A save that replaces the key checks the file with the key it was written with.
-    struct Swap
-    {
-        AppState& s;
-        bool on;
-        Swap(AppState& s, bool on) : s(s), on(on)
-        {
-            if (on)
-                s.protection.swap(s.replacedProtection);
-        }
-        ~Swap()
-        {
-            if (on)
-                s.protection.swap(s.replacedProtection);
-        }
-    } swap(state, state.replacedProtection != nullptr);
-    const bool ok = read.result.isOk() && AuthenticatesCompletely(state, std::move(read.value), table);
+    // A save that replaces the key checks the file with the key it was written with. Nothing is said here: a file
+    // that does not open brings the damaged-data question.
+    const FileProtection* key = state.replacedProtection ? state.replacedProtection.get() : state.protection.get();
+    const bool ok = read.result.isOk() && OpenVersion(read.value, key, table) == VersionContent::Opened;
     WipeTable(table);
     return ok;
 }
@@ -100,9 +89,10 @@ Result checkBeforeSave(AppState& state, const Files& f)
         return saveFailed(state, f.accounts, matches.result.message());
     if (matches.value)
         return Result::ok();
-    if (checked.get(OptionsRecord::IntegrityStamp).empty() && intactWithoutStamp(state, f.accounts))
+    if (wholeAndOwn(state, f.accounts))
         return Result::ok();
-    // Yes deletes the damaged file; the table in memory is then stored under a fresh stamp.
+    // Yes gives up the damaged file (kept among the versions); the table in memory is then stored under a fresh
+    // stamp.
     return RecoverDamagedData(state);
 }
 
@@ -324,7 +314,10 @@ Result SaveAccountFile(AppState& state, const AccountTable& table, bool& filesIn
     filesInPlace = false;
     // No failure ends the program: it is reported as a save that did not happen.
     try {
-        return save(state, table, filesInPlace);
+        Result saved = save(state, table, filesInPlace);
+        if (saved.isOk() || filesInPlace)
+            RememberAccountFile(state);
+        return saved;
     } catch (const std::bad_alloc&) {
         return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), "not enough memory",
                           filesInPlace ? kInPlaceNotFlushed : kLeftAsItWas);

@@ -164,29 +164,33 @@ std::vector<KeptVersion> ListVersions(const std::string& dataFolder)
 
 Result KeepAccountFileAsVersion(const std::string& dataFolder, std::uint32_t crc)
 {
-    const std::string accounts = JoinPath(dataFolder, kAccountFileName);
+    return KeepFileAsVersion(dataFolder, JoinPath(dataFolder, kAccountFileName), crc);
+}
+
+Result KeepFileAsVersion(const std::string& dataFolder, const std::string& path, std::uint32_t crc)
+{
     struct stat info;
-    if (::stat(accounts.c_str(), &info) != 0)
-        return errno == ENOENT ? Result::ok() : failedWith("cannot open", accounts, errno);
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? Result::ok() : failedWith("cannot open", path, errno);
     if (Result folder = ensureFolder(dataFolder); !folder.isOk())
         return folder;
     const std::vector<KeptVersion> kept = ListVersions(dataFolder);
     if (!kept.empty() && kept.front().crc == crc && kept.front().size == static_cast<std::uintmax_t>(info.st_size) &&
-        sameBytes(kept.front().path, accounts))
+        sameBytes(kept.front().path, path))
         return Result::ok();
 
     const std::string target = JoinPath(VersionsFolder(dataFolder), VersionName(modifiedMs(info), crc));
     // A link keeps the very file the save replaces, at no cost; a link under the name (or a file system without
     // links) needs a copy of the bytes.
     struct stat own;
-    const bool plain = ::lstat(accounts.c_str(), &own) == 0 && S_ISREG(own.st_mode);
-    if (plain && ::link(accounts.c_str(), target.c_str()) == 0) {
+    const bool plain = ::lstat(path.c_str(), &own) == 0 && S_ISREG(own.st_mode);
+    if (plain && ::link(path.c_str(), target.c_str()) == 0) {
         (void)SyncFolder(VersionsFolder(dataFolder));
         return Result::ok();
     }
     if (plain && errno == EEXIST)
         return Result::ok(); // the same moment and the same CRC: this file is kept already
-    const Outcome<std::string> bytes = ReadWholeFile(accounts);
+    const Outcome<std::string> bytes = ReadWholeFile(path);
     if (!bytes.result.isOk())
         return bytes.result;
     return WriteVersion(dataFolder, VersionName(modifiedMs(info), crc), bytes.value);
@@ -194,17 +198,21 @@ Result KeepAccountFileAsVersion(const std::string& dataFolder, std::uint32_t crc
 
 Result MoveAccountFileToVersions(const std::string& dataFolder)
 {
-    const std::string accounts = JoinPath(dataFolder, kAccountFileName);
+    return MoveFileToVersions(dataFolder, JoinPath(dataFolder, kAccountFileName));
+}
+
+Result MoveFileToVersions(const std::string& dataFolder, const std::string& path)
+{
     struct stat info;
-    if (::lstat(accounts.c_str(), &info) != 0)
-        return errno == ENOENT ? Result::ok() : failedWith("cannot open", accounts, errno);
-    const Outcome<std::uint32_t> crc = crcOfFile(accounts);
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? Result::ok() : failedWith("cannot open", path, errno);
+    const Outcome<std::uint32_t> crc = crcOfFile(path);
     if (!crc.result.isOk())
         return crc.result;
-    if (Result kept = KeepAccountFileAsVersion(dataFolder, crc.value); !kept.isOk())
+    if (Result kept = KeepFileAsVersion(dataFolder, path, crc.value); !kept.isOk())
         return kept;
-    if (::unlink(accounts.c_str()) != 0)
-        return failedWith("cannot delete", accounts, errno);
+    if (::unlink(path.c_str()) != 0)
+        return failedWith("cannot delete", path, errno);
     return Result::ok();
 }
 

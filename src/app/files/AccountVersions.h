@@ -44,6 +44,9 @@ Result KeepAccountFileAsVersion(const std::string& dataFolder, std::uint32_t crc
 // deletion of the last account and for a damaged file given up. Fails with the reason; nothing moved then. The
 // caller flushes the data folder.
 Result MoveAccountFileToVersions(const std::string& dataFolder);
+// The same for another account file of the folder (a synchronisation program's conflict copy), and the link alone.
+Result MoveFileToVersions(const std::string& dataFolder, const std::string& path);
+Result KeepFileAsVersion(const std::string& dataFolder, const std::string& path, std::uint32_t crc);
 
 // Writes bytes as a version of its own (a version sealed anew, or one written from memory), flushed, under the
 // name given. An existing file of that name is replaced whole.

@@ -66,13 +66,14 @@ void AccountBook::open()
 
 Result AccountBook::SaveToFile()
 {
-    const Result saved = SaveAccountFile(state_, table_);
+    bool inPlace = false;
+    const Result saved = storeTable(inPlace);
     if (saved.mustEnd())
         return saved;
     // A failed save changes nothing on disk; the change stays in memory so the user can try again.
     if (saved.isFailed())
         state_.platform.message(kNotSaved + saved.message(), MsgExclamation);
-    else
+    else if (saved.isOk())
         state_.platform.message(kSaved, MsgInformation);
     state_.resetIdle();
     return saved.isOk() ? Result::ok() : Result::reported();

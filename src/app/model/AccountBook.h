@@ -10,6 +10,7 @@
 #include <memory>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -115,6 +116,13 @@ public:
     Result restoreVersion(std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&)> derive = {},
                           std::function<bool()> stillOpen = {});
 
+    // Another computer's save arrived (AccountBook_outside.cpp): its accounts merged with the list, when no edit is
+    // under way; true when the list changed. The window asks on a change in the data folder and at the idle tick.
+    bool takeInOutsideChanges();
+    // The copies a synchronisation program set aside when two computers changed the file at once: their accounts
+    // merged in and saved, each copy then kept among the versions, the user told. At start and on a change.
+    bool mergeConflictCopies();
+
     // Overwrites the boxes' secrets and a password offered but not yet taken: the program ends.
     void wipeSecrets();
 
@@ -152,6 +160,11 @@ private:
 
     void readOptions();
     void writeOptions();
+
+    // Takes in what another writer saved since this copy last read or wrote the file (told: what came in, for the
+    // user); then the save. Reported when another writer's file could not be taken in (said): nothing saved.
+    Result mergeOutsideChanges(std::string& told);
+    Result storeTable(bool& inPlace);
 
     Result openAddress(const std::string& text);
     void openAsked(const std::string& url);
@@ -194,6 +207,8 @@ private:
     bool onTop_ = true;
     bool toolTips_ = true;
     bool autoCompleteSuppressed_ = false;
+    std::set<std::string> toldConflicts_; // conflict copies that could not be merged, said once
+    bool tableOnDisk_ = true; // the table is what the account file holds: no save of it failed
     bool skipWebsiteOnGo_ = false;
     SecretString generatedPassword_;
 

@@ -94,12 +94,25 @@ void Session::openMain()
     locked_ = false;
     securityOn_ = true;
     idleTimerOn_ = true;
+    lookOutside();
+}
+
+void Session::lookOutside()
+{
+    if (locked_)
+        return; // nothing is asked or shown at a locked program: the unlock's next look takes it in
+    // Another computer's save is no activity of the user's: the idle lock keeps its count.
+    const std::int16_t idle = state_.IdleTickCount;
+    book_.mergeConflictCopies();
+    book_.takeInOutsideChanges();
+    state_.IdleTickCount = idle;
 }
 
 bool Session::tick()
 {
     if (!idleTimerOn_)
         return false;
+    lookOutside();
     state_.tickIdle(); // saturates: weeks without activity never overflow
     // Equality: the lock comes once per reset; after a failed unlock it comes again eleven ticks later.
     if (state_.IdleTickCount != kLockTick || table_.size() <= 1)

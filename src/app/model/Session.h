@@ -53,6 +53,10 @@ public:
     AccountBook& book() { return book_; }
     const AccountBook& book() const { return book_; }
     void openMain();
+    // Takes in what another computer saved through a synchronised folder (its accounts merged with the list, the
+    // conflict copies a synchronisation program set aside merged and kept among the versions), unless locked.
+    // openMain() and every idle tick run it; the window runs it on a change in the data folder.
+    void lookOutside();
 
     // One minute of the idle timer (it runs only while idleTimerRunning()): true when this tick locked the
     // session, at the eleventh tick after the last activity while an account is stored.

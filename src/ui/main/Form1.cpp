@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QFileSystemWatcher>
 #include <QTimer>
 
 #include <functional>
@@ -93,6 +94,16 @@ Form1::Form1(Session& session, std::function<void()> endProgram, QWidget* parent
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60000);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+
+    // Another computer's save arrives through a synchronised folder as a change in the data folder; a moment
+    // later (its files come one by one) the session takes it in.
+    lookTimer_ = new QTimer(this);
+    lookTimer_->setSingleShot(true);
+    lookTimer_->setInterval(500);
+    connect(lookTimer_, &QTimer::timeout, this, &Form1::lookOutside);
+    folderWatcher_ = new QFileSystemWatcher(this);
+    folderWatcher_->addPath(QString::fromStdString(session_.state().programFolder));
+    connect(folderWatcher_, &QFileSystemWatcher::directoryChanged, lookTimer_, qOverload<>(&QTimer::start));
 
     // A message or question asked in the middle of an operation finds the window as the operation has left it
     // so far: the user decides while looking at the account it concerns.

@@ -14,6 +14,7 @@
 
 class QAction;
 class QComboBox;
+class QFileSystemWatcher;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -103,6 +104,8 @@ private slots:
     void Import_Click();
     void ImportFromProgram_Click();
     void RestoreVersion_Click();
+    // A change in the data folder: not in the middle of an operation (its own save), a moment later.
+    void lookOutside();
 
     // Window options.
     void OnTop_Click();
@@ -190,6 +193,8 @@ private:
     QPushButton* Add_Account = nullptr;
     QPushButton* cmdCancel = nullptr;
     QTimer* Timer1 = nullptr;
+    QTimer* lookTimer_ = nullptr;
+    QFileSystemWatcher* folderWatcher_ = nullptr;
 
     // Menus and items.
     QMenu* File = nullptr;

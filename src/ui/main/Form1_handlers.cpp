@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QTimer>
 
 void Form1::cboSelect_Change()
 {
@@ -193,4 +194,13 @@ void Form1::RestoreVersion_Click()
         });
     };
     run([this, derive] { return book_.restoreVersion(derive, [this] { return !session_.locked(); }); });
+}
+
+void Form1::lookOutside()
+{
+    if (operationDepth_ > 0) {
+        lookTimer_->start();
+        return;
+    }
+    act([this] { session_.lookOutside(); });
 }

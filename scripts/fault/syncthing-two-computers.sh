@@ -136,7 +136,10 @@ put_on_a() { # accounts
     wait_same 20
 }
 
-until_true 30 connected || { echo "the two Syncthing instances did not connect" >&2; exit 2; }
+answers() { rest "$1" GET system/ping >/dev/null; }
+until_true 30 answers a && until_true 30 answers b || { echo "Syncthing did not start" >&2; exit 2; }
+# A dial made before the other side listened waits for its next round: a resume dials at once.
+until_true 5 connected || resume
 until_true 30 idle a && until_true 30 idle b
 echo "two Syncthing instances on 127.0.0.1 (sync ports ${port[a]}, ${port[b]}) connected in $((SECONDS - started)) s"
 

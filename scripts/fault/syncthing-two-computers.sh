@@ -45,10 +45,10 @@ for x in s: x.bind(("127.0.0.1",0))
 print(" ".join(str(x.getsockname()[1]) for x in s))' "$1"
 }
 read -r gui_a gui_b sync_a sync_b < <(free_ports 4)
-declare -A gui=([a]=$gui_a [b]=$gui_b) port=([a]=$sync_a [b]=$sync_b) id key
+declare -A gui=([a]=$gui_a [b]=$gui_b) port=([a]=$sync_a [b]=$sync_b) id key data
+fid="" folders=0
 
 for side in a b; do
-    mkdir -p "$work/$side/data"
     id[$side]=$(syncthing generate --home="$work/$side/home" --no-default-folder 2>&1 | sed -n 's/.*Device ID: *//p')
     [[ -n "${id[$side]}" ]] || { echo "syncthing generate gave no device id" >&2; exit 2; }
     key[$side]=$(head -c 24 /dev/urandom | base64 | tr -d '/+=')
@@ -57,11 +57,6 @@ for side in a b; do
     other=$([[ $side == a ]] && echo b || echo a)
     cat >"$work/$side/home/config.xml" <<EOF
 <configuration version="36">
-    <folder id="coffernote" label="Coffernote" path="$work/$side/data" type="sendreceive" rescanIntervalS="1" fsWatcherEnabled="true" fsWatcherDelayS="1">
-        <device id="${id[a]}"></device>
-        <device id="${id[b]}"></device>
-        <maxConflicts>10</maxConflicts>
-    </folder>
     <device id="${id[$side]}" name="$side"><address>dynamic</address></device>
     <device id="${id[$other]}" name="$other"><address>tcp://127.0.0.1:${port[$other]}</address></device>
     <gui enabled="true" tls="false"><address>127.0.0.1:${gui[$side]}</address><apikey>${key[$side]}</apikey></gui>
@@ -104,19 +99,19 @@ connected() {
 }
 idle() { # side
     local status
-    status=$(rest "$1" GET "db/status?folder=coffernote")
+    status=$(rest "$1" GET "db/status?folder=$fid")
     [[ $(jq -r '.state' <<<"$status") == idle && $(jq -r '.needTotalItems' <<<"$status") == 0 ]]
 }
 # The files of a folder (but Syncthing's own), with their hashes.
-hashes() { (cd "$work/$1/data" && find . -type f ! -path './.stfolder*' ! -name '.syncthing.*' -print0 | sort -z |
+hashes() { (cd "${data[$1]}" && find . -type f ! -path './.stfolder*' ! -name '.syncthing.*' -print0 | sort -z |
     xargs -0r sha256sum); }
 same() { idle a && idle b && [[ "$(hashes a)" == "$(hashes b)" ]]; }
 wait_same() { until_true "${1:-20}" same || { echo "  (the two folders did not come to the same files)"; return 0; }; }
 pause() { rest a POST "system/pause?device=${id[b]}" >/dev/null; rest b POST "system/pause?device=${id[a]}" >/dev/null; }
 resume() {
     # Each side has taken in its own changes first, as two computers apart for a while would have.
-    rest a POST "db/scan?folder=coffernote" >/dev/null
-    rest b POST "db/scan?folder=coffernote" >/dev/null
+    rest a POST "db/scan?folder=$fid" >/dev/null
+    rest b POST "db/scan?folder=$fid" >/dev/null
     rest a POST "system/resume?device=${id[b]}" >/dev/null
     rest b POST "system/resume?device=${id[a]}" >/dev/null
     until_true 30 connected || { echo "the two instances did not reconnect" >&2; exit 2; }
@@ -125,13 +120,28 @@ resume() {
 run() { # side mode args...
     local side=$1 mode=$2
     shift 2
-    "$copy" "$mode" "$work/$side/data" "$@"
+    "$copy" "$mode" "${data[$side]}" "$@"
 }
 accounts() { run "$1" check 2>&1 | sed -n 's/^account //p' | sort | tr '\n' ',' | sed 's/,$//'; }
-# A fresh folder content on side A, carried to B: N seeded accounts, nothing else.
+# A new shared folder for each case, so that no case inherits the versions an earlier one left (Syncthing keeps
+# each file's history per folder): its id in fid, its paths in data.
+new_folder() {
+    local side
+    folders=$((folders + 1))
+    fid="coffernote-$folders"
+    for side in a b; do
+        data[$side]="$work/$side/data-$folders"
+        mkdir -p "${data[$side]}"
+        rest "$side" PUT "config/folders/$fid" -H 'Content-Type: application/json' -d "$(jq -n \
+            --arg id "$fid" --arg path "${data[$side]}" --arg a "${id[a]}" --arg b "${id[b]}" \
+            '{id: $id, label: $id, path: $path, type: "sendreceive", rescanIntervalS: 1, fsWatcherEnabled: true,
+              fsWatcherDelayS: 1, maxConflicts: 10, devices: [{deviceID: $a}, {deviceID: $b}]}')" >/dev/null
+    done
+    until_true 30 same || { echo "the new shared folder did not come up on both sides" >&2; exit 2; }
+}
+# A new folder on side A, carried to B: N seeded accounts, nothing else.
 put_on_a() { # accounts
-    find "$work/a/data" -mindepth 1 ! -path "$work/a/data/.stfolder*" -delete
-    wait_same 20
+    new_folder
     run a seed "$1" >/dev/null
     wait_same 20
 }
@@ -140,7 +150,6 @@ answers() { rest "$1" GET system/ping >/dev/null; }
 until_true 30 answers a && until_true 30 answers b || { echo "Syncthing did not start" >&2; exit 2; }
 # A dial made before the other side listened waits for its next round: a resume dials at once.
 until_true 5 connected || resume
-until_true 30 idle a && until_true 30 idle b
 echo "two Syncthing instances on 127.0.0.1 (sync ports ${port[a]}, ${port[b]}) connected in $((SECONDS - started)) s"
 
 declare -A result
@@ -173,7 +182,7 @@ report() { # case, names that must be on both sides, outputs of copies that may 
     echo "  side A: $(sed -n 's/^account //p' "$work/a.check" | sort | tr '\n' ',' | sed 's/,$//')"
     echo "  side B: $(sed -n 's/^account //p' "$work/b.check" | sort | tr '\n' ',' | sed 's/,$//')"
     local conflicts
-    conflicts=$(find "$work/a/data" "$work/b/data" -name '*sync-conflict*' | wc -l)
+    conflicts=$(find "${data[a]}" "${data[b]}" -name '*sync-conflict*' | wc -l)
     echo "  damaged-data question asked: $questions; false \"saved\": $false_saved; conflict copies: $conflicts"
     [[ -n "$missing" ]] && echo "  missing:$missing"
     if [[ -z "$missing" && $questions -eq 0 && $false_saved -eq 0 && $conflicts -eq 0 ]]; then
@@ -211,12 +220,12 @@ case_overwrite() {
 # pattern on the sending side, so that B's copy of it stays an older version and no conflict is made of it).
 case_partial() {
     put_on_a 8
-    rest a POST "db/ignores?folder=coffernote" -d '{"ignore":["config.dat"]}' >/dev/null
+    rest a POST "db/ignores?folder=$fid" -d '{"ignore":["config.dat"]}' >/dev/null
     save_now a Mike "$work/a-mike.out"
-    until_true 20 cmp -s "$work/a/data/settings.dat" "$work/b/data/settings.dat" || true
+    until_true 20 cmp -s "${data[a]}/settings.dat" "${data[b]}/settings.dat" || true
     run b check >"$work/b-start.out" 2>&1 || true
-    rest a POST "db/ignores?folder=coffernote" -d '{"ignore":[]}' >/dev/null
-    rest a POST "db/scan?folder=coffernote" >/dev/null
+    rest a POST "db/ignores?folder=$fid" -d '{"ignore":[]}' >/dev/null
+    rest a POST "db/scan?folder=$fid" >/dev/null
     report partial "Mike" "$work/a-mike.out"
 }
 
@@ -281,7 +290,7 @@ case_lock() {
     rm -f "$work/go" "$work/hold-b"
     grep -qx held "$work/b-hold.txt" || echo "  B's copy did not start: $(head -1 "$work/b-hold.txt")"
     save_now b Quebec "$work/b-quebec.out"
-    lockfiles=$(find "$work/a/data" "$work/b/data" -name '.coffernote.lock' | wc -l)
+    lockfiles=$(find "${data[a]}" "${data[b]}" -name '.coffernote.lock' | wc -l)
     echo "  A's running copy: $(grep -v '^#' "$work/a-papa.out" | tr '\n' ' ')"
     echo "  .coffernote.lock files in the two folders: $lockfiles"
     report lock "Papa Quebec" "$work/a-papa.out" "$work/b-quebec.out"
@@ -292,24 +301,23 @@ case_lock() {
 # The form encrypted with a login: as overwrite.
 case_encrypted() {
     export COFFERNOTE_SAVETOOL_LOGIN=user,secret,1234
-    find "$work/a/data" -mindepth 1 ! -path "$work/a/data/.stfolder*" -delete
+    new_folder
+    "$savetool" create "${data[a]}" 8 >/dev/null
     wait_same 20
-    "$savetool" create "$work/a/data" 8 >/dev/null
-    wait_same 20
-    { echo "# name Lima"; COFFERNOTE_SAVETOOL_WAIT_FOR="$work/go" "$savetool" add "$work/b/data" Lima; } \
+    { echo "# name Lima"; COFFERNOTE_SAVETOOL_WAIT_FOR="$work/go" "$savetool" add "${data[b]}" Lima; } \
         >"$work/b-lima.out" 2>&1 &
     local lima=$!
     sleep 1
     pause
-    { echo "# name Kilo"; "$savetool" add "$work/a/data" Kilo; } >"$work/a-kilo.out" 2>&1 || true
+    { echo "# name Kilo"; "$savetool" add "${data[a]}" Kilo; } >"$work/a-kilo.out" 2>&1 || true
     resume
     wait_same 20
     touch "$work/go"
     wait "$lima" || true
     rm -f "$work/go"
     wait_same 20
-    "$savetool" list "$work/a/data" >"$work/a.check" 2>&1 || true
-    "$savetool" list "$work/b/data" >"$work/b.check" 2>&1 || true
+    "$savetool" list "${data[a]}" >"$work/a.check" 2>&1 || true
+    "$savetool" list "${data[b]}" >"$work/b.check" 2>&1 || true
     questions=$(cat "$work"/*.out "$work/a.check" "$work/b.check" | grep -c '^QUESTION' || true)
     false_saved=0
     local out

@@ -107,7 +107,10 @@ hashes() { (cd "${data[$1]}" && find . -type f ! -path './.stfolder*' ! -name '.
     xargs -0r sha256sum); }
 same() { idle a && idle b && [[ "$(hashes a)" == "$(hashes b)" ]]; }
 wait_same() { until_true "${1:-20}" same || { echo "  (the two folders did not come to the same files)"; return 0; }; }
-pause() { rest a POST "system/pause?device=${id[b]}" >/dev/null; rest b POST "system/pause?device=${id[a]}" >/dev/null; }
+pause() {
+    rest a POST "system/pause?device=${id[b]}" >/dev/null
+    rest b POST "system/pause?device=${id[a]}" >/dev/null
+}
 resume() {
     # Each side has taken in its own changes first, as two computers apart for a while would have.
     rest a POST "db/scan?folder=$fid" >/dev/null
@@ -122,7 +125,6 @@ run() { # side mode args...
     shift 2
     "$copy" "$mode" "${data[$side]}" "$@"
 }
-accounts() { run "$1" check 2>&1 | sed -n 's/^account //p' | sort | tr '\n' ',' | sed 's/,$//'; }
 # A new shared folder for each case, so that no case inherits the versions an earlier one left (Syncthing keeps
 # each file's history per folder): its id in fid, its paths in data.
 new_folder() {
@@ -154,7 +156,7 @@ echo "two Syncthing instances on 127.0.0.1 (sync ports ${port[a]}, ${port[b]}) c
 
 declare -A result
 questions=0 false_saved=0
-# Whether each name in the list is on both sides: "yes", else the names missing and where.
+# The names of the list missing on either side (after a check of each into $work/a.check and b.check), and where.
 on_both() { # names...
     local name side missing=""
     for side in a b; do
@@ -174,10 +176,10 @@ report() { # case, names that must be on both sides, outputs of copies that may 
     false_saved=0
     for out in "$@"; do
         n=$(sed -n 's/^# name //p' "$out")
-        grep -qx 'saved' "$out" && [[ -n "$(on_both $n)" ]] && false_saved=$((false_saved + 1))
+        grep -qx 'saved' "$out" && [[ -n "$(on_both "$n")" ]] && false_saved=$((false_saved + 1))
     done
-    # shellcheck disable=SC2086
     local missing
+    # shellcheck disable=SC2086 # one word per name
     missing=$(on_both $names)
     echo "  side A: $(sed -n 's/^account //p' "$work/a.check" | sort | tr '\n' ',' | sed 's/,$//')"
     echo "  side B: $(sed -n 's/^account //p' "$work/b.check" | sort | tr '\n' ',' | sed 's/,$//')"
@@ -294,8 +296,8 @@ case_lock() {
     echo "  A's running copy: $(grep -v '^#' "$work/a-papa.out" | tr '\n' ' ')"
     echo "  .coffernote.lock files in the two folders: $lockfiles"
     report lock "Papa Quebec" "$work/a-papa.out" "$work/b-quebec.out"
-    [[ $second == "message Coffernote is already running.  " && $lockfiles -eq 0 ]] && grep -qx held "$work/b-hold.txt" ||
-        result[lock]=FAIL
+    [[ $second == "message Coffernote is already running.  " && $lockfiles -eq 0 ]] &&
+        grep -qx held "$work/b-hold.txt" || result[lock]=FAIL
 }
 
 # The form encrypted with a login: as overwrite.
@@ -322,7 +324,8 @@ case_encrypted() {
     false_saved=0
     local out
     for out in "$work/a-kilo.out" "$work/b-lima.out"; do
-        grep -qx saved "$out" && [[ -n "$(on_both "$(sed -n 's/^# name //p' "$out")")" ]] && false_saved=$((false_saved + 1))
+        grep -qx saved "$out" && [[ -n "$(on_both "$(sed -n 's/^# name //p' "$out")")" ]] &&
+            false_saved=$((false_saved + 1))
     done
     local missing
     missing=$(on_both Kilo Lima)

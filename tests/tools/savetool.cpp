@@ -167,8 +167,9 @@ int main(int argc, char** argv)
     if ((mode != "create" && mode != "save" && mode != "load" && mode != "export" && mode != "list" && mode != "add") ||
         ((mode == "create" || mode == "add") && argc != 4) || ((mode == "save" || mode == "export") && argc != 5) ||
         ((mode == "load" || mode == "list") && argc != 3)) {
-        std::fprintf(stderr, "usage: savetool create|save|load|export|list|add <folder or file> [accounts [generation]] "
-                             "| [name]\n");
+        std::fprintf(stderr,
+                     "usage: savetool create|save|load|export|list|add <folder or file> [accounts [generation]] "
+                     "| [name]\n");
         return 2;
     }
     if (mode == "export") {

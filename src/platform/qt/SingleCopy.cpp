@@ -117,8 +117,8 @@ bool SingleCopy::claim()
         onRuntimeLock_ = true;
         const QString fallback = runtimeName(folder_, QStringLiteral(".lock"));
         if (!fallback.isEmpty()) {
-            lock_ = std::make_unique<DataFolderLock>(QFile::encodeName(fallback).toStdString(),
-                                                     DataFolderLock::Kind::File);
+            lock_ =
+                std::make_unique<DataFolderLock>(QFile::encodeName(fallback).toStdString(), DataFolderLock::Kind::File);
             result = lock_->acquire();
         }
     }

@@ -10,9 +10,10 @@ case "${1:-test}" in
 program) packages=("${program[@]}") ;;
 # desktop-file-utils and appstream validate the desktop entry and the AppStream file in the suite; Xvfb, openbox,
 # xdotool and xprop (x11-utils) run the program under a real window manager to check where its prompts stand;
-# strace stops a save at a chosen system call in the fault scripts (scripts/test-deep.sh).
+# strace stops a save at a chosen system call in the fault scripts (scripts/test-deep.sh); syncthing (with curl
+# and jq for its REST API) keeps two data folders in step in scripts/fault/syncthing-two-computers.sh.
 test) packages=("${program[@]}" libgtest-dev libgmock-dev desktop-file-utils appstream xvfb xauth openbox xdotool
-    x11-utils strace) ;;
+    x11-utils strace syncthing curl jq) ;;
 # xvfb and xauth (for xvfb-run) let the package test start the installed program without a desktop; lintian and
 # appstream check the package as the archive would.
 package) packages=("${program[@]}" xvfb xauth lintian appstream) ;;

@@ -11,12 +11,10 @@ build="${COFFERNOTE_RELEASE_DIR:-$here/build-release}"
 home="${COFFERNOTE_HOME:-$HOME/Coffernote}"
 share="${XDG_DATA_HOME:-$HOME/.local/share}"
 
-# A running copy holds the lock of its data folder; replacing the program under it, then starting a second copy
-# that it refuses, helps nobody.
+# A running copy holds the lock of its data folder (the folder itself); replacing the program under it, then
+# starting a second copy that it refuses, helps nobody.
 refuse_while_running() {
-    local lock="$home/.coffernote.lock"
-    # Only a plain file is asked: opening a planted pipe would wait for ever.
-    if [ -f "$lock" ] && ! flock -n "$lock" true 2>/dev/null; then
+    if [ -d "$home" ] && ! flock -n "$home" true 2>/dev/null; then
         echo "Close Coffernote first." >&2
         exit 1
     fi

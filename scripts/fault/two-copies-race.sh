@@ -7,11 +7,13 @@
 #   scripts/fault/two-copies-race.sh [SECONDS] [ACCOUNTS] [MODE...]    (default 60 s per mode on 2000 accounts)
 # Modes:
 #   plain    nothing in the way: one copy runs, the other is refused or starts after it
-#   folder   a folder planted under the lock file's name: both copies must refuse to start
-#   symlink  a dangling symbolic link planted there: likewise
-#   mixed    the first copy starts while the folder cannot be written (so on the runtime folder's lock), the
-#            folder is made writable, the second copy takes the folder's own lock, then both save: only the
-#            second may save
+#   file     a .coffernote.lock file as older versions kept (and a synchronised folder carries from another
+#            computer) lies in the folder: it means nothing, the copies behave as in plain and leave it alone
+#   folder   a folder under that name: likewise
+#   symlink  a dangling symbolic link under that name: likewise
+#   mixed    the first copy starts while the folder cannot be written (it still locks the folder itself), the
+#            folder is made writable, the second copy starts, then both save: the second is refused while the
+#            first runs (it may start once the first has ended)
 # As root (where folder permissions do not bind) it runs itself again as an unprivileged system user.
 # Needs the build's tools/coffernote_copy (cmake --build build --target coffernote_copy).
 set -euo pipefail
@@ -20,7 +22,7 @@ tool="${COFFERNOTE_COPY_TOOL:-${COFFERNOTE_BUILD_DIR:-$here/build}/tools/coffern
 seconds="${1:-60}"
 accounts="${2:-2000}"
 modes=("${@:3}")
-((${#modes[@]})) || modes=(plain folder symlink mixed)
+((${#modes[@]})) || modes=(plain file folder symlink mixed)
 [[ -x "$tool" ]] || { echo "not built: $tool" >&2; exit 2; }
 
 if [[ "$(id -u)" -eq 0 ]]; then
@@ -51,6 +53,7 @@ count() { { grep -c "$1" "${@:2}" 2>/dev/null || true; } | awk -F: '{ n += $NF }
 
 plant() { # mode
     case $1 in
+    file) printf '4242\n/nowhere\n' >"$data/.coffernote.lock" ;;
     folder) mkdir "$data/.coffernote.lock" ;;
     symlink) ln -s "$work/nowhere" "$data/.coffernote.lock" ;;
     esac
@@ -65,6 +68,7 @@ for mode in "${modes[@]}"; do
     plant "$mode"
 
     rounds=0 questions=0 false_saved=0 saved=0 refused=0 lock_refused=0 both_saved=0 read_only=0
+    left_alone=1
     expected=$accounts
     end=$((SECONDS + seconds))
     while ((SECONDS < end)); do
@@ -96,12 +100,13 @@ for mode in "${modes[@]}"; do
             touch "$work/go"
         fi
         wait || true
-        rm -rf "$data/.coffernote.lock" # the plant goes for the check, and comes back after it
         "$tool" check "$data" > "$work/check.out" 2>&1 || true
-        plant "$mode"
+        case $mode in
+        file | folder | symlink) [[ -e "$data/.coffernote.lock" || -L "$data/.coffernote.lock" ]] || left_alone=0 ;;
+        esac
         questions=$((questions + $(count '^question' "$work/a.out" "$work/b.out" "$work/check.out")))
         refused=$((refused + $(count 'already running' "$work/a.out" "$work/b.out")))
-        lock_refused=$((lock_refused + $(count 'cannot start: the lock file' "$work/a.out" "$work/b.out")))
+        lock_refused=$((lock_refused + $(count 'cannot start' "$work/a.out" "$work/b.out")))
         read_only=$((read_only + $(count 'cannot write to its data folder' "$work/a.out")))
         n=0
         for c in a b; do
@@ -119,12 +124,14 @@ for mode in "${modes[@]}"; do
     echo "mode $mode:"
     echo "  rounds: $rounds"
     echo "  copies refused (already running): $refused"
-    echo "  copies refused (the lock file is not a lock file): $lock_refused"
-    [[ $mode == mixed ]] && echo "  first copies on the runtime folder's lock (read-only): $read_only"
+    echo "  copies refused otherwise (cannot start): $lock_refused"
+    case $mode in file | folder | symlink) echo "  the old .coffernote.lock left alone: $left_alone (1 = yes)" ;; esac
+    [[ $mode == mixed ]] && echo "  first copies started while the folder could not be written: $read_only"
     echo "  saves reported: $saved (rounds where both copies saved one after the other: $both_saved)"
     echo "  recovery questions: $questions"
     echo "  false saved: $false_saved"
     echo "  accounts on disk at the end: $on_disk (expected $expected)"
-    ((questions == 0 && false_saved == 0 && on_disk == expected)) || failed=1
+    ((questions == 0 && false_saved == 0 && on_disk == expected && lock_refused == 0 && left_alone)) ||
+        failed=1
 done
 exit $failed

@@ -112,7 +112,7 @@ public:
     virtual bool previousInstanceRunning() = 0;
 
     // After previousInstanceRunning() answered true: the message to show when what keeps this copy out is not
-    // another copy but something in the place of the data folder's lock file; empty for another copy.
+    // another copy but a data folder that cannot be locked; empty for another copy.
     virtual std::string lockRefusal() { return {}; }
 
     // True while this copy still holds the data folder's single-copy lock. Every write to the data folder (a save,

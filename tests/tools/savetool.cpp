@@ -5,6 +5,11 @@
 //   savetool save <folder> <accounts> <gen>      saves generation <gen> of the table over whatever is there
 //   savetool load <folder>                       loads and prints what it found
 //   savetool export <file> <accounts> <gen>      exports generation <gen> of the table to <file>
+//   savetool list <folder>                       loads and prints every account's name ("account <name>")
+//   savetool add <folder> <name>                 loads, adds the account <name> and saves the table it loaded; with
+//                                                COFFERNOTE_SAVETOOL_WAIT_FOR set to a path it waits (up to 60 s)
+//                                                between the load and the save until that path exists, as a copy
+//                                                left running would
 //
 // Every record of generation g carries g in its Password, so a load shows whether it found one whole table.
 // Every question is answered No and printed; so is every message.
@@ -28,6 +33,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -150,15 +156,41 @@ int versions(AppState& state)
     return 0;
 }
 
+// list and add: the table as a copy of the program would hold it, then (add) that table and one more account saved.
+int addTo(AppState& state, const char* name)
+{
+    state.kdfDefaults = kQuick;
+    AccountTable table;
+    std::string opened;
+    if (!loadWithLogin(state, table, opened).result.isOk() || opened == "none" || table.empty()) {
+        std::printf("LOAD FAILED\n");
+        return 1;
+    }
+    for (std::size_t i = 1; i < table.size(); ++i)
+        std::printf("account %s\n", table[i].AccountName.c_str());
+    if (!name)
+        return 0;
+    if (const char* wait = std::getenv("COFFERNOTE_SAVETOOL_WAIT_FOR"); wait && *wait)
+        for (int i = 0; i < 6000 && !std::filesystem::exists(wait); ++i)
+            usleep(10000);
+    table.push_back({static_cast<std::int16_t>(table.size()), name, "https://example.org", "", "user", "pw"});
+    const Result r = SaveAccountFile(state, table);
+    std::printf("%s\n", r.isOk() ? "saved" : ("SAVE FAILED: " + r.message()).c_str());
+    return r.isOk() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 2 ? argv[1] : "";
-    if ((mode != "create" && mode != "save" && mode != "load" && mode != "export" && mode != "versions") ||
-        (mode == "create" && argc != 4) || ((mode == "save" || mode == "export") && argc != 5) ||
-        ((mode == "load" || mode == "versions") && argc != 3)) {
-        std::fprintf(stderr, "usage: savetool create|save|load|versions|export <folder or file> [accounts [generation]]\n");
+    if ((mode != "create" && mode != "save" && mode != "load" && mode != "export" && mode != "list" && mode != "add" &&
+         mode != "versions") ||
+        ((mode == "create" || mode == "add") && argc != 4) || ((mode == "save" || mode == "export") && argc != 5) ||
+        ((mode == "load" || mode == "list" || mode == "versions") && argc != 3)) {
+        std::fprintf(stderr,
+                     "usage: savetool create|save|load|versions|export|list|add <folder or file> "
+                     "[accounts [generation]] | [name]\n");
         return 2;
     }
     if (mode == "export") {
@@ -173,6 +205,8 @@ int main(int argc, char** argv)
         return load(state, platform);
     if (mode == "versions")
         return versions(state);
+    if (mode == "list" || mode == "add")
+        return addTo(state, mode == "add" ? argv[3] : nullptr);
 
     const auto accounts = static_cast<std::size_t>(std::atol(argv[3]));
     const int gen = mode == "save" ? std::atoi(argv[4]) : 0;

@@ -43,7 +43,6 @@ public:
     // its shown windows).
     void setActivationHandler(std::function<void()> handler) { singleCopy_.setActivationHandler(std::move(handler)); }
 
-    static QString lockFilePath(const QString& dataFolder) { return SingleCopy::lockFilePath(dataFolder); }
     // "Text Files  (*.txt; *.csv)|*.txt; *.csv" becomes the Qt filter "Text Files  (*.txt *.csv)".
     static QString qtFilter(const std::string& filter);
     // The file dialog of saveFileName and openFileName: Qt's own dialog (a native one shows the filter in its

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +33,21 @@ QString absoluteFolder(const QString& folder)
     return canonical.isEmpty() ? QDir(folder).absolutePath() : canonical;
 }
 
+// True when the other end of the socket runs as this user: a name in the abstract namespace is open to every user
+// of the computer, who may take it first or knock on it.
+bool sameUser(const QLocalSocket& socket)
+{
+#ifdef Q_OS_LINUX
+    ucred peer = {};
+    socklen_t size = sizeof peer;
+    return getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == geteuid();
+#else
+    Q_UNUSED(socket);
+    return true; // the runtime folder is the user's alone
+#endif
+}
+
 } // namespace
 
 SingleCopy::SingleCopy(const QString& dataFolder, bool readOnly)
@@ -44,9 +60,19 @@ SingleCopy::~SingleCopy()
     release();
 }
 
-QString SingleCopy::lockFilePath(const QString& dataFolder)
+QString SingleCopy::socketName(const QString& dataFolder)
 {
-    return QDir(absoluteFolder(dataFolder)).filePath(QStringLiteral(".coffernote.lock"));
+#ifdef Q_OS_LINUX
+    struct stat st = {};
+    if (stat(QFile::encodeName(absoluteFolder(dataFolder)).constData(), &st) != 0)
+        return {};
+    return QStringLiteral("coffernote-%1-%2-%3")
+        .arg(geteuid())
+        .arg(static_cast<qulonglong>(st.st_dev))
+        .arg(static_cast<qulonglong>(st.st_ino));
+#else
+    return runtimeName(dataFolder, QStringLiteral(".socket"));
+#endif
 }
 
 QString SingleCopy::runtimeName(const QString& dataFolder, const QString& suffix)
@@ -62,11 +88,11 @@ QString SingleCopy::runtimeName(const QString& dataFolder, const QString& suffix
     return QDir(dir).filePath(QStringLiteral("coffernote-") + QString::fromLatin1(hash.left(16)) + suffix);
 }
 
-QString SingleCopy::refusalMessage(const QString& lockPath, const QString& problem)
+QString SingleCopy::refusalMessage(const QString& folder, const QString& reason)
 {
-    return QStringLiteral("Coffernote cannot start: the lock file of its data folder\r\n%1\r\n%2.\r\n"
-                          "Remove it (while no copy of Coffernote runs) and start again; Coffernote makes a new one.")
-        .arg(QDir::toNativeSeparators(lockPath), problem);
+    return QStringLiteral("Coffernote cannot start: its data folder\r\n%1\r\ncannot be locked (%2).\r\n"
+                          "Without that lock a second copy could save at the same time and undo this one's changes.")
+        .arg(QDir::toNativeSeparators(folder), reason);
 }
 
 bool SingleCopy::claim()
@@ -75,20 +101,13 @@ bool SingleCopy::claim()
     onRuntimeLock_ = false;
     DataFolderLock::Result result = DataFolderLock::Result::Unavailable;
     if (!readOnly_) {
-        const QString path = lockFilePath(folder_);
+        const QString path = absoluteFolder(folder_);
         lock_ = std::make_unique<DataFolderLock>(QFile::encodeName(path).toStdString());
         result = lock_->acquire();
-        if (result == DataFolderLock::Result::Refused) {
-            refusal_ = refusalMessage(path, QString::fromStdString(lock_->problem()));
-            lock_.reset();
-            return false;
-        }
-        // The folder itself is tested, not the open of the file: a copy that could write the folder must hold
-        // its lock file, or two copies could save at once.
+        // The folder itself is tested, not the lock: a copy that could write the folder must hold its lock, or
+        // two copies could save at once.
         if (result == DataFolderLock::Result::Unavailable && folderWritable(folder_)) {
-            refusal_ = refusalMessage(
-                path,
-                QStringLiteral("cannot be created (%1)").arg(QString::fromLocal8Bit(std::strerror(lock_->error()))));
+            refusal_ = refusalMessage(path, QString::fromLocal8Bit(std::strerror(lock_->error())));
             lock_.reset();
             return false;
         }
@@ -98,13 +117,14 @@ bool SingleCopy::claim()
         onRuntimeLock_ = true;
         const QString fallback = runtimeName(folder_, QStringLiteral(".lock"));
         if (!fallback.isEmpty()) {
-            lock_ = std::make_unique<DataFolderLock>(QFile::encodeName(fallback).toStdString());
+            lock_ =
+                std::make_unique<DataFolderLock>(QFile::encodeName(fallback).toStdString(), DataFolderLock::Kind::File);
             result = lock_->acquire();
         }
     }
     if (result == DataFolderLock::Result::TakenByOther) {
-        askToFront(QFile::decodeName(lock_->path().c_str()));
         lock_.reset();
+        askToFront();
         return false;
     }
     if (result != DataFolderLock::Result::Held) {
@@ -130,13 +150,17 @@ void SingleCopy::release()
 
 void SingleCopy::listen()
 {
-    const QString name = runtimeName(folder_, QStringLiteral(".socket"));
+    const QString name = socketName(folder_);
     if (name.isEmpty() || !QCoreApplication::instance())
         return;
     server_ = std::make_unique<QLocalServer>();
+#ifdef Q_OS_LINUX
+    server_->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+#else
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // The name belongs to this folder and this copy holds its lock: a socket left there is a killed run's.
     QLocalServer::removeServer(name);
+#endif
     if (!server_->listen(name)) {
         server_.reset();
         return;
@@ -144,6 +168,11 @@ void SingleCopy::listen()
     QLocalServer* server = server_.get();
     QObject::connect(server, &QLocalServer::newConnection, server, [this, server] {
         while (QLocalSocket* client = server->nextPendingConnection()) {
+            if (!sameUser(*client)) {
+                client->abort();
+                client->deleteLater();
+                continue;
+            }
             auto consume = [this, client] {
                 if (!client->readAll().contains(kActivate))
                     return;
@@ -163,19 +192,19 @@ void SingleCopy::listen()
             consume();
         }
     });
-    // The second copy finds the way here through the lock file, whatever its own runtime folder is.
-    lock_->writeNote(std::to_string(getpid()) + "\n" + QFile::encodeName(name).toStdString() + "\n");
 }
 
-void SingleCopy::askToFront(const QString& lockPath)
+void SingleCopy::askToFront()
 {
-    const QString note = QString::fromStdString(DataFolderLock::readNote(QFile::encodeName(lockPath).toStdString()));
-    const QString name = note.section(u'\n', 1, 1);
-    if (!name.startsWith(u'/'))
+    const QString name = socketName(folder_);
+    if (name.isEmpty())
         return;
     QLocalSocket socket;
+#ifdef Q_OS_LINUX
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+#endif
     socket.connectToServer(name);
-    if (!socket.waitForConnected(kWaitMs))
+    if (!socket.waitForConnected(kWaitMs) || !sameUser(socket))
         return;
     socket.write(kActivate);
     socket.waitForBytesWritten(kWaitMs);

@@ -197,13 +197,13 @@ TEST_F(StartupPermissions, ReadOnlyFolderIsNamedWithTheReason)
     EXPECT_EQ(platform.messages[0].text, ReadOnlyFolderMessage(folder.str(), "Permission denied"));
 }
 
-TEST_F(StartupTest, ALockFileInTheWayIsNamedInsteadOfAnotherCopy)
+TEST_F(StartupTest, AFolderThatCannotBeLockedIsNamedInsteadOfAnotherCopy)
 {
     platform.otherInstance = true;
-    platform.refusal = "the lock file is a folder";
+    platform.refusal = "the data folder cannot be locked";
     EXPECT_EQ(outcome(session.start()), "EndProgram");
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "the lock file is a folder");
+    EXPECT_EQ(platform.messages[0].text, "the data folder cannot be locked");
     EXPECT_EQ(platform.messages[0].style, MsgExclamation);
     EXPECT_FALSE(folder.exists("config.dat"));
 }

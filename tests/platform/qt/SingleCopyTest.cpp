@@ -70,40 +70,56 @@ public:
 
 } // namespace
 
-TEST(SingleCopy, TheLockIsAnOwnerOnlyFileInTheDataFolder)
+// The folder itself is locked: nothing is written into it, and every open of it (with or without a trailing
+// separator) sees the lock.
+TEST(SingleCopy, TheLockIsTheDataFolderItselfAndLeavesNothingInIt)
 {
     TempFolder data;
     QtPlatform first(QString::fromStdString(data.str()));
     ASSERT_FALSE(first.previousInstanceRunning());
-    EXPECT_EQ(QtPlatform::lockFilePath(QString::fromStdString(data.str())).toStdString(), data.file(kLockName));
-    struct stat st
-    {
-    };
-    ASSERT_EQ(stat(data.file(kLockName).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_TRUE(first.holdsDataFolderLock());
+    EXPECT_TRUE(fs::is_empty(data.str()));
     EXPECT_TRUE(QtPlatform(QString::fromStdString(data.str() + "/")).previousInstanceRunning());
     TempFolder other;
     EXPECT_FALSE(QtPlatform(QString::fromStdString(other.str())).previousInstanceRunning());
     first.prepareEnd();
-    EXPECT_FALSE(data.exists(kLockName));
+    EXPECT_TRUE(fs::is_empty(data.str()));
     EXPECT_FALSE(QtPlatform(QString::fromStdString(data.str())).previousInstanceRunning());
 }
 
-TEST(SingleCopy, ALockDeletedBehindTheCopysBackIsNoLongerHeld)
+// A synchronisation engine replaces the folder's files (a new file renamed over the old one), and may bring an
+// older version's lock file from the other computer: the lock stays this copy's, and a second copy stays out.
+TEST(SingleCopy, FilesReplacedInTheFolderTakeNothingOfTheLock)
 {
     TempFolder data;
     const QString folder = QString::fromStdString(data.str());
     QtPlatform first(folder);
     ASSERT_FALSE(first.previousInstanceRunning());
-    fs::remove(data.file(kLockName));
+    for (const char* name : {kLockName, "settings.dat", "config.dat"}) {
+        writeFile(data.file(".syncthing.tmp"), "from the other computer");
+        fs::rename(data.file(".syncthing.tmp"), data.file(name));
+    }
+    EXPECT_TRUE(first.holdsDataFolderLock());
+    EXPECT_TRUE(QtPlatform(folder).previousInstanceRunning());
+}
+
+// Moved away, the folder is no longer the data folder: its copy saves nothing there, and a copy started on a new
+// folder under the name locks that one.
+TEST(SingleCopy, AFolderMovedBehindTheCopysBackIsNoLongerHeld)
+{
+    TempFolder data;
+    const QString folder = QString::fromStdString(data.str());
+    QtPlatform first(folder);
+    ASSERT_FALSE(first.previousInstanceRunning());
+    fs::rename(data.str(), data.str() + ".moved");
+    fs::create_directory(data.str());
     EXPECT_FALSE(first.holdsDataFolderLock());
     QtPlatform second(folder);
     EXPECT_FALSE(second.previousInstanceRunning());
     EXPECT_TRUE(second.holdsDataFolderLock());
-    first.prepareEnd(); // must not take the second copy's lock file with it
-    EXPECT_TRUE(data.exists(kLockName));
+    first.prepareEnd();
     EXPECT_TRUE(second.holdsDataFolderLock());
+    fs::remove_all(data.str() + ".moved");
 }
 
 // The user's runtime folder, an owner-only folder of the test's own, for as long as the object lives.
@@ -133,90 +149,77 @@ Result saveOneAccount(QtPlatform& platform, const std::string& folder)
     return SaveAccountFile(state, table);
 }
 
-// A copy on the runtime folder's lock is read-only: when the folder becomes writable and another copy takes the
-// folder's own lock, only that copy saves.
-TEST(SingleCopyPermissions, AFolderThatCannotBeWrittenIsLockedInTheRuntimeFolderAndNeverSaved)
+// A folder that cannot be written is locked all the same: a copy started once it can be written stays out, and
+// the first saves. One that can be written but not locked (here: not read) is refused; one that can be neither
+// falls back to the runtime folder's lock and never saves.
+TEST(SingleCopyPermissions, AFolderIsLockedWhateverItsPermissionsOrNeverSaved)
 {
     SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
-    TempFolder data;
+    using P = fs::perms;
     const RuntimeFolder runtime;
-    const QString folder = QString::fromStdString(data.str());
-    fs::permissions(data.str(), fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
-    QtPlatform first(folder);
-    QtPlatform second(folder);
-    EXPECT_FALSE(first.previousInstanceRunning());
-    EXPECT_TRUE(second.previousInstanceRunning());
-    EXPECT_EQ(second.lockRefusal(), ""); // another copy: "already running"
-    EXPECT_FALSE(first.holdsDataFolderLock());
-    EXPECT_FALSE(data.exists(kLockName));
-
-    fs::permissions(data.str(), fs::perms::owner_all, fs::perm_options::replace);
-    QtPlatform folderCopy(folder);
-    EXPECT_FALSE(folderCopy.previousInstanceRunning());
-    EXPECT_TRUE(folderCopy.holdsDataFolderLock());
-    EXPECT_FALSE(first.holdsDataFolderLock());
-    const Result refused = saveOneAccount(first, data.str());
-    EXPECT_FALSE(refused.isOk());
-    EXPECT_NE(refused.message().find(kLockLostReason), std::string::npos);
-    EXPECT_FALSE(data.exists("settings.dat"));
-    EXPECT_TRUE(saveOneAccount(folderCopy, data.str()).isOk());
-}
-
-// Something planted under the lock file's name in a folder that can be written is never a reason to go without the
-// folder's lock: the copy does not start, and says what is there.
-TEST(SingleCopy, APlantedLockFileKeepsTheCopyFromStartingAndIsNamed)
-{
-    struct Plant
     {
-        const char* kind;
-        std::function<void(const std::string& path)> make;
-        std::string problem;
-    };
-    const std::vector<Plant> plants = {
-        {"folder", [](const std::string& p) { fs::create_directory(p); }, "is a folder"},
-        {"dangling link", [](const std::string& p) { fs::create_symlink(p + ".nowhere", p); },
-         "is a symbolic link that points nowhere"},
-        {"link to a file",
-         [](const std::string& p) {
-             writeFile(p + ".target", "");
-             fs::create_symlink(p + ".target", p);
-         },
-         "is a symbolic link"},
-        {"pipe", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }, "is a pipe (FIFO)"},
-    };
-    const RuntimeFolder runtime;
-    for (const Plant& plant : plants) {
-        SCOPED_TRACE(plant.kind);
         TempFolder data;
-        const std::string lock = data.file(kLockName);
-        plant.make(lock);
+        const QString folder = QString::fromStdString(data.str());
+        fs::permissions(data.str(), P::owner_read | P::owner_exec, fs::perm_options::replace);
+        QtPlatform first(folder);
+        EXPECT_FALSE(first.previousInstanceRunning());
+        EXPECT_TRUE(QtPlatform(folder).previousInstanceRunning());
+        fs::permissions(data.str(), P::owner_all, fs::perm_options::replace);
+        QtPlatform second(folder);
+        EXPECT_TRUE(second.previousInstanceRunning());
+        EXPECT_EQ(second.lockRefusal(), ""); // another copy: "already running"
+        EXPECT_FALSE(saveOneAccount(second, data.str()).isOk());
+        EXPECT_TRUE(saveOneAccount(first, data.str()).isOk());
+    }
+    {
+        TempFolder data;
+        fs::permissions(data.str(), P::owner_write | P::owner_exec, fs::perm_options::replace);
         QtPlatform copy(QString::fromStdString(data.str()));
         EXPECT_TRUE(copy.previousInstanceRunning());
-        EXPECT_EQ(copy.lockRefusal(), "Coffernote cannot start: the lock file of its data folder\r\n" + lock + "\r\n" +
-                                          plant.problem +
-                                          ".\r\nRemove it (while no copy of Coffernote runs) and start again; "
-                                          "Coffernote makes a new one.");
+        EXPECT_EQ(copy.lockRefusal(), "Coffernote cannot start: its data folder\r\n" + data.str() +
+                                          "\r\ncannot be locked (Permission denied).\r\nWithout that lock a second "
+                                          "copy could save at the same time and undo this one's changes.");
+    }
+    {
+        TempFolder data;
+        fs::permissions(data.str(), P::owner_exec, fs::perm_options::replace);
+        QtPlatform copy(QString::fromStdString(data.str()));
+        EXPECT_FALSE(copy.previousInstanceRunning());
         EXPECT_FALSE(copy.holdsDataFolderLock());
-        EXPECT_TRUE(fs::exists(fs::symlink_status(lock))); // left as it was
-        EXPECT_FALSE(saveOneAccount(copy, data.str()).isOk());
-        EXPECT_FALSE(data.exists("settings.dat"));
+        EXPECT_TRUE(QtPlatform(QString::fromStdString(data.str())).previousInstanceRunning()); // the runtime lock
+        const Result refused = saveOneAccount(copy, data.str());
+        EXPECT_FALSE(refused.isOk());
+        EXPECT_NE(refused.message().find(kLockLostReason), std::string::npos);
     }
 }
 
-// Another user's lock file is not this copy's lock, nor a sign that this user's copy runs.
-TEST(SingleCopy, AnotherUsersLockFileIsNamedAsSuch)
+// A lock file of an older version (or anything else under its name) means nothing now: the copy starts, saves and
+// leaves it as it was.
+TEST(SingleCopy, AnOldLockFileOfAnyKindIsLeftAloneAndTheCopyStarts)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "only root can give a file to another user";
-    TempFolder data;
-    const std::string lock = data.file(kLockName);
-    writeFile(lock, "");
-    ASSERT_EQ(chown(lock.c_str(), 54321, 54321), 0);
-    QtPlatform copy(QString::fromStdString(data.str()));
-    EXPECT_TRUE(copy.previousInstanceRunning());
-    EXPECT_EQ(copy.lockRefusal(), "Coffernote cannot start: the lock file of its data folder\r\n" + lock +
-                                      "\r\nbelongs to another user (uid 54321).\r\nRemove it (while no copy of "
-                                      "Coffernote runs) and start again; Coffernote makes a new one.");
+    const std::vector<std::pair<const char*, std::function<void(const std::string& path)>>> plants = {
+        {"file", [](const std::string& p) { writeFile(p, "4242\n/nowhere\n"); }},
+        {"folder", [](const std::string& p) { fs::create_directory(p); }},
+        {"dangling link", [](const std::string& p) { fs::create_symlink(p + ".nowhere", p); }},
+        {"pipe", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }},
+    };
+    const RuntimeFolder runtime;
+    for (const auto& [kind, make] : plants) {
+        SCOPED_TRACE(kind);
+        TempFolder data;
+        const std::string lock = data.file(kLockName);
+        make(lock);
+        const fs::file_type before = fs::symlink_status(lock).type();
+        QtPlatform copy(QString::fromStdString(data.str()));
+        EXPECT_FALSE(copy.previousInstanceRunning());
+        EXPECT_TRUE(copy.holdsDataFolderLock());
+        EXPECT_TRUE(saveOneAccount(copy, data.str()).isOk());
+        copy.prepareEnd();
+        EXPECT_EQ(fs::symlink_status(lock).type(), before);
+        if (before == fs::file_type::regular) {
+            EXPECT_EQ(data.read(kLockName), "4242\n/nowhere\n");
+        }
+    }
 }
 
 // A run that only reads the folder's files (not the user's alone to change) never takes the folder's lock.
@@ -228,8 +231,8 @@ TEST(SingleCopy, AReadOnlyRunTakesOnlyTheRuntimeLock)
     QtPlatform reader(folder, true);
     EXPECT_FALSE(reader.previousInstanceRunning());
     EXPECT_FALSE(reader.holdsDataFolderLock());
-    EXPECT_FALSE(data.exists(kLockName));
     EXPECT_TRUE(QtPlatform(folder, true).previousInstanceRunning());
+    EXPECT_TRUE(fs::is_empty(data.str()));
     EXPECT_FALSE(saveOneAccount(reader, data.str()).isOk());
     EXPECT_FALSE(data.exists("settings.dat"));
 }
@@ -257,7 +260,6 @@ TEST(SingleCopy, AKilledCopysLockIsTakenOverAtOnce)
         killed.process.kill();
         killed.process.waitForFinished();
     }
-    ASSERT_TRUE(data.exists(kLockName)); // left behind by the kill
     Copy next(data, envB, {QStringLiteral("save"), QStringLiteral("Next")});
     EXPECT_TRUE(next.waitFor(QStringLiteral("saved"))) << next.seen.join(u'|').toStdString();
 }

@@ -2,9 +2,10 @@
 // the data folder's lock exactly as the program does, runs the same start-up sequence (with its one load) and save,
 // answers every question No and prints what a user would have seen, one line each:
 //   coffernote_copy hold FOLDER       take the lock and keep it until standard input closes
-//   coffernote_copy save FOLDER NAME  start, add the account NAME, save
+//   coffernote_copy save FOLDER NAME  start, add the account NAME as the main window's Add does (which first
+//                                     takes in what another computer saved meanwhile), save
 //   coffernote_copy seed FOLDER N     start, add N accounts, save
-//   coffernote_copy check FOLDER      start and list the stored account names
+//   coffernote_copy check FOLDER      start, open the main window and list the account names it shows
 // With COFFERNOTE_COPY_WAIT_FOR set to a path, save and seed wait (up to 10 s) after the start until that path
 // exists, so that a script can change the folder between a copy's start and its save.
 #include "app/files/AccountFile.h"
@@ -40,6 +41,7 @@ public:
     using QtPlatform::QtPlatform;
     Answer showMessageBox(const std::string& text, int style, const std::string&) override
     {
+        lastMessage = text;
         say((isQuestion(style) ? "question " : "message ") + firstLine(text));
         return isQuestion(style) ? Answer::No : Answer::Ok;
     }
@@ -50,7 +52,19 @@ public:
         prepareEnd();
         std::_Exit(4);
     }
+    std::string lastMessage;
 };
+
+// Add, as the user does it in the main window: the name typed, the website and the password, then Add.
+Result addInWindow(Session& session, const std::string& name)
+{
+    session.openMain();
+    AccountBook& book = session.book();
+    book.setComboTextQuietly(name);
+    book.boxEdited(AccountBook::Website, SecretString("https://example.org/" + name));
+    book.boxEdited(AccountBook::Password, SecretString("pw-" + name));
+    return book.Add_Account_Click();
+}
 
 int hold(QCoreApplication& app, ToolPlatform& platform)
 {
@@ -77,21 +91,35 @@ int run(const std::string& mode, Session& session, const std::string& arg)
         state.platform.endProgram();
         return 4;
     }
-    AccountTable table = session.table();
     if (mode == "check") {
-        for (std::size_t i = 1; i < table.size(); ++i)
-            say("account " + table[i].AccountName);
+        // As the program's main window opens: what another computer set aside is merged in first.
+        session.openMain();
+        const AccountTable& shown = session.book().table();
+        for (std::size_t i = 1; i < shown.size(); ++i)
+            say("account " + shown[i].AccountName);
         return 0;
     }
+    AccountTable table = session.table();
     if (const char* wait = std::getenv("COFFERNOTE_COPY_WAIT_FOR"); wait && *wait) {
         for (int i = 0; i < 1000 && access(wait, F_OK) != 0; ++i)
             usleep(10000);
     }
-    const int count = mode == "seed" ? std::atoi(arg.c_str()) : 1;
+    if (mode == "save") {
+        const Result added = addInWindow(session, arg);
+        auto& platform = static_cast<ToolPlatform&>(state.platform);
+        if (added.mustEnd()) {
+            state.platform.endProgram();
+            return 4;
+        }
+        const bool saved = platform.lastMessage == "Settings have been saved successfully.";
+        say(saved ? "saved" : "failed " + firstLine(platform.lastMessage));
+        return saved ? 0 : 5;
+    }
+    const int count = std::atoi(arg.c_str());
     for (int i = 0; i < count; ++i) {
         AccountRecord r;
         r.RecordNo = static_cast<std::int16_t>(table.size());
-        r.AccountName = mode == "seed" ? "seed " + std::to_string(i) : arg;
+        r.AccountName = "seed " + std::to_string(i);
         r.Website = "https://example.org/" + r.AccountName;
         r.Password = "pw-" + r.AccountName;
         table.push_back(std::move(r));

@@ -29,7 +29,7 @@ stop() {
     local pid
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
+    [[ -n "${COFFERNOTE_SYNC_KEEP:-}" ]] && echo "kept: $work" || rm -rf "$work"
 }
 trap stop EXIT
 trap 'exit 130' INT TERM

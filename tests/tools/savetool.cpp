@@ -24,6 +24,8 @@
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountVersions.h"
+#include "app/files/OutsideChanges.h"
+#include "app/model/AccountBook.h"
 #include "app/files/OptionsFile.h"
 
 #include "base/AtomicFile.h"
@@ -173,10 +175,17 @@ int addTo(AppState& state, const char* name)
     if (const char* wait = std::getenv("COFFERNOTE_SAVETOOL_WAIT_FOR"); wait && *wait)
         for (int i = 0; i < 6000 && !std::filesystem::exists(wait); ++i)
             usleep(10000);
-    table.push_back({static_cast<std::int16_t>(table.size()), name, "https://example.org", "", "user", "pw"});
-    const Result r = SaveAccountFile(state, table);
-    std::printf("%s\n", r.isOk() ? "saved" : ("SAVE FAILED: " + r.message()).c_str());
-    return r.isOk() ? 0 : 1;
+    // As the main window's Add: what another computer saved meanwhile is taken in before the save.
+    AccountBook book(state, table);
+    book.open();
+    book.setComboTextQuietly(name);
+    book.boxEdited(AccountBook::Website, SecretString("https://example.org"));
+    book.boxEdited(AccountBook::UserId, SecretString("user"));
+    book.boxEdited(AccountBook::Password, SecretString("pw"));
+    const Result r = book.Add_Account_Click();
+    const bool saved = r.isOk() && book.table().size() > 1 && !AccountFileChangedOutside(state);
+    std::printf("%s\n", saved ? "saved" : "SAVE FAILED");
+    return saved ? 0 : 1;
 }
 
 } // namespace

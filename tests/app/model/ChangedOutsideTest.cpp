@@ -68,51 +68,49 @@ std::string withFolder(std::string text, const std::string& folder)
 TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNothing)
 {
     enum Stamp { Kept, Anew };
+    using Change = std::function<void(const TempFolder&)>;
     struct Case
     {
         const char* what;
-        std::function<void(const TempFolder&)> change; // after this computer saved its own three accounts
+        Change change; // after this computer saved its own three accounts
         bool holdsLock;
-        const char* first;                // what the start comes to
-        std::vector<std::string> texts;   // every message, in order
+        const char* first;              // what the start comes to
+        std::vector<std::string> texts; // every message, in order
         Stamp stamp;
-        std::size_t accounts;             // in the table, once the start (and the login) is over
+        std::size_t accounts; // in the table, once the start (and the login) is over
     };
+    const Change whole = [](const TempFolder& f) { f.write("settings.dat", savedElsewhere(false)); };
+    const Change encrypted = [](const TempFolder& f) { f.write("settings.dat", savedElsewhere(true)); };
+    const Change othersCanWrite = [&](const TempFolder& f) {
+        whole(f);
+        std::filesystem::permissions(f.file("settings.dat"), std::filesystem::perms::group_write,
+                                     std::filesystem::perm_options::add);
+    };
+    const Change damaged = [](const TempFolder& f) {
+        std::string b = f.read("settings.dat");
+        b[b.size() / 2] ^= 0x01;
+        f.write("settings.dat", b);
+    };
+    const Change lost = [](const TempFolder& f) {
+        f.write("settings2.dat", "not the journal's");
+        std::filesystem::remove(f.file("settings.dat"));
+    };
+    const Change lastDeleted = [](const TempFolder& f) {
+        FakePlatform p;
+        AppState s(f.str(), p);
+        ASSERT_EQ(outcome(SaveAccountFile(s, {MakeHeaderRecord("", "", "")})), "Ok");
+    };
+    // clang-format off
     const Case cases[] = {
-        {"whole default file, another stamp", [](const TempFolder& f) { f.write("settings.dat", savedElsewhere(false)); },
-         true, "Main", {kUsed}, Anew, 4},
-        {"the same, read-only", [](const TempFolder& f) { f.write("settings.dat", savedElsewhere(false)); }, false,
-         "Main", {kUsedReadOnly}, Kept, 4},
-        {"whole encrypted file, another stamp", [](const TempFolder& f) { f.write("settings.dat", savedElsewhere(true)); },
-         true, "Login", {kUsed}, Anew, 4},
-        {"damaged, another stamp",
-         [](const TempFolder& f) {
-             std::string b = f.read("settings.dat");
-             b[b.size() / 2] ^= 0x01;
-             f.write("settings.dat", b);
-         },
-         true, "EndProgram", {kCipher, kDamaged}, Kept, 0},
-        {"whole, another stamp, others can write it",
-         [](const TempFolder& f) {
-             f.write("settings.dat", savedElsewhere(false));
-             std::filesystem::permissions(f.file("settings.dat"), std::filesystem::perms::group_write,
-                                          std::filesystem::perm_options::add);
-         },
-         true, "EndProgram", {kDamaged}, Kept, 0},
-        {"the stamp names a file that is not there",
-         [](const TempFolder& f) {
-             f.write("settings2.dat", "not the journal's");
-             std::filesystem::remove(f.file("settings.dat"));
-         },
-         true, "EndProgram", {kMissing}, Kept, 0},
-        {"the last account deleted",
-         [](const TempFolder& f) {
-             FakePlatform p;
-             AppState s(f.str(), p);
-             ASSERT_EQ(outcome(SaveAccountFile(s, {MakeHeaderRecord("", "", "")})), "Ok");
-         },
-         true, "Main", {}, Kept, 0},
+        {"whole default file, another stamp",   whole,          true,  "Main",       {kUsed},             Anew, 4},
+        {"the same, read-only",                 whole,          false, "Main",       {kUsedReadOnly},     Kept, 4},
+        {"whole encrypted file, another stamp", encrypted,      true,  "Login",      {kUsed},             Anew, 4},
+        {"damaged, another stamp",              damaged,        true,  "EndProgram", {kCipher, kDamaged}, Kept, 0},
+        {"whole, but others can write it",      othersCanWrite, true,  "EndProgram", {kDamaged},          Kept, 0},
+        {"the stamp names a missing file",      lost,           true,  "EndProgram", {kMissing},          Kept, 0},
+        {"the last account deleted",            lastDeleted,    true,  "Main",       {},                  Kept, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder folder;

@@ -62,9 +62,11 @@ struct AppState
     // The settings a new key is derived with; a file derived with less is derived anew at its next save.
     KdfSettings kdfDefaults = kDefaultKdf;
     // A protected account file, read and checked against its stamp at start-up, waiting for the login that opens
-    // it; stampAfterUnlock: it had no stamp, and gets one once it opened.
+    // it; stampAfterUnlock: it had no stamp or another one, and gets its own once it opened; changedOutside: it had
+    // another one (written by another computer or restored), and the user hears so once it opened.
     std::string lockedAccountFile;
     bool stampAfterUnlock = false;
+    bool changedOutside = false;
 
     // True once the splash has run the start-up sequence; later loads of the About form are the About box.
     bool StartupDone = false;

@@ -16,7 +16,7 @@ struct OptionsRecord;
 enum class LoadKind {
     NoFile,    // no account file: the table holds the header built from the login settings
     Loaded,    // the table holds the file's records (the header check may have run the recovery)
-    Recovered, // the file did not match its stamp or could not be read; the user chose to restore defaults:
+    Recovered, // the file could not be read in full; the user chose to restore defaults:
                // the account file is gone and the table holds the header built from the login settings
     Protected, // the file is encrypted with the login's key: it waits in state.lockedAccountFile, checked against
                // its stamp, for the login (UnlockAccountFile); the table holds the header built from the settings
@@ -29,9 +29,12 @@ using LoadResult = Outcome<LoadKind>;
 // goes to the recovery question. A save interrupted between its two renames (the stamp already names the new
 // file "settings2.dat", complete and authentic) is finished first; any other leftover "settings2.dat" or
 // "config2.dat" is removed. An account file that authenticates completely while no stamp is stored (the options
-// file was deleted, or a backup was put back) is taken as intact and stamped. A data file that cannot be read,
-// is not a regular file or is too large is reported and the program ends, with nothing changed or deleted.
-// options receives the options file's values.
+// file was deleted, or a backup was put back) or another stamp (written by another computer that shares the folder,
+// or restored) is taken as intact and stamped; for another stamp the user is told (a protected file: once the login
+// opened it). Either only when it belongs to the user and nobody else can write it. A stamp that names an account
+// file that is not there (a save still arriving, or a lost file), unless the last account was deleted, is told and
+// the program ends. A data file that cannot be read, is not a regular file or is too large is reported and the
+// program ends. In both, nothing was changed or deleted. options receives the options file's values.
 LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table);
 
 enum class UnlockKind {
@@ -40,8 +43,9 @@ enum class UnlockKind {
     Recovered,  // the file opened but was not the program's own; the recovery question was answered Yes
 };
 // Opens the protected file that waits for the login with the key derived from it. A file that opens but is out of
-// shape or lacks the header marker goes to the recovery question, as a damaged default file does. EndProgram
-// when the user chose to end the program.
+// shape or lacks the header marker goes to the recovery question, as a damaged default file does. One that opens
+// without its stamp gets it, and under another stamp the user is told that it was changed outside this copy.
+// EndProgram when the user chose to end the program.
 Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProtection> protection, AccountTable& table);
 
 // The reason a save gives when this copy no longer holds the data folder's lock.

@@ -3,6 +3,7 @@
 
 #include "app/AppState.h"
 #include "app/files/AccountVersions.h"
+#include "app/files/ChangedOutside.h"
 #include "app/files/DamagedData.h"
 #include "app/files/DataFiles.h"
 #include "app/files/IntegrityStamp.h"
@@ -135,13 +136,16 @@ Interrupted interruptedSave(AppState& state, const DataPaths& p, const std::stri
     return Interrupted::No;
 }
 
-// A protected file waits for the login, once its header is one this version reads and within bounds.
-LoadResult awaitLogin(AppState& state, const std::string& path, std::string&& bytes, bool stampIt, AccountTable& table)
+// A protected file waits for the login, once its header is one this version reads and within bounds. stampIt: it
+// gets its stamp once it opened; changedOutside: it had another stamp, and the user hears so then.
+LoadResult awaitLogin(AppState& state, const std::string& path, std::string&& bytes, bool stampIt, AccountTable& table,
+                      bool changedOutside = false)
 {
     if (!ReadProtectedHeader(bytes))
         return endUnreadableHeader(state, path);
     state.lockedAccountFile = std::move(bytes);
     state.stampAfterUnlock = stampIt;
+    state.changedOutside = changedOutside;
     take(table, headerOnly(state));
     return done(LoadKind::Protected);
 }
@@ -173,24 +177,22 @@ LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTab
     return done(LoadKind::Loaded);
 }
 
-// No stamp to disagree with (no options file, or an empty stamp): a file that is whole and the program's own is
-// intact, and gets its stamp. This is also how a backup of the account file is put back.
-LoadResult takeUnstamped(AppState& state, bool hadOptions, OptionsRecord& options, std::string&& fileBytes,
-                         AccountTable& table)
+// A file that does not match the stamp, or has none to match (no options file, or an empty stamp): one that is
+// whole and the program's own is used and gets its stamp. Without a stamp this is how a backup is put back; under
+// another stamp (changedOutside) it was written elsewhere (another computer, a restored copy, a save still
+// arriving), and the user is told.
+LoadResult takeWhole(AppState& state, bool hadOptions, bool changedOutside, OptionsRecord& options,
+                     std::string&& fileBytes, AccountTable& table)
 {
     AccountTable loaded;
     // Only the user's own file that nobody else can write: anyone else who can write it could have forged it.
     if (!OwnedByUserAlone(JoinPath(state.programFolder, kAccountFileName)) ||
         !AuthenticatesCompletely(state, std::move(fileBytes), loaded))
         return recoverDamaged(state, options, table);
-    if (mayChangeFiles(state)) {
-        OptionsRecord stamped = hadOptions ? options : OptionsRecord::defaults();
-        stamped.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
-        // A folder that cannot be written changes nothing: the next load takes the file in the same way.
-        if (WriteOptionsFile(state.programFolder, stamped).isOk())
-            options = stamped;
-    }
+    const Result restamped = StampAccountFileAnew(state, options, hadOptions);
     take(table, std::move(loaded));
+    if (changedOutside)
+        TellChangedOutside(state, restamped);
     return done(LoadKind::Loaded);
 }
 
@@ -221,22 +223,33 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
     if (!readOptions.result.isOk())
         return endUnreadable(state, readOptions.result.message());
     const bool hadOptions = readOptions.value;
-    // Left by an interrupted save or options write: the options file in place is the one that counts.
-    removeLeftover(state, p.tempOptions);
     const std::string stamp = options.get(OptionsRecord::IntegrityStamp);
 
     AccountTable loaded;
     FileIdentity checked;
     std::string locked;
     if (!FileExists(p.accounts)) {
-        if (const Interrupted i = interruptedSave(state, p, stamp, loaded, locked, checked); i != Interrupted::No)
-            return i == Interrupted::Finish ? finishInterruptedSave(state, p, loaded, locked, table, checked)
-                                            : endUnreadableHeader(state, p.temp);
+        if (const Interrupted i = interruptedSave(state, p, stamp, loaded, locked, checked); i != Interrupted::No) {
+            if (i == Interrupted::Unreadable)
+                return endUnreadableHeader(state, p.temp);
+            removeLeftover(state, p.tempOptions);
+            return finishInterruptedSave(state, p, loaded, locked, table, checked);
+        }
+        // A stamp without its file: a save from another computer still arriving, or a lost file. An empty list
+        // shown now would be saved over it. Only the deletion of the last account leaves this state on purpose,
+        // and it kept the file as the newest version.
+        if (!stamp.empty() && !StampOfNewestVersion(folder, stamp)) {
+            state.platform.message(MissingAccountFileMessage(folder), MsgExclamation);
+            return {Result::endProgram()};
+        }
+        // Left by an interrupted save or options write: the pair in place is the one that counts.
+        removeLeftover(state, p.tempOptions);
         removeLeftover(state, p.temp);
         take(table, headerOnly(state));
         return done(LoadKind::NoFile);
     }
 
+    removeLeftover(state, p.tempOptions); // an interrupted options write: the options file in place counts
     Outcome<std::string> read = ReadWholeFile(p.accounts);
     if (!read.result.isOk())
         return endUnreadable(state, read.result.message());
@@ -253,15 +266,14 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
         return i == Interrupted::Finish ? finishInterruptedSave(state, p, loaded, locked, table, checked)
                                         : endUnreadableHeader(state, p.temp);
     removeLeftover(state, p.temp);
-    if (stamp.empty() && awaitsLogin(state, fileBytes)) {
+    // No stamp, or another one: a whole file is used, whoever wrote it; only one that does not open is damaged.
+    if (awaitsLogin(state, fileBytes)) {
         // As for the default form: anyone else who can write it could have put it there.
         if (!OwnedByUserAlone(p.accounts))
             return recoverDamaged(state, options, table);
-        return awaitLogin(state, p.accounts, std::move(fileBytes), true, table);
+        return awaitLogin(state, p.accounts, std::move(fileBytes), true, table, !stamp.empty());
     }
-    if (stamp.empty())
-        return takeUnstamped(state, hadOptions, options, std::move(fileBytes), table);
-    return recoverDamaged(state, options, table);
+    return takeWhole(state, hadOptions, !stamp.empty(), options, std::move(fileBytes), table);
 }
 
 } // namespace
@@ -282,7 +294,7 @@ Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProte
         // Authentic, yet not the program's own records: damaged data, as for a default file.
         if (decoded)
             take(table, std::move(loaded));
-        state.stampAfterUnlock = false;
+        state.stampAfterUnlock = state.changedOutside = false;
         if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
             return {std::move(recovered)};
         take(table, headerOnly(state));
@@ -291,14 +303,16 @@ Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProte
     state.protection = std::move(protection);
     if (mayChangeFiles(state))
         SettleSealedVersions(state.programFolder, state.protection.get()); // a new login's save interrupted
-    if (state.stampAfterUnlock && mayChangeFiles(state)) {
-        // Opened without a stamp to match (a backup put back): it is intact, and gets its stamp.
+    if (state.stampAfterUnlock) {
+        // Opened without a stamp to match (a backup put back) or under another one (written elsewhere): it is
+        // intact, and gets its stamp.
         OptionsRecord options = OptionsRecord::defaults();
-        (void)ReadOptionsFile(state.programFolder, options);
-        options.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
-        (void)WriteOptionsFile(state.programFolder, options);
+        const Outcome<bool> read = ReadOptionsFile(state.programFolder, options);
+        const Result restamped = read.result.isOk() ? StampAccountFileAnew(state, options, read.value) : read.result;
+        if (state.changedOutside)
+            TellChangedOutside(state, restamped);
     }
-    state.stampAfterUnlock = false;
+    state.stampAfterUnlock = state.changedOutside = false;
     take(table, std::move(loaded));
     RememberAccountFile(state);
     return {Result::ok(), UnlockKind::Opened};

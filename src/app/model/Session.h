@@ -38,11 +38,13 @@ public:
 
     // The start-up sequence the splash runs once: the second-copy test, a word when the data folder cannot be
     // written, the default options file, then the one load and the choice of the first window. EndProgram for a
-    // second copy, a No to the recovery question or data files that cannot be read (told).
+    // second copy, a No to the recovery question, data files that cannot be read or a stamp whose account file is
+    // not there (told).
     StartupResult start();
     // The one load of this run (start() runs it): the stamp check, the content, the header check; any damage asks
-    // the recovery question. Without an account file (none yet, or the recovery deleted it) the table is the
-    // header alone, from the login settings. EndProgram as for start().
+    // the recovery question, and a whole file under another stamp is used and told. Without an account file (none
+    // yet, the last account deleted, or the recovery gave it up) the table is the header alone, from the login
+    // settings. EndProgram as for start().
     Result load();
 
     // The login dialog's rules, against the header of the table loaded.

@@ -88,31 +88,31 @@ TEST_F(ProtectedAccountFileTest, AFlippedByteIsCaughtByTheStampOrByAuthenticatio
 {
     const std::string file = golden("protected-settings.dat");
     for (std::size_t at : {0ul, 11ul, 14ul, 30ul, 42ul, 60ul, file.size() - 1}) {
-        SCOPED_TRACE(at);
         std::string changed = file;
         changed[at] ^= 0x20;
-        // The stamp still names the file as written: the change is damage, asked about before any login.
-        writeOuterWithStamp(file);
-        folder.write("settings.dat", changed);
-        platform.queueAnswer(Answer::No);
-        EXPECT_EQ(loadAtStart(), "EndProgram");
-        platform.checkNothingLeft();
-        // The stamp made to match the change: the header check or the login's key catches it.
-        writeOuterWithStamp(changed);
-        platform.messages.clear();
-        if (!IsProtectedFile(changed))
-            platform.queueAnswer(Answer::No); // no magic: a damaged default file
-        const std::string load = loadAtStart();
-        platform.checkNothingLeft();
-        if (load == "Protected") {
-            AccountTable table;
-            EXPECT_EQ(UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table).value,
-                      UnlockKind::WrongLogin);
-            state.lockedAccountFile.clear();
-        } else {
-            EXPECT_EQ(load, "EndProgram"); // a header out of bounds (reported) or no magic (the question)
+        // Whether the stamp still names the file as written (the file may come from another computer) or was made
+        // to match the change, the header check or the login's key catches it, and nothing is written.
+        for (const bool stampMatches : {false, true}) {
+            SCOPED_TRACE(std::to_string(at) + (stampMatches ? ", stamp matches" : ", stamp of the file as written"));
+            writeOuterWithStamp(stampMatches ? changed : file);
+            folder.write("settings.dat", changed);
+            const std::string options = folder.read("config.dat");
+            platform.messages.clear();
+            if (!IsProtectedFile(changed))
+                platform.queueAnswer(Answer::No); // no magic: a damaged default file
+            const std::string load = loadAtStart();
+            platform.checkNothingLeft();
+            if (load == "Protected") {
+                AccountTable table;
+                EXPECT_EQ(UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table).value,
+                          UnlockKind::WrongLogin);
+                state.lockedAccountFile.clear();
+            } else {
+                EXPECT_EQ(load, "EndProgram"); // a header out of bounds (reported) or no magic (the question)
+            }
+            EXPECT_EQ(folder.read("settings.dat"), changed);
+            EXPECT_EQ(folder.read("config.dat"), options);
         }
-        EXPECT_EQ(folder.read("settings.dat"), changed);
     }
 }
 

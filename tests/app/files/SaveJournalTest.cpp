@@ -127,17 +127,21 @@ TEST_F(SaveJournalTest, ATemporaryFileTheStampNamesIsUsedOnlyWhenItAuthenticates
     state.LoginUserName = "user";
     saveSample(sampleTable());
     const std::string S0 = folder.read("settings.dat");
-    // A stamp naming a settings2.dat that is not the program's own: the old pair does not match, so this is
-    // damage, and the question comes; No keeps everything.
+    // A stamp naming a settings2.dat that is not the program's own: no save to finish. The settings.dat in place
+    // is whole, so it is used under its own stamp (and the user told), and the foreign file goes as a leftover.
     const std::string foreign = "SGVsbG8gd29ybGQhIQ==";
     writeOuterWithStamp(foreign); // settings.dat = foreign, stamp of it
     folder.write("settings2.dat", foreign);
     folder.write("settings.dat", S0);
-    platform.queueAnswer(Answer::No);
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "Loaded");
+    EXPECT_EQ(table, asLoaded(sampleTable()));
+    ASSERT_EQ(platform.messages.size(), 2u); // what the cipher found in settings2.dat, then the file used
+    EXPECT_EQ(platform.messages[1].style, MsgInformation);
     EXPECT_EQ(folder.read("settings.dat"), S0);
+    EXPECT_FALSE(folder.exists("settings2.dat"));
+    EXPECT_EQ(stamp(), state.ComputedStamp);
 }
 
 TEST_F(SaveJournalTest, ALinkUnderTheTemporaryNameIsNeverTakenForTheJournal)
@@ -150,9 +154,15 @@ TEST_F(SaveJournalTest, ALinkUnderTheTemporaryNameIsNeverTakenForTheJournal)
     folder.write("config.dat", *pair.options);
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "NoFile");
+    // Not a save to finish: the stamp names an account file that is not there, and nothing is touched.
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "EndProgram");
     EXPECT_FALSE(folder.exists("settings.dat"));
-    EXPECT_EQ(folder.read("elsewhere.dat"), *pair.accounts); // the link went, not what it pointed to
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file("settings2.dat")));
+    // With the pair in place the link is a leftover: the link goes, not what it points to.
+    folder.write("settings.dat", *pair.accounts);
+    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
+    EXPECT_FALSE(std::filesystem::is_symlink(folder.file("settings2.dat")));
+    EXPECT_EQ(folder.read("elsewhere.dat"), *pair.accounts);
 }
 
 // What the load refuses is never written: a save whose file would pass the size bound writes nothing, and the

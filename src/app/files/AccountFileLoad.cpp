@@ -237,8 +237,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
         }
         // A stamp without its file: a save from another computer still arriving, or a lost file. An empty list
         // shown now would be saved over it. Only the deletion of the last account leaves this state on purpose,
-        // and it kept the file as the newest version.
-        if (!stamp.empty() && !StampOfNewestVersion(folder, stamp)) {
+        // and it kept the file among the versions.
+        if (!stamp.empty() && !StampOfKeptVersion(folder, stamp)) {
             state.platform.message(MissingAccountFileMessage(folder), MsgExclamation);
             return {Result::endProgram()};
         }

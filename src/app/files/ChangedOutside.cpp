@@ -39,13 +39,17 @@ void TellChangedOutside(AppState& state, const Result& restamped)
                            MsgInformation);
 }
 
-bool StampOfNewestVersion(const std::string& dataFolder, const std::string& stamp)
+bool StampOfKeptVersion(const std::string& dataFolder, const std::string& stamp)
 {
-    const std::vector<KeptVersion> versions = ListVersions(dataFolder);
-    if (versions.empty())
-        return false;
-    const Outcome<std::string> newest = EncryptField(StampText(versions.front().crc));
-    return newest.result.isOk() && newest.value == stamp;
+    // A folder without versions was emptied by an earlier version of Coffernote, which kept none.
+    if (!FileExists(VersionsFolder(dataFolder)))
+        return true;
+    for (const KeptVersion& v : ListVersions(dataFolder)) {
+        const Outcome<std::string> kept = EncryptField(StampText(v.crc));
+        if (kept.result.isOk() && kept.value == stamp)
+            return true;
+    }
+    return false;
 }
 
 std::string MissingAccountFileMessage(const std::string& dataFolder)

@@ -20,9 +20,10 @@ Result StampAccountFileAnew(AppState& state, OptionsRecord& options, bool hadOpt
 std::string ChangedOutsideMessage(const std::string& accountFile, const Result& restamped);
 void TellChangedOutside(AppState& state, const Result& restamped);
 
-// True when stamp is that of the newest kept version: the last account was deleted, and its file moved into the
-// versions; the options keep that stamp, and no account file is the legitimate state.
-bool StampOfNewestVersion(const std::string& dataFolder, const std::string& stamp);
+// True when stamp is that of a kept version: the last account was deleted, and its file moved into the versions
+// (the options keep that stamp, and no account file is the legitimate state); also in a folder without versions,
+// which an earlier version of Coffernote emptied that way.
+bool StampOfKeptVersion(const std::string& dataFolder, const std::string& stamp);
 
 // Said before the program ends when the stamp names an account file that is not there (and no save to finish).
 std::string MissingAccountFileMessage(const std::string& dataFolder);

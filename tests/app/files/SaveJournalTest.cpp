@@ -152,6 +152,7 @@ TEST_F(SaveJournalTest, ALinkUnderTheTemporaryNameIsNeverTakenForTheJournal)
     folder.write("elsewhere.dat", *pair.accounts);
     std::filesystem::create_symlink(folder.file("elsewhere.dat"), folder.file("settings2.dat"));
     folder.write("config.dat", *pair.options);
+    std::filesystem::create_directory(folder.file("versions")); // a folder this version keeps versions in
     OptionsRecord options;
     AccountTable loaded;
     // Not a save to finish: the stamp names an account file that is not there, and nothing is touched.

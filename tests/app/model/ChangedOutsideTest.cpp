@@ -94,12 +94,14 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
     const Change lost = [](const TempFolder& f) {
         f.write("settings2.dat", "not the journal's");
         std::filesystem::remove(f.file("settings.dat"));
+        std::filesystem::create_directory(f.file("versions")); // a folder this version keeps versions in
     };
     const Change lastDeleted = [](const TempFolder& f) {
         FakePlatform p;
         AppState s(f.str(), p);
         ASSERT_EQ(outcome(SaveAccountFile(s, {MakeHeaderRecord("", "", "")})), "Ok");
     };
+    const Change emptiedBefore = [](const TempFolder& f) { std::filesystem::remove(f.file("settings.dat")); };
     // clang-format off
     const Case cases[] = {
         {"whole default file, another stamp",   whole,          true,  "Main",       {kUsed},             Anew, 4},
@@ -109,6 +111,7 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
         {"whole, but others can write it",      othersCanWrite, true,  "EndProgram", {kDamaged},          Kept, 0},
         {"the stamp names a missing file",      lost,           true,  "EndProgram", {kMissing},          Kept, 0},
         {"the last account deleted",            lastDeleted,    true,  "Main",       {},                  Kept, 0},
+        {"emptied by an earlier version",       emptiedBefore,  true,  "Main",       {},                  Kept, 0},
     };
     // clang-format on
     for (const Case& c : cases) {

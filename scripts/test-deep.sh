@@ -21,10 +21,13 @@ COFFERNOTE_BUILD_DIR="$sanitized" bash "$here/scripts/build.sh" -DCOFFERNOTE_SAN
     QT_QPA_PLATFORM=offscreen bash "$here/scripts/ctest-checked.sh" -j "$jobs"
 )
 
-[ -x "$build/tests/savetool" ] || cmake --build "$build" --target savetool
+[ -x "$build/tests/savetool" ] && [ -x "$build/tools/coffernote_copy" ] ||
+    cmake --build "$build" --target savetool coffernote_copy
 failed=0
 bash "$here/scripts/fault/kill-during-save.sh" "$build" "${COFFERNOTE_FAULT_ACCOUNTS:-50}" || failed=1
 # The same with an encrypted account file (the save tool derives its key with the quickest settings).
 bash "$here/scripts/fault/kill-during-save.sh" "$build" "${COFFERNOTE_FAULT_ACCOUNTS:-50}" protected || failed=1
 bash "$here/scripts/fault/full-disk-and-planted-files.sh" "$build" "${COFFERNOTE_FAULT_ACCOUNTS:-50}" || failed=1
+# Two computers on one data folder kept in step by a real Syncthing (on 127.0.0.1 only).
+COFFERNOTE_BUILD_DIR="$build" bash "$here/scripts/fault/syncthing-two-computers.sh" --strict || failed=1
 exit $failed

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <fstream>
 #include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
@@ -92,10 +93,20 @@ Result ensureFolder(const std::string& dataFolder)
     return Result::ok();
 }
 
+// Compared a piece at a time: neither file is held whole beside the save's own buffers.
 bool sameBytes(const std::string& a, const std::string& b)
 {
-    const Outcome<std::string> x = ReadWholeFile(a), y = ReadWholeFile(b);
-    return x.result.isOk() && y.result.isOk() && x.value == y.value;
+    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
+    if (!x || !y)
+        return false;
+    std::vector<char> p(1 << 16), q(1 << 16);
+    while (x && y) {
+        x.read(p.data(), static_cast<std::streamsize>(p.size()));
+        y.read(q.data(), static_cast<std::streamsize>(q.size()));
+        if (x.gcount() != y.gcount() || !std::equal(p.begin(), p.begin() + x.gcount(), q.begin()))
+            return false;
+    }
+    return x.eof() && y.eof();
 }
 
 Outcome<std::uint32_t> crcOfFile(const std::string& path)
@@ -175,8 +186,11 @@ Result KeepFileAsVersion(const std::string& dataFolder, const std::string& path,
     if (Result folder = ensureFolder(dataFolder); !folder.isOk())
         return folder;
     const std::vector<KeptVersion> kept = ListVersions(dataFolder);
+    struct stat newest;
     if (!kept.empty() && kept.front().crc == crc && kept.front().size == static_cast<std::uintmax_t>(info.st_size) &&
-        sameBytes(kept.front().path, path))
+        ((::stat(kept.front().path.c_str(), &newest) == 0 && newest.st_ino == info.st_ino &&
+          newest.st_dev == info.st_dev) ||
+         sameBytes(kept.front().path, path)))
         return Result::ok();
 
     const std::string target = JoinPath(VersionsFolder(dataFolder), VersionName(modifiedMs(info), crc));

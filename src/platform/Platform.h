@@ -87,6 +87,15 @@ public:
         return showVersionList(versions);
     }
 
+    // Asks for a login (user name, password, number-pad digits) with text above it: take receives the three texts
+    // (the prompt overwrites its own copies once take returned); false when the user cancelled.
+    using TakeLogin = std::function<void(std::string_view userName, std::string_view password, std::string_view digits)>;
+    bool askLogin(const std::string& text, const TakeLogin& take)
+    {
+        announcePrompt();
+        return showLoginPrompt(text, take);
+    }
+
     // Runs each time a prompt (a message box, a question, a file dialog) is about to open: the main window shows
     // the state as it stands at that moment, also in the middle of an operation, so the user decides while
     // looking at it. One observer at a time; it is removed only by the owner that set it.
@@ -140,6 +149,7 @@ protected:
     virtual std::string chooseOpenFile(const std::string& filter) = 0;
     virtual ImportChoice showImportPreview(const ImportPreview&) { return ImportChoice::Cancel; }
     virtual int showVersionList(VersionList&) { return -1; }
+    virtual bool showLoginPrompt(const std::string&, const TakeLogin&) { return false; }
 
 private:
     void announcePrompt()

@@ -15,6 +15,9 @@ void FakePlatform::checkNothingLeft()
         ADD_FAILURE() << files.size() << " queued file name(s) were never asked for";
     if (!importChoices.empty())
         ADD_FAILURE() << importChoices.size() << " queued import choice(s) were never asked for";
+    if (!logins.empty())
+        ADD_FAILURE() << logins.size() << " queued login(s) were never asked for";
+    logins.clear();
     if (!versionChoices.empty())
         ADD_FAILURE() << versionChoices.size() << " queued version choice(s) were never asked for";
     answers.clear();
@@ -99,6 +102,23 @@ ImportChoice FakePlatform::showImportPreview(const ImportPreview& preview)
     const ImportChoice c = importChoices.front();
     importChoices.pop_front();
     return c;
+}
+
+bool FakePlatform::showLoginPrompt(const std::string& text, const TakeLogin& take)
+{
+    loginPrompts.push_back(text);
+    if (promptDismissed("login"))
+        return false;
+    if (logins.empty()) {
+        ADD_FAILURE() << "unexpected login prompt";
+        return false;
+    }
+    const auto login = logins.front();
+    logins.pop_front();
+    if (login[0].empty() && login[1].empty())
+        return false;
+    take(login[0], login[1], login[2]);
+    return true;
 }
 
 int FakePlatform::showVersionList(VersionList& versions)

@@ -3,6 +3,7 @@
 #include "cipher/SecretString.h"
 #include "platform/Platform.h"
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <string>
@@ -28,6 +29,8 @@ public:
     void queueFile(const std::string& path) { files.push_back(path); } // "" = the user cancels
     void queueImportChoice(ImportChoice choice) { importChoices.push_back(choice); }
     void queueVersionChoice(int row) { versionChoices.push_back(row); } // -1 = the user closes the list
+    // A login typed into a login prompt: user name, password, digits; an empty user name and password cancel.
+    void queueLogin(std::array<std::string, 3> login) { logins.push_back(std::move(login)); }
     void checkNothingLeft(); // fails on unused answers, then forgets them
 
     // Platform.
@@ -72,6 +75,8 @@ public:
     std::deque<std::string> files;
     std::deque<ImportChoice> importChoices;
     std::deque<int> versionChoices;
+    std::deque<std::array<std::string, 3>> logins;
+    std::vector<std::string> loginPrompts; // the text of every login prompt shown
 
 protected:
     Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
@@ -79,6 +84,7 @@ protected:
     std::string chooseOpenFile(const std::string& filter) override;
     ImportChoice showImportPreview(const ImportPreview& preview) override;
     int showVersionList(VersionList& versions) override;
+    bool showLoginPrompt(const std::string& text, const TakeLogin& take) override;
 
 private:
     bool promptDismissed(const std::string& prompt); // runs whilePromptOpen

@@ -113,8 +113,9 @@ public:
     // File > Restore an Earlier Version (AccountBook_restore.cpp): lists the kept versions, and saves the one
     // chosen, after one question, under the login in use. derive: how a login's key is derived for a version
     // sealed under another salt (off the window's thread); stillOpen: false once the lock closed the command.
-    Result restoreVersion(std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&)> derive = {},
-                          std::function<bool()> stillOpen = {});
+    using VersionKeyDerive = std::function<std::unique_ptr<FileProtection>(
+        const ProtectedHeader&, const SecretString&, const SecretString&, const SecretString&)>;
+    Result restoreVersion(VersionKeyDerive derive = {}, std::function<bool()> stillOpen = {});
 
     // Another computer's save arrived (AccountBook_outside.cpp): its accounts merged with the list, when no edit is
     // under way; true when the list changed. The window asks on a change in the data folder and at the idle tick.

@@ -13,8 +13,7 @@ const char* const kNothingChanged = "\r\nNothing has been changed.";
 
 } // namespace
 
-Result AccountBook::restoreVersion(std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&)> derive,
-                                   std::function<bool()> stillOpen)
+Result AccountBook::restoreVersion(VersionKeyDerive derive, std::function<bool()> stillOpen)
 {
     resetIdle();
     auto open = [&] { return !stillOpen || stillOpen(); };
@@ -31,7 +30,7 @@ Result AccountBook::restoreVersion(std::function<std::unique_ptr<FileProtection>
         return Result::ok();
 
     AccountTable chosen;
-    const VersionContent content = versions.open(row, chosen);
+    const VersionContent content = versions.open(row, chosen, true);
     if (!open()) {
         WipeTable(chosen);
         return Result::ok(); // locked while the key was derived
@@ -40,7 +39,7 @@ Result AccountBook::restoreVersion(std::function<std::unique_ptr<FileProtection>
     if (content != VersionContent::Opened) {
         state_.platform.message("The version of " + when +
                                     (content == VersionContent::OtherLogin
-                                         ? " is encrypted with another login than the one in use."
+                                         ? " could not be opened: it is encrypted with another login."
                                          : " cannot be read: it is damaged, or not an account file of Coffernote's.") +
                                     kNothingChanged,
                                 MsgExclamation);

@@ -120,6 +120,12 @@ std::string VersionRestore::when(int row) const
     return LocalTimeText(entries_.at(static_cast<std::size_t>(row)).file.writtenMs);
 }
 
+std::unique_ptr<FileProtection> VersionRestore::derive(const ProtectedHeader& header, const SecretString& userName,
+                                                       const SecretString& password, const SecretString& digits)
+{
+    return derive_ ? derive_(header, userName, password, digits) : ProtectionFor(header, userName, password, digits);
+}
+
 const FileProtection* VersionRestore::keyFor(Entry& e, const std::string& bytes)
 {
     if (!IsProtectedFile(bytes))
@@ -128,18 +134,37 @@ const FileProtection* VersionRestore::keyFor(Entry& e, const std::string& bytes)
     if (header && state_.protection && state_.protection->header == *header)
         return state_.protection.get();
     if (header && !e.key && state_.hasLogin())
-        e.key = derive_ ? derive_(*header)
-                        : ProtectionFor(*header, state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2);
+        e.key = derive(*header, state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2);
     return e.key.get();
 }
 
-VersionContent VersionRestore::open(int row, AccountTable& table)
+VersionContent VersionRestore::open(int row, AccountTable& table, bool askLogin)
 {
     Entry& e = entries_.at(static_cast<std::size_t>(row));
     const Outcome<std::string> bytes = ReadWholeFile(e.file.path);
     if (!bytes.result.isOk())
         return VersionContent::Unreadable;
-    const VersionContent c = OpenVersion(bytes.value, keyFor(e, bytes.value), table);
+    VersionContent c = OpenVersion(bytes.value, keyFor(e, bytes.value), table);
+    const std::optional<ProtectedHeader> header =
+        IsProtectedFile(bytes.value) ? ReadProtectedHeader(bytes.value) : std::nullopt;
+    if (c != VersionContent::Opened && header && askLogin) {
+        // Sealed under a login that is not the one in use: its own login opens it.
+        SecretString userName, password, digits;
+        const bool typed = state_.platform.askLogin(
+            "The version of " + when(row) + " was saved under another login than the one in use.\r\n"
+                                            "Enter the login it was saved with:",
+            [&](std::string_view u, std::string_view p, std::string_view d) {
+                userName = u;
+                password = p;
+                digits = d;
+            });
+        if (!typed)
+            return VersionContent::OtherLogin;
+        e.key = derive(*header, userName, password, digits);
+        c = OpenVersion(bytes.value, e.key.get(), table);
+        if (c != VersionContent::Opened)
+            c = VersionContent::OtherLogin; // the login typed does not open it either
+    }
     if (c == VersionContent::Opened && e.content != VersionContent::Opened) {
         e.content = c;
         e.accounts = table.size() - 1;
@@ -154,7 +179,7 @@ std::string VersionRestore::details(int row)
     AccountTable version;
     switch (open(row, version)) {
     case VersionContent::OtherLogin:
-        return "This version is encrypted with another login than the one in use; it cannot be opened.";
+        return "This version is encrypted with another login than the one in use: Restore asks for that login.";
     case VersionContent::Unreadable:
         return "This version cannot be read: it is damaged, or not an account file of Coffernote's.";
     case VersionContent::Opened:

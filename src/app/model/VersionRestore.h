@@ -27,9 +27,11 @@ VersionDifference CompareAccounts(const AccountTable& now, const AccountTable& v
 class VersionRestore : public VersionList
 {
 public:
-    // Derives the key of a version sealed under a login (from the login in use, with the version's salt): slow on
-    // purpose, so the window runs it off its thread. Null when it cannot.
-    using Derive = std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&)>;
+    // Derives the key of a version sealed under a login (the login in use, or one the user typed, with the
+    // version's salt): slow on purpose, so the window runs it off its thread. Null when it cannot.
+    using Derive = std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&, const SecretString& userName,
+                                                                 const SecretString& password,
+                                                                 const SecretString& digits)>;
 
     VersionRestore(AppState& state, const AccountTable& now, Derive derive = {});
 
@@ -38,8 +40,9 @@ public:
     std::string details(int row) override;
     // The time of the row, as listed.
     std::string when(int row) const;
-    // The version's accounts (header included) into table; derives a login's key when needed.
-    VersionContent open(int row, AccountTable& table);
+    // The version's accounts (header included) into table; derives a login's key when needed. askLogin: a version
+    // the login in use does not open asks the user for the login it was saved with.
+    VersionContent open(int row, AccountTable& table, bool askLogin = false);
 
 private:
     struct Entry
@@ -50,6 +53,8 @@ private:
         std::unique_ptr<FileProtection> key; // derived for this version
     };
     const FileProtection* keyFor(Entry& e, const std::string& bytes);
+    std::unique_ptr<FileProtection> derive(const ProtectedHeader& header, const SecretString& userName,
+                                           const SecretString& password, const SecretString& digits);
 
     AppState& state_;
     const AccountTable& now_;

@@ -2,12 +2,17 @@
 
 #include "platform/qt/ImportPreviewDialog.h"
 #include "platform/qt/VersionListDialog.h"
+#include "cipher/SecureWipe.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QMimeData>
@@ -198,6 +203,68 @@ ImportChoice QtPlatform::showImportPreview(const ImportPreview& preview)
     const ImportChoice choice = runPrompt(dialog, result) && guard ? guard->choice() : ImportChoice::Cancel;
     delete guard.data();
     return choice;
+}
+
+namespace {
+
+// The box's own text buffer, overwritten once it was handed over (text() shares it). Text set from a literal
+// shares read-only data (capacity 0) and holds nothing of the user's.
+void wipeBox(QLineEdit* box)
+{
+    const QString text = box->text();
+    if (!text.isEmpty() && text.capacity() > 0)
+        wipeBytes(const_cast<QChar*>(text.constData()), static_cast<std::size_t>(text.size()) * sizeof(QChar));
+    box->clear();
+}
+
+} // namespace
+
+bool QtPlatform::showLoginPrompt(const std::string& text, const TakeLogin& take)
+{
+    QWidget* owner = promptOwner();
+    auto* dialog = new QDialog(owner);
+    dialog->setObjectName(QStringLiteral("frmVersionLogin"));
+    dialog->setWindowTitle(QString::fromUtf8(kProgramTitle));
+    auto* layout = new QFormLayout(dialog);
+    auto* lblText = new QLabel(QString::fromStdString(text), dialog);
+    lblText->setTextFormat(Qt::PlainText);
+    layout->addRow(lblText);
+    QLineEdit* boxes[3];
+    const char* labels[3] = {"&User Name:", "&Password:", "&Number Pad Password:"};
+    const char* names[3] = {"txtUserName", "txtPassword", "txtNumpad"};
+    for (int i = 0; i < 3; ++i) {
+        boxes[i] = new QLineEdit(dialog);
+        boxes[i]->setObjectName(QString::fromLatin1(names[i]));
+        boxes[i]->setAccessibleName(QString::fromLatin1(labels[i]).remove(u'&'));
+        if (i > 0)
+            boxes[i]->setEchoMode(QLineEdit::Password);
+        layout->addRow(QString::fromLatin1(labels[i]), boxes[i]);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addRow(buttons);
+    placePrompt(dialog, owner);
+    const QPointer<QDialog> guard(dialog);
+    int result = 0;
+    // A dismissed prompt gives no login.
+    bool typed = runPrompt(dialog, result) && guard && result == QDialog::Accepted;
+    if (guard) {
+        if (typed) {
+            QByteArray texts[3];
+            for (int i = 0; i < 3; ++i)
+                texts[i] = boxes[i]->text().toUtf8();
+            take(std::string_view(texts[0].constData(), static_cast<std::size_t>(texts[0].size())),
+                 std::string_view(texts[1].constData(), static_cast<std::size_t>(texts[1].size())),
+                 std::string_view(texts[2].constData(), static_cast<std::size_t>(texts[2].size())));
+            for (QByteArray& t : texts)
+                wipeBytes(t.data(), static_cast<std::size_t>(t.size()));
+        }
+        for (QLineEdit* box : boxes)
+            wipeBox(box);
+    }
+    delete guard.data();
+    return typed;
 }
 
 int QtPlatform::showVersionList(VersionList& versions)

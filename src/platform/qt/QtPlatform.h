@@ -61,6 +61,7 @@ protected:
     std::string chooseOpenFile(const std::string& filter) override;
     ImportChoice showImportPreview(const ImportPreview& preview) override;
     int showVersionList(VersionList& versions) override;
+    bool showLoginPrompt(const std::string& text, const TakeLogin& take) override;
 
 private:
     // A prompt being shown. Prompts nest (one can open while another waits) and close in reverse order.

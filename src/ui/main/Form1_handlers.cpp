@@ -187,11 +187,9 @@ void Form1::ImportFromProgram_Click()
 void Form1::RestoreVersion_Click()
 {
     // A version sealed under another salt needs its key derived from the login: off this thread, as the login's.
-    auto derive = [this](const ProtectedHeader& header) {
-        const AppState& state = session_.state();
-        return RunOffThread([&] {
-            return ProtectionFor(header, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
-        });
+    auto derive = [](const ProtectedHeader& header, const SecretString& userName, const SecretString& password,
+                     const SecretString& digits) {
+        return RunOffThread([&] { return ProtectionFor(header, userName, password, digits); });
     };
     run([this, derive] { return book_.restoreVersion(derive, [this] { return !session_.locked(); }); });
 }

@@ -3,6 +3,7 @@
 
 #include "app/files/AccountVersions.h"
 #include "app/model/VersionRestore.h"
+#include "cipher/ProtectedFile.h"
 
 namespace {
 
@@ -91,4 +92,37 @@ TEST_F(VersionRestoreTest, NoOrAnUnreadableVersionChangesNothing)
     (void)book->restoreVersion();
     EXPECT_EQ(storedNames(), names({"A"}));
     EXPECT_EQ(folder.read(planted), "not an account file");
+}
+
+TEST_F(VersionRestoreTest, AVersionSavedUnderAnotherLoginAsksForIt)
+{
+    {
+        FakePlatform p;
+        AppState other(folder.str(), p);
+        other.LoginUserName = "old";
+        other.LoginPassword1 = "old secret";
+        other.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, other.LoginUserName,
+                                         other.LoginPassword1, other.LoginPassword2);
+        ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
+        AccountTable t{MakeHeaderRecord("", "", ""), MakeAccount("Sealed", "", "", "", "s")};
+        t[1].RecordNo = 1;
+        ASSERT_EQ(outcome(SaveAccountFile(other, t)), "Ok");
+        ASSERT_TRUE(MoveAccountFileToVersions(folder.str()).isOk());
+    }
+    storeAccounts({MakeAccount("Now")});
+    open();
+    platform.queueVersionChoice(0);
+    platform.queueLogin({"old", "wrong", ""});
+    (void)book->restoreVersion();
+    EXPECT_TRUE(platform.versionRows.at(0).ends_with("   encrypted with a login"));
+    EXPECT_EQ(platform.loginPrompts.at(0), "The version of " + LocalTimeText(ListVersions(folder.str())[0].writtenMs) +
+                                              " was saved under another login than the one in use.\r\nEnter the "
+                                              "login it was saved with:");
+    EXPECT_EQ(storedNames(), names({"Now"}));
+
+    platform.queueVersionChoice(0);
+    platform.queueLogin({"old", "old secret", ""});
+    platform.queueAnswer(Answer::Yes);
+    ASSERT_EQ(outcome(book->restoreVersion()), "Ok");
+    EXPECT_EQ(storedNames(), names({"Sealed"}));
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -74,4 +75,34 @@ TEST(VersionListDialog, EnterClosesAltRRestoresTheRowSelectedAndTheLockDismisses
     QTimer::singleShot(50, [&platform] { platform.dismissPrompts(); });
     EXPECT_EQ(platform.chooseVersion(versions), -1);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(VersionLoginPrompt, HandsOverWhatWasTypedAndTheLockDismissesIt)
+{
+    QtPlatform platform(QDir::temp().filePath(QStringLiteral("coffernote-versions-test")));
+    QTimer::singleShot(50, [] {
+        QDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("frmVersionLogin") && w->isVisible())
+                dialog = qobject_cast<QDialog*>(w);
+        if (!dialog) {
+            ADD_FAILURE() << "no login prompt open";
+            return;
+        }
+        EXPECT_EQ(dialog->findChild<QLineEdit*>(QStringLiteral("txtPassword"))->echoMode(), QLineEdit::Password);
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtUserName"))->setText(QStringLiteral("owner"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(QStringLiteral("s\u00E9cret"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("txtNumpad"))->setText(QStringLiteral("2468"));
+        dialog->accept();
+    });
+    std::vector<std::string> typed;
+    EXPECT_TRUE(platform.askLogin("<b>text</b>", [&](std::string_view u, std::string_view p, std::string_view d) {
+        typed = {std::string(u), std::string(p), std::string(d)};
+    }));
+    EXPECT_EQ(typed, (std::vector<std::string>{"owner", "s\xC3\xA9" "cret", "2468"}));
+
+    QTimer::singleShot(50, [&platform] { platform.dismissPrompts(); });
+    EXPECT_FALSE(platform.askLogin("text", [](std::string_view, std::string_view, std::string_view) {
+        ADD_FAILURE() << "a dismissed prompt hands nothing over";
+    }));
 }

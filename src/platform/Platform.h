@@ -89,7 +89,8 @@ public:
 
     // Asks for a login (user name, password, number-pad digits) with text above it: take receives the three texts
     // (the prompt overwrites its own copies once take returned); false when the user cancelled.
-    using TakeLogin = std::function<void(std::string_view userName, std::string_view password, std::string_view digits)>;
+    using TakeLogin =
+        std::function<void(std::string_view userName, std::string_view password, std::string_view digits)>;
     bool askLogin(const std::string& text, const TakeLogin& take)
     {
         announcePrompt();

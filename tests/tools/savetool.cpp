@@ -24,9 +24,9 @@
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountVersions.h"
+#include "app/files/OptionsFile.h"
 #include "app/files/OutsideChanges.h"
 #include "app/model/AccountBook.h"
-#include "app/files/OptionsFile.h"
 
 #include "base/AtomicFile.h"
 #include "cipher/ProtectedFile.h"
@@ -197,9 +197,8 @@ int main(int argc, char** argv)
          mode != "versions") ||
         ((mode == "create" || mode == "add") && argc != 4) || ((mode == "save" || mode == "export") && argc != 5) ||
         ((mode == "load" || mode == "list" || mode == "versions") && argc != 3)) {
-        std::fprintf(stderr,
-                     "usage: savetool create|save|load|versions|export|list|add <folder or file> "
-                     "[accounts [generation]] | [name]\n");
+        std::fprintf(stderr, "usage: savetool create|save|load|versions|export|list|add <folder or file> "
+                             "[accounts [generation]] | [name]\n");
         return 2;
     }
     if (mode == "export") {

@@ -161,7 +161,7 @@ Rollback rollBackOptions(const std::string& folder, const Files& f, const std::s
 // What a save keeps of the file it replaces.
 struct Keeping
 {
-    std::uint32_t replacedCrc = 0;          // the CRC of the account file in place
+    std::uint32_t replacedCrc = 0;            // the CRC of the account file in place
     const FileProtection* sealWith = nullptr; // a new login's key: the versions are sealed anew under it
     const FileProtection* previous = nullptr; // the key the account file in place was sealed with
 };

@@ -16,8 +16,8 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
-#include <fstream>
 #include <fcntl.h>
+#include <fstream>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -235,8 +235,8 @@ Result WriteVersion(const std::string& dataFolder, const std::string& name, cons
     if (Result folder = ensureFolder(dataFolder); !folder.isOk())
         return folder;
     bool inPlace = false;
-    Result written = WriteFileNamedWhole(JoinPath(VersionsFolder(dataFolder), name), ".coffernote-version-", bytes,
-                                         &inPlace);
+    Result written =
+        WriteFileNamedWhole(JoinPath(VersionsFolder(dataFolder), name), ".coffernote-version-", bytes, &inPlace);
     return inPlace ? Result::ok() : written; // only the flush failed: best effort, as for every version
 }
 

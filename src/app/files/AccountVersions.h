@@ -54,7 +54,8 @@ Result WriteVersion(const std::string& dataFolder, const std::string& name, cons
 
 // Drops the versions the keeping rule no longer keeps: the newest 20, and the newest of each of the last 30 days
 // (local time), stay while their sizes together stay within ten times the larger of the account file and the
-// largest version kept (64 MB at least); so the newest ten always stay. nowMs: the time of the rule (tests pass their own).
+// largest version kept (64 MB at least); so the newest ten always stay. nowMs: the time of the rule (tests pass their
+// own).
 void PruneVersions(const std::string& dataFolder, std::uintmax_t accountFileSize, std::int64_t nowMs);
 // The keeping rule alone, on a list newest first: which to keep.
 std::vector<bool> VersionsToKeep(const std::vector<KeptVersion>& newestFirst, std::uintmax_t accountFileSize,

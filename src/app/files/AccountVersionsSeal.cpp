@@ -57,8 +57,7 @@ std::vector<std::string> sealedFiles(const std::string& folder)
 
 } // namespace
 
-Result SealVersionsAnew(const std::string& dataFolder, const FileProtection& protection,
-                        const FileProtection* previous)
+Result SealVersionsAnew(const std::string& dataFolder, const FileProtection& protection, const FileProtection* previous)
 {
     for (const KeptVersion& v : ListVersions(dataFolder)) {
         Outcome<std::string> bytes = ReadWholeFile(v.path);

@@ -6,9 +6,9 @@
 #include "base/Result.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
-#include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
@@ -113,8 +113,8 @@ public:
     // File > Restore an Earlier Version (AccountBook_restore.cpp): lists the kept versions, and saves the one
     // chosen, after one question, under the login in use. derive: how a login's key is derived for a version
     // sealed under another salt (off the window's thread); stillOpen: false once the lock closed the command.
-    using VersionKeyDerive = std::function<std::unique_ptr<FileProtection>(
-        const ProtectedHeader&, const SecretString&, const SecretString&, const SecretString&)>;
+    using VersionKeyDerive = std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&, const SecretString&,
+                                                                           const SecretString&, const SecretString&)>;
     Result restoreVersion(VersionKeyDerive derive = {}, std::function<bool()> stillOpen = {});
 
     // Another computer's save arrived (AccountBook_outside.cpp): its accounts merged with the list, when no edit is
@@ -209,7 +209,7 @@ private:
     bool toolTips_ = true;
     bool autoCompleteSuppressed_ = false;
     std::set<std::string> toldConflicts_; // conflict copies that could not be merged, said once
-    bool tableOnDisk_ = true; // the table is what the account file holds: no save of it failed
+    bool tableOnDisk_ = true;             // the table is what the account file holds: no save of it failed
     bool skipWebsiteOnGo_ = false;
     SecretString generatedPassword_;
 

@@ -59,7 +59,7 @@ Result AccountBook::mergeOutsideChanges(std::string& told)
     switch (ReadOutsideChange(state_, theirs, base, hasBase)) {
     case OutsideFile::Missing:
     case OutsideFile::Unreadable: // the save's check asks the damaged-data question, whose Yes keeps it
-        return Result::ok();        // among the versions
+        return Result::ok();      // among the versions
     case OutsideFile::OtherLogin:
         state_.platform.message(kOtherLogin, MsgExclamation);
         return Result::reported();
@@ -127,8 +127,8 @@ bool AccountBook::mergeConflictCopies()
     for (const std::string& path : AccountFileConflictCopies(state_.programFolder)) {
         const Outcome<std::string> bytes = ReadWholeFile(path);
         AccountTable theirs;
-        const VersionContent content =
-            bytes.result.isOk() ? OpenVersion(bytes.value, state_.protection.get(), theirs) : VersionContent::Unreadable;
+        const VersionContent content = bytes.result.isOk() ? OpenVersion(bytes.value, state_.protection.get(), theirs)
+                                                           : VersionContent::Unreadable;
         const std::string name = path.substr(path.find_last_of('/') + 1);
         if (content != VersionContent::Opened) {
             if (toldConflicts_.insert(name).second)

@@ -150,14 +150,14 @@ VersionContent VersionRestore::open(int row, AccountTable& table, bool askLogin)
     if (c != VersionContent::Opened && header && askLogin) {
         // Sealed under a login that is not the one in use: its own login opens it.
         SecretString userName, password, digits;
-        const bool typed = state_.platform.askLogin(
-            "The version of " + when(row) + " was saved under another login than the one in use.\r\n"
-                                            "Enter the login it was saved with:",
-            [&](std::string_view u, std::string_view p, std::string_view d) {
-                userName = u;
-                password = p;
-                digits = d;
-            });
+        const bool typed = state_.platform.askLogin("The version of " + when(row) +
+                                                        " was saved under another login than the one in use.\r\n"
+                                                        "Enter the login it was saved with:",
+                                                    [&](std::string_view u, std::string_view p, std::string_view d) {
+                                                        userName = u;
+                                                        password = p;
+                                                        digits = d;
+                                                    });
         if (!typed)
             return VersionContent::OtherLogin;
         e.key = derive(*header, userName, password, digits);

@@ -29,9 +29,9 @@ class VersionRestore : public VersionList
 public:
     // Derives the key of a version sealed under a login (the login in use, or one the user typed, with the
     // version's salt): slow on purpose, so the window runs it off its thread. Null when it cannot.
-    using Derive = std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&, const SecretString& userName,
-                                                                 const SecretString& password,
-                                                                 const SecretString& digits)>;
+    using Derive =
+        std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&, const SecretString& userName,
+                                                      const SecretString& password, const SecretString& digits)>;
 
     VersionRestore(AppState& state, const AccountTable& now, Derive derive = {});
 

@@ -1,6 +1,7 @@
 #include "platform/qt/ImportPreviewDialog.h"
 
 #include "cipher/SecureWipe.h"
+#include "platform/qt/DialogText.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -9,23 +10,6 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-QString fromUtf8(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// The accessible name is the visible label without its access-key mark.
-template <class Widget> Widget* named(Widget* w, const char* objectName, const QString& label)
-{
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(QString(label).remove(u'&'));
-    return w;
-}
-
-} // namespace
 
 ImportPreviewDialog::ImportPreviewDialog(const ImportPreview& preview, QWidget* parent) : QDialog(parent)
 {

@@ -1,14 +1,14 @@
 #include "platform/qt/QtPlatform.h"
 
+#include "cipher/SecureWipe.h"
 #include "platform/qt/ImportPreviewDialog.h"
 #include "platform/qt/VersionListDialog.h"
-#include "cipher/SecureWipe.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>

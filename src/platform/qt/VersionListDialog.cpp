@@ -1,5 +1,7 @@
 #include "platform/qt/VersionListDialog.h"
 
+#include "platform/qt/DialogText.h"
+
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -7,23 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-QString fromUtf8(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// The accessible name is the visible label without its access-key mark.
-template <class Widget> Widget* named(Widget* w, const char* objectName, const QString& label)
-{
-    w->setObjectName(QString::fromLatin1(objectName));
-    w->setAccessibleName(QString(label).remove(u'&'));
-    return w;
-}
-
-} // namespace
 
 VersionListDialog::VersionListDialog(VersionList& versions, QWidget* parent) : QDialog(parent), versions_(versions)
 {
@@ -52,8 +37,7 @@ VersionListDialog::VersionListDialog(VersionList& versions, QWidget* parent) : Q
     auto* buttons = new QDialogButtonBox(this);
     const QString restoreText = QStringLiteral("&Restore");
     const QString closeText = QStringLiteral("Close");
-    auto* cmdRestore =
-        named(buttons->addButton(restoreText, QDialogButtonBox::AcceptRole), "cmdRestore", restoreText);
+    auto* cmdRestore = named(buttons->addButton(restoreText, QDialogButtonBox::AcceptRole), "cmdRestore", restoreText);
     auto* cmdClose = named(buttons->addButton(closeText, QDialogButtonBox::RejectRole), "cmdClose", closeText);
     cmdRestore->setAutoDefault(false);
     cmdClose->setDefault(true); // Enter alone restores nothing

@@ -10,13 +10,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QFileSystemWatcher>
 #include <QTimer>
 
 #include <functional>

@@ -1,10 +1,10 @@
 // The window's events, forwarded to the account book.
+#include "app/model/Session.h"
+#include "cipher/ProtectedFile.h"
+#include "ui/login/OffThread.h"
 #include "ui/main/FieldBox.h"
 #include "ui/main/Form1.h"
 #include "ui/main/HelpPage.h"
-#include "ui/login/OffThread.h"
-#include "app/model/Session.h"
-#include "cipher/ProtectedFile.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

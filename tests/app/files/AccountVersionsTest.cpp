@@ -21,7 +21,9 @@ std::vector<std::string> versionBytes(const TempFolder& folder)
 
 mode_t modeOf(const std::string& path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     ::stat(path.c_str(), &info);
     return info.st_mode & 07777;
 }
@@ -33,10 +35,7 @@ class AccountVersionsTest : public CoreFixture
 protected:
     AccountTable table = sampleTable();
 
-    void save()
-    {
-        ASSERT_EQ(outcome(SaveAccountFile(state, table)), "Ok");
-    }
+    void save() { ASSERT_EQ(outcome(SaveAccountFile(state, table)), "Ok"); }
 };
 
 TEST_F(AccountVersionsTest, EverySaveKeepsTheExactFileItReplacedPrivately)
@@ -78,8 +77,7 @@ TEST_F(AccountVersionsTest, NeitherDeletingTheLastAccountNorGivingUpADamagedFile
     ASSERT_EQ(outcome(RecoverDamagedData(state)), "Ok");
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_EQ(versionBytes(folder).size(), 2u);
-    EXPECT_EQ(folder.read(std::string(kVersionsFolderName) + "/" + ListVersions(folder.str()).front().name),
-              "damaged");
+    EXPECT_EQ(folder.read(std::string(kVersionsFolderName) + "/" + ListVersions(folder.str()).front().name), "damaged");
 }
 
 TEST_F(AccountVersionsTest, AFolderPlantedUnderTheVersionsNameStopsTheSaveAndChangesNothing)
@@ -134,8 +132,8 @@ TEST_F(AccountVersionsTest, ALoginBroughtInSealsEveryVersionAnewInTheSameSave)
     const std::string plainVersion = versionBytes(folder).front();
 
     state.LoginPassword1 = "pass";
-    state.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, state.LoginUserName,
-                                     state.LoginPassword1, state.LoginPassword2);
+    state.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, state.LoginUserName, state.LoginPassword1,
+                                     state.LoginPassword2);
     ASSERT_TRUE(state.protection);
     save();
 

@@ -27,7 +27,8 @@ TEST(CompareAccounts, KnowsAnAccountByItsNameAndWhichOfThatNameItIs)
         return t;
     };
     const AccountTable now = table({{"Bank", "1"}, {"Bank", "2"}, {"Mail", "m"}, {"Shop", "s"}});
-    const AccountTable version = table({{"Bank", "1"}, {"Bank", "changed"}, {"Bank", "3"}, {"Mail", "m"}, {"Zoo", "z"}});
+    const AccountTable version =
+        table({{"Bank", "1"}, {"Bank", "changed"}, {"Bank", "3"}, {"Mail", "m"}, {"Zoo", "z"}});
     const VersionDifference d = CompareAccounts(now, version);
     EXPECT_EQ(d.added, names({"Bank", "Zoo"}));
     EXPECT_EQ(d.removed, names({"Shop"}));
@@ -101,8 +102,8 @@ TEST_F(VersionRestoreTest, AVersionSavedUnderAnotherLoginAsksForIt)
         AppState other(folder.str(), p);
         other.LoginUserName = "old";
         other.LoginPassword1 = "old secret";
-        other.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, other.LoginUserName,
-                                         other.LoginPassword1, other.LoginPassword2);
+        other.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, other.LoginUserName, other.LoginPassword1,
+                                         other.LoginPassword2);
         ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
         AccountTable t{MakeHeaderRecord("", "", ""), MakeAccount("Sealed", "", "", "", "s")};
         t[1].RecordNo = 1;
@@ -116,8 +117,8 @@ TEST_F(VersionRestoreTest, AVersionSavedUnderAnotherLoginAsksForIt)
     (void)book->restoreVersion();
     EXPECT_TRUE(platform.versionRows.at(0).ends_with("   encrypted with a login"));
     EXPECT_EQ(platform.loginPrompts.at(0), "The version of " + LocalTimeText(ListVersions(folder.str())[0].writtenMs) +
-                                              " was saved under another login than the one in use.\r\nEnter the "
-                                              "login it was saved with:");
+                                               " was saved under another login than the one in use.\r\nEnter the "
+                                               "login it was saved with:");
     EXPECT_EQ(storedNames(), names({"Now"}));
 
     platform.queueVersionChoice(0);

@@ -1,6 +1,6 @@
 // The list of earlier versions, as the desktop shows it.
-#include "platform/qt/QtPlatform.h"
 #include "platform/qt/VersionListDialog.h"
+#include "platform/qt/QtPlatform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -99,7 +99,10 @@ TEST(VersionLoginPrompt, HandsOverWhatWasTypedAndTheLockDismissesIt)
     EXPECT_TRUE(platform.askLogin("<b>text</b>", [&](std::string_view u, std::string_view p, std::string_view d) {
         typed = {std::string(u), std::string(p), std::string(d)};
     }));
-    EXPECT_EQ(typed, (std::vector<std::string>{"owner", "s\xC3\xA9" "cret", "2468"}));
+    EXPECT_EQ(typed, (std::vector<std::string>{"owner",
+                                               "s\xC3\xA9"
+                                               "cret",
+                                               "2468"}));
 
     QTimer::singleShot(50, [&platform] { platform.dismissPrompts(); });
     EXPECT_FALSE(platform.askLogin("text", [](std::string_view, std::string_view, std::string_view) {

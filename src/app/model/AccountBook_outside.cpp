@@ -82,7 +82,9 @@ Result AccountBook::mergeOutsideChanges(std::string& told)
     WipeTable(table_);
     table_ = std::move(merged.value.table);
     displayed_ = shown.name.empty() ? -1 : indexOf(table_, shown);
+    const std::string typed = comboText_; // the list goes anew, the name shown or typed stays
     rebuildAccountList();
+    comboText_ = typed;
     told = MergeMessage(merged.value.report);
     return Result::ok();
 }

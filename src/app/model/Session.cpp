@@ -112,7 +112,6 @@ bool Session::tick()
 {
     if (!idleTimerOn_)
         return false;
-    lookOutside();
     state_.tickIdle(); // saturates: weeks without activity never overflow
     // Equality: the lock comes once per reset; after a failed unlock it comes again eleven ticks later.
     if (state_.IdleTickCount != kLockTick || table_.size() <= 1)

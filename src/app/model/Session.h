@@ -57,7 +57,8 @@ public:
     void openMain();
     // Takes in what another computer saved through a synchronised folder (its accounts merged with the list, the
     // conflict copies a synchronisation program set aside merged and kept among the versions), unless locked.
-    // openMain() and every idle tick run it; the window runs it on a change in the data folder.
+    // openMain() runs it; the window runs it on a change in the data folder and at every idle tick, never while
+    // one of its operations waits on a prompt (the table must not change under it).
     void lookOutside();
 
     // One minute of the idle timer (it runs only while idleTimerRunning()): true when this tick locked the

@@ -194,8 +194,12 @@ void Form1::Lock_Click()
 
 void Form1::Timer1_Timer()
 {
-    // The timer only ticks: the session decides whether this tick locks.
+    // The timer only ticks: the session decides whether this tick locks. Outside an operation (a tick while a
+    // question waits must not change the table under it) it also looks for another computer's save.
+    const bool betweenOperations = operationDepth_ == 0;
     act([this] { session_.tick(); });
+    if (betweenOperations)
+        lookOutside();
 }
 
 void Form1::closeSideWindows()

@@ -50,6 +50,7 @@ TEST_F(OutsideChangesTest, ASaveFirstTakesInWhatAnotherComputerSavedSince)
     EXPECT_EQ(storedNames(), (std::vector<std::string>{"A", "B", "Kilo", "Lima"}));
     EXPECT_EQ(listed(), (std::vector<std::string>{"A", "B", "Kilo", "Lima"}));
     EXPECT_EQ(book->table()[book->displayedIndex()].AccountName, "Lima");
+    EXPECT_EQ(book->comboText(), "Lima");
 }
 
 TEST_F(OutsideChangesTest, WhileIdleTheListFollowsWithoutASaveOrAWord)

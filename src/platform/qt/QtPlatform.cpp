@@ -104,6 +104,8 @@ Answer QtPlatform::showMessageBox(const std::string& text, int style, const std:
     auto* box = new QMessageBox(owner);
     placePrompt(box, owner);
     box->setWindowTitle(QString::fromStdString(caption));
+    // Messages quote stored and imported text (a website, a file's line): never read as markup or a link.
+    box->setTextFormat(Qt::PlainText);
     box->setText(QString::fromStdString(text));
     switch (style) {
     case MsgQuestion:

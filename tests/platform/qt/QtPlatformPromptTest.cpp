@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -59,6 +60,23 @@ TEST_F(QtPlatformPrompts, EnterAnswersTheQuestionsDefault)
         });
         EXPECT_EQ(platform.messageBox("Continue?", style, "Coffernote"), answer) << style;
     }
+}
+
+// A website quoted in a message is shown as it is stored: "<a href=...>" stays text, never a link.
+TEST_F(QtPlatformPrompts, MessagesShowStoredTextLiterally)
+{
+    const std::string text = "This is not a web address:\r\nx:<a href=\"file:///etc\">Continue to your bank</a>";
+    QTimer::singleShot(50, [text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            ADD_FAILURE() << "no message open";
+            return;
+        }
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        EXPECT_EQ(box->text().toStdString(), text);
+        box->accept();
+    });
+    EXPECT_EQ(platform.messageBox(text, MsgExclamation, "Coffernote"), Answer::Ok);
 }
 
 TEST_F(QtPlatformPrompts, DismissingReachesPromptsOpenedWithinPrompts)

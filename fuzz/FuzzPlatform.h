@@ -16,6 +16,7 @@ public:
         return isQuestion(style) ? question_ : Answer::Ok;
     }
     void endProgram() override { ++ends; }
+    void pause(int) override {} // nothing arrives in a fuzzer's folder: no time is spent waiting
 
     int messages = 0;
     int questions = 0;

@@ -184,8 +184,9 @@ report() { # case, names that must be on both sides, outputs of copies that may 
     echo "  side A: $(sed -n 's/^account //p' "$work/a.check" | sort | tr '\n' ',' | sed 's/,$//')"
     echo "  side B: $(sed -n 's/^account //p' "$work/b.check" | sort | tr '\n' ',' | sed 's/,$//')"
     local conflicts
-    conflicts=$(find "${data[a]}" "${data[b]}" -name '*sync-conflict*' | wc -l)
+    conflicts=$(find "${data[a]}" "${data[b]}" -name '*sync-conflict*' | tee "$work/conflicts" | wc -l)
     echo "  damaged-data question asked: $questions; false \"saved\": $false_saved; conflict copies: $conflicts"
+    sed "s|^$work/|    conflict copy: |" "$work/conflicts"
     [[ -n "$missing" ]] && echo "  missing:$missing"
     if [[ -z "$missing" && $questions -eq 0 && $false_saved -eq 0 && $conflicts -eq 0 ]]; then
         result[$c]=PASS
@@ -239,10 +240,10 @@ case_live() {
     (
         empty=0 reads=0
         while [[ -e "$work/reading" ]]; do
-            run b check >"$work/b-read.check" 2>&1 || true
+            run b check >"$work/b-read.check" 2>&1 || echo "exit status $?" >>"$work/b-read.check"
             reads=$((reads + 1))
             grep -q '^question' "$work/b-read.check" && cp "$work/b-read.check" "$work/b-read-$reads.out"
-            grep -q '^account ' "$work/b-read.check" || empty=$((empty + 1))
+            grep -q '^account ' "$work/b-read.check" || { empty=$((empty + 1)); cp "$work/b-read.check" "$work/b-read-$reads.empty"; ls -la --time-style=full-iso "${data[b]}" >>"$work/b-read-$reads.empty"; }
         done
         echo "$reads $empty" >"$work/reads"
     ) &
@@ -256,6 +257,8 @@ case_live() {
     wait "$reader" || true
     read -r reads empty <"$work/reads"
     echo "  B started and read $reads times while A saved; an empty list seen: $empty times"
+    for i in "$work"/b-read-*.empty; do [[ -e "$i" ]] && sed 's/^/    what B saw: /' "$i"; done
+    rm -f "$work"/b-read-*.empty
     report live "$(for i in 1 2 3 4 5 6 7 8 9 10; do printf 'Live_%s ' "$i"; done)" "$work"/a-live-*.out
     ((empty == 0)) || result[live]=FAIL
 }
@@ -332,6 +335,7 @@ case_encrypted() {
     echo "  side A: $(sed -n 's/^account //p' "$work/a.check" | sort | tr '\n' ',' | sed 's/,$//')"
     echo "  side B: $(sed -n 's/^account //p' "$work/b.check" | sort | tr '\n' ',' | sed 's/,$//')"
     echo "  damaged-data question asked: $questions; false \"saved\": $false_saved"
+    sed "s|^$work/|    conflict copy: |" "$work/conflicts"
     [[ -n "$missing" ]] && echo "  missing:$missing"
     [[ -z "$missing" && $questions -eq 0 && $false_saved -eq 0 ]] && result[encrypted]=PASS || result[encrypted]=FAIL
     rm -f "$work"/*.out

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 class QWidget;
@@ -138,6 +140,10 @@ public:
     // cancelled it: a question gets No, a file dialog no file. The lock calls it, so that nobody at the locked
     // program can answer a prompt left open on its behalf. Each prompt returns once its own handler resumes.
     virtual void dismissPrompts() {}
+
+    // Lets ms milliseconds pass, for a file another program is still putting in place; the scripted desktop of
+    // the tests lets no time pass and records the wait.
+    virtual void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
     // Ends the program at once: no further handler runs. The program's implementation never returns; the test
     // fake records the call and returns, so every caller returns straight after it.

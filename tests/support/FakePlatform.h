@@ -43,6 +43,12 @@ public:
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     void endProgram() override { ++endCount; }
+    void pause(int ms) override
+    {
+        pausedMs += ms;
+        if (whilePaused)
+            whilePaused();
+    }
 
     // What happened.
     std::vector<Message> messages;
@@ -58,7 +64,9 @@ public:
     int endCount = 0;
     bool ended() const { return endCount > 0; }
 
-    int promptDismissals = 0; // calls of dismissPrompts
+    int promptDismissals = 0;          // calls of dismissPrompts
+    int pausedMs = 0;                  // the time the code let pass, all pauses together
+    std::function<void()> whilePaused; // runs at each pause: a test can put a file in place there
 
     // Runs while a prompt (its text, or "save"/"open" for a file dialog) is open, before it is answered: a test
     // can make the idle lock come there. A prompt dismissed meanwhile is cancelled and takes no queued answer.

@@ -212,7 +212,7 @@ LoadResult loadStamped(AppState& state, OptionsRecord& options, std::string&& fi
     return done(LoadKind::Loaded);
 }
 
-LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
+LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, bool awaited = false)
 {
     const std::string& folder = state.programFolder;
     const DataPaths p(folder);
@@ -235,12 +235,19 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
             removeLeftover(state, p.tempOptions);
             return finishInterruptedSave(state, p, loaded, locked, table, checked);
         }
-        // A stamp without its file: a save from another computer still arriving, or a lost file. An empty list
-        // shown now would be saved over it. Only the deletion of the last account leaves this state on purpose,
-        // and it kept the file among the versions.
-        if (!stamp.empty() && !StampOfKeptVersion(folder, stamp)) {
-            state.platform.message(MissingAccountFileMessage(folder), MsgExclamation);
-            return {Result::endProgram()};
+        // A stamp without its file: a save from another computer arriving (a synchronisation program deletes
+        // the old file just before it moves the new one in place), or a lost file. An empty list shown now would
+        // be saved over it; the deletion of the last account empties the stamp first.
+        if (!stamp.empty()) {
+            if (!awaited && AwaitAccountFile(state))
+                return load(state, options, table, true); // read anew, the options with it
+            if (FileExists(VersionsFolder(folder))) {
+                state.platform.message(MissingAccountFileMessage(folder), MsgExclamation);
+                return {Result::endProgram()};
+            }
+            // Emptied by an earlier version of Coffernote, which kept the stamp and no versions: the stamp goes,
+            // as this version's deletion does, so that the next start does not wait.
+            (void)ForgetStamp(state);
         }
         // Left by an interrupted save or options write: the pair in place is the one that counts.
         removeLeftover(state, p.tempOptions);
@@ -265,6 +272,9 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table)
     if (const Interrupted i = interruptedSave(state, p, stamp, loaded, locked, checked); i != Interrupted::No)
         return i == Interrupted::Finish ? finishInterruptedSave(state, p, loaded, locked, table, checked)
                                         : endUnreadableHeader(state, p.temp);
+    // The options file of another computer's save may arrive just after its account file.
+    if (!awaited && AwaitStampChange(state, stamp))
+        return load(state, options, table, true);
     removeLeftover(state, p.temp);
     // No stamp, or another one: a whole file is used, whoever wrote it; only one that does not open is damaged.
     if (awaitsLogin(state, fileBytes)) {

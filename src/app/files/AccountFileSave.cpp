@@ -3,6 +3,7 @@
 
 #include "app/AppState.h"
 #include "app/files/AccountVersions.h"
+#include "app/files/ChangedOutside.h"
 #include "app/files/DamagedData.h"
 #include "app/files/DataFiles.h"
 #include "app/files/IntegrityStamp.h"
@@ -257,8 +258,11 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
         return checked;
 
     if (table.size() <= 1) {
-        // No account: no account file. The options keep their stamp; nothing checks it without the file.
+        // No account: no account file, and no stamp, which would name a file lost or still arriving. The stamp
+        // goes first: a kill in between leaves a whole file under no stamp, which the next start uses.
         if (FileExists(f.accounts)) {
+            if (Result forgotten = ForgetStamp(state); !forgotten.isOk())
+                return saveFailed(state, f.accounts, forgotten.message());
             // Kept among the versions, as every file a save replaces.
             if (Result moved = MoveAccountFileToVersions(folder); !moved.isOk())
                 return saveFailed(state, f.accounts, moved.message());

@@ -6,7 +6,6 @@
 #include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
-#include "cipher/CipherService.h"
 #include "platform/Platform.h"
 
 Result StampAccountFileAnew(AppState& state, OptionsRecord& options, bool hadOptions)
@@ -39,17 +38,56 @@ void TellChangedOutside(AppState& state, const Result& restamped)
                            MsgInformation);
 }
 
-bool StampOfKeptVersion(const std::string& dataFolder, const std::string& stamp)
+namespace {
+
+constexpr int kStepMs = 20;
+
+// Looks until arrived says so or kAccountFileArrivalMs have passed.
+template <typename Arrived> bool await(AppState& state, Arrived arrived)
 {
-    // A folder without versions was emptied by an earlier version of Coffernote, which kept none.
-    if (!FileExists(VersionsFolder(dataFolder)))
-        return true;
-    for (const KeptVersion& v : ListVersions(dataFolder)) {
-        const Outcome<std::string> kept = EncryptField(StampText(v.crc));
-        if (kept.result.isOk() && kept.value == stamp)
-            return true;
+    for (int waited = 0; !arrived(); waited += kStepMs) {
+        if (waited >= kAccountFileArrivalMs)
+            return false;
+        state.platform.pause(kStepMs);
     }
-    return false;
+    return true;
+}
+
+} // namespace
+
+bool AwaitAccountFile(AppState& state)
+{
+    const std::string path = JoinPath(state.programFolder, kAccountFileName);
+    return await(state, [&] { return FileExists(path); });
+}
+
+bool AwaitOptionsFile(AppState& state)
+{
+    const std::string path = JoinPath(state.programFolder, kOptionsFileName);
+    return await(state, [&] { return FileExists(path); });
+}
+
+bool AwaitStampChange(AppState& state, const std::string& stamp)
+{
+    return await(state, [&] {
+        OptionsRecord now;
+        const Outcome<bool> read = ReadOptionsFile(state.programFolder, now);
+        return read.result.isOk() && now.get(OptionsRecord::IntegrityStamp) != stamp;
+    });
+}
+
+Result ForgetStamp(AppState& state)
+{
+    OptionsRecord options;
+    const Outcome<bool> read = ReadOptionsFile(state.programFolder, options);
+    if (!read.result.isOk())
+        return read.result;
+    if (!read.value || options.get(OptionsRecord::IntegrityStamp).empty())
+        return Result::ok();
+    if (!state.platform.holdsDataFolderLock())
+        return Result::failed(kLockLostReason);
+    options.set(OptionsRecord::IntegrityStamp, "");
+    return WriteOptionsFile(state.programFolder, options);
 }
 
 std::string MissingAccountFileMessage(const std::string& dataFolder)

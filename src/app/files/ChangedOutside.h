@@ -20,10 +20,21 @@ Result StampAccountFileAnew(AppState& state, OptionsRecord& options, bool hadOpt
 std::string ChangedOutsideMessage(const std::string& accountFile, const Result& restamped);
 void TellChangedOutside(AppState& state, const Result& restamped);
 
-// True when stamp is that of a kept version: the last account was deleted, and its file moved into the versions
-// (the options keep that stamp, and no account file is the legitimate state); also in a folder without versions,
-// which an earlier version of Coffernote emptied that way.
-bool StampOfKeptVersion(const std::string& dataFolder, const std::string& stamp);
+// Waits (up to kAccountFileArrivalMs, through the platform) for an account file that is not there to appear: a
+// synchronisation program deletes the old file just before it moves the new one in place. True once it exists.
+inline constexpr int kAccountFileArrivalMs = 2000;
+bool AwaitAccountFile(AppState& state);
+
+// The same for the options file, missing beside an account file.
+bool AwaitOptionsFile(AppState& state);
+// Waits as long for the options file's stamp to change from stamp (a missing file has none): the options file of
+// another computer's save may arrive just after its account file. True once it changed.
+bool AwaitStampChange(AppState& state, const std::string& stamp);
+
+// Empties the stamp in the options file (the other options kept), only with the data folder's lock: the deletion
+// of the last account does so before the file goes, so that a stamp without its file always means a file lost or
+// still arriving. Nothing to do without an options file or a stamp.
+Result ForgetStamp(AppState& state);
 
 // Said before the program ends when the stamp names an account file that is not there (and no save to finish).
 std::string MissingAccountFileMessage(const std::string& dataFolder);

@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountVersions.h"
+#include "app/files/ChangedOutside.h"
 #include "app/files/OutsideChanges.h"
 #include "app/model/AccountMerge.h"
 #include "base/AtomicFile.h"
@@ -92,6 +93,9 @@ Result AccountBook::mergeOutsideChanges(std::string& told)
 Result AccountBook::storeTable(bool& inPlace)
 {
     inPlace = false;
+    // The file this copy saw, gone: another computer's save may be moving in; a save now would be replaced by it.
+    if (state_.accountFileSeen)
+        (void)AwaitAccountFile(state_);
     std::string told;
     if (Result merged = mergeOutsideChanges(told); !merged.isOk())
         return merged;

@@ -1,6 +1,7 @@
 #include "app/model/Session.h"
 
 #include "app/files/AccountFile.h"
+#include "app/files/ChangedOutside.h"
 #include "app/files/DataFiles.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
@@ -48,8 +49,11 @@ StartupResult Session::startSequence()
     }
 
     // A failure to create it shows later, when a save cannot write it and says so. A copy without the folder's
-    // lock writes nothing.
-    if (!FileExists(JoinPath(state_.programFolder, kOptionsFileName)) && state_.platform.holdsDataFolderLock())
+    // lock writes nothing. Beside an account file it may be another computer's, still moving in.
+    const std::string optionsFile = JoinPath(state_.programFolder, kOptionsFileName);
+    if (!FileExists(optionsFile) && FileExists(JoinPath(state_.programFolder, kAccountFileName)))
+        (void)AwaitOptionsFile(state_);
+    if (!FileExists(optionsFile) && state_.platform.holdsDataFolderLock())
         (void)WriteOptionsFile(state_.programFolder, OptionsRecord::defaults());
 
     // Where the data files are kept, when that needs saying; else a run in a folder that cannot be written still

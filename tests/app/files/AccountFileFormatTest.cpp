@@ -184,10 +184,14 @@ TEST_F(AccountFileFormatTest, NoAccountFileGivesTheHeaderFromTheLoginSettings)
     EXPECT_EQ(options, OptionsRecord::defaults());
 }
 
-TEST_F(AccountFileFormatTest, OnlyTheHeaderLeftRemovesTheFileAndKeepsTheStamp)
+// The stamp goes with the file: one left behind would name a file lost or still arriving.
+TEST_F(AccountFileFormatTest, OnlyTheHeaderLeftRemovesTheFileAndEmptiesTheStamp)
 {
     saveSample(sampleTable());
-    const std::string options = folder.read("config.dat");
+    OptionsRecord emptied;
+    ASSERT_TRUE(ReadOptionsFile(folder.str(), emptied).value);
+    emptied.set(OptionsRecord::IntegrityStamp, "");
+    const std::string options = FormatOptionsLine(emptied);
     for (const AccountTable& table : {AccountTable{sampleTable()[0]}, AccountTable{}}) {
         state.IdleTickCount = 9;
         const Result r = SaveAccountFile(state, table);

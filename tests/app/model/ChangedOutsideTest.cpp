@@ -1,10 +1,11 @@
 // A data folder that more than one computer writes: a whole account file under another stamp is used and the user
-// told; a damaged one still asks; a stamp without its file ends the start with nothing changed, unless the last
-// account was deleted.
+// told; a damaged one still asks; a stamp without its file ends the start with nothing changed. Each waits a
+// moment first for what a synchronisation program may still be putting in place.
 #include "CoreFixture.h"
 #include "Outcomes.h"
 
 #include "app/files/AccountVersions.h"
+#include "app/files/ChangedOutside.h"
 #include "app/model/Session.h"
 #include "cipher/ProtectedFile.h"
 
@@ -67,7 +68,7 @@ std::string withFolder(std::string text, const std::string& folder)
 
 TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNothing)
 {
-    enum Stamp { Kept, Anew };
+    enum Stamp { Kept, Anew, Emptied };
     using Change = std::function<void(const TempFolder&)>;
     struct Case
     {
@@ -78,6 +79,7 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
         std::vector<std::string> texts; // every message, in order
         Stamp stamp;
         std::size_t accounts; // in the table, once the start (and the login) is over
+        bool waits = true;    // for a file or a stamp still arriving, in vain
     };
     const Change whole = [](const TempFolder& f) { f.write("settings.dat", savedElsewhere(false)); };
     const Change encrypted = [](const TempFolder& f) { f.write("settings.dat", savedElsewhere(true)); };
@@ -110,8 +112,8 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
         {"damaged, another stamp",              damaged,        true,  "EndProgram", {kCipher, kDamaged}, Kept, 0},
         {"whole, but others can write it",      othersCanWrite, true,  "EndProgram", {kDamaged},          Kept, 0},
         {"the stamp names a missing file",      lost,           true,  "EndProgram", {kMissing},          Kept, 0},
-        {"the last account deleted",            lastDeleted,    true,  "Main",       {},                  Kept, 0},
-        {"emptied by an earlier version",       emptiedBefore,  true,  "Main",       {},                  Kept, 0},
+        {"the last account deleted",            lastDeleted,    true,  "Main",       {},                  Kept, 0, false},
+        {"emptied by an earlier version",       emptiedBefore,  true,  "Main",       {},                  Emptied, 0},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -166,7 +168,50 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
             OptionsRecord options = OptionsRecord::defaults();
             options.set(OptionsRecord::IntegrityStamp, check.ComputedStamp);
             after[2] = FormatOptionsLine(options); // the stamp alone was written
+        } else if (c.stamp == Emptied) {
+            OptionsRecord options = OptionsRecord::defaults();
+            options.set(OptionsRecord::IntegrityStamp, "");
+            after[2] = FormatOptionsLine(options);
         }
         EXPECT_EQ(snapshot(), after);
+        // Only a stamp without its file waits for one to arrive.
+        EXPECT_EQ(platform.pausedMs, c.waits ? kAccountFileArrivalMs : 0);
+    }
+}
+
+// Another computer's save arriving as the start reads: its account file, or its options file, a moment late.
+TEST(ChangedOutsideTest, WhatArrivesWhileTheStartWaitsIsUsedWithoutAWord)
+{
+    struct Case
+    {
+        const char* late;
+        bool gone; // else an older one is in its place
+    };
+    for (const Case c : {Case{"settings.dat", true}, Case{"config.dat", false}, Case{"config.dat", true}}) {
+        SCOPED_TRACE(std::string(c.late) + (c.gone ? " gone" : " older"));
+        TempFolder folder;
+        FakePlatform platform;
+        std::string before;
+        {
+            AppState ours(folder.str(), platform);
+            ASSERT_EQ(outcome(SaveAccountFile(ours, CoreFixture::sampleTable())), "Ok");
+            before = folder.read("config.dat");
+            ASSERT_EQ(outcome(SaveAccountFile(ours, elsewhere())), "Ok"); // a second save: the versions exist
+        }
+        const std::string arriving = folder.read(c.late), options = folder.read("config.dat");
+        if (c.gone)
+            std::filesystem::remove(folder.file(c.late));
+        else
+            folder.write(c.late, before);
+        platform.whilePaused = [&] {
+            if (platform.pausedMs == 100)
+                folder.write(c.late, arriving);
+        };
+        Session session(folder.str(), platform);
+        EXPECT_EQ(outcome(session.start()), "Main");
+        EXPECT_TRUE(platform.messages.empty());
+        EXPECT_EQ(session.table().size(), elsewhere().size());
+        EXPECT_EQ(platform.pausedMs, 100);
+        EXPECT_EQ(folder.read("config.dat"), options); // not stamped anew, nor written with the defaults
     }
 }

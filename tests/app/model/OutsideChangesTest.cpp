@@ -27,6 +27,26 @@ protected:
         ASSERT_EQ(outcome(exists ? b.cmdChange_Click() : b.Add_Account_Click()), "Ok");
         ASSERT_EQ(p.messages.back().text, kSaved);
     }
+    void saveAfterOtherComputer(bool movingIn)
+    {
+        storeAccounts({MakeAccount("A", "", "", "", "a"), MakeAccount("B")});
+        open();
+        otherComputerAdds("Kilo");
+        if (movingIn) {
+            const std::string theirs = folder.read("settings.dat");
+            std::filesystem::remove(folder.file("settings.dat"));
+            platform.whilePaused = [this, theirs] { folder.write("settings.dat", theirs); };
+        }
+        add("Lima");
+        EXPECT_EQ(messageTexts(),
+                  (std::vector<std::string>{"Accounts changed on another computer were merged in:\r\nNew from the "
+                                            "other computer: Kilo",
+                                            kSaved}));
+        EXPECT_EQ(storedNames(), (std::vector<std::string>{"A", "B", "Kilo", "Lima"}));
+        EXPECT_EQ(listed(), (std::vector<std::string>{"A", "B", "Kilo", "Lima"}));
+        EXPECT_EQ(book->table()[book->displayedIndex()].AccountName, "Lima");
+        EXPECT_EQ(book->comboText(), "Lima");
+    }
     void add(const std::string& name)
     {
         book->setComboTextQuietly(name);
@@ -39,18 +59,13 @@ protected:
 
 TEST_F(OutsideChangesTest, ASaveFirstTakesInWhatAnotherComputerSavedSince)
 {
-    storeAccounts({MakeAccount("A", "", "", "", "a"), MakeAccount("B")});
-    open();
-    otherComputerAdds("Kilo");
-    add("Lima");
-    EXPECT_EQ(messageTexts(),
-              (std::vector<std::string>{"Accounts changed on another computer were merged in:\r\nNew from the other "
-                                        "computer: Kilo",
-                                        kSaved}));
-    EXPECT_EQ(storedNames(), (std::vector<std::string>{"A", "B", "Kilo", "Lima"}));
-    EXPECT_EQ(listed(), (std::vector<std::string>{"A", "B", "Kilo", "Lima"}));
-    EXPECT_EQ(book->table()[book->displayedIndex()].AccountName, "Lima");
-    EXPECT_EQ(book->comboText(), "Lima");
+    saveAfterOtherComputer(false);
+}
+
+// Its file still moving in (deleted, then put in place) as the save starts: the save waits for it.
+TEST_F(OutsideChangesTest, ASaveWaitsForTheOtherComputersFileMovingIn)
+{
+    saveAfterOtherComputer(true);
 }
 
 TEST_F(OutsideChangesTest, WhileIdleTheListFollowsWithoutASaveOrAWord)

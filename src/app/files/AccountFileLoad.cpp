@@ -212,7 +212,7 @@ LoadResult loadStamped(AppState& state, OptionsRecord& options, std::string&& fi
     return done(LoadKind::Loaded);
 }
 
-LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, bool awaited = false)
+LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, int& waitLeftMs)
 {
     const std::string& folder = state.programFolder;
     const DataPaths p(folder);
@@ -239,8 +239,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, bo
         // the old file just before it moves the new one in place), or a lost file. An empty list shown now would
         // be saved over it; the deletion of the last account empties the stamp first.
         if (!stamp.empty()) {
-            if (!awaited && AwaitAccountFile(state))
-                return load(state, options, table, true); // read anew, the options with it
+            if (AwaitAccountFile(state, waitLeftMs))
+                return load(state, options, table, waitLeftMs); // read anew, the options with it
             if (FileExists(VersionsFolder(folder))) {
                 state.platform.message(MissingAccountFileMessage(folder), MsgExclamation);
                 return {Result::endProgram()};
@@ -273,8 +273,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, bo
         return i == Interrupted::Finish ? finishInterruptedSave(state, p, loaded, locked, table, checked)
                                         : endUnreadableHeader(state, p.temp);
     // The options file of another computer's save may arrive just after its account file.
-    if (!awaited && AwaitStampChange(state, stamp))
-        return load(state, options, table, true);
+    if (AwaitStampChange(state, stamp, waitLeftMs))
+        return load(state, options, table, waitLeftMs);
     removeLeftover(state, p.temp);
     // No stamp, or another one: a whole file is used, whoever wrote it; only one that does not open is damaged.
     if (awaitsLogin(state, fileBytes)) {
@@ -332,7 +332,8 @@ LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable
 {
     // No failure ends the program unannounced: it is reported like a file that cannot be read.
     try {
-        LoadResult loaded = load(state, options, table);
+        int waitLeftMs = kAccountFileArrivalMs;
+        LoadResult loaded = load(state, options, table, waitLeftMs);
         if (loaded.result.isOk())
             RememberAccountFile(state);
         // Versions sealed for a new login whose save never came into place go.

@@ -42,34 +42,36 @@ namespace {
 
 constexpr int kStepMs = 20;
 
-// Looks until arrived says so or kAccountFileArrivalMs have passed.
-template <typename Arrived> bool await(AppState& state, Arrived arrived)
+// Looks until arrived says so or the time left is spent.
+template <typename Arrived> bool await(AppState& state, int& leftMs, Arrived arrived)
 {
-    for (int waited = 0; !arrived(); waited += kStepMs) {
-        if (waited >= kAccountFileArrivalMs)
+    while (!arrived()) {
+        if (leftMs <= 0)
             return false;
         state.platform.pause(kStepMs);
+        leftMs -= kStepMs;
     }
     return true;
 }
 
 } // namespace
 
-bool AwaitAccountFile(AppState& state)
+bool AwaitAccountFile(AppState& state, int& leftMs)
 {
     const std::string path = JoinPath(state.programFolder, kAccountFileName);
-    return await(state, [&] { return FileExists(path); });
+    return await(state, leftMs, [&] { return FileExists(path); });
 }
 
 bool AwaitOptionsFile(AppState& state)
 {
     const std::string path = JoinPath(state.programFolder, kOptionsFileName);
-    return await(state, [&] { return FileExists(path); });
+    int leftMs = kAccountFileArrivalMs;
+    return await(state, leftMs, [&] { return FileExists(path); });
 }
 
-bool AwaitStampChange(AppState& state, const std::string& stamp)
+bool AwaitStampChange(AppState& state, const std::string& stamp, int& leftMs)
 {
-    return await(state, [&] {
+    return await(state, leftMs, [&] {
         OptionsRecord now;
         const Outcome<bool> read = ReadOptionsFile(state.programFolder, now);
         return read.result.isOk() && now.get(OptionsRecord::IntegrityStamp) != stamp;

@@ -20,16 +20,16 @@ Result StampAccountFileAnew(AppState& state, OptionsRecord& options, bool hadOpt
 std::string ChangedOutsideMessage(const std::string& accountFile, const Result& restamped);
 void TellChangedOutside(AppState& state, const Result& restamped);
 
-// Waits (up to kAccountFileArrivalMs, through the platform) for an account file that is not there to appear: a
-// synchronisation program deletes the old file just before it moves the new one in place. True once it exists.
+// Waits, through the platform, for an account file that is not there to appear: a synchronisation program deletes
+// the old file just before it moves the new one in place. leftMs: the time still allowed (a start that meets one
+// save after another allows kAccountFileArrivalMs in all); the time spent is taken off. True once it exists.
 inline constexpr int kAccountFileArrivalMs = 2000;
-bool AwaitAccountFile(AppState& state);
-
-// The same for the options file, missing beside an account file.
+bool AwaitAccountFile(AppState& state, int& leftMs);
+// The same for the options file, missing beside an account file, up to kAccountFileArrivalMs.
 bool AwaitOptionsFile(AppState& state);
-// Waits as long for the options file's stamp to change from stamp (a missing file has none): the options file of
+// The same for the options file's stamp to change from stamp (a missing file has none): the options file of
 // another computer's save may arrive just after its account file. True once it changed.
-bool AwaitStampChange(AppState& state, const std::string& stamp);
+bool AwaitStampChange(AppState& state, const std::string& stamp, int& leftMs);
 
 // Empties the stamp in the options file (the other options kept), only with the data folder's lock: the deletion
 // of the last account does so before the file goes, so that a stamp without its file always means a file lost or

@@ -94,8 +94,8 @@ Result AccountBook::storeTable(bool& inPlace)
 {
     inPlace = false;
     // The file this copy saw, gone: another computer's save may be moving in; a save now would be replaced by it.
-    if (state_.accountFileSeen)
-        (void)AwaitAccountFile(state_);
+    if (int waitMs = kAccountFileArrivalMs; state_.accountFileSeen)
+        (void)AwaitAccountFile(state_, waitMs);
     std::string told;
     if (Result merged = mergeOutsideChanges(told); !merged.isOk())
         return merged;

@@ -185,10 +185,12 @@ TEST(ChangedOutsideTest, WhatArrivesWhileTheStartWaitsIsUsedWithoutAWord)
     struct Case
     {
         const char* late;
-        bool gone; // else an older one is in its place
+        bool gone;        // else an older one is in its place
+        bool via = false; // another save's arrives on the way
     };
-    for (const Case c : {Case{"settings.dat", true}, Case{"config.dat", false}, Case{"config.dat", true}}) {
-        SCOPED_TRACE(std::string(c.late) + (c.gone ? " gone" : " older"));
+    for (const Case c : {Case{"settings.dat", true}, Case{"config.dat", false}, Case{"config.dat", true},
+                         Case{"config.dat", false, true}}) {
+        SCOPED_TRACE(std::string(c.late) + (c.gone ? " gone" : " older") + (c.via ? ", another on the way" : ""));
         TempFolder folder;
         FakePlatform platform;
         std::string before;
@@ -204,6 +206,11 @@ TEST(ChangedOutsideTest, WhatArrivesWhileTheStartWaitsIsUsedWithoutAWord)
         else
             folder.write(c.late, before);
         platform.whilePaused = [&] {
+            if (c.via && platform.pausedMs == 60) {
+                OptionsRecord another = OptionsRecord::defaults();
+                another.set(OptionsRecord::IntegrityStamp, "another save's");
+                folder.write(c.late, FormatOptionsLine(another));
+            }
             if (platform.pausedMs == 100)
                 folder.write(c.late, arriving);
         };

@@ -38,10 +38,10 @@ public:
             }
             out_.value.lines.push_back(line_);
             auto& row = out_.value.rows.emplace_back();
-            // As wide as the header: a growing row would move short values (kept inside the string) to new
-            // storage and leave the old copies unwiped.
-            if (out_.value.rows.size() > 1)
-                row.reserve(out_.value.rows.front().size());
+            // As wide as the line, counted first: a growing row would move short values (kept inside the
+            // string) to new storage and leave the old copies unwiped, and a header's width reserved for every
+            // row would cost its width on each one.
+            row.reserve(valuesOnLine());
             for (;;) {
                 std::string& value = row.emplace_back();
                 if (!readValue(value))
@@ -61,6 +61,24 @@ public:
 
 private:
     bool atLineEnd() const { return pos_ < s_.size() && (s_[pos_] == '\r' || s_[pos_] == '\n'); }
+
+    // The values of the line at pos_: its commas outside quotes, plus one. A quote never closed ends the count;
+    // readValue then reports it.
+    std::size_t valuesOnLine() const
+    {
+        std::size_t values = 1;
+        for (std::size_t i = pos_; i < s_.size() && s_[i] != '\r' && s_[i] != '\n'; ++i) {
+            if (s_[i] == ',') {
+                ++values;
+            } else if (s_[i] == '"' && (i == pos_ || s_[i - 1] == ',')) {
+                for (i = s_.find('"', i + 1); i != std::string_view::npos && i + 1 < s_.size() && s_[i + 1] == '"';)
+                    i = s_.find('"', i + 2);
+                if (i == std::string_view::npos)
+                    break;
+            }
+        }
+        return values;
+    }
 
     // Counts a line end at i (CR LF counts once, at its LF).
     void countLineEnd(std::size_t i)
@@ -128,9 +146,13 @@ private:
         return true;
     }
 
-    // The rows read so far go (wiped); run() returns the failure.
+    // The rows read so far go, wiped first (an assignment frees them without the destructor that wipes); run()
+    // returns the failure.
     void fail(const std::string& what)
     {
+        for (auto& row : out_.value.rows)
+            for (auto& value : row)
+                wipe(value);
         out_ = CsvResult{Result::failed("Line " + std::to_string(line_) + ": " + what)};
     }
 

@@ -23,6 +23,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QtPlatform platform(data.folder, data.readOnly);
+    platform.setProtectionNotePath(protectionNoteFile().toStdString());
     const LanguageTextRules textRules;
     Session session(data.folder.toStdString(), platform, textRules);
     session.state().startNotice = data.notice.toStdString();

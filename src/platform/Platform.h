@@ -141,6 +141,10 @@ public:
     // program can answer a prompt left open on its behalf. Each prompt returns once its own handler resumes.
     virtual void dismissPrompts() {}
 
+    // The file, outside every data folder, that remembers which data folders this user encrypted with a login;
+    // empty when none is kept.
+    virtual std::string protectionNotePath() { return {}; }
+
     // Lets ms milliseconds pass, for a file another program is still putting in place; the scripted desktop of
     // the tests lets no time pass and records the wait.
     virtual void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

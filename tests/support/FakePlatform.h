@@ -43,6 +43,7 @@ public:
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     void endProgram() override { ++endCount; }
+    std::string protectionNotePath() override { return protectionNote; }
     void pause(int ms) override
     {
         pausedMs += ms;
@@ -65,6 +66,7 @@ public:
     bool ended() const { return endCount > 0; }
 
     int promptDismissals = 0;          // calls of dismissPrompts
+    std::string protectionNote;        // the note of encrypted data folders; empty: none kept
     int pausedMs = 0;                  // the time the code let pass, all pauses together
     std::function<void()> whilePaused; // runs at each pause: a test can put a file in place there
 

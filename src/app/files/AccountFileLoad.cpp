@@ -10,6 +10,7 @@
 #include "app/files/OptionsFile.h"
 #include "app/files/OutsideChanges.h"
 #include "app/files/Paths.h"
+#include "app/files/ProtectionNote.h"
 #include "base/AtomicFile.h"
 #include "cipher/ProtectedFile.h"
 #include "cipher/SecureWipe.h"
@@ -264,6 +265,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, in
     if (const Result computed = ComputeStampOf(state, fileBytes); !computed.isOk())
         return endUnreadable(state, computed.message());
     if (state.ComputedStamp == stamp) {
+        if (Result guarded = CheckRememberedProtection(state, p.accounts, fileBytes); !guarded.isOk())
+            return {std::move(guarded)};
         removeLeftover(state, p.temp); // a save interrupted before its first rename: the old pair stands
         if (awaitsLogin(state, fileBytes))
             return awaitLogin(state, p.accounts, std::move(fileBytes), false, table);
@@ -275,6 +278,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, in
     // The options file of another computer's save may arrive just after its account file.
     if (AwaitStampChange(state, stamp, waitLeftMs))
         return load(state, options, table, waitLeftMs);
+    if (Result guarded = CheckRememberedProtection(state, p.accounts, fileBytes); !guarded.isOk())
+        return {std::move(guarded)};
     removeLeftover(state, p.temp);
     // No stamp, or another one: a whole file is used, whoever wrote it; only one that does not open is damaged.
     if (awaitsLogin(state, fileBytes)) {
@@ -325,6 +330,7 @@ Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProte
     state.stampAfterUnlock = state.changedOutside = false;
     take(table, std::move(loaded));
     RememberAccountFile(state);
+    NoteProtection(state);
     return {Result::ok(), UnlockKind::Opened};
 }
 

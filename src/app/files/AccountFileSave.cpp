@@ -10,6 +10,7 @@
 #include "app/files/OptionsFile.h"
 #include "app/files/OutsideChanges.h"
 #include "app/files/Paths.h"
+#include "app/files/ProtectionNote.h"
 #include "base/AtomicFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherService.h"
@@ -321,6 +322,8 @@ Result SaveAccountFile(AppState& state, const AccountTable& table, bool& filesIn
         Result saved = save(state, table, filesInPlace);
         if (saved.isOk() || filesInPlace)
             RememberAccountFile(state);
+        if (saved.isOk())
+            NoteProtection(state);
         return saved;
     } catch (const std::bad_alloc&) {
         return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), "not enough memory",

@@ -26,6 +26,20 @@ QString userDataFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
+QString protectionNoteFile()
+{
+    QString state;
+    if (geteuid() == 0) {
+        if (const passwd* root = getpwuid(0); root && root->pw_dir && *root->pw_dir)
+            state = QDir(QFile::decodeName(root->pw_dir)).filePath(QStringLiteral(".local/state"));
+    } else if (const QString xdg = qEnvironmentVariable("XDG_STATE_HOME"); QDir::isAbsolutePath(xdg)) {
+        state = xdg;
+    } else {
+        state = QDir::home().filePath(QStringLiteral(".local/state"));
+    }
+    return state.isEmpty() ? QString() : QDir(state).filePath(QStringLiteral("Coffernote/protected-folders"));
+}
+
 namespace {
 
 DataFolder failure(const QString& folder, const QString& reason)

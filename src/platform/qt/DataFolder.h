@@ -25,6 +25,10 @@ bool folderWritable(const QString& folder);
 // root's own home folder, never the home of the user who ran sudo.
 QString userDataFolder();
 
+// The note of the data folders this user encrypted with a login, outside every data folder: the desktop's
+// (XDG_STATE_HOME or ~/.local/state)/Coffernote/protected-folders; for root under root's own home folder.
+QString protectionNoteFile();
+
 // programFolder: the executable's folder. userFolder: the per-user data folder, created owner-only when used.
 // user: whose data they are (the ownership the folders and files are checked against).
 DataFolder chooseDataFolder(const QString& programFolder, const QString& userFolder, uid_t user = geteuid());

@@ -39,6 +39,10 @@ public:
     // releases the single-copy lock. (The cached cipher keys are the application object's to wipe.)
     void prepareEnd();
 
+    // Where the note of the data folders encrypted with a login is kept (none until set).
+    void setProtectionNotePath(std::string path) { protectionNote_ = std::move(path); }
+    std::string protectionNotePath() override { return protectionNote_; }
+
     // What a running copy does when a second one asks it to come to the front (by default: restore and raise
     // its shown windows).
     void setActivationHandler(std::function<void()> handler) { singleCopy_.setActivationHandler(std::move(handler)); }
@@ -84,4 +88,5 @@ private:
     bool lockTested_ = false;
     bool otherRunning_ = false;
     bool clipboardUsed_ = false;
+    std::string protectionNote_;
 };

@@ -26,8 +26,17 @@ inline constexpr KdfSettings kDefaultKdf{128 * 1024, 3, 1};
 inline constexpr std::size_t kSaltLength = 16;
 using Salt = std::array<unsigned char, kSaltLength>;
 
-// The 64 bytes of an AES-256-SIV key, in memory of their own that is locked against swapping and overwritten
-// when the key goes.
+class LoginKey;
+
+// The key of a login: Argon2id over the user name, the first password and the pad digits, each preceded by its
+// length (four bytes, big-endian), so that "ab"+"c" and "a"+"bc" differ. The joined secret is overwritten at once.
+// Null when the derivation failed (no memory). Safe to run on any thread: it touches nothing shared.
+std::unique_ptr<LoginKey> DeriveLoginKey(const SecretString& userName, const SecretString& password1,
+                                         const SecretString& padDigits, const Salt& salt, const KdfSettings& settings);
+
+// The 64 bytes of an AES-256-SIV key, in the one place they exist: memory of their own, between guard pages,
+// derived straight into it, read-only once written, and overwritten when the key goes. Locking it against swapping
+// is best effort: where the locked-memory limit is spent, the key is still kept, unlocked.
 class LoginKey
 {
 public:
@@ -38,23 +47,18 @@ public:
     LoginKey(const LoginKey&) = delete;
     LoginKey& operator=(const LoginKey&) = delete;
 
-    // False when the locked memory could not be had.
+    // False when the memory could not be had.
     bool valid() const { return bytes_ != nullptr; }
-    unsigned char* data() { return bytes_; }
     const unsigned char* data() const { return bytes_; }
 
 private:
+    friend std::unique_ptr<LoginKey> DeriveLoginKey(const SecretString&, const SecretString&, const SecretString&,
+                                                    const Salt&, const KdfSettings&);
     unsigned char* bytes_ = nullptr;
 };
 
 // A fresh random salt.
 Salt RandomSalt();
-
-// The key of a login: Argon2id over the user name, the first password and the pad digits, each preceded by its
-// length (four bytes, big-endian), so that "ab"+"c" and "a"+"bc" differ. The joined secret is overwritten at once.
-// Null when the derivation failed (no memory). Safe to run on any thread: it touches nothing shared.
-std::unique_ptr<LoginKey> DeriveLoginKey(const SecretString& userName, const SecretString& password1,
-                                         const SecretString& padDigits, const Salt& salt, const KdfSettings& settings);
 
 // The plain Argon2id of the library, for its known answers: out receives outLength bytes.
 bool Argon2id(unsigned char* out, std::size_t outLength, const unsigned char* secret, std::size_t secretLength,

@@ -3,6 +3,8 @@
 #include "cipher/CipherInternals.h"
 #include "cipher/SecureWipe.h"
 
+#include <openssl/hmac.h>
+
 #include <unistd.h>
 
 using namespace cipher_internal;
@@ -43,6 +45,46 @@ CtxPtr keyed(const LoginKey& key, bool encrypt)
     return ok == 1 ? std::move(ctx) : nullptr;
 }
 
+// What a header of this version is long; 0 for a version this one does not read.
+std::size_t headerLengthOf(unsigned char version)
+{
+    return version == 1 ? kProtectedHeaderLengthV1 : version == kProtectedVersion ? kProtectedHeaderLength : 0;
+}
+
+unsigned char versionOf(std::string_view s)
+{
+    return s.size() > kProtectedMagic.size() ? static_cast<unsigned char>(s[kProtectedMagic.size()]) : 0;
+}
+
+// The first kHeaderDigestLength bytes of the SHA-256 of the header before them: it tells a damaged header, before
+// any derivation, from a wrong login. Anyone can recompute it; the key check and the SIV are what authenticate.
+bool headerDigest(std::string_view head, unsigned char* out)
+{
+    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+    unsigned int length = 0;
+    if (EVP_Digest(head.data(), head.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1)
+        return false;
+    std::copy_n(digest.begin(), kHeaderDigestLength, out);
+    return true;
+}
+
+// The key's check value: HMAC-SHA-256 keyed with the 64-byte key over a fixed label, cut to kKeyCheckLength bytes.
+// It shows whether a key is the file's without opening the body, and tells nothing about the key itself.
+constexpr std::string_view kKeyCheckLabel = "Coffernote key check";
+
+bool keyCheck(const LoginKey& key, unsigned char* out)
+{
+    std::array<unsigned char, EVP_MAX_MD_SIZE> mac{};
+    unsigned int length = 0;
+    if (!HMAC(EVP_sha256(), key.data(), static_cast<int>(LoginKey::kLength),
+              reinterpret_cast<const unsigned char*>(kKeyCheckLabel.data()), kKeyCheckLabel.size(), mac.data(),
+              &length))
+        return false;
+    std::copy_n(mac.begin(), kKeyCheckLength, out);
+    OPENSSL_cleanse(mac.data(), mac.size());
+    return true;
+}
+
 } // namespace
 
 bool IsProtectedFile(std::string_view fileBytes)
@@ -52,11 +94,18 @@ bool IsProtectedFile(std::string_view fileBytes)
 
 std::optional<ProtectedHeader> ReadProtectedHeader(std::string_view s, std::uint64_t machineMemory)
 {
-    if (s.size() < kProtectedHeaderLength || !IsProtectedFile(s))
+    const std::size_t headerLength = headerLengthOf(versionOf(s));
+    if (!IsProtectedFile(s) || headerLength == 0 || s.size() < headerLength)
         return std::nullopt;
-    std::size_t at = kProtectedMagic.size();
-    if (static_cast<unsigned char>(s[at++]) != kProtectedVersion ||
-        static_cast<unsigned char>(s[at++]) != kKdfArgon2id13 ||
+    if (headerLength == kProtectedHeaderLength) {
+        std::array<unsigned char, kHeaderDigestLength> digest{};
+        const std::size_t digestAt = kProtectedHeaderLength - kHeaderDigestLength;
+        if (!headerDigest(s.substr(0, digestAt), digest.data()) ||
+            !std::equal(digest.begin(), digest.end(), reinterpret_cast<const unsigned char*>(s.data()) + digestAt))
+            return std::nullopt;
+    }
+    std::size_t at = kProtectedMagic.size() + 1;
+    if (static_cast<unsigned char>(s[at++]) != kKdfArgon2id13 ||
         static_cast<unsigned char>(s[at++]) != kCipherAes256Siv)
         return std::nullopt;
     ProtectedHeader h;
@@ -78,7 +127,7 @@ std::optional<ProtectedHeader> ReadProtectedHeader(std::string_view s, std::uint
     return h;
 }
 
-std::string FormatProtectedHeader(const ProtectedHeader& h)
+std::string FormatProtectedHeader(const ProtectedHeader& h, const LoginKey& key)
 {
     std::string out(kProtectedMagic);
     out.push_back(static_cast<char>(kProtectedVersion));
@@ -88,6 +137,13 @@ std::string FormatProtectedHeader(const ProtectedHeader& h)
     putU32(out, h.kdf.passes);
     putU32(out, h.kdf.lanes);
     out.append(reinterpret_cast<const char*>(h.salt.data()), h.salt.size());
+    std::array<unsigned char, kKeyCheckLength + kHeaderDigestLength> tail{};
+    if (!keyCheck(key, tail.data()))
+        return {};
+    out.append(reinterpret_cast<const char*>(tail.data()), kKeyCheckLength);
+    if (!headerDigest(out, tail.data() + kKeyCheckLength))
+        return {};
+    out.append(reinterpret_cast<const char*>(tail.data()) + kKeyCheckLength, kHeaderDigestLength);
     return out;
 }
 
@@ -103,7 +159,9 @@ bool SealProtectedFile(const FileProtection& protection, const unsigned char* in
     CtxPtr ctx = keyed(*protection.key, true);
     if (!ctx)
         return false;
-    const std::string header = FormatProtectedHeader(protection.header);
+    const std::string header = FormatProtectedHeader(protection.header, *protection.key);
+    if (header.empty())
+        return false;
     const Bytes associated(header.begin(), header.end());
     std::string file(header.size() + kSivLength + size, '\0');
     std::copy(header.begin(), header.end(), file.begin());
@@ -114,25 +172,36 @@ bool SealProtectedFile(const FileProtection& protection, const unsigned char* in
     return true;
 }
 
-bool OpenProtectedFile(const LoginKey& key, std::string_view s, Bytes& inner)
+ProtectedOpening OpenProtectedFile(const LoginKey& key, std::string_view s, Bytes& inner)
 {
     wipe(inner);
+    const std::size_t headerLength = headerLengthOf(versionOf(s));
+    // A version 01 file has no check value: only the body can tell the key, and a damaged body looks like
+    // another login.
+    ProtectedOpening failed = ProtectedOpening::WrongKey;
+    if (headerLength == kProtectedHeaderLength && s.size() >= headerLength) {
+        std::array<unsigned char, kKeyCheckLength> check{};
+        const auto* stored = reinterpret_cast<const unsigned char*>(s.data()) + kProtectedHeaderLengthV1;
+        if (!keyCheck(key, check.data()) || CRYPTO_memcmp(check.data(), stored, kKeyCheckLength) != 0)
+            return ProtectedOpening::WrongKey;
+        failed = ProtectedOpening::Damaged;
+    }
     // An empty cipher text is never written; OpenSSL 3.0 could not check its tag.
-    if (s.size() <= kProtectedHeaderLength + kSivLength)
-        return false;
+    if (headerLength == 0 || s.size() <= headerLength + kSivLength)
+        return failed;
     CtxPtr ctx = keyed(key, false);
     if (!ctx)
-        return false;
-    const Bytes associated(s.begin(), s.begin() + kProtectedHeaderLength);
-    const std::size_t size = s.size() - kProtectedHeaderLength;
+        return failed;
+    const Bytes associated(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(headerLength));
+    const std::size_t size = s.size() - headerLength;
     Bytes plain(size - kSivLength);
-    if (sivOpen(ctx.get(), associated, reinterpret_cast<const unsigned char*>(s.data()) + kProtectedHeaderLength, size,
+    if (sivOpen(ctx.get(), associated, reinterpret_cast<const unsigned char*>(s.data()) + headerLength, size,
                 plain.data()) != CipherComponent::Ok) {
         wipe(plain);
-        return false;
+        return failed;
     }
     inner = std::move(plain);
-    return true;
+    return ProtectedOpening::Opened;
 }
 
 std::unique_ptr<FileProtection> ProtectionFor(const ProtectedHeader& header, const SecretString& userName,

@@ -10,6 +10,10 @@
 //                                                COFFERNOTE_SAVETOOL_WAIT_FOR set to a path it waits (up to 60 s)
 //                                                between the load and the save until that path exists, as a copy
 //                                                left running would
+//   savetool flips <folder>                      every one-bit change of the folder's account file in turn, its
+//                                                stamp made to match, loaded and opened with the login: counts how
+//                                                many open, read as a wrong login, ask the damaged-data question or
+//                                                are refused at the load, and prints the runs of bytes alike
 //
 // Every record of generation g carries g in its Password, so a load shows whether it found one whole table.
 // Every question is answered No and printed; so is every message.
@@ -24,8 +28,10 @@
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountVersions.h"
+#include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/OutsideChanges.h"
+#include "app/files/Paths.h"
 #include "app/model/AccountBook.h"
 
 #include "base/AtomicFile.h"
@@ -34,8 +40,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -43,11 +51,12 @@ class ToolPlatform : public SilentPlatform
 {
 public:
     int questions = 0, messages = 0;
-    bool ended = false;
+    bool ended = false, quiet = false;
 
     Answer showMessageBox(const std::string& text, int style, const std::string&) override
     {
-        std::printf("%s (style %d): %s\n", isQuestion(style) ? "QUESTION" : "MESSAGE", style, text.c_str());
+        if (!quiet)
+            std::printf("%s (style %d): %s\n", isQuestion(style) ? "QUESTION" : "MESSAGE", style, text.c_str());
         ++(isQuestion(style) ? questions : messages);
         return isQuestion(style) ? Answer::No : Answer::Ok;
     }
@@ -188,16 +197,75 @@ int addTo(AppState& state, const char* name)
     return saved ? 0 : 1;
 }
 
+enum Reading { Opened, WrongLogin, Damage, Refused, Mixed };
+constexpr const char* kReadingNames[] = {"opened", "wrong-login", "damage", "refused", "mixed"};
+
+// How a start reads file bytes under a stamp that matches them, with the login of COFFERNOTE_SAVETOOL_LOGIN. The
+// damaged-data question is answered No, so nothing in the folder changes.
+Reading readAs(const std::string& folder, const std::string& bytes, OptionsRecord options)
+{
+    ToolPlatform platform;
+    platform.quiet = true;
+    AppState state(folder, platform);
+    std::ofstream(JoinPath(folder, kAccountFileName), std::ios::binary | std::ios::trunc) << bytes;
+    if (!ComputeStampOf(state, bytes).isOk())
+        return Refused;
+    options.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
+    (void)WriteOptionsFile(folder, options);
+    AccountTable table;
+    std::string opened;
+    const LoadResult r = loadWithLogin(state, table, opened);
+    if (platform.questions > 0)
+        return Damage;
+    if (!r.result.isOk())
+        return Refused;
+    return opened == "none" ? WrongLogin : Opened;
+}
+
+int flips(const std::string& folder)
+{
+    const Outcome<std::string> read = ReadWholeFile(JoinPath(folder, kAccountFileName));
+    OptionsRecord options = OptionsRecord::defaults();
+    if (!loginFrom("COFFERNOTE_SAVETOOL_LOGIN").set || !read.result.isOk() ||
+        !ReadOptionsFile(folder, options).result.isOk()) {
+        std::fprintf(stderr, "flips needs COFFERNOTE_SAVETOOL_LOGIN and a folder with an account file\n");
+        return 2;
+    }
+    const std::string& file = read.value;
+    std::vector<Reading> byByte; // the reading of the byte's eight flips, Mixed when they differ
+    int counts[4] = {};
+    for (std::size_t at = 0; at < file.size(); ++at) {
+        std::optional<Reading> same;
+        for (int bit = 0; bit < 8; ++bit) {
+            std::string changed = file;
+            changed[at] = static_cast<char>(changed[at] ^ (1 << bit));
+            const Reading r = readAs(folder, changed, options);
+            ++counts[r];
+            same = (bit == 0 || same == r) ? std::optional(r) : std::nullopt;
+        }
+        byByte.push_back(same.value_or(Mixed));
+    }
+    (void)readAs(folder, file, options); // the file and its stamp as they were
+    for (std::size_t from = 0, to = 0; from < byByte.size(); from = to) {
+        while (to < byByte.size() && byByte[to] == byByte[from])
+            ++to;
+        std::printf("bytes %zu-%zu: %s\n", from, to - 1, kReadingNames[byByte[from]]);
+    }
+    std::printf("flips=%zu opened=%d wrong-login=%d damage=%d refused=%d\n", file.size() * 8, counts[Opened],
+                counts[WrongLogin], counts[Damage], counts[Refused]);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 2 ? argv[1] : "";
     if ((mode != "create" && mode != "save" && mode != "load" && mode != "export" && mode != "list" && mode != "add" &&
-         mode != "versions") ||
+         mode != "versions" && mode != "flips") ||
         ((mode == "create" || mode == "add") && argc != 4) || ((mode == "save" || mode == "export") && argc != 5) ||
-        ((mode == "load" || mode == "list" || mode == "versions") && argc != 3)) {
-        std::fprintf(stderr, "usage: savetool create|save|load|versions|export|list|add <folder or file> "
+        ((mode == "load" || mode == "list" || mode == "versions" || mode == "flips") && argc != 3)) {
+        std::fprintf(stderr, "usage: savetool create|save|load|versions|flips|export|list|add <folder or file> "
                              "[accounts [generation]] | [name]\n");
         return 2;
     }
@@ -207,6 +275,8 @@ int main(int argc, char** argv)
         std::printf("%s\n", r.isOk() ? "exported" : ("EXPORT FAILED: " + r.message()).c_str());
         return r.isOk() ? 0 : 1;
     }
+    if (mode == "flips")
+        return flips(argv[2]);
     ToolPlatform platform;
     AppState state(argv[2], platform);
     if (mode == "load")

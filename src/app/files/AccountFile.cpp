@@ -298,7 +298,7 @@ bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTab
         Bytes inner;
         const std::optional<ProtectedHeader> header = ReadProtectedHeader(fileBytes);
         const bool opened = header && state.protection && state.protection->header == *header &&
-                            OpenProtectedFile(*state.protection->key, fileBytes, inner);
+                            OpenProtectedFile(*state.protection->key, fileBytes, inner) == ProtectedOpening::Opened;
         std::string().swap(fileBytes);
         const bool ok =
             opened && decodeInner(std::string_view(reinterpret_cast<const char*>(inner.data()), inner.size()), table);

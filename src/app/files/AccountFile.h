@@ -39,11 +39,12 @@ LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable
 
 enum class UnlockKind {
     Opened,     // the login opened the file: the table holds its records, state.protection its key
-    WrongLogin, // the key does not open the file: another login, or a changed byte; nothing changed
-    Recovered,  // the file opened but was not the program's own; the recovery question was answered Yes
+    WrongLogin, // the key is not the file's: another login (in a version 01 file also a changed byte); nothing changed
+    Recovered,  // the key is the file's, but the file was damaged; the recovery question was answered Yes
 };
-// Opens the protected file that waits for the login with the key derived from it. A file that opens but is out of
-// shape or lacks the header marker goes to the recovery question, as a damaged default file does. One that opens
+// Opens the protected file that waits for the login with the key derived from it. A file whose key check names the
+// key but whose body does not authenticate, or that opens but is out of shape or lacks the header marker, goes to
+// the recovery question, as a damaged default file does. One that opens
 // without its stamp gets it, and under another stamp the user is told that it was changed outside this copy.
 // EndProgram when the user chose to end the program.
 Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProtection> protection, AccountTable& table);

@@ -296,17 +296,24 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, in
 Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProtection> protection, AccountTable& table)
 {
     Bytes inner;
-    if (!protection || !protection->key || !OpenProtectedFile(*protection->key, state.lockedAccountFile, inner))
+    const ProtectedOpening opening = protection && protection->key
+                                         ? OpenProtectedFile(*protection->key, state.lockedAccountFile, inner)
+                                         : ProtectedOpening::WrongKey;
+    if (opening == ProtectedOpening::WrongKey)
         return {Result::ok(), UnlockKind::WrongLogin};
     wipe(state.lockedAccountFile);
     AccountTable loaded;
-    // The inner text's fields open with the program's fixed keys: no copy of it outlives the decoding.
-    std::string text(reinterpret_cast<const char*>(inner.data()), inner.size());
-    wipe(inner);
-    const bool decoded = DecodeInnerLayer(text, loaded);
-    wipe(text);
+    bool decoded = false;
+    if (opening == ProtectedOpening::Opened) {
+        // The inner text's fields open with the program's fixed keys: no copy of it outlives the decoding.
+        std::string text(reinterpret_cast<const char*>(inner.data()), inner.size());
+        wipe(inner);
+        decoded = DecodeInnerLayer(text, loaded);
+        wipe(text);
+    }
     if (!decoded || loaded.front().AccountName != kHeaderMarker) {
-        // Authentic, yet not the program's own records: damaged data, as for a default file.
+        // The right login, yet a body that does not authenticate (its key check matched) or records that are not
+        // the program's own: damaged data, as for a default file, never a wrong login.
         if (decoded)
             take(table, std::move(loaded));
         state.stampAfterUnlock = state.changedOutside = false;

@@ -287,7 +287,8 @@ VersionContent OpenVersionInner(const std::string& bytes, const FileProtection* 
             return VersionContent::Unreadable;
         if (!key || !key->key || !(key->header == *header))
             return VersionContent::OtherLogin;
-        return OpenProtectedFile(*key->key, bytes, inner) ? VersionContent::Opened : VersionContent::Unreadable;
+        return OpenProtectedFile(*key->key, bytes, inner) == ProtectedOpening::Opened ? VersionContent::Opened
+                                                                                      : VersionContent::Unreadable;
     }
     std::optional<Bytes> cipher = Base64Decode(bytes);
     if (!cipher)

@@ -29,7 +29,7 @@ bool innerOf(const std::string& bytes, const FileProtection* previous, Bytes& in
 {
     if (IsProtectedFile(bytes))
         return previous && previous->key && sealedUnder(bytes, *previous) &&
-               OpenProtectedFile(*previous->key, bytes, inner);
+               OpenProtectedFile(*previous->key, bytes, inner) == ProtectedOpening::Opened;
     std::optional<Bytes> cipher = Base64Decode(bytes);
     if (!cipher)
         return false;

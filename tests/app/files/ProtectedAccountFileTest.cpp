@@ -65,53 +65,83 @@ TEST_F(ProtectedAccountFileTest, GoldenDefaultFileIsWrittenByteForByte)
     EXPECT_EQ(folder.read("settings.dat"), golden("default-settings.dat"));
 }
 
-TEST_F(ProtectedAccountFileTest, GoldenProtectedFileOpensWithItsLoginAndIsWrittenAgainByteForByte)
+// A file of version 01 opens as before and is written as version 02 at its next save, under the same key and salt.
+TEST_F(ProtectedAccountFileTest, GoldenProtectedFilesOpenWithTheirLoginAndAreWrittenAsVersion02)
 {
-    writeOuterWithStamp(golden("protected-settings.dat"));
-    ASSERT_EQ(loadAtStart(), "Protected");
-    EXPECT_EQ(state.lockedAccountFile, golden("protected-settings.dat"));
+    for (const char* name : {"protected-settings.dat", "protected-settings-02.dat"}) {
+        SCOPED_TRACE(name);
+        state.protection.reset();
+        writeOuterWithStamp(golden(name));
+        ASSERT_EQ(loadAtStart(), "Protected");
+        EXPECT_EQ(state.lockedAccountFile, golden(name));
 
-    AccountTable table;
-    const Outcome<UnlockKind> opened = UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table);
-    ASSERT_EQ(outcome(opened.result), "Ok");
-    ASSERT_EQ(opened.value, UnlockKind::Opened);
-    EXPECT_EQ(table, goldenTable());
-    ASSERT_TRUE(state.protection);
-    EXPECT_TRUE(state.lockedAccountFile.empty());
+        AccountTable table;
+        const Outcome<UnlockKind> opened = UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table);
+        ASSERT_EQ(outcome(opened.result), "Ok");
+        ASSERT_EQ(opened.value, UnlockKind::Opened);
+        EXPECT_EQ(table, goldenTable());
+        ASSERT_TRUE(state.protection);
+        EXPECT_TRUE(state.lockedAccountFile.empty());
 
-    saveSample(table);
-    EXPECT_EQ(folder.read("settings.dat"), golden("protected-settings.dat"));
-    EXPECT_TRUE(platform.messages.empty());
+        saveSample(table);
+        EXPECT_EQ(folder.read("settings.dat"), golden("protected-settings-02.dat"));
+        EXPECT_TRUE(platform.messages.empty());
+    }
 }
 
-TEST_F(ProtectedAccountFileTest, AFlippedByteIsCaughtByTheStampOrByAuthentication)
+// Every bit of a file changed in turn under a stamp made to match it, as a start with the right login reads it:
+// a version 02 file is never taken for a wrong login; a version 01 file has no key check and still is.
+TEST_F(ProtectedAccountFileTest, AChangedBitIsToldAsDamageNeverAsAWrongLogin)
 {
-    const std::string file = golden("protected-settings.dat");
-    for (std::size_t at : {0ul, 11ul, 14ul, 30ul, 42ul, 60ul, file.size() - 1}) {
-        std::string changed = file;
-        changed[at] ^= 0x20;
-        // Whether the stamp still names the file as written (the file may come from another computer) or was made
-        // to match the change, the header check or the login's key catches it, and nothing is written.
-        for (const bool stampMatches : {false, true}) {
-            SCOPED_TRACE(std::to_string(at) + (stampMatches ? ", stamp matches" : ", stamp of the file as written"));
-            writeOuterWithStamp(stampMatches ? changed : file);
-            folder.write("settings.dat", changed);
-            const std::string options = folder.read("config.dat");
-            platform.messages.clear();
-            if (!IsProtectedFile(changed))
-                platform.queueAnswer(Answer::No); // no magic: a damaged default file
-            const std::string load = loadAtStart();
-            platform.checkNothingLeft();
-            if (load == "Protected") {
-                AccountTable table;
-                EXPECT_EQ(UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table).value,
-                          UnlockKind::WrongLogin);
-                state.lockedAccountFile.clear();
-            } else {
-                EXPECT_EQ(load, "EndProgram"); // a header out of bounds (reported) or no magic (the question)
-            }
-            EXPECT_EQ(folder.read("settings.dat"), changed);
-            EXPECT_EQ(folder.read("config.dat"), options);
+    auto readAs = [&](const std::string& bytes) -> std::string {
+        writeOuterWithStamp(bytes);
+        platform.messages.clear();
+        platform.queueAnswer(Answer::No); // the recovery question, when it comes
+        const std::string load = loadAtStart();
+        std::string reading = load == "EndProgram" ? "refused" : "?";
+        if (load == "Protected") {
+            AccountTable table;
+            const Outcome<UnlockKind> u = UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table);
+            reading = u.value == UnlockKind::WrongLogin ? "wrong login"
+                      : u.value == UnlockKind::Opened   ? "opened"
+                                                        : "?";
+            state.lockedAccountFile.clear();
+            state.protection.reset();
+        }
+        if (platform.answers.empty())
+            reading = "damage";
+        platform.answers.clear();
+        return reading;
+    };
+    constexpr std::size_t kEnd = ~std::size_t{0};
+    const struct
+    {
+        const char* file;
+        std::size_t from, to; // the bytes, to the end at most
+        const char* reading;
+    } cases[] = {
+        {"protected-settings-02.dat", 0, 10, "damage"},      // no magic: a default file that does not decode
+        {"protected-settings-02.dat", 11, 25, "refused"},    // version, algorithms, settings
+        {"protected-settings-02.dat", 26, 41, "refused"},    // the salt
+        {"protected-settings-02.dat", 42, 57, "refused"},    // the key check
+        {"protected-settings-02.dat", 58, 61, "refused"},    // the header digest
+        {"protected-settings-02.dat", 62, 77, "damage"},     // the SIV
+        {"protected-settings-02.dat", 78, kEnd, "damage"},   // the cipher text
+        {"protected-settings.dat", 0, 10, "damage"},         // no magic
+        {"protected-settings.dat", 26, 41, "wrong login"},   // the salt
+        {"protected-settings.dat", 42, kEnd, "wrong login"}, // the SIV and the cipher text
+    };
+    for (const auto& c : cases) {
+        const std::string file = golden(c.file);
+        ASSERT_EQ(readAs(file), "opened");
+        const std::size_t to = std::min(c.to, file.size() - 1);
+        // Each byte near the ends of the range, and some between, with one bit of it each in turn.
+        for (std::size_t at = c.from; at <= to;
+             at = at < c.from + 3 || at + 4 > to ? at + 1 : std::min(at + 53, to - 3)) {
+            std::string changed = file;
+            changed[at] = static_cast<char>(changed[at] ^ (1 << (at % 8)));
+            ASSERT_EQ(readAs(changed), c.reading) << c.file << " byte " << at;
+            EXPECT_EQ(folder.read("settings.dat"), changed); // nothing written or moved
         }
     }
 }
@@ -120,14 +150,20 @@ TEST_F(ProtectedAccountFileTest, HeadersThatCannotBeReadAreReportedAndKept)
 {
     const std::string file = golden("protected-settings.dat");
     auto withHeader = [&](KdfSettings kdf, unsigned char version) {
-        std::string b = FormatProtectedHeader({kdf, goldenHeader().salt}) + file.substr(kProtectedHeaderLength);
+        std::string b = file;
         b[11] = static_cast<char>(version);
+        for (int i = 0; i < 4; ++i) {
+            b[14 + i] = static_cast<char>(kdf.memoryKiB >> (8 * i));
+            b[18 + i] = static_cast<char>(kdf.passes >> (8 * i));
+        }
         return b;
     };
     const std::string cases[] = {
-        withHeader({4u * 1024 * 1024, 3, 1}, 1),                                             // 4 GiB
-        withHeader({kMinKdfMemoryKiB, 1000, 1}, 1), withHeader({kMinKdfMemoryKiB, 1, 1}, 2), // a later version
-        file.substr(0, 20),                                                                  // truncated
+        withHeader({4u * 1024 * 1024, 3, 1}, 1), // 4 GiB
+        withHeader({kMinKdfMemoryKiB, 1000, 1}, 1),
+        withHeader({kMinKdfMemoryKiB, 1, 1}, 3), // a later version
+        withHeader({kMinKdfMemoryKiB, 1, 1}, 2), // no digest
+        file.substr(0, 20),                      // truncated
     };
     for (const std::string& bytes : cases) {
         writeOuterWithStamp(bytes);

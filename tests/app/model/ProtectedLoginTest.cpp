@@ -1,12 +1,16 @@
 #include "CoreFixture.h"
 #include "ProgramFolderFixture.h"
 
+#include "app/files/AccountVersions.h"
+#include "app/files/DamagedData.h"
 #include "app/model/LoginCheck.h"
 #include "app/model/LoginSettings.h"
 #include "base/AtomicFile.h"
 #include "cipher/ProtectedFile.h"
 
 #include <array>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -90,6 +94,53 @@ protected:
 };
 
 } // namespace
+
+// A changed byte of the body, under a stamp made to match: with the right login a version 02 file asks the recovery
+// question (Yes keeps the file among the versions), never the failed login that a wrong login still counts; a
+// version 01 file, without a key check, cannot tell them apart and still counts it.
+TEST_F(ProtectedLoginTest, ADamagedBodyIsToldFromAWrongLogin)
+{
+    encryptWith("owner", "first secret", "2468");
+    std::string damaged02 = folder.read(kAccountFileName);
+    damaged02.back() ^= 0x01;
+    std::ifstream in(std::string(COFFERNOTE_TEST_DATA) + "/golden/protected-settings.dat", std::ios::binary);
+    std::string damaged01(std::istreambuf_iterator<char>(in), {});
+    damaged01.back() ^= 0x01;
+    const struct
+    {
+        const char* name;
+        const std::string& file;
+        std::array<const char*, 3> login;
+        const char* told;
+        int failed;
+    } cases[] = {
+        {"02, wrong login", damaged02, {"owner", "first secret", "2469"}, kInvalid, 1},
+        {"02, right login", damaged02, {"owner", "first secret", "2468"}, kDamagedDataQuestion, 0},
+        {"01, right login", damaged01, {"golden", "correct horse", "2468"}, kInvalid, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(VersionsFolder(folder.str()));
+        writeOuterWithStamp(folder, platform, c.file);
+        auto next = restart();
+        if (c.failed == 0)
+            next->platform.queueAnswer(Answer::Yes);
+        EXPECT_EQ(outcome(next->attempt(c.login[0], c.login[1], c.login[2])), c.failed ? "Reported" : "Ok");
+        next->platform.checkNothingLeft();
+        EXPECT_EQ(texts(next->platform), std::vector<std::string>{c.told});
+        EXPECT_EQ(next->session.login().failedLogins(), c.failed);
+        EXPECT_EQ(next->session.login().loggedIn(), c.failed == 0);
+        const std::vector<KeptVersion> kept = ListVersions(folder.str());
+        if (c.failed == 0) {
+            EXPECT_FALSE(folder.exists(kAccountFileName));
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(ReadWholeFile(kept[0].path).value, c.file);
+        } else {
+            EXPECT_EQ(folder.read(kAccountFileName), c.file);
+            EXPECT_TRUE(kept.empty());
+        }
+    }
+}
 
 TEST_F(ProtectedLoginTest, TurnedOnTheFileIsProtectedAndOnlyItsLoginOpensIt)
 {

@@ -285,9 +285,12 @@ namespace {
 
 FileIdentity identityFrom(const struct stat& info)
 {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+    return {static_cast<std::uint64_t>(info.st_dev),
+            static_cast<std::uint64_t>(info.st_ino),
             static_cast<std::uint64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            static_cast<std::uint32_t>(info.st_uid),
+            static_cast<std::uint32_t>(info.st_mode)};
 }
 
 } // namespace

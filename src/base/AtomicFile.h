@@ -52,14 +52,20 @@ inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024u * 1024u;
 // for a writer. A file larger than kMaxDataFileBytes is refused.
 Outcome<std::string> ReadWholeFile(const std::string& path);
 
-// Which file was read: its device and inode; and its size and time of last change then.
+// Which file was read: its device and inode; and its size and time of last change then. Its owner and mode
+// then too, as the descriptor the bytes came from told them (not part of the comparison).
 struct FileIdentity
 {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;
-    bool operator==(const FileIdentity&) const = default;
+    std::uint32_t owner = UINT32_MAX; // no user's until a file was read
+    std::uint32_t mode = 0;
+    bool operator==(const FileIdentity& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && modifiedNs == o.modifiedNs;
+    }
 };
 // The identity of the file at path now (a link counts as what it points to); false when there is none.
 bool IdentityOf(const std::string& path, FileIdentity& identity);

@@ -67,9 +67,10 @@ Result saveFailed(AppState& state, const std::string& path, const std::string& r
 // the save (OutsideChanges.h).
 bool wholeAndOwn(AppState& state, const std::string& path)
 {
-    if (!OwnedByUserAlone(path))
+    FileIdentity readFile;
+    Outcome<std::string> read = ReadWholeFile(path, readFile);
+    if (!read.result.isOk() || !OwnedByUserAlone(readFile))
         return false;
-    Outcome<std::string> read = ReadWholeFile(path);
     AccountTable table;
     // A save that replaces the key checks the file with the key it was written with. Nothing is said here: a file
     // that does not open brings the damaged-data question.

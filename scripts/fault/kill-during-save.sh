@@ -14,9 +14,10 @@
 # for every n the save makes. Killing on entry to call n+1 is killing right after call n, so "all" covers the
 # moments before and after each write, fsync, rename and unlink. Each killed save is followed by two loads
 # (the first may finish the save; the second must agree) and one more save that must go through.
-# Then an export over an older one is killed at every system call in the same way: the chosen file must hold
-# the old export or the whole new one, no partial file may stand under any name, and the next export must
-# remove any whole temporary file a kill left (between its link and its rename) and leave only the new file.
+# Then an export, to a new file and over an older one, is killed at every system call in the same way: the
+# chosen name must hold the old export, the whole new one or nothing, no other file may stand in the folder
+# (the export is clear text: a hidden copy would be every password left readable), and the next export must
+# leave only the new file.
 # Needs strace (apt-get install strace). Prints a summary line per class; exits non-zero on any loss.
 set -uo pipefail
 build=${1:-build}
@@ -110,46 +111,55 @@ steps=()
 while read -r name n; do steps+=("$name:signal=SIGKILL:when=$n"); done <"$work/steps"
 report "every call in order" "${steps[@]}"
 
-# The export (the same in every mode, so run once): "ok <what the chosen file held> <temporary files left>", or
-# what went wrong.
+# The export (the same in every mode, so run once), to a new file and over an existing one: "ok <what the chosen
+# file held>", or what went wrong. The export is every password in clear text: after a kill at any point the
+# folder holds the old export, the whole new one or (over an old one, killed between removing it and linking
+# in the new one) none, and no other file, whole or partial, under any name.
 if [ "$mode" = default ]; then
     "$tool" export "$work/new.csv" "$accounts" 1 >/dev/null || exit 1
     "$tool" export "$work/old.csv" "$accounts" 0 >/dev/null || exit 1
-    try_export() {
-        local point=$1 dir="$work/export"
-        rm -rf "$dir" && mkdir "$dir" && cp -p "$work/old.csv" "$dir/accounts.csv"
+    # Lays out the folder for a target: an old export under the chosen name, or nothing.
+    lay_out() { # folder existing|new
+        rm -rf "$1" && mkdir "$1"
+        [ "$2" = new ] || cp -p "$work/old.csv" "$1/accounts.csv"
+    }
+    try_export() { # existing|new point
+        local target=$1 point=$2 dir="$work/export"
+        lay_out "$dir" "$target"
         (strace -f -qq -o /dev/null -e trace="${point%%:*}" -e inject="$point" \
             "$tool" export "$dir/accounts.csv" "$accounts" 1 >/dev/null 2>&1) 2>/dev/null
         local held left
-        if cmp -s "$dir/accounts.csv" "$work/old.csv"; then held=old
+        if [ ! -e "$dir/accounts.csv" ]; then held=none
+        elif [ "$target" = existing ] && cmp -s "$dir/accounts.csv" "$work/old.csv"; then held=old
         elif cmp -s "$dir/accounts.csv" "$work/new.csv"; then held=new
         else echo "chosen file neither old nor new: $(ls -la "$dir")"; return; fi
-        left=$(find "$dir" -mindepth 1 ! -name accounts.csv | wc -l)
-        for f in $(find "$dir" -mindepth 1 ! -name accounts.csv); do
-            cmp -s "$f" "$work/new.csv" || { echo "partial file left: $f"; return; }
-        done
+        left=$(find "$dir" -mindepth 1 ! -name accounts.csv)
+        [ -z "$left" ] || { echo "readable leftover: $left"; return; }
         "$tool" export "$dir/accounts.csv" "$accounts" 1 >/dev/null || { echo "next export failed"; return; }
         [ "$(ls -A "$dir")" = accounts.csv ] || { echo "next export left: $(ls -A "$dir")"; return; }
         cmp -s "$dir/accounts.csv" "$work/new.csv" || { echo "next export not whole"; return; }
-        echo "ok $held $left"
+        echo "ok $held"
     }
-    cp -p "$work/old.csv" "$work/count.csv"
-    strace -f -qq -o "$work/export-trace" "$tool" export "$work/count.csv" "$accounts" 1 >/dev/null
-    sed -E 's/^[0-9]+ +//' "$work/export-trace" | grep -E '^[a-z_0-9]+\(' | sed -E 's/\(.*//' |
-        awk '{ n[$1]++; print $1, n[$1] }' >"$work/export-steps"
-    bad=0 old=0 new=0 whole_left=0
-    while read -r name n; do
-        result=$(try_export "$name:signal=SIGKILL:when=$n")
-        case "$result" in
-        "ok old "*) old=$((old + 1)) ;;
-        "ok new "*) new=$((new + 1)) ;;
-        *) bad=$((bad + 1)) && echo "  $name $n: $result" && continue ;;
-        esac
-        [ "${result##* }" = 0 ] || whole_left=$((whole_left + 1))
-    done <"$work/export-steps"
-    echo "export, every call in order: $(wc -l <"$work/export-steps") kill points, chosen file old $old, new $new," \
-        "a whole temporary file left $whole_left (removed by the next export), $bad bad"
-    failures=$((failures + bad))
+    for target in new existing; do
+        lay_out "$work/count-export" "$target"
+        strace -f -qq -o "$work/export-trace" "$tool" export "$work/count-export/accounts.csv" "$accounts" 1 \
+            >/dev/null
+        sed -E 's/^[0-9]+ +//' "$work/export-trace" | grep -E '^[a-z_0-9]+\(' | sed -E 's/\(.*//' |
+            awk '{ n[$1]++; print $1, n[$1] }' >"$work/export-steps"
+        bad=0 old=0 new=0 none=0
+        while read -r name n; do
+            result=$(try_export "$target" "$name:signal=SIGKILL:when=$n")
+            case "$result" in
+            "ok old") old=$((old + 1)) ;;
+            "ok new") new=$((new + 1)) ;;
+            "ok none") none=$((none + 1)) ;;
+            *) bad=$((bad + 1)) && echo "  $name $n: $result" ;;
+            esac
+        done <"$work/export-steps"
+        echo "export to $target file, every call in order: $(wc -l <"$work/export-steps") kill points," \
+            "chosen file old $old, new $new, none $none; $bad bad (a file left beside it, partial, or no next export)"
+        failures=$((failures + bad))
+    done
 fi
 echo "mode $mode: $failures bad"
 [ $failures -eq 0 ]

@@ -183,7 +183,7 @@ Result flushOver(const std::string& folder, bool* inPlace)
 } // namespace
 
 Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefix, std::string_view bytes,
-                           bool* inPlace)
+                           bool* inPlace, OverOldFile over)
 {
     const std::string folder = folderOf(path);
     const std::string pattern = folder + "/" + tempPrefix + "XXXXXX";
@@ -194,7 +194,9 @@ Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefi
     if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return cannotCreate(errno);
     if (fd < 0) {
-        // No nameless files here: the file is named from the start, and written like any save.
+        // No nameless files here (the file system says EOPNOTSUPP, a kernel without them EISDIR or EINVAL): the
+        // file is named from the start, and written like any save; a kill before the rename leaves it whole
+        // under that name.
         std::string temp = pattern;
         const int named = ::mkstemp(temp.data());
         if (named < 0)
@@ -230,6 +232,11 @@ Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefi
     } else if (!link(path)) {
         if (errno != EEXIST) {
             result = fail("cannot create", path, errno);
+        } else if (over == OverOldFile::RemoveFirst) {
+            // The new file is whole on disk before the old one goes, so a full disk fails above with the old
+            // file in place; from here a kill leaves no file at all rather than a second name for the new one.
+            if ((::unlink(path.c_str()) != 0 && errno != ENOENT) || !link(path))
+                result = fail("cannot replace", path, errno);
         } else {
             // An old file stands under the name: the new one takes a unique temporary name and replaces it.
             std::string temp;
@@ -278,9 +285,12 @@ namespace {
 
 FileIdentity identityFrom(const struct stat& info)
 {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+    return {static_cast<std::uint64_t>(info.st_dev),
+            static_cast<std::uint64_t>(info.st_ino),
             static_cast<std::uint64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            static_cast<std::uint32_t>(info.st_uid),
+            static_cast<std::uint32_t>(info.st_mode)};
 }
 
 } // namespace

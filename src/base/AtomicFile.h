@@ -20,15 +20,26 @@ Result WriteFileAtomically(const std::string& path, const std::string& tempPath,
 // commits several files whose order on disk does not matter may flush the folder once, with the last of them.
 Result WriteTempFile(const std::string& tempPath, std::string_view bytes);
 Result CommitTempFile(const std::string& tempPath, const std::string& path, bool flushFolder = true);
+// How WriteFileNamedWhole puts its whole file in the place of an old file of the same name.
+enum class OverOldFile {
+    // Linked under a temporary name that is renamed over the old file: the name always holds the old file or
+    // the new one, but a kill between the link and the rename leaves the new file under the temporary name.
+    Rename,
+    // The old file is removed, then the new one is linked under its name: a kill between the two leaves no file
+    // under the name and none under any other. For bytes that must never be left behind readable (an export's
+    // clear text); the old file was the user's to replace.
+    RemoveFirst,
+};
 // Writes bytes to a new file of the owner's alone in path's folder that has no name until it is whole and
-// flushed (O_TMPFILE); then it is linked in as path, or, when path exists, under a temporary name of tempPrefix
-// and six more characters that is renamed over path at once. Where the file system makes no nameless files, a
-// file of that pattern is made and written as WriteFileAtomically does. A kill leaves no partial file under any
-// name. When no file can be made in the folder the message begins with kCannotCreateIn. inPlace, when given, is
-// set when the failure came after the whole file was put in place (only the folder could not be flushed).
+// flushed (O_TMPFILE); then it is linked in as path, or, when path exists, put in its place as over says. Where
+// the file system makes no nameless files, a file of tempPrefix and six more characters is made and written as
+// WriteFileAtomically does (a kill before its rename leaves it whole under that name). A kill leaves no partial
+// file under any name. When no file can be made in the folder the message begins with kCannotCreateIn. inPlace,
+// when given, is set when the failure came after the whole file was put in place (only the folder could not be
+// flushed).
 inline constexpr const char* kCannotCreateIn = "cannot create a file in ";
 Result WriteFileNamedWhole(const std::string& path, const std::string& tempPrefix, std::string_view bytes,
-                           bool* inPlace = nullptr);
+                           bool* inPlace = nullptr, OverOldFile over = OverOldFile::Rename);
 // The rename alone: on failure both files stay as they were.
 Result RenameFile(const std::string& from, const std::string& to);
 
@@ -41,14 +52,20 @@ inline constexpr std::uintmax_t kMaxDataFileBytes = 256u * 1024u * 1024u;
 // for a writer. A file larger than kMaxDataFileBytes is refused.
 Outcome<std::string> ReadWholeFile(const std::string& path);
 
-// Which file was read: its device and inode; and its size and time of last change then.
+// Which file was read: its device and inode; and its size and time of last change then. Its owner and mode
+// then too, as the descriptor the bytes came from told them (not part of the comparison).
 struct FileIdentity
 {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;
-    bool operator==(const FileIdentity&) const = default;
+    std::uint32_t owner = UINT32_MAX; // no user's until a file was read
+    std::uint32_t mode = 0;
+    bool operator==(const FileIdentity& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && modifiedNs == o.modifiedNs;
+    }
 };
 // The identity of the file at path now (a link counts as what it points to); false when there is none.
 bool IdentityOf(const std::string& path, FileIdentity& identity);

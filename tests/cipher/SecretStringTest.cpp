@@ -212,3 +212,25 @@ TEST(SecretStringTest, ComparesWithEveryKindOfText)
     EXPECT_TRUE(b < "c" && b < SecretString("ba") && b < std::string("c") && b < std::string_view("c"));
     EXPECT_TRUE(!(b < "b") && "a" < b && SecretString() < b && SecretString() == "");
 }
+
+// The unlock's comparison: equal bytes only, whatever the lengths; a prefix, a longer text or a difference in the
+// last byte never passes.
+TEST(SecretStringTest, SameSecretIsEqualBytesOfEqualLength)
+{
+    using namespace std::string_view_literals;
+    const struct
+    {
+        std::string_view typed, stored;
+        bool same;
+    } cases[] = {
+        {"Secret", "Secret", true},   {"", "", true},
+        {"a\0b"sv, "a\0b"sv, true},   {"Secre", "Secret", false},
+        {"Secret!", "Secret", false}, {"Secreu", "Secret", false},
+        {"", "Secret", false},        {"Secret", "", false},
+        {"a\0b"sv, "a\0c"sv, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " / " + std::string(c.stored));
+        EXPECT_EQ(SameSecret(c.typed, c.stored), c.same);
+    }
+}

@@ -129,11 +129,13 @@ Result WriteExportFile(const std::string& path, const AccountTable& table, bool*
     // The export holds every password in clear text. It goes to a new file of its owner's alone, flushed whole
     // before it gets a name or replaces the old one, so a failure leaves the old file as it was and nobody
     // else's eyes see it.
-    // Nothing under a name holds part of it: a kill leaves no file, or at most a whole one of our pattern,
-    // which the next export removes.
+    // Nothing but the chosen name ever holds it: an old file there is removed just before the new one is linked
+    // in, so a kill between the two leaves neither, never a second copy under a hidden name. Only where the file
+    // system makes no nameless files is it written under a name of our pattern first; a kill before its rename
+    // leaves that whole, and the next export removes it.
     RemoveLeftovers(folderOf(path));
     bool unflushed = false;
-    const Result written = WriteFileNamedWhole(path, kTempPrefix, bytes, &unflushed);
+    const Result written = WriteFileNamedWhole(path, kTempPrefix, bytes, &unflushed, OverOldFile::RemoveFirst);
     const bool ok = written.isOk();
     // The writer says "<what> <file>: <reason>"; the user is told the reason against the chosen file.
     if (!ok) {

@@ -183,12 +183,11 @@ LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTab
 // another stamp (changedOutside) it was written elsewhere (another computer, a restored copy, a save still
 // arriving), and the user is told.
 LoadResult takeWhole(AppState& state, bool hadOptions, bool changedOutside, OptionsRecord& options,
-                     std::string&& fileBytes, AccountTable& table)
+                     std::string&& fileBytes, const FileIdentity& read, AccountTable& table)
 {
     AccountTable loaded;
     // Only the user's own file that nobody else can write: anyone else who can write it could have forged it.
-    if (!OwnedByUserAlone(JoinPath(state.programFolder, kAccountFileName)) ||
-        !AuthenticatesCompletely(state, std::move(fileBytes), loaded))
+    if (!OwnedByUserAlone(read) || !AuthenticatesCompletely(state, std::move(fileBytes), loaded))
         return recoverDamaged(state, options, table);
     const Result restamped = StampAccountFileAnew(state, options, hadOptions);
     take(table, std::move(loaded));
@@ -258,7 +257,8 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, in
     }
 
     removeLeftover(state, p.tempOptions); // an interrupted options write: the options file in place counts
-    Outcome<std::string> read = ReadWholeFile(p.accounts);
+    FileIdentity readFile;
+    Outcome<std::string> read = ReadWholeFile(p.accounts, readFile);
     if (!read.result.isOk())
         return endUnreadable(state, read.result.message());
     std::string fileBytes = std::move(read.value);
@@ -284,11 +284,11 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, in
     // No stamp, or another one: a whole file is used, whoever wrote it; only one that does not open is damaged.
     if (awaitsLogin(state, fileBytes)) {
         // As for the default form: anyone else who can write it could have put it there.
-        if (!OwnedByUserAlone(p.accounts))
+        if (!OwnedByUserAlone(readFile))
             return recoverDamaged(state, options, table);
         return awaitLogin(state, p.accounts, std::move(fileBytes), true, table, !stamp.empty());
     }
-    return takeWhole(state, hadOptions, !stamp.empty(), options, std::move(fileBytes), table);
+    return takeWhole(state, hadOptions, !stamp.empty(), options, std::move(fileBytes), readFile, table);
 }
 
 } // namespace

@@ -68,9 +68,10 @@ Result saveFailed(AppState& state, const std::string& path, const std::string& r
 // the save (OutsideChanges.h).
 bool wholeAndOwn(AppState& state, const std::string& path)
 {
-    if (!OwnedByUserAlone(path))
+    FileIdentity readFile;
+    Outcome<std::string> read = ReadWholeFile(path, readFile);
+    if (!read.result.isOk() || !OwnedByUserAlone(readFile))
         return false;
-    Outcome<std::string> read = ReadWholeFile(path);
     AccountTable table;
     // A save that replaces the key checks the file with the key it was written with. Nothing is said here: a file
     // that does not open brings the damaged-data question.
@@ -99,19 +100,19 @@ Result checkBeforeSave(AppState& state, const Files& f)
 }
 
 // A protected file: the inner layer sealed under the login's key, behind the clear header. A key derived with
-// less than the current settings is derived anew first, from the login in memory and with a new salt; should
-// that fail, the old key serves. weaker receives the key it replaced.
+// less than the current settings is derived anew first, from the login in memory and with a new salt, into
+// stronger, and the file is sealed under that; should the derivation fail, the old key serves. stronger is the
+// caller's to put in the old key's place once the new file is in place: until then the file on disk is sealed
+// under the old one.
 bool encodeProtected(AppState& state, const AccountTable& table, std::string& outer,
-                     std::unique_ptr<FileProtection>& weaker)
+                     std::unique_ptr<FileProtection>& stronger)
 {
-    if (state.protection->header.kdf.below(state.kdfDefaults)) {
-        if (auto stronger =
-                NewProtection(state.kdfDefaults, state.LoginUserName, state.LoginPassword1, state.LoginPassword2))
-            weaker = std::exchange(state.protection, std::move(stronger));
-    }
+    if (state.protection->header.kdf.below(state.kdfDefaults))
+        stronger = NewProtection(state.kdfDefaults, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+    const FileProtection& key = stronger ? *stronger : *state.protection;
     Bytes inner;
-    const bool ok = EncodeInnerLayerInto(state, table, inner) &&
-                    SealProtectedFile(*state.protection, inner.data(), inner.size(), outer);
+    const bool ok =
+        EncodeInnerLayerInto(state, table, inner) && SealProtectedFile(key, inner.data(), inner.size(), outer);
     wipe(inner); // its fields open with the program's fixed keys
     releaseFreedMemory();
     return ok;
@@ -119,10 +120,10 @@ bool encodeProtected(AppState& state, const AccountTable& table, std::string& ou
 
 // Both layers, in memory: the inner layer never touches the disk.
 bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer,
-                       std::unique_ptr<FileProtection>& weaker)
+                       std::unique_ptr<FileProtection>& stronger)
 {
     if (state.protection)
-        return encodeProtected(state, table, outer, weaker);
+        return encodeProtected(state, table, outer, stronger);
     Outcome<Bytes> cipher;
     {
         Bytes inner;
@@ -278,8 +279,8 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     }
 
     std::string outer;
-    std::unique_ptr<FileProtection> weaker;
-    if (!encodeAccountFile(state, table, outer, weaker))
+    std::unique_ptr<FileProtection> stronger;
+    if (!encodeAccountFile(state, table, outer, stronger))
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
     // What the load would refuse is never written: the next start could not read the accounts back.
     if (const std::string tooLarge = AccountFileTooLarge(outer.size()); !tooLarge.empty())
@@ -288,13 +289,20 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     const std::string previousStamp = state.ComputedStamp;
     Keeping keeping;
     keeping.replacedCrc = previousCrc;
-    if (state.protection && !FileSealedUnder(f.accounts, *state.protection)) {
-        keeping.sealWith = state.protection.get();
-        keeping.previous = state.replacedProtection ? state.replacedProtection.get() : weaker.get();
+    const FileProtection* sealedWith = stronger ? stronger.get() : state.protection.get();
+    if (sealedWith && !FileSealedUnder(f.accounts, *sealedWith)) {
+        keeping.sealWith = sealedWith;
+        keeping.previous = state.replacedProtection ? state.replacedProtection.get()
+                           : stronger               ? state.protection.get()
+                                                    : nullptr;
     }
     Result replaced = ComputeStampOf(state, outer).isOk()
                           ? replacePair(state, f, outer, keeping, inPlace)
                           : saveFailed(state, f.accounts, "the integrity stamp could not be computed");
+    // The stronger key becomes the login's once the file in place is sealed under it; a save that failed before
+    // leaves the old key, which the file on disk still opens with.
+    if (stronger && (replaced.isOk() || inPlace))
+        state.protection = std::move(stronger);
     if (!replaced.isOk()) {
         if (!inPlace) { // the stamp in place is still the previous one
             state.AccountFileCrc = previousCrc;

@@ -36,8 +36,7 @@ Result FolderWritable(const std::string& folder)
     return Result::failed(std::strerror(errno));
 }
 
-bool OwnedByUserAlone(const std::string& path)
+bool OwnedByUserAlone(const FileIdentity& read)
 {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    return read.owner == ::geteuid() && (read.mode & (S_IWGRP | S_IWOTH)) == 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/AtomicFile.h"
 #include "base/Result.h"
 
 #include <string>
@@ -18,7 +19,8 @@ bool IsPlainFile(const std::string& path);
 // Ok when files can be created and replaced in folder; else the message says why ("Permission denied").
 Result FolderWritable(const std::string& folder);
 
-// True when the file at path (a link counts as what it points to) belongs to the user running the program and
-// neither its group nor other users can write it: only such a file is taken without a stamp, since anyone who
-// could write it could have put a forged one there (the program's keys are no secret).
-bool OwnedByUserAlone(const std::string& path);
+// True when the file read (as the descriptor its bytes came from told: ReadWholeFile's identity, never a second
+// look by name, which could find another file) belongs to the user running the program and neither its group nor
+// other users can write it: only such a file is taken without a stamp, since anyone who could write it could have
+// put a forged one there (the program's keys are no secret).
+bool OwnedByUserAlone(const FileIdentity& read);

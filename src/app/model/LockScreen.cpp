@@ -4,7 +4,7 @@
 
 bool LockScreen::tryPassword(const SecretString& typed)
 {
-    const bool equal = typed == state_.LoginPassword1;
+    const bool equal = SameSecret(typed.view(), state_.LoginPassword1.view());
     change(Stage::Idle, true);
     state_.resetIdle();
     return equal;

@@ -21,10 +21,11 @@ int openToLock(const std::string& path, DataFolderLock::Kind kind)
     // A folder is opened for reading only: that is enough to lock it, also when it cannot be written.
     if (kind == DataFolderLock::Kind::Folder)
         return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    // Owner-only; a planted symbolic link is not followed, a pipe is not waited for.
+    // Owner-only; a planted symbolic link is not followed, a pipe is not waited for, and a hard link (a second
+    // name for some other file, which the release would then delete a name of) is not taken for the lock file.
     const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     struct stat st = {};
-    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid())) {
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() || st.st_nlink != 1)) {
         close(fd);
         errno = EPERM;
         return -1;

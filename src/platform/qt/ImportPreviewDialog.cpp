@@ -19,6 +19,7 @@ ImportPreviewDialog::ImportPreviewDialog(const ImportPreview& preview, QWidget* 
 
     const QString summary = fromUtf8(preview.summary);
     auto* lblSummary = named(new QLabel(summary, this), "lblSummary", summary);
+    lblSummary->setTextFormat(Qt::PlainText); // it quotes the file's own column names: never markup or a link
     lblSummary->setWordWrap(true);
     lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     lblSummary->setFocusPolicy(Qt::StrongFocus); // read by screen readers as the user tabs through

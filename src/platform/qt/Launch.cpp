@@ -97,5 +97,9 @@ void reportStartFailure(const QString& text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
-    QMessageBox::critical(nullptr, QStringLiteral("Coffernote"), text);
+    // The reason may quote a path the user gave: shown as it is, never read as markup or a link.
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Coffernote"), QString(), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.exec();
 }

@@ -68,6 +68,7 @@ void Form1::createControls()
 
     Label7 = label("Label7", QStringLiteral("ID"));
     lblID = named(new QLabel(client), "lblID", QStringLiteral("ID"));
+    lblID->setTextFormat(Qt::PlainText); // the record number read from the file
     Label6 = label("Label6", QStringLiteral("Account Name"));
 
     auto* accountCombo = named(new AccountCombo(client), "cboSelect", QStringLiteral("Account Name"));

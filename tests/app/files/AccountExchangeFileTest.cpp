@@ -165,8 +165,9 @@ TEST_F(AccountExchangeFilePermissions, AFailureLeavesTheTargetAsItWas)
              });
 }
 
-// An export killed between giving its file a temporary name and the rename leaves a whole file of our pattern:
-// the next export removes it, and only such files (regular, the user's own), never a link or a folder.
+// Where the file system makes no nameless files, an export killed between writing its file under a temporary
+// name and the rename leaves a whole file of our pattern: the next export removes it, and only such files (regular, the
+// user's own), never a link or a folder.
 TEST(AccountExportLeftovers, TheNextExportRemovesOnlyOurOwnTemporaryFiles)
 {
     TempFolder dir;

@@ -2,8 +2,10 @@
 #include "Outcomes.h"
 
 #include "app/files/DamagedData.h"
+#include "app/files/DataFiles.h"
 #include "app/model/Session.h"
 
+#include <cstdio>
 #include <sys/stat.h>
 
 // Bad things under the data files' names are reported and left as they are; a save never replaces what it must not.
@@ -236,5 +238,34 @@ TEST_F(DataFilesTest, NoStampToDisagreeWithTakesOnlyAnAuthenticFile)
                 EXPECT_EQ(stamp(), state.ComputedStamp); // the file now has its stamp
             }
         }
+    }
+}
+
+// Ownership is that of the file whose bytes were read, as its descriptor told: a file put under the name after
+// the read changes nothing (by name, a forged file swapped for a private one would pass).
+TEST(OwnedByUserAlone, IsTheFileReadNotTheOneUnderTheNameNow)
+{
+    const struct
+    {
+        const char* what;
+        mode_t read, after;
+        bool own;
+    } cases[] = {
+        {"private", 0600, 0600, true},
+        {"group-writable, then a private file put in its place", 0620, 0600, false},
+        {"writable by all, then a private file put in its place", 0602, 0600, false},
+        {"private, then a group-writable file put in its place", 0600, 0620, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder dir;
+        dir.write("settings.dat", "read");
+        ASSERT_EQ(::chmod(dir.file("settings.dat").c_str(), c.read), 0);
+        FileIdentity read;
+        ASSERT_TRUE(ReadWholeFile(dir.file("settings.dat"), read).result.isOk());
+        dir.write("other", "other");
+        ASSERT_EQ(::chmod(dir.file("other").c_str(), c.after), 0);
+        ASSERT_EQ(::rename(dir.file("other").c_str(), dir.file("settings.dat").c_str()), 0);
+        EXPECT_EQ(OwnedByUserAlone(read), c.own);
     }
 }

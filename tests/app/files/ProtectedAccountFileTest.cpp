@@ -236,6 +236,27 @@ TEST_F(ProtectedAccountFileTest, WeakerSettingsAreDerivedAnewAtTheNextSave)
     EXPECT_EQ(table, goldenTable());
 }
 
+// The stronger key replaces the old one only once a save put a file sealed under it in place: after a failed save
+// the old key stays, and the file on disk still opens with it.
+TEST_F(ProtectedAccountFileTest, AFailedSaveKeepsTheOldKeyTheFileIsSealedUnder)
+{
+    state.protection = keyFor("golden", "correct horse", "2468");
+    saveSample(goldenTable());
+    const std::string old = folder.read("settings.dat");
+    state.kdfDefaults = {kMinKdfMemoryKiB * 2, 2, 1};
+    SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::Rename; });
+    EXPECT_FALSE(SaveAccountFile(state, goldenTable()).isOk());
+    EXPECT_EQ(folder.read("settings.dat"), old);
+    EXPECT_EQ(state.protection->header, goldenHeader());
+
+    SetFileFaultHookForTests({});
+    saveSample(goldenTable());
+    const std::optional<ProtectedHeader> h = ReadProtectedHeader(folder.read("settings.dat"));
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->kdf, state.kdfDefaults);
+    EXPECT_EQ(state.protection->header, *h);
+}
+
 TEST_F(ProtectedAccountFileTest, ASaveInterruptedBetweenItsRenamesIsFinishedAndWaitsForTheLogin)
 {
     state.protection = keyFor("golden", "correct horse", "2468");

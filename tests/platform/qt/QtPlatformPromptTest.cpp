@@ -1,11 +1,16 @@
 // The desktop's prompts: message boxes and file dialogs, and what happens to them when the program locks.
 #include "platform/qt/QtPlatform.h"
 
+#include "platform/qt/Launch.h"
+
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -62,21 +67,55 @@ TEST_F(QtPlatformPrompts, EnterAnswersTheQuestionsDefault)
     }
 }
 
-// A website quoted in a message is shown as it is stored: "<a href=...>" stays text, never a link.
-TEST_F(QtPlatformPrompts, MessagesShowStoredTextLiterally)
+// Text from the data is inert wherever a prompt shows it: a website typed or imported as a link's markup shows as
+// those very characters, "<a" and all, in every label (plain text) and every cell, never as a link.
+TEST_F(QtPlatformPrompts, StoredTextShowsLiterallyInEveryPrompt)
 {
-    const std::string text = "This is not a web address:\r\nx:<a href=\"file:///etc\">Continue to your bank</a>";
-    QTimer::singleShot(50, [text] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            ADD_FAILURE() << "no message open";
-            return;
-        }
-        EXPECT_EQ(box->textFormat(), Qt::PlainText);
-        EXPECT_EQ(box->text().toStdString(), text);
-        box->accept();
-    });
-    EXPECT_EQ(platform.messageBox(text, MsgExclamation, "Coffernote"), Answer::Ok);
+    const std::string site = "x:<a href=\"file:///etc\">Continue to your bank</a>";
+    const QString shown = QString::fromStdString(site);
+    struct Versions : VersionList
+    {
+        std::string site;
+        std::vector<std::string> rows() const override { return {site}; }
+        std::string details(int) override { return site; }
+    } versions;
+    versions.site = site;
+    const std::pair<const char*, std::function<void()>> prompts[] = {
+        {"message", [&] { platform.messageBox("This is not a web address:\r\n" + site, MsgExclamation, "x"); }},
+        {"login prompt", [&] { platform.askLogin("The version of " + site, [](auto, auto, auto) {}); }},
+        {"import preview",
+         [&] {
+             platform.previewImport({"Not imported: the columns " + site + ".", 0, {{site, site, site}}});
+         }},
+        {"version list", [&] { platform.chooseVersion(versions); }},
+        {"start failure", [&] { reportStartFailure(QStringLiteral("Coffernote cannot use ") + shown); }},
+    };
+    for (const auto& [what, open] : prompts) {
+        SCOPED_TRACE(what);
+        int literal = 0;
+        QTimer::singleShot(50, [&] {
+            QWidget* prompt = QApplication::activeModalWidget();
+            if (!prompt) {
+                ADD_FAILURE() << "no prompt open";
+                return;
+            }
+            for (const QLabel* label : prompt->findChildren<QLabel*>())
+                if (label->text().contains(shown)) {
+                    EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+                    ++literal;
+                }
+            // Cells and the details box draw their text as it is.
+            for (const QAbstractItemView* view : prompt->findChildren<QAbstractItemView*>())
+                for (int row = 0; row < view->model()->rowCount(); ++row)
+                    for (int column = 0; column < view->model()->columnCount(); ++column)
+                        literal += view->model()->index(row, column).data().toString() == shown;
+            for (const QPlainTextEdit* box : prompt->findChildren<QPlainTextEdit*>())
+                literal += box->toPlainText() == shown;
+            prompt->close();
+        });
+        open();
+        EXPECT_GE(literal, 1);
+    }
 }
 
 TEST_F(QtPlatformPrompts, DismissingReachesPromptsOpenedWithinPrompts)

@@ -1,6 +1,8 @@
 // One running copy per data folder, whatever the environment.
 #include "platform/qt/QtPlatform.h"
 
+#include "platform/qt/DataFolderLock.h"
+
 #include "Permissions.h"
 #include "TempFolder.h"
 
@@ -220,6 +222,25 @@ TEST(SingleCopy, AnOldLockFileOfAnyKindIsLeftAloneAndTheCopyStarts)
             EXPECT_EQ(data.read(kLockName), "4242\n/nowhere\n");
         }
     }
+}
+
+// A lock file that is a second name for another file (a hard link planted under its name) is refused, and the
+// file it names is left as it was, under both names.
+TEST(SingleCopy, AHardLinkUnderTheLockFilesNameIsRefused)
+{
+    TempFolder dir;
+    dir.write("kept", "someone's file");
+    fs::create_hard_link(dir.file("kept"), dir.file("run.lock"));
+    {
+        DataFolderLock lock(dir.file("run.lock"), DataFolderLock::Kind::File);
+        EXPECT_EQ(lock.acquire(), DataFolderLock::Result::Unavailable);
+        EXPECT_EQ(lock.error(), EPERM);
+    }
+    EXPECT_EQ(dir.read("run.lock"), "someone's file");
+    EXPECT_EQ(fs::hard_link_count(dir.file("kept")), 2u);
+
+    DataFolderLock fresh(dir.file("fresh.lock"), DataFolderLock::Kind::File);
+    EXPECT_EQ(fresh.acquire(), DataFolderLock::Result::Held);
 }
 
 // A run that only reads the folder's files (not the user's alone to change) never takes the folder's lock.

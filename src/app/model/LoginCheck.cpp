@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
+#include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
 LoginCheck::LoginCheck(AppState& state, AccountTable& table) : state_(state), table_(table)
@@ -91,8 +92,14 @@ Result LoginCheck::cmdOK_Click(const SecretString& userName, const SecretString&
         return Result::ok();
 
     // A file that appeared after the start has no header here: nothing can match it.
-    const bool match = !table_.empty() && userName == table_.front().Notes && numpadEntry_ == table_.front().Password &&
-                       password1 == table_.front().UserId;
+    // Each part compared in full, in constant time: how long a comparison takes tells nothing of the login.
+    bool match = !table_.empty();
+    if (match) {
+        const AccountRecord& header = table_.front();
+        match = SameSecret(userName.view(), header.Notes.view()) &
+                SameSecret(numpadEntry_.view(), header.Password.view()) &
+                SameSecret(password1.view(), header.UserId.view());
+    }
     return match ? takeHeaderLogin() : failed();
 }
 

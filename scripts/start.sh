@@ -38,17 +38,11 @@ mv -f "$home/coffernote.new" "$home/coffernote"
 # The user guide Help > Online Help opens lies next to the program.
 install -m 0644 "$stage/share/coffernote/user-guide.html" "$home/user-guide.html"
 
-# The menu entry starts this copy. Exec takes a quoted path with ", `, $ and \ escaped, and % doubled.
+# The menu entry starts this copy.
 exe="$home/coffernote"
-quoted=$(printf '%s' "$exe" | sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g' -e 's/%/%%/g')
 entry=org.example.coffernote.desktop
 mkdir -p "$share/applications" "$share/icons"
-while IFS= read -r line; do
-    case "$line" in
-    Exec=*) printf 'Exec="%s"\n' "$quoted" ;;
-    *) printf '%s\n' "$line" ;;
-    esac
-done <"$stage/share/applications/$entry" >"$share/applications/$entry"
+bash "$here/scripts/menu-entry.sh" "$stage/share/applications/$entry" "$exe" >"$share/applications/$entry"
 rm -f "$share/applications/coffernote.desktop" # the entry's name before this one
 cp -r "$stage/share/icons/hicolor" "$share/icons/"
 # The manual page, where man finds it for a command in ~/.local/bin.

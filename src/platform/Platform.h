@@ -131,6 +131,9 @@ public:
     // an options write, the removal of a leftover) asks it first, so a copy that lost its lock (deleted behind its
     // back), or a read-only one that never had it, never writes over another copy's files.
     virtual bool holdsDataFolderLock() { return true; }
+    // True for a read-only run: the data files were opened for reading only at start, and the lock was never this
+    // copy's to hold. What it refuses to write then blames the folder, not another copy.
+    virtual bool readOnlyRun() { return false; }
 
     // mode 1 keeps the window above all others, mode 0 returns it to the normal band; other modes do nothing
     // and give false. The window keeps its position and size.

@@ -39,6 +39,7 @@ public:
     bool openUrl(const std::string& url) override;
     bool previousInstanceRunning() override { return otherInstance; }
     bool holdsDataFolderLock() override { return holdsLock; }
+    bool readOnlyRun() override { return readOnly; }
     std::string lockRefusal() override { return refusal; }
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
@@ -75,6 +76,7 @@ public:
     // Settings.
     bool otherInstance = false;
     bool holdsLock = true;      // what holdsDataFolderLock answers
+    bool readOnly = false;      // what readOnlyRun answers: the data files were opened for reading only
     std::string refusal;        // what lockRefusal answers
     bool clipboardBusy = false; // setClipboardText fails, as when another program holds the clipboard
     bool urlOpens = true;       // what openUrl answers; false as on a desktop without a browser

@@ -36,7 +36,10 @@ bool canOwn(const QWidget* window)
 
 } // namespace
 
-QtPlatform::QtPlatform(const QString& dataFolder, bool readOnly) : singleCopy_(dataFolder, readOnly) {}
+QtPlatform::QtPlatform(const QString& dataFolder, bool readOnly)
+    : singleCopy_(dataFolder, readOnly), readOnly_(readOnly)
+{
+}
 
 QtPlatform::~QtPlatform() = default;
 

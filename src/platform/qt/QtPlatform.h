@@ -34,6 +34,7 @@ public:
     std::string lockRefusal() override { return singleCopy_.refusal().toStdString(); }
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
+    bool readOnlyRun() override { return readOnly_; }
     [[noreturn]] void endProgram() override;
     // What endProgram does before the process goes: clears the clipboard if the program put text there,
     // releases the single-copy lock. (The cached cipher keys are the application object's to wipe.)
@@ -81,6 +82,7 @@ private:
     QPointer<QWidget> lastOwner_;
     std::unique_ptr<QWindow> runningCopyWindow_;
     SingleCopy singleCopy_;
+    bool readOnly_ = false;
     bool lockTested_ = false;
     bool otherRunning_ = false;
     bool clipboardUsed_ = false;

@@ -148,9 +148,10 @@ public:
     // the tests lets no time pass and records the wait.
     virtual void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-    // Ends the program at once: no further handler runs. The program's implementation never returns; the test
-    // fake records the call and returns, so every caller returns straight after it.
-    virtual void endProgram() = 0;
+    // Ends the program at once with the exit status given (0 closed normally, 1 after a failure the user was told
+    // of): no further handler runs. The program's implementation never returns; the test fake records the call and
+    // returns, so every caller returns straight after it.
+    virtual void endProgram(int exitStatus) = 0;
 
 protected:
     // The prompts themselves, shown once the observer has run.

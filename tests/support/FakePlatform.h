@@ -43,7 +43,11 @@ public:
     std::string lockRefusal() override { return refusal; }
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
-    void endProgram() override { ++endCount; }
+    void endProgram(int exitStatus) override
+    {
+        ++endCount;
+        endStatus = exitStatus;
+    }
     void pause(int ms) override
     {
         pausedMs += ms;
@@ -63,6 +67,7 @@ public:
     bool clipboardHasText = false;
     int clipboardClears = 0;
     int endCount = 0;
+    int endStatus = -1; // the exit status of the last end
     bool ended() const { return endCount > 0; }
 
     int promptDismissals = 0;          // calls of dismissPrompts

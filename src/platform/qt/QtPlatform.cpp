@@ -361,8 +361,8 @@ void QtPlatform::prepareEnd()
     std::fflush(nullptr);
 }
 
-void QtPlatform::endProgram()
+void QtPlatform::endProgram(int exitStatus)
 {
     prepareEnd();
-    std::_Exit(0);
+    std::_Exit(exitStatus);
 }

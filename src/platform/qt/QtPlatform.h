@@ -35,7 +35,7 @@ public:
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     bool readOnlyRun() override { return readOnly_; }
-    [[noreturn]] void endProgram() override;
+    [[noreturn]] void endProgram(int exitStatus) override;
     // What endProgram does before the process goes: clears the clipboard if the program put text there,
     // releases the single-copy lock. (The cached cipher keys are the application object's to wipe.)
     void prepareEnd();

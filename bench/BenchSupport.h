@@ -19,7 +19,7 @@ public:
         std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
         std::exit(2);
     }
-    void endProgram() override { std::exit(3); }
+    void endProgram(int) override { std::exit(3); }
 };
 
 inline double median(std::vector<double> v)

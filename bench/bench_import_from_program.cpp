@@ -45,7 +45,7 @@ public:
         lastMessage = text;
         return Answer::Ok;
     }
-    void endProgram() override { std::exit(3); }
+    void endProgram(int) override { std::exit(3); }
 };
 
 std::string site(std::size_t i)

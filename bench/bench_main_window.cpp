@@ -42,7 +42,7 @@ public:
     bool openUrl(const std::string&) override { return true; }
     bool previousInstanceRunning() override { return false; }
     bool setWindowTopmost(int, QWidget*) override { return true; }
-    void endProgram() override {}
+    void endProgram(int) override {}
 };
 
 using Clock = std::chrono::steady_clock;
@@ -119,7 +119,7 @@ int main(int argc, char** argv)
         }
 
         // The session's one load of the account file, and the window's load sequence on its table.
-        Form1 form(session, [] {});
+        Form1 form(session, [](ExitStatus) {});
         double loadMs = millisecondsOf([&] {
             if (!session.load().isOk())
                 std::exit(1);

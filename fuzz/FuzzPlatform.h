@@ -15,7 +15,7 @@ public:
         questions += isQuestion(style);
         return isQuestion(style) ? question_ : Answer::Ok;
     }
-    void endProgram() override { ++ends; }
+    void endProgram(int) override { ++ends; }
     void pause(int) override {} // nothing arrives in a fuzzer's folder: no time is spent waiting
 
     int messages = 0;

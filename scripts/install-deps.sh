@@ -14,9 +14,9 @@ program) packages=("${program[@]}") ;;
 # and jq for its REST API) keeps two data folders in step in scripts/fault/syncthing-two-computers.sh.
 test) packages=("${program[@]}" libgtest-dev libgmock-dev desktop-file-utils appstream xvfb xauth openbox xdotool
     x11-utils strace syncthing curl jq) ;;
-# xvfb and xauth (for xvfb-run) let the package test start the installed program without a desktop; lintian and
-# appstream check the package as the archive would.
-package) packages=("${program[@]}" xvfb xauth lintian appstream) ;;
+# xvfb and xauth (for xvfb-run) let the package test start the installed program without a desktop; lintian,
+# appstream and desktop-file-utils check the package and the menu entries as the archive would.
+package) packages=("${program[@]}" xvfb xauth lintian appstream desktop-file-utils) ;;
 *) echo "usage: $0 [program|test|package]" >&2; exit 2 ;;
 esac
 

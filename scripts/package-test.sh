@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, checks it with lintian (any error or warning fails), installs it, checks that the
-# installed program answers and starts and that the installed tree passes AppStream's validation, and removes
-# the package again. Needs root (or sudo); installs packages. About 3-4 minutes on 2 cores (a Release build).
+# installed program answers and starts, that the installed tree passes AppStream's validation and that the menu
+# entries (the installed one, the one scripts/start.sh writes) pass desktop-file-validate, and removes the package
+# again. Needs root (or sudo); installs packages. About 3-4 minutes on 2 cores (a Release build).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${COFFERNOTE_DEB_DIR:-$here/build-deb}"
@@ -43,6 +44,15 @@ dpkg-deb -x "$deb" "$tree"
 appstreamcli validate-tree --no-net "$tree" || fail "appstreamcli validate-tree on the package's tree"
 rm -rf "$tree"
 echo "ok: the package's tree passes appstreamcli validate-tree"
+# Both menu entries: the installed one, and the one scripts/start.sh writes for a program folder of the user's.
+entries=$(mktemp -d)
+bash "$here/scripts/menu-entry.sh" /usr/share/applications/org.example.coffernote.desktop \
+    "$HOME/My \"Coffernote\" \$100%/coffernote" >"$entries/org.example.coffernote.desktop"
+for f in /usr/share/applications/org.example.coffernote.desktop "$entries/org.example.coffernote.desktop"; do
+    desktop-file-validate "$f" || fail "desktop-file-validate $f"
+done
+rm -rf "$entries"
+echo "ok: the installed menu entry and the one start.sh writes pass desktop-file-validate"
 
 # Started by a user who cannot write /usr/bin, the program keeps its data in that user's own data folder.
 user_home=$(mktemp -d)

@@ -2,7 +2,7 @@
 # Builds the program alone (Release, stripped), installs it for the current user and starts it:
 #   the program          in its own folder, ~/Coffernote (COFFERNOTE_HOME chooses another), owner-only;
 #   the menu entry/icons under ~/.local/share (XDG_DATA_HOME), so the desktop's menu can start it again;
-#   a link ~/.local/bin/coffernote to the program, when that folder exists or is on PATH, and its manual page.
+#   a link ~/.local/bin/coffernote to the program (the folder made when missing), and its manual page.
 # The program keeps its data files next to its executable, so it never runs from the build folder, where a clean
 # build would delete them. Run it again to update: the data files stay. --install-only installs and does not start.
 set -euo pipefail
@@ -38,17 +38,11 @@ mv -f "$home/coffernote.new" "$home/coffernote"
 # The user guide Help > Online Help opens lies next to the program.
 install -m 0644 "$stage/share/coffernote/user-guide.html" "$home/user-guide.html"
 
-# The menu entry starts this copy. Exec takes a quoted path with ", `, $ and \ escaped, and % doubled.
+# The menu entry starts this copy.
 exe="$home/coffernote"
-quoted=$(printf '%s' "$exe" | sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g' -e 's/%/%%/g')
 entry=org.example.coffernote.desktop
 mkdir -p "$share/applications" "$share/icons"
-while IFS= read -r line; do
-    case "$line" in
-    Exec=*) printf 'Exec="%s"\n' "$quoted" ;;
-    *) printf '%s\n' "$line" ;;
-    esac
-done <"$stage/share/applications/$entry" >"$share/applications/$entry"
+bash "$here/scripts/menu-entry.sh" "$stage/share/applications/$entry" "$exe" >"$share/applications/$entry"
 rm -f "$share/applications/coffernote.desktop" # the entry's name before this one
 cp -r "$stage/share/icons/hicolor" "$share/icons/"
 # The manual page, where man finds it for a command in ~/.local/bin.
@@ -59,21 +53,29 @@ if command -v update-desktop-database >/dev/null; then
     update-desktop-database -q "$share/applications" || true
 fi
 
-# A command to start it from a terminal, where the user keeps such commands. A file there that is not a link
-# is someone else's and stays.
+# A command to start it from a terminal, where the user keeps such commands (Debian's ~/.profile puts the folder
+# on PATH at the next login once it exists). A file there that is not a link is someone else's and stays.
 bin="$HOME/.local/bin"
 link=""
-case ":${PATH:-}:" in *":$bin:"*) mkdir -p "$bin" ;; esac
-if [ -d "$bin" ]; then
-    if [ -L "$bin/coffernote" ] || [ ! -e "$bin/coffernote" ]; then
-        ln -sfn "$exe" "$bin/coffernote"
-        link=" and the command $bin/coffernote"
-    else
-        echo "Left $bin/coffernote alone: it is not a link." >&2
-    fi
+mkdir -p "$bin"
+if [ -L "$bin/coffernote" ] || [ ! -e "$bin/coffernote" ]; then
+    ln -sfn "$exe" "$bin/coffernote"
+    link=" and the command $bin/coffernote"
+else
+    echo "Left $bin/coffernote alone: it is not a link." >&2
 fi
 
 echo "Installed $exe, its menu entry (Coffernote, in Utilities)$link."
+if [ -n "$link" ]; then
+    case ":${PATH:-}:" in
+    *":$bin:"*) ;;
+    *)
+        echo "$bin is not on your PATH, so the command coffernote is not found yet. Log out and in again"
+        echo "(Debian's ~/.profile adds the folder to PATH when it exists), or run this and open a new terminal:"
+        echo "  echo 'export PATH=\"\$HOME/.local/bin:\$PATH\"' >> ~/.bashrc"
+        ;;
+    esac
+fi
 [ "${1:-}" = "--install-only" ] && exit 0
 echo "Starting $exe"
 exec "$exe"

@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     const DataFolder data = chooseDataFolder(QCoreApplication::applicationDirPath(), userDataFolder());
     if (data.folder.isEmpty()) {
         reportStartFailure(data.error);
-        return 1;
+        return static_cast<int>(ExitStatus::Failed);
     }
     QtPlatform platform(data.folder, data.readOnly);
     platform.setProtectionNotePath(protectionNoteFile().toStdString());

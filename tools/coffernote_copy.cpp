@@ -45,7 +45,7 @@ public:
         say((isQuestion(style) ? "question " : "message ") + firstLine(text));
         return isQuestion(style) ? Answer::No : Answer::Ok;
     }
-    [[noreturn]] void endProgram() override
+    [[noreturn]] void endProgram(int) override
     {
         say("ended");
         CipherComponent::wipeKeyCache();
@@ -88,7 +88,7 @@ int run(const std::string& mode, Session& session, const std::string& arg)
     AppState& state = session.state();
     // As the program's application object does: a result that says so ends the program.
     if (!session.start().result.isOk()) {
-        state.platform.endProgram();
+        state.platform.endProgram(1);
         return 4;
     }
     if (mode == "check") {
@@ -108,7 +108,7 @@ int run(const std::string& mode, Session& session, const std::string& arg)
         const Result added = addInWindow(session, arg);
         auto& platform = static_cast<ToolPlatform&>(state.platform);
         if (added.mustEnd()) {
-            state.platform.endProgram();
+            state.platform.endProgram(1);
             return 4;
         }
         const bool saved = platform.lastMessage == "Settings have been saved successfully.";
@@ -126,7 +126,7 @@ int run(const std::string& mode, Session& session, const std::string& arg)
     }
     const Result saved = SaveAccountFile(state, table);
     if (saved.mustEnd()) {
-        state.platform.endProgram();
+        state.platform.endProgram(1);
         return 4;
     }
     if (saved.isOk())

@@ -28,7 +28,7 @@ public:
         std::fprintf(stderr, "%s\n", text.c_str());
         return Answer::No;
     }
-    void endProgram() override {}
+    void endProgram(int) override {}
 };
 
 int writeData(const std::string& folder)

@@ -28,7 +28,7 @@ public:
     bool openUrl(const std::string&) override { return true; }
     bool previousInstanceRunning() override { return false; }
     bool setWindowTopmost(int, QWidget*) override { return true; }
-    void endProgram() override {}
+    void endProgram(int) override {}
 };
 
 struct Sample

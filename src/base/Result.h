@@ -3,6 +3,11 @@
 #include <string>
 #include <utility>
 
+// How the program ended, as its exit status (the command line's own status, 2, comes before any of this): closed
+// normally, or ended after a failure the user was told of (data it cannot use, a refused lock, a message that said
+// the program will close).
+enum class ExitStatus : int { Closed = 0, Failed = 1 };
+
 // What every fallible core operation gives back: done, failed, or the program must end (the user answered a
 // question that way, or the data cannot be used). The core never ends the process and never throws across its
 // interface; the application object ends the program when a result says so.
@@ -24,7 +29,13 @@ public:
     static Result ok() { return {}; }
     static Result failed(std::string message) { return Result(Status::Failed, std::move(message)); }
     static Result reported() { return Result(Status::Reported, {}); }
-    static Result endProgram() { return Result(Status::EndProgram, {}); }
+    // The program must end: after a failure unless the user closed it.
+    static Result endProgram(ExitStatus exit = ExitStatus::Failed)
+    {
+        Result r(Status::EndProgram, {});
+        r.exit_ = exit;
+        return r;
+    }
 
     Status status() const { return status_; }
     bool isOk() const { return status_ == Status::Ok; }
@@ -33,12 +44,15 @@ public:
     bool mustEnd() const { return status_ == Status::EndProgram; }
     // The text of a failure not told yet; empty for every other status.
     const std::string& message() const { return message_; }
+    // The exit status of a result that ends the program.
+    ExitStatus exitStatus() const { return exit_; }
 
 private:
     Result(Status status, std::string message) : status_(status), message_(std::move(message)) {}
 
     Status status_ = Status::Ok;
     std::string message_;
+    ExitStatus exit_ = ExitStatus::Failed;
 };
 
 // The one pattern for an operation that also yields a value: the value counts when result.isOk() (an operation

@@ -131,6 +131,9 @@ public:
     // an options write, the removal of a leftover) asks it first, so a copy that lost its lock (deleted behind its
     // back), or a read-only one that never had it, never writes over another copy's files.
     virtual bool holdsDataFolderLock() { return true; }
+    // True for a read-only run: the data files were opened for reading only at start, and the lock was never this
+    // copy's to hold. What it refuses to write then blames the folder, not another copy.
+    virtual bool readOnlyRun() { return false; }
 
     // mode 1 keeps the window above all others, mode 0 returns it to the normal band; other modes do nothing
     // and give false. The window keeps its position and size.
@@ -149,9 +152,10 @@ public:
     // the tests lets no time pass and records the wait.
     virtual void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-    // Ends the program at once: no further handler runs. The program's implementation never returns; the test
-    // fake records the call and returns, so every caller returns straight after it.
-    virtual void endProgram() = 0;
+    // Ends the program at once with the exit status given (0 closed normally, 1 after a failure the user was told
+    // of): no further handler runs. The program's implementation never returns; the test fake records the call and
+    // returns, so every caller returns straight after it.
+    virtual void endProgram(int exitStatus) = 0;
 
 protected:
     // The prompts themselves, shown once the observer has run.

@@ -39,10 +39,15 @@ public:
     bool openUrl(const std::string& url) override;
     bool previousInstanceRunning() override { return otherInstance; }
     bool holdsDataFolderLock() override { return holdsLock; }
+    bool readOnlyRun() override { return readOnly; }
     std::string lockRefusal() override { return refusal; }
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
-    void endProgram() override { ++endCount; }
+    void endProgram(int exitStatus) override
+    {
+        ++endCount;
+        endStatus = exitStatus;
+    }
     std::string protectionNotePath() override { return protectionNote; }
     void pause(int ms) override
     {
@@ -63,6 +68,7 @@ public:
     bool clipboardHasText = false;
     int clipboardClears = 0;
     int endCount = 0;
+    int endStatus = -1; // the exit status of the last end
     bool ended() const { return endCount > 0; }
 
     int promptDismissals = 0;          // calls of dismissPrompts
@@ -77,6 +83,7 @@ public:
     // Settings.
     bool otherInstance = false;
     bool holdsLock = true;      // what holdsDataFolderLock answers
+    bool readOnly = false;      // what readOnlyRun answers: the data files were opened for reading only
     std::string refusal;        // what lockRefusal answers
     bool clipboardBusy = false; // setClipboardText fails, as when another program holds the clipboard
     bool urlOpens = true;       // what openUrl answers; false as on a desktop without a browser

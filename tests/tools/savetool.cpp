@@ -60,7 +60,7 @@ public:
         ++(isQuestion(style) ? questions : messages);
         return isQuestion(style) ? Answer::No : Answer::Ok;
     }
-    void endProgram() override { ended = true; }
+    void endProgram(int) override { ended = true; }
 };
 
 AccountTable generation(std::size_t accounts, int gen)

@@ -28,6 +28,13 @@
 #include <malloc.h>
 #endif
 
+std::string LockNotHeldReason(const AppState& state)
+{
+    if (state.platform.readOnlyRun())
+        return "this copy of Coffernote opened the data files in " + state.programFolder + " for reading only";
+    return kLockLostReason;
+}
+
 std::string FormatRecordNo(std::int16_t n)
 {
     // The sign position: a blank for zero and positive numbers, the minus sign for negative ones.

@@ -52,6 +52,9 @@ Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProte
 // The reason a save gives when this copy no longer holds the data folder's lock.
 inline constexpr const char* kLockLostReason =
     "this copy of Coffernote does not hold the lock on its data folder; another copy may be using it";
+// The reason a write refused without the lock gives: kLockLostReason, or for a read-only run (the data files
+// opened for reading only at start) one that names their folder, since no other copy is to blame.
+std::string LockNotHeldReason(const AppState& state);
 
 // Writes the whole table (header from the login settings) as the two-layer encrypted account file and
 // refreshes the stamp, as a journal: the new "settings2.dat" and "config2.dat" are complete and flushed, then

@@ -200,14 +200,14 @@ Result replacePair(AppState& state, const Files& f, const std::string& outer, co
     // leaves the old pair, which still match, untouched. The temporary names are shared by every copy: the lock
     // is asked again before they are written.
     if (!state.platform.holdsDataFolderLock())
-        return saveFailed(state, f.accounts, kLockLostReason);
+        return saveFailed(state, f.accounts, LockNotHeldReason(state));
     if (Result temp = WriteTempFile(f.temp, outer); !temp.isOk())
         return saveFailed(state, f.accounts, temp.message());
     Result tempOptions = WriteTempFile(f.tempOptions, written);
     if (!tempOptions.isOk() || !state.platform.holdsDataFolderLock()) {
         RemoveFile(f.tempOptions);
         RemoveFile(f.temp);
-        return saveFailed(state, f.accounts, tempOptions.isOk() ? kLockLostReason : tempOptions.message());
+        return saveFailed(state, f.accounts, tempOptions.isOk() ? LockNotHeldReason(state) : tempOptions.message());
     }
     // The file this save replaces stays as a version (a link: no byte written again).
     if (Result kept = keepVersions(folder, keeping); !kept.isOk()) {
@@ -250,7 +250,7 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     const Files f(folder);
     // Another copy may be using the folder: nothing is asked, written or deleted.
     if (!state.platform.holdsDataFolderLock())
-        return saveFailed(state, f.accounts, kLockLostReason);
+        return saveFailed(state, f.accounts, LockNotHeldReason(state));
     if (const Result regular = NonRegularDataFile(folder); !regular.isOk())
         return saveFailed(state, f.accounts, regular.message());
     if (table.size() > kMaxRecords)

@@ -12,7 +12,7 @@ Result StampAccountFileAnew(AppState& state, OptionsRecord& options, bool hadOpt
 {
     // A copy without the lock (the files opened read-only, or another copy saving) uses the file as it is.
     if (!state.platform.holdsDataFolderLock())
-        return Result::failed(kLockLostReason);
+        return Result::failed(LockNotHeldReason(state));
     OptionsRecord stamped = hadOptions ? options : OptionsRecord::defaults();
     stamped.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
     // A folder that cannot be written changes nothing: the next load takes the file in the same way.
@@ -87,7 +87,7 @@ Result ForgetStamp(AppState& state)
     if (!read.value || options.get(OptionsRecord::IntegrityStamp).empty())
         return Result::ok();
     if (!state.platform.holdsDataFolderLock())
-        return Result::failed(kLockLostReason);
+        return Result::failed(LockNotHeldReason(state));
     options.set(OptionsRecord::IntegrityStamp, "");
     return WriteOptionsFile(state.programFolder, options);
 }

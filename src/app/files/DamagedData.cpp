@@ -25,7 +25,7 @@ Result RecoverDamagedData(AppState& state)
     if (FileExists(accountFile) && (!mayChange || !MoveAccountFileToVersions(state.programFolder).isOk())) {
         // Going on would meet the same damaged file at every turn; end without touching anything else.
         state.platform.message("Coffernote could not delete the damaged data file\r\n" + accountFile +
-                                   (mayChange ? "" : "\r\n(" + std::string(kLockLostReason) + ")") +
+                                   (mayChange ? "" : "\r\n(" + LockNotHeldReason(state) + ")") +
                                    "\r\nThe program will now close; nothing else was changed.",
                                MsgExclamation);
         return Result::endProgram();

@@ -20,11 +20,11 @@ bool LoginCheck::accountFileExists() const
     return FileExists(JoinPath(state_.programFolder, kAccountFileName));
 }
 
-Result LoginCheck::end()
+Result LoginCheck::end(ExitStatus exit)
 {
     finished_ = true;
     wipeSecrets();
-    return Result::endProgram();
+    return Result::endProgram(exit);
 }
 
 void LoginCheck::start()
@@ -74,7 +74,7 @@ Result LoginCheck::openWith(std::unique_ptr<FileProtection> key)
     }
     const Outcome<UnlockKind> opened = UnlockAccountFile(state_, std::move(key), table_);
     if (opened.result.mustEnd())
-        return end();
+        return end(opened.result.exitStatus());
     if (opened.value == UnlockKind::WrongLogin)
         return failed();
     // Opened: the file's header holds the login just typed. Recovered: the damaged file is gone, and with it the
@@ -120,7 +120,7 @@ Result LoginCheck::failed()
     ++failedLogins_;
     if (failedLogins_ >= kMaxFailedLogins) {
         state_.platform.message(kTooManyFailedLogins, MsgInformation);
-        return end();
+        return end(ExitStatus::Failed);
     }
     state_.platform.messageBox(kInvalidLoginMessage, MsgExclamation, kInvalidLoginCaption);
     wipe(numpadEntry_);
@@ -131,7 +131,7 @@ Result LoginCheck::cmdCancel_Click()
 {
     if (finished_)
         return Result::ok();
-    return end();
+    return end(ExitStatus::Closed);
 }
 
 void LoginCheck::wipeSecrets()

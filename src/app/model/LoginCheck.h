@@ -69,7 +69,7 @@ public:
 
 private:
     bool accountFileExists() const;
-    Result end();
+    Result end(ExitStatus exit);
     Result takeHeaderLogin();
     Result failed();
 

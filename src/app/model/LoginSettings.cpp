@@ -46,7 +46,7 @@ Result LoginSettings::cmdOK_Click(const LoginEntries& e)
 
     // A copy that cannot save (a read-only run, another copy's lock) asks nothing and derives nothing.
     if (save_ && !state_.platform.holdsDataFolderLock()) {
-        state_.platform.message(std::string(kLoginNotChangedMessage) + kLockLostReason + ".", MsgExclamation);
+        state_.platform.message(kLoginNotChangedMessage + LockNotHeldReason(state_) + ".", MsgExclamation);
         return Result::reported();
     }
 

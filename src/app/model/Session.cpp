@@ -185,5 +185,5 @@ Result Session::end()
     login_.wipeSecrets();
     state_.protection.reset(); // the key's locked memory is overwritten as it is released
     wipe(state_.lockedAccountFile);
-    return Result::endProgram();
+    return Result::endProgram(ExitStatus::Closed);
 }

@@ -28,6 +28,14 @@ void addQtOptions(QCommandLineParser& parser)
     }
 }
 
+// After the options: what the exit status tells a script or a desktop that started the program.
+const char* const kExitStatusHelp = "\nExit status:\n"
+                                    "  0  closed normally, or after --help or --version\n"
+                                    "  1  ended after a failure it reported: no display, a data folder it cannot\n"
+                                    "     make, use or lock, another copy running, data files it cannot read or\n"
+                                    "     use, too many failed logins\n"
+                                    "  2  an option or argument it does not take\n";
+
 void print(std::FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -55,17 +63,17 @@ std::optional<int> handleCommandLine(int argc, char** argv)
     parser.addOption(version);
     addQtOptions(parser);
 
+    const QString usage = parser.helpText() + QString::fromLatin1(kExitStatusHelp);
     if (!parser.parse(QCoreApplication::arguments())) {
-        print(stderr, parser.errorText() + QLatin1Char('\n') + parser.helpText());
+        print(stderr, parser.errorText() + QLatin1Char('\n') + usage);
         return 2;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        print(stderr, QStringLiteral("Unexpected argument '%1'.\n").arg(parser.positionalArguments().first()) +
-                          parser.helpText());
+        print(stderr, QStringLiteral("Unexpected argument '%1'.\n").arg(parser.positionalArguments().first()) + usage);
         return 2;
     }
     if (parser.isSet(help)) {
-        print(stdout, parser.helpText());
+        print(stdout, usage);
         return 0;
     }
     if (parser.isSet(version)) {

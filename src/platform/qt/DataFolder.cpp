@@ -111,6 +111,15 @@ QString programFolderProblem(const QString& folder, uid_t user)
     return {};
 }
 
+// An installed program: its folder is a system folder (root's, which no group or other user may write), where no
+// user's data could ever be kept. Its users' data in their own data folders are what they expect, not news. (Root
+// itself still hears where its data went: for root, ownership does not set a system folder apart.)
+bool installedInSystemFolder(const QString& folder, uid_t user)
+{
+    struct stat st = {};
+    return user != 0 && statPath(folder, st) && st.st_uid == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 bool holdsAccounts(const QString& folder)
 {
     return QFileInfo::exists(QDir(folder).filePath(QStringLiteral("settings.dat")));
@@ -178,9 +187,9 @@ DataFolder chooseDataFolder(const QString& programFolder, const QString& userFol
         return failure(folder, QStringLiteral("it ") + notAlone);
     if (!folderWritable(folder))
         return failure(folder, QStringLiteral("it cannot be written"));
-    // Said once, when the folder is made; and at every start while the program folder still holds data files
-    // of the user's that are passed over.
-    QString notice = created || passedOver
+    // Said once, when the folder is made (unless the program is an installed one); and at every start while the
+    // program folder still holds data files of the user's that are passed over.
+    QString notice = (created && !installedInSystemFolder(program, user)) || passedOver
                          ? QString::fromUtf8(kUserFolderNotice).arg(native(folder), native(program), problem)
                          : QString();
     if (programAccounts)

@@ -14,6 +14,7 @@ struct DataFolder
     QString folder;        // the chosen folder, without a trailing separator; empty when none could be had
     QString error;         // one line naming the folder and the reason, when none could be had
     QString notice;        // said once at start-up: why the data are not where the user would look for them
+                           // (never for an installed program in a system folder, whose data are expected elsewhere)
     bool readOnly = false; // the program folder's own data files, to be read and never changed
 };
 

@@ -36,7 +36,10 @@ bool canOwn(const QWidget* window)
 
 } // namespace
 
-QtPlatform::QtPlatform(const QString& dataFolder, bool readOnly) : singleCopy_(dataFolder, readOnly) {}
+QtPlatform::QtPlatform(const QString& dataFolder, bool readOnly)
+    : singleCopy_(dataFolder, readOnly), readOnly_(readOnly)
+{
+}
 
 QtPlatform::~QtPlatform() = default;
 
@@ -358,8 +361,8 @@ void QtPlatform::prepareEnd()
     std::fflush(nullptr);
 }
 
-void QtPlatform::endProgram()
+void QtPlatform::endProgram(int exitStatus)
 {
     prepareEnd();
-    std::_Exit(0);
+    std::_Exit(exitStatus);
 }

@@ -34,7 +34,8 @@ public:
     std::string lockRefusal() override { return singleCopy_.refusal().toStdString(); }
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
-    [[noreturn]] void endProgram() override;
+    bool readOnlyRun() override { return readOnly_; }
+    [[noreturn]] void endProgram(int exitStatus) override;
     // What endProgram does before the process goes: clears the clipboard if the program put text there,
     // releases the single-copy lock. (The cached cipher keys are the application object's to wipe.)
     void prepareEnd();
@@ -85,6 +86,7 @@ private:
     QPointer<QWidget> lastOwner_;
     std::unique_ptr<QWindow> runningCopyWindow_;
     SingleCopy singleCopy_;
+    bool readOnly_ = false;
     bool lockTested_ = false;
     bool otherRunning_ = false;
     bool clipboardUsed_ = false;

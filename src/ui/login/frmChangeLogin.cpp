@@ -102,9 +102,10 @@ void frmChangeLogin::buildControls()
     connect(txtNumpad, &QLineEdit::textChanged, this, &frmChangeLogin::txtNumpad_Changed);
 
     // One row below the login's own controls, which keep their places: the file encrypted with this login.
-    chkEncrypt = new QCheckBox(QString::fromLatin1(kEncryptChoiceText), this);
+    // Alt+E: the dialog's only access key, so none of the login's controls loses one to it.
+    chkEncrypt = new QCheckBox(QLatin1Char('&') + QString::fromLatin1(kEncryptChoiceText), this);
     chkEncrypt->setObjectName(QStringLiteral("chkEncrypt"));
-    chkEncrypt->setAccessibleName(chkEncrypt->text());
+    chkEncrypt->setAccessibleName(QString::fromLatin1(kEncryptChoiceText));
     places.push_back({chkEncrypt, 90, 2535, 3540, 315, chkEncrypt->text(), twips::kButtonMargins});
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);

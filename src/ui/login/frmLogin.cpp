@@ -37,7 +37,8 @@ constexpr int kFrameTop = 165;
 
 } // namespace
 
-frmLogin::frmLogin(Session& session, std::function<void()> openMain, std::function<void()> endProgram, QWidget* parent)
+frmLogin::frmLogin(Session& session, std::function<void()> openMain, std::function<void(ExitStatus)> endProgram,
+                   QWidget* parent)
     : QDialog(parent), model_(session.login()), openMain_(std::move(openMain)), endProgram_(std::move(endProgram))
 {
     setObjectName(QStringLiteral("frmLogin"));
@@ -168,7 +169,7 @@ void frmLogin::cmdOK_Click()
     checking_ = false;
 
     if (checked.mustEnd()) {
-        leave();
+        leave(checked.exitStatus());
     } else if (checked.isReported()) {
         txtUsername->setFocus();
         txtUsername->selectAll();
@@ -183,8 +184,8 @@ void frmLogin::cmdOK_Click()
 
 void frmLogin::cmdCancel_Click()
 {
-    if (model_.cmdCancel_Click().mustEnd())
-        leave();
+    if (const Result cancelled = model_.cmdCancel_Click(); cancelled.mustEnd())
+        leave(cancelled.exitStatus());
 }
 
 void frmLogin::Form_Unload()
@@ -203,12 +204,12 @@ void frmLogin::closeEvent(QCloseEvent* event)
     Form_Unload();
 }
 
-void frmLogin::leave()
+void frmLogin::leave(ExitStatus exit)
 {
     WipeBox(txtPassword1);
     hide();
     if (endProgram_)
-        endProgram_();
+        endProgram_(exit);
 }
 
 bool frmLogin::eventFilter(QObject* watched, QEvent* event)

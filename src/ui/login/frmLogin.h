@@ -23,7 +23,7 @@ class frmLogin : public QDialog
 public:
     // openMain opens the main window after a correct entry; endProgram ends the program (it never returns in
     // the program).
-    frmLogin(Session& session, std::function<void()> openMain, std::function<void()> endProgram,
+    frmLogin(Session& session, std::function<void()> openMain, std::function<void(ExitStatus)> endProgram,
              QWidget* parent = nullptr);
     ~frmLogin() override;
 
@@ -49,11 +49,11 @@ private:
     // OK's check: the entry against the header, or the key derived from it against a protected file.
     Result check();
     // Hides the dialog, forgets what it holds and ends the program.
-    void leave();
+    void leave(ExitStatus exit);
 
     LoginCheck& model_;
     std::function<void()> openMain_;
-    std::function<void()> endProgram_;
+    std::function<void(ExitStatus)> endProgram_;
     bool checking_ = false;
 
     QLabel* lblUserName = nullptr;

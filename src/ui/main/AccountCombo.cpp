@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -70,6 +71,25 @@ void AccountCombo::focusInEvent(QFocusEvent* event)
         if (hasFocus())
             selectPrompt();
     });
+}
+
+void AccountCombo::keyPressEvent(QKeyEvent* event)
+{
+    // A key that types, deletes, pastes or cuts replaces the prompt as a whole. Moving keys leave it as it is.
+    const QString text = event->text();
+    const bool types = !text.isEmpty() && text.at(0).isPrint();
+    const bool deletes = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+    if (types || deletes || event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut))
+        selectPrompt();
+    QComboBox::keyPressEvent(event);
+}
+
+void AccountCombo::inputMethodEvent(QInputMethodEvent* event)
+{
+    // A character composed by an input method is a typed one.
+    if (!event->commitString().isEmpty() || !event->preeditString().isEmpty())
+        selectPrompt();
+    QComboBox::inputMethodEvent(event);
 }
 
 void AccountCombo::selectPrompt()

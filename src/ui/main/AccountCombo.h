@@ -3,8 +3,9 @@
 #include <QComboBox>
 
 // The account combo box: an editable combo box that tells the window when its drop-down list is about to open,
-// by mouse or by keyboard (Alt+Down, F4), and that selects its prompt whole whenever it gets the keyboard, so
-// that typing replaces the prompt instead of adding to it.
+// by mouse or by keyboard (Alt+Down, F4), and that never lets a key edit its prompt: the prompt is selected whole
+// whenever the box gets the keyboard, and again before any key that would change it, so that the first key
+// replaces the prompt wherever a click or an arrow key put the caret.
 class AccountCombo : public QComboBox
 {
     Q_OBJECT
@@ -21,6 +22,8 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void selectPrompt();

@@ -78,7 +78,7 @@ static void initButtonPictures()
     Q_INIT_RESOURCE(buttons);
 }
 
-Form1::Form1(Session& session, std::function<void()> endProgram, QWidget* parent)
+Form1::Form1(Session& session, std::function<void(ExitStatus)> endProgram, QWidget* parent)
     : QMainWindow(parent), session_(session), book_(session.book()), endProgram_(std::move(endProgram))
 {
     initButtonPictures();

@@ -36,8 +36,9 @@ class Form1 : public QMainWindow
     Q_OBJECT
 
 public:
-    // endProgram ends the program; the window calls it when an operation says the program must end.
-    Form1(Session& session, std::function<void()> endProgram, QWidget* parent = nullptr);
+    // endProgram ends the program with the exit status given; the window calls it when an operation says the
+    // program must end.
+    Form1(Session& session, std::function<void(ExitStatus)> endProgram, QWidget* parent = nullptr);
     ~Form1() override;
 
     // The load sequence, on the table the session loaded.
@@ -148,7 +149,7 @@ private:
 
     Session& session_;
     AccountBook& book_;
-    std::function<void()> endProgram_;
+    std::function<void(ExitStatus)> endProgram_;
     bool settingText_ = false; // the window itself is filling the boxes
     int shownNamesRevision_ = -1;
     std::array<int, AccountBook::BoxCount> shownBoxRevisions_{-1, -1, -1, -1};

@@ -30,7 +30,7 @@ void Form1::run(const std::function<Result()>& operation)
     const Result result = operation();
     --operationDepth_;
     if (result.mustEnd()) {
-        endProgram_();
+        endProgram_(result.exitStatus());
         return;
     }
     showBook();

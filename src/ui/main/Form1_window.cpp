@@ -212,6 +212,6 @@ void Form1::closeSideWindows()
 
 void Form1::Form_Unload()
 {
-    if (session_.quit().mustEnd())
-        endProgram_();
+    if (const Result quit = session_.quit(); quit.mustEnd())
+        endProgram_(quit.exitStatus());
 }

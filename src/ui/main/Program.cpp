@@ -22,7 +22,7 @@ void Program::runStartup()
 {
     const StartupResult first = session_.start();
     if (!first.result.isOk()) {
-        end();
+        end(first.result.mustEnd() ? first.result.exitStatus() : ExitStatus::Failed);
         return;
     }
     if (first.value == FirstWindow::Login)
@@ -33,16 +33,16 @@ void Program::runStartup()
         splash_->unload();
 }
 
-void Program::endProgram(Session& session)
+void Program::endProgram(Session& session, ExitStatus exit)
 {
     (void)session.end();
     CipherComponent::wipeKeyCache();
-    session.state().platform.endProgram();
+    session.state().platform.endProgram(static_cast<int>(exit));
 }
 
 void Program::openMain()
 {
-    main_ = std::make_unique<Form1>(session_, [this] { end(); });
+    main_ = std::make_unique<Form1>(session_, [this](ExitStatus exit) { end(exit); });
     main_->Form_Load();
     main_->show();
 }
@@ -50,7 +50,7 @@ void Program::openMain()
 void Program::openLogin()
 {
     login_ = std::make_unique<frmLogin>(
-        session_, [this] { openMain(); }, [this] { end(); });
+        session_, [this] { openMain(); }, [this](ExitStatus exit) { end(exit); });
     login_->Form_Load();
     login_->show();
 }

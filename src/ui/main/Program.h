@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QObject>
 
 #include <memory>
@@ -26,11 +28,11 @@ public:
     void openMain();
     void openLogin();
 
-    // The one way the program ends: every window and start-up step that must end it comes here. The session's
-    // secrets and the cached cipher keys are overwritten first, then the desktop seam ends the process (the test
-    // fake records the call and returns).
-    void end() { endProgram(session_); }
-    static void endProgram(Session& session);
+    // The one way the program ends: every window and start-up step that must end it comes here, with the exit
+    // status. The session's secrets and the cached cipher keys are overwritten first, then the desktop seam ends
+    // the process (the test fake records the call and returns).
+    void end(ExitStatus exit) { endProgram(session_, exit); }
+    static void endProgram(Session& session, ExitStatus exit);
 
     Form1* mainWindow() const { return main_.get(); }
     frmLogin* loginDialog() const { return login_.get(); }

@@ -419,3 +419,29 @@ TEST_F(AccountBookEditing, CraftedRecordNumbersActOnTheAccountOnDisplay)
         EXPECT_EQ(storedNames(), (std::vector<std::string>{"Alpha", "Charlie"}));
     }
 }
+
+// A save refused for want of the lock says why: a read-only run names the folder it only reads, any other copy the
+// lock another copy may hold.
+TEST_F(AccountBookEditing, ARefusedSaveNamesTheReadOnlyFolderOrTheLock)
+{
+    storeNames({"Mail"});
+    open();
+    const std::string accounts = folder.read(kAccountFileName);
+    platform.holdsLock = false;
+    const std::pair<bool, std::string> cases[] = {
+        {true, "this copy of Coffernote opened the data files in " + folder.str() + " for reading only"},
+        {false, "this copy of Coffernote does not hold the lock on its data folder; another copy may be using it"},
+    };
+    for (const auto& [readOnly, reason] : cases) {
+        platform.readOnly = readOnly;
+        platform.messages.clear();
+        EXPECT_EQ(outcome(book->SaveToFile()), "Reported");
+        EXPECT_EQ(messageTexts(),
+                  std::vector<std::string>{
+                      "Your accounts could not be saved.\r\nCoffernote could not save the accounts to\r\n" +
+                      folder.file(kAccountFileName) + "\r\n(" + reason +
+                      ").\r\nThe file on disk was left as it was; the change "
+                      "is kept only until the program ends."});
+    }
+    EXPECT_EQ(folder.read(kAccountFileName), accounts);
+}

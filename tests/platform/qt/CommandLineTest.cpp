@@ -47,7 +47,13 @@ protected:
                "Coffernote keeps your accounts and passwords, encrypted.\n\n"
                "Options:\n"
                "  -h, --help     Show this help and end.\n"
-               "  -v, --version  Show the version and end.\n";
+               "  -v, --version  Show the version and end.\n"
+               "\nExit status:\n"
+               "  0  closed normally, or after --help or --version\n"
+               "  1  ended after a failure it reported: no display, a data folder it cannot\n"
+               "     make, use or lock, another copy running, data files it cannot read or\n"
+               "     use, too many failed logins\n"
+               "  2  an option or argument it does not take\n";
     }
 
     static inline QTemporaryDir* folder = nullptr;

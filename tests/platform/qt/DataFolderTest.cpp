@@ -236,6 +236,17 @@ TEST(DataFolderPermissions, AProgramFolderThatCannotBeWrittenNeverHidesTheUsersF
     EXPECT_EQ(chosen.notice.toStdString(), readOnlyNotice(program.str(), "cannot be written", userFolder));
 }
 
+// An installed program, in a system folder, keeps its users' data in their own folders: expected, so not said.
+TEST(DataFolderPermissions, AnInstalledProgramSaysNothingOfTheUserFolder)
+{
+    SKIP_WHERE_PERMISSIONS_DO_NOT_BIND();
+    TempFolder user;
+    const std::string userFolder = user.file("share/Coffernote");
+    const DataFolder chosen = chooseDataFolder(QStringLiteral("/usr/bin"), q(userFolder));
+    EXPECT_EQ(chosen.folder.toStdString(), userFolder);
+    EXPECT_EQ(chosen.notice.toStdString(), "");
+}
+
 TEST(DataFolderPermissions, ProgramFolderForbiddenToTheUserIsNotWritable)
 {
     if (::geteuid() == 0)

@@ -94,7 +94,8 @@ protected:
         }
         state().StartupDone = true;
         ASSERT_TRUE(session().load().isOk());
-        main = std::make_unique<Form1>(session(), [this] { platform().endProgram(); });
+        main = std::make_unique<Form1>(session(),
+                                       [this](ExitStatus exit) { platform().endProgram(static_cast<int>(exit)); });
         main->Form_Load();
         main->show();
         platform().messages.clear();

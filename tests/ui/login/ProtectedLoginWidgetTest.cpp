@@ -6,7 +6,10 @@
 #include "ui/login/frmLogin.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QTest>
+
+#include <map>
 
 #include <stdexcept>
 
@@ -34,13 +37,28 @@ protected:
 
 } // namespace
 
+// The check box has an access key, Alt+E, that no other control of the dialog shares.
+TEST_F(ProtectedLoginWidgets, TheChoiceHasAnAccessKeyOfItsOwn)
+{
+    openSettings("Alice", "Secret", "4711");
+    std::map<QKeySequence, QStringList> keys;
+    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+        keys[QKeySequence::mnemonic(b->text())] << b->objectName();
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        keys[QKeySequence::mnemonic(l->text())] << l->text();
+    keys.erase(QKeySequence());
+    for (const auto& [key, controls] : keys)
+        EXPECT_EQ(controls.size(), 1) << key.toString().toStdString() << ": " << controls.join(", ").toStdString();
+    EXPECT_EQ(keys[QKeySequence(Qt::ALT | Qt::Key_E)], QStringList{"chkEncrypt"});
+}
+
 TEST_F(ProtectedLoginWidgets, TheChoiceEncryptsTheFileAndTheLoginDialogOpensIt)
 {
     state().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
     openSettings("Alice", "Secret", "4711");
     ASSERT_NE(encrypt(), nullptr);
-    EXPECT_EQ(encrypt()->text(), QStringLiteral("Encrypt the account file with this login"));
-    EXPECT_EQ(encrypt()->accessibleName(), encrypt()->text());
+    EXPECT_EQ(encrypt()->text(), QStringLiteral("&Encrypt the account file with this login"));
+    EXPECT_EQ(encrypt()->accessibleName(), QStringLiteral("Encrypt the account file with this login"));
     EXPECT_FALSE(encrypt()->isChecked());
     // Below the login's controls, last in the tab order.
     EXPECT_GT(encrypt()->y(), child<QPushButton>(dialog, "cmdOK")->geometry().bottom());

@@ -170,6 +170,7 @@ TEST_F(LoginDialog, TheSeventhFailureEndsTheProgram)
     ASSERT_EQ(platform().messages.size(), 7u);
     EXPECT_EQ(platform().messages[6].text, kTooMany);
     EXPECT_TRUE(platform().ended());
+    EXPECT_EQ(platform().endStatus, 1);
     EXPECT_EQ(program->mainWindow(), nullptr);
     EXPECT_FALSE(login->isVisible());
     EXPECT_EQ(password1Box()->text(), QString()); // forgotten on the way out
@@ -255,6 +256,7 @@ TEST_F(LoginDialog, CancelEscAndCloseEndTheProgram)
         type(userBox(), "Alice");
         leave(login);
         EXPECT_EQ(platform().endCount, 1);
+        EXPECT_EQ(platform().endStatus, 0); // the user closed it: no failure
         EXPECT_EQ(program->mainWindow(), nullptr);
         EXPECT_FALSE(login->isVisible());
         EXPECT_TRUE(state().LoginUserName.empty());
@@ -282,6 +284,7 @@ TEST_F(LoginDialog, AStartThatMustEndShowsNoWindow)
         }
         startProgram();
         EXPECT_EQ(platform().endCount, 1);
+        EXPECT_EQ(platform().endStatus, 1);
         EXPECT_EQ(program->loginDialog(), nullptr);
         EXPECT_EQ(program->mainWindow(), nullptr);
     }

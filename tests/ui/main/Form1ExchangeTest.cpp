@@ -35,7 +35,8 @@ protected:
         storeAccounts(accounts);
         ASSERT_EQ(outcome(session.load()), "Ok");
         form.reset();
-        form = std::make_unique<Form1>(session, [this] { platform.endProgram(); });
+        form =
+            std::make_unique<Form1>(session, [this](ExitStatus exit) { platform.endProgram(static_cast<int>(exit)); });
         form->Form_Load();
         platform.messages.clear();
     }
@@ -86,8 +87,9 @@ TEST_F(Form1Exchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
     platform.queueFile(elsewhere.file("new.csv"));
     platform.queueAnswer(Answer::No);
     action("Import")->trigger();
-    // The window hands the model's end on to the program and changes nothing after it.
+    // The window hands the model's end on to the program, as an end after a failure, and changes nothing after it.
     EXPECT_TRUE(platform.ended());
+    EXPECT_EQ(platform.endStatus, 1);
     EXPECT_EQ(child<QLabel>("lblMode")->text().toStdString(), " Edit Mode");
 }
 

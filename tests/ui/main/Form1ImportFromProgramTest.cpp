@@ -12,7 +12,7 @@ TEST_F(MainWindowFixture, ImportFromAnotherProgramAddsTheAccountsToTheList)
 {
     storeAccounts({MakeAccount("Bank", "https://bank.example")});
     ASSERT_EQ(outcome(session.load()), "Ok");
-    form = std::make_unique<Form1>(session, [this] { platform.endProgram(); });
+    form = std::make_unique<Form1>(session, [this](ExitStatus exit) { platform.endProgram(static_cast<int>(exit)); });
     form->Form_Load();
     platform.messages.clear();
 

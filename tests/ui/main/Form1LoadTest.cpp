@@ -35,7 +35,8 @@ protected:
     {
         ASSERT_EQ(outcome(session.load()), "Ok");
         form.reset();
-        form = std::make_unique<Form1>(session, [this] { platform.endProgram(); });
+        form =
+            std::make_unique<Form1>(session, [this](ExitStatus exit) { platform.endProgram(static_cast<int>(exit)); });
         form->Form_Load();
     }
 

@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QTest>
 
+#include <functional>
+
 namespace {
 
 class Form1Lookup : public MainWindowFixture
@@ -278,4 +280,54 @@ TEST_F(Form1Lookup, AClickIntoThePromptSelectsItWholeButNotIntoAName)
     lookUp("Bankers");
     clickIntoCombo();
     EXPECT_EQ(selected(), QString());
+}
+
+// Wherever a click or a key put the caret in the prompt, the first key replaces the prompt whole.
+TEST_F(Form1Lookup, TheFirstKeyReplacesThePromptWhereverTheCaretStands)
+{
+    struct Case
+    {
+        const char* how;
+        std::function<void(QLineEdit*)> placeCaret;
+        int key; // typed after the caret was placed: a letter types "Zoo", which completes
+        const char* shown;
+    };
+    const auto clickAt = [](QLineEdit* edit, int x) {
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
+        QTest::qWait(1); // the click is through
+    };
+    const Case cases[] = {
+        {"a click into the focused prompt", [&](QLineEdit* e) { clickAt(e, e->width() / 3); }, Qt::Key_Z, "zoo"},
+        {"a click from another box",
+         [&](QLineEdit* e) {
+             box("txtWebsite")->setFocus();
+             clickAt(e, e->width() / 2);
+         },
+         Qt::Key_Z, "zoo"},
+        {"Shift+Tab from the next box, then End",
+         [&](QLineEdit*) {
+             box("txtWebsite")->setFocus();
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+         },
+         Qt::Key_Z, "zoo"},
+        {"a click, then Backspace", [&](QLineEdit* e) { clickAt(e, e->width() / 2); }, Qt::Key_Backspace, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        openWindow();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QLineEdit* edit = combo()->lineEdit();
+        box("txtWebsite")->setFocus();
+        combo()->setFocus(); // as at the start
+        QTest::qWait(1);     // and settled there, its prompt selected
+        c.placeCaret(edit);
+        ASSERT_EQ(QApplication::focusWidget(), combo());
+        if (c.key == Qt::Key_Z)
+            QTest::keyClicks(combo(), "Zoo");
+        else
+            QTest::keyClick(combo(), static_cast<Qt::Key>(c.key));
+        EXPECT_EQ(comboText().toStdString(), c.shown);
+    }
 }

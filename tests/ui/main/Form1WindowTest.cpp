@@ -196,6 +196,7 @@ TEST_F(WindowOptions, ExitClearsTheClipboardAndEndsOnce)
     item("Exit")->trigger();
     EXPECT_FALSE(platform().clipboardHasText);
     EXPECT_EQ(platform().endCount, 1);
+    EXPECT_EQ(platform().endStatus, 0);
     EXPECT_TRUE(dialog->isHidden());
     EXPECT_EQ(aboutBox(), nullptr);
     EXPECT_TRUE(platform().messages.empty()); // nothing is saved on the way out
@@ -226,6 +227,7 @@ TEST_F(WindowOptions, ClosingTheMainWindowEndsTheProgram)
     platform().setClipboardText("copied");
     main->close();
     EXPECT_EQ(platform().endCount, 1);
+    EXPECT_EQ(platform().endStatus, 0);
     EXPECT_FALSE(platform().clipboardHasText);
 }
 

@@ -71,7 +71,7 @@ TEST_P(WindowLayout, NoCaptionIsWiderThanItsControl)
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
 
     frmLogin login(
-        session, [] {}, [] {});
+        session, [] {}, [](ExitStatus) {});
     login.show();
     expectCaptionsFit(&login, GetParam());
     // The labels stay bold at the desktop's size.

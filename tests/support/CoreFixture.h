@@ -12,6 +12,7 @@
 #include "base/AtomicFile.h"
 #include "cipher/Base64.h"
 #include "cipher/CipherService.h"
+#include "cipher/ProtectedFile.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,18 @@ inline void writeAccountFileWithStamp(const TempFolder& folder, Platform& platfo
     const auto cipher = EncryptBytes(kProgramSuite, data, k1, k2);
     ASSERT_TRUE(cipher.result.isOk());
     writeOuterWithStamp(folder, platform, Base64Encode(cipher.value));
+}
+
+// The login "owner" / "first secret" / "2468" taken, with a key of the quickest settings under a new salt: the
+// state's saves are encrypted with it, and derive no stronger key.
+inline void UseQuickLogin(AppState& s)
+{
+    constexpr KdfSettings kQuick{kMinKdfMemoryKiB, 1, 1};
+    s.LoginUserName = "owner";
+    s.LoginPassword1 = "first secret";
+    s.LoginPassword2 = "2468";
+    s.protection = NewProtection(kQuick, s.LoginUserName, s.LoginPassword1, s.LoginPassword2);
+    s.kdfDefaults = kQuick;
 }
 
 // A program folder, a scripted desktop and the program-wide state, fresh for every test.

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr KdfSettings kQuick{kMinKdfMemoryKiB, 1, 1};
-
 const std::string kUsed = "The account file was changed outside this copy of Coffernote, by another computer or a "
                           "restored copy:\r\n<folder>/settings.dat\r\nIts accounts are used, and its integrity stamp "
                           "was written anew.";
@@ -47,12 +45,8 @@ std::string savedElsewhere(bool encrypted)
     TempFolder other;
     FakePlatform p;
     AppState s(other.str(), p);
-    if (encrypted) {
-        s.LoginUserName = "owner";
-        s.LoginPassword1 = "first secret";
-        s.LoginPassword2 = "2468";
-        s.protection = NewProtection(kQuick, s.LoginUserName, s.LoginPassword1, s.LoginPassword2);
-    }
+    if (encrypted)
+        UseQuickLogin(s);
     EXPECT_EQ(outcome(SaveAccountFile(s, elsewhere())), "Ok");
     return other.read("settings.dat");
 }

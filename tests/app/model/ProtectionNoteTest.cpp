@@ -11,19 +11,12 @@
 
 namespace {
 
-constexpr KdfSettings kQuick{kMinKdfMemoryKiB, 1, 1};
-
 // Saves the sample accounts into folder, encrypted with the login (a new salt each time) or not.
 void save(const TempFolder& folder, FakePlatform& platform, bool encrypted)
 {
     AppState s(folder.str(), platform);
-    if (encrypted) {
-        s.LoginUserName = "owner";
-        s.LoginPassword1 = "first secret";
-        s.LoginPassword2 = "2468";
-        s.protection = NewProtection(kQuick, s.LoginUserName, s.LoginPassword1, s.LoginPassword2);
-        s.kdfDefaults = kQuick; // no stronger key derived at the save
-    }
+    if (encrypted)
+        UseQuickLogin(s);
     AccountTable table = CoreFixture::sampleTable();
     table[0] = MakeHeaderRecord("owner", "first secret", "2468");
     ASSERT_EQ(outcome(SaveAccountFile(s, table)), "Ok");

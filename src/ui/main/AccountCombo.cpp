@@ -10,7 +10,8 @@ namespace {
 
 // Screen readers name the combo box by its label and read its text as its value. (Qt's own interface names an
 // editable combo box by its text on this platform, so a reader would announce the prompt or a name as what the
-// box is.)
+// box is.) Its children are those of Qt's own: the drop-down list, then the text box. The list lives in a
+// separate popup window, so a plain widget interface would leave it out of the tree, open or closed.
 class AccessibleAccountCombo : public QAccessibleWidget
 {
 public:
@@ -28,6 +29,23 @@ public:
         s.expanded = combo()->view()->isVisible();
         return s;
     }
+    int childCount() const override { return combo()->lineEdit() ? 2 : 1; }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(combo()->view());
+        return index == 1 && combo()->lineEdit() ? QAccessible::queryAccessibleInterface(combo()->lineEdit()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        if (!child || !child->object())
+            return -1;
+        if (child->object() == combo()->view())
+            return 0;
+        return child->object() == combo()->lineEdit() ? 1 : -1;
+    }
+    // The text box never holds the focus itself (the combo box is its focus proxy), yet it is where the caret is.
+    QAccessibleInterface* focusChild() const override { return child(1); }
     QStringList actionNames() const override { return QAccessibleWidget::actionNames() << showMenuAction(); }
     void doAction(const QString& name) override
     {

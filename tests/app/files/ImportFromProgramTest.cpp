@@ -213,11 +213,45 @@ TEST(ImportFromProgram, PreviewSaysWhatWillHappen)
                          "Skipped: 1 empty row.\n"
                          "Added to the notes as \"Column: value\" lines: folder, fields, login_totp.\n"
                          "Not imported: the columns favorite, reprompt.\n"
-                         "1 account has a name that already exists.");
+                         "1 account has a name that already exists: Mail.");
     EXPECT_EQ(p.existingNames, 1);
     const std::vector<std::array<std::string, 3>> rows = {{"Mail", "https://mail.example", "ann"},
                                                           {"Bank", "https://bank.example", "bob"}};
     EXPECT_EQ(p.firstRows, rows);
+}
+
+// The names cut to fit the list are counted; the names that exist are listed, each once, ten at most.
+TEST(ImportFromProgram, PreviewCountsCutNamesAndListsExistingOnes)
+{
+    std::vector<std::string> twelve;
+    for (char c = 'A'; c < 'A' + 12; ++c)
+        twelve.push_back(std::string(1, c));
+    std::vector<std::string> twelveTwice = twelve;
+    twelveTwice.insert(twelveTwice.end(), twelve.begin(), twelve.end());
+    const struct
+    {
+        std::vector<std::string> table, file;
+        std::string lastLines;
+    } cases[] = {
+        {{}, {"Mail", accents(51)}, "1 name was longer than 50 characters and was cut."},
+        {{"Mail"},
+         {accents(60), "Mail", std::string(51, 'x'), "Bank", "Bank", "Bank"},
+         "2 names were longer than 50 characters and were cut.\n"
+         "3 accounts have names that already exist: Mail, Bank."},
+        {{}, twelveTwice, "12 accounts have names that already exist: A, B, C, D, E, F, G, H, I, J and 2 more."},
+    };
+    for (const auto& c : cases) {
+        const std::string csv = [&] {
+            std::string s = "name,url,username,password\n";
+            for (const auto& n : c.file)
+                s += n + ",,,p\n";
+            return s;
+        }();
+        const ForeignResult r = ReadForeignExport(csv);
+        ASSERT_TRUE(r.result.isOk()) << r.result.message();
+        const std::string summary = MakeImportPreview(r.value, TableNamed(c.table)).summary;
+        EXPECT_EQ(summary.substr(summary.find('\n') + 1), c.lastLines);
+    }
 }
 
 TEST(ImportFromProgram, TheTableLimitIsCheckedBeforeAnythingIsTaken)

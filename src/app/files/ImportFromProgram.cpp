@@ -158,9 +158,12 @@ ForeignResult readAccounts(std::string_view bytes)
             case ColumnRole::Notes:
                 a.Notes = v;
                 break;
-            case ColumnRole::Kind:
-                otherKind = !TrimmedBlanks(v).empty() && LowerAscii(TrimmedBlanks(v)) != "login";
+            case ColumnRole::Kind: {
+                // A secure note comes in as an account of its name and notes.
+                const std::string kind = LowerAscii(TrimmedBlanks(v));
+                otherKind = !kind.empty() && kind != "login" && kind != "note";
                 break;
+            }
             case ColumnRole::Kept:
                 if (!v.empty()) {
                     if (!kept.empty())
@@ -276,7 +279,7 @@ ImportPreview MakeImportPreview(const ForeignAccounts& read, const AccountTable&
     p.summary = read.source + ": " + counted(read.accounts.size(), "account.", "accounts.");
     if (read.otherKinds > 0)
         p.summary += "\nSkipped: " + counted(static_cast<std::size_t>(read.otherKinds), "row", "rows") +
-                     " of other kinds than logins (notes, cards, identities).";
+                     " of other kinds than logins and secure notes (cards, identities).";
     if (read.emptyRows > 0)
         p.summary += "\nSkipped: " + counted(static_cast<std::size_t>(read.emptyRows), "empty row.", "empty rows.");
     if (!read.keptColumns.empty())

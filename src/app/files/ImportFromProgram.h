@@ -25,7 +25,7 @@ struct ForeignAccounts
 {
     std::string source;                      // what wrote the file, as the preview names it: "Firefox export"
     std::vector<AccountRecord> accounts;     // in file order; RecordNo 0
-    int otherKinds = 0;                      // rows that are not logins (notes, cards, identities), skipped
+    int otherKinds = 0;                      // rows of other kinds (cards, identities), skipped
     int emptyRows = 0;                       // rows without any value, skipped
     int cutNames = 0;                        // names longer than kImportedNameLength, cut
     std::vector<std::string> keptColumns;    // columns added to the notes as "Column: value" lines

@@ -109,9 +109,9 @@ TEST(ImportFromProgram, EachLayoutPutsItsFieldsInTheRightBoxes)
              std::string(49, 'a') + "\xF0\x9F\x94\x91,,,0,,u2,p2,\n",
          {MakeAccount("Mail", "https://mail.example", "folder: Work\r\nfields: PIN: 1234\r\nlogin_totp: JBSWY3DP",
                       "ann", "pw"),
-          MakeAccount(accents(50), "https://x.example", "", "u", "p"),
+          MakeAccount("Secret note", "", "text"), MakeAccount(accents(50), "https://x.example", "", "u", "p"),
           MakeAccount(std::string(49, 'a'), "", "", "u2", "p2")},
-         2,
+         1,
          0,
          {"folder", "fields", "login_totp"},
          {"favorite", "reprompt"}},
@@ -209,7 +209,7 @@ TEST(ImportFromProgram, PreviewSaysWhatWillHappen)
     ASSERT_TRUE(r.result.isOk());
     const ImportPreview p = MakeImportPreview(r.value, TableNamed({"Mail"}));
     EXPECT_EQ(p.summary, "Bitwarden export: 2 accounts.\n"
-                         "Skipped: 1 row of other kinds than logins (notes, cards, identities).\n"
+                         "Skipped: 1 row of other kinds than logins and secure notes (cards, identities).\n"
                          "Skipped: 1 empty row.\n"
                          "Added to the notes as \"Column: value\" lines: folder, fields, login_totp.\n"
                          "Not imported: the columns favorite, reprompt.\n"

@@ -58,7 +58,7 @@ TEST_F(QtPlatformPrompts, DismissingCancelsEveryOpenPrompt)
 }
 
 // The dialog for another program's export starts where browsers save it (the Downloads folder, else home) under
-// the command's title; the other open dialogs keep their own title and start folder.
+// the command's title; the other open dialogs keep their own title.
 TEST_F(QtPlatformPrompts, TheDialogForADownloadedFileStartsInDownloads)
 {
     const char* const filter = "CSV Files  (*.csv)|*.csv";
@@ -94,7 +94,6 @@ TEST_F(QtPlatformPrompts, TheDialogForADownloadedFileStartsInDownloads)
     look();
     EXPECT_EQ(platform.openFileName(filter), "");
     EXPECT_NE(seen.first, QStringLiteral("Import from Another Program"));
-    EXPECT_EQ(seen.second, QDir::currentPath());
 }
 
 // Enter alone answers a question with its default button: Yes for the original questions, No for those whose Yes

@@ -74,6 +74,12 @@ public:
         announcePrompt();
         return chooseOpenFile(filter);
     }
+    // The same for a file another program wrote: titled caption, starting where downloads land.
+    std::string openDownloadedFileName(const std::string& filter, const std::string& caption)
+    {
+        announcePrompt();
+        return chooseDownloadedFile(filter, caption);
+    }
 
     // The preview of an import from another program (a modal dialog with Import and Cancel).
     ImportChoice previewImport(const ImportPreview& preview)
@@ -162,6 +168,10 @@ protected:
     virtual Answer showMessageBox(const std::string& text, int style, const std::string& caption) = 0;
     virtual std::string chooseSaveFile(const std::string& filter) = 0;
     virtual std::string chooseOpenFile(const std::string& filter) = 0;
+    virtual std::string chooseDownloadedFile(const std::string& filter, const std::string&)
+    {
+        return chooseOpenFile(filter);
+    }
     virtual ImportChoice showImportPreview(const ImportPreview&) { return ImportChoice::Cancel; }
     virtual int showVersionList(VersionList&) { return -1; }
     virtual bool showLoginPrompt(const std::string&, const TakeLogin&) { return false; }

@@ -58,7 +58,8 @@ public:
 
     // What happened.
     std::vector<Message> messages;
-    std::vector<std::string> fileFilters; // the filter of every dialog shown
+    std::vector<std::string> fileFilters;  // the filter of every dialog shown
+    std::vector<std::string> fileCaptions; // the caption of every dialog for a downloaded file
     std::vector<ImportPreview> importPreviews;
     std::vector<std::string> versionRows;    // the rows of the last version list shown
     std::vector<std::string> versionDetails; // what it said of each row, the one chosen last
@@ -99,6 +100,11 @@ protected:
     Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
     std::string chooseSaveFile(const std::string& filter) override;
     std::string chooseOpenFile(const std::string& filter) override;
+    std::string chooseDownloadedFile(const std::string& filter, const std::string& caption) override
+    {
+        fileCaptions.push_back(caption);
+        return chooseOpenFile(filter);
+    }
     ImportChoice showImportPreview(const ImportPreview& preview) override;
     int showVersionList(VersionList& versions) override;
     bool showLoginPrompt(const std::string& text, const TakeLogin& take) override;

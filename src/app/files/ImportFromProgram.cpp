@@ -2,6 +2,7 @@
 
 #include "app/files/CsvReader.h"
 #include "app/files/ExportLayouts.h"
+#include "app/files/ListedNames.h"
 #include "app/files/Utf8Text.h"
 #include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
@@ -157,9 +158,12 @@ ForeignResult readAccounts(std::string_view bytes)
             case ColumnRole::Notes:
                 a.Notes = v;
                 break;
-            case ColumnRole::Kind:
-                otherKind = !TrimmedBlanks(v).empty() && LowerAscii(TrimmedBlanks(v)) != "login";
+            case ColumnRole::Kind: {
+                // A secure note comes in as an account of its name and notes.
+                const std::string kind = LowerAscii(TrimmedBlanks(v));
+                otherKind = !kind.empty() && kind != "login" && kind != "note";
                 break;
+            }
             case ColumnRole::Kept:
                 if (!v.empty()) {
                     if (!kept.empty())
@@ -190,6 +194,8 @@ ForeignResult readAccounts(std::string_view bytes)
             name = oneLine(hostOf(a.Website));
         if (name.empty())
             name = "Imported " + std::to_string(++unnamed);
+        if (Utf16Length(name) > kMaxName)
+            ++out.cutNames;
         a.AccountName = CutToUtf16(name, kMaxName);
         out.accounts.push_back(std::move(a));
     }
@@ -255,6 +261,17 @@ int CountExistingNames(const ForeignAccounts& read, const AccountTable& table)
     return existing;
 }
 
+std::vector<std::string> ExistingNamesOf(const ForeignAccounts& read, const AccountTable& table)
+{
+    auto names = tableNames(table, read.accounts.size());
+    std::unordered_set<std::string> listed;
+    std::vector<std::string> out;
+    for (const AccountRecord& a : read.accounts)
+        if (!names.insert(a.AccountName).second && listed.insert(a.AccountName).second)
+            out.push_back(a.AccountName);
+    return out;
+}
+
 ImportPreview MakeImportPreview(const ForeignAccounts& read, const AccountTable& table)
 {
     ImportPreview p;
@@ -262,17 +279,22 @@ ImportPreview MakeImportPreview(const ForeignAccounts& read, const AccountTable&
     p.summary = read.source + ": " + counted(read.accounts.size(), "account.", "accounts.");
     if (read.otherKinds > 0)
         p.summary += "\nSkipped: " + counted(static_cast<std::size_t>(read.otherKinds), "row", "rows") +
-                     " of other kinds than logins (notes, cards, identities).";
+                     " of other kinds than logins and secure notes (cards, identities).";
     if (read.emptyRows > 0)
         p.summary += "\nSkipped: " + counted(static_cast<std::size_t>(read.emptyRows), "empty row.", "empty rows.");
     if (!read.keptColumns.empty())
         p.summary += "\nAdded to the notes as \"Column: value\" lines: " + joined(read.keptColumns) + ".";
     if (!read.droppedColumns.empty())
         p.summary += "\nNot imported: the columns " + joined(read.droppedColumns) + ".";
+    if (read.cutNames > 0)
+        p.summary += "\n" + counted(static_cast<std::size_t>(read.cutNames), "name was", "names were") +
+                     " longer than " + std::to_string(kMaxName) + " characters and " +
+                     (read.cutNames == 1 ? "was" : "were") + " cut.";
     if (p.existingNames > 0)
-        p.summary +=
-            "\n" + counted(static_cast<std::size_t>(p.existingNames), "account has a name that already exists.",
-                           "accounts have names that already exist.");
+        p.summary += "\n" +
+                     counted(static_cast<std::size_t>(p.existingNames),
+                             "account has a name that already exists: ", "accounts have names that already exist: ") +
+                     ListedNames(ExistingNamesOf(read, table)) + ".";
     for (std::size_t i = 0; i < read.accounts.size() && i < kPreviewRows; ++i) {
         const AccountRecord& a = read.accounts[i];
         p.firstRows.push_back({a.AccountName, a.Website, std::string(a.UserId.view())});

@@ -25,8 +25,9 @@ struct ForeignAccounts
 {
     std::string source;                      // what wrote the file, as the preview names it: "Firefox export"
     std::vector<AccountRecord> accounts;     // in file order; RecordNo 0
-    int otherKinds = 0;                      // rows that are not logins (notes, cards, identities), skipped
+    int otherKinds = 0;                      // rows of other kinds (cards, identities), skipped
     int emptyRows = 0;                       // rows without any value, skipped
+    int cutNames = 0;                        // names longer than kImportedNameLength, cut
     std::vector<std::string> keptColumns;    // columns added to the notes as "Column: value" lines
     std::vector<std::string> droppedColumns; // columns not imported
 };
@@ -51,7 +52,11 @@ enum class ExistingNames { Skip, AddNumbered };
 // How many names of the accounts exist already, in the table or earlier in the file.
 int CountExistingNames(const ForeignAccounts& read, const AccountTable& table);
 
-// The preview: what will be added and skipped, the names that exist, the first accounts (never a password).
+// Those names, each once, in file order.
+std::vector<std::string> ExistingNamesOf(const ForeignAccounts& read, const AccountTable& table);
+
+// The preview: what will be added and skipped, how many names were cut, the names that exist, the first accounts (never
+// a password).
 ImportPreview MakeImportPreview(const ForeignAccounts& read, const AccountTable& table);
 
 // The accounts to add to the table, in file order: those whose name exists are left out (Skip) or take the first

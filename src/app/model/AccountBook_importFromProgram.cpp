@@ -25,7 +25,7 @@ std::string notImported(const std::string& path, const std::string& why)
 Result AccountBook::ImportFromProgram_Click()
 {
     resetIdle();
-    const std::string path = state_.platform.openFileName(kForeignFilter);
+    const std::string path = state_.platform.openDownloadedFileName(kForeignFilter, "Import from Another Program");
     if (path.empty())
         return Result::ok();
 

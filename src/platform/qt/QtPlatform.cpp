@@ -9,13 +9,16 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
@@ -156,9 +159,14 @@ QString QtPlatform::qtFilter(const std::string& filter)
     return description + u'(' + patterns + u')';
 }
 
-QFileDialog* QtPlatform::createFileDialog(bool save, const std::string& filter, QWidget* parent)
+QFileDialog* QtPlatform::createFileDialog(bool save, const std::string& filter, QWidget* parent, const QString& caption,
+                                          const QString& startFolder)
 {
     auto* dialog = new QFileDialog(parent);
+    if (!caption.isEmpty())
+        dialog->setWindowTitle(caption);
+    if (!startFolder.isEmpty())
+        dialog->setDirectory(startFolder);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -172,10 +180,17 @@ QFileDialog* QtPlatform::createFileDialog(bool save, const std::string& filter, 
     return dialog;
 }
 
-std::string QtPlatform::fileDialog(bool save, const std::string& filter)
+QString QtPlatform::downloadsFolder()
+{
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    return !downloads.isEmpty() && QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
+}
+
+std::string QtPlatform::fileDialog(bool save, const std::string& filter, const QString& caption,
+                                   const QString& startFolder)
 {
     QWidget* owner = promptOwner();
-    auto* dialog = createFileDialog(save, filter, owner);
+    auto* dialog = createFileDialog(save, filter, owner, caption, startFolder);
     placePrompt(dialog, owner);
     const QPointer<QFileDialog> guard(dialog);
     int result = 0;
@@ -195,6 +210,11 @@ std::string QtPlatform::chooseSaveFile(const std::string& filter)
 std::string QtPlatform::chooseOpenFile(const std::string& filter)
 {
     return fileDialog(false, filter);
+}
+
+std::string QtPlatform::chooseDownloadedFile(const std::string& filter, const std::string& caption)
+{
+    return fileDialog(false, filter, QString::fromStdString(caption), downloadsFolder());
 }
 
 ImportChoice QtPlatform::showImportPreview(const ImportPreview& preview)

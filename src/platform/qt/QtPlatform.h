@@ -52,7 +52,11 @@ public:
     static QString qtFilter(const std::string& filter);
     // The file dialog of saveFileName and openFileName: Qt's own dialog (a native one shows the filter in its
     // own words), whose filter list shows the caption of filter exactly as written while matching its patterns.
-    static QFileDialog* createFileDialog(bool save, const std::string& filter, QWidget* parent);
+    // A caption replaces the dialog's own title; a start folder replaces the current folder it starts in.
+    static QFileDialog* createFileDialog(bool save, const std::string& filter, QWidget* parent,
+                                         const QString& caption = {}, const QString& startFolder = {});
+    // Where browsers save their exports: the Downloads folder, else the home folder.
+    static QString downloadsFolder();
 
     // The window a prompt opened now belongs to, so that the desktop keeps the prompt above it: the window the
     // user acts in; else the window of the prompt answered last (a prompt that follows another opens before
@@ -64,6 +68,7 @@ protected:
     Answer showMessageBox(const std::string& text, int style, const std::string& caption) override;
     std::string chooseSaveFile(const std::string& filter) override;
     std::string chooseOpenFile(const std::string& filter) override;
+    std::string chooseDownloadedFile(const std::string& filter, const std::string& caption) override;
     ImportChoice showImportPreview(const ImportPreview& preview) override;
     int showVersionList(VersionList& versions) override;
     bool showLoginPrompt(const std::string& text, const TakeLogin& take) override;
@@ -80,7 +85,8 @@ private:
     // Makes a prompt for the owner promptOwner() chose: one without an owner is kept above other windows, and
     // in a refused second copy above the running copy's window it has just brought to the front.
     void placePrompt(QDialog* prompt, QWidget* owner);
-    std::string fileDialog(bool save, const std::string& filter);
+    std::string fileDialog(bool save, const std::string& filter, const QString& caption = {},
+                           const QString& startFolder = {});
 
     std::vector<Prompt> prompts_;
     QPointer<QWidget> lastOwner_;

@@ -109,9 +109,9 @@ TEST(ImportFromProgram, EachLayoutPutsItsFieldsInTheRightBoxes)
              std::string(49, 'a') + "\xF0\x9F\x94\x91,,,0,,u2,p2,\n",
          {MakeAccount("Mail", "https://mail.example", "folder: Work\r\nfields: PIN: 1234\r\nlogin_totp: JBSWY3DP",
                       "ann", "pw"),
-          MakeAccount(accents(50), "https://x.example", "", "u", "p"),
+          MakeAccount("Secret note", "", "text"), MakeAccount(accents(50), "https://x.example", "", "u", "p"),
           MakeAccount(std::string(49, 'a'), "", "", "u2", "p2")},
-         2,
+         1,
          0,
          {"folder", "fields", "login_totp"},
          {"favorite", "reprompt"}},
@@ -209,15 +209,49 @@ TEST(ImportFromProgram, PreviewSaysWhatWillHappen)
     ASSERT_TRUE(r.result.isOk());
     const ImportPreview p = MakeImportPreview(r.value, TableNamed({"Mail"}));
     EXPECT_EQ(p.summary, "Bitwarden export: 2 accounts.\n"
-                         "Skipped: 1 row of other kinds than logins (notes, cards, identities).\n"
+                         "Skipped: 1 row of other kinds than logins and secure notes (cards, identities).\n"
                          "Skipped: 1 empty row.\n"
                          "Added to the notes as \"Column: value\" lines: folder, fields, login_totp.\n"
                          "Not imported: the columns favorite, reprompt.\n"
-                         "1 account has a name that already exists.");
+                         "1 account has a name that already exists: Mail.");
     EXPECT_EQ(p.existingNames, 1);
     const std::vector<std::array<std::string, 3>> rows = {{"Mail", "https://mail.example", "ann"},
                                                           {"Bank", "https://bank.example", "bob"}};
     EXPECT_EQ(p.firstRows, rows);
+}
+
+// The names cut to fit the list are counted; the names that exist are listed, each once, ten at most.
+TEST(ImportFromProgram, PreviewCountsCutNamesAndListsExistingOnes)
+{
+    std::vector<std::string> twelve;
+    for (char c = 'A'; c < 'A' + 12; ++c)
+        twelve.push_back(std::string(1, c));
+    std::vector<std::string> twelveTwice = twelve;
+    twelveTwice.insert(twelveTwice.end(), twelve.begin(), twelve.end());
+    const struct
+    {
+        std::vector<std::string> table, file;
+        std::string lastLines;
+    } cases[] = {
+        {{}, {"Mail", accents(51)}, "1 name was longer than 50 characters and was cut."},
+        {{"Mail"},
+         {accents(60), "Mail", std::string(51, 'x'), "Bank", "Bank", "Bank"},
+         "2 names were longer than 50 characters and were cut.\n"
+         "3 accounts have names that already exist: Mail, Bank."},
+        {{}, twelveTwice, "12 accounts have names that already exist: A, B, C, D, E, F, G, H, I, J and 2 more."},
+    };
+    for (const auto& c : cases) {
+        const std::string csv = [&] {
+            std::string s = "name,url,username,password\n";
+            for (const auto& n : c.file)
+                s += n + ",,,p\n";
+            return s;
+        }();
+        const ForeignResult r = ReadForeignExport(csv);
+        ASSERT_TRUE(r.result.isOk()) << r.result.message();
+        const std::string summary = MakeImportPreview(r.value, TableNamed(c.table)).summary;
+        EXPECT_EQ(summary.substr(summary.find('\n') + 1), c.lastLines);
+    }
 }
 
 TEST(ImportFromProgram, TheTableLimitIsCheckedBeforeAnythingIsTaken)

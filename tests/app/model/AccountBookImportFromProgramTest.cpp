@@ -64,6 +64,7 @@ TEST_F(AccountBookImportFromProgram, AddsTheAccountsInOneSaveAndRemindsOfTheClea
     importWith(elsewhere.file("firefox.csv"), ImportChoice::AddNumbered);
 
     EXPECT_EQ(platform.fileFilters, std::vector<std::string>{kFilter});
+    EXPECT_EQ(platform.fileCaptions, std::vector<std::string>{"Import from Another Program"});
     ASSERT_EQ(platform.importPreviews.size(), 1u);
     EXPECT_EQ(platform.importPreviews[0].existingNames, 1);
     EXPECT_EQ(names(),

@@ -16,7 +16,7 @@ namespace {
 
 ImportPreview Sample(int existing)
 {
-    return {"Firefox export: 2 accounts.\n1 account has a name that already exists.",
+    return {"Firefox export: 2 accounts.\n1 account has a name that already exists: bank.example.",
             existing,
             {{"bank.example", "https://bank.example", "me"}, {"Caf\xC3\xA9", "", "ann"}}};
 }
@@ -52,7 +52,7 @@ TEST(ImportPreviewDialog, ShowsWhatWillHappenAndNamesEveryControl)
     ImportPreviewDialog dialog(Sample(1));
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Import from Another Program");
     EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lblSummary"))->text().toStdString(),
-              "Firefox export: 2 accounts.\n1 account has a name that already exists.");
+              "Firefox export: 2 accounts.\n1 account has a name that already exists: bank.example.");
     auto* grid = dialog.findChild<QTableWidget*>(QStringLiteral("grdFirstAccounts"));
     ASSERT_EQ(grid->rowCount(), 2);
     EXPECT_EQ(grid->item(1, 0)->text(), QStringLiteral("Caf\u00E9"));

@@ -3,14 +3,18 @@
 
 #include "platform/qt/Launch.h"
 
+#include "TempFolder.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -51,6 +55,45 @@ TEST_F(QtPlatformPrompts, DismissingCancelsEveryOpenPrompt)
     QTimer::singleShot(50, [this] { platform.dismissPrompts(); });
     EXPECT_EQ(platform.openFileName("Text Files  (*.txt; *.csv)|*.txt; *.csv"), "");
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The dialog for another program's export starts where browsers save it (the Downloads folder, else home) under
+// the command's title; the other open dialogs keep their own title.
+TEST_F(QtPlatformPrompts, TheDialogForADownloadedFileStartsInDownloads)
+{
+    const char* const filter = "CSV Files  (*.csv)|*.csv";
+    std::pair<QString, QString> seen; // title, folder
+    auto look = [&seen] {
+        QTimer::singleShot(50, [&seen] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                seen = {dialog->windowTitle(), dialog->directory().absolutePath()};
+                dialog->reject();
+            }
+        });
+    };
+    // A home of the test's own, without and then with a Downloads folder.
+    TempFolder home;
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.str()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home.file(".config")));
+    for (bool withDownloads : {false, true}) {
+        if (withDownloads)
+            QDir(QString::fromStdString(home.str())).mkdir(QStringLiteral("Downloads"));
+        look();
+        EXPECT_EQ(platform.openDownloadedFileName(filter, "Import from Another Program"), "");
+        EXPECT_EQ(seen.first, QStringLiteral("Import from Another Program"));
+        EXPECT_EQ(seen.second.toStdString(), withDownloads ? home.file("Downloads") : home.str());
+    }
+    qputenv("HOME", oldHome);
+    if (hadConfig)
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+
+    look();
+    EXPECT_EQ(platform.openFileName(filter), "");
+    EXPECT_NE(seen.first, QStringLiteral("Import from Another Program"));
 }
 
 // Enter alone answers a question with its default button: Yes for the original questions, No for those whose Yes

@@ -1,5 +1,6 @@
 #include "app/model/AccountMerge.h"
 
+#include "app/files/ListedNames.h"
 #include "app/files/Utf8Text.h"
 #include "app/model/AccountBook.h"
 
@@ -11,8 +12,6 @@
 #include <unordered_set>
 
 namespace {
-
-constexpr std::size_t kMostNamesListed = 10;
 
 // An account as both sides know it: its name, and which account of that name it is in table order. Its hash is
 // worked out once: the tables' lookups hash nothing again.
@@ -138,28 +137,6 @@ struct Following
     std::string name;
 };
 
-std::string grouped(std::size_t n)
-{
-    std::string digits = std::to_string(n), out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
-// "A, B, C", or the first ten and "and 4 more".
-std::string listed(const std::vector<std::string>& names)
-{
-    std::string out;
-    for (std::size_t i = 0; i < names.size() && i < kMostNamesListed; ++i)
-        out += (i > 0 ? ", " : "") + names[i];
-    if (names.size() > kMostNamesListed)
-        out += " and " + grouped(names.size() - kMostNamesListed) + " more";
-    return out;
-}
-
 } // namespace
 
 Outcome<MergedAccounts> MergeAccounts(const AccountTable* base, const AccountTable& ours, const AccountTable& theirs)
@@ -220,7 +197,8 @@ Outcome<MergedAccounts> MergeAccounts(const AccountTable* base, const AccountTab
     count += after[0].size();
     if (count > kMaxRecords) {
         std::string text = "The accounts changed on another computer could not be merged: together there would be ";
-        text += grouped(count - 1) + " accounts, and Coffernote keeps at most " + grouped(kMaxRecords - 1) + ".";
+        text += GroupedDigits(count - 1) + " accounts, and Coffernote keeps at most " + GroupedDigits(kMaxRecords - 1) +
+                ".";
         out.result = Result::failed(text);
         out.value = {};
         return out;
@@ -269,6 +247,6 @@ std::string MergeMessage(const MergeReport& report)
     std::string text = "Accounts changed on another computer were merged in:";
     for (const auto& line : lines)
         if (!line.names.empty())
-            text += "\r\n" + std::string(line.fact) + listed(line.names);
+            text += "\r\n" + std::string(line.fact) + ListedNames(line.names);
     return text;
 }

@@ -7,7 +7,12 @@
 
 SecretString SecretTextOf(const QLineEdit* box)
 {
-    QByteArray utf8 = box->text().toUtf8();
+    return SecretOf(box->text());
+}
+
+SecretString SecretOf(const QString& shown)
+{
+    QByteArray utf8 = shown.toUtf8();
     SecretString text(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
     if (!utf8.isEmpty())
         OPENSSL_cleanse(utf8.data(), static_cast<std::size_t>(utf8.size()));

@@ -12,6 +12,8 @@ class QLineEdit;
 
 // The text of a box as a secret: UTF-16 to UTF-8 to the secret, the UTF-8 copy overwritten on the way.
 SecretString SecretTextOf(const QLineEdit* box);
+// The same for any text a widget shows.
+SecretString SecretOf(const QString& shown);
 // A secret as the one QString a widget then shares (no other copy of it stays).
 QString ShownText(const SecretString& secret);
 // Overwrites a string's own buffer, if nothing else shares it, and empties it.

@@ -34,6 +34,9 @@ void FieldBox::showText(const QString& text)
     if (room > maxLength())
         setMaxLength(room);
     setText(text);
+    // The box shows line breaks as blanks: a text of several lines shows from its first one.
+    if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')))
+        setCursorPosition(0);
     if (room < maxLength())
         setMaxLength(room);
 }

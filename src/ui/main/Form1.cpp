@@ -161,6 +161,7 @@ void Form1::wireControls()
         // The box keeps its text whatever the drop target does; its selection goes as the drag begins.
         connect(fieldBox, &FieldBox::dragStarting, fieldBox, &QLineEdit::deselect);
     }
+    wireNoteLines();
 }
 
 void Form1::buildMenus()

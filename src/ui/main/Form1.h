@@ -25,6 +25,7 @@ class FieldBox;
 class frmAbout;
 class frmLocked;
 class frmChangeLogin;
+class NotesEditor;
 
 // The main window: one account at a time in five fields, and the menus of every command. A view of the session's
 // account book (app/model/AccountBook.h) and lock (app/model/Session.h), which hold the state and decide; the
@@ -92,6 +93,9 @@ private slots:
     void mask_none_Click();
     void box_DblClick(FieldBox* box);
     void box_MouseMove(FieldBox* box);
+    // Notes with line breaks, read and edited line by line: a double-click on the Notes box when they have
+    // some, Ctrl+Enter in it at any time.
+    void editNoteLines();
 
     // Clipboard, website, online help, password generator, export and import.
     void cmdCopy1_Click();
@@ -228,4 +232,13 @@ private:
     frmLocked* lockScreen_ = nullptr;
     frmChangeLogin* changeLogin_ = nullptr;
     frmAbout* about_ = nullptr;
+    NotesEditor* notesEditor_ = nullptr;
+    QAction* noteLinesMark_ = nullptr; // in the Notes box, shown when the notes have line breaks
+    void wireNoteLines();
+    void showNoteLinesMark();
+    // The editor's lines go into the Notes box as if typed there: on OK as an edit, on the lock while the window
+    // renders it (nothing typed is lost); Cancel drops them.
+    enum class KeepLines { No, AsEdit, WhileRendering };
+    void closeNoteLines(KeepLines keep);
+    void putNoteLines(const SecretString& lines, KeepLines keep);
 };

@@ -1,4 +1,5 @@
 // The window's events, forwarded to the account book.
+#include "app/model/NoteLines.h"
 #include "app/model/Session.h"
 #include "cipher/ProtectedFile.h"
 #include "ui/login/OffThread.h"
@@ -118,9 +119,11 @@ void Form1::mask_none_Click()
     act([this] { book_.mask_none_Click(); });
 }
 
-void Form1::box_DblClick(FieldBox*)
+void Form1::box_DblClick(FieldBox* box)
 {
     act([this] { book_.enterEditMode(); });
+    if (box == txtGeneral && HasLineBreaks(book_.boxText(AccountBook::Notes).view()))
+        editNoteLines();
 }
 
 void Form1::box_MouseMove(FieldBox* box)

@@ -58,6 +58,7 @@ void Form1::showBook()
     cmdCancel->setEnabled(b.cancel);
     cmdDelete->setEnabled(b.del);
     showMode();
+    showNoteLinesMark();
     if (const auto mode = book_.takeTopmostRequest())
         session_.state().platform.setWindowTopmost(*mode, this);
     OnTop->setChecked(book_.onTop());

@@ -102,6 +102,7 @@ void Form1::showLock()
     }
     const bool locked = session_.locked();
     if (locked && !shownLocked_) {
+        closeNoteLines(KeepLines::WhileRendering);
         shownLocked_ = true;
         // The place the window was left at is the one it comes back to on the unlock.
         if (isVisible())
@@ -208,6 +209,7 @@ void Form1::closeSideWindows()
         changeLogin_->unload(); // stores nothing
     if (about_)
         about_->close();
+    closeNoteLines(KeepLines::No);
 }
 
 void Form1::Form_Unload()

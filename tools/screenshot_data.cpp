@@ -45,7 +45,7 @@ constexpr Sample kSamples[] = {
     {"Bank", "", "Card ending 4711", "jdoe", "c0rrect-h0rse"},
     {"Ärztekammer", "", "Member number 2231", "j.doe@example.org", "Tr0ub4dor&3"},
     {"mail", "", "Work mail", "jane.doe", "staple-battery"},
-    {"Zoo shop", "", "", "jane", "l1on-k1ng"},
+    {"Zoo shop", "", "Season ticket 2027\r\nGate B\r\nGroup: Family", "jane", "l1on-k1ng"},
 };
 
 } // namespace

@@ -96,12 +96,11 @@ Start startOnce(const std::filesystem::path& folder, bool login, double fileByte
     BenchPlatform platform;
     const LanguageTextRules rules;
     Session session(folder.string(), platform, rules);
-    session.state().StartupDone = true; // the splash's delay is not measured
     Program program(session);
     Start s;
     const double read0 = bytesRead();
     const auto t0 = std::chrono::steady_clock::now();
-    program.runStartup();
+    program.runStartup(); // straight to the sequence: the splash's delay is not measured
     QApplication::processEvents();
     s.firstWindowMs = msSince(t0);
     if (login) {

@@ -68,8 +68,5 @@ struct AppState
     bool stampAfterUnlock = false;
     bool changedOutside = false;
 
-    // True once the splash has run the start-up sequence; later loads of the About form are the About box.
-    bool StartupDone = false;
-
     bool hasLogin() const { return !LoginUserName.empty() || !LoginPassword1.empty() || !LoginPassword2.empty(); }
 };

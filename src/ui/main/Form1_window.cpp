@@ -72,7 +72,7 @@ void Form1::About_Click()
 {
     setWindowState(windowState() | Qt::WindowMinimized);
     if (!about_) {
-        about_ = new frmAbout(session_.state(), {}, this);
+        about_ = new frmAbout({}, this);
         ownWith(this, about_);
         about_->Form_Load();
     }

@@ -13,7 +13,10 @@ Program::~Program() = default;
 
 void Program::start()
 {
-    splash_ = std::make_unique<frmAbout>(session_.state(), [this] { runStartup(); });
+    if (StartupDone)
+        return;
+    StartupDone = true;
+    splash_ = std::make_unique<frmAbout>([this] { runStartup(); });
     splash_->Form_Load();
     splash_->show();
 }

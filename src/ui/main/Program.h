@@ -43,4 +43,6 @@ private:
     std::unique_ptr<frmAbout> splash_;
     std::unique_ptr<frmLogin> login_;
     std::unique_ptr<Form1> main_;
+    // The splash ran the start-up sequence: it runs once per run, whatever shows the windows again.
+    bool StartupDone = false;
 };

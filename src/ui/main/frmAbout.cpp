@@ -1,7 +1,5 @@
 #include "ui/main/frmAbout.h"
 
-#include "app/AppState.h"
-
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -9,8 +7,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-frmAbout::frmAbout(AppState& state, std::function<void()> startupSequence, QWidget* mainWindow)
-    : QWidget(nullptr, Qt::Dialog), state_(state), startupSequence_(std::move(startupSequence)), mainWindow_(mainWindow)
+frmAbout::frmAbout(std::function<void()> startupSequence, QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Dialog), startupSequence_(std::move(startupSequence)), mainWindow_(mainWindow)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Coffernote"));
@@ -58,11 +56,10 @@ frmAbout::frmAbout(AppState& state, std::function<void()> startupSequence, QWidg
 
 void frmAbout::Form_Load()
 {
-    if (!state_.StartupDone) {
+    if (startupSequence_) {
         splash_ = true;
         // A splash window: no title bar and no close button, and no part in ending the program.
         setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
-        state_.StartupDone = true;
         Timer1->start();
     } else {
         splash_ = false;

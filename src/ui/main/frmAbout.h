@@ -7,16 +7,17 @@
 class QLabel;
 class QPushButton;
 class QTimer;
-struct AppState;
 
-// The splash window on the first load of a run, the About box on every later load.
+// The splash window that runs the start-up sequence (once per run: the program's StartupDone), the About box
+// otherwise.
 class frmAbout : public QWidget
 {
     Q_OBJECT
 
 public:
-    // startupSequence runs once, 1300 ms after the splash shows. mainWindow is restored by the About box's OK.
-    frmAbout(AppState& state, std::function<void()> startupSequence, QWidget* mainWindow = nullptr);
+    // With a startupSequence the window is the splash: the sequence runs once, 1300 ms after it shows. Without,
+    // the About box; mainWindow is restored by its OK.
+    explicit frmAbout(std::function<void()> startupSequence, QWidget* mainWindow = nullptr);
 
     void Form_Load();
     void Timer1_Timer();
@@ -32,7 +33,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    AppState& state_;
     std::function<void()> startupSequence_;
     QWidget* mainWindow_;
     bool splash_ = false;

@@ -92,7 +92,6 @@ protected:
         if (!folder.exists(kOptionsFileName)) {
             ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
         }
-        state().StartupDone = true;
         ASSERT_TRUE(session().load().isOk());
         main = std::make_unique<Form1>(session(),
                                        [this](ExitStatus exit) { platform().endProgram(static_cast<int>(exit)); });
@@ -104,7 +103,6 @@ protected:
     // Runs the start-up sequence as the splash's timer does; the first window opens.
     void startProgram()
     {
-        state().StartupDone = true;
         program = std::make_unique<Program>(session());
         program->runStartup();
     }

@@ -200,16 +200,12 @@ TEST_F(Form1Load, ControlsCarryTheirCaptionsAndAccessibleNames)
     EXPECT_EQ(child<FieldBox>("txtPassword")->maxLength(), 50);
 }
 
-TEST(frmAboutRoles, FirstLoadIsTheSplashLaterLoadsTheAboutBox)
+TEST(frmAboutRoles, TheStartupSequenceMakesTheSplashOtherwiseTheAboutBox)
 {
-    TempFolder folder;
-    FakePlatform platform;
-    AppState state(folder.str(), platform);
     int runs = 0;
-    frmAbout splash(state, [&runs] { ++runs; });
+    frmAbout splash([&runs] { ++runs; });
     splash.Form_Load();
     EXPECT_TRUE(splash.isSplash());
-    EXPECT_TRUE(state.StartupDone);
     EXPECT_TRUE(splash.timer()->isActive());
     EXPECT_EQ(splash.timer()->interval(), 1300);
     EXPECT_FALSE(splash.findChild<QPushButton*>(QStringLiteral("cmdOK"))->isVisibleTo(&splash));
@@ -217,7 +213,7 @@ TEST(frmAboutRoles, FirstLoadIsTheSplashLaterLoadsTheAboutBox)
     splash.Timer1_Timer();
     EXPECT_EQ(runs, 1);
 
-    frmAbout box(state, [&runs] { ++runs; });
+    frmAbout box({});
     box.Form_Load();
     EXPECT_FALSE(box.isSplash());
     EXPECT_FALSE(box.timer()->isActive());
@@ -233,12 +229,8 @@ namespace {
 
 TEST(frmAboutRoles, NothingTheUserDoesClosesTheSplash)
 {
-    TempFolder folder;
-    FakePlatform platform;
-    AppState state(folder.str(), platform);
     QWidget mainWindow;
-    frmAbout splash(
-        state, [] {}, &mainWindow);
+    frmAbout splash([] {}, &mainWindow);
     splash.Form_Load();
     splash.show();
     splash.activateWindow();
@@ -254,8 +246,7 @@ TEST(frmAboutRoles, NothingTheUserDoesClosesTheSplash)
 
     mainWindow.show();
     mainWindow.setWindowState(Qt::WindowMinimized);
-    frmAbout box(
-        state, [] {}, &mainWindow);
+    frmAbout box({}, &mainWindow);
     box.Form_Load();
     box.show();
     box.activateWindow();

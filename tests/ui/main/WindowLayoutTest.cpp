@@ -85,7 +85,7 @@ TEST_P(WindowLayout, NoCaptionIsWiderThanItsControl)
     frmLocked locked(session);
     locked.show();
     expectCaptionsFit(&locked, GetParam());
-    frmAbout about(state, [] {});
+    frmAbout about({});
     about.Form_Load();
     about.show();
     expectCaptionsFit(&about, GetParam());

@@ -1,11 +1,11 @@
 // The main window with a full account table: a keystroke in the account combo box (completion and button
 // updates), a lookup with GO, and the save after Add, Change and Delete. Runs offscreen.
+#include "SilentPlatform.h"
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/model/AccountBook.h"
 #include "app/model/Session.h"
-#include "platform/Platform.h"
 #include "ui/main/Form1.h"
 #include "ui/main/LanguageTextRules.h"
 
@@ -26,24 +26,6 @@
 #include <vector>
 
 namespace {
-
-// The desktop, answering every question with Yes and doing nothing else.
-class BenchPlatform : public Platform
-{
-public:
-    Answer showMessageBox(const std::string&, int style, const std::string&) override
-    {
-        return isQuestion(style) ? Answer::Yes : Answer::Ok;
-    }
-    std::string chooseSaveFile(const std::string&) override { return {}; }
-    std::string chooseOpenFile(const std::string&) override { return {}; }
-    void clearClipboard() override {}
-    bool setClipboardText(std::string_view) override { return true; }
-    bool openUrl(const std::string&) override { return true; }
-    bool previousInstanceRunning() override { return false; }
-    bool setWindowTopmost(int, QWidget*) override { return true; }
-    void endProgram(int) override {}
-};
 
 using Clock = std::chrono::steady_clock;
 
@@ -90,7 +72,7 @@ int main(int argc, char** argv)
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("coffernote-bench-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(folder);
-    BenchPlatform platform;
+    AgreeingPlatform platform;
     int status = 0;
     {
         const LanguageTextRules rules;

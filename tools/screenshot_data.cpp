@@ -1,35 +1,17 @@
 // Writes a program folder's data files with a few sample accounts, for the README's screenshots:
 //   screenshot_data FOLDER          accounts, no login: the program opens its main window
 //   screenshot_data FOLDER login    the same accounts behind a login: the program opens the login dialog
+#include "SilentPlatform.h"
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountRecord.h"
 #include "app/files/OptionsFile.h"
-#include "platform/Platform.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
-
-// No desktop: the data files are written without a question.
-class NoDesktop : public Platform
-{
-public:
-    Answer showMessageBox(const std::string&, int style, const std::string&) override
-    {
-        return isQuestion(style) ? Answer::Yes : Answer::Ok;
-    }
-    std::string chooseSaveFile(const std::string&) override { return {}; }
-    std::string chooseOpenFile(const std::string&) override { return {}; }
-    void clearClipboard() override {}
-    bool setClipboardText(std::string_view) override { return true; }
-    bool openUrl(const std::string&) override { return true; }
-    bool previousInstanceRunning() override { return false; }
-    bool setWindowTopmost(int, QWidget*) override { return true; }
-    void endProgram(int) override {}
-};
 
 struct Sample
 {
@@ -56,7 +38,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: screenshot_data FOLDER [login]\n");
         return 2;
     }
-    NoDesktop desktop;
+    AgreeingPlatform desktop;
     AppState state(argv[1], desktop);
     if (argc == 3) {
         state.LoginUserName = "jane";

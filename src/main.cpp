@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     platform.setProtectionNotePath(protectionNoteFile().toStdString());
     const LanguageTextRules textRules;
     Session session(data.folder.toStdString(), platform, textRules);
-    session.state().startNotice = data.notice.toStdString();
+    session.setStartNotice(data.notice.toStdString());
     Program program(session);
     program.start();
     const int rc = QApplication::exec();

@@ -36,6 +36,13 @@ public:
     const AppState& state() const { return state_; }
     const AccountTable& table() const { return table_; }
 
+    // What the windows reach through the session instead of its state: the desktop seam they show themselves
+    // on, the folder they watch, the notice the start says, and the user's activity outside the book's rules.
+    Platform& platform() { return state_.platform; }
+    const std::string& programFolder() const { return state_.programFolder; }
+    void setStartNotice(std::string notice) { state_.startNotice = std::move(notice); }
+    void resetIdle() { state_.resetIdle(); }
+
     // The start-up sequence the splash runs once: the second-copy test, a word when the data folder cannot be
     // written, the default options file, then the one load and the choice of the first window. EndProgram for a
     // second copy, a No to the recovery question, data files that cannot be read or a stamp whose account file is

@@ -102,17 +102,17 @@ Form1::Form1(Session& session, std::function<void(ExitStatus)> endProgram, QWidg
     lookTimer_->setInterval(500);
     connect(lookTimer_, &QTimer::timeout, this, &Form1::lookOutside);
     folderWatcher_ = new QFileSystemWatcher(this);
-    folderWatcher_->addPath(QString::fromStdString(session_.state().programFolder));
+    folderWatcher_->addPath(QString::fromStdString(session_.programFolder()));
     connect(folderWatcher_, &QFileSystemWatcher::directoryChanged, lookTimer_, qOverload<>(&QTimer::start));
 
     // A message or question asked in the middle of an operation finds the window as the operation has left it
     // so far: the user decides while looking at the account it concerns.
-    session_.state().platform.setPromptObserver(this, [this] { showBook(); });
+    session_.platform().setPromptObserver(this, [this] { showBook(); });
 }
 
 Form1::~Form1()
 {
-    session_.state().platform.removePromptObserver(this);
+    session_.platform().removePromptObserver(this);
 }
 
 void Form1::wireControls()

@@ -60,7 +60,7 @@ void Form1::showBook()
     showMode();
     showNoteLinesMark();
     if (const auto mode = book_.takeTopmostRequest())
-        session_.state().platform.setWindowTopmost(*mode, this);
+        session_.platform().setWindowTopmost(*mode, this);
     OnTop->setChecked(book_.onTop());
     mnuTooltips->setChecked(book_.toolTips());
     if (cboSelect->toolTip().isEmpty() == book_.toolTips())

@@ -62,7 +62,7 @@ void Form1::Login_Click()
         if (changeLogin_ == dialog)
             changeLogin_ = nullptr;
         dialog->deleteLater();
-        session_.state().resetIdle();
+        session_.resetIdle();
     });
     dialog->Form_Load();
     dialog->show();
@@ -78,12 +78,12 @@ void Form1::About_Click()
     }
     about_->show();
     about_->raise();
-    session_.state().resetIdle();
+    session_.resetIdle();
 }
 
 void Form1::Exit_Click()
 {
-    session_.state().platform.clearClipboard();
+    session_.platform().clearClipboard();
     closeSideWindows();
     // Closing the lock screen would end the program through its own unload; the main window's unload below
     // ends it all the same, once.

@@ -40,7 +40,7 @@ void Program::endProgram(Session& session, ExitStatus exit)
 {
     (void)session.end();
     CipherComponent::wipeKeyCache();
-    session.state().platform.endProgram(static_cast<int>(exit));
+    session.platform().endProgram(static_cast<int>(exit));
 }
 
 void Program::openMain()

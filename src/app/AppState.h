@@ -61,6 +61,10 @@ struct AppState
     std::unique_ptr<FileProtection> replacedProtection;
     // The settings a new key is derived with; a file derived with less is derived anew at its next save.
     KdfSettings kdfDefaults = kDefaultKdf;
+    // That key, when the login derived it in advance (with a new salt) for the file whose header is strongerFor:
+    // the next save under that header seals with it, and takes it as the login's once the file is in place.
+    std::unique_ptr<FileProtection> strongerProtection;
+    ProtectedHeader strongerFor;
     // A protected account file, read and checked against its stamp at start-up, waiting for the login that opens
     // it; stampAfterUnlock: it had no stamp or another one, and gets its own once it opened; changedOutside: it had
     // another one (written by another computer or restored), and the user hears so once it opened.

@@ -158,6 +158,18 @@ public:
     // the tests lets no time pass and records the wait.
     virtual void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+    // Runs work (slow, and touching nothing the windows use) away from the windows' thread, then done on that
+    // thread. An exception ends work only: done still runs, with whatever work was to fill left empty. done never
+    // runs once the platform is gone. Without windows (the tools, the benchmarks) both simply run in turn.
+    virtual void runInBackground(std::function<void()> work, std::function<void()> done)
+    {
+        try {
+            work();
+        } catch (...) {
+        }
+        done();
+    }
+
     // Ends the program at once with the exit status given (0 closed normally, 1 after a failure the user was told
     // of): no further handler runs. The program's implementation never returns; the test fake records the call and
     // returns, so every caller returns straight after it.

@@ -26,6 +26,22 @@ void FakePlatform::checkNothingLeft()
     versionChoices.clear();
 }
 
+void FakePlatform::runInBackground(std::function<void()> work, std::function<void()> done)
+{
+    background_.emplace_back(std::move(work), std::move(done));
+    if (!holdBackgroundWork)
+        finishBackgroundWork();
+}
+
+void FakePlatform::finishBackgroundWork()
+{
+    while (!background_.empty()) {
+        auto [work, done] = std::move(background_.front());
+        background_.pop_front();
+        Platform::runInBackground(std::move(work), std::move(done));
+    }
+}
+
 bool FakePlatform::promptDismissed(const std::string& prompt)
 {
     if (!whilePromptOpen)

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A scripted desktop for tests. Questions (styles 36 and 292) and file dialogs take their answers from queues filled
@@ -49,6 +50,7 @@ public:
         endStatus = exitStatus;
     }
     std::string protectionNotePath() override { return protectionNote; }
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
     void pause(int ms) override
     {
         pausedMs += ms;
@@ -76,6 +78,11 @@ public:
     std::string protectionNote;        // the note of encrypted data folders; empty: none kept
     int pausedMs = 0;                  // the time the code let pass, all pauses together
     std::function<void()> whilePaused; // runs at each pause: a test can put a file in place there
+
+    // Background work runs at once; with holdBackgroundWork it waits until the test lets it finish, in order.
+    bool holdBackgroundWork = false;
+    std::size_t backgroundWaiting() const { return background_.size(); }
+    void finishBackgroundWork();
 
     // Runs while a prompt (its text, or "save"/"open" for a file dialog) is open, before it is answered: a test
     // can make the idle lock come there. A prompt dismissed meanwhile is cancelled and takes no queued answer.
@@ -110,6 +117,7 @@ protected:
     bool showLoginPrompt(const std::string& text, const TakeLogin& take) override;
 
 private:
+    std::deque<std::pair<std::function<void()>, std::function<void()>>> background_;
     bool promptDismissed(const std::string& prompt); // runs whilePromptOpen
     int openPrompts_ = 0;
     bool dismissedNow_ = false;

@@ -107,8 +107,15 @@ Result checkBeforeSave(AppState& state, const Files& f)
 bool encodeProtected(AppState& state, const AccountTable& table, std::string& outer,
                      std::unique_ptr<FileProtection>& stronger)
 {
-    if (state.protection->header.kdf.below(state.kdfDefaults))
-        stronger = NewProtection(state.kdfDefaults, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+    if (state.protection->header.kdf.below(state.kdfDefaults)) {
+        // Derived in advance after the login, when it is ready and still for this file; else here and now.
+        std::unique_ptr<FileProtection> ready = std::move(state.strongerProtection);
+        if (ready && ready->header.kdf == state.kdfDefaults && state.strongerFor == state.protection->header)
+            stronger = std::move(ready);
+        else
+            stronger =
+                NewProtection(state.kdfDefaults, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+    }
     const FileProtection& key = stronger ? *stronger : *state.protection;
     Bytes inner;
     const bool ok =

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
+#include "app/model/BackgroundKey.h"
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
@@ -29,6 +30,7 @@ Result LoginCheck::end(ExitStatus exit)
 
 void LoginCheck::start()
 {
+    abandon();
     failedLogins_ = 0;
     loggedIn_ = finished_ = false;
     wipe(numpadEntry_);
@@ -36,6 +38,8 @@ void LoginCheck::start()
 
 void LoginCheck::padDigit(char digit)
 {
+    if (busy_)
+        return; // the derivation took the entry as it was
     numpadEntry_.push_back(digit);
     if (numpadEntry_.size() > kMaxPadDigits)
         numpadEntry_.resize(kMaxPadDigits); // a 21st digit is dropped, the first 20 stay
@@ -44,22 +48,6 @@ void LoginCheck::padDigit(char digit)
 bool LoginCheck::opensProtectedFile() const
 {
     return !state_.lockedAccountFile.empty();
-}
-
-std::optional<ProtectedHeader> LoginCheck::protectedHeader() const
-{
-    if (!opensProtectedFile())
-        return std::nullopt;
-    return ReadProtectedHeader(state_.lockedAccountFile);
-}
-
-std::unique_ptr<FileProtection> LoginCheck::deriveKey(const std::optional<ProtectedHeader>& header,
-                                                      const SecretString& userName, const SecretString& password1,
-                                                      const SecretString& padDigits)
-{
-    if (!header)
-        return nullptr;
-    return ProtectionFor(*header, userName, password1, padDigits);
 }
 
 Result LoginCheck::openWith(std::unique_ptr<FileProtection> key)
@@ -79,15 +67,76 @@ Result LoginCheck::openWith(std::unique_ptr<FileProtection> key)
         return failed();
     // Opened: the file's header holds the login just typed. Recovered: the damaged file is gone, and with it the
     // login it held.
-    return takeHeaderLogin();
+    const Result loggedIn = takeHeaderLogin();
+    deriveStrongerKey();
+    return loggedIn;
 }
 
-Result LoginCheck::cmdOK_Click(const SecretString& userName, const SecretString& password1)
+// A file whose key was derived with less than the settings of today is sealed under a stronger key at its next
+// save: derived now, in the background, so that the save need not wait for it.
+void LoginCheck::deriveStrongerKey()
 {
-    if (finished_)
-        return Result::ok();
-    if (opensProtectedFile())
-        return openWith(deriveKey(protectedHeader(), userName, password1, numpadEntry_));
+    if (!state_.protection || !state_.protection->header.kdf.below(state_.kdfDefaults))
+        return;
+    const ProtectedHeader weaker = state_.protection->header;
+    const std::weak_ptr<const bool> alive = alive_;
+    DeriveKeyInBackground(
+        state_.platform,
+        [kdf = state_.kdfDefaults, user = state_.LoginUserName, password1 = state_.LoginPassword1,
+         password2 = state_.LoginPassword2] { return NewProtection(kdf, user, password1, password2); },
+        [this, alive, weaker](std::unique_ptr<FileProtection> key) {
+            // A save meanwhile derived its own, or the login changed: the key goes unused, wiped.
+            if (alive.expired() || !key || !state_.protection || !(state_.protection->header == weaker))
+                return;
+            state_.strongerProtection = std::move(key);
+            state_.strongerFor = weaker;
+        });
+}
+
+void LoginCheck::submitLogin(const SecretString& userName, const SecretString& password1, Calls calls)
+{
+    if (busy_)
+        return;
+    if (finished_ || !opensProtectedFile()) {
+        const Result checked = finished_ ? Result::ok() : compareWithHeader(userName, password1);
+        if (calls.finished)
+            calls.finished(checked);
+        return;
+    }
+    // The derivation gets its own copies of the entry: the dialog's boxes and the pad may change or go meanwhile.
+    const std::optional<ProtectedHeader> header = ReadProtectedHeader(state_.lockedAccountFile);
+    auto derive = [header, userName, password1, digits = numpadEntry_]() -> std::unique_ptr<FileProtection> {
+        if (!header)
+            return nullptr;
+        return ProtectionFor(*header, userName, password1, digits);
+    };
+    busy_ = true;
+    const std::uint64_t derivation = ++derivation_;
+    const std::weak_ptr<const bool> alive = alive_;
+    if (calls.deriving)
+        calls.deriving(true);
+    DeriveKeyInBackground(state_.platform, std::move(derive),
+                          [this, alive, derivation, calls](std::unique_ptr<FileProtection> key) {
+                              // The check or the dialog went meanwhile: the key goes unused, wiped with it.
+                              if (alive.expired() || derivation != derivation_)
+                                  return;
+                              if (calls.deriving)
+                                  calls.deriving(false);
+                              const Result opened = openWith(std::move(key));
+                              busy_ = false;
+                              if (calls.finished)
+                                  calls.finished(opened);
+                          });
+}
+
+void LoginCheck::abandon()
+{
+    ++derivation_;
+    busy_ = false;
+}
+
+Result LoginCheck::compareWithHeader(const SecretString& userName, const SecretString& password1)
+{
     if (!accountFileExists())
         return Result::ok();
 
@@ -129,7 +178,7 @@ Result LoginCheck::failed()
 
 Result LoginCheck::cmdCancel_Click()
 {
-    if (finished_)
+    if (finished_ || busy_)
         return Result::ok();
     return end(ExitStatus::Closed);
 }

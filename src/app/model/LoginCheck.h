@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
 
 struct AppState;
 
@@ -17,6 +17,9 @@ inline constexpr const char* kInvalidLoginCaption = "Login";
 inline constexpr const char* kTooManyFailedLogins = "You have exceeded the maximum number   "
                                                     "\r\n"
                                                     "of failed logins. Coffernote will now close.  ";
+// The login dialog's line below its controls, for a protected file: what OK opens, then that it does so.
+inline constexpr const char* kProtectedFileNote = "Your account file is encrypted with this login.";
+inline constexpr const char* kOpeningAccounts = "Opening your accounts...";
 
 // The login asked for at start-up: the entry on the number pad and the comparison with the header record of the
 // table the session loaded (not with the program-wide settings, which it sets on success). A protected account
@@ -35,24 +38,28 @@ public:
     void start();
     // Appends the digit, keeping at most the first kMaxPadDigits.
     void padDigit(char digit);
-    // Ok: logged in (the login settings are set, the main window opens: loggedIn()), or nothing happened (no
-    // account file, or the check is over). Reported: the entry was refused and the user told so, the pad entry
-    // emptied. EndProgram: the seventh failure, told.
-    Result cmdOK_Click(const SecretString& userName, const SecretString& password1);
-    // The account file waits for the login's key: OK derives it (slow on purpose) and opens the file with it.
+    // What the dialog is told of an OK. deriving: the key's derivation starts (true) or has ended (false), before the
+    // file is opened and anything is said. finished: the outcome. Ok: logged in (the login settings are set, the
+    // main window opens: loggedIn()), or nothing happened (no account file, or the check is over). Reported: the
+    // entry was refused and the user told so, the pad entry emptied. EndProgram: the seventh failure, told.
+    struct Calls
+    {
+        std::function<void(bool deriving)> deriving;
+        std::function<void(const Result&)> finished;
+    };
+    // OK: the entry against the header; for a protected file, the key derived from the entry (slow on purpose, in
+    // the platform's background work) then the file opened with it. Without protection it finishes before it
+    // returns; with it, later, on the dialog's thread. While it works busy() is true, and submits, cancels and pad
+    // digits are ignored.
+    void submitLogin(const SecretString& userName, const SecretString& password1, Calls calls);
+    bool busy() const { return busy_; }
+    // The dialog goes while the key is derived: the key is wiped unused, nothing opened and nothing called.
+    void abandon();
+    // The account file waits for the login's key: OK derives it and opens the file with it.
     bool opensProtectedFile() const;
-    // The derivation on its own, for a thread other than the dialog's: it touches nothing shared. Null when the
-    // file's header is unknown or memory is short.
-    static std::unique_ptr<FileProtection> deriveKey(const std::optional<ProtectedHeader>& header,
-                                                     const SecretString& userName, const SecretString& password1,
-                                                     const SecretString& padDigits);
-    // The settings and salt of the file that waits; nothing when none does.
-    std::optional<ProtectedHeader> protectedHeader() const;
-    // OK's second half for a protected file, with the key derived from the entry: opened is a login, a key that
-    // does not open the file is a failed login like a wrong entry. Results as for cmdOK_Click.
-    Result openWith(std::unique_ptr<FileProtection> key);
 
-    // Leaving the dialog (Cancel, Esc, closing it) ends the program unless the check is already over.
+    // Leaving the dialog (Cancel, Esc, closing it) ends the program unless the check is already over (or a key is
+    // being derived: then it is ignored).
     Result cmdCancel_Click();
 
     bool loggedIn() const { return loggedIn_; }
@@ -72,6 +79,11 @@ private:
     Result end(ExitStatus exit);
     Result takeHeaderLogin();
     Result failed();
+    // OK's second half for a protected file: opened is a login, a key that does not open the file is a failed
+    // login like a wrong entry.
+    Result openWith(std::unique_ptr<FileProtection> key);
+    void deriveStrongerKey();
+    Result compareWithHeader(const SecretString& userName, const SecretString& password1);
 
     AppState& state_;
     AccountTable& table_;
@@ -79,4 +91,9 @@ private:
     std::int16_t failedLogins_ = 0;
     bool loggedIn_ = false;
     bool finished_ = false;
+    bool busy_ = false;
+    // Names the derivation under way: an abandoned one, or one ending after the check, finds another here.
+    std::uint64_t derivation_ = 0;
+    // Gone with the check: a derivation that ends later finds it expired.
+    std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };

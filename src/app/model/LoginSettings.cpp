@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/files/AccountFile.h"
+#include "app/model/BackgroundKey.h"
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
@@ -23,9 +24,8 @@ std::size_t characters(std::string_view s)
 
 } // namespace
 
-LoginSettings::LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen,
-                             Derive derive)
-    : state_(state), save_(std::move(save)), stillOpen_(std::move(stillOpen)), derive_(std::move(derive))
+LoginSettings::LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen)
+    : state_(state), save_(std::move(save)), stillOpen_(std::move(stillOpen))
 {
 }
 
@@ -38,69 +38,109 @@ void LoginSettings::Form_Load(LoginEntries& entries) const
     entries.encrypt = state_.protection != nullptr;
 }
 
-Result LoginSettings::cmdOK_Click(const LoginEntries& e)
+void LoginSettings::cmdOK_Click(const LoginEntries& e, Finished finished)
+{
+    if (busy_)
+        return;
+    bool newKey = false;
+    Result checked = Result::ok();
+    if (!check(e, checked, newKey)) {
+        finished(checked);
+        return;
+    }
+    store(userName_, e.userName);
+    store(password_, e.password);
+    store(numpad_, e.numpad);
+    if (!newKey) {
+        finished(storeAndSave(nullptr));
+        return;
+    }
+    // The new key is derived in the background, from copies of the entries; the dialog waits, and this instance
+    // stays until the end even if the dialog goes.
+    busy_ = true;
+    DeriveKeyInBackground(
+        state_.platform,
+        [kdf = state_.kdfDefaults, user = e.userName, password = e.password, digits = e.numpad] {
+            return NewProtection(kdf, user, password, digits);
+        },
+        [self = shared_from_this(), finished = std::move(finished)](std::unique_ptr<FileProtection> key) {
+            self->busy_ = false;
+            if (!self->open()) {
+                finished(Result::ok()); // closed by the lock while deriving: nothing is stored, the key wiped
+                return;
+            }
+            if (!key) {
+                self->state_.platform.message(
+                    "Coffernote could not derive the key of the account file:\r\nnot enough memory.", MsgExclamation);
+                finished(Result::reported());
+                return;
+            }
+            finished(self->storeAndSave(std::move(key)));
+        });
+}
+
+// The checks and questions before anything is stored: true when the entries are to be stored (with a new key when
+// newKey), else false with the outcome.
+bool LoginSettings::check(const LoginEntries& e, Result& outcome, bool& newKey)
 {
     closes_ = false;
     removed_ = e.userName.empty() && e.password.empty() && e.numpad.empty();
-    auto open = [this] { return !stillOpen_ || stillOpen_(); };
 
     // A copy that cannot save (a read-only run, another copy's lock) asks nothing and derives nothing.
     if (save_ && !state_.platform.holdsDataFolderLock()) {
         state_.platform.message(kLoginNotChangedMessage + LockNotHeldReason(state_) + ".", MsgExclamation);
-        return Result::reported();
+        outcome = Result::reported();
+        return false;
     }
 
     if (removed_ && state_.platform.message(kNoLoginQuestion, MsgQuestion) != Answer::Yes)
-        return Result::ok(); // the dialog stays open as it is
+        return false; // the dialog stays open as it is
     if (!open())
-        return Result::ok(); // closed by the lock while asking: nothing is stored
+        return false; // closed by the lock while asking: nothing is stored
     if (e.password != e.confirm) {
         state_.platform.message(kLoginMismatchMessage, MsgExclamation);
-        return Result::reported();
+        outcome = Result::reported();
+        return false;
     }
 
     const bool wasProtected = state_.protection != nullptr;
-    const bool protect = e.encrypt && !removed_;
+    protect_ = e.encrypt && !removed_;
     const bool newLogin =
         e.userName != state_.LoginUserName || e.password != state_.LoginPassword1 || e.numpad != state_.LoginPassword2;
-    const bool newKey = protect && (!wasProtected || newLogin);
+    newKey = protect_ && (!wasProtected || newLogin);
     // These questions weaken the protection or risk the accounts on Yes: Enter alone answers No.
     auto asked = [&](const char* question) {
         return state_.platform.message(question, MsgQuestionNoDefault) == Answer::Yes && open();
     };
-    if (protect && e.password.empty()) {
+    if (protect_ && e.password.empty()) {
         state_.platform.message(kEncryptNeedsPasswordMessage, MsgExclamation);
-        return Result::reported();
+        outcome = Result::reported();
+        return false;
     }
-    if (protect && !wasProtected && !asked(kEncryptConsentQuestion))
-        return Result::ok(); // nothing stored; the dialog stays open
+    if (protect_ && !wasProtected && !asked(kEncryptConsentQuestion))
+        return false; // nothing stored; the dialog stays open
     const std::size_t length =
         characters(e.userName.view()) + characters(e.password.view()) + characters(e.numpad.view());
     if (newKey && length < kShortLoginCharacters && !asked(kShortLoginQuestion))
-        return Result::ok();
-    if (!protect && wasProtected && !asked(kUnprotectQuestion))
-        return Result::ok();
+        return false;
+    if (!protect_ && wasProtected && !asked(kUnprotectQuestion))
+        return false;
+    return true;
+}
 
-    std::unique_ptr<FileProtection> key;
-    if (newKey) {
-        key = derive_ ? derive_(e) : NewProtection(state_.kdfDefaults, e.userName, e.password, e.numpad);
-        if (!open())
-            return Result::ok(); // closed by the lock while deriving: nothing is stored
-        if (!key) {
-            state_.platform.message("Coffernote could not derive the key of the account file:\r\nnot enough memory.",
-                                    MsgExclamation);
-            return Result::reported();
-        }
-    }
-
+Result LoginSettings::storeAndSave(std::unique_ptr<FileProtection> key)
+{
     // Kept until the save is known to be in place: the login and the key must keep matching the file on disk.
     const SecretString previousUser = state_.LoginUserName, previousPassword1 = state_.LoginPassword1,
                        previousPassword2 = state_.LoginPassword2;
     const std::string previousStamp = state_.ComputedStamp;
-    const bool replacesKey = key || !protect;
-    store(state_.LoginUserName, e.userName);
-    store(state_.LoginPassword1, e.password);
-    store(state_.LoginPassword2, e.numpad);
+    const bool replacesKey = key || !protect_;
+    store(state_.LoginUserName, userName_);
+    store(state_.LoginPassword1, password_);
+    store(state_.LoginPassword2, numpad_);
+    wipe(userName_);
+    wipe(password_);
+    wipe(numpad_);
     // The save writes the file under the new key (in one journal save), or in the default form.
     if (replacesKey) {
         state_.replacedProtection = std::move(state_.protection);

@@ -29,6 +29,8 @@ inline constexpr const char* kUnprotectQuestion =
     "The account file will no longer be encrypted with your login: anyone with a copy of it and of Coffernote "
     "will be able to read your accounts.  Continue?  ";
 inline constexpr std::size_t kShortLoginCharacters = 12;
+// What the dialog says while the new key is derived.
+inline constexpr const char* kEncryptingAccounts = "Encrypting your accounts...";
 // Followed by the reason: a copy that cannot save changes no login.
 inline constexpr const char* kLoginNotChangedMessage = "The login was not changed:\r\n";
 
@@ -48,27 +50,32 @@ struct LoginEntries
 
 // The login settings: sets, changes or removes the login asked for at start-up, and stores it at once in the
 // account file's header record. An OK may wait on a prompt while the dialog is closed behind it (the lock), so
-// one instance serves one operation and lives on the caller's stack, not in the dialog.
-class LoginSettings
+// one instance serves one operation and is held by a shared pointer, not by the dialog alone: the derivation of
+// a new key keeps it until its end.
+class LoginSettings : public std::enable_shared_from_this<LoginSettings>
 {
 public:
-    // Derives a new key for the login (slow on purpose); null when memory is short.
-    using Derive = std::function<std::unique_ptr<FileProtection>(const LoginEntries&)>;
+    using Finished = std::function<void(const Result&)>;
 
     // save writes the account file with the new header (and tells the user); stillOpen is false once the dialog
-    // was closed while a prompt was open; derive makes the key of a protected file (empty: on this thread).
-    LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen, Derive derive = {});
+    // was closed while a prompt was open or the key was derived.
+    LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen);
 
     // The boxes' first content: the user name, the first password twice, the second password.
     void Form_Load(LoginEntries& entries) const;
+    // OK; finished receives the outcome: before this returns, unless a new key is derived (only for an instance
+    // held by a shared pointer): then later, on the dialog's thread, once the platform's background work derived
+    // it and the save is done. Meanwhile busy() is true.
     // Ok: stored and saved (closes() is true), or left as it was (the removal, the encryption or its end was
-    // declined, the dialog was closed meanwhile). With the encryption chosen, a new login (or the encryption
-    // turned on) gets a new key and salt, and the save writes the file under it; turned off, the save writes the
-    // default file. A failed save that left the files as they were restores the login and key they hold.
-    // Reported: the password and its confirmation differ, or this copy cannot save (it does not hold the data
-    // folder's lock); the user was told, nothing stored.
+    // declined, the dialog was closed meanwhile: a key derived is then wiped unused). With the encryption chosen, a
+    // new login (or the encryption turned on) gets a new key and salt, and the save writes the file under it;
+    // turned off, the save writes the default file. The new login and key are kept only when the save put the files
+    // in place: a failed save that left the files as they were restores the login and key they hold.
+    // Reported: the password and its confirmation differ, the key could not be derived, or this copy cannot save
+    // (it does not hold the data folder's lock); the user was told, nothing stored.
     // EndProgram: the save ended the program.
-    Result cmdOK_Click(const LoginEntries& entries);
+    void cmdOK_Click(const LoginEntries& entries, Finished finished);
+    bool busy() const { return busy_; }
 
     // After OK: the dialog unloads; removed() says the login was removed (the main window is not shown again).
     bool closes() const { return closes_; }
@@ -82,10 +89,18 @@ public:
     static constexpr int kMaxNumpadDigits = 15;
 
 private:
+    bool check(const LoginEntries& e, Result& outcome, bool& newKey);
+    // Stores the entries and the key (null: the key stays as it is, unless the encryption ends) and saves.
+    Result storeAndSave(std::unique_ptr<FileProtection> key);
+    bool open() const { return !stillOpen_ || stillOpen_(); }
+
     AppState& state_;
     std::function<Result()> save_;
     std::function<bool()> stillOpen_;
-    Derive derive_;
+    // The entries OK stores, kept for the end of a derivation.
+    SecretString userName_, password_, numpad_;
+    bool protect_ = false;
+    bool busy_ = false;
     bool closes_ = false;
     bool removed_ = false;
 };

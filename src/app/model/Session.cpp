@@ -184,6 +184,7 @@ Result Session::end()
     book_.wipeSecrets();
     login_.wipeSecrets();
     state_.protection.reset(); // the key's locked memory is overwritten as it is released
+    state_.strongerProtection.reset();
     wipe(state_.lockedAccountFile);
     return Result::endProgram(ExitStatus::Closed);
 }

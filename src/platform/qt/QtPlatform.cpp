@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
@@ -40,11 +41,41 @@ bool canOwn(const QWidget* window)
 } // namespace
 
 QtPlatform::QtPlatform(const QString& dataFolder, bool readOnly)
-    : singleCopy_(dataFolder, readOnly), readOnly_(readOnly)
+    : backgroundDone_(std::make_unique<QObject>()), singleCopy_(dataFolder, readOnly), readOnly_(readOnly)
 {
 }
 
-QtPlatform::~QtPlatform() = default;
+QtPlatform::~QtPlatform()
+{
+    // No done runs any more; the work still running ends before what it uses goes.
+    backgroundDone_.reset();
+    for (QThread* thread : background_) {
+        thread->wait();
+        delete thread;
+    }
+}
+
+void QtPlatform::runInBackground(std::function<void()> work, std::function<void()> done)
+{
+    // An exception must not leave the thread: it would end the program there.
+    QThread* thread = QThread::create([work = std::move(work)] {
+        try {
+            work();
+        } catch (...) {
+        }
+    });
+    background_.push_back(thread);
+    QObject::connect(
+        thread, &QThread::finished, backgroundDone_.get(),
+        [this, thread, done = std::move(done)] {
+            thread->wait();
+            std::erase(background_, thread);
+            thread->deleteLater();
+            done();
+        },
+        Qt::QueuedConnection);
+    thread->start();
+}
 
 QWidget* QtPlatform::promptOwner()
 {

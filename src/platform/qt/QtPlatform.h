@@ -11,6 +11,7 @@
 #include <vector>
 
 class QDialog;
+class QThread;
 class QFileDialog;
 class QWidget;
 class QWindow;
@@ -35,6 +36,8 @@ public:
     bool setWindowTopmost(int mode, QWidget* window) override;
     void dismissPrompts() override;
     bool readOnlyRun() override { return readOnly_; }
+    // work on a thread of its own; done through the event loop, once the thread has ended.
+    void runInBackground(std::function<void()> work, std::function<void()> done) override;
     [[noreturn]] void endProgram(int exitStatus) override;
     // What endProgram does before the process goes: clears the clipboard if the program put text there,
     // releases the single-copy lock. (The cached cipher keys are the application object's to wipe.)
@@ -89,6 +92,10 @@ private:
                            const QString& startFolder = {});
 
     std::vector<Prompt> prompts_;
+    // The threads of background work still running, and what receives their ends: it goes with the platform, so
+    // no done runs after it.
+    std::vector<QThread*> background_;
+    std::unique_ptr<QObject> backgroundDone_;
     QPointer<QWidget> lastOwner_;
     std::unique_ptr<QWindow> runningCopyWindow_;
     SingleCopy singleCopy_;

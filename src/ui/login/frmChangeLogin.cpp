@@ -4,7 +4,6 @@
 #include "app/model/Session.h"
 #include "platform/Platform.h"
 #include "ui/SecretText.h"
-#include "ui/login/OffThread.h"
 #include "ui/login/Twips.h"
 
 #include <QCheckBox>
@@ -16,6 +15,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include <initializer_list>
+#include <memory>
 
 namespace {
 
@@ -122,6 +124,12 @@ void frmChangeLogin::buildControls()
     places.push_back({cmdCancel, 1875, 2040, 1320, 360, cmdCancel->text(), twips::kButtonMargins});
     connect(cmdCancel, &QPushButton::clicked, this, &frmChangeLogin::cmdCancel_Click);
 
+    // Empty but while the new key is derived.
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setTextFormat(Qt::PlainText);
+    places.push_back({lblStatus, 90, 2955, 3540, 240, QString::fromLatin1(kEncryptingAccounts)});
+
     twips::Layout unit(font());
     twips::placeAll(unit, places);
     setFixedSize(unit.size(3720, kDialogHeight));
@@ -219,7 +227,7 @@ void frmChangeLogin::txtNumpad_Changed(const QString& text)
 
 void frmChangeLogin::cmdOK_Click()
 {
-    if (unloaded_)
+    if (unloaded_ || encrypting_)
         return;
     LoginEntries entries;
     entries.userName = SecretTextOf(txtUsername);
@@ -228,38 +236,54 @@ void frmChangeLogin::cmdOK_Click()
     entries.numpad = SecretTextOf(txtNumpad);
     entries.encrypt = chkEncrypt->isChecked();
 
-    // The idle lock may come while a prompt is open: it closes this dialog (which may then be gone) and hides
-    // the main window. Only locals are used once the operation has run.
+    // The idle lock may come while a prompt is open or the key is derived: it closes this dialog (which may then be
+    // gone) and hides the main window. Only locals are used once the operation has run; the operation keeps
+    // itself until its end.
     const QPointer<frmChangeLogin> self(this);
-    Session& session = session_;
+    Session* const session = &session_;
     const QPointer<QWidget> main = main_;
-    // A new key is derived off this thread; the dialog keeps painting and the idle timer ticking meanwhile.
-    const KdfSettings kdf = session.state().kdfDefaults;
-    LoginSettings settings(
-        session.state(), save_, [self] { return self && !self->unloaded_; },
-        [kdf](const LoginEntries& e) {
-            return RunOffThread([&] { return NewProtection(kdf, e.userName, e.password, e.numpad); });
-        });
-    const Result done = settings.cmdOK_Click(entries);
-    if (done.mustEnd())
-        return; // the main window has ended the program
-    if (!settings.closes())
-        return;
-    unload();
-    if (!main)
-        return;
-    if (settings.removed()) {
-        if (session.book().onTop())
-            session.state().platform.setWindowTopmost(1, main);
-    } else {
-        main->show();
-        main->raise();
-    }
+    const auto settings =
+        std::make_shared<LoginSettings>(session_.state(), save_, [self] { return self && !self->unloaded_; });
+    LoginSettings* const operation = settings.get(); // alive while it calls back
+    settings->cmdOK_Click(entries, [self, session, main, operation](const Result& done) {
+        if (self)
+            self->showEncrypting(false);
+        if (done.mustEnd() || !operation->closes())
+            return; // the main window has ended the program, or the dialog stays (or went already)
+        if (self)
+            self->unload();
+        if (!main)
+            return;
+        if (operation->removed()) {
+            if (session->book().onTop())
+                session->state().platform.setWindowTopmost(1, main);
+        } else {
+            main->show();
+            main->raise();
+        }
+    });
+    if (settings->busy() && self) // a prompt on the way may have seen the dialog closed and gone
+        self->showEncrypting(true);
+}
+
+void frmChangeLogin::showEncrypting(bool encrypting)
+{
+    encrypting_ = encrypting;
+    lblStatus->setText(encrypting ? QString::fromLatin1(kEncryptingAccounts) : QString());
+    lblStatus->setAccessibleName(lblStatus->text());
+    // What is typed or clicked meanwhile is dropped, not kept for later.
+    for (QWidget* w : std::initializer_list<QWidget*>{txtUsername, txtPassword1, txtConfirm, txtNumpad, chkEncrypt,
+                                                      cmdOK, cmdCancel})
+        w->setEnabled(!encrypting);
+    if (encrypting)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
 }
 
 void frmChangeLogin::cmdCancel_Click()
 {
-    if (unloaded_)
+    if (unloaded_ || encrypting_)
         return;
     unload();
     if (main_) {
@@ -284,6 +308,10 @@ void frmChangeLogin::reject()
 
 void frmChangeLogin::closeEvent(QCloseEvent* event)
 {
+    if (encrypting_) {
+        event->ignore(); // the dialog stays until the accounts are encrypted (or the lock unloads it)
+        return;
+    }
     event->accept();
     unload();
 }

@@ -22,8 +22,9 @@ class frmChangeLogin : public QDialog
     Q_OBJECT
 
 public:
-    // The client area in twips: the login's rows, OK and Cancel, then the encryption's row.
-    static constexpr int kDialogHeight = 3045;
+    // The client area in twips: the login's rows, OK and Cancel, the encryption's row, then a line that tells
+    // when the accounts are being encrypted.
+    static constexpr int kDialogHeight = 3345;
 
     // save: the main window's save, which tells the user its outcome (and ends the program when it must); the
     // main window shows again when the dialog closes.
@@ -53,6 +54,8 @@ private:
     void txtNumpad_Changed(const QString& text);
     // Overwrites the passwords and the pad entry in the boxes' own buffers, then empties the boxes.
     void forgetEntries();
+    // While the new key is derived: the line says so, the controls take no input.
+    void showEncrypting(bool encrypting);
 
     Session& session_;
     QPointer<QWidget> main_;
@@ -61,6 +64,7 @@ private:
     bool revertPending_ = false;
     int revertCursor_ = 0;
     bool unloaded_ = false;
+    bool encrypting_ = false; // the new key is being derived
 
     QLineEdit* txtUsername = nullptr;
     QLineEdit* txtPassword1 = nullptr;
@@ -69,4 +73,5 @@ private:
     QCheckBox* chkEncrypt = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
+    QLabel* lblStatus = nullptr;
 };

@@ -2,7 +2,6 @@
 
 #include "app/model/Session.h"
 #include "ui/SecretText.h"
-#include "ui/login/OffThread.h"
 #include "ui/login/Twips.h"
 
 #include <QCloseEvent>
@@ -11,7 +10,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+
+#include <initializer_list>
 
 namespace {
 
@@ -48,6 +50,9 @@ frmLogin::frmLogin(Session& session, std::function<void()> openMain, std::functi
 
 frmLogin::~frmLogin()
 {
+    // A key still being derived finds nobody to open the accounts for.
+    if (model_.busy())
+        model_.abandon();
     if (txtPassword1)
         WipeBox(txtPassword1);
 }
@@ -125,9 +130,19 @@ void frmLogin::buildControls()
     places.push_back({cmdCancel, 1710, 1530, 1320, 360, cmdCancel->text(), twips::kButtonMargins});
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
 
+    // A protected file: one line more, below everything, for what OK opens.
+    const bool note = model_.opensProtectedFile();
+    if (note) {
+        lblStatus = new QLabel(QString::fromLatin1(kProtectedFileNote), this);
+        lblStatus->setObjectName(QStringLiteral("lblStatus"));
+        lblStatus->setTextFormat(Qt::PlainText);
+        lblStatus->setAccessibleName(lblStatus->text());
+        places.push_back({lblStatus, 105, 2025, 4650, 240, lblStatus->text()});
+    }
+
     twips::Layout unit(font());
     twips::placeAll(unit, places);
-    setFixedSize(unit.size(4860, 2115));
+    setFixedSize(unit.size(kDialogWidth, note ? kProtectedDialogHeight : kDialogHeight));
 
     QWidget::setTabOrder(previous, cmdOK);
     QWidget::setTabOrder(cmdOK, cmdCancel);
@@ -145,29 +160,40 @@ void frmLogin::padDigit(char digit)
     model_.padDigit(digit);
 }
 
-Result frmLogin::check()
-{
-    if (!model_.opensProtectedFile())
-        return model_.cmdOK_Click(SecretTextOf(txtUsername), SecretTextOf(txtPassword1));
-    // The key of a protected file takes a good part of a second to derive: off this thread, the dialog painted.
-    const std::optional<ProtectedHeader> header = model_.protectedHeader();
-    const SecretString userName = SecretTextOf(txtUsername);
-    const SecretString password1 = SecretTextOf(txtPassword1);
-    const SecretString digits = model_.numpadEntry();
-    std::unique_ptr<FileProtection> key =
-        RunOffThread([&] { return LoginCheck::deriveKey(header, userName, password1, digits); });
-    return model_.openWith(std::move(key));
-}
-
 void frmLogin::cmdOK_Click()
 {
-    if (checking_)
-        return;
     const bool wasFinished = model_.finished();
-    checking_ = true;
-    const Result checked = check();
-    checking_ = false;
+    // Called back once the check is over: at once, or when the key is derived, unless the dialog went first.
+    const QPointer<frmLogin> self(this);
+    LoginCheck::Calls calls;
+    calls.deriving = [self](bool deriving) {
+        if (self)
+            self->showDeriving(deriving);
+    };
+    calls.finished = [self, wasFinished](const Result& checked) {
+        if (self)
+            self->loginChecked(checked, wasFinished);
+    };
+    model_.submitLogin(SecretTextOf(txtUsername), SecretTextOf(txtPassword1), std::move(calls));
+}
 
+void frmLogin::showDeriving(bool deriving)
+{
+    if (lblStatus) {
+        lblStatus->setText(QString::fromLatin1(deriving ? kOpeningAccounts : kProtectedFileNote));
+        lblStatus->setAccessibleName(lblStatus->text());
+    }
+    // What is typed or clicked meanwhile is dropped, not kept for later.
+    for (QWidget* w : std::initializer_list<QWidget*>{txtUsername, txtPassword1, Frame1, cmdOK, cmdCancel})
+        w->setEnabled(!deriving);
+    if (deriving)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void frmLogin::loginChecked(const Result& checked, bool wasFinished)
+{
     if (checked.mustEnd()) {
         leave(checked.exitStatus());
     } else if (checked.isReported()) {
@@ -200,6 +226,10 @@ void frmLogin::reject()
 
 void frmLogin::closeEvent(QCloseEvent* event)
 {
+    if (model_.busy()) {
+        event->ignore(); // the key is being derived: the dialog stays until it is done
+        return;
+    }
     event->accept();
     Form_Unload();
 }

@@ -21,6 +21,11 @@ class frmLogin : public QDialog
     Q_OBJECT
 
 public:
+    // The client area in twips; a protected file adds a line below the controls, which keep their places.
+    static constexpr int kDialogWidth = 4860;
+    static constexpr int kDialogHeight = 2115;
+    static constexpr int kProtectedDialogHeight = 2415;
+
     // openMain opens the main window after a correct entry; endProgram ends the program (it never returns in
     // the program).
     frmLogin(Session& session, std::function<void()> openMain, std::function<void(ExitStatus)> endProgram,
@@ -46,15 +51,16 @@ protected:
 
 private:
     void buildControls();
-    // OK's check: the entry against the header, or the key derived from it against a protected file.
-    Result check();
+    // While the key is derived: the line says so, the controls take no input.
+    void showDeriving(bool deriving);
+    // OK's outcome, once the check is over.
+    void loginChecked(const Result& checked, bool wasFinished);
     // Hides the dialog, forgets what it holds and ends the program.
     void leave(ExitStatus exit);
 
     LoginCheck& model_;
     std::function<void()> openMain_;
     std::function<void(ExitStatus)> endProgram_;
-    bool checking_ = false;
 
     QLabel* lblUserName = nullptr;
     QLabel* lblPassword1 = nullptr;
@@ -63,4 +69,5 @@ private:
     QGroupBox* Frame1 = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
+    QLabel* lblStatus = nullptr; // a protected file only
 };

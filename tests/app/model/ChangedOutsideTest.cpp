@@ -1,4 +1,5 @@
 // A data folder that more than one computer writes: a whole account file under another stamp is used and the user
+#include "Submit.h"
 // told; a damaged one still asks; a stamp without its file ends the start with nothing changed. Each waits a
 // moment first for what a synchronisation program may still be putting in place.
 #include "CoreFixture.h"
@@ -138,7 +139,7 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
             session.login().start();
             for (char d : std::string("2468"))
                 session.login().padDigit(d);
-            EXPECT_EQ(outcome(session.login().cmdOK_Click(SecretString("owner"), SecretString("first secret"))), "Ok");
+            EXPECT_EQ(outcome(SubmitLogin(session.login(), "owner", "first secret")), "Ok");
         }
         std::vector<std::string> texts;
         for (const auto& m : platform.messages) {

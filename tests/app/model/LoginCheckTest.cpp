@@ -1,4 +1,5 @@
 #include "ProgramFolderFixture.h"
+#include "Submit.h"
 
 #include "app/files/Paths.h"
 #include "app/model/LoginCheck.h"
@@ -44,7 +45,7 @@ protected:
     {
         for (char d : pad)
             check.padDigit(d);
-        return check.cmdOK_Click(SecretString(user), SecretString(p1));
+        return SubmitLogin(check, user, p1);
     }
     bool noLogin() const
     {
@@ -154,7 +155,7 @@ TEST_F(LoginCheckTest, ThePadKeepsTheFirstTwentyDigitsInOneBufferThatIsOverwritt
     EXPECT_EQ(check.numpadEntry().size(), LoginCheck::kMaxPadDigits);
     // One buffer all along, so growing left no copies of the digits; a failed attempt overwrites it.
     EXPECT_EQ(check.numpadEntry().data(), buffer);
-    EXPECT_TRUE(check.cmdOK_Click(SecretString("Alice"), SecretString("Secret")).isReported());
+    EXPECT_TRUE(SubmitLogin(check, "Alice", "Secret").isReported());
     EXPECT_EQ(check.numpadEntry().data(), buffer);
     EXPECT_EQ(std::string(buffer, LoginCheck::kMaxPadDigits + 1), std::string(LoginCheck::kMaxPadDigits + 1, '\0'));
 }

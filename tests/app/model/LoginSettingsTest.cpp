@@ -1,4 +1,5 @@
 #include "CoreFixture.h"
+#include "Submit.h"
 
 #include "app/model/LoginSettings.h"
 
@@ -60,7 +61,7 @@ TEST_F(LoginSettingsTest, TheBoxesStartWithTheLoginAndTheConfirmationEqualToTheP
     EXPECT_EQ(e.numpad, "4711");
 
     // OK at once stores the same login again and saves.
-    EXPECT_TRUE(settings.cmdOK_Click(e).isOk());
+    EXPECT_TRUE(SubmitSettings(settings, e).isOk());
     EXPECT_TRUE(settings.closes());
     EXPECT_FALSE(settings.removed());
     EXPECT_EQ(saves, 1);
@@ -80,7 +81,7 @@ TEST_F(LoginSettingsTest, AnyMixIsStoredBeforeTheSave)
         setLogin("Alice", "Secret", "4711");
         LoginEntries e;
         fill(e, c.user, c.password, c.password, c.numpad);
-        EXPECT_TRUE(settings.cmdOK_Click(e).isOk());
+        EXPECT_TRUE(SubmitSettings(settings, e).isOk());
         EXPECT_TRUE(settings.closes());
         EXPECT_FALSE(settings.removed());
         EXPECT_EQ(savedUser, c.user);
@@ -96,7 +97,7 @@ TEST_F(LoginSettingsTest, RemovingTheLoginAsksFirst)
     LoginEntries e;
     fill(e, "", "", "", "");
     platform.queueAnswer(Answer::No);
-    EXPECT_TRUE(settings.cmdOK_Click(e).isOk());
+    EXPECT_TRUE(SubmitSettings(settings, e).isOk());
     EXPECT_EQ(texts(), std::vector<std::string>{kNoLogin});
     EXPECT_EQ(platform.messages[0].style, MsgQuestion);
     EXPECT_FALSE(settings.closes());
@@ -104,7 +105,7 @@ TEST_F(LoginSettingsTest, RemovingTheLoginAsksFirst)
     EXPECT_EQ(state.LoginUserName, "Alice");
 
     platform.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(settings.cmdOK_Click(e).isOk());
+    EXPECT_TRUE(SubmitSettings(settings, e).isOk());
     EXPECT_TRUE(settings.closes());
     EXPECT_TRUE(settings.removed());
     EXPECT_EQ(saves, 1);
@@ -130,7 +131,7 @@ TEST_F(LoginSettingsTest, APasswordThatDiffersFromItsConfirmationIsNotStored)
             platform.queueAnswer(Answer::Yes);
         LoginEntries e;
         fill(e, c.user, c.password, c.confirm, "");
-        const Result r = settings.cmdOK_Click(e);
+        const Result r = SubmitSettings(settings, e);
         EXPECT_TRUE(r.isReported());
         EXPECT_EQ(texts().back(), kMismatch);
         EXPECT_EQ(platform.messages.back().style, MsgExclamation);
@@ -150,7 +151,7 @@ TEST_F(LoginSettingsTest, ClosedWhileAskingStoresNothing)
     fill(e, "", "", "", "");
     platform.whilePromptOpen = [this](const std::string&) { open = false; };
     platform.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(settings.cmdOK_Click(e).isOk());
+    EXPECT_TRUE(SubmitSettings(settings, e).isOk());
     EXPECT_FALSE(settings.closes());
     EXPECT_EQ(saves, 0);
     EXPECT_EQ(state.LoginUserName, "Alice");
@@ -164,7 +165,7 @@ TEST_F(LoginSettingsTest, ClosedDuringTheSaveKeepsWhatWasStored)
     fill(e, "Bob", "x", "x", "1");
     LoginSettings closing(
         state, [this] { return open = false, Result::ok(); }, [this] { return open; });
-    EXPECT_TRUE(closing.cmdOK_Click(e).isOk());
+    EXPECT_TRUE(SubmitSettings(closing, e).isOk());
     EXPECT_FALSE(closing.closes()); // the dialog is gone already: nothing to unload, nothing to show
     EXPECT_EQ(state.LoginUserName, "Bob");
 }
@@ -174,7 +175,7 @@ TEST_F(LoginSettingsTest, ASaveThatEndsTheProgramIsPassedOn)
     saveResult = Result::endProgram();
     LoginEntries e;
     fill(e, "Bob", "", "", "");
-    EXPECT_TRUE(settings.cmdOK_Click(e).mustEnd());
+    EXPECT_TRUE(SubmitSettings(settings, e).mustEnd());
     EXPECT_FALSE(settings.closes());
     EXPECT_FALSE(platform.ended());
 }

@@ -1,5 +1,6 @@
 #include "CoreFixture.h"
 #include "ProgramFolderFixture.h"
+#include "Submit.h"
 
 #include "app/files/AccountVersions.h"
 #include "app/files/DamagedData.h"
@@ -49,8 +50,9 @@ protected:
         e.confirm = p1;
         e.numpad = pad;
         e.encrypt = encrypt;
-        LoginSettings settings(state, [&] { return SaveAccountFile(state, table); }, {});
-        return settings.cmdOK_Click(e);
+        const auto settings = std::make_shared<LoginSettings>(
+            state, [&] { return SaveAccountFile(state, table); }, nullptr);
+        return SubmitSettings(*settings, e);
     }
 
     AccountTable accounts() const
@@ -68,7 +70,7 @@ protected:
         {
             for (char d : pad)
                 session.login().padDigit(d);
-            return session.login().cmdOK_Click(SecretString(user), SecretString(p1));
+            return SubmitLogin(session.login(), user, p1);
         }
     };
     std::unique_ptr<Restart> restart(const char* expectedFirstWindow = "Login")

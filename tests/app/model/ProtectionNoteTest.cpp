@@ -1,4 +1,5 @@
 // The note outside the data folder that remembers an account file encrypted with a login: an unencrypted file, or
+#include "Submit.h"
 // one encrypted under another salt, put in its place is never opened without a question.
 #include "CoreFixture.h"
 #include "Outcomes.h"
@@ -79,7 +80,7 @@ TEST(ProtectionNoteTest, AFileNoLongerEncryptedOrEncryptedAnewIsOpenedOnlyAfterA
             session.login().start();
             for (char d : std::string("2468"))
                 session.login().padDigit(d);
-            EXPECT_EQ(outcome(session.login().cmdOK_Click(SecretString("owner"), SecretString("first secret"))), "Ok");
+            EXPECT_EQ(outcome(SubmitLogin(session.login(), "owner", "first secret")), "Ok");
         }
         EXPECT_EQ(folder.read("settings.dat"), inPlace);
         if (!c.noteKept)

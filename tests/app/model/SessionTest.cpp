@@ -1,4 +1,5 @@
 // The session over a run: the one load handed from the start to the login and the main window, the lock as a
+#include "Submit.h"
 // state machine, and the end.
 #include "AccountBookFixture.h"
 
@@ -47,7 +48,7 @@ TEST_F(SessionRun, TheAccountFileIsReadOnceAndHandedOn)
         folder.write(kAccountFileName, "no longer the file that was loaded");
         if (login) {
             session.login().start();
-            ASSERT_TRUE(session.login().cmdOK_Click(SecretString("owner"), SecretString()).isOk());
+            ASSERT_TRUE(SubmitLogin(session.login(), "owner", "").isOk());
             ASSERT_TRUE(session.login().loggedIn());
         }
         session.openMain();

@@ -7,9 +7,12 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QTest>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
 
 TEST(QtPlatform, FileFilterBecomesQtFilter)
 {
@@ -53,4 +56,34 @@ TEST(QtPlatform, EndingClearsTextTheProgramCopiedAndReleasesTheLock)
     EXPECT_EQ(clipboard->text(), QString());
     QtPlatform next(folder);
     EXPECT_FALSE(next.previousInstanceRunning()); // a new start is not refused
+}
+
+// Background work runs on a thread of its own, and its end on this thread through the event loop; an exception
+// ends the work only.
+TEST(QtPlatform, BackgroundWorkEndsOnTheWindowsThreadAlsoAfterAnException)
+{
+    TempFolder data;
+    QtPlatform platform(QString::fromStdString(data.str()));
+    struct Job
+    {
+        bool throws;
+        bool otherThread = false, doneHere = false, filled = false;
+    };
+    Job jobs[] = {{false}, {true}};
+    for (Job& job : jobs) {
+        platform.runInBackground(
+            [&job, here = QThread::currentThread()] {
+                job.otherThread = QThread::currentThread() != here;
+                if (job.throws)
+                    throw std::bad_alloc();
+                job.filled = true;
+            },
+            [&job, here = QThread::currentThread()] { job.doneHere = QThread::currentThread() == here; });
+        EXPECT_FALSE(job.doneHere); // not before the event loop runs
+    }
+    for (const Job& job : jobs) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return job.doneHere; }, 5000)) << job.throws;
+        EXPECT_TRUE(job.otherThread);
+        EXPECT_EQ(job.filled, !job.throws);
+    }
 }

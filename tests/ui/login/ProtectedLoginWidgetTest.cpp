@@ -2,16 +2,16 @@
 #include "Outcomes.h"
 
 #include "cipher/ProtectedFile.h"
-#include "ui/login/OffThread.h"
+#include "ui/login/frmLocked.h"
 #include "ui/login/frmLogin.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPointer>
 #include <QTest>
 
 #include <map>
-
-#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -87,9 +87,83 @@ TEST_F(ProtectedLoginWidgets, TheChoiceEncryptsTheFileAndTheLoginDialogOpensIt)
     EXPECT_TRUE(state().protection);
 }
 
-TEST_F(ProtectedLoginWidgets, AnExceptionInTheDerivationGivesNoKeyInsteadOfEndingTheProgram)
+// The login dialog of a protected file tells so on a line of its own; while OK derives the key the line says that
+// the accounts are being opened and the dialog takes no input, until the key is there.
+TEST_F(ProtectedLoginWidgets, WhileTheKeyIsDerivedTheLoginDialogSaysSoAndTakesNoInput)
 {
-    EXPECT_FALSE(RunOffThread(
-        []() -> std::unique_ptr<FileProtection> { throw std::runtime_error("no source of random numbers"); }));
-    EXPECT_FALSE(RunOffThread([]() -> std::unique_ptr<FileProtection> { throw std::bad_alloc(); }));
+    state().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
+    openSettings("Alice", "Secret", "4711");
+    encrypt()->setChecked(true);
+    platform().queueAnswer(Answer::Yes);
+    ok();
+    restart();
+    platform().holdBackgroundWork = true;
+    startProgram();
+    frmLogin* login = program->loginDialog();
+    ASSERT_NE(login, nullptr);
+    auto* status = child<QLabel>(login, "lblStatus");
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), QStringLiteral("Your account file is encrypted with this login."));
+    EXPECT_EQ(status->accessibleName(), status->text());
+    EXPECT_GT(status->y(), child<QWidget>(login, "Frame1")->geometry().bottom());
+    const std::vector<QWidget*> controls = {child<QWidget>(login, "txtUsername"), child<QWidget>(login, "txtPassword1"),
+                                            child<QWidget>(login, "Frame1"), child<QWidget>(login, "cmdOK"),
+                                            child<QWidget>(login, "cmdCancel")};
+
+    attempt(login, "Alice", "Secret", "4712");
+    EXPECT_EQ(status->text(), QStringLiteral("Opening your accounts..."));
+    EXPECT_EQ(status->accessibleName(), status->text());
+    for (QWidget* w : controls)
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    QTest::keyClick(login, Qt::Key_Escape); // dropped, as is closing the window
+    login->close();
+    EXPECT_TRUE(login->isVisible());
+    EXPECT_FALSE(platform().ended());
+    EXPECT_TRUE(platform().messages.empty());
+
+    platform().finishBackgroundWork();
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{kInvalid});
+    EXPECT_EQ(status->text(), QStringLiteral("Your account file is encrypted with this login."));
+    for (QWidget* w : controls)
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+
+    // The program ends while the right key is derived: the key comes to nothing.
+    attempt(login, "Alice", "Secret", "4711");
+    program.reset();
+    platform().finishBackgroundWork();
+    EXPECT_FALSE(session().login().loggedIn());
+    EXPECT_FALSE(state().protection);
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{kInvalid});
+}
+
+// The idle lock closes the login settings while the new key is derived: the key comes to nothing, nothing is stored
+// or saved, and the program goes on locked.
+TEST_F(ProtectedLoginWidgets, TheIdleLockWhileTheNewKeyIsDerivedStoresNothing)
+{
+    state().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
+    openSettings("Alice", "Secret", "4711");
+    const std::string file = folder.read(kAccountFileName);
+    platform().holdBackgroundWork = true;
+    encrypt()->setChecked(true);
+    platform().queueAnswer(Answer::Yes);
+    ok();
+    auto* status = child<QLabel>(dialog, "lblStatus");
+    EXPECT_EQ(status->text(), QStringLiteral("Encrypting your accounts..."));
+    EXPECT_GT(status->y(), encrypt()->geometry().bottom());
+    for (const char* name : {"txtUsername", "txtNumpad", "chkEncrypt", "cmdOK", "cmdCancel"})
+        EXPECT_FALSE(child<QWidget>(dialog, name)->isEnabled()) << name;
+    QTest::keyClick(dialog, Qt::Key_Escape); // dropped
+    EXPECT_TRUE(dialog->isVisible());
+
+    QPointer<frmChangeLogin> watched(dialog);
+    state().IdleTickCount = 10;
+    main->Timer1_Timer();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watched.isNull());
+    platform().finishBackgroundWork();
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{kConsent});
+    EXPECT_FALSE(state().protection);
+    EXPECT_EQ(folder.read(kAccountFileName), file);
+    EXPECT_TRUE(main->lockScreen()->isVisible());
+    EXPECT_FALSE(platform().ended());
 }

@@ -1,4 +1,6 @@
 #include "app/files/ImportFromProgram.h"
+#include "app/model/ImportPlan.h"
+#include "app/model/ImportPreview.h"
 
 #include "FakePlatform.h"
 #include "ProgramFolderFixture.h"
@@ -215,8 +217,8 @@ TEST(ImportFromProgram, PreviewSaysWhatWillHappen)
                          "Not imported: the columns favorite, reprompt.\n"
                          "1 account has a name that already exists: Mail.");
     EXPECT_EQ(p.existingNames, 1);
-    const std::vector<std::array<std::string, 3>> rows = {{"Mail", "https://mail.example", "ann"},
-                                                          {"Bank", "https://bank.example", "bob"}};
+    const std::vector<ImportPreviewRow> rows = {{"Mail", "https://mail.example", "ann"},
+                                                {"Bank", "https://bank.example", "bob"}};
     EXPECT_EQ(p.firstRows, rows);
 }
 

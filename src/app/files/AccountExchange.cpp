@@ -101,15 +101,14 @@ ImportResult Parse(std::string_view bytes)
                                std::to_string(reader.line()) + ".",
                            reader.line());
         // Each line holds one account: a sixth value or a line end before the fifth is another file's layout,
-        // never read five at a time across lines. The values past the fifth are read only to be counted.
+        // never read five at a time across lines. The values past the fifth are only counted.
         AccountRecord account;
-        SecretString past;
         std::size_t values = 0;
         for (; reader.hasValue(); ++values) {
             const bool read =
                 values < kFieldsPerAccount
                     ? VisitExchangedField(account, values, [&](auto& out) { return reader.readValue(out); })
-                    : reader.readValue(past);
+                    : reader.skipValue();
             if (!read)
                 return Failure(reader.result().message(), reader.failedLine());
         }

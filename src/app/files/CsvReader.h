@@ -42,6 +42,12 @@ public:
     // Reads the row's next value into out (a std::string or a SecretString), in storage of its size taken once:
     // a value grown by appends would leave unwiped copies of a secret behind. False on a failure.
     template <class Text> bool readValue(Text& out);
+    // Moves past the row's next value without copying it anywhere. False on a failure.
+    bool skipValue()
+    {
+        Span unread;
+        return scanValue(unread);
+    }
 
     // Ok until a failure; then its message: "Line 3: ...".
     const Result& result() const { return result_; }

@@ -5,6 +5,7 @@
 #include "platform/qt/Launch.h"
 #include "platform/qt/ProcessHardening.h"
 #include "platform/qt/QtPlatform.h"
+#include "ui/import/ImportPreviewDialog.h"
 #include "ui/main/LanguageTextRules.h"
 #include "ui/main/Program.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
     }
     QtPlatform platform(data.folder, data.readOnly);
     platform.setProtectionNotePath(protectionNoteFile().toStdString());
+    platform.setImportPreviewWindow(&ImportPreviewDialog::create);
     const LanguageTextRules textRules;
     Session session(data.folder.toStdString(), platform, textRules);
     session.setStartNotice(data.notice.toStdString());

@@ -28,13 +28,8 @@ enum class Answer { Ok, Yes, No };
 
 inline constexpr const char* kProgramTitle = "Coffernote";
 
-// What the preview of an import from another program shows before anything changes.
-struct ImportPreview
-{
-    std::string summary;   // what will be added and skipped, one fact a line ("\n" between lines)
-    int existingNames = 0; // accounts whose names exist already: the user chooses what becomes of them
-    std::vector<std::array<std::string, 3>> firstRows; // name, website and user ID of the first accounts
-};
+// What the preview of an import from another program shows (app/model/ImportPreview.h): the seam hands it on.
+struct ImportPreview;
 // The user's answer to the preview: nothing, or import, skipping or numbering the accounts whose names exist.
 enum class ImportChoice { Cancel, SkipExisting, AddNumbered };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/model/ImportPreview.h"
 #include "cipher/SecretString.h"
 #include "platform/Platform.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/files/AccountRecord.h"
+#include "app/files/ImportedNames.h"
 #include "base/Result.h"
-#include "platform/Platform.h"
 
 #include <string>
 #include <string_view>
@@ -12,9 +12,6 @@
 // its columns; from them the program that wrote it is recognised: Chrome, Edge and the other Chromium browsers
 // (name,url,username,password[,note]), Firefox, KeePassXC and Bitwarden, or any file whose first line names a
 // password column and a name, website or user name column, in any order, from a small set of synonyms.
-
-// The longest account name the list takes, in UTF-16 units (as the combo box counts); longer names are cut.
-inline constexpr int kImportedNameLength = 50;
 
 // The most bytes a value of the file may hold: far beyond any password, user name or note. A larger one is a
 // damaged or foreign file, whose accounts would make an account file the program cannot read back.
@@ -45,22 +42,3 @@ ForeignResult ReadForeignExport(std::string_view bytes);
 
 // Reads the file (bounded, as every file the program reads) and then its accounts.
 ForeignResult ReadForeignExportFile(const std::string& path);
-
-// What happens to an account whose name already exists, in the table or earlier in the file.
-enum class ExistingNames { Skip, AddNumbered };
-
-// How many names of the accounts exist already, in the table or earlier in the file.
-int CountExistingNames(const ForeignAccounts& read, const AccountTable& table);
-
-// Those names, each once, in file order.
-std::vector<std::string> ExistingNamesOf(const ForeignAccounts& read, const AccountTable& table);
-
-// The preview: what will be added and skipped, how many names were cut, the names that exist, the first accounts (never
-// a password).
-ImportPreview MakeImportPreview(const ForeignAccounts& read, const AccountTable& table);
-
-// The accounts to add to the table, in file order: those whose name exists are left out (Skip) or take the first
-// free "Name (2)", "Name (3)", ... (AddNumbered). Refused, with a message, when the table would hold more accounts
-// than it can; nothing is taken then.
-Outcome<std::vector<AccountRecord>> TakeImportedAccounts(ForeignAccounts& read, ExistingNames choice,
-                                                         const AccountTable& table);

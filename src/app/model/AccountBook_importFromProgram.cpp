@@ -6,7 +6,8 @@
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
 #include "app/files/ImportFromProgram.h"
-#include "cipher/SecureWipe.h"
+#include "app/model/ImportPlan.h"
+#include "app/model/ImportPreview.h"
 #include "platform/Platform.h"
 
 static_assert(kImportedNameLength == AccountBook::kMaxNameLength, "imported names fit the combo box");
@@ -35,10 +36,7 @@ Result AccountBook::ImportFromProgram_Click()
         resetIdle();
         return Result::ok();
     }
-    ImportPreview preview = MakeImportPreview(read.value, table_);
-    const ImportChoice choice = state_.platform.previewImport(preview);
-    for (auto& row : preview.firstRows)
-        wipe(row[2]); // the user IDs
+    const ImportChoice choice = state_.platform.previewImport(MakeImportPreview(read.value, table_));
     resetIdle();
     if (choice == ImportChoice::Cancel)
         return Result::ok();

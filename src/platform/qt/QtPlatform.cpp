@@ -1,7 +1,6 @@
 #include "platform/qt/QtPlatform.h"
 
 #include "cipher/SecureWipe.h"
-#include "platform/qt/ImportPreviewDialog.h"
 #include "platform/qt/VersionListDialog.h"
 
 #include <QApplication>
@@ -250,15 +249,20 @@ std::string QtPlatform::chooseDownloadedFile(const std::string& filter, const st
 
 ImportChoice QtPlatform::showImportPreview(const ImportPreview& preview)
 {
+    if (!importPreviewWindow_)
+        return ImportChoice::Cancel;
     QWidget* owner = promptOwner();
-    auto* dialog = new ImportPreviewDialog(preview, owner);
+    QDialog* dialog = importPreviewWindow_(preview, owner);
     placePrompt(dialog, owner);
-    const QPointer<ImportPreviewDialog> guard(dialog);
+    const QPointer<QDialog> guard(dialog);
     int result = 0;
     // A dismissed preview imports nothing.
-    const ImportChoice choice = runPrompt(dialog, result) && guard ? guard->choice() : ImportChoice::Cancel;
+    const bool answered = runPrompt(dialog, result) && guard;
     delete guard.data();
-    return choice;
+    if (!answered || (result != static_cast<int>(ImportChoice::SkipExisting) &&
+                      result != static_cast<int>(ImportChoice::AddNumbered)))
+        return ImportChoice::Cancel;
+    return static_cast<ImportChoice>(result);
 }
 
 namespace {

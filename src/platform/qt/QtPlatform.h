@@ -61,6 +61,11 @@ public:
     // Where browsers save their exports: the Downloads folder, else the home folder.
     static QString downloadsFolder();
 
+    // The import preview is a window (src/ui/import), which this layer does not include: the program hands in how
+    // to make one for an owner. The dialog's result code is the ImportChoice. Without it a preview imports nothing.
+    using ImportPreviewWindow = std::function<QDialog*(const ImportPreview&, QWidget* owner)>;
+    void setImportPreviewWindow(ImportPreviewWindow make) { importPreviewWindow_ = std::move(make); }
+
     // The window a prompt opened now belongs to, so that the desktop keeps the prompt above it: the window the
     // user acts in; else the window of the prompt answered last (a prompt that follows another opens before
     // the desktop has given that window the keyboard back); else the main window. None in the splash phase
@@ -104,4 +109,5 @@ private:
     bool otherRunning_ = false;
     bool clipboardUsed_ = false;
     std::string protectionNote_;
+    ImportPreviewWindow importPreviewWindow_;
 };

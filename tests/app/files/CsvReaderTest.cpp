@@ -1,5 +1,7 @@
 #include "app/files/CsvReader.h"
 
+#include "CheckingAllocator.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -71,4 +73,26 @@ TEST(CsvReader, RefusesMalformedTextNamingTheLine)
         EXPECT_EQ(r.result.message(), c.message) << c.bytes;
         EXPECT_TRUE(r.value.rows.empty());
     }
+}
+
+// Values too long to be kept inside the string, read before a malformed line: the failure wipes them all, and so
+// does every buffer on the way (a quoted value grown by appends would leave copies behind), in both dialects.
+TEST(CsvReader, AFailureAfterSecretRowsLeavesNoUnwipedCopy)
+{
+    using Checked = std::basic_string<char, std::char_traits<char>, CheckingAllocator>;
+    const std::string secret = "a password long enough for the heap";
+    const std::string row = "\"" + secret + "\",\"" + secret + " \"\"quoted\"\"\"," + secret + "\r\n";
+    for (const CsvDialect dialect : {CsvDialect::Common, CsvDialect::Exchange})
+        for (const std::string& fault : {std::string("\"never closed"), "\"x\",\"" + secret + "\" x\r\n"}) {
+            SCOPED_TRACE(fault);
+            CheckingAllocator::reset();
+            {
+                const auto r = ReadCsvRows<Checked>(row + row + fault, dialect);
+                EXPECT_FALSE(r.result.isOk());
+                EXPECT_TRUE(r.value.rows.empty());
+            }
+            EXPECT_GE(CheckingAllocator::allocations, 6);
+            EXPECT_EQ(CheckingAllocator::releases, CheckingAllocator::allocations);
+            EXPECT_EQ(CheckingAllocator::dirtyReleases, 0);
+        }
 }

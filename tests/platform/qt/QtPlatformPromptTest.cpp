@@ -2,6 +2,7 @@
 #include "platform/qt/QtPlatform.h"
 
 #include "platform/qt/Launch.h"
+#include "ui/import/ImportPreviewDialog.h"
 
 #include "TempFolder.h"
 
@@ -34,6 +35,7 @@ protected:
     // Should a prompt stay open by mistake, the test fails instead of waiting for ever.
     void SetUp() override
     {
+        platform.setImportPreviewWindow(&ImportPreviewDialog::create);
         watchdog = std::make_unique<QTimer>();
         QObject::connect(watchdog.get(), &QTimer::timeout, [] {
             ADD_FAILURE() << "a prompt stayed open";

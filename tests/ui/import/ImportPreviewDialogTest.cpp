@@ -1,5 +1,6 @@
 // The preview of an import from another program, as the desktop shows it.
-#include "platform/qt/ImportPreviewDialog.h"
+#include "ui/import/ImportPreviewDialog.h"
+
 #include "platform/qt/QtPlatform.h"
 
 #include <QAbstractButton>
@@ -87,6 +88,7 @@ TEST(ImportPreviewDialog, OverwritesTheUserIdsWhenItGoes)
 TEST(ImportPreviewDialog, AnswersFromTheKeyboardAndIsDismissedByTheLock)
 {
     QtPlatform platform(QDir::temp().filePath(QStringLiteral("coffernote-preview-test")));
+    platform.setImportPreviewWindow(&ImportPreviewDialog::create);
 
     AnswerWithKeys({{Qt::Key_Return, Qt::NoModifier}});
     EXPECT_EQ(platform.previewImport(Sample(1)), ImportChoice::AddNumbered);

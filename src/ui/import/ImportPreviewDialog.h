@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/model/ImportPreview.h"
 #include "platform/Platform.h"
 
 #include <QDialog>
@@ -19,8 +20,14 @@ public:
     // Overwrites the user IDs shown before the table lets them go.
     ~ImportPreviewDialog() override;
 
-    // What the user chose once the dialog was accepted.
+    // The preview for the desktop to show (QtPlatform::setImportPreviewWindow).
+    static QDialog* create(const ImportPreview& preview, QWidget* owner);
+
+    // What the user chose; also the dialog's result code.
     ImportChoice choice() const;
+
+    // Import ends the dialog with the choice as its result code.
+    void accept() override;
 
 private:
     QRadioButton* optSkip_ = nullptr;

@@ -1,4 +1,4 @@
-#include "platform/qt/ImportPreviewDialog.h"
+#include "ui/import/ImportPreviewDialog.h"
 
 #include "cipher/SecureWipe.h"
 #include "platform/qt/DialogText.h"
@@ -49,11 +49,13 @@ ImportPreviewDialog::ImportPreviewDialog(const ImportPreview& preview, QWidget* 
     grdRows->setTabKeyNavigation(false); // Tab leaves the table for the buttons
     grdRows->verticalHeader()->setVisible(false);
     grdRows->horizontalHeader()->setStretchLastSection(true);
-    for (int r = 0; r < static_cast<int>(preview.firstRows.size()); ++r)
-        for (int c = 0; c < 3; ++c)
-            grdRows->setItem(r, c,
-                             new QTableWidgetItem(fromUtf8(
-                                 preview.firstRows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])));
+    for (int r = 0; r < static_cast<int>(preview.firstRows.size()); ++r) {
+        const ImportPreviewRow& row = preview.firstRows[static_cast<std::size_t>(r)];
+        grdRows->setItem(r, 0, new QTableWidgetItem(fromUtf8(row.name)));
+        grdRows->setItem(r, 1, new QTableWidgetItem(fromUtf8(row.website)));
+        const std::string_view id = row.userId.view();
+        grdRows->setItem(r, 2, new QTableWidgetItem(QString::fromUtf8(id.data(), static_cast<qsizetype>(id.size()))));
+    }
     grdRows->resizeColumnsToContents();
     grdRows_ = grdRows;
     lblRows->setBuddy(grdRows);
@@ -84,9 +86,19 @@ ImportPreviewDialog::~ImportPreviewDialog()
         }
 }
 
+QDialog* ImportPreviewDialog::create(const ImportPreview& preview, QWidget* owner)
+{
+    return new ImportPreviewDialog(preview, owner);
+}
+
+static_assert(static_cast<int>(ImportChoice::Cancel) == QDialog::Rejected, "a closed preview imports nothing");
+
 ImportChoice ImportPreviewDialog::choice() const
 {
-    if (result() != QDialog::Accepted)
-        return ImportChoice::Cancel;
-    return optSkip_ && optSkip_->isChecked() ? ImportChoice::SkipExisting : ImportChoice::AddNumbered;
+    return static_cast<ImportChoice>(result());
+}
+
+void ImportPreviewDialog::accept()
+{
+    done(static_cast<int>(optSkip_ && optSkip_->isChecked() ? ImportChoice::SkipExisting : ImportChoice::AddNumbered));
 }

@@ -77,7 +77,7 @@ public:
     void cmdGo_KeyDown(bool shift);
     Result cmdGo_Click();
     // The website button: opens the website shown, offering the "http://" prefix first to a text without a
-    // scheme, and asking first when a user part hides the host it opens.
+    // scheme, and asking first when the host it opens is not what it seems (WebAddressPolicy.h).
     Result openWebsite();
     void RunBrowser(const std::string& url);
 
@@ -168,7 +168,6 @@ private:
     Result storeTable(bool& inPlace);
 
     Result openAddress(const std::string& text);
-    void openAsked(const std::string& url);
 
     // Sets the combo text and runs the change rule, as a change made by code does (caret in front).
     void setComboText(const std::string& text);

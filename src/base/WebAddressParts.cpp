@@ -100,8 +100,8 @@ std::optional<WebAddressParts> PlainWebAddressParts(const std::string& text)
     const std::size_t at = authority.rfind('@');
     const std::string_view user = at == std::string_view::npos ? std::string_view() : authority.substr(0, at);
     const std::string_view hostPort = at == std::string_view::npos ? authority : authority.substr(at + 1);
-    if (!among(user, "-._~:!$&'()*+,;="))
-        return std::nullopt;
+    if (!among(user, "-._~:!$&'()*+,;=") || hostPort.starts_with('['))
+        return std::nullopt; // an IPv6 address is the desktop's to read
     const std::size_t portColon = hostPort.find(':');
     const std::string_view host = hostPort.substr(0, portColon);
     const std::string_view port =

@@ -17,12 +17,14 @@ TEST(QtWebAddress, TakesEachTextApartAsTheScriptedDesktopSays)
         // The plain parse of the other desktops answers where the table says, and agrees.
         const std::optional<WebAddressParts> plain = PlainWebAddressParts(known.text);
         EXPECT_EQ(plain.has_value(), known.plain);
-        if (plain)
+        if (plain) {
             EXPECT_EQ(*plain, known.parts);
+        }
         // The normalized form reads back unchanged: it is what opens.
-        if (parts.valid)
+        if (parts.valid) {
             EXPECT_EQ(QUrl(QString::fromStdString(parts.normalized), QUrl::StrictMode).toString(QUrl::FullyEncoded),
                       QString::fromStdString(parts.normalized));
+        }
     }
 }
 

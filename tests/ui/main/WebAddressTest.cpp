@@ -43,6 +43,7 @@ TEST(OnlineHelp, TheSupportPageWhenAHostWasSetElseTheInstalledGuide)
         QUrl::fromLocalFile(QString::fromStdString(root.file("share/coffernote/user-guide.html"))).toString();
 
     EXPECT_EQ(OnlineHelpAddress("help.example.net", bin), "http://help.example.net/support.htm");
+    EXPECT_EQ(OnlineHelpAddress("Help.Example.NET", bin), "http://help.example.net/support.htm"); // as it opens
     EXPECT_EQ(OnlineHelpAddress("", bin), beside); // nowhere: the browser says what is missing
     root.write("share/coffernote/user-guide.html", "<html/>");
     EXPECT_EQ(OnlineHelpAddress("", bin), shared); // an installed package

@@ -79,6 +79,8 @@ public:
     // The website button: opens the website shown, offering the "http://" prefix first to a text without a
     // scheme, and asking first when the host it opens is not what it seems (WebAddressPolicy.h).
     Result openWebsite();
+    // Hands url to the desktop as it stands: the program's own help page, or a website the policy approved, in
+    // the normalized form the desktop's parse gave.
     void RunBrowser(const std::string& url);
 
     // Editing (AccountBook_editing.cpp).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/WebAddressParts.h"
+
 #include <array>
 #include <chrono>
 #include <functional>
@@ -118,8 +120,15 @@ public:
     virtual void clearClipboard() = 0;
     virtual bool setClipboardText(std::string_view text) = 0;
 
-    // Hands a URL to the desktop's browser; false when nothing could open it.
+    // Hands a URL to the desktop's browser; false when nothing could open it. The website command hands it only
+    // the normalized form of an address its parse returned.
     virtual bool openUrl(const std::string& url) = 0;
+    // Takes text apart as the desktop's parser reads it, once: the model judges the parts and opens their
+    // normalized form. The plain parse serves desktops without a parser of their own.
+    virtual WebAddressParts parseWebAddress(const std::string& text)
+    {
+        return PlainWebAddressParts(text).value_or(WebAddressParts{});
+    }
 
     // True when another copy of the program already runs from the same program folder.
     virtual bool previousInstanceRunning() = 0;

@@ -1,5 +1,7 @@
 #include "FakePlatform.h"
 
+#include "WebAddressParses.h"
+
 #include <gtest/gtest.h>
 
 FakePlatform::~FakePlatform()
@@ -175,6 +177,18 @@ bool FakePlatform::openUrl(const std::string& url)
 {
     urls.push_back(url);
     return urlOpens;
+}
+
+WebAddressParts FakePlatform::parseWebAddress(const std::string& text)
+{
+    for (const KnownParse& known : KnownWebAddressParses())
+        if (text == known.text)
+            return known.parts;
+    if (std::optional<WebAddressParts> plain = PlainWebAddressParts(text))
+        return *plain;
+    ADD_FAILURE() << "No parse of \"" << text << "\" is known: add it to WebAddressParses.h, where the desktop's "
+                  << "parse checks it";
+    return {};
 }
 
 bool FakePlatform::setWindowTopmost(int mode, QWidget*)

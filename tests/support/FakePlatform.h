@@ -39,6 +39,9 @@ public:
     void clearClipboard() override;
     bool setClipboardText(std::string_view text) override;
     bool openUrl(const std::string& url) override;
+    // The texts of WebAddressParses.h as the desktop's parse takes them; any other plain address by the plain
+    // parse; a text neither knows fails the test.
+    WebAddressParts parseWebAddress(const std::string& text) override;
     bool previousInstanceRunning() override { return otherInstance; }
     bool holdsDataFolderLock() override { return holdsLock; }
     bool readOnlyRun() override { return readOnly; }

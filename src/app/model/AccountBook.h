@@ -77,8 +77,10 @@ public:
     void cmdGo_KeyDown(bool shift);
     Result cmdGo_Click();
     // The website button: opens the website shown, offering the "http://" prefix first to a text without a
-    // scheme, and asking first when a user part hides the host it opens.
+    // scheme, and asking first when the host it opens is not what it seems (WebAddressPolicy.h).
     Result openWebsite();
+    // Hands url to the desktop as it stands: the program's own help page, or a website the policy approved, in
+    // the normalized form the desktop's parse gave.
     void RunBrowser(const std::string& url);
 
     // Editing (AccountBook_editing.cpp).
@@ -168,7 +170,6 @@ private:
     Result storeTable(bool& inPlace);
 
     Result openAddress(const std::string& text);
-    void openAsked(const std::string& url);
 
     // Sets the combo text and runs the change rule, as a change made by code does (caret in front).
     void setComboText(const std::string& text);

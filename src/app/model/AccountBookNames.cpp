@@ -1,32 +1,13 @@
 #include "app/model/AccountBookNames.h"
 
 #include <algorithm>
-#include <cctype>
 #include <numeric>
-#include <optional>
 
 namespace {
 
 char lower(char c)
 {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The authority of a text that begins with "http://" or "https://" (any case): what stands between the "//" and
-// the path, query or fragment. Nothing for any other text.
-std::optional<std::string> httpAuthority(const std::string& text)
-{
-    std::size_t at = 0;
-    if (text.size() >= 7 &&
-        std::equal(text.begin(), text.begin() + 7, "http://", [](char a, char b) { return lower(a) == b; }))
-        at = 7;
-    else if (text.size() >= 8 &&
-             std::equal(text.begin(), text.begin() + 8, "https://", [](char a, char b) { return lower(a) == b; }))
-        at = 8;
-    else
-        return std::nullopt;
-    const std::size_t end = std::min(text.find_first_of("/?#", at), text.size());
-    return text.substr(at, end - at);
 }
 
 } // namespace
@@ -50,50 +31,6 @@ std::string TextRules::fold(const std::string& text) const
     std::string folded = text;
     std::transform(folded.begin(), folded.end(), folded.begin(), lower);
     return folded;
-}
-
-bool TextRules::isWebAddress(const std::string& text) const
-{
-    // scheme "://" [userinfo "@"] host [":" digits] [path]: the plain form of a web address, without the
-    // percent-encoding and international host rules the desktop's parser knows. A host label holds at most 63
-    // characters, a port is 1 to 65535.
-    std::optional<std::string> authority = httpAuthority(text);
-    if (!authority)
-        return false;
-    for (unsigned char c : text)
-        if (c <= ' ' || c == 0x7F)
-            return false;
-    if (const std::size_t user = authority->rfind('@'); user != std::string::npos)
-        authority->erase(0, user + 1);
-    const std::size_t colon = authority->find(':');
-    const std::string host = authority->substr(0, colon);
-    const auto hostChar = [](unsigned char c) {
-        return std::isalnum(c) || c == '.' || c == '-' || c == '_' || c >= 0x80;
-    };
-    if (host.empty() || !std::all_of(host.begin(), host.end(), hostChar))
-        return false;
-    for (std::size_t from = 0; from <= host.size();) {
-        const std::size_t dot = std::min(host.find('.', from), host.size());
-        if (dot - from > 63)
-            return false;
-        from = dot + 1;
-    }
-    if (colon == std::string::npos)
-        return true;
-    const std::string port = authority->substr(colon + 1);
-    return !port.empty() && port.size() <= 5 &&
-           std::all_of(port.begin(), port.end(), [](unsigned char c) { return std::isdigit(c); }) &&
-           std::stoi(port) >= 1 && std::stoi(port) <= 65535;
-}
-
-std::string TextRules::hostBehindUserPart(const std::string& url) const
-{
-    const std::optional<std::string> authority = httpAuthority(url);
-    const std::size_t user = authority ? authority->rfind('@') : std::string::npos;
-    if (user == std::string::npos)
-        return {};
-    const std::string hostAndPort = authority->substr(user + 1);
-    return hostAndPort.substr(0, hostAndPort.find(':'));
 }
 
 const TextRules& TextRules::plain()

@@ -6,8 +6,9 @@
 #include <vector>
 
 // What the core cannot know about text without the desktop's language libraries: the order of names in the
-// user's language, case folding, and what a web address is. The window injects the desktop's rules; the plain
-// defaults (byte order without regard to ASCII case, a scheme check) serve tests and tools.
+// user's language, case folding, and how a text is shown on one line. The window injects the desktop's rules;
+// the plain defaults (byte order without regard to ASCII case) serve tests and tools. What a web address is, the
+// desktop's parse says through the platform seam (Platform::parseWebAddress).
 class TextRules
 {
 public:
@@ -21,11 +22,6 @@ public:
     // text folded to one case, for prefix matching.
     virtual std::string fold(const std::string& text) const;
 
-    // True when text, exactly as it stands, is an http or https URL with a host.
-    virtual bool isWebAddress(const std::string& text) const;
-    // The host a web address really opens, in its ASCII form, when a user part stands in front of it
-    // ("http://bank.example@evil.example" opens evil.example); empty when the address has no user part.
-    virtual std::string hostBehindUserPart(const std::string& url) const;
     // text as a message may show it on one line, an international host in its ASCII form.
     virtual std::string shownAddress(const std::string& text) const { return text; }
 

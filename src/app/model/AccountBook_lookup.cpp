@@ -2,14 +2,16 @@
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
+#include "app/model/WebAddressPolicy.h"
 #include "platform/Platform.h"
+
+#include <string_view>
 
 namespace {
 
 const char* const kNotFound = "This account does not exist.  ";
 const char* const kAddPrefix = "'http://' will be added to your URL.  Accept?   ";
 const char* const kNotWebAddress = "This is not a web address: ";
-const char* const kUserPartQuestion = "This web address opens ";
 const char* const kNoBrowser = "No browser could be started for this web address: ";
 
 } // namespace
@@ -111,51 +113,57 @@ bool hasScheme(const std::string& text)
     return !port;
 }
 
+// True when text begins with a misspelt web scheme: "http" or "https" straight before a "/", ":" or "\\"
+// ("http//x", "https:/x"). It is refused rather than offered the prefix: "http://http//x" would open a computer
+// named "http", never the address meant, and would be stored so; the user mends the text instead.
+bool misspeltScheme(const std::string& text)
+{
+    std::string head = text.substr(0, 6);
+    for (char& c : head)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    for (const std::string_view scheme : {"https", "http"})
+        if (head.starts_with(scheme) && head.size() > scheme.size() &&
+            std::string_view("/:\\").find(head[scheme.size()]) != std::string_view::npos)
+            return true;
+    return false;
+}
+
 } // namespace
 
 Result AccountBook::openAddress(const std::string& text)
 {
-    // Only a plain web address goes to the desktop as it stands: any other text could open a local file or
-    // whatever program handles another scheme.
-    if (rules_.isWebAddress(text)) {
-        openAsked(text);
-        return Result::ok();
-    }
-    if (hasScheme(text)) {
-        state_.platform.message(kNotWebAddress + rules_.shownAddress(text), MsgExclamation);
-        return Result::ok();
-    }
-    if (state_.platform.message(kAddPrefix, MsgQuestion) != Answer::Yes)
-        return Result::ok();
+    // The desktop takes the text apart once; the policy judges the parts, and only their normalized form opens.
+    AddressDecision decision = DecideWebAddress(state_.platform.parseWebAddress(text));
+    if (decision.action == AddressDecision::Refuse) {
+        // Any other text with a scheme could open a local file or whatever program handles the scheme.
+        if (hasScheme(text) || misspeltScheme(text)) {
+            state_.platform.message(kNotWebAddress + rules_.shownAddress(text), MsgExclamation);
+            return Result::ok();
+        }
+        if (state_.platform.message(kAddPrefix, MsgQuestion) != Answer::Yes)
+            return Result::ok();
 
-    // Only a web address is stored: a text the prefix cannot mend stays as it was.
-    const std::string url = "http://" + text;
-    if (!rules_.isWebAddress(url)) {
-        state_.platform.message(kNotWebAddress + rules_.shownAddress(url), MsgExclamation);
+        // Only a web address is stored: a text the prefix cannot mend stays as it was.
+        const std::string url = "http://" + text;
+        decision = DecideWebAddress(state_.platform.parseWebAddress(url));
+        if (decision.action == AddressDecision::Refuse) {
+            state_.platform.message(kNotWebAddress + rules_.shownAddress(url), MsgExclamation);
+            return Result::ok();
+        }
+        const int p = displayedIndex();
+        if (p >= 1) {
+            // The prefix is stored at once, whatever happens to other edits in the window.
+            table_[static_cast<std::size_t>(p)].Website = url;
+            if (Result saved = SaveToFile(); saved.mustEnd())
+                return saved;
+        }
+        setBox(Website, url, true); // a change of the box like any other: Edit mode
+    }
+    if (decision.action == AddressDecision::Ask &&
+        state_.platform.message(decision.question, MsgQuestionNoDefault) != Answer::Yes)
         return Result::ok();
-    }
-    const int p = displayedIndex();
-    if (p >= 1) {
-        // The prefix is stored at once, whatever happens to other edits in the window.
-        table_[static_cast<std::size_t>(p)].Website = url;
-        if (Result saved = SaveToFile(); saved.mustEnd())
-            return saved;
-    }
-    setBox(Website, url, true); // a change of the box like any other: Edit mode
-    openAsked(url);
+    RunBrowser(decision.address);
     return Result::ok();
-}
-
-void AccountBook::openAsked(const std::string& url)
-{
-    // A user part in front of the host ("bank.example@evil.example") makes an address read as another: it opens
-    // only when the user, told the host it really opens, agrees.
-    if (const std::string host = rules_.hostBehindUserPart(url); !host.empty()) {
-        const std::string question = kUserPartQuestion + host + ". Open it?";
-        if (state_.platform.message(question, MsgQuestionNoDefault) != Answer::Yes)
-            return;
-    }
-    RunBrowser(url);
 }
 
 void AccountBook::RunBrowser(const std::string& url)

@@ -1,6 +1,7 @@
 #include "platform/qt/QtPlatform.h"
 
 #include "cipher/SecureWipe.h"
+#include "platform/qt/QtWebAddress.h"
 #include "platform/qt/VersionListDialog.h"
 
 #include <QApplication>
@@ -369,7 +370,17 @@ bool QtPlatform::setClipboardText(std::string_view text)
 
 bool QtPlatform::openUrl(const std::string& url)
 {
-    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url), QUrl::TolerantMode));
+    // Opens exactly the normalized form it is given, which QUrl reads back unchanged; a text QUrl would read
+    // otherwise (mend, re-encode) is not what was checked, and opens nothing.
+    const QUrl address(QString::fromStdString(url), QUrl::StrictMode);
+    if (!address.isValid() || address.toString(QUrl::FullyEncoded).toStdString() != url)
+        return false;
+    return QDesktopServices::openUrl(address);
+}
+
+WebAddressParts QtPlatform::parseWebAddress(const std::string& text)
+{
+    return ParseWebAddress(QString::fromStdString(text));
 }
 
 bool QtPlatform::previousInstanceRunning()

@@ -28,6 +28,7 @@ public:
     void clearClipboard() override;
     bool setClipboardText(std::string_view text) override;
     bool openUrl(const std::string& url) override;
+    WebAddressParts parseWebAddress(const std::string& text) override;
     // Takes the data folder's lock on the first call; true when another copy holds it (that copy is asked to
     // come to the front).
     bool previousInstanceRunning() override;

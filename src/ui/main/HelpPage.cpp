@@ -6,8 +6,10 @@
 
 QString OnlineHelpAddress(const QString& supportHost, const QString& programFolder)
 {
+    // Both in the normalized form the desktop opens as it stands.
     if (!supportHost.isEmpty())
-        return QStringLiteral("http://") + supportHost + QStringLiteral("/support.htm");
+        return QUrl(QStringLiteral("http://") + supportHost + QStringLiteral("/support.htm"), QUrl::StrictMode)
+            .toString(QUrl::FullyEncoded);
     const QDir folder(programFolder);
     const QString beside = folder.filePath(QStringLiteral("user-guide.html"));
     const QString shared = QDir::cleanPath(folder.filePath(QStringLiteral("../share/coffernote/user-guide.html")));

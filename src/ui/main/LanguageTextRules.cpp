@@ -50,16 +50,6 @@ std::string LanguageTextRules::fold(const std::string& text) const
     return q(text).toCaseFolded().toStdString();
 }
 
-bool LanguageTextRules::isWebAddress(const std::string& text) const
-{
-    return IsWebAddress(q(text));
-}
-
-std::string LanguageTextRules::hostBehindUserPart(const std::string& url) const
-{
-    return HostBehindUserPart(q(url)).toStdString();
-}
-
 std::string LanguageTextRules::shownAddress(const std::string& text) const
 {
     return ShownAddress(q(text)).toStdString();

@@ -6,7 +6,7 @@
 #include <QLocale>
 
 // The desktop's rules of text for the account book: names in the order of the user's language without regard
-// to letter case ("Ärztekammer" before "Zoo"), Unicode case folding, and strict web address parsing.
+// to letter case ("Ärztekammer" before "Zoo"), Unicode case folding, and web addresses shown on one line.
 class LanguageTextRules : public TextRules
 {
 public:
@@ -17,8 +17,6 @@ public:
     bool less(const std::string& a, const std::string& b) const override;
     std::vector<int> sortedOrder(const std::vector<std::string>& names) const override;
     std::string fold(const std::string& text) const override;
-    bool isWebAddress(const std::string& text) const override;
-    std::string hostBehindUserPart(const std::string& url) const override;
     std::string shownAddress(const std::string& text) const override;
 
 private:

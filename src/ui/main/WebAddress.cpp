@@ -23,31 +23,6 @@ std::pair<qsizetype, qsizetype> httpAuthority(const QString& text)
     return {start, end - start};
 }
 
-} // namespace
-
-bool IsWebAddress(const QString& text)
-{
-    const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid())
-        return false;
-    // QUrl keeps schemes in lower case, whatever was typed.
-    const QString scheme = url.scheme();
-    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
-        return false;
-    const auto [start, length] = httpAuthority(text);
-    return length > 0 && !text.mid(start, length).endsWith(u':');
-}
-
-QString HostBehindUserPart(const QString& url)
-{
-    const auto [start, length] = httpAuthority(url);
-    if (start < 0 || !QStringView(url).mid(start, length).contains(u'@'))
-        return {};
-    return QUrl(url, QUrl::StrictMode).host(QUrl::FullyEncoded);
-}
-
-namespace {
-
 // text with the host of its authority in ASCII form.
 QString asciiHost(const QString& text)
 {

@@ -2,16 +2,8 @@
 
 #include <QString>
 
-// Stored texts (typed, or planted by an imported file) reach the desktop only when they are plainly a web
-// address: anything else could name a local file or start whatever program handles another scheme.
-
-// True when text, exactly as it stands, is an http or https URL with a host, parsed strictly. A colon after
-// the host must be followed by a port ("http://http://x" is no address of host "http").
-bool IsWebAddress(const QString& text);
-
-// The host a web address really opens, in its ASCII (punycode) form, when a user part stands in front of it;
-// empty when there is none. A look-alike international host cannot pass for another in ASCII.
-QString HostBehindUserPart(const QString& url);
+// How a web address the program will not open, or could not, is shown in a message. (Which addresses open is the
+// model's policy, app/model/WebAddressPolicy.h, on the desktop's parse, platform/qt/QtWebAddress.h.)
 
 // text as a message may show it on one line: every control character and line or paragraph separator
 // becomes U+FFFD, bidirectional overrides too (they could make the text read differently from what it is),

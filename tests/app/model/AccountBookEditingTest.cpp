@@ -289,7 +289,7 @@ TEST_F(AccountBookEditing, DeleteAnsweredNoKeepsTheRecordOnDisplay)
 
 TEST_F(AccountBookEditing, CancelBringsBackTheStoredValues)
 {
-    storeAccounts({account("Alpha", "http://a", "n", "u", "p")});
+    storeAccounts({account("Alpha", "http://a.example", "n", "u", "p")});
     open();
     lookUp("Alpha");
     typeInto(Box::Website, "x");
@@ -299,7 +299,7 @@ TEST_F(AccountBookEditing, CancelBringsBackTheStoredValues)
     typeInCombo("bet");
     click("cmdCancel");
     EXPECT_EQ(comboText(), "Alpha");
-    EXPECT_EQ(boxText(Box::Website), "http://a");
+    EXPECT_EQ(boxText(Box::Website), "http://a.example");
     EXPECT_EQ(boxText(Box::Notes), "n");
     EXPECT_EQ(boxText(Box::UserId), "u");
     EXPECT_EQ(boxText(Box::Password), "p");
@@ -327,7 +327,7 @@ TEST_F(AccountBookEditing, CancelWithNothingOnDisplayEmptiesTheWindow)
 
 TEST_F(AccountBookEditing, NewEmptiesTheWindow)
 {
-    storeAccounts({account("Alpha", "http://a", "n", "u", "p")});
+    storeAccounts({account("Alpha", "http://a.example", "n", "u", "p")});
     open();
     lookUp("Alpha");
     state.IdleTickCount = 2;

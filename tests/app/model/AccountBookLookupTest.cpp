@@ -77,7 +77,7 @@ TEST_F(AccountBookLookup, GoShowsTheRecordAndOpensItsWebsite)
     EXPECT_EQ(boxText(Box::Notes), "savings");
     EXPECT_EQ(boxText(Box::UserId), "jdoe");
     EXPECT_EQ(boxText(Box::Password), "s3cret");
-    EXPECT_EQ(platform.urls, (std::vector<std::string>{"HTTP://bank.example.com"}));
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://bank.example.com"})); // in its normalized form
     EXPECT_TRUE(platform.messages.empty());
     expectButtons("1 0 0 0 1 D");
     EXPECT_EQ(state.IdleTickCount, 0);

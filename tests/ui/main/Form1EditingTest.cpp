@@ -35,7 +35,7 @@ TEST_F(Form1Editing, ChangeWithAnEmptyNameGivesTheComboBoxTheFocus)
 
 TEST_F(Form1Editing, EveryKeystrokeInABoxEntersEditModeAndTurnsGoOff)
 {
-    storeAccounts({account("Alpha", "http://a", "n", "u", "p")});
+    storeAccounts({account("Alpha", "http://a.example", "n", "u", "p")});
     openWindow();
     for (const char* b : {"txtWebsite", "txtGeneral", "txtUserid", "txtPassword"}) {
         SCOPED_TRACE(b);

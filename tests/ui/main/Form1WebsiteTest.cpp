@@ -32,92 +32,18 @@ protected:
 
 } // namespace
 
-// What the website button does with each kind of text: the questions and refusals the user sees (in order),
-// the answers given, what goes to the browser and what the account file holds afterwards.
-TEST_F(Form1Website, EachAddressIsOpenedAskedRefusedOrPrefixed)
+// The button goes through the desktop's parse and the model's policy (tests/app/model/AccountBookWebsiteTest.cpp
+// checks the policy): a number that stands for this computer is asked about, and opens in its normalized form.
+TEST_F(Form1Website, TheButtonOpensWhatThePolicyApproved)
 {
-    const std::string label64(64, 'a');
-    const char* const unchanged = "alpha.example";
-    const auto opens = [](const std::string& host) { return "This web address opens " + host + ". Open it?"; };
-    const auto refused = [](const std::string& text) { return "This is not a web address: " + text; };
-    const struct
-    {
-        std::string text;
-        std::vector<Answer> answers;
-        std::vector<std::string> messages;
-        std::vector<std::string> launched;
-        std::string stored;
-    } cases[] = {
-        // A user part in front of the host: asked, naming the host it really opens.
-        {"http://bank.example@evil.example/login",
-         {Answer::Yes},
-         {opens("evil.example")},
-         {"http://bank.example@evil.example/login"},
-         unchanged},
-        {"http://bank.example@evil.example/login", {Answer::No}, {opens("evil.example")}, {}, unchanged},
-        {"http://a:pw@host", {Answer::Yes}, {opens("host")}, {"http://a:pw@host"}, unchanged},
-        // International hosts are named in ASCII; without a user part they open as they stand.
-        {"http://b\u00e4nk.example@\u0430pple.com/",
-         {Answer::Yes},
-         {opens("xn--pple-43d.com")},
-         {"http://b\u00e4nk.example@\u0430pple.com/"},
-         unchanged},
-        {"http://\u0430pple.com/", {}, {}, {"http://\u0430pple.com/"}, unchanged},
-        {"http://\u0430pple.com:99999", {}, {refused("http://xn--pple-43d.com:99999")}, {}, unchanged},
-        // A scheme of its own, or no web address: refused as it stands, never prefixed.
-        {"http://my bank site", {}, {refused("http://my bank site")}, {}, unchanged},
-        {"http://" + label64 + ".example", {}, {refused("http://" + label64 + ".example")}, {}, unchanged},
-        {"http://bank.example:99999", {}, {refused("http://bank.example:99999")}, {}, unchanged},
-        {"ftp://files.example.com", {}, {refused("ftp://files.example.com")}, {}, unchanged},
-        {"http://http://x", {}, {refused("http://http://x")}, {}, unchanged},
-        {"mailto:me@evil.example", {}, {refused("mailto:me@evil.example")}, {}, unchanged},
-        // No scheme: offered the prefix, stored only when it makes a web address.
-        {"my bank site", {Answer::Yes}, {kPrefixQuestion, refused("http://my bank site")}, {}, unchanged},
-        {label64 + ".example",
-         {Answer::Yes},
-         {kPrefixQuestion, refused("http://" + label64 + ".example")},
-         {},
-         unchanged},
-        {"bank.example:99999", {Answer::Yes}, {kPrefixQuestion, refused("http://bank.example:99999")}, {}, unchanged},
-        {"bank.example", {Answer::No}, {kPrefixQuestion}, {}, unchanged},
-        {"bank.example", {Answer::Yes}, {kPrefixQuestion, kSaved}, {"http://bank.example"}, "http://bank.example"},
-        {"intranet:8080/x",
-         {Answer::Yes},
-         {kPrefixQuestion, kSaved},
-         {"http://intranet:8080/x"},
-         "http://intranet:8080/x"},
-        {"bank.example@evil.example",
-         {Answer::Yes, Answer::No},
-         {kPrefixQuestion, kSaved, opens("evil.example")},
-         {},
-         "http://bank.example@evil.example"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        showWithWebsite("");
-        box("txtWebsite")->setText(QString::fromStdString(c.text)); // typing takes only ASCII in this test
-        ASSERT_EQ(box("txtWebsite")->text().toStdString(), c.text);
-        for (Answer a : c.answers)
-            platform.queueAnswer(a);
-        click("cmdCopy1");
-        EXPECT_EQ(messageTexts(), c.messages);
-        for (const auto& m : platform.messages) {
-            if (m.text.rfind("This web address opens ", 0) == 0) {
-                EXPECT_EQ(m.style, MsgQuestionNoDefault);
-            } else if (m.text.rfind("This is not", 0) == 0) {
-                EXPECT_EQ(m.style, MsgExclamation);
-            }
-        }
-        EXPECT_EQ(platform.urls, c.launched);
-        EXPECT_EQ(storedTable()[1].Website, c.stored);
-        const bool prefixed = c.stored != unchanged;
-        EXPECT_EQ(box("txtWebsite")->text().toStdString(), prefixed ? c.stored : c.text);
-        if (prefixed) { // the next case starts from the stored website again
-            showWithWebsite(unchanged);
-            click("cmdChange");
-        }
-        menuItem("New")->trigger();
-    }
+    showWithWebsite("http://0x7f000001");
+    platform.queueAnswer(Answer::Yes);
+    click("cmdCopy1");
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "This web address opens 127.0.0.1, this computer itself.\r\nOpen it?");
+    EXPECT_EQ(platform.messages[0].style, MsgQuestionNoDefault);
+    EXPECT_EQ(platform.urls, (std::vector<std::string>{"http://127.0.0.1"}));
+    EXPECT_EQ(box("txtWebsite")->text(), "http://0x7f000001");
 }
 
 TEST_F(Form1Website, ARefusedTextIsShownOnOneLine)

@@ -92,7 +92,7 @@ int main(int argc, char** argv)
         book.open();
 
         platform.start = std::chrono::steady_clock::now();
-        const Result result = book.ImportFromProgram_Click();
+        const Result result = book.importFromProgram();
         const double total = msSince(platform.start);
         const double preview =
             std::chrono::duration<double, std::milli>(platform.previewShown - platform.start).count();

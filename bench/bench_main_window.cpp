@@ -210,12 +210,12 @@ int main(int argc, char** argv)
                 const std::string name = nameOf(1 + static_cast<int>(pick() % 32000));
                 for (std::size_t len = 1; len <= 8; ++len) {
                     const std::string typed = name.substr(0, len);
-                    modelKeys.push_back(millisecondsOf([&] { book.cboSelect_Change(typed, static_cast<int>(len)); }));
+                    modelKeys.push_back(millisecondsOf([&] { book.typeName(typed, static_cast<int>(len)); }));
                 }
             }
             for (int n = 0; n < 300; ++n) {
                 book.setComboTextQuietly(book.table()[1 + pick() % (records - 1)].AccountName);
-                modelGo.push_back(millisecondsOf([&] { (void)book.cmdGo_Click(); }));
+                modelGo.push_back(millisecondsOf([&] { (void)book.lookUp(); }));
             }
             row("model: keystroke (completion)", figuresOf(modelKeys), modelKeys.size());
             row("model: GO", figuresOf(modelGo), modelGo.size());

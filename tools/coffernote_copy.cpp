@@ -63,7 +63,7 @@ Result addInWindow(Session& session, const std::string& name)
     book.setComboTextQuietly(name);
     book.boxEdited(AccountBook::Website, SecretString("https://example.org/" + name));
     book.boxEdited(AccountBook::Password, SecretString("pw-" + name));
-    return book.Add_Account_Click();
+    return book.addAccount();
 }
 
 int hold(QCoreApplication& app, ToolPlatform& platform)

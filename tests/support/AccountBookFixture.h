@@ -42,7 +42,7 @@ protected:
     // its tail.
     void type(const std::string& text)
     {
-        book->cboSelect_Change(text, utf16Length(text));
+        book->typeName(text, utf16Length(text));
         selection_ = book->takeComboSelection();
     }
     static int utf16Length(const std::string& text)
@@ -61,7 +61,7 @@ protected:
     void lookUp(const std::string& name)
     {
         type(name);
-        ASSERT_FALSE(book->cmdGo_Click().mustEnd());
+        ASSERT_FALSE(book->lookUp().mustEnd());
     }
     void edit(Box box, const std::string& text) { book->boxEdited(box, SecretString(text)); }
 
@@ -82,17 +82,17 @@ protected:
     {
         Result r;
         if (button == "Add_Account")
-            r = book->Add_Account_Click();
+            r = book->addAccount();
         else if (button == "cmdChange")
-            r = book->cmdChange_Click();
+            r = book->changeAccount();
         else if (button == "cmdDelete")
-            r = book->cmdDelete_Click();
+            r = book->deleteAccount();
         else if (button == "cmdGo")
-            r = book->cmdGo_Click();
+            r = book->lookUp();
         else if (button == "cmdCopy1")
             r = book->openWebsite();
         else if (button == "cmdCancel")
-            book->cmdCancel_Click();
+            book->cancelEdit();
         else if (button == "cmdCopy2" || button == "cmdCopy3" || button == "cmdCopy4")
             book->copyBox(button == "cmdCopy2" ? Box::Notes : button == "cmdCopy3" ? Box::UserId : Box::Password);
         else

@@ -31,5 +31,5 @@ inline Result SubmitLogin(LoginCheck& check, const std::string& user, const std:
 
 inline Result SubmitSettings(LoginSettings& settings, const LoginEntries& entries)
 {
-    return FinishedWith([&](auto finished) { settings.cmdOK_Click(entries, std::move(finished)); });
+    return FinishedWith([&](auto finished) { settings.changeLogin(entries, std::move(finished)); });
 }

@@ -191,7 +191,7 @@ int addTo(AppState& state, const char* name)
     book.boxEdited(AccountBook::Website, SecretString("https://example.org"));
     book.boxEdited(AccountBook::UserId, SecretString("user"));
     book.boxEdited(AccountBook::Password, SecretString("pw"));
-    const Result r = book.Add_Account_Click();
+    const Result r = book.addAccount();
     const bool saved = r.isOk() && book.table().size() > 1 && !AccountFileChangedOutside(state);
     std::printf("%s\n", saved ? "saved" : "SAVE FAILED");
     return saved ? 0 : 1;

@@ -123,7 +123,7 @@ void AccountBook::resetIdle()
     state_.resetIdle();
 }
 
-void AccountBook::cboSelect_Change(const std::string& typed, int caret)
+void AccountBook::typeName(const std::string& typed, int caret)
 {
     comboText_ = typed;
     if (Utf16Length(comboText_) > kMaxNameLength) {
@@ -152,7 +152,7 @@ void AccountBook::setComboText(const std::string& text)
 {
     // Text put in by the program reads from its beginning, with the caret in front of it.
     comboSelection_ = Selection{0, 0};
-    cboSelect_Change(text, 0);
+    typeName(text, 0);
 }
 
 void AccountBook::setBox(Box box, std::string_view text, bool asChange)

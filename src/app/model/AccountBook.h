@@ -23,8 +23,8 @@ struct ProtectedHeader;
 // the button states, the display modes and masks, and every rule the window follows, on the account table the
 // session loaded. The window shows this state and forwards its events here; questions and messages go through
 // the seam. Operations that may end the program return a Result; the window ends it when one says so.
-// Handlers keep the window's event names (cmdGo_Click); an operation whose event name would mislead here is named
-// for what it does (openWebsite, toggleMode).
+// Operations are named for what they do (lookUp, addAccount, openWebsite); the window's handlers keep its
+// event names (cmdGo_Click) and forward to them.
 // Split by concern: AccountBook.cpp (opening, saving, options, texts), AccountBook_lookup.cpp,
 // AccountBook_editing.cpp, AccountBook_modes.cpp, AccountBook_exchange.cpp, AccountBook_importFromProgram.cpp.
 class AccountBook
@@ -71,11 +71,11 @@ public:
 
     // Lookup (AccountBook_lookup.cpp). caret: where the caret (or the start of the selection) stood in the
     // typed text, in UTF-16 units.
-    void cboSelect_Change(const std::string& typed, int caret);
-    void cboSelect_KeyDown(bool deleting);
-    void cboSelect_DropDown();
-    void cmdGo_KeyDown(bool shift);
-    Result cmdGo_Click();
+    void typeName(const std::string& typed, int caret);
+    void keyInName(bool deleting);
+    void openNameList();
+    void shiftOnGo(bool shift);
+    Result lookUp();
     // The website button: opens the website shown, offering the "http://" prefix first to a text without a
     // scheme, and asking first when the host it opens is not what it seems (WebAddressPolicy.h).
     Result openWebsite();
@@ -84,16 +84,16 @@ public:
     void RunBrowser(const std::string& url);
 
     // Editing (AccountBook_editing.cpp).
-    Result Add_Account_Click();
-    Result cmdChange_Click();
-    Result cmdDelete_Click();
-    void cmdCancel_Click();
-    void New_Click();
+    Result addAccount();
+    Result changeAccount();
+    Result deleteAccount();
+    void cancelEdit();
+    void newAccount();
     // A box's text changed by the user (the box change rule runs when it differs from what the box held).
     void boxEdited(Box box, const SecretString& text);
     void copyBox(Box box); // the copy buttons beside the notes, user ID and password
-    void Clear_Clipboard_Click();
-    Result passwordGen_Click();
+    void clearClipboard();
+    Result generatePassword();
     Result PasswordGenerator();
 
     // Modes and options (AccountBook_modes.cpp).
@@ -102,16 +102,16 @@ public:
     // A double-click on a box.
     void enterEditMode() { setMode(true); }
     void toggleMask(Box box); // View menu: Mask Notes, Mask Username, Mask Password
-    void mask_all_Click() { setAllMasks(true); }
-    void mask_none_Click() { setAllMasks(false); }
-    void OnTop_Click();
-    void mnuTooltips_Click();
+    void maskAll() { setAllMasks(true); }
+    void maskNone() { setAllMasks(false); }
+    void toggleOnTop();
+    void toggleToolTips();
 
     // Export and import (AccountBook_exchange.cpp).
-    void Export_Click();
-    Result Import_Click();
+    void exportAccounts();
+    Result importAccounts();
     // Adds the accounts of another program's export after a preview (AccountBook_importFromProgram.cpp).
-    Result ImportFromProgram_Click();
+    Result importFromProgram();
     // File > Restore an Earlier Version (AccountBook_restore.cpp): lists the kept versions, and saves the one
     // chosen, after one question, under the login in use. derive: how a login's key is derived for a version
     // sealed under another salt (off the window's thread); stillOpen: false once the lock closed the command.

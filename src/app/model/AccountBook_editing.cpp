@@ -25,7 +25,7 @@ const char* const kKeep = ".   Keep this password?";
 
 } // namespace
 
-Result AccountBook::Add_Account_Click()
+Result AccountBook::addAccount()
 {
     // The placeholder is the combo box's prompt, no account name.
     const std::string name = comboText_;
@@ -69,7 +69,7 @@ Result AccountBook::Add_Account_Click()
     return Result::ok();
 }
 
-Result AccountBook::cmdChange_Click()
+Result AccountBook::changeAccount()
 {
     // The header record (number 0) is never on display, so it is never changed here.
     const int p = displayedIndex();
@@ -80,7 +80,7 @@ Result AccountBook::cmdChange_Click()
     const std::string name = comboText_;
     if (name.empty() && boxes_[Website].empty() && boxes_[Notes].empty() && boxes_[UserId].empty() &&
         boxes_[Password].empty()) {
-        New_Click();
+        newAccount();
         return Result::ok();
     }
     if (name == kHeaderMarker || name == kPlaceholder) {
@@ -109,7 +109,7 @@ Result AccountBook::cmdChange_Click()
     return Result::ok();
 }
 
-Result AccountBook::cmdDelete_Click()
+Result AccountBook::deleteAccount()
 {
     const Answer answer = state_.platform.message(kDeleteQuestion, MsgQuestion);
     const int p = displayedIndex();
@@ -135,14 +135,14 @@ Result AccountBook::cmdDelete_Click()
     return Result::ok();
 }
 
-void AccountBook::cmdCancel_Click()
+void AccountBook::cancelEdit()
 {
     const int p = displayedIndex();
     if (p >= 1) {
         showRecord(p);
         setButtons(true, false, false, false, true);
     } else {
-        New_Click();
+        newAccount();
         buttons_.cancel = false;
         buttons_.go = true;
     }
@@ -150,7 +150,7 @@ void AccountBook::cmdCancel_Click()
     resetIdle();
 }
 
-void AccountBook::New_Click()
+void AccountBook::newAccount()
 {
     // Emptying a box that held text is a change of it: the window then goes into Edit mode.
     displayed_ = -1;
@@ -180,13 +180,13 @@ void AccountBook::copyBox(Box box)
     resetIdle();
 }
 
-void AccountBook::Clear_Clipboard_Click()
+void AccountBook::clearClipboard()
 {
     state_.platform.clearClipboard();
     resetIdle();
 }
 
-Result AccountBook::passwordGen_Click()
+Result AccountBook::generatePassword()
 {
     if (comboText_.empty() || comboText_ == kPlaceholder) {
         state_.platform.message(kNoTitle, MsgInformation);
@@ -215,5 +215,5 @@ Result AccountBook::PasswordGenerator()
     setBox(Password, generatedPassword_.view(), true);
     wipe(generatedPassword_); // the password box holds it now
     // Stored at once: as a change of the account on display, or as a new account.
-    return displayed_ >= 0 ? cmdChange_Click() : Add_Account_Click();
+    return displayed_ >= 0 ? changeAccount() : addAccount();
 }

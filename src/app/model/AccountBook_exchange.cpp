@@ -14,7 +14,7 @@ const char* const kImportQuestion = "Importing a data file will overwrite  \r\ne
 
 } // namespace
 
-void AccountBook::Export_Click()
+void AccountBook::exportAccounts()
 {
     const std::string path = state_.platform.saveFileName(kExchangeFilter);
     if (path.empty())
@@ -37,7 +37,7 @@ void AccountBook::Export_Click()
     resetIdle();
 }
 
-Result AccountBook::Import_Click()
+Result AccountBook::importAccounts()
 {
     if (state_.platform.message(kImportQuestion, MsgQuestion) == Answer::Yes) {
         // The list goes (and with it the combo text); the table stays until a file has been read whole.
@@ -70,14 +70,14 @@ Result AccountBook::Import_Click()
         if (!refused) {
             // An import brings the window to the top band, as the Always on Top command does.
             onTop_ = false;
-            OnTop_Click();
+            toggleOnTop();
             buttons_.go = true;
             if (Result saved = SaveToFile(); saved.mustEnd())
                 return saved;
         }
     }
     enterDragDropMode();
-    New_Click();
+    newAccount();
     resetIdle();
     return Result::ok();
 }

@@ -23,7 +23,7 @@ std::string notImported(const std::string& path, const std::string& why)
 
 } // namespace
 
-Result AccountBook::ImportFromProgram_Click()
+Result AccountBook::importFromProgram()
 {
     resetIdle();
     const std::string path = state_.platform.openDownloadedFileName(kForeignFilter, "Import from Another Program");

@@ -16,7 +16,7 @@ const char* const kNoBrowser = "No browser could be started for this web address
 
 } // namespace
 
-void AccountBook::cboSelect_KeyDown(bool deleting)
+void AccountBook::keyInName(bool deleting)
 {
     // Deleting must not bring back the completion just removed.
     if (deleting && !comboText_.empty())
@@ -25,20 +25,20 @@ void AccountBook::cboSelect_KeyDown(bool deleting)
     resetIdle();
 }
 
-void AccountBook::cboSelect_DropDown()
+void AccountBook::openNameList()
 {
     buttons_.go = true;
     resetIdle();
 }
 
-void AccountBook::cmdGo_KeyDown(bool shift)
+void AccountBook::shiftOnGo(bool shift)
 {
     // Shift+Enter or Shift+Space looks the account up without opening its website.
     if (shift)
         skipWebsiteOnGo_ = true;
 }
 
-Result AccountBook::cmdGo_Click()
+Result AccountBook::lookUp()
 {
     // Exact comparison; with duplicate names the last one in the table wins. The header record carries the
     // login settings and is never shown, whatever the text.
@@ -49,7 +49,7 @@ Result AccountBook::cmdGo_Click()
 
     if (found < 0) {
         state_.platform.message(kNotFound, MsgInformation);
-        New_Click();
+        newAccount();
         return Result::ok();
     }
 

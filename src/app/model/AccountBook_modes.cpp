@@ -74,7 +74,7 @@ void AccountBook::setAllMasks(bool masked)
     writeOptions();
 }
 
-void AccountBook::OnTop_Click()
+void AccountBook::toggleOnTop()
 {
     readOptions();
     onTop_ = !onTop_;
@@ -85,7 +85,7 @@ void AccountBook::OnTop_Click()
     resetIdle();
 }
 
-void AccountBook::mnuTooltips_Click()
+void AccountBook::toggleToolTips()
 {
     readOptions();
     toolTips_ = !toolTips_;

@@ -121,7 +121,7 @@ bool AccountBook::takeInOutsideChanges()
     if (displayed_ >= 0)
         showRecord(displayed_);
     else if (!before.empty())
-        New_Click(); // the account shown was deleted on the other computer
+        newAccount(); // the account shown was deleted on the other computer
     return true;
 }
 
@@ -178,7 +178,7 @@ bool AccountBook::mergeConflictCopies()
     if (changed) {
         displayed_ = -1;
         rebuildAccountList();
-        New_Click();
+        newAccount();
     }
     return changed;
 }

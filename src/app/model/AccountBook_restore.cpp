@@ -79,7 +79,7 @@ Result AccountBook::restoreVersion(VersionKeyDerive derive, std::function<bool()
     }
     WipeTable(chosen);
     fillAccountList();
-    New_Click();
+    newAccount();
     if (saved.isFailed())
         state_.platform.message(saved.message(), MsgExclamation);
     else

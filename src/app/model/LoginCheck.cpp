@@ -176,7 +176,7 @@ Result LoginCheck::failed()
     return Result::reported();
 }
 
-Result LoginCheck::cmdCancel_Click()
+Result LoginCheck::cancelLogin()
 {
     if (finished_ || busy_)
         return Result::ok();

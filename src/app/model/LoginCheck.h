@@ -60,7 +60,7 @@ public:
 
     // Leaving the dialog (Cancel, Esc, closing it) ends the program unless the check is already over (or a key is
     // being derived: then it is ignored).
-    Result cmdCancel_Click();
+    Result cancelLogin();
 
     bool loggedIn() const { return loggedIn_; }
     // Logged in, or the program must end: nothing the dialog does later counts.

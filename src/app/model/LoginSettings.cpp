@@ -29,7 +29,7 @@ LoginSettings::LoginSettings(AppState& state, std::function<Result()> save, std:
 {
 }
 
-void LoginSettings::Form_Load(LoginEntries& entries) const
+void LoginSettings::fillEntries(LoginEntries& entries) const
 {
     store(entries.userName, state_.LoginUserName);
     store(entries.password, state_.LoginPassword1);
@@ -38,7 +38,7 @@ void LoginSettings::Form_Load(LoginEntries& entries) const
     entries.encrypt = state_.protection != nullptr;
 }
 
-void LoginSettings::cmdOK_Click(const LoginEntries& e, Finished finished)
+void LoginSettings::changeLogin(const LoginEntries& e, Finished finished)
 {
     if (busy_)
         return;

@@ -62,7 +62,7 @@ public:
     LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen);
 
     // The boxes' first content: the user name, the first password twice, the second password.
-    void Form_Load(LoginEntries& entries) const;
+    void fillEntries(LoginEntries& entries) const;
     // OK; finished receives the outcome: before this returns, unless a new key is derived (only for an instance
     // held by a shared pointer): then later, on the dialog's thread, once the platform's background work derived
     // it and the save is done. Meanwhile busy() is true.
@@ -74,7 +74,7 @@ public:
     // Reported: the password and its confirmation differ, the key could not be derived, or this copy cannot save
     // (it does not hold the data folder's lock); the user was told, nothing stored.
     // EndProgram: the save ended the program.
-    void cmdOK_Click(const LoginEntries& entries, Finished finished);
+    void changeLogin(const LoginEntries& entries, Finished finished);
     bool busy() const { return busy_; }
 
     // After OK: the dialog unloads; removed() says the login was removed (the main window is not shown again).

@@ -5,9 +5,12 @@
 #include "app/model/AccountBook.h"
 #include "app/model/LockScreen.h"
 #include "app/model/LoginCheck.h"
+#include "app/model/LoginSettings.h"
 #include "app/model/Startup.h"
 #include "base/Result.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 
 class Platform;
@@ -42,6 +45,13 @@ public:
     const std::string& programFolder() const { return state_.programFolder; }
     void setStartNotice(std::string notice) { state_.startNotice = std::move(notice); }
     void resetIdle() { state_.resetIdle(); }
+    // Login Settings' rules on this run's login. save: the main window's save; stillOpen: whether the dialog still
+    // shows (a key derived after it closed is dropped). Shared: an operation keeps itself until its end.
+    std::shared_ptr<LoginSettings> loginSettings(std::function<Result()> save = {},
+                                                 std::function<bool()> stillOpen = {})
+    {
+        return std::make_shared<LoginSettings>(state_, std::move(save), std::move(stillOpen));
+    }
 
     // The start-up sequence the splash runs once: the second-copy test, a word when the data folder cannot be
     // written, the default options file, then the one load and the choice of the first window. EndProgram for a

@@ -146,7 +146,7 @@ void frmChangeLogin::buildControls()
 void frmChangeLogin::Form_Load()
 {
     LoginEntries entries;
-    LoginSettings(session_.state(), {}, {}).Form_Load(entries);
+    session_.loginSettings()->fillEntries(entries);
     txtUsername->setText(ShownText(entries.userName));
     txtPassword1->setText(ShownText(entries.password));
     txtConfirm->setText(ShownText(entries.confirm));
@@ -154,7 +154,7 @@ void frmChangeLogin::Form_Load()
     txtNumpad->setText(roomyText(ShownText(entries.numpad)));
     chkEncrypt->setChecked(entries.encrypt);
     // Above every other window, whatever the main window's "Always on Top" says.
-    session_.state().platform.setWindowTopmost(1, this);
+    session_.platform().setWindowTopmost(1, this);
 }
 
 bool frmChangeLogin::txtNumpad_KeyPress(const QKeyEvent* key)
@@ -242,10 +242,9 @@ void frmChangeLogin::cmdOK_Click()
     const QPointer<frmChangeLogin> self(this);
     Session* const session = &session_;
     const QPointer<QWidget> main = main_;
-    const auto settings =
-        std::make_shared<LoginSettings>(session_.state(), save_, [self] { return self && !self->unloaded_; });
+    const auto settings = session_.loginSettings(save_, [self] { return self && !self->unloaded_; });
     LoginSettings* const operation = settings.get(); // alive while it calls back
-    settings->cmdOK_Click(entries, [self, session, main, operation](const Result& done) {
+    settings->changeLogin(entries, [self, session, main, operation](const Result& done) {
         if (self)
             self->showEncrypting(false);
         if (done.mustEnd() || !operation->closes())
@@ -256,7 +255,7 @@ void frmChangeLogin::cmdOK_Click()
             return;
         if (operation->removed()) {
             if (session->book().onTop())
-                session->state().platform.setWindowTopmost(1, main);
+                session->platform().setWindowTopmost(1, main);
         } else {
             main->show();
             main->raise();

@@ -210,7 +210,7 @@ void frmLogin::loginChecked(const Result& checked, bool wasFinished)
 
 void frmLogin::cmdCancel_Click()
 {
-    if (const Result cancelled = model_.cmdCancel_Click(); cancelled.mustEnd())
+    if (const Result cancelled = model_.cancelLogin(); cancelled.mustEnd())
         leave(cancelled.exitStatus());
 }
 

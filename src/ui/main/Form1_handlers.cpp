@@ -19,54 +19,54 @@ void Form1::cboSelect_Change()
     QLineEdit* edit = cboSelect->lineEdit();
     const std::string typed = edit->text().toStdString();
     const int caret = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
-    act([&] { book_.cboSelect_Change(typed, caret); });
+    act([&] { book_.typeName(typed, caret); });
 }
 
 void Form1::cboSelect_KeyDown(int key, Qt::KeyboardModifiers)
 {
     const bool deleting = key == Qt::Key_Backspace || key == Qt::Key_Delete;
-    act([&] { book_.cboSelect_KeyDown(deleting); });
+    act([&] { book_.keyInName(deleting); });
 }
 
 void Form1::cboSelect_DropDown()
 {
-    act([this] { book_.cboSelect_DropDown(); });
+    act([this] { book_.openNameList(); });
 }
 
 void Form1::cmdGo_KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     // Shift alone is enough.
-    book_.cmdGo_KeyDown(modifiers.testFlag(Qt::ShiftModifier) || key == Qt::Key_Shift);
+    book_.shiftOnGo(modifiers.testFlag(Qt::ShiftModifier) || key == Qt::Key_Shift);
 }
 
 void Form1::cmdGo_Click()
 {
-    run([this] { return book_.cmdGo_Click(); });
+    run([this] { return book_.lookUp(); });
 }
 
 void Form1::Add_Account_Click()
 {
-    run([this] { return book_.Add_Account_Click(); });
+    run([this] { return book_.addAccount(); });
 }
 
 void Form1::cmdChange_Click()
 {
-    run([this] { return book_.cmdChange_Click(); });
+    run([this] { return book_.changeAccount(); });
 }
 
 void Form1::cmdDelete_Click()
 {
-    run([this] { return book_.cmdDelete_Click(); });
+    run([this] { return book_.deleteAccount(); });
 }
 
 void Form1::cmdCancel_Click()
 {
-    act([this] { book_.cmdCancel_Click(); });
+    act([this] { book_.cancelEdit(); });
 }
 
 void Form1::New_Click()
 {
-    act([this] { book_.New_Click(); });
+    act([this] { book_.newAccount(); });
 }
 
 void Form1::txtUserid_Change()
@@ -111,12 +111,12 @@ void Form1::MaskPwd_Click()
 
 void Form1::mask_all_Click()
 {
-    act([this] { book_.mask_all_Click(); });
+    act([this] { book_.maskAll(); });
 }
 
 void Form1::mask_none_Click()
 {
-    act([this] { book_.mask_none_Click(); });
+    act([this] { book_.maskNone(); });
 }
 
 void Form1::box_DblClick(FieldBox* box)
@@ -156,7 +156,7 @@ void Form1::cmdCopy4_Click()
 
 void Form1::Clear_Clipboard_Click()
 {
-    act([this] { book_.Clear_Clipboard_Click(); });
+    act([this] { book_.clearClipboard(); });
 }
 
 void Form1::Online_Click()
@@ -169,22 +169,22 @@ void Form1::Online_Click()
 
 void Form1::passwordGen_Click()
 {
-    run([this] { return book_.passwordGen_Click(); });
+    run([this] { return book_.generatePassword(); });
 }
 
 void Form1::Export_Click()
 {
-    act([this] { book_.Export_Click(); });
+    act([this] { book_.exportAccounts(); });
 }
 
 void Form1::Import_Click()
 {
-    run([this] { return book_.Import_Click(); });
+    run([this] { return book_.importAccounts(); });
 }
 
 void Form1::ImportFromProgram_Click()
 {
-    run([this] { return book_.ImportFromProgram_Click(); });
+    run([this] { return book_.importFromProgram(); });
 }
 
 void Form1::RestoreVersion_Click()

@@ -27,12 +27,12 @@ void ownWith(QObject* owner, QWidget* window)
 
 void Form1::OnTop_Click()
 {
-    act([this] { book_.OnTop_Click(); });
+    act([this] { book_.toggleOnTop(); });
 }
 
 void Form1::mnuTooltips_Click()
 {
-    act([this] { book_.mnuTooltips_Click(); });
+    act([this] { book_.toggleToolTips(); });
 }
 
 void Form1::sec_off_Click()

@@ -40,50 +40,50 @@ TEST_F(AccountBookActivity, EachOperationResetsTheIdleCountOrLeavesIt)
         {"combo change after Backspace",
          [&] {
              comboChange("A");
-             book->cboSelect_KeyDown(true);
+             book->keyInName(true);
          },
          [&] { comboChange("Al"); }, false},
-        {"key in the combo box", nothing, [&] { book->cboSelect_KeyDown(false); }, true},
-        {"list opened", nothing, [&] { book->cboSelect_DropDown(); }, true},
-        {"key on GO", nothing, [&] { book->cmdGo_KeyDown(true); }, false},
-        {"GO, found", [&] { comboChange("Alpha"); }, [&] { (void)book->cmdGo_Click(); }, true},
-        {"GO, not found", [&] { comboChange("Nobody"); }, [&] { (void)book->cmdGo_Click(); }, true},
+        {"key in the combo box", nothing, [&] { book->keyInName(false); }, true},
+        {"list opened", nothing, [&] { book->openNameList(); }, true},
+        {"key on GO", nothing, [&] { book->shiftOnGo(true); }, false},
+        {"GO, found", [&] { comboChange("Alpha"); }, [&] { (void)book->lookUp(); }, true},
+        {"GO, not found", [&] { comboChange("Nobody"); }, [&] { (void)book->lookUp(); }, true},
         // Editing.
-        {"Add refused: no name", [&] { comboChange(""); }, [&] { (void)book->Add_Account_Click(); }, false},
-        {"Add refused: duplicate", [&] { comboChange("Beta"); }, [&] { (void)book->Add_Account_Click(); }, false},
-        {"Add done", [&] { comboChange("Gamma"); } /* deleted again below */, [&] { (void)book->Add_Account_Click(); },
+        {"Add refused: no name", [&] { comboChange(""); }, [&] { (void)book->addAccount(); }, false},
+        {"Add refused: duplicate", [&] { comboChange("Beta"); }, [&] { (void)book->addAccount(); }, false},
+        {"Add done", [&] { comboChange("Gamma"); } /* deleted again below */, [&] { (void)book->addAccount(); },
          true},
         {"Change done",
          [&] {
              lookUp("Alpha");
              typeInto(Box::UserId, "2");
          },
-         [&] { (void)book->cmdChange_Click(); }, true},
+         [&] { (void)book->changeAccount(); }, true},
         {"Change with an empty name",
          [&] {
              lookUp("Alpha");
              clearCombo();
          },
-         [&] { (void)book->cmdChange_Click(); }, true},
+         [&] { (void)book->changeAccount(); }, true},
         {"Delete, Yes",
          [&] {
              lookUp("Gamma");
              yes();
          },
-         [&] { (void)book->cmdDelete_Click(); }, true},
+         [&] { (void)book->deleteAccount(); }, true},
         {"Delete, No",
          [&] {
              lookUp("Alpha");
              no();
          },
-         [&] { (void)book->cmdDelete_Click(); }, true},
+         [&] { (void)book->deleteAccount(); }, true},
         {"Cancel",
          [&] {
              lookUp("Alpha");
              typeInto(Box::UserId, "2");
          },
-         [&] { book->cmdCancel_Click(); }, true},
-        {"New", nothing, [&] { book->New_Click(); }, true},
+         [&] { book->cancelEdit(); }, true},
+        {"New", nothing, [&] { book->newAccount(); }, true},
         {"box text changed", nothing, [&] { edit(Box::Notes, "typed"); }, true},
         // Display modes.
         {"Drag/ Drop Mode", nothing, [&] { book->toggleMode(); }, false},
@@ -91,15 +91,15 @@ TEST_F(AccountBookActivity, EachOperationResetsTheIdleCountOrLeavesIt)
         {"Mask Notes", nothing, [&] { book->toggleMask(Box::Notes); }, true},
         {"Mask Username", nothing, [&] { book->toggleMask(Box::UserId); }, true},
         {"Mask Password", nothing, [&] { book->toggleMask(Box::Password); }, true},
-        {"Mask All", nothing, [&] { book->mask_all_Click(); }, false},
-        {"Always on Top", nothing, [&] { book->OnTop_Click(); }, true},
-        {"Show ToolTips", nothing, [&] { book->mnuTooltips_Click(); }, false},
-        {"Mask None", nothing, [&] { book->mask_none_Click(); }, false},
+        {"Mask All", nothing, [&] { book->maskAll(); }, false},
+        {"Always on Top", nothing, [&] { book->toggleOnTop(); }, true},
+        {"Show ToolTips", nothing, [&] { book->toggleToolTips(); }, false},
+        {"Mask None", nothing, [&] { book->maskNone(); }, false},
         // Clipboard.
         {"copy notes", nothing, [&] { book->copyBox(Box::Notes); }, true},
         {"copy user ID", nothing, [&] { book->copyBox(Box::UserId); }, true},
         {"copy password", nothing, [&] { book->copyBox(Box::Password); }, true},
-        {"Clear Clipboard", nothing, [&] { book->Clear_Clipboard_Click(); }, true},
+        {"Clear Clipboard", nothing, [&] { book->clearClipboard(); }, true},
         // Website and generator.
         {"website, empty", nothing, [&] { (void)book->openWebsite(); }, true},
         {"website, opened", [&] { lookUp("Alpha"); }, [&] { (void)book->openWebsite(); }, true},
@@ -111,23 +111,23 @@ TEST_F(AccountBookActivity, EachOperationResetsTheIdleCountOrLeavesIt)
          },
          [&] { (void)book->openWebsite(); }, true},
         {"Online Help", nothing, [&] { book->RunBrowser("http://coffernote.example.org/support.htm"); }, false},
-        {"Generate Password without a name", [&] { comboChange(""); }, [&] { (void)book->passwordGen_Click(); }, false},
+        {"Generate Password without a name", [&] { comboChange(""); }, [&] { (void)book->generatePassword(); }, false},
         {"Generate Password, No",
          [&] {
              comboChange("Alpha");
              no();
          },
-         [&] { (void)book->passwordGen_Click(); }, false},
+         [&] { (void)book->generatePassword(); }, false},
         {"Generate Password, Yes",
          [&] {
              lookUp("Alpha");
              yes();
          },
-         [&] { (void)book->passwordGen_Click(); }, true},
+         [&] { (void)book->generatePassword(); }, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.operation);
-        book->New_Click();
+        book->newAccount();
         row.setup();
         state.IdleTickCount = 7;
         row.action();

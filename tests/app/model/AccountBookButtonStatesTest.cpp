@@ -44,13 +44,13 @@ TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
              go("Bank");
              typeInto(Box::UserId, "x");
          },
-         [&] { book->cboSelect_KeyDown(false); }, "1 - - - - -"},
+         [&] { book->keyInName(false); }, "1 - - - - -"},
         {"List opened",
          [&] {
              go("Bank");
              typeInto(Box::UserId, "x");
          },
-         [&] { book->cboSelect_DropDown(); }, "1 - - - - -"},
+         [&] { book->openNameList(); }, "1 - - - - -"},
         {"Box text changed", [&] { go("Bank"); }, [&] { typeInto(Box::Notes, "x"); }, "0 1 1 1 0 E"},
         {"Double-click on a box", [&] { go("Bank"); }, [&] { book->enterEditMode(); }, "- 1 1 1 0 E"},
         {"Successful lookup", [&] { typeInto(Box::UserId, "x"); }, [&] { go("Mail"); }, "1 0 0 0 1 D"},
@@ -61,31 +61,31 @@ TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
              type("");
              typeInto(Box::UserId, "x");
          },
-         [&] { click(book->Add_Account_Click()); }, "- - - - - -"},
+         [&] { click(book->addAccount()); }, "- - - - - -"},
         {"Add refused: the header's name, taken",
          [&] {
              typeExactName(kHeaderMarker);
              typeInto(Box::UserId, "x");
          },
-         [&] { click(book->Add_Account_Click()); }, "- 0 - - - -"},
+         [&] { click(book->addAccount()); }, "- 0 - - - -"},
         {"Add refused: duplicate",
          [&] {
              type("Bank");
              typeInto(Box::UserId, "x");
          },
-         [&] { click(book->Add_Account_Click()); }, "- 0 - - - -"},
+         [&] { click(book->addAccount()); }, "- 0 - - - -"},
         {"Add done",
          [&] {
              type("Shop");
              typeInto(Box::UserId, "x");
          },
-         [&] { click(book->Add_Account_Click()); }, "1 0 0 0 1 D"},
+         [&] { click(book->addAccount()); }, "1 0 0 0 1 D"},
         {"Change with nothing on display",
          [&] {
              type("Shop");
              typeInto(Box::UserId, "x");
          },
-         [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
+         [&] { click(book->changeAccount()); }, "- - - - - -"},
         {"Change with all fields empty",
          [&] {
              go("Empty");
@@ -93,55 +93,55 @@ TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
              edit(Box::UserId, "");
              type("");
          },
-         [&] { click(book->cmdChange_Click()); }, "1 0 0 0 0 -"},
+         [&] { click(book->changeAccount()); }, "1 0 0 0 0 -"},
         {"Change with empty name",
          [&] {
              go("Bank");
              typeInto(Box::UserId, "x");
              type("");
          },
-         [&] { click(book->cmdChange_Click()); }, "- - - - 1 D"},
+         [&] { click(book->changeAccount()); }, "- - - - 1 D"},
         {"Change refused: the placeholder as name",
          [&] {
              go("Bank");
              typeInto(Box::UserId, "x");
              typeExactName(AccountBook::kPlaceholder);
          },
-         [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
+         [&] { click(book->changeAccount()); }, "- - - - - -"},
         {"Change refused: the header's name",
          [&] {
              go("Bank");
              typeInto(Box::UserId, "x");
              typeExactName(kHeaderMarker);
          },
-         [&] { click(book->cmdChange_Click()); }, "- - - - - -"},
+         [&] { click(book->changeAccount()); }, "- - - - - -"},
         {"Change done",
          [&] {
              go("Bank");
              typeInto(Box::UserId, "x");
          },
-         [&] { click(book->cmdChange_Click()); }, "1 0 0 0 1 D"},
+         [&] { click(book->changeAccount()); }, "1 0 0 0 1 D"},
         {"Delete, Yes, record on display", [&] { go("Bank"); },
          [&] {
              platform.queueAnswer(Answer::Yes);
-             click(book->cmdDelete_Click());
+             click(book->deleteAccount());
          },
          "1 0 0 0 0 E"},
         {"Delete, No", [&] { go("Bank"); },
          [&] {
              platform.queueAnswer(Answer::No);
-             click(book->cmdDelete_Click());
+             click(book->deleteAccount());
          },
          "- 0 0 0 0 E"},
         {"Delete, Yes, nothing on display",
          [&] {
              type("x");
-             book->cmdCancel_Click();
+             book->cancelEdit();
              typeInto(Box::Notes, "n");
          },
          [&] {
              platform.queueAnswer(Answer::Yes);
-             click(book->cmdDelete_Click());
+             click(book->deleteAccount());
          },
          "- 0 0 0 0 E"},
         {"Cancel, record on display",
@@ -149,15 +149,15 @@ TEST_F(AccountBookButtonStates, EveryOperationLeavesTheStateOfTheTable)
              go("Bank");
              typeInto(Box::UserId, "x");
          },
-         [&] { book->cmdCancel_Click(); }, "1 0 0 0 1 D"},
+         [&] { book->cancelEdit(); }, "1 0 0 0 1 D"},
         {"Cancel, nothing on display",
          [&] {
              type("Draft");
              typeInto(Box::UserId, "x");
          },
-         [&] { book->cmdCancel_Click(); }, "1 0 0 0 1 D"},
-        {"New, a box held text", [&] { go("Bank"); }, [&] { book->New_Click(); }, "1 0 0 0 0 E"},
-        {"New, every box empty", nothing, [&] { book->New_Click(); }, "1 0 0 0 0 -"},
+         [&] { book->cancelEdit(); }, "1 0 0 0 1 D"},
+        {"New, a box held text", [&] { go("Bank"); }, [&] { book->newAccount(); }, "1 0 0 0 0 E"},
+        {"New, every box empty", nothing, [&] { book->newAccount(); }, "1 0 0 0 0 -"},
     };
 
     for (const Row& row : rows) {

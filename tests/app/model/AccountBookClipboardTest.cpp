@@ -28,7 +28,7 @@ TEST_F(AccountBookClipboard, AnEmptyBoxLeavesTheClipboardEmpty)
 {
     click("cmdCopy4");
     ASSERT_TRUE(platform.clipboardHasText);
-    book->New_Click();
+    book->newAccount();
     click("cmdCopy4");
     EXPECT_FALSE(platform.clipboardHasText);
     EXPECT_EQ(platform.clipboard, "");

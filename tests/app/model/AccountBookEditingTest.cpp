@@ -331,7 +331,7 @@ TEST_F(AccountBookEditing, NewEmptiesTheWindow)
     open();
     lookUp("Alpha");
     state.IdleTickCount = 2;
-    book->New_Click();
+    book->newAccount();
     EXPECT_TRUE(recordLabel().empty());
     EXPECT_TRUE(comboText().empty());
     for (Box b : {Box::Website, Box::Notes, Box::UserId, Box::Password})

@@ -45,7 +45,7 @@ protected:
         platform.messages.clear();
         platform.queueAnswer(Answer::Yes);
         platform.queueFile(elsewhere.file(name));
-        EXPECT_FALSE(book->Import_Click().mustEnd());
+        EXPECT_FALSE(book->importAccounts().mustEnd());
         EXPECT_EQ(book->table(), table);
         EXPECT_EQ(book->names().size(), 20u); // the list emptied for the dialog is filled again
         EXPECT_EQ(folder.read("settings.dat"), accounts);

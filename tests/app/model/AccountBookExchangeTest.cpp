@@ -71,7 +71,7 @@ protected:
     {
         platform.queueAnswer(Answer::Yes);
         platform.queueFile(path);
-        ASSERT_FALSE(book->Import_Click().mustEnd());
+        ASSERT_FALSE(book->importAccounts().mustEnd());
     }
 };
 
@@ -87,7 +87,7 @@ TEST_F(AccountBookExchange, ExportWritesEveryAccountAndEndsInDragDropMode)
     state.IdleTickCount = 7;
     const std::string path = elsewhere.file("accounts.csv");
     platform.queueFile(path);
-    book->Export_Click();
+    book->exportAccounts();
 
     EXPECT_EQ(platform.fileFilters, std::vector<std::string>{kFilter});
     EXPECT_EQ(elsewhere.read("accounts.csv"),
@@ -108,7 +108,7 @@ TEST_F(AccountBookExchange, ExportOfNoAccountsGivesAnEmptyFileAndReplacesOldCont
     open({});
     elsewhere.write("old.txt", "\"stale\",\"\",\"\",\"\",\"\"\r\n");
     platform.queueFile(elsewhere.file("old.txt"));
-    book->Export_Click();
+    book->exportAccounts();
     EXPECT_TRUE(elsewhere.exists("old.txt"));
     EXPECT_EQ(elsewhere.read("old.txt"), "");
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Account information has been exported."});
@@ -121,7 +121,7 @@ TEST_F(AccountBookExchange, ExportCancelledChangesNothing)
     const std::string options = folder.read("config.dat");
     state.IdleTickCount = 4;
     platform.queueFile("");
-    book->Export_Click();
+    book->exportAccounts();
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(folder.read("config.dat"), options);
     EXPECT_EQ(state.IdleTickCount, 4);
@@ -135,7 +135,7 @@ TEST_F(AccountBookExchange, ExportThatCannotBeWrittenIsReportedNotCelebrated)
     const std::string options = folder.read("config.dat");
     const std::string path = elsewhere.file("missing folder") + "/accounts.csv";
     platform.queueFile(path);
-    book->Export_Click();
+    book->exportAccounts();
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "Account information has not been exported.\r\nThe file " + path +
                                              " could not be written: A new file cannot be made in its folder: No "
@@ -155,7 +155,7 @@ TEST_F(AccountBookExchange, ExportWhoseFolderCannotBeFlushedIsInPlaceAndSaysSo)
     const std::string exportFolder = elsewhere.str();
     SetFileFaultHookForTests(
         [&](FileFault f, const std::string& at) { return f == FileFault::FolderFlush && at == exportFolder; });
-    book->Export_Click();
+    book->exportAccounts();
     SetFileFaultHookForTests({});
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "Account information has been exported.\r\nThe folder of the file " + path +
@@ -176,7 +176,7 @@ TEST_F(AccountBookExchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
                                "\"Beta\",\"\",\"a, b\",\"\",\"p2\"\r\n"
                                "\"t1ckb0xr00tm4rkrz\",\"\",\"\",\"\",\"\"\r\n"
                                "\"zeta\",\"second\",\"\",\"\",\"\"\r\n");
-    book->OnTop_Click(); // off, so the import must switch it on again
+    book->toggleOnTop(); // off, so the import must switch it on again
     ASSERT_FALSE(book->onTop());
     enterEditMode();
     state.IdleTickCount = 9;
@@ -219,7 +219,7 @@ TEST_F(AccountBookExchange, ExportThenImportGivesTheSameAccounts)
     open(accounts);
     const AccountTable before = book->table();
     platform.queueFile(elsewhere.file("round.txt"));
-    book->Export_Click();
+    book->exportAccounts();
 
     platform.messages.clear();
     elsewhere.write("other.txt", "\xEF\xBB\xBF"
@@ -254,7 +254,7 @@ TEST_F(AccountBookExchange, ImportAnsweredNoKeepsTheAccounts)
     const std::string file = folder.read("settings.dat");
     enterEditMode();
     platform.queueAnswer(Answer::No);
-    EXPECT_FALSE(book->Import_Click().mustEnd());
+    EXPECT_FALSE(book->importAccounts().mustEnd());
     EXPECT_TRUE(platform.fileFilters.empty());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
     EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
@@ -272,7 +272,7 @@ TEST_F(AccountBookExchange, ImportCancelledInTheDialogStopsAtOnce)
     state.IdleTickCount = 3;
     platform.queueAnswer(Answer::Yes);
     platform.queueFile("");
-    EXPECT_FALSE(book->Import_Click().mustEnd());
+    EXPECT_FALSE(book->importAccounts().mustEnd());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
     EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(folder.read("settings.dat"), file);
@@ -284,7 +284,7 @@ TEST_F(AccountBookExchange, ImportCancelledInTheDialogStopsAtOnce)
 TEST_F(AccountBookExchange, ImportOfAFileThatDoesNotExistSavesTheTableBack)
 {
     open(kAccounts);
-    book->OnTop_Click();
+    book->toggleOnTop();
     importFile(elsewhere.file("typed name.csv"));
     EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
     EXPECT_EQ(stored(), BuildImportedTable(state, kAccounts));
@@ -324,7 +324,7 @@ TEST_F(AccountBookExchange, ImportRefusesAFileItCannotUseAndChangesNothing)
         if (std::string(c.name) != "folder.csv")
             elsewhere.write(c.name, c.content);
         platform.messages.clear();
-        book->OnTop_Click(); // off; a refused import does not switch it on
+        book->toggleOnTop(); // off; a refused import does not switch it on
         ASSERT_FALSE(book->onTop());
         enterEditMode();
         importFile(elsewhere.file(c.name));
@@ -338,7 +338,7 @@ TEST_F(AccountBookExchange, ImportRefusesAFileItCannotUseAndChangesNothing)
         EXPECT_EQ(optionsOnDisk().get(OptionsRecord::IntegrityStamp), stamp);
         EXPECT_EQ(joined(), "alpha|Bank|Caf\xC3\xA9 \xE2\x82\xAC");
         EXPECT_FALSE(book->onTop());
-        book->OnTop_Click(); // back on for the next case
+        book->toggleOnTop(); // back on for the next case
     }
 }
 
@@ -371,7 +371,7 @@ TEST_F(AccountBookExchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
     platform.queueAnswer(Answer::Yes);
     platform.queueFile(elsewhere.file("new.csv"));
     platform.queueAnswer(Answer::No);
-    ended = book->Import_Click().mustEnd();
+    ended = book->importAccounts().mustEnd();
     EXPECT_TRUE(ended);
     ASSERT_EQ(platform.messages.size(), 2u);
     EXPECT_EQ(platform.messages[1].style, MsgQuestion);

@@ -15,7 +15,7 @@ protected:
         storeAccounts({account("Alpha", "http://alpha.example", "n", "u", "old")});
         open();
     }
-    void generate() { ASSERT_FALSE(book->passwordGen_Click().mustEnd()); }
+    void generate() { ASSERT_FALSE(book->generatePassword().mustEnd()); }
     void go(const std::string& name) { lookUp(name); }
 };
 

@@ -53,7 +53,7 @@ protected:
         platform.queueFile(file);
         if (choice)
             platform.queueImportChoice(*choice);
-        ASSERT_FALSE(book->ImportFromProgram_Click().mustEnd());
+        ASSERT_FALSE(book->importFromProgram().mustEnd());
     }
 };
 

@@ -75,16 +75,16 @@ TEST_F(AccountBookModes, ABoxGetsANewRevisionOnlyWhenTheBookChangesItsText)
     };
     const Step steps[] = {
         {"the user types", [&] { typeInto(Box::Password, "!"); }, false},
-        {"Cancel brings the stored text back", [&] { book->cmdCancel_Click(); }, true},
-        {"Cancel again: the same text", [&] { book->cmdCancel_Click(); }, false},
+        {"Cancel brings the stored text back", [&] { book->cancelEdit(); }, true},
+        {"Cancel again: the same text", [&] { book->cancelEdit(); }, false},
         {"a mask, a mode",
          [&] {
              book->toggleMask(Box::Password);
              book->toggleMode();
          },
          false},
-        {"New empties it", [&] { book->New_Click(); }, true},
-        {"New again", [&] { book->New_Click(); }, false},
+        {"New empties it", [&] { book->newAccount(); }, true},
+        {"New again", [&] { book->newAccount(); }, false},
         {"a lookup fills it", [&] { lookUp("Alpha"); }, true},
     };
     for (const Step& s : steps) {

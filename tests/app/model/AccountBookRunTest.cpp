@@ -34,25 +34,25 @@ TEST_F(AccountBookRun, AnOperationWhoseSaveMustEndTheProgramSaysSoAndStops)
          [&] {
              type("Shop");
              no();
-             return book->Add_Account_Click();
+             return book->addAccount();
          }},
         {"Change",
          [&] {
              lookUp("Alpha");
              typeInto(Box::UserId, "2");
              no();
-             return book->cmdChange_Click();
+             return book->changeAccount();
          }},
         {"Delete",
          [&] {
              lookUp("Alpha");
              platform.queueAnswer(Answer::Yes);
              no();
-             return book->cmdDelete_Click();
+             return book->deleteAccount();
          }},
         {"website prefix",
          [&] {
-             book->cmdGo_KeyDown(true);
+             book->shiftOnGo(true);
              lookUp("Alpha");
              edit(Box::Website, "alpha.example");
              platform.queueAnswer(Answer::Yes);

@@ -16,7 +16,7 @@ protected:
     // Shows the stored account without opening its website, then puts text into the website box.
     void showWithWebsite(const std::string& text)
     {
-        book->cmdGo_KeyDown(true);
+        book->shiftOnGo(true);
         lookUp("Alpha");
         edit(Box::Website, text);
         forgetMessages();

@@ -65,7 +65,7 @@ TEST_F(LoginCheckTest, TheRightEntrySetsTheLogin)
     EXPECT_TRUE(platform.messages.empty());
     // The check is over: neither a further OK nor Cancel does anything.
     EXPECT_TRUE(attempt("x", "y", "1").isOk());
-    EXPECT_TRUE(check.cmdCancel_Click().isOk());
+    EXPECT_TRUE(check.cancelLogin().isOk());
     EXPECT_EQ(check.failedLogins(), 0);
     EXPECT_TRUE(platform.messages.empty());
 }
@@ -164,9 +164,9 @@ TEST_F(LoginCheckTest, CancelEndsTheProgram)
 {
     load("Alice", "Secret", "4711");
     check.padDigit('4');
-    EXPECT_TRUE(check.cmdCancel_Click().mustEnd());
+    EXPECT_TRUE(check.cancelLogin().mustEnd());
     EXPECT_EQ(check.numpadEntry(), "");
-    EXPECT_TRUE(check.cmdCancel_Click().isOk()); // once
+    EXPECT_TRUE(check.cancelLogin().isOk()); // once
     EXPECT_FALSE(check.loggedIn());
     EXPECT_TRUE(noLogin());
 }

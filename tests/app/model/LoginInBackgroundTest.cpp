@@ -60,7 +60,7 @@ TEST_F(LoginInBackground, TheKeyIsDerivedInTheBackgroundThenTheFileOpensOrTheFai
     EXPECT_EQ(deriving, std::vector<bool>{true});
     // While it works, a further OK, Cancel and the pad do nothing.
     submit("owner", "first secret", "2468");
-    EXPECT_EQ(outcome(login().cmdCancel_Click()), "Ok");
+    EXPECT_EQ(outcome(login().cancelLogin()), "Ok");
     EXPECT_EQ(nextPlatform->backgroundWaiting(), 1u);
     EXPECT_TRUE(finished.empty());
     EXPECT_TRUE(nextPlatform->messages.empty());

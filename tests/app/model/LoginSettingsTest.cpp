@@ -54,7 +54,7 @@ TEST_F(LoginSettingsTest, TheBoxesStartWithTheLoginAndTheConfirmationEqualToTheP
 {
     setLogin("Alice", "Secret", "4711");
     LoginEntries e;
-    settings.Form_Load(e);
+    settings.fillEntries(e);
     EXPECT_EQ(e.userName, "Alice");
     EXPECT_EQ(e.password, "Secret");
     EXPECT_EQ(e.confirm, "Secret");

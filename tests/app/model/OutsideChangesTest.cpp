@@ -21,10 +21,10 @@ protected:
         const bool exists = name == "A";
         b.setComboTextQuietly(name);
         if (exists) {
-            ASSERT_EQ(outcome(b.cmdGo_Click()), "Ok");
+            ASSERT_EQ(outcome(b.lookUp()), "Ok");
         }
         b.boxEdited(AccountBook::Password, SecretString(password));
-        ASSERT_EQ(outcome(exists ? b.cmdChange_Click() : b.Add_Account_Click()), "Ok");
+        ASSERT_EQ(outcome(exists ? b.changeAccount() : b.addAccount()), "Ok");
         ASSERT_EQ(p.messages.back().text, kSaved);
     }
     void saveAfterOtherComputer(bool movingIn)
@@ -51,7 +51,7 @@ protected:
     {
         book->setComboTextQuietly(name);
         book->boxEdited(AccountBook::Password, SecretString("mine"));
-        ASSERT_EQ(outcome(book->Add_Account_Click()), "Ok");
+        ASSERT_EQ(outcome(book->addAccount()), "Ok");
     }
 };
 

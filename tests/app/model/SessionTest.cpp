@@ -95,7 +95,7 @@ TEST_F(SessionRun, ActivityPostponesTheIdleLock)
 {
     openRun();
     ticks(10);
-    session.book().Clear_Clipboard_Click(); // activity
+    session.book().clearClipboard(); // activity
     platform.setClipboardText("copied");
     ticks(10);
     EXPECT_TRUE(session.tick());

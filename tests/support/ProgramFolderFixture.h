@@ -15,9 +15,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,6 +33,15 @@ inline AccountRecord MakeAccount(std::string name, std::string website = {}, std
     r.UserId = std::move(userId);
     r.Password = std::move(password);
     return r;
+}
+
+// "é" n times: 2n bytes, n characters (names longer than the list's 50 characters, cut by characters).
+inline std::string Accents(int n)
+{
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += "\xC3\xA9";
+    return s;
 }
 
 // The password that "Generate Password" offers in its question, checked against the question's exact shape.

@@ -10,15 +10,6 @@
 
 namespace {
 
-// "é" 60 times: 120 bytes, 60 characters; the list takes 50.
-std::string accents(int n)
-{
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += "\xC3\xA9";
-    return s;
-}
-
 } // namespace
 
 // Each program's export, written here from the column names its makers document.
@@ -76,13 +67,13 @@ TEST(ImportFromProgram, EachLayoutPutsItsFieldsInTheRightBoxes)
          ",,note,Secret note,text,,0,,,,\n"
          ",,card,Visa,,,0,,,,\n"
          ",,login,\"  " +
-             accents(60) +
+             Accents(60) +
              "\",,,0,https://x.example,u,p,\n"
              ",,login," +
              std::string(49, 'a') + "\xF0\x9F\x94\x91,,,0,,u2,p2,\n",
          {MakeAccount("Mail", "https://mail.example", "folder: Work\r\nfields: PIN: 1234\r\nlogin_totp: JBSWY3DP",
                       "ann", "pw"),
-          MakeAccount("Secret note", "", "text"), MakeAccount(accents(50), "https://x.example", "", "u", "p"),
+          MakeAccount("Secret note", "", "text"), MakeAccount(Accents(50), "https://x.example", "", "u", "p"),
           MakeAccount(std::string(49, 'a'), "", "", "u2", "p2")},
          1,
          0,

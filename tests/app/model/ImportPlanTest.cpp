@@ -14,15 +14,6 @@
 
 namespace {
 
-// "é" 60 times: 120 bytes, 60 characters; the list takes 50.
-std::string accents(int n)
-{
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += "\xC3\xA9";
-    return s;
-}
-
 AccountTable TableNamed(const std::vector<std::string>& names)
 {
     AccountTable t{MakeAccount(kHeaderMarker, "na")};
@@ -108,9 +99,9 @@ TEST(ImportFromProgram, PreviewCountsCutNamesAndListsExistingOnes)
         std::vector<std::string> table, file;
         std::string lastLines;
     } cases[] = {
-        {{}, {"Mail", accents(51)}, "1 name was longer than 50 characters and was cut."},
+        {{}, {"Mail", Accents(51)}, "1 name was longer than 50 characters and was cut."},
         {{"Mail"},
-         {accents(60), "Mail", std::string(51, 'x'), "Bank", "Bank", "Bank"},
+         {Accents(60), "Mail", std::string(51, 'x'), "Bank", "Bank", "Bank"},
          "2 names were longer than 50 characters and were cut.\n"
          "3 accounts have names that already exist: Mail, Bank."},
         {{}, twelveTwice, "12 accounts have names that already exist: A, B, C, D, E, F, G, H, I, J and 2 more."},

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-
 // Each program's export, written here from the column names its makers document.
 TEST(ImportFromProgram, EachLayoutPutsItsFieldsInTheRightBoxes)
 {

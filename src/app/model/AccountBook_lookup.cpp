@@ -2,6 +2,7 @@
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
+#include "app/files/ExportLayouts.h"
 #include "app/model/WebAddressPolicy.h"
 #include "platform/Platform.h"
 
@@ -118,9 +119,7 @@ bool hasScheme(const std::string& text)
 // named "http", never the address meant, and would be stored so; the user mends the text instead.
 bool misspeltScheme(const std::string& text)
 {
-    std::string head = text.substr(0, 6);
-    for (char& c : head)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    const std::string head = LowerAscii(text.substr(0, 6));
     for (const std::string_view scheme : {"https", "http"})
         if (head.starts_with(scheme) && head.size() > scheme.size() &&
             std::string_view("/:\\").find(head[scheme.size()]) != std::string_view::npos)

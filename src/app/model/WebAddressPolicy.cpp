@@ -1,6 +1,6 @@
 #include "app/model/WebAddressPolicy.h"
 
-#include <algorithm>
+#include "app/files/ExportLayouts.h"
 
 namespace {
 
@@ -10,18 +10,6 @@ const char* const kThisComputer = ", this computer itself";
 const char* const kLocalNetwork = ", a computer on your local network";
 const char* const kByNumber = ", a computer named by its number only";
 const char* const kLookAlike = ", a name spelt with characters that can pass for others";
-
-bool endsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-std::string lowerAscii(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
 
 // The reason a host is not what it seems, as the question's words after its name; empty for a plain name.
 std::string doubt(const WebAddressParts& parts)
@@ -37,14 +25,14 @@ std::string doubt(const WebAddressParts& parts)
         break;
     }
     const std::string& host = parts.hostAscii;
-    const std::string bare = endsWith(host, ".") ? host.substr(0, host.size() - 1) : host;
-    if (bare == "localhost" || endsWith(bare, ".localhost"))
+    const std::string bare = host.ends_with(".") ? host.substr(0, host.size() - 1) : host;
+    if (bare == "localhost" || bare.ends_with(".localhost"))
         return kThisComputer;
     if (bare.find('.') == std::string::npos)
         return kLocalNetwork; // a name without a dot is looked up on the local network
     // Written otherwise than it opens (other alphabets, a full-width dot, an invisible character), or in punycode,
     // which browsers show in the letters it stands for.
-    if (lowerAscii(parts.hostShown) != host || host.starts_with("xn--") || host.find(".xn--") != std::string::npos)
+    if (LowerAscii(parts.hostShown) != host || host.starts_with("xn--") || host.find(".xn--") != std::string::npos)
         return kLookAlike;
     return {};
 }

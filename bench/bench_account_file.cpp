@@ -8,6 +8,7 @@
 
 #include "BenchSupport.h"
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "cipher/ProtectedFile.h"
@@ -104,26 +105,28 @@ int runSize(std::size_t accounts, int runs, bool encrypted)
     std::filesystem::create_directories(folder);
     BenchPlatform platform;
     AppState state(folder.string(), platform);
+    Login login;
+    LockedFile locked;
     (void)WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
     std::unique_ptr<FileProtection> key;
     if (encrypted) {
-        state.LoginUserName = "owner";
-        state.LoginPassword1 = "first secret";
-        state.LoginPassword2 = "2468";
-        key = NewProtection(kDefaultKdf, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
-        state.protection = copyOf(*key);
+        login.LoginUserName = "owner";
+        login.LoginPassword1 = "first secret";
+        login.LoginPassword2 = "2468";
+        key = NewProtection(kDefaultKdf, login.LoginUserName, login.LoginPassword1, login.LoginPassword2);
+        login.protection = copyOf(*key);
     }
 
     std::mt19937 gen(static_cast<unsigned>(accounts));
     AccountTable table;
     table.reserve(accounts + 1);
-    table.push_back(MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2));
+    table.push_back(MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2));
     for (std::size_t i = 1; i <= accounts; ++i)
         table.push_back({static_cast<std::int16_t>(i), randomText(gen), randomText(gen), randomText(gen),
                          randomText(gen), randomText(gen)});
 
     // A first save puts the file in place, so that every timed save checks its stamp as the program's do.
-    if (!SaveAccountFile(state, table).isOk()) {
+    if (!SaveAccountFile(state, login, table).isOk()) {
         std::fprintf(stderr, "save failed\n");
         return 1;
     }
@@ -131,7 +134,7 @@ int runSize(std::size_t accounts, int runs, bool encrypted)
     for (int r = 0; r < runs; ++r) {
         const auto start = std::chrono::steady_clock::now();
         const double cpu = cpuMs();
-        const Result result = SaveAccountFile(state, table);
+        const Result result = SaveAccountFile(state, login, table);
         saves.push_back(msSince(start));
         saveCpu.push_back(cpuMs() - cpu);
         if (!result.isOk()) {
@@ -154,13 +157,13 @@ int runSize(std::size_t accounts, int runs, bool encrypted)
     for (int r = 0; r < runs; ++r) {
         OptionsRecord options;
         AccountTable loaded;
-        state.protection.reset();
+        login.protection.reset();
         std::unique_ptr<FileProtection> handed = key ? std::move(keys[static_cast<std::size_t>(r)]) : nullptr;
         const auto start = std::chrono::steady_clock::now();
         const double cpu = cpuMs();
-        LoadResult result = LoadAccountFile(state, options, loaded);
+        LoadResult result = LoadAccountFile(state, login, options, loaded, locked);
         if (encrypted && result.result.isOk() && result.value == LoadKind::Protected) {
-            const Outcome<UnlockKind> opened = UnlockAccountFile(state, std::move(handed), loaded);
+            const Outcome<UnlockKind> opened = UnlockAccountFile(state, login, locked, std::move(handed), loaded);
             result.value = opened.value == UnlockKind::Opened ? LoadKind::Loaded : LoadKind::Recovered;
         }
         loads.push_back(msSince(start));

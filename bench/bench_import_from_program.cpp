@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/model/AccountBook.h"
@@ -78,17 +79,18 @@ int main(int argc, char** argv)
         ImportPlatform platform;
         platform.file = exportFile;
         AppState state(folder.string(), platform);
+        Login login;
         (void)WriteOptionsFile(state.programFolder, OptionsRecord::defaults());
         AccountTable table;
         table.reserve(kTable + 1);
         table.push_back(MakeHeaderRecord("", "", ""));
         for (std::size_t i = 0; i < kTable; ++i)
             table.push_back({static_cast<std::int16_t>(i + 1), site(i), "https://" + site(i), "notes", "user", "pw"});
-        if (!SaveAccountFile(state, table).isOk()) {
+        if (!SaveAccountFile(state, login, table).isOk()) {
             std::fprintf(stderr, "save failed\n");
             return 1;
         }
-        AccountBook book(state, table);
+        AccountBook book(state, login, table);
         book.open();
 
         platform.start = std::chrono::steady_clock::now();

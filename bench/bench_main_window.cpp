@@ -2,6 +2,7 @@
 // updates), a lookup with GO, and the save after Add, Change and Delete. Runs offscreen.
 #include "SilentPlatform.h"
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/model/AccountBook.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv)
         const LanguageTextRules rules;
         Session session(folder.string(), platform, rules);
         AppState& state = session.state();
+        Login& login = session.login();
         if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
             std::fprintf(stderr, "cannot write the options file in %s\n", folder.string().c_str());
             return 1;
@@ -95,7 +97,7 @@ int main(int argc, char** argv)
             r.Password = "Pw" + std::to_string(i * 31337);
             table.push_back(std::move(r));
         }
-        if (!SaveAccountFile(state, table).isOk()) {
+        if (!SaveAccountFile(state, login, table).isOk()) {
             std::fprintf(stderr, "cannot store the accounts\n");
             return 1;
         }
@@ -203,7 +205,7 @@ int main(int argc, char** argv)
         // The model alone, as the window drives it: completion per keystroke, and GO.
         {
             AccountTable copy = session.table();
-            AccountBook book(state, copy, rules);
+            AccountBook book(state, login, copy, rules);
             book.open();
             std::vector<double> modelKeys, modelGo;
             for (int n = 0; n < 200; ++n) {

@@ -8,6 +8,7 @@
 
 #include "BenchSupport.h"
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/model/Session.h"
@@ -57,20 +58,20 @@ enum class Mode { Plain, Login, Protected };
 // login (or none), the file encrypted with the login in Protected mode.
 bool writeFolder(const std::filesystem::path& folder, Mode mode, std::size_t records)
 {
-    const bool login = mode != Mode::Plain;
     std::filesystem::create_directories(folder);
     BenchPlatform platform;
     AppState state(folder.string(), platform);
-    if (login) {
-        state.LoginUserName = kUser;
-        state.LoginPassword1 = kPassword1;
-        state.LoginPassword2 = kPassword2;
+    Login login;
+    if (mode != Mode::Plain) {
+        login.LoginUserName = kUser;
+        login.LoginPassword1 = kPassword1;
+        login.LoginPassword2 = kPassword2;
     }
     if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk())
         return false;
-    AccountTable table{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    AccountTable table{MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2)};
     if (mode == Mode::Protected)
-        state.protection = NewProtection(kDefaultKdf, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+        login.protection = NewProtection(kDefaultKdf, login.LoginUserName, login.LoginPassword1, login.LoginPassword2);
     std::mt19937 gen(7);
     for (int i = 1; table.size() < records; ++i) {
         AccountRecord r;
@@ -82,7 +83,7 @@ bool writeFolder(const std::filesystem::path& folder, Mode mode, std::size_t rec
         r.Password = "Pw" + std::to_string(gen());
         table.push_back(std::move(r));
     }
-    return SaveAccountFile(state, table).isOk();
+    return SaveAccountFile(state, login, table).isOk();
 }
 
 struct Start

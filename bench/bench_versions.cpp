@@ -3,6 +3,7 @@
 #include "BenchSupport.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountVersions.h"
 #include "app/files/OptionsFile.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder);
     BenchPlatform platform;
     AppState state(folder, platform);
+    Login login;
     (void)WriteOptionsFile(folder, OptionsRecord::defaults());
     AccountTable table{MakeHeaderRecord("", "", "")};
     for (std::size_t i = 1; i <= accounts; ++i)
@@ -27,7 +29,7 @@ int main(int argc, char** argv)
                          "https://site" + std::to_string(i) + ".example", "notes", "user", "password"});
     for (int v = 0; v <= versions; ++v) {
         table[1 + static_cast<std::size_t>(v) % accounts].Password = "changed " + std::to_string(v);
-        if (!SaveAccountFile(state, table).isOk())
+        if (!SaveAccountFile(state, login, table).isOk())
             return 1;
     }
 
@@ -38,7 +40,7 @@ int main(int argc, char** argv)
             return 1;
         look.push_back(msSince(t));
         t = std::chrono::steady_clock::now();
-        VersionRestore restore(state, table);
+        VersionRestore restore(state, login, table);
         list.push_back(msSince(t));
         t = std::chrono::steady_clock::now();
         if (restore.details(0).empty())

@@ -8,6 +8,7 @@
 #include "FuzzPlatform.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/IntegrityStamp.h"
 #include "app/files/OptionsFile.h"
@@ -99,9 +100,11 @@ int FuzzAccountFile(const std::uint8_t* data, std::size_t size)
     writeOptions(folder, platform, scene & 3, fileBytes);
 
     AppState state(folder.str(), platform);
+    Login login;
+    LockedFile locked;
     OptionsRecord options;
     AccountTable table{AccountRecord{9, "before", "", "", "", ""}};
-    const LoadResult result = LoadAccountFile(state, options, table);
+    const LoadResult result = LoadAccountFile(state, login, options, table, locked);
 
     FuzzCheck(platform.ends == 0, "the core never ends the program itself");
     FuzzCheck(!result.result.isFailed(), "a load goes on or says the program must end");

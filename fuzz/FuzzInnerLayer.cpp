@@ -5,6 +5,7 @@
 #include "FuzzPlatform.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 
 int FuzzInnerLayer(const std::uint8_t* data, std::size_t size)
@@ -20,15 +21,16 @@ int FuzzInnerLayer(const std::uint8_t* data, std::size_t size)
     // Written again under the header's login fields, the table reads back the same.
     FuzzPlatform platform;
     AppState state("", platform);
-    state.LoginUserName = table[0].Notes;
-    state.LoginPassword1 = table[0].UserId;
-    state.LoginPassword2 = table[0].Password;
-    const Outcome<std::string> encoded = EncodeInnerLayer(state, table);
+    Login login;
+    login.LoginUserName = table[0].Notes;
+    login.LoginPassword1 = table[0].UserId;
+    login.LoginPassword2 = table[0].Password;
+    const Outcome<std::string> encoded = EncodeInnerLayer(login, table);
     FuzzCheck(encoded.result.isOk(), "a decoded table encodes");
     const std::string& again = encoded.value;
     AccountTable back;
     FuzzCheck(DecodeInnerLayer(again, back) && back.size() == table.size(), "the encoded table decodes");
-    table[0] = MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+    table[0] = MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2);
     FuzzCheck(back == table, "the table round-trips under its header");
     return 0;
 }

@@ -86,6 +86,7 @@ int hold(QCoreApplication& app, ToolPlatform& platform)
 int run(const std::string& mode, Session& session, const std::string& arg)
 {
     AppState& state = session.state();
+    Login& login = session.login();
     // As the program's application object does: a result that says so ends the program.
     if (!session.start().result.isOk()) {
         state.platform.endProgram(1);
@@ -124,7 +125,7 @@ int run(const std::string& mode, Session& session, const std::string& arg)
         r.Password = "pw-" + r.AccountName;
         table.push_back(std::move(r));
     }
-    const Result saved = SaveAccountFile(state, table);
+    const Result saved = SaveAccountFile(state, login, table);
     if (saved.mustEnd()) {
         state.platform.endProgram(1);
         return 4;

@@ -4,6 +4,7 @@
 // Reading another process's memory needs root (the program makes itself not dumpable).
 #include "SilentPlatform.h"
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 
@@ -35,13 +36,14 @@ int writeData(const std::string& folder)
 {
     ToolPlatform platform;
     AppState state(folder, platform);
+    Login login;
     if (!WriteOptionsFile(folder, OptionsRecord::defaults()).isOk())
         return 1;
     // The texts the script looks for are these; the website stays empty so that a lookup opens nothing.
     const AccountTable table{MakeHeaderRecord({}, {}, {}),
                              {1, "Scanned", "", "NotesScan-4Kq8Zr2w", "UserScan-9Tb3Lm7p", "PassScan-Old-6Hd2Xw"},
                              {2, "Other", "", "other notes", "other user", "other password"}};
-    const Result saved = SaveAccountFile(state, table);
+    const Result saved = SaveAccountFile(state, login, table);
     if (!saved.isOk())
         std::fprintf(stderr, "%s\n", saved.message().c_str());
     return saved.isOk() ? 0 : 1;

@@ -3,6 +3,7 @@
 //   screenshot_data FOLDER login    the same accounts behind a login: the program opens the login dialog
 #include "SilentPlatform.h"
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountRecord.h"
 #include "app/files/OptionsFile.h"
@@ -40,16 +41,17 @@ int main(int argc, char** argv)
     }
     AgreeingPlatform desktop;
     AppState state(argv[1], desktop);
+    Login login;
     if (argc == 3) {
-        state.LoginUserName = "jane";
-        state.LoginPassword1 = "secret";
-        state.LoginPassword2 = "1234";
+        login.LoginUserName = "jane";
+        login.LoginPassword1 = "secret";
+        login.LoginPassword2 = "1234";
     }
     if (!WriteOptionsFile(state.programFolder, OptionsRecord::defaults()).isOk()) {
         std::fprintf(stderr, "cannot write the options file in %s\n", argv[1]);
         return 1;
     }
-    AccountTable table{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    AccountTable table{MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2)};
     for (const Sample& s : kSamples) {
         AccountRecord r;
         r.RecordNo = static_cast<std::int16_t>(table.size());
@@ -60,7 +62,7 @@ int main(int argc, char** argv)
         r.Password = s.password;
         table.push_back(r);
     }
-    const Result saved = SaveAccountFile(state, table);
+    const Result saved = SaveAccountFile(state, login, table);
     if (!saved.isOk()) {
         std::fprintf(stderr, "cannot store the sample accounts: %s\n", saved.message().c_str());
         return 1;

@@ -2,20 +2,19 @@
 
 #include "app/files/OptionsFile.h"
 #include "base/AtomicFile.h"
-#include "cipher/ProtectedFile.h"
-#include "cipher/SecretString.h"
 
 #include <cstdint>
 #include <string>
 
 class Platform;
 
-// The program-wide values the data files and the rules share: the run's session owns the one instance and hands
-// it to every core operation (no globals), so tests can run many independent programs in one process.
+// The data folder as this run knows it: where it is, the desktop seam, the stamp and the account file last seen,
+// and the idle count. The run's session owns the one instance and hands it to the core operations (no globals),
+// so tests can run many independent programs in one process. The login and its keys are the session's own
+// (Login.h), and a protected file waiting for its key is the login step's.
 struct AppState
 {
     AppState(std::string folder, Platform& seam) : programFolder(std::move(folder)), platform(seam) {}
-    ~AppState();
 
     AppState(const AppState&) = delete;
     AppState& operator=(const AppState&) = delete;
@@ -25,11 +24,6 @@ struct AppState
     // Said once by the start-up sequence: where the data files are kept and why, when that is not where the
     // user would look (the per-user folder just made, or the program folder's files opened read-only).
     std::string startNotice;
-
-    // Login settings; all empty means no login is asked. They wipe themselves when the state goes.
-    SecretString LoginUserName;
-    SecretString LoginPassword1;
-    SecretString LoginPassword2;
 
     // Idle-timer ticks since the last user operation. Saturates instead of overflowing after weeks.
     std::int16_t IdleTickCount = 0;
@@ -52,25 +46,4 @@ struct AppState
 
     // The recovery's own copy of the options; it lives for the run, so values read once stay for the next call.
     OptionsRecord recoveryOptions;
-
-    // The account file is encrypted with a key derived from the login: the key and the header every save writes
-    // under. Null for the default file. The key lives in locked memory and is overwritten when it goes.
-    std::unique_ptr<FileProtection> protection;
-    // While a save replaces the key (or ends the encryption): the one the file on disk was written with, so the
-    // check before that save can still open it.
-    std::unique_ptr<FileProtection> replacedProtection;
-    // The settings a new key is derived with; a file derived with less is derived anew at its next save.
-    KdfSettings kdfDefaults = kDefaultKdf;
-    // That key, when the login derived it in advance (with a new salt) for the file whose header is strongerFor:
-    // the next save under that header seals with it, and takes it as the login's once the file is in place.
-    std::unique_ptr<FileProtection> strongerProtection;
-    ProtectedHeader strongerFor;
-    // A protected account file, read and checked against its stamp at start-up, waiting for the login that opens
-    // it; stampAfterUnlock: it had no stamp or another one, and gets its own once it opened; changedOutside: it had
-    // another one (written by another computer or restored), and the user hears so once it opened.
-    std::string lockedAccountFile;
-    bool stampAfterUnlock = false;
-    bool changedOutside = false;
-
-    bool hasLogin() const { return !LoginUserName.empty() || !LoginPassword1.empty() || !LoginPassword2.empty(); }
 };

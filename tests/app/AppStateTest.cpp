@@ -1,4 +1,5 @@
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountRecord.h"
 
 #include "FakePlatform.h"
@@ -8,9 +9,9 @@
 #include <type_traits>
 
 // The secrets of the run are held in the type that wipes itself; names and websites are not secrets.
-static_assert(std::is_same_v<decltype(AppState::LoginUserName), SecretString>);
-static_assert(std::is_same_v<decltype(AppState::LoginPassword1), SecretString>);
-static_assert(std::is_same_v<decltype(AppState::LoginPassword2), SecretString>);
+static_assert(std::is_same_v<decltype(Login::LoginUserName), SecretString>);
+static_assert(std::is_same_v<decltype(Login::LoginPassword1), SecretString>);
+static_assert(std::is_same_v<decltype(Login::LoginPassword2), SecretString>);
 static_assert(std::is_same_v<decltype(AccountRecord::Notes), SecretString>);
 static_assert(std::is_same_v<decltype(AccountRecord::UserId), SecretString>);
 static_assert(std::is_same_v<decltype(AccountRecord::Password), SecretString>);
@@ -26,11 +27,10 @@ TEST(AppState, IdleCountSaturatesInsteadOfOverflowing)
     EXPECT_EQ(state.IdleTickCount, 0);
 }
 
-TEST(AppState, LoginIsAskedWhenAnySettingIsSet)
+TEST(Login, IsAskedWhenAnySettingIsSet)
 {
-    FakePlatform platform;
-    AppState state("/nowhere", platform);
-    EXPECT_FALSE(state.hasLogin());
-    state.LoginPassword2 = "12";
-    EXPECT_TRUE(state.hasLogin());
+    Login login;
+    EXPECT_FALSE(login.hasLogin());
+    login.LoginPassword2 = "12";
+    EXPECT_TRUE(login.hasLogin());
 }

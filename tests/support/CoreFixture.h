@@ -5,6 +5,7 @@
 #include "TempFolder.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountRecord.h"
 #include "app/files/IntegrityStamp.h"
@@ -42,15 +43,15 @@ inline void writeAccountFileWithStamp(const TempFolder& folder, Platform& platfo
 }
 
 // The login "owner" / "first secret" / "2468" taken, with a key of the quickest settings under a new salt: the
-// state's saves are encrypted with it, and derive no stronger key.
-inline void UseQuickLogin(AppState& s)
+// saves are encrypted with it, and derive no stronger key.
+inline void UseQuickLogin(Login& l)
 {
     constexpr KdfSettings kQuick{kMinKdfMemoryKiB, 1, 1};
-    s.LoginUserName = "owner";
-    s.LoginPassword1 = "first secret";
-    s.LoginPassword2 = "2468";
-    s.protection = NewProtection(kQuick, s.LoginUserName, s.LoginPassword1, s.LoginPassword2);
-    s.kdfDefaults = kQuick;
+    l.LoginUserName = "owner";
+    l.LoginPassword1 = "first secret";
+    l.LoginPassword2 = "2468";
+    l.protection = NewProtection(kQuick, l.LoginUserName, l.LoginPassword1, l.LoginPassword2);
+    l.kdfDefaults = kQuick;
 }
 
 // A program folder, a scripted desktop and the program-wide state, fresh for every test.
@@ -62,6 +63,8 @@ public:
     TempFolder folder;
     FakePlatform platform;
     AppState state{folder.str(), platform};
+    Login login;
+    LockedFile locked; // where a load leaves a protected file
 
     static constexpr const char* kDefaultOptionsLine =
         "\"\",\"\",\"\",\"true\",\"false\",\"false\",\"true\",\"\",\"true\",\"true\"\r\n";
@@ -81,7 +84,7 @@ public:
     // The table as a load returns it: the header from the login settings.
     AccountTable asLoaded(AccountTable t) const
     {
-        t[0] = MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+        t[0] = MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2);
         return t;
     }
 
@@ -97,7 +100,7 @@ public:
     {
         if (!folder.exists("config.dat"))
             folder.write("config.dat", kDefaultOptionsLine);
-        const Result r = SaveAccountFile(state, table);
+        const Result r = SaveAccountFile(state, login, table);
         ASSERT_EQ(outcome(r), "Ok") << r.message();
     }
 

@@ -100,6 +100,7 @@ protected:
     FakePlatform platform;
     Session session;
     AppState& state = session.state();
+    Login& login = session.login();
 
     static AccountRecord account(const std::string& name, const std::string& website = {},
                                  const std::string& notes = {}, const std::string& userId = {},
@@ -111,9 +112,9 @@ protected:
     // Sets a login and runs the start-up sequence, which leaves the folder as the main window finds it.
     void startWithLogin()
     {
-        state.LoginUserName = "owner";
-        state.LoginPassword1 = "first secret";
-        state.LoginPassword2 = "2468";
+        login.LoginUserName = "owner";
+        login.LoginPassword1 = "first secret";
+        login.LoginPassword2 = "2468";
         ASSERT_EQ(outcome(session.start()), "Main");
     }
 
@@ -129,12 +130,12 @@ protected:
     {
         if (!folder.exists(kOptionsFileName))
             writeDefaultOptions();
-        AccountTable table{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+        AccountTable table{MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2)};
         for (const AccountRecord& a : accounts) {
             table.push_back(a);
             table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
         }
-        const Result saved = SaveAccountFile(state, table);
+        const Result saved = SaveAccountFile(state, login, table);
         ASSERT_TRUE(saved.isOk()) << saved.message();
         ASSERT_EQ(folder.exists(kAccountFileName), !accounts.empty());
     }
@@ -165,9 +166,10 @@ protected:
     {
         AccountTable table;
         OptionsRecord options;
+        LockedFile locked;
         if (!folder.exists(kAccountFileName))
-            return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
-        EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "Loaded");
+            return {MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2)};
+        EXPECT_EQ(outcome(LoadAccountFile(state, login, options, table, locked)), "Loaded");
         return table;
     }
     // The account names stored, in table order, without the header.

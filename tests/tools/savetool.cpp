@@ -25,6 +25,7 @@
 
 #include "SilentPlatform.h"
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountExchange.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountVersions.h"
@@ -77,15 +78,24 @@ AccountTable generation(std::size_t accounts, int gen)
 // The derivation's smallest settings: thousands of killed saves stay quick.
 constexpr KdfSettings kQuick{kMinKdfMemoryKiB, 1, 1};
 
-struct Login
+struct TypedLogin
 {
     SecretString user, password, digits;
     bool set = false;
 };
 
-Login loginFrom(const char* variable)
+// One run of the program on the folder, as far as the tool plays it.
+struct Run
 {
+    Run(std::string folder, Platform& platform) : state(std::move(folder), platform) {}
+    AppState state;
     Login login;
+    LockedFile locked;
+};
+
+TypedLogin loginFrom(const char* variable)
+{
+    TypedLogin login;
     const char* text = std::getenv(variable);
     if (!text || !*text)
         return login;
@@ -98,45 +108,45 @@ Login loginFrom(const char* variable)
     return login;
 }
 
-void useLogin(AppState& state, const Login& login)
+void useLogin(Run& run, const TypedLogin& login)
 {
-    state.LoginUserName = login.user;
-    state.LoginPassword1 = login.password;
-    state.LoginPassword2 = login.digits;
+    run.login.LoginUserName = login.user;
+    run.login.LoginPassword1 = login.password;
+    run.login.LoginPassword2 = login.digits;
 }
 
 // A load, and for a protected file the login that opens it: "old", "new" or "none".
-LoadResult loadWithLogin(AppState& state, AccountTable& table, std::string& opened)
+LoadResult loadWithLogin(Run& run, AccountTable& table, std::string& opened)
 {
     OptionsRecord options;
-    LoadResult r = LoadAccountFile(state, options, table);
+    LoadResult r = LoadAccountFile(run.state, run.login, options, table, run.locked);
     if (!r.result.isOk() || r.value != LoadKind::Protected)
         return r;
-    const std::optional<ProtectedHeader> header = ReadProtectedHeader(state.lockedAccountFile);
+    const std::optional<ProtectedHeader> header = ReadProtectedHeader(run.locked.bytes);
     opened = "none";
-    const std::pair<Login, const char*> logins[] = {{loginFrom("COFFERNOTE_SAVETOOL_LOGIN"), "old"},
-                                                    {loginFrom("COFFERNOTE_SAVETOOL_NEW_LOGIN"), "new"}};
+    const std::pair<TypedLogin, const char*> logins[] = {{loginFrom("COFFERNOTE_SAVETOOL_LOGIN"), "old"},
+                                                         {loginFrom("COFFERNOTE_SAVETOOL_NEW_LOGIN"), "new"}};
     for (const auto& [login, name] : logins) {
         if (!login.set || !header)
             continue;
-        const Outcome<UnlockKind> u =
-            UnlockAccountFile(state, ProtectionFor(*header, login.user, login.password, login.digits), table);
+        const Outcome<UnlockKind> u = UnlockAccountFile(
+            run.state, run.login, run.locked, ProtectionFor(*header, login.user, login.password, login.digits), table);
         if (!u.result.isOk())
             return {std::move(u.result)};
         if (u.value == UnlockKind::WrongLogin)
             continue;
         opened = name;
-        useLogin(state, login);
+        useLogin(run, login);
         return {Result::ok(), u.value == UnlockKind::Opened ? LoadKind::Loaded : LoadKind::Recovered};
     }
     return r;
 }
 
-int load(AppState& state, ToolPlatform& platform)
+int load(Run& run, ToolPlatform& platform)
 {
     AccountTable table;
     std::string opened;
-    const LoadResult r = loadWithLogin(state, table, opened);
+    const LoadResult r = loadWithLogin(run, table, opened);
     const char* names[] = {"NoFile", "Loaded", "Recovered", "Protected"};
     // The generation every account carries, or "mixed".
     std::string gen = table.size() > 1 ? table[1].Password.str().substr(3) : "-";
@@ -151,29 +161,29 @@ int load(AppState& state, ToolPlatform& platform)
 
 // After the load: the versions kept, and how many open with the key the account file opened with (or the
 // program's keys), are sealed under another login, or cannot be read.
-int versions(AppState& state)
+int versions(Run& run)
 {
     AccountTable table;
     std::string opened;
-    if (!loadWithLogin(state, table, opened).result.isOk())
+    if (!loadWithLogin(run, table, opened).result.isOk())
         return 1;
     int counts[3] = {};
-    for (const KeptVersion& v : ListVersions(state.programFolder)) {
+    for (const KeptVersion& v : ListVersions(run.state.programFolder)) {
         const Outcome<std::string> bytes = ReadWholeFile(v.path);
         AccountTable t;
-        ++counts[bytes.result.isOk() ? static_cast<int>(OpenVersion(bytes.value, state.protection.get(), t)) : 2];
+        ++counts[bytes.result.isOk() ? static_cast<int>(OpenVersion(bytes.value, run.login.protection.get(), t)) : 2];
     }
     std::printf("versions opened=%d other-login=%d unreadable=%d\n", counts[0], counts[1], counts[2]);
     return 0;
 }
 
 // list and add: the table as a copy of the program would hold it, then (add) that table and one more account saved.
-int addTo(AppState& state, const char* name)
+int addTo(Run& run, const char* name)
 {
-    state.kdfDefaults = kQuick;
+    run.login.kdfDefaults = kQuick;
     AccountTable table;
     std::string opened;
-    if (!loadWithLogin(state, table, opened).result.isOk() || opened == "none" || table.empty()) {
+    if (!loadWithLogin(run, table, opened).result.isOk() || opened == "none" || table.empty()) {
         std::printf("LOAD FAILED\n");
         return 1;
     }
@@ -185,14 +195,14 @@ int addTo(AppState& state, const char* name)
         for (int i = 0; i < 6000 && !std::filesystem::exists(wait); ++i)
             usleep(10000);
     // As the main window's Add: what another computer saved meanwhile is taken in before the save.
-    AccountBook book(state, table);
+    AccountBook book(run.state, run.login, table);
     book.open();
     book.setComboTextQuietly(name);
     book.boxEdited(AccountBook::Website, SecretString("https://example.org"));
     book.boxEdited(AccountBook::UserId, SecretString("user"));
     book.boxEdited(AccountBook::Password, SecretString("pw"));
     const Result r = book.addAccount();
-    const bool saved = r.isOk() && book.table().size() > 1 && !AccountFileChangedOutside(state);
+    const bool saved = r.isOk() && book.table().size() > 1 && !AccountFileChangedOutside(run.state);
     std::printf("%s\n", saved ? "saved" : "SAVE FAILED");
     return saved ? 0 : 1;
 }
@@ -206,15 +216,15 @@ Reading readAs(const std::string& folder, const std::string& bytes, OptionsRecor
 {
     ToolPlatform platform;
     platform.quiet = true;
-    AppState state(folder, platform);
+    Run run(folder, platform);
     std::ofstream(JoinPath(folder, kAccountFileName), std::ios::binary | std::ios::trunc) << bytes;
-    if (!ComputeStampOf(state, bytes).isOk())
+    if (!ComputeStampOf(run.state, bytes).isOk())
         return Refused;
-    options.set(OptionsRecord::IntegrityStamp, state.ComputedStamp);
+    options.set(OptionsRecord::IntegrityStamp, run.state.ComputedStamp);
     (void)WriteOptionsFile(folder, options);
     AccountTable table;
     std::string opened;
-    const LoadResult r = loadWithLogin(state, table, opened);
+    const LoadResult r = loadWithLogin(run, table, opened);
     if (platform.questions > 0)
         return Damage;
     if (!r.result.isOk())
@@ -278,13 +288,15 @@ int main(int argc, char** argv)
     if (mode == "flips")
         return flips(argv[2]);
     ToolPlatform platform;
-    AppState state(argv[2], platform);
+    Run run(argv[2], platform);
+    AppState& state = run.state;
+    Login& login = run.login;
     if (mode == "load")
-        return load(state, platform);
+        return load(run, platform);
     if (mode == "versions")
-        return versions(state);
+        return versions(run);
     if (mode == "list" || mode == "add")
-        return addTo(state, mode == "add" ? argv[3] : nullptr);
+        return addTo(run, mode == "add" ? argv[3] : nullptr);
 
     const auto accounts = static_cast<std::size_t>(std::atol(argv[3]));
     const int gen = mode == "save" ? std::atoi(argv[4]) : 0;
@@ -295,26 +307,26 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot write the options file\n");
         return 1;
     }
-    const Login login = loginFrom("COFFERNOTE_SAVETOOL_LOGIN");
-    if (login.set) {
-        state.kdfDefaults = kQuick;
+    const TypedLogin typed = loginFrom("COFFERNOTE_SAVETOOL_LOGIN");
+    if (typed.set) {
+        login.kdfDefaults = kQuick;
         AccountTable ignored;
         std::string opened;
-        if (mode == "save" && !loadWithLogin(state, ignored, opened).result.isOk()) {
+        if (mode == "save" && !loadWithLogin(run, ignored, opened).result.isOk()) {
             std::printf("LOAD BEFORE SAVE FAILED\n");
             return 1;
         }
-        const Login next = loginFrom("COFFERNOTE_SAVETOOL_NEW_LOGIN");
-        const Login& wanted = next.set ? next : login;
-        if (!state.protection || state.LoginUserName != wanted.user || state.LoginPassword1 != wanted.password ||
-            state.LoginPassword2 != wanted.digits) {
-            useLogin(state, wanted);
+        const TypedLogin next = loginFrom("COFFERNOTE_SAVETOOL_NEW_LOGIN");
+        const TypedLogin& wanted = next.set ? next : typed;
+        if (!login.protection || login.LoginUserName != wanted.user || login.LoginPassword1 != wanted.password ||
+            login.LoginPassword2 != wanted.digits) {
+            useLogin(run, wanted);
             // As Login Settings does: the key the file on disk was written with serves the check before the save.
-            state.replacedProtection = std::move(state.protection);
-            state.protection = NewProtection(kQuick, wanted.user, wanted.password, wanted.digits);
+            login.replacedProtection = std::move(login.protection);
+            login.protection = NewProtection(kQuick, wanted.user, wanted.password, wanted.digits);
         }
     }
-    const Result r = SaveAccountFile(state, generation(accounts, gen));
+    const Result r = SaveAccountFile(state, login, generation(accounts, gen));
     if (!r.isOk()) {
         std::printf("SAVE FAILED (status %d): %s\n", static_cast<int>(r.status()), r.message().c_str());
         return 1;

@@ -1,6 +1,6 @@
 #include "app/files/AccountExchange.h"
 
-#include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/CsvReader.h"
 #include "app/files/ExportLayouts.h"
@@ -197,11 +197,11 @@ ImportResult ReadImportFile(const std::string& path)
     return parsed;
 }
 
-AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord> accounts)
+AccountTable BuildImportedTable(const Login& login, std::vector<AccountRecord> accounts)
 {
     AccountTable table;
     table.reserve(accounts.size() + 1);
-    table.push_back(MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2));
+    table.push_back(MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2));
     for (auto& a : accounts) {
         a.RecordNo = static_cast<std::int16_t>(table.size());
         table.push_back(std::move(a));
@@ -209,9 +209,9 @@ AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord
     return table;
 }
 
-std::string ImportedTableTooLarge(const AppState& state, const AccountTable& table)
+std::string ImportedTableTooLarge(const Login& login, const AccountTable& table)
 {
-    const std::string tooLarge = AccountFileTooLarge(AccountFileLength(state, table));
+    const std::string tooLarge = AccountFileTooLarge(AccountFileLength(login, table));
     if (tooLarge.empty())
         return {};
     return "Its accounts cannot be stored: " + tooLarge +

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-struct AppState;
+struct Login;
 
 // The clear-text exchange format: one line per account, five values in double quotes separated by single
 // commas, CR LF after each line. Values are UTF-8 and written unchanged, except that a double quote inside a
@@ -76,9 +76,9 @@ ImportResult ReadImportFile(const std::string& path);
 
 // The table an import leaves: the header from the current login settings, then the accounts numbered 1..n.
 // accounts must hold at most kMaxRecords - 1 entries (ParseImport guarantees it).
-AccountTable BuildImportedTable(const AppState& state, std::vector<AccountRecord> accounts);
+AccountTable BuildImportedTable(const Login& login, std::vector<AccountRecord> accounts);
 
 // Why a table an import would leave cannot be stored, as sentences about the file ("Its accounts cannot be
 // stored: the account file would be ... bytes, larger than 256 MB, the most Coffernote reads. ..."); empty when
 // the account file it makes is one the load reads back. Checked before an import changes anything.
-std::string ImportedTableTooLarge(const AppState& state, const AccountTable& table);
+std::string ImportedTableTooLarge(const Login& login, const AccountTable& table);

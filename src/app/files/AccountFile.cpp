@@ -1,6 +1,7 @@
 #include "app/files/AccountFile.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/Characters.h"
 #include "app/files/DamagedData.h"
 #include "app/files/IntegrityStamp.h"
@@ -81,7 +82,7 @@ bool makeWorkers(std::size_t count, Workers& workers)
     return true;
 }
 
-template <class Out> bool encodeInner(const AppState& state, const AccountTable& table, Out& out)
+template <class Out> bool encodeInner(const Login& login, const AccountTable& table, Out& out)
 {
     const std::size_t records = std::max<std::size_t>(table.size(), 1);
     // The header always comes from the login settings, never from the table's first element.
@@ -89,7 +90,7 @@ template <class Out> bool encodeInner(const AppState& state, const AccountTable&
     {
         AccountRecord record;
         ~WipedHeader() { WipeRecord(record); }
-    } wiped{MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    } wiped{MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2)};
     const AccountRecord& header = wiped.record;
     std::vector<std::string> numbers(records);
     for (std::size_t i = 0; i < records; ++i)
@@ -246,10 +247,10 @@ bool decodeInner(std::string_view s, AccountTable& result)
 
 } // namespace
 
-Outcome<std::string> EncodeInnerLayer(const AppState& state, const AccountTable& table)
+Outcome<std::string> EncodeInnerLayer(const Login& login, const AccountTable& table)
 {
     Outcome<std::string> out;
-    if (!encodeInner(state, table, out.value))
+    if (!encodeInner(login, table, out.value))
         return {Result::failed("the accounts could not be encrypted")};
     return out;
 }
@@ -259,16 +260,16 @@ bool DecodeInnerLayer(const std::string& inner, AccountTable& table)
     return decodeInner(inner, table);
 }
 
-bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Bytes& out)
+bool EncodeInnerLayerInto(const Login& login, const AccountTable& table, Bytes& out)
 {
-    return encodeInner(state, table, out);
+    return encodeInner(login, table, out);
 }
 
-std::uintmax_t AccountFileLength(const AppState& state, const AccountTable& table)
+std::uintmax_t AccountFileLength(const Login& login, const AccountTable& table)
 {
     const std::string number0 = FormatRecordNo(0);
-    std::uintmax_t inner = storedLineLength({number0, kHeaderMarker, "na", state.LoginUserName.view(),
-                                             state.LoginPassword1.view(), state.LoginPassword2.view()});
+    std::uintmax_t inner = storedLineLength({number0, kHeaderMarker, "na", login.LoginUserName.view(),
+                                             login.LoginPassword1.view(), login.LoginPassword2.view()});
     std::string number;
     for (std::size_t i = 1; i < table.size(); ++i) {
         const AccountRecord& r = table[i];
@@ -276,7 +277,7 @@ std::uintmax_t AccountFileLength(const AppState& state, const AccountTable& tabl
         inner +=
             storedLineLength({number, r.AccountName, r.Website, r.Notes.view(), r.UserId.view(), r.Password.view()});
     }
-    return state.protection ? ProtectedFileLength(inner) : Base64EncodedLength(inner + CipherComponent::kOverhead);
+    return login.protection ? ProtectedFileLength(inner) : Base64EncodedLength(inner + CipherComponent::kOverhead);
 }
 
 std::string AccountFileTooLarge(std::uintmax_t length)
@@ -293,7 +294,7 @@ void SayCipherFailure(Platform& platform, const Result& failure)
         platform.message(failure.message(), MsgOk);
 }
 
-bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table)
+bool DecodeAccountFileBytes(AppState& state, const Login& login, std::string&& fileBytes, AccountTable& table)
 {
 #ifdef __GLIBC__
     // The pages an earlier table and its buffers left go back to the system first: the allocator would
@@ -304,8 +305,8 @@ bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTab
     if (IsProtectedFile(fileBytes)) {
         Bytes inner;
         const std::optional<ProtectedHeader> header = ReadProtectedHeader(fileBytes);
-        const bool opened = header && state.protection && state.protection->header == *header &&
-                            OpenProtectedFile(*state.protection->key, fileBytes, inner) == ProtectedOpening::Opened;
+        const bool opened = header && login.protection && login.protection->header == *header &&
+                            OpenProtectedFile(*login.protection->key, fileBytes, inner) == ProtectedOpening::Opened;
         std::string().swap(fileBytes);
         const bool ok =
             opened && decodeInner(std::string_view(reinterpret_cast<const char*>(inner.data()), inner.size()), table);
@@ -327,10 +328,10 @@ bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTab
     return decodeInner(std::string_view(reinterpret_cast<const char*>(inner.value.data()), inner.value.size()), table);
 }
 
-bool AuthenticatesCompletely(AppState& state, std::string&& fileBytes, AccountTable& table)
+bool AuthenticatesCompletely(AppState& state, const Login& login, std::string&& fileBytes, AccountTable& table)
 {
     AccountTable decoded;
-    if (!DecodeAccountFileBytes(state, std::move(fileBytes), decoded))
+    if (!DecodeAccountFileBytes(state, login, std::move(fileBytes), decoded))
         return false;
     if (decoded.front().AccountName != kHeaderMarker) {
         WipeTable(decoded);

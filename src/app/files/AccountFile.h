@@ -10,6 +10,7 @@
 #include <string>
 
 struct AppState;
+struct Login;
 class Platform;
 struct OptionsRecord;
 
@@ -18,8 +19,19 @@ enum class LoadKind {
     Loaded,    // the table holds the file's records (the header check may have run the recovery)
     Recovered, // the file could not be read in full; the user chose to restore defaults:
                // the account file is gone and the table holds the header built from the login settings
-    Protected, // the file is encrypted with the login's key: it waits in state.lockedAccountFile, checked against
-               // its stamp, for the login (UnlockAccountFile); the table holds the header built from the settings
+    Protected, // the file is encrypted with the login's key: it waits in the LockedFile, checked against its
+               // stamp, for the login (UnlockAccountFile); the table holds the header built from the settings
+};
+
+// A protected account file read at start-up and checked against its stamp, waiting for the key the login derives.
+// The login step holds it.
+struct LockedFile
+{
+    std::string bytes;
+    bool stampAfterUnlock = false; // it had no stamp or another one, and gets its own once it opened
+    bool changedOutside = false;   // it had another one (another computer, a restore): the user hears so then
+    bool waiting() const { return !bytes.empty(); }
+    void forget();
 };
 // The program must end (result.mustEnd()) when the user chose to end it, or a data file exists but cannot be
 // read (a message named it and nothing was deleted); the caller then returns at once.
@@ -34,11 +46,13 @@ using LoadResult = Outcome<LoadKind>;
 // opened it). Either only when it belongs to the user and nobody else can write it. A stamp that names an account
 // file that is not there (a save still arriving, or a lost file), unless the last account was deleted, is told and
 // the program ends. A data file that cannot be read, is not a regular file or is too large is reported and the
-// program ends. In both, nothing was changed or deleted. options receives the options file's values.
-LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table);
+// program ends. In both, nothing was changed or deleted. options receives the options file's values; the header
+// comes from login, and a protected file goes to locked.
+LoadResult LoadAccountFile(AppState& state, const Login& login, OptionsRecord& options, AccountTable& table,
+                           LockedFile& locked);
 
 enum class UnlockKind {
-    Opened,     // the login opened the file: the table holds its records, state.protection its key
+    Opened,     // the login opened the file: the table holds its records, login.protection its key
     WrongLogin, // the key is not the file's: another login (in a version 01 file also a changed byte); nothing changed
     Recovered,  // the key is the file's, but the file was damaged; the recovery question was answered Yes
 };
@@ -47,7 +61,8 @@ enum class UnlockKind {
 // the recovery question, as a damaged default file does. One that opens
 // without its stamp gets it, and under another stamp the user is told that it was changed outside this copy.
 // EndProgram when the user chose to end the program.
-Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProtection> protection, AccountTable& table);
+Outcome<UnlockKind> UnlockAccountFile(AppState& state, Login& login, LockedFile& locked,
+                                      std::unique_ptr<FileProtection> protection, AccountTable& table);
 
 // The reason a save gives when this copy no longer holds the data folder's lock.
 inline constexpr const char* kLockLostReason =
@@ -63,30 +78,31 @@ std::string LockNotHeldReason(const AppState& state);
 // still holds the data folder's lock. A table without accounts deletes the account file instead. Failed: nothing
 // on disk changed and the message (style 48) names the file and the reason. The program must end when the stamp
 // check before the save asked the recovery question and the user answered No.
-Result SaveAccountFile(AppState& state, const AccountTable& table);
+// login: the header's settings and the key; a stronger key replaces it once the file in place is sealed under it.
+Result SaveAccountFile(AppState& state, Login& login, const AccountTable& table);
 // The same; filesInPlace tells a failed save whose new files are in place all the same (only a flush of the
 // folder failed): the file on disk holds the table, and the message says so.
-Result SaveAccountFile(AppState& state, const AccountTable& table, bool& filesInPlace);
+Result SaveAccountFile(AppState& state, Login& login, const AccountTable& table, bool& filesInPlace);
 
 // The inner and outer layers, exposed for tests and benchmarks.
 std::string FormatRecordNo(std::int16_t n); // " 0", " 7", "-3"
-Outcome<std::string> EncodeInnerLayer(const AppState& state, const AccountTable& table);
+Outcome<std::string> EncodeInnerLayer(const Login& login, const AccountTable& table);
 bool DecodeInnerLayer(const std::string& inner, AccountTable& table);
-bool EncodeInnerLayerInto(const AppState& state, const AccountTable& table, Bytes& out);
+bool EncodeInnerLayerInto(const Login& login, const AccountTable& table, Bytes& out);
 
 // The cipher shows nothing itself: a failure of its component is said here, as the component describes it
 // (style 0, OK only). A failure without a message says nothing.
 void SayCipherFailure(Platform& platform, const Result& failure);
 
 // Decodes account file bytes, both layers, in memory; false when a layer does not authenticate or a record is
-// out of shape. A protected file opens only with state.protection, derived for its header. fileBytes is released.
-bool DecodeAccountFileBytes(AppState& state, std::string&& fileBytes, AccountTable& table);
+// out of shape. A protected file opens only with login.protection, derived for its header. fileBytes is released.
+bool DecodeAccountFileBytes(AppState& state, const Login& login, std::string&& fileBytes, AccountTable& table);
 // The same, and the first record carries the header marker: the file is whole and the program's own. Only then
 // is table replaced.
-bool AuthenticatesCompletely(AppState& state, std::string&& fileBytes, AccountTable& table);
+bool AuthenticatesCompletely(AppState& state, const Login& login, std::string&& fileBytes, AccountTable& table);
 
 // The length in bytes of the account file a save of table would write now, worked out without encrypting.
-std::uintmax_t AccountFileLength(const AppState& state, const AccountTable& table);
+std::uintmax_t AccountFileLength(const Login& login, const AccountTable& table);
 // Why an account file of length bytes must not be written, as a clause ("the account file would be ... bytes,
 // larger than 256 MB, the most Coffernote reads"); empty when the load reads it back.
 std::string AccountFileTooLarge(std::uintmax_t length);

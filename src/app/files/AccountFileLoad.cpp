@@ -2,6 +2,7 @@
 #include "app/files/AccountFile.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountVersions.h"
 #include "app/files/ChangedOutside.h"
 #include "app/files/DamagedData.h"
@@ -55,9 +56,9 @@ LoadResult endUnreadable(AppState& state, const std::string& reason)
     return endWith(state, "Coffernote cannot read its data files:", reason);
 }
 
-AccountTable headerOnly(const AppState& state)
+AccountTable headerOnly(const Login& login)
 {
-    return {MakeHeaderRecord(state.LoginUserName, state.LoginPassword1, state.LoginPassword2)};
+    return {MakeHeaderRecord(login.LoginUserName, login.LoginPassword1, login.LoginPassword2)};
 }
 
 void take(AccountTable& table, AccountTable&& loaded)
@@ -66,12 +67,12 @@ void take(AccountTable& table, AccountTable&& loaded)
     table = std::move(loaded);
 }
 
-LoadResult recoverDamaged(AppState& state, OptionsRecord& options, AccountTable& table)
+LoadResult recoverDamaged(AppState& state, const Login& login, OptionsRecord& options, AccountTable& table)
 {
     if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
         return {std::move(recovered)};
     (void)ReadOptionsFile(state.programFolder, options); // the stamp is now empty
-    take(table, headerOnly(state));
+    take(table, headerOnly(login));
     return done(LoadKind::Recovered);
 }
 
@@ -89,9 +90,9 @@ void removeLeftover(AppState& state, const std::string& path)
 
 // Before the login, a protected file cannot be authenticated: its stamp and a header within bounds are all
 // that can be checked.
-bool awaitsLogin(const AppState& state, const std::string& bytes)
+bool awaitsLogin(const Login& login, const std::string& bytes)
 {
-    return !state.protection && IsProtectedFile(bytes);
+    return !login.protection && IsProtectedFile(bytes);
 }
 
 // A protected file whose header this version does not read, or is out of bounds: it may come from a later
@@ -111,8 +112,8 @@ enum class Interrupted {
 // A save interrupted between its two renames: the stored stamp names a complete, authentic "settings2.dat" (one
 // the program wrote itself, never a link). Then loaded holds its records and the state its stamp; a protected file
 // is left in locked for the login instead. identity: the file that was checked.
-Interrupted interruptedSave(AppState& state, const DataPaths& p, const std::string& stamp, AccountTable& loaded,
-                            std::string& locked, FileIdentity& identity)
+Interrupted interruptedSave(AppState& state, const Login& login, const DataPaths& p, const std::string& stamp,
+                            AccountTable& loaded, std::string& locked, FileIdentity& identity)
 {
     if (stamp.empty() || !IsPlainFile(p.temp))
         return Interrupted::No;
@@ -123,13 +124,13 @@ Interrupted interruptedSave(AppState& state, const DataPaths& p, const std::stri
     const std::uint32_t crc = state.AccountFileCrc;
     const std::string computed = state.ComputedStamp;
     if (ComputeStampOf(state, bytes).isOk() && state.ComputedStamp == stamp) {
-        if (awaitsLogin(state, bytes)) {
+        if (awaitsLogin(login, bytes)) {
             if (!ReadProtectedHeader(bytes))
                 return Interrupted::Unreadable;
             locked = std::move(bytes);
             return Interrupted::Finish;
         }
-        if (AuthenticatesCompletely(state, std::move(bytes), loaded))
+        if (AuthenticatesCompletely(state, login, std::move(bytes), loaded))
             return Interrupted::Finish;
     }
     state.AccountFileCrc = crc;
@@ -139,20 +140,21 @@ Interrupted interruptedSave(AppState& state, const DataPaths& p, const std::stri
 
 // A protected file waits for the login, once its header is one this version reads and within bounds. stampIt: it
 // gets its stamp once it opened; changedOutside: it had another stamp, and the user hears so then.
-LoadResult awaitLogin(AppState& state, const std::string& path, std::string&& bytes, bool stampIt, AccountTable& table,
-                      bool changedOutside = false)
+LoadResult awaitLogin(AppState& state, const Login& login, LockedFile& locked, const std::string& path,
+                      std::string&& bytes, bool stampIt, AccountTable& table, bool changedOutside = false)
 {
     if (!ReadProtectedHeader(bytes))
         return endUnreadableHeader(state, path);
-    state.lockedAccountFile = std::move(bytes);
-    state.stampAfterUnlock = stampIt;
-    state.changedOutside = changedOutside;
-    take(table, headerOnly(state));
+    locked.bytes = std::move(bytes);
+    locked.stampAfterUnlock = stampIt;
+    locked.changedOutside = changedOutside;
+    take(table, headerOnly(login));
     return done(LoadKind::Protected);
 }
 
-LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTable& loaded, std::string& locked,
-                                 AccountTable& table, const FileIdentity& checked)
+LoadResult finishInterruptedSave(AppState& state, const Login& login, LockedFile& lockedFile, const DataPaths& p,
+                                 AccountTable& loaded, std::string& locked, AccountTable& table,
+                                 const FileIdentity& checked)
 {
     // Without the lock the new records are used as they are; the copy that holds it finishes its own save.
     if (mayChangeFiles(state)) {
@@ -173,7 +175,7 @@ LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTab
         (void)SyncFolder(state.programFolder);
     }
     if (!locked.empty())
-        return awaitLogin(state, p.accounts, std::move(locked), false, table);
+        return awaitLogin(state, login, lockedFile, p.accounts, std::move(locked), false, table);
     take(table, std::move(loaded));
     return done(LoadKind::Loaded);
 }
@@ -182,13 +184,13 @@ LoadResult finishInterruptedSave(AppState& state, const DataPaths& p, AccountTab
 // whole and the program's own is used and gets its stamp. Without a stamp this is how a backup is put back; under
 // another stamp (changedOutside) it was written elsewhere (another computer, a restored copy, a save still
 // arriving), and the user is told.
-LoadResult takeWhole(AppState& state, bool hadOptions, bool changedOutside, OptionsRecord& options,
+LoadResult takeWhole(AppState& state, const Login& login, bool hadOptions, bool changedOutside, OptionsRecord& options,
                      std::string&& fileBytes, const FileIdentity& read, AccountTable& table)
 {
     AccountTable loaded;
     // Only the user's own file that nobody else can write: anyone else who can write it could have forged it.
-    if (!OwnedByUserAlone(read) || !AuthenticatesCompletely(state, std::move(fileBytes), loaded))
-        return recoverDamaged(state, options, table);
+    if (!OwnedByUserAlone(read) || !AuthenticatesCompletely(state, login, std::move(fileBytes), loaded))
+        return recoverDamaged(state, login, options, table);
     const Result restamped = StampAccountFileAnew(state, options, hadOptions);
     take(table, std::move(loaded));
     if (changedOutside)
@@ -196,11 +198,12 @@ LoadResult takeWhole(AppState& state, bool hadOptions, bool changedOutside, Opti
     return done(LoadKind::Loaded);
 }
 
-LoadResult loadStamped(AppState& state, OptionsRecord& options, std::string&& fileBytes, AccountTable& table)
+LoadResult loadStamped(AppState& state, const Login& login, OptionsRecord& options, std::string&& fileBytes,
+                       AccountTable& table)
 {
     AccountTable loaded;
-    if (!DecodeAccountFileBytes(state, std::move(fileBytes), loaded))
-        return recoverDamaged(state, options, table);
+    if (!DecodeAccountFileBytes(state, login, std::move(fileBytes), loaded))
+        return recoverDamaged(state, login, options, table);
     const bool headerOk = loaded.front().AccountName == kHeaderMarker;
     take(table, std::move(loaded));
     if (!headerOk) {
@@ -212,7 +215,8 @@ LoadResult loadStamped(AppState& state, OptionsRecord& options, std::string&& fi
     return done(LoadKind::Loaded);
 }
 
-LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, int& waitLeftMs)
+LoadResult load(AppState& state, const Login& login, LockedFile& lockedFile, OptionsRecord& options,
+                AccountTable& table, int& waitLeftMs)
 {
     const std::string& folder = state.programFolder;
     const DataPaths p(folder);
@@ -229,18 +233,19 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, in
     FileIdentity checked;
     std::string locked;
     if (!FileExists(p.accounts)) {
-        if (const Interrupted i = interruptedSave(state, p, stamp, loaded, locked, checked); i != Interrupted::No) {
+        if (const Interrupted i = interruptedSave(state, login, p, stamp, loaded, locked, checked);
+            i != Interrupted::No) {
             if (i == Interrupted::Unreadable)
                 return endUnreadableHeader(state, p.temp);
             removeLeftover(state, p.tempOptions);
-            return finishInterruptedSave(state, p, loaded, locked, table, checked);
+            return finishInterruptedSave(state, login, lockedFile, p, loaded, locked, table, checked);
         }
         // A stamp without its file: a save from another computer arriving (a synchronisation program deletes
         // the old file just before it moves the new one in place), or a lost file. An empty list shown now would
         // be saved over it; the deletion of the last account empties the stamp first.
         if (!stamp.empty()) {
             if (AwaitAccountFile(state, waitLeftMs))
-                return load(state, options, table, waitLeftMs); // read anew, the options with it
+                return load(state, login, lockedFile, options, table, waitLeftMs); // read anew, the options with it
             if (FileExists(VersionsFolder(folder))) {
                 state.platform.message(MissingAccountFileMessage(folder), MsgExclamation);
                 return {Result::endProgram()};
@@ -252,7 +257,7 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, in
         // Left by an interrupted save or options write: the pair in place is the one that counts.
         removeLeftover(state, p.tempOptions);
         removeLeftover(state, p.temp);
-        take(table, headerOnly(state));
+        take(table, headerOnly(login));
         return done(LoadKind::NoFile);
     }
 
@@ -268,40 +273,42 @@ LoadResult load(AppState& state, OptionsRecord& options, AccountTable& table, in
         if (Result guarded = CheckRememberedProtection(state, p.accounts, fileBytes); !guarded.isOk())
             return {std::move(guarded)};
         removeLeftover(state, p.temp); // a save interrupted before its first rename: the old pair stands
-        if (awaitsLogin(state, fileBytes))
-            return awaitLogin(state, p.accounts, std::move(fileBytes), false, table);
-        return loadStamped(state, options, std::move(fileBytes), table);
+        if (awaitsLogin(login, fileBytes))
+            return awaitLogin(state, login, lockedFile, p.accounts, std::move(fileBytes), false, table);
+        return loadStamped(state, login, options, std::move(fileBytes), table);
     }
-    if (const Interrupted i = interruptedSave(state, p, stamp, loaded, locked, checked); i != Interrupted::No)
-        return i == Interrupted::Finish ? finishInterruptedSave(state, p, loaded, locked, table, checked)
-                                        : endUnreadableHeader(state, p.temp);
+    if (const Interrupted i = interruptedSave(state, login, p, stamp, loaded, locked, checked); i != Interrupted::No)
+        return i == Interrupted::Finish
+                   ? finishInterruptedSave(state, login, lockedFile, p, loaded, locked, table, checked)
+                   : endUnreadableHeader(state, p.temp);
     // The options file of another computer's save may arrive just after its account file.
     if (AwaitStampChange(state, stamp, waitLeftMs))
-        return load(state, options, table, waitLeftMs);
+        return load(state, login, lockedFile, options, table, waitLeftMs);
     if (Result guarded = CheckRememberedProtection(state, p.accounts, fileBytes); !guarded.isOk())
         return {std::move(guarded)};
     removeLeftover(state, p.temp);
     // No stamp, or another one: a whole file is used, whoever wrote it; only one that does not open is damaged.
-    if (awaitsLogin(state, fileBytes)) {
+    if (awaitsLogin(login, fileBytes)) {
         // As for the default form: anyone else who can write it could have put it there.
         if (!OwnedByUserAlone(readFile))
-            return recoverDamaged(state, options, table);
-        return awaitLogin(state, p.accounts, std::move(fileBytes), true, table, !stamp.empty());
+            return recoverDamaged(state, login, options, table);
+        return awaitLogin(state, login, lockedFile, p.accounts, std::move(fileBytes), true, table, !stamp.empty());
     }
-    return takeWhole(state, hadOptions, !stamp.empty(), options, std::move(fileBytes), readFile, table);
+    return takeWhole(state, login, hadOptions, !stamp.empty(), options, std::move(fileBytes), readFile, table);
 }
 
 } // namespace
 
-Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProtection> protection, AccountTable& table)
+Outcome<UnlockKind> UnlockAccountFile(AppState& state, Login& login, LockedFile& locked,
+                                      std::unique_ptr<FileProtection> protection, AccountTable& table)
 {
     Bytes inner;
     const ProtectedOpening opening = protection && protection->key
-                                         ? OpenProtectedFile(*protection->key, state.lockedAccountFile, inner)
+                                         ? OpenProtectedFile(*protection->key, locked.bytes, inner)
                                          : ProtectedOpening::WrongKey;
     if (opening == ProtectedOpening::WrongKey)
         return {Result::ok(), UnlockKind::WrongLogin};
-    wipe(state.lockedAccountFile);
+    wipe(locked.bytes);
     AccountTable loaded;
     bool decoded = false;
     if (opening == ProtectedOpening::Opened) {
@@ -316,41 +323,42 @@ Outcome<UnlockKind> UnlockAccountFile(AppState& state, std::unique_ptr<FileProte
         // the program's own: damaged data, as for a default file, never a wrong login.
         if (decoded)
             take(table, std::move(loaded));
-        state.stampAfterUnlock = state.changedOutside = false;
+        locked.stampAfterUnlock = locked.changedOutside = false;
         if (Result recovered = RecoverDamagedData(state); !recovered.isOk())
             return {std::move(recovered)};
-        take(table, headerOnly(state));
+        take(table, headerOnly(login));
         return {Result::ok(), UnlockKind::Recovered};
     }
-    state.protection = std::move(protection);
+    login.protection = std::move(protection);
     if (mayChangeFiles(state))
-        SettleSealedVersions(state.programFolder, state.protection.get()); // a new login's save interrupted
-    if (state.stampAfterUnlock) {
+        SettleSealedVersions(state.programFolder, login.protection.get()); // a new login's save interrupted
+    if (locked.stampAfterUnlock) {
         // Opened without a stamp to match (a backup put back) or under another one (written elsewhere): it is
         // intact, and gets its stamp.
         OptionsRecord options = OptionsRecord::defaults();
         const Outcome<bool> read = ReadOptionsFile(state.programFolder, options);
         const Result restamped = read.result.isOk() ? StampAccountFileAnew(state, options, read.value) : read.result;
-        if (state.changedOutside)
+        if (locked.changedOutside)
             TellChangedOutside(state, restamped);
     }
-    state.stampAfterUnlock = state.changedOutside = false;
+    locked.stampAfterUnlock = locked.changedOutside = false;
     take(table, std::move(loaded));
     RememberAccountFile(state);
-    NoteProtection(state);
+    NoteProtection(state, login.protection.get());
     return {Result::ok(), UnlockKind::Opened};
 }
 
-LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable& table)
+LoadResult LoadAccountFile(AppState& state, const Login& login, OptionsRecord& options, AccountTable& table,
+                           LockedFile& locked)
 {
     // No failure ends the program unannounced: it is reported like a file that cannot be read.
     try {
         int waitLeftMs = kAccountFileArrivalMs;
-        LoadResult loaded = load(state, options, table, waitLeftMs);
+        LoadResult loaded = load(state, login, locked, options, table, waitLeftMs);
         if (loaded.result.isOk())
             RememberAccountFile(state);
         // Versions sealed for a new login whose save never came into place go.
-        if (loaded.result.isOk() && loaded.value != LoadKind::Protected && !state.protection && mayChangeFiles(state))
+        if (loaded.result.isOk() && loaded.value != LoadKind::Protected && !login.protection && mayChangeFiles(state))
             SettleSealedVersions(state.programFolder, nullptr);
         return loaded;
     } catch (const std::bad_alloc&) {
@@ -358,4 +366,10 @@ LoadResult LoadAccountFile(AppState& state, OptionsRecord& options, AccountTable
     } catch (const std::exception& e) {
         return endWith(state, kLoadFailed, e.what(), kWillClose);
     }
+}
+
+void LockedFile::forget()
+{
+    wipe(bytes);
+    stampAfterUnlock = changedOutside = false;
 }

@@ -2,6 +2,7 @@
 #include "app/files/AccountFile.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountVersions.h"
 #include "app/files/ChangedOutside.h"
 #include "app/files/DamagedData.h"
@@ -66,7 +67,7 @@ Result saveFailed(AppState& state, const std::string& path, const std::string& r
 // A file whose stamp is empty or another (its options file is gone, or has not arrived yet from another computer)
 // but that is whole, the program's own and the user's alone is no damage: the caller took in its accounts before
 // the save (OutsideChanges.h).
-bool wholeAndOwn(AppState& state, const std::string& path)
+bool wholeAndOwn(const Login& login, const std::string& path)
 {
     FileIdentity readFile;
     Outcome<std::string> read = ReadWholeFile(path, readFile);
@@ -75,14 +76,14 @@ bool wholeAndOwn(AppState& state, const std::string& path)
     AccountTable table;
     // A save that replaces the key checks the file with the key it was written with. Nothing is said here: a file
     // that does not open brings the damaged-data question.
-    const FileProtection* key = state.replacedProtection ? state.replacedProtection.get() : state.protection.get();
+    const FileProtection* key = login.replacedProtection ? login.replacedProtection.get() : login.protection.get();
     const bool ok = read.result.isOk() && OpenVersion(read.value, key, table) == VersionContent::Opened;
     WipeTable(table);
     return ok;
 }
 
 // The stamp check before a save: ok to go on, else the result to return.
-Result checkBeforeSave(AppState& state, const Files& f)
+Result checkBeforeSave(AppState& state, const Login& login, const Files& f)
 {
     if (!FileExists(f.accounts))
         return Result::ok();
@@ -92,7 +93,7 @@ Result checkBeforeSave(AppState& state, const Files& f)
         return saveFailed(state, f.accounts, matches.result.message());
     if (matches.value)
         return Result::ok();
-    if (wholeAndOwn(state, f.accounts))
+    if (wholeAndOwn(login, f.accounts))
         return Result::ok();
     // Yes gives up the damaged file (kept among the versions); the table in memory is then stored under a fresh
     // stamp.
@@ -104,37 +105,37 @@ Result checkBeforeSave(AppState& state, const Files& f)
 // stronger, and the file is sealed under that; should the derivation fail, the old key serves. stronger is the
 // caller's to put in the old key's place once the new file is in place: until then the file on disk is sealed
 // under the old one.
-bool encodeProtected(AppState& state, const AccountTable& table, std::string& outer,
+bool encodeProtected(Login& login, const AccountTable& table, std::string& outer,
                      std::unique_ptr<FileProtection>& stronger)
 {
-    if (state.protection->header.kdf.below(state.kdfDefaults)) {
+    if (login.protection->header.kdf.below(login.kdfDefaults)) {
         // Derived in advance after the login, when it is ready and still for this file; else here and now.
-        std::unique_ptr<FileProtection> ready = std::move(state.strongerProtection);
-        if (ready && ready->header.kdf == state.kdfDefaults && state.strongerFor == state.protection->header)
+        std::unique_ptr<FileProtection> ready = std::move(login.strongerProtection);
+        if (ready && ready->header.kdf == login.kdfDefaults && login.strongerFor == login.protection->header)
             stronger = std::move(ready);
         else
             stronger =
-                NewProtection(state.kdfDefaults, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+                NewProtection(login.kdfDefaults, login.LoginUserName, login.LoginPassword1, login.LoginPassword2);
     }
-    const FileProtection& key = stronger ? *stronger : *state.protection;
+    const FileProtection& key = stronger ? *stronger : *login.protection;
     Bytes inner;
     const bool ok =
-        EncodeInnerLayerInto(state, table, inner) && SealProtectedFile(key, inner.data(), inner.size(), outer);
+        EncodeInnerLayerInto(login, table, inner) && SealProtectedFile(key, inner.data(), inner.size(), outer);
     wipe(inner); // its fields open with the program's fixed keys
     releaseFreedMemory();
     return ok;
 }
 
 // Both layers, in memory: the inner layer never touches the disk.
-bool encodeAccountFile(AppState& state, const AccountTable& table, std::string& outer,
+bool encodeAccountFile(AppState& state, Login& login, const AccountTable& table, std::string& outer,
                        std::unique_ptr<FileProtection>& stronger)
 {
-    if (state.protection)
-        return encodeProtected(state, table, outer, stronger);
+    if (login.protection)
+        return encodeProtected(login, table, outer, stronger);
     Outcome<Bytes> cipher;
     {
         Bytes inner;
-        if (!EncodeInnerLayerInto(state, table, inner))
+        if (!EncodeInnerLayerInto(login, table, inner))
             return false;
         SecretString key1 = kKey1, key2 = kKey2;
         cipher = EncryptBytes(kProgramSuite, inner, key1, key2);
@@ -251,7 +252,7 @@ Result replacePair(AppState& state, const Files& f, const std::string& outer, co
     return Result::ok();
 }
 
-Result save(AppState& state, const AccountTable& table, bool& inPlace)
+Result save(AppState& state, Login& login, const AccountTable& table, bool& inPlace)
 {
     const std::string& folder = state.programFolder;
     const Files f(folder);
@@ -263,7 +264,7 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     if (table.size() > kMaxRecords)
         return saveFailed(state, f.accounts,
                           "the list holds more than " + std::to_string(kMaxRecords) + " records, the most it can hold");
-    if (Result checked = checkBeforeSave(state, f); !checked.isOk())
+    if (Result checked = checkBeforeSave(state, login, f); !checked.isOk())
         return checked;
 
     if (table.size() <= 1) {
@@ -287,7 +288,7 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
 
     std::string outer;
     std::unique_ptr<FileProtection> stronger;
-    if (!encodeAccountFile(state, table, outer, stronger))
+    if (!encodeAccountFile(state, login, table, outer, stronger))
         return saveFailed(state, f.accounts, "the accounts could not be encrypted");
     // What the load would refuse is never written: the next start could not read the accounts back.
     if (const std::string tooLarge = AccountFileTooLarge(outer.size()); !tooLarge.empty())
@@ -296,11 +297,11 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     const std::string previousStamp = state.ComputedStamp;
     Keeping keeping;
     keeping.replacedCrc = previousCrc;
-    const FileProtection* sealedWith = stronger ? stronger.get() : state.protection.get();
+    const FileProtection* sealedWith = stronger ? stronger.get() : login.protection.get();
     if (sealedWith && !FileSealedUnder(f.accounts, *sealedWith)) {
         keeping.sealWith = sealedWith;
-        keeping.previous = state.replacedProtection ? state.replacedProtection.get()
-                           : stronger               ? state.protection.get()
+        keeping.previous = login.replacedProtection ? login.replacedProtection.get()
+                           : stronger               ? login.protection.get()
                                                     : nullptr;
     }
     Result replaced = ComputeStampOf(state, outer).isOk()
@@ -309,7 +310,7 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
     // The stronger key becomes the login's once the file in place is sealed under it; a save that failed before
     // leaves the old key, which the file on disk still opens with.
     if (stronger && (replaced.isOk() || inPlace))
-        state.protection = std::move(stronger);
+        login.protection = std::move(stronger);
     if (!replaced.isOk()) {
         if (!inPlace) { // the stamp in place is still the previous one
             state.AccountFileCrc = previousCrc;
@@ -323,22 +324,22 @@ Result save(AppState& state, const AccountTable& table, bool& inPlace)
 
 } // namespace
 
-Result SaveAccountFile(AppState& state, const AccountTable& table)
+Result SaveAccountFile(AppState& state, Login& login, const AccountTable& table)
 {
     bool inPlace = false;
-    return SaveAccountFile(state, table, inPlace);
+    return SaveAccountFile(state, login, table, inPlace);
 }
 
-Result SaveAccountFile(AppState& state, const AccountTable& table, bool& filesInPlace)
+Result SaveAccountFile(AppState& state, Login& login, const AccountTable& table, bool& filesInPlace)
 {
     filesInPlace = false;
     // No failure ends the program: it is reported as a save that did not happen.
     try {
-        Result saved = save(state, table, filesInPlace);
+        Result saved = save(state, login, table, filesInPlace);
         if (saved.isOk() || filesInPlace)
             RememberAccountFile(state);
         if (saved.isOk())
-            NoteProtection(state);
+            NoteProtection(state, login.protection.get());
         return saved;
     } catch (const std::bad_alloc&) {
         return saveFailed(state, JoinPath(state.programFolder, kAccountFileName), "not enough memory",

@@ -62,7 +62,8 @@ bool AccountFileChangedOutside(AppState& state)
     return false;
 }
 
-OutsideFile ReadOutsideChange(AppState& state, AccountTable& theirs, AccountTable& base, bool& hasBase)
+OutsideFile ReadOutsideChange(AppState& state, const FileProtection* key, AccountTable& theirs, AccountTable& base,
+                              bool& hasBase)
 {
     hasBase = false;
     const std::string path = JoinPath(state.programFolder, kAccountFileName);
@@ -71,7 +72,7 @@ OutsideFile ReadOutsideChange(AppState& state, AccountTable& theirs, AccountTabl
     const Outcome<std::string> bytes = ReadWholeFile(path);
     if (!bytes.result.isOk() || !ComputeStampOf(state, bytes.value).isOk())
         return OutsideFile::Unreadable;
-    switch (OpenVersion(bytes.value, state.protection.get(), theirs)) {
+    switch (OpenVersion(bytes.value, key, theirs)) {
     case VersionContent::OtherLogin:
         return OutsideFile::OtherLogin;
     case VersionContent::Unreadable:
@@ -85,7 +86,7 @@ OutsideFile ReadOutsideChange(AppState& state, AccountTable& theirs, AccountTabl
                 continue;
             const Outcome<std::string> kept = ReadWholeFile(v.path);
             if (kept.result.isOk() && crcOf(kept.value) == state.seenCrc &&
-                OpenVersion(kept.value, state.protection.get(), base) == VersionContent::Opened) {
+                OpenVersion(kept.value, key, base) == VersionContent::Opened) {
                 hasBase = true;
                 break;
             }

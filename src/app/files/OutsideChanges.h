@@ -6,6 +6,7 @@
 #include <vector>
 
 struct AppState;
+struct FileProtection;
 
 // Another writer of the data folder: a second computer whose saves arrive through a synchronised folder, or a copy
 // put back by hand. This copy remembers the account file it last read or wrote, and looks before each save.
@@ -24,9 +25,10 @@ enum class OutsideFile {
     OtherLogin, // encrypted with a login whose key this copy does not hold
     Unreadable, // damaged, or not an account file of Coffernote's
 };
-// Reads the account file another writer put in place, and the version this copy last saw, in memory; the state's
-// stamp is then that file's.
-OutsideFile ReadOutsideChange(AppState& state, AccountTable& theirs, AccountTable& base, bool& hasBase);
+// Reads the account file another writer put in place, and the version this copy last saw, in memory, opening them
+// with key (the login's; null for the default form); the state's stamp is then that file's.
+OutsideFile ReadOutsideChange(AppState& state, const FileProtection* key, AccountTable& theirs, AccountTable& base,
+                              bool& hasBase);
 
 // Conflict copies of the account file that synchronisation programs make beside it when two computers changed it
 // at once ("settings.sync-conflict-<date>-<time>-<device>.dat", "settings (conflicted copy <date> <time>).dat",

@@ -112,13 +112,12 @@ Result CheckRememberedProtection(AppState& state, const std::string& accountFile
     return Result::ok();
 }
 
-void NoteProtection(AppState& state)
+void NoteProtection(AppState& state, const FileProtection* key)
 {
     const Note note = readNote(state);
     if (note.path.empty() || state.programFolder.find('\n') != std::string::npos)
         return;
-    const std::optional<std::string> salt =
-        state.protection ? std::optional<std::string>(hexOf(state.protection->header.salt)) : std::nullopt;
+    const std::optional<std::string> salt = key ? std::optional<std::string>(hexOf(key->header.salt)) : std::nullopt;
     if (salt != note.salt)
         writeNote(note, salt, state.programFolder);
 }

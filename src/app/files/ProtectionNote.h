@@ -5,6 +5,7 @@
 #include <string>
 
 struct AppState;
+struct FileProtection;
 
 // A note kept outside the data folder (per user, where the platform says) of every data folder whose account file
 // this user encrypted with a login, with that file's salt. Whoever can write a data folder (a synchronised folder,
@@ -18,9 +19,9 @@ struct AppState;
 // one under another salt is remembered once its login opened it).
 Result CheckRememberedProtection(AppState& state, const std::string& accountFile, const std::string& fileBytes);
 
-// After the folder's account file was opened with a login or saved: remembers its salt, or, when it is no longer
-// encrypted, forgets the folder. Writes the note only when that changes it.
-void NoteProtection(AppState& state);
+// After the folder's account file was opened with a login or saved: remembers the salt of key, the one it is sealed
+// under, or, when it is no longer encrypted (null), forgets the folder. Writes the note only when that changes it.
+void NoteProtection(AppState& state, const FileProtection* key);
 
 // The questions, for tests: accountFile names the file.
 std::string NoLongerEncryptedQuestion(const std::string& accountFile);

@@ -2,6 +2,7 @@
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
 #include "app/files/Utf8Text.h"
@@ -18,8 +19,8 @@ const char* const kNotSaved = "Your accounts could not be saved.\r\n";
 
 } // namespace
 
-AccountBook::AccountBook(AppState& state, AccountTable& table, const TextRules& rules)
-    : state_(state), table_(table), rules_(rules), names_(rules)
+AccountBook::AccountBook(AppState& state, Login& login, AccountTable& table, const TextRules& rules)
+    : state_(state), login_(login), table_(table), rules_(rules), names_(rules)
 {
 }
 
@@ -29,7 +30,7 @@ void AccountBook::open()
 {
     // 1-2. The table is the session's, loaded once for this run (the header alone when no account is stored).
     if (table_.empty())
-        table_.push_back(MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2));
+        table_.push_back(MakeHeaderRecord(login_.LoginUserName, login_.LoginPassword1, login_.LoginPassword2));
 
     // 3. The account list and empty fields; nothing of an earlier window is pending.
     fillAccountList();

@@ -16,6 +16,7 @@
 #include <vector>
 
 struct AppState;
+struct Login;
 struct FileProtection;
 struct ProtectedHeader;
 
@@ -58,7 +59,8 @@ public:
     static constexpr int kMaxNameLength = 50;
 
     // table: the session's one account table, loaded before the window opens.
-    AccountBook(AppState& state, AccountTable& table, const TextRules& rules = TextRules::plain());
+    // login: the run's login, whose settings every save writes as the header and whose key it seals under.
+    AccountBook(AppState& state, Login& login, AccountTable& table, const TextRules& rules = TextRules::plain());
     ~AccountBook();
     AccountBook(const AccountBook&) = delete;
     AccountBook& operator=(const AccountBook&) = delete;
@@ -193,6 +195,7 @@ private:
     void resetIdle();
 
     AppState& state_;
+    Login& login_;
     AccountTable& table_;
     const TextRules& rules_;
     OptionsRecord options_;

@@ -2,6 +2,7 @@
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/model/PasswordGenerator.h"
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
@@ -34,7 +35,7 @@ Result AccountBook::addAccount()
         return Result::ok();
     }
     if (table_.empty())
-        table_.push_back(MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2));
+        table_.push_back(MakeHeaderRecord(login_.LoginUserName, login_.LoginPassword1, login_.LoginPassword2));
 
     // The header record's marker is the name of a record always in the table: it is taken, as any other name.
     bool taken = name == kHeaderMarker;

@@ -54,8 +54,8 @@ Result AccountBook::importAccounts()
         std::string refusal = !read.result.isOk() && !read.value.missing ? read.result.message() : std::string();
         AccountTable imported;
         if (read.result.isOk()) {
-            imported = BuildImportedTable(state_, std::move(read.value.accounts));
-            refusal = ImportedTableTooLarge(state_, imported);
+            imported = BuildImportedTable(login_, std::move(read.value.accounts));
+            refusal = ImportedTableTooLarge(login_, imported);
         }
         const bool refused = !refusal.empty();
         if (refused) {

@@ -64,14 +64,14 @@ Result AccountBook::importFromProgram()
         table_.push_back(std::move(a));
     }
     // The account file they make must be one the next start reads back: checked before the save.
-    if (const std::string tooLarge = ImportedTableTooLarge(state_, table_); !tooLarge.empty()) {
+    if (const std::string tooLarge = ImportedTableTooLarge(login_, table_); !tooLarge.empty()) {
         dropFrom(before);
         state_.platform.message(notImported(path, tooLarge), MsgExclamation);
         resetIdle();
         return Result::ok();
     }
     bool inPlace = false;
-    const Result saved = SaveAccountFile(state_, table_, inPlace);
+    const Result saved = SaveAccountFile(state_, login_, table_, inPlace);
     if (saved.mustEnd())
         return saved;
     if (!saved.isOk() && inPlace) {

@@ -3,6 +3,7 @@
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/AccountVersions.h"
 #include "app/files/ChangedOutside.h"
@@ -57,7 +58,7 @@ Result AccountBook::mergeOutsideChanges(std::string& told)
         return Result::ok();
     AccountTable theirs, base;
     bool hasBase = false;
-    switch (ReadOutsideChange(state_, theirs, base, hasBase)) {
+    switch (ReadOutsideChange(state_, login_.protection.get(), theirs, base, hasBase)) {
     case OutsideFile::Missing:
     case OutsideFile::Unreadable: // the save's check asks the damaged-data question, whose Yes keeps it
         return Result::ok();      // among the versions
@@ -99,7 +100,7 @@ Result AccountBook::storeTable(bool& inPlace)
     std::string told;
     if (Result merged = mergeOutsideChanges(told); !merged.isOk())
         return merged;
-    const Result saved = SaveAccountFile(state_, table_, inPlace);
+    const Result saved = SaveAccountFile(state_, login_, table_, inPlace);
     tableOnDisk_ = saved.isOk() || inPlace;
     if (!told.empty())
         state_.platform.message(told, MsgInformation);
@@ -133,7 +134,7 @@ bool AccountBook::mergeConflictCopies()
     for (const std::string& path : AccountFileConflictCopies(state_.programFolder)) {
         const Outcome<std::string> bytes = ReadWholeFile(path);
         AccountTable theirs;
-        const VersionContent content = bytes.result.isOk() ? OpenVersion(bytes.value, state_.protection.get(), theirs)
+        const VersionContent content = bytes.result.isOk() ? OpenVersion(bytes.value, login_.protection.get(), theirs)
                                                            : VersionContent::Unreadable;
         const std::string name = path.substr(path.find_last_of('/') + 1);
         if (content != VersionContent::Opened) {

@@ -3,6 +3,7 @@
 #include "app/model/AccountBook.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/model/VersionRestore.h"
 #include "platform/Platform.h"
@@ -17,7 +18,7 @@ Result AccountBook::restoreVersion(VersionKeyDerive derive, std::function<bool()
 {
     resetIdle();
     auto open = [&] { return !stillOpen || stillOpen(); };
-    VersionRestore versions(state_, table_, std::move(derive));
+    VersionRestore versions(state_, login_, table_, std::move(derive));
     if (versions.empty()) {
         state_.platform.message("No earlier version of your accounts has been kept yet: one is kept each time a "
                                 "change is saved.",
@@ -57,12 +58,12 @@ Result AccountBook::restoreVersion(VersionKeyDerive derive, std::function<bool()
     }
 
     // The version's own header (its login) is not taken: the save writes the login in use.
-    chosen.front() = MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2);
+    chosen.front() = MakeHeaderRecord(login_.LoginUserName, login_.LoginPassword1, login_.LoginPassword2);
     for (std::size_t i = 1; i < chosen.size(); ++i)
         chosen[i].RecordNo = static_cast<std::int16_t>(i);
     std::swap(table_, chosen);
     bool inPlace = false;
-    const Result saved = SaveAccountFile(state_, table_, inPlace);
+    const Result saved = SaveAccountFile(state_, login_, table_, inPlace);
     if (saved.mustEnd()) {
         WipeTable(chosen);
         return saved;

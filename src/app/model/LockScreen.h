@@ -3,6 +3,7 @@
 #include "cipher/SecretString.h"
 
 struct AppState;
+struct Login;
 
 // The lock screen's rules: two stages (only UNLOCK, or the password entry) and the comparison with the first login
 // password. Unlimited attempts, no message. The session decides when the lock comes and what an unlock opens.
@@ -14,7 +15,7 @@ public:
         Entry, // the label, password box, OK, Cancel and Exit show
     };
 
-    explicit LockScreen(AppState& state) : state_(state) {}
+    LockScreen(AppState& state, const Login& login) : state_(state), login_(login) {}
 
     // Idle, and the password box is to be emptied (every lock).
     void lock() { change(Stage::Idle, true); }
@@ -43,6 +44,7 @@ private:
     }
 
     AppState& state_;
+    const Login& login_;
     Stage stage_ = Stage::Idle;
     bool emptyBox_ = false;
     int revision_ = 0;

@@ -1,13 +1,14 @@
 #include "app/model/LoginCheck.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/Paths.h"
 #include "app/model/BackgroundKey.h"
 #include "cipher/SecureWipe.h"
 #include "platform/Platform.h"
 
-LoginCheck::LoginCheck(AppState& state, AccountTable& table) : state_(state), table_(table)
+LoginCheck::LoginCheck(AppState& state, Login& login, AccountTable& table) : state_(state), login_(login), table_(table)
 {
     // Room for the longest entry from the start: a growing string would move the earlier digits to a new buffer.
     // The wipes keep the buffer, so the entry never moves.
@@ -45,11 +46,6 @@ void LoginCheck::padDigit(char digit)
         numpadEntry_.resize(kMaxPadDigits); // a 21st digit is dropped, the first 20 stay
 }
 
-bool LoginCheck::opensProtectedFile() const
-{
-    return !state_.lockedAccountFile.empty();
-}
-
 Result LoginCheck::openWith(std::unique_ptr<FileProtection> key)
 {
     if (finished_ || !opensProtectedFile())
@@ -60,7 +56,7 @@ Result LoginCheck::openWith(std::unique_ptr<FileProtection> key)
         wipe(numpadEntry_);
         return Result::reported();
     }
-    const Outcome<UnlockKind> opened = UnlockAccountFile(state_, std::move(key), table_);
+    const Outcome<UnlockKind> opened = UnlockAccountFile(state_, login_, locked_, std::move(key), table_);
     if (opened.result.mustEnd())
         return end(opened.result.exitStatus());
     if (opened.value == UnlockKind::WrongLogin)
@@ -76,20 +72,20 @@ Result LoginCheck::openWith(std::unique_ptr<FileProtection> key)
 // save: derived now, in the background, so that the save need not wait for it.
 void LoginCheck::deriveStrongerKey()
 {
-    if (!state_.protection || !state_.protection->header.kdf.below(state_.kdfDefaults))
+    if (!login_.protection || !login_.protection->header.kdf.below(login_.kdfDefaults))
         return;
-    const ProtectedHeader weaker = state_.protection->header;
+    const ProtectedHeader weaker = login_.protection->header;
     const std::weak_ptr<const bool> alive = alive_;
     DeriveKeyInBackground(
         state_.platform,
-        [kdf = state_.kdfDefaults, user = state_.LoginUserName, password1 = state_.LoginPassword1,
-         password2 = state_.LoginPassword2] { return NewProtection(kdf, user, password1, password2); },
+        [kdf = login_.kdfDefaults, user = login_.LoginUserName, password1 = login_.LoginPassword1,
+         password2 = login_.LoginPassword2] { return NewProtection(kdf, user, password1, password2); },
         [this, alive, weaker](std::unique_ptr<FileProtection> key) {
             // A save meanwhile derived its own, or the login changed: the key goes unused, wiped.
-            if (alive.expired() || !key || !state_.protection || !(state_.protection->header == weaker))
+            if (alive.expired() || !key || !login_.protection || !(login_.protection->header == weaker))
                 return;
-            state_.strongerProtection = std::move(key);
-            state_.strongerFor = weaker;
+            login_.strongerProtection = std::move(key);
+            login_.strongerFor = weaker;
         });
 }
 
@@ -104,7 +100,7 @@ void LoginCheck::submitLogin(const SecretString& userName, const SecretString& p
         return;
     }
     // The derivation gets its own copies of the entry: the dialog's boxes and the pad may change or go meanwhile.
-    const std::optional<ProtectedHeader> header = ReadProtectedHeader(state_.lockedAccountFile);
+    const std::optional<ProtectedHeader> header = ReadProtectedHeader(locked_.bytes);
     auto derive = [header, userName, password1, digits = numpadEntry_]() -> std::unique_ptr<FileProtection> {
         if (!header)
             return nullptr;
@@ -156,9 +152,9 @@ Result LoginCheck::compareWithHeader(const SecretString& userName, const SecretS
 Result LoginCheck::takeHeaderLogin()
 {
     const AccountRecord& header = table_.front();
-    state_.LoginUserName = header.Notes;
-    state_.LoginPassword1 = header.UserId;
-    state_.LoginPassword2 = header.Password;
+    login_.LoginUserName = header.Notes;
+    login_.LoginPassword1 = header.UserId;
+    login_.LoginPassword2 = header.Password;
     loggedIn_ = finished_ = true;
     wipeSecrets();
     return Result::ok();
@@ -186,4 +182,5 @@ Result LoginCheck::cancelLogin()
 void LoginCheck::wipeSecrets()
 {
     wipe(numpadEntry_);
+    locked_.forget();
 }

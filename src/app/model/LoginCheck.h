@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/files/AccountFile.h"
 #include "app/files/AccountRecord.h"
 #include "base/Result.h"
 #include "cipher/ProtectedFile.h"
@@ -11,6 +12,7 @@
 #include <memory>
 
 struct AppState;
+struct Login;
 
 inline constexpr const char* kInvalidLoginMessage = "Invalid login, please try again!  ";
 inline constexpr const char* kInvalidLoginCaption = "Login";
@@ -28,7 +30,8 @@ class LoginCheck
 {
 public:
     // table: the session's account table; only its header record is consulted, unless a protected file fills it.
-    LoginCheck(AppState& state, AccountTable& table);
+    // login: the run's login, set from the header on success (with the key that opened a protected file).
+    LoginCheck(AppState& state, Login& login, AccountTable& table);
     ~LoginCheck();
 
     LoginCheck(const LoginCheck&) = delete;
@@ -56,7 +59,9 @@ public:
     // The dialog goes while the key is derived: the key is wiped unused, nothing opened and nothing called.
     void abandon();
     // The account file waits for the login's key: OK derives it and opens the file with it.
-    bool opensProtectedFile() const;
+    bool opensProtectedFile() const { return locked_.waiting(); }
+    // Where the load leaves a protected account file for this check to open.
+    LockedFile& lockedFile() { return locked_; }
 
     // Leaving the dialog (Cancel, Esc, closing it) ends the program unless the check is already over (or a key is
     // being derived: then it is ignored).
@@ -68,7 +73,7 @@ public:
     const SecretString& numpadEntry() const { return numpadEntry_; }
     int failedLogins() const { return failedLogins_; }
 
-    // Forgets the pad entry.
+    // Forgets the pad entry and the protected file waiting.
     void wipeSecrets();
 
     static constexpr std::size_t kMaxPadDigits = 20;
@@ -86,7 +91,9 @@ private:
     Result compareWithHeader(const SecretString& userName, const SecretString& password1);
 
     AppState& state_;
+    Login& login_;
     AccountTable& table_;
+    LockedFile locked_;
     SecretString numpadEntry_;
     std::int16_t failedLogins_ = 0;
     bool loggedIn_ = false;

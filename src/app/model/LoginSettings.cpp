@@ -1,6 +1,7 @@
 #include "app/model/LoginSettings.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/model/BackgroundKey.h"
 #include "cipher/SecureWipe.h"
@@ -24,18 +25,19 @@ std::size_t characters(std::string_view s)
 
 } // namespace
 
-LoginSettings::LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen)
-    : state_(state), save_(std::move(save)), stillOpen_(std::move(stillOpen))
+LoginSettings::LoginSettings(AppState& state, Login& login, std::function<Result()> save,
+                             std::function<bool()> stillOpen)
+    : state_(state), login_(login), save_(std::move(save)), stillOpen_(std::move(stillOpen))
 {
 }
 
 void LoginSettings::fillEntries(LoginEntries& entries) const
 {
-    store(entries.userName, state_.LoginUserName);
-    store(entries.password, state_.LoginPassword1);
-    store(entries.confirm, state_.LoginPassword1);
-    store(entries.numpad, state_.LoginPassword2);
-    entries.encrypt = state_.protection != nullptr;
+    store(entries.userName, login_.LoginUserName);
+    store(entries.password, login_.LoginPassword1);
+    store(entries.confirm, login_.LoginPassword1);
+    store(entries.numpad, login_.LoginPassword2);
+    entries.encrypt = login_.protection != nullptr;
 }
 
 void LoginSettings::changeLogin(const LoginEntries& e, Finished finished)
@@ -60,7 +62,7 @@ void LoginSettings::changeLogin(const LoginEntries& e, Finished finished)
     busy_ = true;
     DeriveKeyInBackground(
         state_.platform,
-        [kdf = state_.kdfDefaults, user = e.userName, password = e.password, digits = e.numpad] {
+        [kdf = login_.kdfDefaults, user = e.userName, password = e.password, digits = e.numpad] {
             return NewProtection(kdf, user, password, digits);
         },
         [self = shared_from_this(), finished = std::move(finished)](std::unique_ptr<FileProtection> key) {
@@ -103,10 +105,10 @@ bool LoginSettings::check(const LoginEntries& e, Result& outcome, bool& newKey)
         return false;
     }
 
-    const bool wasProtected = state_.protection != nullptr;
+    const bool wasProtected = login_.protection != nullptr;
     protect_ = e.encrypt && !removed_;
     const bool newLogin =
-        e.userName != state_.LoginUserName || e.password != state_.LoginPassword1 || e.numpad != state_.LoginPassword2;
+        e.userName != login_.LoginUserName || e.password != login_.LoginPassword1 || e.numpad != login_.LoginPassword2;
     newKey = protect_ && (!wasProtected || newLogin);
     // These questions weaken the protection or risk the accounts on Yes: Enter alone answers No.
     auto asked = [&](const char* question) {
@@ -131,33 +133,33 @@ bool LoginSettings::check(const LoginEntries& e, Result& outcome, bool& newKey)
 Result LoginSettings::storeAndSave(std::unique_ptr<FileProtection> key)
 {
     // Kept until the save is known to be in place: the login and the key must keep matching the file on disk.
-    const SecretString previousUser = state_.LoginUserName, previousPassword1 = state_.LoginPassword1,
-                       previousPassword2 = state_.LoginPassword2;
+    const SecretString previousUser = login_.LoginUserName, previousPassword1 = login_.LoginPassword1,
+                       previousPassword2 = login_.LoginPassword2;
     const std::string previousStamp = state_.ComputedStamp;
     const bool replacesKey = key || !protect_;
-    store(state_.LoginUserName, userName_);
-    store(state_.LoginPassword1, password_);
-    store(state_.LoginPassword2, numpad_);
+    store(login_.LoginUserName, userName_);
+    store(login_.LoginPassword1, password_);
+    store(login_.LoginPassword2, numpad_);
     wipe(userName_);
     wipe(password_);
     wipe(numpad_);
     // The save writes the file under the new key (in one journal save), or in the default form.
     if (replacesKey) {
-        state_.replacedProtection = std::move(state_.protection);
-        state_.protection = std::move(key);
+        login_.replacedProtection = std::move(login_.protection);
+        login_.protection = std::move(key);
     }
     const Result saved = save_ ? save_() : Result::ok();
-    std::unique_ptr<FileProtection> previousKey = std::move(state_.replacedProtection);
+    std::unique_ptr<FileProtection> previousKey = std::move(login_.replacedProtection);
     if (saved.mustEnd())
         return saved;
     // A failed save keeps the stamp in place unless the new files are in place all the same (only a flush of
     // the folder failed): then the new login and key are what the disk holds.
     if (!saved.isOk() && state_.ComputedStamp == previousStamp) {
-        store(state_.LoginUserName, previousUser);
-        store(state_.LoginPassword1, previousPassword1);
-        store(state_.LoginPassword2, previousPassword2);
+        store(login_.LoginUserName, previousUser);
+        store(login_.LoginPassword1, previousPassword1);
+        store(login_.LoginPassword2, previousPassword2);
         if (replacesKey)
-            state_.protection = std::move(previousKey);
+            login_.protection = std::move(previousKey);
     }
     // Locked while the save's message was open: stored, and the main window stays hidden.
     closes_ = open();

@@ -11,6 +11,7 @@
 #include <string>
 
 struct AppState;
+struct Login;
 
 inline constexpr const char* kNoLoginQuestion = "No login will be required to view your accounts.  Continue?  ";
 inline constexpr const char* kLoginMismatchMessage = "The password you entered does not match the confirmed password.";
@@ -59,7 +60,7 @@ public:
 
     // save writes the account file with the new header (and tells the user); stillOpen is false once the dialog
     // was closed while a prompt was open or the key was derived.
-    LoginSettings(AppState& state, std::function<Result()> save, std::function<bool()> stillOpen);
+    LoginSettings(AppState& state, Login& login, std::function<Result()> save, std::function<bool()> stillOpen);
 
     // The boxes' first content: the user name, the first password twice, the second password.
     void fillEntries(LoginEntries& entries) const;
@@ -95,6 +96,7 @@ private:
     bool open() const { return !stillOpen_ || stillOpen_(); }
 
     AppState& state_;
+    Login& login_;
     std::function<Result()> save_;
     std::function<bool()> stillOpen_;
     // The entries OK stores, kept for the end of a derivation.

@@ -18,7 +18,8 @@ constexpr std::int16_t kLockTick = 11;
 } // namespace
 
 Session::Session(std::string folder, Platform& platform, const TextRules& rules)
-    : state_(std::move(folder), platform), book_(state_, table_, rules), login_(state_, table_), lockScreen_(state_)
+    : state_(std::move(folder), platform), book_(state_, login_, table_, rules), loginCheck_(state_, login_, table_),
+      lockScreen_(state_, login_)
 {
 }
 
@@ -67,7 +68,7 @@ StartupResult Session::startSequence()
     if (Result loaded = load(); !loaded.isOk())
         return {std::move(loaded)};
     // A protected file tells that a login exists without the key: the login always opens it.
-    if (!state_.lockedAccountFile.empty())
+    if (loginCheck_.opensProtectedFile())
         return {Result::ok(), FirstWindow::Login};
     const bool accountFileExists = FileExists(JoinPath(state_.programFolder, kAccountFileName));
     const AccountRecord& header = table_.front();
@@ -78,7 +79,7 @@ StartupResult Session::startSequence()
 Result Session::load()
 {
     OptionsRecord options;
-    LoadResult loaded = LoadAccountFile(state_, options, table_);
+    LoadResult loaded = LoadAccountFile(state_, login_, options, table_, loginCheck_.lockedFile());
     if (!loaded.result.isOk()) {
         WipeTable(table_);
         return std::move(loaded.result);
@@ -87,7 +88,7 @@ Result Session::load()
     // no accounts, as when there is no file at all.
     if (table_.empty() || table_.front().AccountName != kHeaderMarker) {
         WipeTable(table_);
-        table_.push_back(MakeHeaderRecord(state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2));
+        table_.push_back(MakeHeaderRecord(login_.LoginUserName, login_.LoginPassword1, login_.LoginPassword2));
     }
     return Result::ok();
 }
@@ -173,18 +174,13 @@ Result Session::quit()
 
 Result Session::end()
 {
-    wipe(state_.LoginUserName);
-    wipe(state_.LoginPassword1);
-    wipe(state_.LoginPassword2);
+    login_.forget();
     for (AccountRecord& r : table_) {
         wipe(r.Notes);
         wipe(r.UserId);
         wipe(r.Password);
     }
     book_.wipeSecrets();
-    login_.wipeSecrets();
-    state_.protection.reset(); // the key's locked memory is overwritten as it is released
-    state_.strongerProtection.reset();
-    wipe(state_.lockedAccountFile);
+    loginCheck_.wipeSecrets();
     return Result::endProgram(ExitStatus::Closed);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountRecord.h"
 #include "app/model/AccountBook.h"
 #include "app/model/LockScreen.h"
@@ -17,7 +18,7 @@ class Platform;
 class TextRules;
 
 // One run of the program, from its first start-up step to its end. It holds the run's state (the data folder, the
-// desktop seam, the login settings, the idle count), the one account table, loaded once per start, the login
+// desktop seam, the idle count), the login and its keys, the one account table, loaded once per start, the login
 // check against that table's header, the main window's rules on the same table, and the lock as one small state
 // machine: the idle count, Security ON/OFF, Lock Now and the lock screen. The windows show it and forward events.
 class Session
@@ -50,7 +51,7 @@ public:
     std::shared_ptr<LoginSettings> loginSettings(std::function<Result()> save = {},
                                                  std::function<bool()> stillOpen = {})
     {
-        return std::make_shared<LoginSettings>(state_, std::move(save), std::move(stillOpen));
+        return std::make_shared<LoginSettings>(state_, login_, std::move(save), std::move(stillOpen));
     }
 
     // The start-up sequence the splash runs once: the second-copy test, a word when the data folder cannot be
@@ -65,7 +66,10 @@ public:
     Result load();
 
     // The login dialog's rules, against the header of the table loaded.
-    LoginCheck& login() { return login_; }
+    LoginCheck& loginCheck() { return loginCheck_; }
+    // This run's login and its keys.
+    Login& login() { return login_; }
+    const Login& login() const { return login_; }
 
     // The main window's rules on the table loaded. openMain() runs the window's load sequence; the idle timer
     // runs from then on, with Security ON.
@@ -111,9 +115,10 @@ private:
     void enterLock();
 
     AppState state_;
+    Login login_;
     AccountTable table_;
     AccountBook book_;
-    LoginCheck login_;
+    LoginCheck loginCheck_;
     LockScreen lockScreen_;
     bool idleTimerOn_ = false;
     bool securityOn_ = true;

@@ -1,6 +1,7 @@
 #include "app/model/VersionRestore.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "base/AtomicFile.h"
 #include "cipher/SecureWipe.h"
 
@@ -78,8 +79,8 @@ VersionDifference CompareAccounts(const AccountTable& now, const AccountTable& v
     return d;
 }
 
-VersionRestore::VersionRestore(AppState& state, const AccountTable& now, Derive derive)
-    : state_(state), now_(now), derive_(std::move(derive))
+VersionRestore::VersionRestore(AppState& state, const Login& login, const AccountTable& now, Derive derive)
+    : state_(state), login_(login), now_(now), derive_(std::move(derive))
 {
     for (KeptVersion& v : ListVersions(state.programFolder)) {
         Entry e;
@@ -87,7 +88,7 @@ VersionRestore::VersionRestore(AppState& state, const AccountTable& now, Derive 
         const Outcome<std::string> bytes = ReadWholeFile(e.file.path);
         Bytes inner;
         if (bytes.result.isOk())
-            e.content = OpenVersionInner(bytes.value, state.protection.get(), inner);
+            e.content = OpenVersionInner(bytes.value, login.protection.get(), inner);
         e.accounts = accountsIn(inner);
         wipe(inner);
         entries_.push_back(std::move(e));
@@ -131,10 +132,10 @@ const FileProtection* VersionRestore::keyFor(Entry& e, const std::string& bytes)
     if (!IsProtectedFile(bytes))
         return nullptr;
     const std::optional<ProtectedHeader> header = ReadProtectedHeader(bytes);
-    if (header && state_.protection && state_.protection->header == *header)
-        return state_.protection.get();
-    if (header && !e.key && state_.hasLogin())
-        e.key = derive(*header, state_.LoginUserName, state_.LoginPassword1, state_.LoginPassword2);
+    if (header && login_.protection && login_.protection->header == *header)
+        return login_.protection.get();
+    if (header && !e.key && login_.hasLogin())
+        e.key = derive(*header, login_.LoginUserName, login_.LoginPassword1, login_.LoginPassword2);
     return e.key.get();
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 struct AppState;
+struct Login;
 
 // What a restore would change, by account: an account is known by its name and which of that name it is (the
 // second "Bank" is the second "Bank" in table order). Only names: never a password.
@@ -33,7 +34,7 @@ public:
         std::function<std::unique_ptr<FileProtection>(const ProtectedHeader&, const SecretString& userName,
                                                       const SecretString& password, const SecretString& digits)>;
 
-    VersionRestore(AppState& state, const AccountTable& now, Derive derive = {});
+    VersionRestore(AppState& state, const Login& login, const AccountTable& now, Derive derive = {});
 
     bool empty() const { return entries_.empty(); }
     std::vector<std::string> rows() const override;
@@ -57,6 +58,7 @@ private:
                                            const SecretString& password, const SecretString& digits);
 
     AppState& state_;
+    const Login& login_;
     const AccountTable& now_;
     Derive derive_;
     std::vector<Entry> entries_;

@@ -41,7 +41,7 @@ constexpr int kFrameTop = 165;
 
 frmLogin::frmLogin(Session& session, std::function<void()> openMain, std::function<void(ExitStatus)> endProgram,
                    QWidget* parent)
-    : QDialog(parent), model_(session.login()), openMain_(std::move(openMain)), endProgram_(std::move(endProgram))
+    : QDialog(parent), model_(session.loginCheck()), openMain_(std::move(openMain)), endProgram_(std::move(endProgram))
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral(" Login"));

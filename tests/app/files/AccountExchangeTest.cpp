@@ -2,6 +2,7 @@
 #include "Outcomes.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "base/AtomicFile.h"
 
 #include "FakePlatform.h"
@@ -120,10 +121,11 @@ TEST(AccountExchange, RoundTripKeepsEveryValueExactly)
 
         FakePlatform platform;
         AppState state("/nowhere", platform);
-        state.LoginUserName = "user";
-        state.LoginPassword1 = "pw1";
-        state.LoginPassword2 = "pw2";
-        EXPECT_EQ(BuildImportedTable(state, r.value.accounts), original);
+        Login login;
+        login.LoginUserName = "user";
+        login.LoginPassword1 = "pw1";
+        login.LoginPassword2 = "pw2";
+        EXPECT_EQ(BuildImportedTable(login, r.value.accounts), original);
     }
 }
 
@@ -142,9 +144,8 @@ TEST(AccountExchange, RoundTripOfAFullTable)
     ASSERT_TRUE(r.result.isOk()) << r.result.message();
     EXPECT_EQ(r.value.accounts, accounts);
 
-    FakePlatform platform;
-    AppState state("/nowhere", platform);
-    const AccountTable rebuilt = BuildImportedTable(state, r.value.accounts);
+    Login login;
+    const AccountTable rebuilt = BuildImportedTable(login, r.value.accounts);
     EXPECT_EQ(rebuilt, original);
     EXPECT_EQ(rebuilt.back().RecordNo, static_cast<std::int16_t>(kMaxRecords - 1));
 
@@ -161,14 +162,13 @@ TEST(AccountExchange, RoundTripOfAFullTable)
 
 TEST(AccountExchange, BuildImportedTableTakesHeaderFromLoginSettings)
 {
-    FakePlatform platform;
-    AppState state("/nowhere", platform);
-    state.LoginUserName = "name";
-    state.LoginPassword1 = "first";
-    state.LoginPassword2 = "4711";
+    Login login;
+    login.LoginUserName = "name";
+    login.LoginPassword1 = "first";
+    login.LoginPassword2 = "4711";
     std::vector<AccountRecord> accounts = {MakeAccount("a", "", "", "", ""), MakeAccount("b", "", "", "", "")};
     accounts[0].RecordNo = 99; // whatever the input held
-    const AccountTable t = BuildImportedTable(state, accounts);
+    const AccountTable t = BuildImportedTable(login, accounts);
     ASSERT_EQ(t.size(), 3u);
     EXPECT_EQ(t[0], Header("name", "first", "4711"));
     EXPECT_EQ(t[1].RecordNo, 1);
@@ -176,7 +176,7 @@ TEST(AccountExchange, BuildImportedTableTakesHeaderFromLoginSettings)
     EXPECT_EQ(t[2].RecordNo, 2);
     EXPECT_EQ(t[2].AccountName, "b");
 
-    EXPECT_EQ(BuildImportedTable(state, {}), AccountTable{Header("name", "first", "4711")});
+    EXPECT_EQ(BuildImportedTable(login, {}), AccountTable{Header("name", "first", "4711")});
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -12,7 +12,7 @@
 class AccountFileFaultsTest : public CoreFixture
 {
 protected:
-    void SetUp() override { state.LoginUserName = "user"; }
+    void SetUp() override { login.LoginUserName = "user"; }
 
     struct Snapshot
     {
@@ -35,10 +35,12 @@ protected:
     {
         FakePlatform quiet;
         AppState fresh(folder.str(), quiet);
-        fresh.LoginUserName = "user";
+        Login freshLogin;
+        LockedFile freshLocked;
+        freshLogin.LoginUserName = "user";
         OptionsRecord options;
         AccountTable table;
-        EXPECT_EQ(outcome(LoadAccountFile(fresh, options, table)), "Loaded");
+        EXPECT_EQ(outcome(LoadAccountFile(fresh, freshLogin, options, table, freshLocked)), "Loaded");
         EXPECT_EQ(table, asLoaded(original));
         EXPECT_TRUE(quiet.messages.empty());
     }
@@ -84,8 +86,10 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndNoKeepsEverything)
         TempFolder f;
         FakePlatform p;
         AppState s(f.str(), p);
+        Login sLogin;
+        LockedFile sLocked;
         f.write("config.dat", kDefaultOptionsLine);
-        ASSERT_EQ(outcome(SaveAccountFile(s, sampleTable())), "Ok");
+        ASSERT_EQ(outcome(SaveAccountFile(s, sLogin, sampleTable())), "Ok");
         t.apply(f);
         const std::string accounts = f.read("settings.dat");
         const bool hadOptions = f.exists("config.dat");
@@ -93,7 +97,7 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndNoKeepsEverything)
         p.queueAnswer(Answer::No);
         OptionsRecord options;
         AccountTable table = {MakeHeaderRecord("", "", "")};
-        EXPECT_EQ(outcome(LoadAccountFile(s, options, table)), "EndProgram");
+        EXPECT_EQ(outcome(LoadAccountFile(s, sLogin, options, table, sLocked)), "EndProgram");
         EXPECT_EQ(p.endCount, 0); // the caller ends the program
         ASSERT_FALSE(p.messages.empty());
         EXPECT_EQ(p.messages.back().text, kDamagedQuestionText);
@@ -110,17 +114,19 @@ TEST_F(AccountFileFaultsTest, TamperedFileAsksAndYesDeletesTheAccountsOnly)
         TempFolder f;
         FakePlatform p;
         AppState s(f.str(), p);
-        s.LoginUserName = "user";
+        Login sLogin;
+        LockedFile sLocked;
+        sLogin.LoginUserName = "user";
         OptionsRecord masked = OptionsRecord::defaults();
         masked.set(OptionsRecord::MaskNotes, "true");
         ASSERT_TRUE(WriteOptionsFile(f.str(), masked).isOk());
-        ASSERT_EQ(outcome(SaveAccountFile(s, sampleTable())), "Ok");
+        ASSERT_EQ(outcome(SaveAccountFile(s, sLogin, sampleTable())), "Ok");
         t.apply(f);
 
         p.queueAnswer(Answer::Yes);
         OptionsRecord options;
         AccountTable table;
-        EXPECT_EQ(outcome(LoadAccountFile(s, options, table)), "Recovered");
+        EXPECT_EQ(outcome(LoadAccountFile(s, sLogin, options, table, sLocked)), "Recovered");
         EXPECT_FALSE(p.ended());
         EXPECT_FALSE(f.exists("settings.dat"));
         EXPECT_EQ(options.get(OptionsRecord::IntegrityStamp), "");
@@ -147,7 +153,8 @@ TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion
         {"truncated cipher text",
          [](const TempFolder& f, Platform& p) {
              AppState s(f.str(), p);
-             ASSERT_EQ(outcome(SaveAccountFile(s, sampleTable())), "Ok");
+             Login sLogin;
+             ASSERT_EQ(outcome(SaveAccountFile(s, sLogin, sampleTable())), "Ok");
              const std::string outer = f.read("settings.dat");
              ::writeOuterWithStamp(f, p, outer.substr(0, outer.size() - 40));
          }},
@@ -169,14 +176,16 @@ TEST_F(AccountFileFaultsTest, DamagedContentUnderAMatchingStampGoesToTheQuestion
             TempFolder f;
             FakePlatform p;
             AppState s(f.str(), p);
-            s.LoginUserName = "user";
+            Login sLogin;
+            LockedFile sLocked;
+            sLogin.LoginUserName = "user";
             c.write(f, p);
             const std::string accounts = f.read("settings.dat");
 
             p.queueAnswer(answer);
             OptionsRecord options;
             AccountTable table;
-            const LoadResult r = LoadAccountFile(s, options, table);
+            const LoadResult r = LoadAccountFile(s, sLogin, options, table, sLocked);
             ASSERT_FALSE(p.messages.empty());
             EXPECT_EQ(p.messages.back().text, kDamagedQuestionText);
             if (answer == Answer::No) {
@@ -199,7 +208,7 @@ TEST_F(AccountFileFaultsTest, CipherFailureIsSaidByTheLoadBeforeTheQuestion)
     platform.queueAnswer(Answer::No);
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, table, locked)), "EndProgram");
     ASSERT_EQ(platform.messages.size(), 2u);
     EXPECT_EQ(platform.messages[0].text,
               "The data cannot be decrypted: it is damaged or was not encrypted with these keys.");
@@ -224,7 +233,7 @@ TEST_F(AccountFileFaultsTest, HeaderWithoutMarkerAsksButKeepsTheRecordsLoaded)
         platform.queueAnswer(answer);
         OptionsRecord options;
         AccountTable table;
-        const LoadResult r = LoadAccountFile(state, options, table);
+        const LoadResult r = LoadAccountFile(state, login, options, table, locked);
         EXPECT_TRUE(questionAsked());
         ASSERT_EQ(table.size(), 2u);
         EXPECT_EQ(table[0].AccountName, "Not the marker");
@@ -248,18 +257,19 @@ TEST_F(AccountFileFaultsTest, LeftoverTemporaryFileIsRemovedNeverRead)
         TempFolder other;
         FakePlatform p;
         AppState s(other.str(), p);
-        ASSERT_EQ(
-            outcome(SaveAccountFile(s, AccountTable{MakeHeaderRecord("", "", ""), {1, "Intruder", "", "", "", ""}})),
-            "Ok");
+        Login sLogin;
+        ASSERT_EQ(outcome(SaveAccountFile(s, sLogin,
+                                          AccountTable{MakeHeaderRecord("", "", ""), {1, "Intruder", "", "", "", ""}})),
+                  "Ok");
         folder.write("settings2.dat", other.read("settings.dat"));
     }
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, loaded, locked)), "Loaded");
     EXPECT_EQ(loaded, asLoaded(table));
     EXPECT_FALSE(folder.exists("settings2.dat"));
 
-    folder.write("settings2.dat", EncodeInnerLayer(state, table).value);
+    folder.write("settings2.dat", EncodeInnerLayer(login, table).value);
     saveSample(table);
     EXPECT_FALSE(folder.exists("settings2.dat"));
     expectStillLoads(table);
@@ -272,7 +282,7 @@ TEST_F(AccountFileFaultsTest, UnreadableAccountFileIsReportedAndNeverDeleted)
 
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, table, locked)), "EndProgram");
     EXPECT_EQ(platform.endCount, 0);         // the caller ends the program
     ASSERT_EQ(platform.messages.size(), 1u); // no recovery question
     EXPECT_EQ(platform.messages[0].style, MsgExclamation);
@@ -280,7 +290,7 @@ TEST_F(AccountFileFaultsTest, UnreadableAccountFileIsReportedAndNeverDeleted)
     EXPECT_TRUE(folder.exists("settings.dat/inside"));
 
     platform.messages.clear();
-    const Result r = SaveAccountFile(state, sampleTable());
+    const Result r = SaveAccountFile(state, login, sampleTable());
     EXPECT_EQ(outcome(r), "Failed");
     EXPECT_NE(r.message().find(folder.file("settings.dat")), std::string::npos) << r.message();
     EXPECT_TRUE(platform.messages.empty());
@@ -296,7 +306,7 @@ TEST_F(AccountFilePermissions, AccountFileWithoutReadPermissionIsReportedAndNeve
     std::filesystem::permissions(folder.file("settings.dat"), std::filesystem::perms::none);
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, table, locked)), "EndProgram");
     EXPECT_FALSE(questionAsked());
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_NE(platform.messages[0].text.find(folder.file("settings.dat")), std::string::npos);
@@ -313,12 +323,12 @@ TEST_F(AccountFileFaultsTest, UnreadableOptionsFileIsNotTakenForAMismatch)
 
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "EndProgram");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, table, locked)), "EndProgram");
     EXPECT_FALSE(questionAsked());
     EXPECT_NE(platform.messages.at(0).text.find(folder.file("config.dat")), std::string::npos);
     EXPECT_EQ(folder.read("settings.dat"), accounts);
 
-    const Result r = SaveAccountFile(state, sampleTable());
+    const Result r = SaveAccountFile(state, login, sampleTable());
     EXPECT_EQ(outcome(r), "Failed");
     EXPECT_EQ(folder.read("settings.dat"), accounts);
 }
@@ -359,7 +369,7 @@ TEST_F(AccountFileFaultsTest, FailedSaveLeavesTheOldFilesMatching)
         changed.push_back({4, "New", "", "", "", ""});
         c.inject(*this);
         state.IdleTickCount = 5;
-        const Result r = SaveAccountFile(state, changed);
+        const Result r = SaveAccountFile(state, login, changed);
         SetFileFaultHookForTests({});
 
         EXPECT_EQ(outcome(r), "Failed");
@@ -377,7 +387,7 @@ TEST_F(AccountFileFaultsTest, FailedSaveLeavesTheOldFilesMatching)
         std::filesystem::remove_all(folder.file("config2.dat"));
         expectStillLoads(original);
         // Once the fault is gone the same save goes through.
-        ASSERT_EQ(outcome(SaveAccountFile(state, changed)), "Ok");
+        ASSERT_EQ(outcome(SaveAccountFile(state, login, changed)), "Ok");
         expectStillLoads(changed);
     }
 }
@@ -390,7 +400,7 @@ TEST_F(AccountFileFaultsTest, FailedFolderFlushIsAFailedSaveOverWholeFiles)
     AccountTable changed = original;
     changed[1].Password = "changed";
     SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::FolderFlush; });
-    const Result r = SaveAccountFile(state, changed);
+    const Result r = SaveAccountFile(state, login, changed);
     SetFileFaultHookForTests({});
 
     EXPECT_EQ(outcome(r), "Failed");
@@ -401,7 +411,7 @@ TEST_F(AccountFileFaultsTest, FailedFolderFlushIsAFailedSaveOverWholeFiles)
     EXPECT_FALSE(folder.exists("settings2.dat"));
     EXPECT_FALSE(folder.exists("config2.dat"));
     expectStillLoads(changed);
-    ASSERT_EQ(outcome(SaveAccountFile(state, changed)), "Ok"); // no stamp disagrees with the files in place
+    ASSERT_EQ(outcome(SaveAccountFile(state, login, changed)), "Ok"); // no stamp disagrees with the files in place
     EXPECT_FALSE(questionAsked());
 }
 
@@ -414,7 +424,7 @@ TEST_F(AccountFilePermissions, ReadOnlyFolderFailsTheSaveCleanly)
                                  std::filesystem::perm_options::remove);
     AccountTable changed = sampleTable();
     changed[1].Notes = "changed";
-    const Result r = SaveAccountFile(state, changed);
+    const Result r = SaveAccountFile(state, login, changed);
     std::filesystem::permissions(folder.str(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     EXPECT_EQ(outcome(r), "Failed");
     EXPECT_EQ(snapshot(), before);
@@ -434,7 +444,7 @@ TEST_F(AccountFileFaultsTest, StampMismatchBeforeASave)
 
         AccountTable changed = table;
         changed[2].Website = "changed";
-        const Result r = SaveAccountFile(state, changed);
+        const Result r = SaveAccountFile(state, login, changed);
         EXPECT_TRUE(questionAsked());
         if (answer == Answer::No) {
             EXPECT_EQ(outcome(r), "EndProgram");

@@ -58,9 +58,9 @@ class AccountFileFormatTest : public CoreFixture
 protected:
     void SetUp() override
     {
-        state.LoginUserName = "user";
-        state.LoginPassword1 = "first";
-        state.LoginPassword2 = "";
+        login.LoginUserName = "user";
+        login.LoginPassword1 = "first";
+        login.LoginPassword2 = "";
     }
 };
 
@@ -112,7 +112,7 @@ TEST_F(AccountFileFormatTest, KnownTableIsStoredFieldByField)
             EXPECT_EQ(DecryptField(records[i][f]).value, plain[f]) << "field " << f;
         }
     }
-    EXPECT_EQ(inner, EncodeInnerLayer(state, table).value);
+    EXPECT_EQ(inner, EncodeInnerLayer(login, table).value);
     EXPECT_EQ(records[0][1], EncryptField("t1ckb0xr00tm4rkrz").value);
     EXPECT_EQ(records[0][3], EncryptField("user").value); // from the login settings, not the table
 
@@ -148,7 +148,7 @@ TEST_F(AccountFileFormatTest, SaveThenLoadGivesTheTableBack)
 
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, loaded, locked)), "Loaded");
     EXPECT_EQ(loaded, asLoaded(table));
     EXPECT_EQ(options.get(OptionsRecord::MaskPassword), "true");
     EXPECT_TRUE(platform.messages.empty());
@@ -165,7 +165,7 @@ TEST_F(AccountFileFormatTest, LoadLeavesTheFilesExactlyAsTheyWere)
     for (int i = 0; i < 2; ++i) {
         OptionsRecord o;
         AccountTable t;
-        EXPECT_EQ(outcome(LoadAccountFile(state, o, t)), "Loaded");
+        EXPECT_EQ(outcome(LoadAccountFile(state, login, o, t, locked)), "Loaded");
         EXPECT_EQ(folder.read("settings.dat"), bytes);
         EXPECT_EQ(std::filesystem::last_write_time(folder.file("settings.dat")), time);
         EXPECT_EQ(folder.read("config.dat"), options);
@@ -178,7 +178,7 @@ TEST_F(AccountFileFormatTest, NoAccountFileGivesTheHeaderFromTheLoginSettings)
     folder.write("config.dat", kDefaultOptionsLine);
     OptionsRecord options;
     AccountTable table = sampleTable();
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "NoFile");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, table, locked)), "NoFile");
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table[0], MakeHeaderRecord("user", "first", ""));
     EXPECT_EQ(options, OptionsRecord::defaults());
@@ -194,7 +194,7 @@ TEST_F(AccountFileFormatTest, OnlyTheHeaderLeftRemovesTheFileAndEmptiesTheStamp)
     const std::string options = FormatOptionsLine(emptied);
     for (const AccountTable& table : {AccountTable{sampleTable()[0]}, AccountTable{}}) {
         state.IdleTickCount = 9;
-        const Result r = SaveAccountFile(state, table);
+        const Result r = SaveAccountFile(state, login, table);
         EXPECT_EQ(outcome(r), "Ok");
         EXPECT_FALSE(folder.exists("settings.dat"));
         EXPECT_FALSE(folder.exists("settings2.dat"));
@@ -225,7 +225,7 @@ TEST_F(AccountFileFormatTest, LargestTableRoundTrips)
 
     OptionsRecord options;
     AccountTable loaded;
-    ASSERT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
+    ASSERT_EQ(outcome(LoadAccountFile(state, login, options, loaded, locked)), "Loaded");
     ASSERT_EQ(loaded.size(), kMaxRecords);
     EXPECT_TRUE(loaded == asLoaded(table));
     EXPECT_EQ(loaded.back().RecordNo, 32765);
@@ -317,7 +317,7 @@ TEST_F(AccountFileFormatTest, LargeTableEncodesAsFieldByField)
         line(
             {FormatRecordNo(r.RecordNo), r.AccountName, r.Website, r.Notes.view(), r.UserId.view(), r.Password.view()});
     }
-    const Outcome<std::string> encoded = EncodeInnerLayer(state, table);
+    const Outcome<std::string> encoded = EncodeInnerLayer(login, table);
     ASSERT_TRUE(encoded.result.isOk());
     const std::string& inner = encoded.value;
     ASSERT_EQ(inner, expected);

@@ -35,7 +35,7 @@ class AccountVersionsTest : public CoreFixture
 protected:
     AccountTable table = sampleTable();
 
-    void save() { ASSERT_EQ(outcome(SaveAccountFile(state, table)), "Ok"); }
+    void save() { ASSERT_EQ(outcome(SaveAccountFile(state, login, table)), "Ok"); }
 };
 
 TEST_F(AccountVersionsTest, EverySaveKeepsTheExactFileItReplacedPrivately)
@@ -68,7 +68,7 @@ TEST_F(AccountVersionsTest, NeitherDeletingTheLastAccountNorGivingUpADamagedFile
 {
     save();
     const std::string whole = folder.read("settings.dat");
-    ASSERT_EQ(outcome(SaveAccountFile(state, AccountTable{table.front()})), "Ok");
+    ASSERT_EQ(outcome(SaveAccountFile(state, login, AccountTable{table.front()})), "Ok");
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_EQ(versionBytes(folder), std::vector<std::string>{whole});
 
@@ -86,7 +86,7 @@ TEST_F(AccountVersionsTest, AFolderPlantedUnderTheVersionsNameStopsTheSaveAndCha
     const std::string before = folder.read("settings.dat");
     folder.write(kVersionsFolderName, "not a folder");
     table[1].Password = "changed";
-    const Result saved = SaveAccountFile(state, table);
+    const Result saved = SaveAccountFile(state, login, table);
     EXPECT_EQ(saved.message(), "Coffernote could not save the accounts to\r\n" + folder.file("settings.dat") +
                                    "\r\n(its earlier version could not be kept: " + VersionsFolder(folder.str()) +
                                    " is not a folder of the user's own).\r\nThe file on disk was left as it was; "
@@ -131,10 +131,10 @@ TEST_F(AccountVersionsTest, ALoginBroughtInSealsEveryVersionAnewInTheSameSave)
     save();
     const std::string plainVersion = versionBytes(folder).front();
 
-    state.LoginPassword1 = "pass";
-    state.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, state.LoginUserName, state.LoginPassword1,
-                                     state.LoginPassword2);
-    ASSERT_TRUE(state.protection);
+    login.LoginPassword1 = "pass";
+    login.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, login.LoginUserName, login.LoginPassword1,
+                                     login.LoginPassword2);
+    ASSERT_TRUE(login.protection);
     save();
 
     AccountTable opened;
@@ -142,10 +142,10 @@ TEST_F(AccountVersionsTest, ALoginBroughtInSealsEveryVersionAnewInTheSameSave)
     ASSERT_EQ(versions.size(), 2u);
     for (const std::string& bytes : versions) {
         EXPECT_TRUE(IsProtectedFile(bytes));
-        EXPECT_EQ(OpenVersion(bytes, state.protection.get(), opened), VersionContent::Opened);
+        EXPECT_EQ(OpenVersion(bytes, login.protection.get(), opened), VersionContent::Opened);
         EXPECT_EQ(OpenVersion(bytes, nullptr, opened), VersionContent::OtherLogin);
     }
-    EXPECT_TRUE(FileSealedUnder(folder.file("settings.dat"), *state.protection));
+    EXPECT_TRUE(FileSealedUnder(folder.file("settings.dat"), *login.protection));
 
     // A save killed before its sealed versions took their places: they do once the file opens under that key,
     // and go when it never came into place.
@@ -153,7 +153,7 @@ TEST_F(AccountVersionsTest, ALoginBroughtInSealsEveryVersionAnewInTheSameSave)
     const std::string sealedPath = std::string(kVersionsFolderName) + "/" + name + ".sealed";
     folder.write(sealedPath, versions.front());
     folder.write(std::string(kVersionsFolderName) + "/" + name, plainVersion);
-    SettleSealedVersions(folder.str(), state.protection.get());
+    SettleSealedVersions(folder.str(), login.protection.get());
     EXPECT_EQ(versionBytes(folder).front(), versions.front());
     folder.write(sealedPath, versions.front());
     SettleSealedVersions(folder.str(), nullptr);

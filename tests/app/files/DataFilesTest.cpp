@@ -12,7 +12,7 @@
 class DataFilesTest : public CoreFixture
 {
 protected:
-    void SetUp() override { state.LoginUserName = "user"; }
+    void SetUp() override { login.LoginUserName = "user"; }
     void TearDown() override
     {
         SetFileSizeBoundForTests(0);
@@ -69,9 +69,9 @@ TEST_F(DataFilesTest, NonRegularDataFilesAreReportedNeverOpenedOrDeleted)
 
             OptionsRecord options;
             AccountTable table;
-            expectEndedNaming(LoadAccountFile(state, options, table), folder.file(name), k.says);
+            expectEndedNaming(LoadAccountFile(state, login, options, table, locked), folder.file(name), k.says);
             EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(folder.file(name))));
-            EXPECT_EQ(outcome(SaveAccountFile(state, changed())), "Failed");
+            EXPECT_EQ(outcome(SaveAccountFile(state, login, changed())), "Failed");
             EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(folder.file(name))));
         }
     }
@@ -108,18 +108,18 @@ TEST_F(DataFilesTest, MoreRecordsThanTheTableCanNumberAreDamage)
     for (std::size_t i = 1; i <= kMaxRecords; ++i)
         table.push_back({static_cast<std::int16_t>(i), "a", "", "", "", ""});
     ASSERT_EQ(table.size(), kMaxRecords + 1);
-    writeAccountFileWithStamp(EncodeInnerLayer(state, table).value);
+    writeAccountFileWithStamp(EncodeInnerLayer(login, table).value);
     const std::string accounts = folder.read("settings.dat");
 
     platform.queueAnswer(Answer::No);
     OptionsRecord options;
     AccountTable loaded;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "EndProgram");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, loaded, locked)), "EndProgram");
     EXPECT_EQ(platform.messages.back().text, kDamagedDataQuestion);
     EXPECT_TRUE(loaded.empty());
     EXPECT_EQ(folder.read("settings.dat"), accounts);
     // The program never writes such a file either.
-    EXPECT_EQ(outcome(SaveAccountFile(state, table)), "Failed");
+    EXPECT_EQ(outcome(SaveAccountFile(state, login, table)), "Failed");
     EXPECT_EQ(folder.read("settings.dat"), accounts);
 }
 
@@ -128,14 +128,14 @@ TEST_F(DataFilesTest, ASaveWithoutTheLockReplacesNothing)
     saveSample(sampleTable());
     const std::string accounts = folder.read("settings.dat"), options = folder.read("config.dat");
     platform.holdsLock = false;
-    const Result r = SaveAccountFile(state, changed());
+    const Result r = SaveAccountFile(state, login, changed());
     EXPECT_EQ(outcome(r), "Failed");
     EXPECT_EQ(r.message(),
               "Coffernote could not save the accounts to\r\n" + folder.file("settings.dat") +
                   "\r\n(this copy of Coffernote does not hold the lock on its data folder; another copy "
                   "may be using it).\r\nThe file on disk was left as it was; the change is kept only until "
                   "the program ends.");
-    EXPECT_EQ(outcome(SaveAccountFile(state, {MakeHeaderRecord("", "", "")})), "Failed");
+    EXPECT_EQ(outcome(SaveAccountFile(state, login, {MakeHeaderRecord("", "", "")})), "Failed");
     EXPECT_EQ(folder.read("settings.dat"), accounts);
     EXPECT_EQ(folder.read("config.dat"), options);
     EXPECT_FALSE(folder.exists("settings2.dat"));
@@ -170,7 +170,7 @@ TEST_F(DataFilesTest, RollbackAfterAFailedSecondRenameRestoresOnlyItsOwnStamp)
             }
             return c.rollbackFails && accountsRenameFailed && path == folder.file("config.dat");
         });
-        const Result r = SaveAccountFile(state, changed());
+        const Result r = SaveAccountFile(state, login, changed());
         SetFileFaultHookForTests({});
         EXPECT_EQ(outcome(r), "Failed");
         EXPECT_EQ(folder.read("settings.dat"), accounts);
@@ -180,9 +180,11 @@ TEST_F(DataFilesTest, RollbackAfterAFailedSecondRenameRestoresOnlyItsOwnStamp)
             // The new stamp stayed: the next load finishes the save, without a question.
             FakePlatform quiet;
             AppState next(folder.str(), quiet);
+            Login nextLogin;
+            LockedFile nextLocked;
             OptionsRecord options;
             AccountTable loaded;
-            EXPECT_EQ(outcome(LoadAccountFile(next, options, loaded)), "Loaded");
+            EXPECT_EQ(outcome(LoadAccountFile(next, nextLogin, options, loaded, nextLocked)), "Loaded");
             EXPECT_EQ(loaded, asLoaded(changed()));
             EXPECT_TRUE(quiet.messages.empty());
         }
@@ -223,9 +225,10 @@ TEST_F(DataFilesTest, NoStampToDisagreeWithTakesOnlyAnAuthenticFile)
             OptionsRecord options;
             AccountTable table;
             if (viaSave) {
-                EXPECT_EQ(outcome(SaveAccountFile(state, changed())), c.damaged ? "EndProgram" : "Ok");
+                EXPECT_EQ(outcome(SaveAccountFile(state, login, changed())), c.damaged ? "EndProgram" : "Ok");
             } else {
-                EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), c.damaged ? "EndProgram" : "Loaded");
+                EXPECT_EQ(outcome(LoadAccountFile(state, login, options, table, locked)),
+                          c.damaged ? "EndProgram" : "Loaded");
                 EXPECT_EQ(folder.read("settings.dat"), accounts);
             }
             if (c.damaged) {

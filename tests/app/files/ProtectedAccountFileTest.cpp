@@ -41,10 +41,10 @@ class ProtectedAccountFileTest : public CoreFixture
 protected:
     void SetUp() override
     {
-        state.LoginUserName = "golden";
-        state.LoginPassword1 = "correct horse";
-        state.LoginPassword2 = "2468";
-        state.kdfDefaults = goldenHeader().kdf;
+        login.LoginUserName = "golden";
+        login.LoginPassword1 = "correct horse";
+        login.LoginPassword2 = "2468";
+        login.kdfDefaults = goldenHeader().kdf;
     }
     std::unique_ptr<FileProtection> keyFor(const char* user, const char* p1, const char* pad)
     {
@@ -55,7 +55,7 @@ protected:
     {
         OptionsRecord options;
         AccountTable table;
-        return outcome(LoadAccountFile(state, options, table));
+        return outcome(LoadAccountFile(state, login, options, table, locked));
     }
 };
 
@@ -70,18 +70,19 @@ TEST_F(ProtectedAccountFileTest, GoldenProtectedFilesOpenWithTheirLoginAndAreWri
 {
     for (const char* name : {"protected-settings.dat", "protected-settings-02.dat"}) {
         SCOPED_TRACE(name);
-        state.protection.reset();
+        login.protection.reset();
         writeOuterWithStamp(golden(name));
         ASSERT_EQ(loadAtStart(), "Protected");
-        EXPECT_EQ(state.lockedAccountFile, golden(name));
+        EXPECT_EQ(locked.bytes, golden(name));
 
         AccountTable table;
-        const Outcome<UnlockKind> opened = UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table);
+        const Outcome<UnlockKind> opened =
+            UnlockAccountFile(state, login, locked, keyFor("golden", "correct horse", "2468"), table);
         ASSERT_EQ(outcome(opened.result), "Ok");
         ASSERT_EQ(opened.value, UnlockKind::Opened);
         EXPECT_EQ(table, goldenTable());
-        ASSERT_TRUE(state.protection);
-        EXPECT_TRUE(state.lockedAccountFile.empty());
+        ASSERT_TRUE(login.protection);
+        EXPECT_TRUE(locked.bytes.empty());
 
         saveSample(table);
         EXPECT_EQ(folder.read("settings.dat"), golden("protected-settings-02.dat"));
@@ -101,12 +102,13 @@ TEST_F(ProtectedAccountFileTest, AChangedBitIsToldAsDamageNeverAsAWrongLogin)
         std::string reading = load == "EndProgram" ? "refused" : "?";
         if (load == "Protected") {
             AccountTable table;
-            const Outcome<UnlockKind> u = UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table);
+            const Outcome<UnlockKind> u =
+                UnlockAccountFile(state, login, locked, keyFor("golden", "correct horse", "2468"), table);
             reading = u.value == UnlockKind::WrongLogin ? "wrong login"
                       : u.value == UnlockKind::Opened   ? "opened"
                                                         : "?";
-            state.lockedAccountFile.clear();
-            state.protection.reset();
+            locked.bytes.clear();
+            login.protection.reset();
         }
         if (platform.answers.empty())
             reading = "damage";
@@ -182,7 +184,7 @@ TEST_F(ProtectedAccountFileTest, HeadersThatCannotBeReadAreReportedAndKept)
         };
         reported("settings.dat");
         EXPECT_EQ(folder.read("settings.dat"), bytes);
-        EXPECT_TRUE(state.lockedAccountFile.empty());
+        EXPECT_TRUE(locked.bytes.empty());
 
         // The stamp names it as "settings2.dat", left by a save interrupted between its renames: still
         // reported, and neither file is removed or replaced.
@@ -213,26 +215,27 @@ TEST_F(ProtectedAccountFileTest, AnUnstampedProtectedFileOthersCanWriteIsNotAdop
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].style, MsgQuestion);
     EXPECT_EQ(folder.read("settings.dat"), file);
-    EXPECT_TRUE(state.lockedAccountFile.empty());
+    EXPECT_TRUE(locked.bytes.empty());
 }
 
 TEST_F(ProtectedAccountFileTest, WeakerSettingsAreDerivedAnewAtTheNextSave)
 {
-    state.protection = keyFor("golden", "correct horse", "2468");
-    state.kdfDefaults = {kMinKdfMemoryKiB * 2, 2, 1};
+    login.protection = keyFor("golden", "correct horse", "2468");
+    login.kdfDefaults = {kMinKdfMemoryKiB * 2, 2, 1};
     saveSample(goldenTable());
     const std::optional<ProtectedHeader> h = ReadProtectedHeader(folder.read("settings.dat"));
     ASSERT_TRUE(h);
-    EXPECT_EQ(h->kdf, state.kdfDefaults);
+    EXPECT_EQ(h->kdf, login.kdfDefaults);
     EXPECT_NE(h->salt, goldenHeader().salt);
-    EXPECT_EQ(state.protection->header, *h);
+    EXPECT_EQ(login.protection->header, *h);
 
     // The next start opens it with the same login, under the new settings.
-    state.protection.reset();
+    login.protection.reset();
     ASSERT_EQ(loadAtStart(), "Protected");
     AccountTable table;
-    EXPECT_EQ(UnlockAccountFile(state, ProtectionFor(*h, "golden", "correct horse", "2468"), table).value,
-              UnlockKind::Opened);
+    EXPECT_EQ(
+        UnlockAccountFile(state, login, locked, ProtectionFor(*h, "golden", "correct horse", "2468"), table).value,
+        UnlockKind::Opened);
     EXPECT_EQ(table, goldenTable());
 }
 
@@ -240,36 +243,37 @@ TEST_F(ProtectedAccountFileTest, WeakerSettingsAreDerivedAnewAtTheNextSave)
 // the old key stays, and the file on disk still opens with it.
 TEST_F(ProtectedAccountFileTest, AFailedSaveKeepsTheOldKeyTheFileIsSealedUnder)
 {
-    state.protection = keyFor("golden", "correct horse", "2468");
+    login.protection = keyFor("golden", "correct horse", "2468");
     saveSample(goldenTable());
     const std::string old = folder.read("settings.dat");
-    state.kdfDefaults = {kMinKdfMemoryKiB * 2, 2, 1};
+    login.kdfDefaults = {kMinKdfMemoryKiB * 2, 2, 1};
     SetFileFaultHookForTests([](FileFault f, const std::string&) { return f == FileFault::Rename; });
-    EXPECT_FALSE(SaveAccountFile(state, goldenTable()).isOk());
+    EXPECT_FALSE(SaveAccountFile(state, login, goldenTable()).isOk());
     EXPECT_EQ(folder.read("settings.dat"), old);
-    EXPECT_EQ(state.protection->header, goldenHeader());
+    EXPECT_EQ(login.protection->header, goldenHeader());
 
     SetFileFaultHookForTests({});
     saveSample(goldenTable());
     const std::optional<ProtectedHeader> h = ReadProtectedHeader(folder.read("settings.dat"));
     ASSERT_TRUE(h);
-    EXPECT_EQ(h->kdf, state.kdfDefaults);
-    EXPECT_EQ(state.protection->header, *h);
+    EXPECT_EQ(h->kdf, login.kdfDefaults);
+    EXPECT_EQ(login.protection->header, *h);
 }
 
 TEST_F(ProtectedAccountFileTest, ASaveInterruptedBetweenItsRenamesIsFinishedAndWaitsForTheLogin)
 {
-    state.protection = keyFor("golden", "correct horse", "2468");
+    login.protection = keyFor("golden", "correct horse", "2468");
     saveSample(goldenTable());
     const std::string written = folder.read("settings.dat");
     // Killed after the options' rename: the stamp names "settings2.dat", the old account file is gone.
     folder.write("settings2.dat", written);
     std::filesystem::remove(folder.file("settings.dat"));
-    state.protection.reset();
+    login.protection.reset();
     ASSERT_EQ(loadAtStart(), "Protected");
     EXPECT_EQ(folder.read("settings.dat"), written);
     EXPECT_FALSE(folder.exists("settings2.dat"));
     AccountTable table;
-    EXPECT_EQ(UnlockAccountFile(state, keyFor("golden", "correct horse", "2468"), table).value, UnlockKind::Opened);
+    EXPECT_EQ(UnlockAccountFile(state, login, locked, keyFor("golden", "correct horse", "2468"), table).value,
+              UnlockKind::Opened);
     EXPECT_TRUE(platform.messages.empty());
 }

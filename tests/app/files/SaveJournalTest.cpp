@@ -25,8 +25,9 @@ protected:
         put(f, before);
         FakePlatform p;
         AppState s(f.str(), p);
-        s.LoginUserName = "user";
-        EXPECT_EQ(outcome(SaveAccountFile(s, table)), "Ok");
+        Login sLogin;
+        sLogin.LoginUserName = "user";
+        EXPECT_EQ(outcome(SaveAccountFile(s, sLogin, table)), "Ok");
         return take(f);
     }
 
@@ -54,7 +55,7 @@ protected:
 
 TEST_F(SaveJournalTest, EveryStateAKillCanLeaveLoadsWithoutAQuestion)
 {
-    state.LoginUserName = "user";
+    login.LoginUserName = "user";
     const AccountTable oldTable = sampleTable();
     AccountTable newTable = oldTable;
     newTable[1].Password = "new password";
@@ -102,10 +103,12 @@ TEST_F(SaveJournalTest, EveryStateAKillCanLeaveLoadsWithoutAQuestion)
         put(folder, c.files);
         FakePlatform p;
         AppState run(folder.str(), p);
-        run.LoginUserName = "user";
+        Login runLogin;
+        LockedFile runLocked;
+        runLogin.LoginUserName = "user";
         OptionsRecord options;
         AccountTable table;
-        const LoadResult r = LoadAccountFile(run, options, table);
+        const LoadResult r = LoadAccountFile(run, runLogin, options, table, runLocked);
         EXPECT_EQ(outcome(r), c.expected.size() > 1 ? "Loaded" : "NoFile");
         EXPECT_TRUE(p.messages.empty());
         EXPECT_EQ(table, asLoaded(c.expected));
@@ -116,7 +119,7 @@ TEST_F(SaveJournalTest, EveryStateAKillCanLeaveLoadsWithoutAQuestion)
         EXPECT_FALSE(after.temp);
         EXPECT_FALSE(after.tempOptions);
         AccountTable again;
-        EXPECT_EQ(outcome(LoadAccountFile(run, options, again)), outcome(r));
+        EXPECT_EQ(outcome(LoadAccountFile(run, runLogin, options, again, runLocked)), outcome(r));
         EXPECT_EQ(again, table);
         EXPECT_TRUE(p.messages.empty());
     }
@@ -124,7 +127,7 @@ TEST_F(SaveJournalTest, EveryStateAKillCanLeaveLoadsWithoutAQuestion)
 
 TEST_F(SaveJournalTest, ATemporaryFileTheStampNamesIsUsedOnlyWhenItAuthenticates)
 {
-    state.LoginUserName = "user";
+    login.LoginUserName = "user";
     saveSample(sampleTable());
     const std::string S0 = folder.read("settings.dat");
     // A stamp naming a settings2.dat that is not the program's own: no save to finish. The settings.dat in place
@@ -135,7 +138,7 @@ TEST_F(SaveJournalTest, ATemporaryFileTheStampNamesIsUsedOnlyWhenItAuthenticates
     folder.write("settings.dat", S0);
     OptionsRecord options;
     AccountTable table;
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, table)), "Loaded");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, table, locked)), "Loaded");
     EXPECT_EQ(table, asLoaded(sampleTable()));
     ASSERT_EQ(platform.messages.size(), 2u); // what the cipher found in settings2.dat, then the file used
     EXPECT_EQ(platform.messages[1].style, MsgInformation);
@@ -146,7 +149,7 @@ TEST_F(SaveJournalTest, ATemporaryFileTheStampNamesIsUsedOnlyWhenItAuthenticates
 
 TEST_F(SaveJournalTest, ALinkUnderTheTemporaryNameIsNeverTakenForTheJournal)
 {
-    state.LoginUserName = "user";
+    login.LoginUserName = "user";
     const AccountTable table = sampleTable();
     const Folder pair = saved({{}, {}, kDefaultOptionsLine, {}}, table);
     folder.write("elsewhere.dat", *pair.accounts);
@@ -156,12 +159,12 @@ TEST_F(SaveJournalTest, ALinkUnderTheTemporaryNameIsNeverTakenForTheJournal)
     OptionsRecord options;
     AccountTable loaded;
     // Not a save to finish: the stamp names an account file that is not there, and nothing is touched.
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "EndProgram");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, loaded, locked)), "EndProgram");
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_TRUE(std::filesystem::is_symlink(folder.file("settings2.dat")));
     // With the pair in place the link is a leftover: the link goes, not what it points to.
     folder.write("settings.dat", *pair.accounts);
-    EXPECT_EQ(outcome(LoadAccountFile(state, options, loaded)), "Loaded");
+    EXPECT_EQ(outcome(LoadAccountFile(state, login, options, loaded, locked)), "Loaded");
     EXPECT_FALSE(std::filesystem::is_symlink(folder.file("settings2.dat")));
     EXPECT_EQ(folder.read("elsewhere.dat"), *pair.accounts);
 }
@@ -174,22 +177,23 @@ TEST_F(SaveJournalTest, ASaveNeverWritesAFileLargerThanTheLoadReads)
         SCOPED_TRACE(protectedFile ? "encrypted with the login" : "default");
         TempFolder other;
         AppState s(other.str(), platform);
-        s.LoginUserName = "user";
-        s.LoginPassword1 = "password";
+        Login sLogin;
+        sLogin.LoginUserName = "user";
+        sLogin.LoginPassword1 = "password";
         if (protectedFile)
-            s.protection =
-                NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, s.LoginUserName, s.LoginPassword1, s.LoginPassword2);
+            sLogin.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, sLogin.LoginUserName,
+                                              sLogin.LoginPassword1, sLogin.LoginPassword2);
         const AccountTable table = sampleTable();
-        ASSERT_EQ(outcome(SaveAccountFile(s, table)), "Ok");
+        ASSERT_EQ(outcome(SaveAccountFile(s, sLogin, table)), "Ok");
         const std::string file = other.read("settings.dat"), options = other.read("config.dat");
-        EXPECT_EQ(AccountFileLength(s, table), file.size());
+        EXPECT_EQ(AccountFileLength(sLogin, table), file.size());
 
         SetFileSizeBoundForTests(file.size() - 1);
-        const Result refused = SaveAccountFile(s, table);
+        const Result refused = SaveAccountFile(s, sLogin, table);
         EXPECT_EQ(other.read("settings.dat"), file);
         EXPECT_EQ(other.read("config.dat"), options);
         SetFileSizeBoundForTests(file.size());
-        const Result fits = SaveAccountFile(s, table);
+        const Result fits = SaveAccountFile(s, sLogin, table);
         SetFileSizeBoundForTests(0);
         EXPECT_EQ(refused.message(), "Coffernote could not save the accounts to\r\n" + other.file("settings.dat") +
                                          "\r\n(the account file would be " + GroupedDigits(file.size()) +

@@ -384,7 +384,7 @@ TEST_F(AccountBookEditing, CraftedRecordNumbersActOnTheAccountOnDisplay)
             table.push_back(account(name, "", std::string("n-") + name, "u", "p"));
             table.back().RecordNo = static_cast<std::int16_t>(no);
         }
-        ASSERT_TRUE(SaveAccountFile(state, table).isOk());
+        ASSERT_TRUE(SaveAccountFile(state, login, table).isOk());
     };
 
     craft({{"Alpha", 3}, {"Bravo", 1}, {"Charlie", 2}});

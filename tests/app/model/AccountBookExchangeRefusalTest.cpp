@@ -88,7 +88,7 @@ TEST_F(AccountBookExchangeRefusal, AccountsTooLargeToStoreAreRefusedBeforeTheSav
     SetFileSizeBoundForTests(1024 * 1024);
     const std::string password(600000, 'p');
     const std::size_t length =
-        AccountFileLength(state, BuildImportedTable(state, {MakeAccount("big", "", "", "", password)}));
+        AccountFileLength(login, BuildImportedTable(login, {MakeAccount("big", "", "", "", password)}));
     ASSERT_GT(length, 1024u * 1024u);
     EXPECT_EQ(refusalOf("big.csv", "big,,,," + password + "\r\n"),
               refusal("big.csv", "Its accounts cannot be stored: the account file would be " + GroupedDigits(length) +

@@ -41,15 +41,17 @@ protected:
     {
         FakePlatform quiet;
         AppState reader(folder.str(), quiet);
-        reader.LoginUserName = state.LoginUserName;
-        reader.LoginPassword1 = state.LoginPassword1;
-        reader.LoginPassword2 = state.LoginPassword2;
+        Login readerLogin;
+        LockedFile readerLocked;
+        readerLogin.LoginUserName = login.LoginUserName;
+        readerLogin.LoginPassword1 = login.LoginPassword1;
+        readerLogin.LoginPassword2 = login.LoginPassword2;
         OptionsRecord options;
         AccountTable table;
-        const LoadResult r = LoadAccountFile(reader, options, table);
+        const LoadResult r = LoadAccountFile(reader, readerLogin, options, table, readerLocked);
         EXPECT_TRUE(r.result.isOk());
         if (r.value == LoadKind::NoFile)
-            table = BuildImportedTable(reader, {});
+            table = BuildImportedTable(readerLogin, {});
         return table;
     }
     OptionsRecord optionsOnDisk() const { return ParseOptionsLine(folder.read("config.dat")); }
@@ -183,7 +185,7 @@ TEST_F(AccountBookExchange, ImportReplacesEveryAccountKeepingTheLoginSettings)
     importFile(elsewhere.file("new.csv"));
 
     const AccountTable expected = BuildImportedTable(
-        state, {MakeAccount("zeta", "z.example", "n1", "u1", "p1"), MakeAccount("Beta", "", "a, b", "", "p2"),
+        login, {MakeAccount("zeta", "z.example", "n1", "u1", "p1"), MakeAccount("Beta", "", "a, b", "", "p2"),
                 MakeAccount(kHeaderMarker, "", "", "", ""), MakeAccount("zeta", "second", "", "", "")});
     EXPECT_EQ(book->table(), expected);
     EXPECT_EQ(book->table()[0].Notes, "owner");
@@ -238,7 +240,7 @@ TEST_F(AccountBookExchange, ImportOfAnEmptyFileLeavesNoAccountsAndNoAccountFile)
     ASSERT_TRUE(folder.exists("settings.dat"));
     elsewhere.write("empty.csv", "");
     importFile(elsewhere.file("empty.csv"));
-    EXPECT_EQ(book->table(), BuildImportedTable(state, {}));
+    EXPECT_EQ(book->table(), BuildImportedTable(login, {}));
     EXPECT_TRUE(listed().empty());
     EXPECT_FALSE(folder.exists("settings.dat"));
     EXPECT_FALSE(folder.exists("settings2.dat"));
@@ -257,7 +259,7 @@ TEST_F(AccountBookExchange, ImportAnsweredNoKeepsTheAccounts)
     EXPECT_FALSE(book->importAccounts().mustEnd());
     EXPECT_TRUE(platform.fileFilters.empty());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(book->table(), BuildImportedTable(login, kAccounts));
     EXPECT_EQ(folder.read("settings.dat"), file);
     EXPECT_EQ(listed().size(), 3u);
     EXPECT_EQ(state.IdleTickCount, 0);
@@ -274,7 +276,7 @@ TEST_F(AccountBookExchange, ImportCancelledInTheDialogStopsAtOnce)
     platform.queueFile("");
     EXPECT_FALSE(book->importAccounts().mustEnd());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(book->table(), BuildImportedTable(login, kAccounts));
     EXPECT_EQ(folder.read("settings.dat"), file);
     EXPECT_EQ(folder.read("config.dat"), options);
     EXPECT_TRUE(listed().empty()); // refilled by the next change of the accounts
@@ -286,8 +288,8 @@ TEST_F(AccountBookExchange, ImportOfAFileThatDoesNotExistSavesTheTableBack)
     open(kAccounts);
     book->toggleOnTop();
     importFile(elsewhere.file("typed name.csv"));
-    EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
-    EXPECT_EQ(stored(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(book->table(), BuildImportedTable(login, kAccounts));
+    EXPECT_EQ(stored(), BuildImportedTable(login, kAccounts));
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{kQuestion, kSaved}));
     EXPECT_TRUE(book->onTop());
     EXPECT_EQ(optionsOnDisk().get(OptionsRecord::AlwaysOnTop), "true");
@@ -333,7 +335,7 @@ TEST_F(AccountBookExchange, ImportRefusesAFileItCannotUseAndChangesNothing)
         EXPECT_EQ(platform.messages[1].text, "The file " + elsewhere.file(c.name) + " could not be imported.\r\n" +
                                                  c.reason + "\r\nYour accounts have not been changed.");
         EXPECT_EQ(platform.messages[1].style, MsgExclamation);
-        EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
+        EXPECT_EQ(book->table(), BuildImportedTable(login, kAccounts));
         EXPECT_EQ(folder.read("settings.dat"), file);
         EXPECT_EQ(optionsOnDisk().get(OptionsRecord::IntegrityStamp), stamp);
         EXPECT_EQ(joined(), "alpha|Bank|Caf\xC3\xA9 \xE2\x82\xAC");
@@ -355,7 +357,7 @@ TEST_F(AccountBookExchange, ImportOfMoreAccountsThanATableHoldsIsRefused)
               "The file " + elsewhere.file("huge.csv") +
                   " could not be imported.\r\nThe file holds more than 32765 accounts, more than can be stored; the "
                   "first one that does not fit starts on line 32766.\r\nYour accounts have not been changed.");
-    EXPECT_EQ(book->table(), BuildImportedTable(state, kAccounts));
+    EXPECT_EQ(book->table(), BuildImportedTable(login, kAccounts));
 }
 
 TEST_F(AccountBookExchange, ImportWhoseSaveEndsTheProgramRunsNothingAfter)
@@ -399,7 +401,7 @@ TEST_F(AccountBookExchange, RandomFilesNeverDamageTheStoredAccounts)
         const ImportResult parsed = ParseImport(text);
         if (parsed.result.isOk()) {
             ++accepted;
-            expected = BuildImportedTable(state, parsed.value.accounts);
+            expected = BuildImportedTable(login, parsed.value.accounts);
             file = folder.exists("settings.dat") ? folder.read("settings.dat") : "";
             EXPECT_EQ(stored(), expected);
         } else {

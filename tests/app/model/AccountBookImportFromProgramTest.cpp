@@ -2,6 +2,7 @@
 #include "ProgramFolderFixture.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/model/AccountBook.h"
 #include "base/AtomicFile.h"
@@ -81,9 +82,11 @@ TEST_F(AccountBookImportFromProgram, AddsTheAccountsInOneSaveAndRemindsOfTheClea
     // The account file holds what the window shows: the next start reads the same table.
     FakePlatform quiet;
     AppState reader(folder.str(), quiet);
+    Login readerLogin;
+    LockedFile readerLocked;
     OptionsRecord options;
     AccountTable stored;
-    ASSERT_TRUE(LoadAccountFile(reader, options, stored).result.isOk());
+    ASSERT_TRUE(LoadAccountFile(reader, readerLogin, options, stored, readerLocked).result.isOk());
     EXPECT_EQ(stored, book->table());
     EXPECT_TRUE(elsewhere.exists("firefox.csv")); // never deleted
 }
@@ -158,9 +161,11 @@ TEST_F(AccountBookImportFromProgram, UnflushedSaveKeepsTheAccountsItWrote)
                                              "change, but it may not survive a power cut.");
     FakePlatform quiet;
     AppState reader(folder.str(), quiet);
+    Login readerLogin;
+    LockedFile readerLocked;
     OptionsRecord options;
     AccountTable stored;
-    ASSERT_TRUE(LoadAccountFile(reader, options, stored).result.isOk());
+    ASSERT_TRUE(LoadAccountFile(reader, readerLogin, options, stored, readerLocked).result.isOk());
     EXPECT_EQ(stored, book->table());
 }
 

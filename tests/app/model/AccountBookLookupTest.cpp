@@ -113,7 +113,7 @@ TEST_F(AccountBookLookup, ThePlaceholderAndTheHeaderMarkerFindNothing)
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{"This account does not exist.  "}));
 
     // The header record carries the login settings: never shown.
-    state.LoginUserName = "owner";
+    login.LoginUserName = "owner";
     forgetMessages();
     clearCombo();
     typeInCombo(kHeaderMarker);

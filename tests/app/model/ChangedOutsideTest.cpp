@@ -46,9 +46,10 @@ std::string savedElsewhere(bool encrypted)
     TempFolder other;
     FakePlatform p;
     AppState s(other.str(), p);
+    Login sLogin;
     if (encrypted)
-        UseQuickLogin(s);
-    EXPECT_EQ(outcome(SaveAccountFile(s, elsewhere())), "Ok");
+        UseQuickLogin(sLogin);
+    EXPECT_EQ(outcome(SaveAccountFile(s, sLogin, elsewhere())), "Ok");
     return other.read("settings.dat");
 }
 
@@ -96,7 +97,8 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
     const Change lastDeleted = [](const TempFolder& f) {
         FakePlatform p;
         AppState s(f.str(), p);
-        ASSERT_EQ(outcome(SaveAccountFile(s, {MakeHeaderRecord("", "", "")})), "Ok");
+        Login sLogin;
+        ASSERT_EQ(outcome(SaveAccountFile(s, sLogin, {MakeHeaderRecord("", "", "")})), "Ok");
     };
     const Change emptiedBefore = [](const TempFolder& f) { std::filesystem::remove(f.file("settings.dat")); };
     // clang-format off
@@ -117,8 +119,9 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
         FakePlatform platform;
         {
             AppState ours(folder.str(), platform);
+            Login oursLogin;
             ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
-            ASSERT_EQ(outcome(SaveAccountFile(ours, CoreFixture::sampleTable())), "Ok");
+            ASSERT_EQ(outcome(SaveAccountFile(ours, oursLogin, CoreFixture::sampleTable())), "Ok");
         }
         c.change(folder);
         auto snapshot = [&] {
@@ -136,10 +139,10 @@ TEST(ChangedOutsideTest, WholeFilesAreUsedDamagedOnesAskAndAMissingOneChangesNot
         EXPECT_EQ(outcome(session.start()), c.first);
         if (std::string(c.first) == "Login") {
             EXPECT_TRUE(platform.messages.empty()); // said once the login opened the file
-            session.login().start();
+            session.loginCheck().start();
             for (char d : std::string("2468"))
-                session.login().padDigit(d);
-            EXPECT_EQ(outcome(SubmitLogin(session.login(), "owner", "first secret")), "Ok");
+                session.loginCheck().padDigit(d);
+            EXPECT_EQ(outcome(SubmitLogin(session.loginCheck(), "owner", "first secret")), "Ok");
         }
         std::vector<std::string> texts;
         for (const auto& m : platform.messages) {
@@ -191,9 +194,11 @@ TEST(ChangedOutsideTest, WhatArrivesWhileTheStartWaitsIsUsedWithoutAWord)
         std::string before;
         {
             AppState ours(folder.str(), platform);
-            ASSERT_EQ(outcome(SaveAccountFile(ours, CoreFixture::sampleTable())), "Ok");
+            Login oursLogin;
+            ASSERT_EQ(outcome(SaveAccountFile(ours, oursLogin, CoreFixture::sampleTable())), "Ok");
             before = folder.read("config.dat");
-            ASSERT_EQ(outcome(SaveAccountFile(ours, elsewhere())), "Ok"); // a second save: the versions exist
+            ASSERT_EQ(outcome(SaveAccountFile(ours, oursLogin, elsewhere())),
+                      "Ok"); // a second save: the versions exist
         }
         const std::string arriving = folder.read(c.late), options = folder.read("config.dat");
         if (c.gone)

@@ -7,7 +7,7 @@ namespace {
 class LockScreenTest : public CoreFixture
 {
 protected:
-    LockScreen lock{state};
+    LockScreen lock{state, login};
 
     bool tryPassword(const std::string& typed) { return lock.tryPassword(SecretString(typed)); }
 };
@@ -43,9 +43,9 @@ TEST_F(LockScreenTest, StagesAndWhenTheBoxIsEmptied)
 
 TEST_F(LockScreenTest, OnlyTheFirstPasswordUnlocksWithoutLimitOrMessage)
 {
-    state.LoginUserName = "Alice";
-    state.LoginPassword1 = "Secret";
-    state.LoginPassword2 = "4711";
+    login.LoginUserName = "Alice";
+    login.LoginPassword1 = "Secret";
+    login.LoginPassword2 = "4711";
     for (const std::string wrong : {"secret", "SECRET", "Secret ", "", "Secre", "Alice", "4711"}) {
         SCOPED_TRACE(wrong);
         lock.askPassword();

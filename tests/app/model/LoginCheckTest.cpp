@@ -15,12 +15,13 @@ void storeLogin(const TempFolder& folder, const std::string& user, const std::st
     }
     FakePlatform quiet;
     AppState earlier(folder.str(), quiet);
-    earlier.LoginUserName = user;
-    earlier.LoginPassword1 = password1;
-    earlier.LoginPassword2 = password2;
+    Login earlierLogin;
+    earlierLogin.LoginUserName = user;
+    earlierLogin.LoginPassword1 = password1;
+    earlierLogin.LoginPassword2 = password2;
     AccountTable table{MakeHeaderRecord(user, password1, password2),
                        {1, "Bank", "example.org", "notes of Bank", "user", "pw"}};
-    const Result saved = SaveAccountFile(earlier, table);
+    const Result saved = SaveAccountFile(earlier, earlierLogin, table);
     ASSERT_TRUE(saved.isOk()) << saved.message();
 }
 
@@ -32,7 +33,7 @@ const char* const kTooMany =
 class LoginCheckTest : public ProgramFolderFixture
 {
 protected:
-    LoginCheck& check = session.login();
+    LoginCheck& check = session.loginCheck();
 
     void load(const std::string& user, const std::string& p1, const std::string& p2)
     {
@@ -49,7 +50,7 @@ protected:
     }
     bool noLogin() const
     {
-        return state.LoginUserName.empty() && state.LoginPassword1.empty() && state.LoginPassword2.empty();
+        return login.LoginUserName.empty() && login.LoginPassword1.empty() && login.LoginPassword2.empty();
     }
 };
 
@@ -58,9 +59,9 @@ TEST_F(LoginCheckTest, TheRightEntrySetsTheLogin)
     load("Alice", "Secret", "4711");
     EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
     EXPECT_TRUE(check.loggedIn());
-    EXPECT_EQ(state.LoginUserName, "Alice");
-    EXPECT_EQ(state.LoginPassword1, "Secret");
-    EXPECT_EQ(state.LoginPassword2, "4711");
+    EXPECT_EQ(login.LoginUserName, "Alice");
+    EXPECT_EQ(login.LoginPassword1, "Secret");
+    EXPECT_EQ(login.LoginPassword2, "4711");
     EXPECT_EQ(check.numpadEntry(), "");
     EXPECT_TRUE(platform.messages.empty());
     // The check is over: neither a further OK nor Cancel does anything.
@@ -73,10 +74,10 @@ TEST_F(LoginCheckTest, TheRightEntrySetsTheLogin)
 TEST_F(LoginCheckTest, TheHeaderDecidesNotTheProgramWideSettings)
 {
     load("Alice", "Secret", "4711");
-    state.LoginUserName = "Bob";
+    login.LoginUserName = "Bob";
     EXPECT_TRUE(attempt("Bob", "Secret", "4711").isReported());
     EXPECT_TRUE(attempt("Alice", "Secret", "4711").isOk());
-    EXPECT_EQ(state.LoginUserName, "Alice");
+    EXPECT_EQ(login.LoginUserName, "Alice");
 }
 
 TEST_F(LoginCheckTest, EveryDifferenceIsAFailure)
@@ -141,7 +142,7 @@ TEST_F(LoginCheckTest, EmptySettingsMatchEmptyEntries)
     load("Bob", "", "");
     EXPECT_TRUE(attempt("Bob", "", "").isOk());
     EXPECT_TRUE(check.loggedIn());
-    EXPECT_EQ(state.LoginUserName, "Bob");
+    EXPECT_EQ(login.LoginUserName, "Bob");
 }
 
 TEST_F(LoginCheckTest, ThePadKeepsTheFirstTwentyDigitsInOneBufferThatIsOverwritten)

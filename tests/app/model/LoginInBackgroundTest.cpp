@@ -24,7 +24,7 @@ protected:
 
     void SetUp() override
     {
-        state.kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
+        login.kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
         writeDefaultOptions();
         LoginEntries e;
         e.userName = "owner";
@@ -33,19 +33,19 @@ protected:
         e.encrypt = true;
         platform.queueAnswer(Answer::Yes); // the consent
         const auto settings = std::make_shared<LoginSettings>(
-            state, [this] { return SaveAccountFile(state, table); }, nullptr);
+            state, login, [this] { return SaveAccountFile(state, login, table); }, nullptr);
         ASSERT_EQ(outcome(SubmitSettings(*settings, e)), "Ok");
         nextPlatform->holdBackgroundWork = true;
         next = std::make_unique<Session>(folder.str(), *nextPlatform);
         ASSERT_EQ(outcome(next->start()), "Login");
-        login().start();
+        check().start();
     }
-    LoginCheck& login() { return next->login(); }
+    LoginCheck& check() { return next->loginCheck(); }
     void submit(const std::string& user, const std::string& p1, const std::string& pad)
     {
         for (char d : pad)
-            login().padDigit(d);
-        login().submitLogin(
+            check().padDigit(d);
+        check().submitLogin(
             SecretString(user), SecretString(p1),
             {[this](bool d) { deriving.push_back(d); }, [this](const Result& r) { finished.push_back(outcome(r)); }});
     }
@@ -56,11 +56,11 @@ protected:
 TEST_F(LoginInBackground, TheKeyIsDerivedInTheBackgroundThenTheFileOpensOrTheFailureCounts)
 {
     submit("owner", "first secret", "2469");
-    EXPECT_TRUE(login().busy());
+    EXPECT_TRUE(check().busy());
     EXPECT_EQ(deriving, std::vector<bool>{true});
     // While it works, a further OK, Cancel and the pad do nothing.
     submit("owner", "first secret", "2468");
-    EXPECT_EQ(outcome(login().cancelLogin()), "Ok");
+    EXPECT_EQ(outcome(check().cancelLogin()), "Ok");
     EXPECT_EQ(nextPlatform->backgroundWaiting(), 1u);
     EXPECT_TRUE(finished.empty());
     EXPECT_TRUE(nextPlatform->messages.empty());
@@ -70,16 +70,16 @@ TEST_F(LoginInBackground, TheKeyIsDerivedInTheBackgroundThenTheFileOpensOrTheFai
     EXPECT_EQ(deriving, (std::vector<bool>{true, false}));
     ASSERT_EQ(nextPlatform->messages.size(), 1u);
     EXPECT_EQ(nextPlatform->messages[0].text, kInvalid);
-    EXPECT_EQ(login().failedLogins(), 1);
-    EXPECT_FALSE(login().busy());
-    EXPECT_EQ(login().numpadEntry(), "");
+    EXPECT_EQ(check().failedLogins(), 1);
+    EXPECT_FALSE(check().busy());
+    EXPECT_EQ(check().numpadEntry(), "");
 
     submit("owner", "first secret", "2468");
     nextPlatform->finishBackgroundWork();
     EXPECT_EQ(finished, (std::vector<std::string>{"Reported", "Ok"}));
-    EXPECT_TRUE(login().loggedIn());
-    EXPECT_EQ(next->state().LoginPassword1, "first secret");
-    EXPECT_TRUE(next->state().protection);
+    EXPECT_TRUE(check().loggedIn());
+    EXPECT_EQ(next->login().LoginPassword1, "first secret");
+    EXPECT_TRUE(next->login().protection);
     EXPECT_EQ(next->table().size(), 2u);
     EXPECT_EQ(nextPlatform->messages.size(), 1u);
 }
@@ -89,17 +89,17 @@ TEST_F(LoginInBackground, TheKeyIsDerivedInTheBackgroundThenTheFileOpensOrTheFai
 TEST_F(LoginInBackground, AWeakerFileGetsItsStrongerKeyInTheBackgroundForItsNextSave)
 {
     const KdfSettings stronger{kMinKdfMemoryKiB, 2, 1};
-    next->state().kdfDefaults = stronger;
+    next->login().kdfDefaults = stronger;
     submit("owner", "first secret", "2468");
     nextPlatform->finishBackgroundWork(); // the login's key, then the stronger one
-    ASSERT_TRUE(login().loggedIn());
-    ASSERT_TRUE(next->state().strongerProtection);
-    const ProtectedHeader ready = next->state().strongerProtection->header;
+    ASSERT_TRUE(check().loggedIn());
+    ASSERT_TRUE(next->login().strongerProtection);
+    const ProtectedHeader ready = next->login().strongerProtection->header;
     EXPECT_EQ(ready.kdf, stronger);
-    EXPECT_EQ(next->state().protection->header.kdf, (KdfSettings{kMinKdfMemoryKiB, 1, 1}));
+    EXPECT_EQ(next->login().protection->header.kdf, (KdfSettings{kMinKdfMemoryKiB, 1, 1}));
 
-    ASSERT_TRUE(SaveAccountFile(next->state(), next->table()).isOk());
+    ASSERT_TRUE(SaveAccountFile(next->state(), next->login(), next->table()).isOk());
     EXPECT_EQ(*ReadProtectedHeader(folder.read(kAccountFileName)), ready);
-    EXPECT_EQ(next->state().protection->header, ready);
-    EXPECT_FALSE(next->state().strongerProtection);
+    EXPECT_EQ(next->login().protection->header, ready);
+    EXPECT_FALSE(next->login().strongerProtection);
 }

@@ -17,21 +17,21 @@ protected:
     // What the settings held when the save ran.
     std::string savedUser, savedPassword1, savedPassword2;
 
-    LoginSettings settings{state,
+    LoginSettings settings{state, login,
                            [this] {
                                ++saves;
-                               savedUser = state.LoginUserName.str();
-                               savedPassword1 = state.LoginPassword1.str();
-                               savedPassword2 = state.LoginPassword2.str();
+                               savedUser = login.LoginUserName.str();
+                               savedPassword1 = login.LoginPassword1.str();
+                               savedPassword2 = login.LoginPassword2.str();
                                return saveResult;
                            },
                            [this] { return open; }};
 
     void setLogin(const std::string& user, const std::string& p1, const std::string& p2)
     {
-        state.LoginUserName = user;
-        state.LoginPassword1 = p1;
-        state.LoginPassword2 = p2;
+        login.LoginUserName = user;
+        login.LoginPassword1 = p1;
+        login.LoginPassword2 = p2;
     }
     static void fill(LoginEntries& e, const std::string& user, const std::string& p, const std::string& c,
                      const std::string& n)
@@ -102,14 +102,14 @@ TEST_F(LoginSettingsTest, RemovingTheLoginAsksFirst)
     EXPECT_EQ(platform.messages[0].style, MsgQuestion);
     EXPECT_FALSE(settings.closes());
     EXPECT_EQ(saves, 0);
-    EXPECT_EQ(state.LoginUserName, "Alice");
+    EXPECT_EQ(login.LoginUserName, "Alice");
 
     platform.queueAnswer(Answer::Yes);
     EXPECT_TRUE(SubmitSettings(settings, e).isOk());
     EXPECT_TRUE(settings.closes());
     EXPECT_TRUE(settings.removed());
     EXPECT_EQ(saves, 1);
-    EXPECT_FALSE(state.hasLogin());
+    EXPECT_FALSE(login.hasLogin());
 }
 
 TEST_F(LoginSettingsTest, APasswordThatDiffersFromItsConfirmationIsNotStored)
@@ -138,8 +138,8 @@ TEST_F(LoginSettingsTest, APasswordThatDiffersFromItsConfirmationIsNotStored)
         EXPECT_EQ(platform.messages.back().caption, "Coffernote");
         EXPECT_EQ(texts().size(), c.removing ? 2u : 1u);
         EXPECT_FALSE(settings.closes());
-        EXPECT_EQ(state.LoginUserName, "Alice");
-        EXPECT_EQ(state.LoginPassword1, "Secret");
+        EXPECT_EQ(login.LoginUserName, "Alice");
+        EXPECT_EQ(login.LoginPassword1, "Secret");
     }
     EXPECT_EQ(saves, 0);
 }
@@ -154,7 +154,7 @@ TEST_F(LoginSettingsTest, ClosedWhileAskingStoresNothing)
     EXPECT_TRUE(SubmitSettings(settings, e).isOk());
     EXPECT_FALSE(settings.closes());
     EXPECT_EQ(saves, 0);
-    EXPECT_EQ(state.LoginUserName, "Alice");
+    EXPECT_EQ(login.LoginUserName, "Alice");
     platform.whilePromptOpen = nullptr;
 }
 
@@ -164,10 +164,10 @@ TEST_F(LoginSettingsTest, ClosedDuringTheSaveKeepsWhatWasStored)
     LoginEntries e;
     fill(e, "Bob", "x", "x", "1");
     LoginSettings closing(
-        state, [this] { return open = false, Result::ok(); }, [this] { return open; });
+        state, login, [this] { return open = false, Result::ok(); }, [this] { return open; });
     EXPECT_TRUE(SubmitSettings(closing, e).isOk());
     EXPECT_FALSE(closing.closes()); // the dialog is gone already: nothing to unload, nothing to show
-    EXPECT_EQ(state.LoginUserName, "Bob");
+    EXPECT_EQ(login.LoginUserName, "Bob");
 }
 
 TEST_F(LoginSettingsTest, ASaveThatEndsTheProgramIsPassedOn)

@@ -36,7 +36,7 @@ class ProtectedLoginTest : public ProgramFolderFixture
 protected:
     void SetUp() override
     {
-        state.kdfDefaults = kQuick;
+        login.kdfDefaults = kQuick;
         writeDefaultOptions();
     }
 
@@ -51,7 +51,7 @@ protected:
         e.numpad = pad;
         e.encrypt = encrypt;
         const auto settings = std::make_shared<LoginSettings>(
-            state, [&] { return SaveAccountFile(state, table); }, nullptr);
+            state, login, [&] { return SaveAccountFile(state, login, table); }, nullptr);
         return SubmitSettings(*settings, e);
     }
 
@@ -69,15 +69,15 @@ protected:
         Result attempt(const std::string& user, const std::string& p1, const std::string& pad)
         {
             for (char d : pad)
-                session.login().padDigit(d);
-            return SubmitLogin(session.login(), user, p1);
+                session.loginCheck().padDigit(d);
+            return SubmitLogin(session.loginCheck(), user, p1);
         }
     };
     std::unique_ptr<Restart> restart(const char* expectedFirstWindow = "Login")
     {
         auto r = std::make_unique<Restart>(folder.str());
         EXPECT_EQ(outcome(r->session.start()), expectedFirstWindow);
-        r->session.login().start();
+        r->session.loginCheck().start();
         return r;
     }
     void encryptWith(const std::string& user, const std::string& p1, const std::string& pad)
@@ -130,8 +130,8 @@ TEST_F(ProtectedLoginTest, ADamagedBodyIsToldFromAWrongLogin)
         EXPECT_EQ(outcome(next->attempt(c.login[0], c.login[1], c.login[2])), c.failed ? "Reported" : "Ok");
         next->platform.checkNothingLeft();
         EXPECT_EQ(texts(next->platform), std::vector<std::string>{c.told});
-        EXPECT_EQ(next->session.login().failedLogins(), c.failed);
-        EXPECT_EQ(next->session.login().loggedIn(), c.failed == 0);
+        EXPECT_EQ(next->session.loginCheck().failedLogins(), c.failed);
+        EXPECT_EQ(next->session.loginCheck().loggedIn(), c.failed == 0);
         const std::vector<KeptVersion> kept = ListVersions(folder.str());
         if (c.failed == 0) {
             EXPECT_FALSE(folder.exists(kAccountFileName));
@@ -159,17 +159,17 @@ TEST_F(ProtectedLoginTest, TurnedOnTheFileIsProtectedAndOnlyItsLoginOpensIt)
         {"Owner", "first secret", "2468"}, {"owner", "first secreT", "2468"}, {"owner", "first secret", "2469"}};
     for (std::size_t i = 0; i < wrong.size(); ++i) {
         EXPECT_EQ(outcome(next->attempt(wrong[i][0], wrong[i][1], wrong[i][2])), "Reported");
-        EXPECT_EQ(next->session.login().failedLogins(), static_cast<int>(i + 1));
+        EXPECT_EQ(next->session.loginCheck().failedLogins(), static_cast<int>(i + 1));
         EXPECT_EQ(next->platform.messages.back().text, kInvalid);
         EXPECT_EQ(next->platform.messages.back().caption, "Login");
-        EXPECT_FALSE(next->session.state().protection);
+        EXPECT_FALSE(next->session.login().protection);
     }
     EXPECT_EQ(outcome(next->attempt("owner", "first secret", "2468")), "Ok");
-    EXPECT_TRUE(next->session.login().loggedIn());
+    EXPECT_TRUE(next->session.loginCheck().loggedIn());
     EXPECT_EQ(next->session.table(), AccountTable({MakeHeaderRecord("owner", "first secret", "2468"),
                                                    {1, "Bank", "bank.example", "notes", "jdoe", "s3cret"}}));
-    EXPECT_EQ(next->session.state().LoginPassword1, "first secret"); // the lock screen's password
-    ASSERT_TRUE(next->session.state().protection);
+    EXPECT_EQ(next->session.login().LoginPassword1, "first secret"); // the lock screen's password
+    ASSERT_TRUE(next->session.login().protection);
     EXPECT_EQ(folder.read(kAccountFileName), file); // opening changed nothing
 }
 
@@ -190,27 +190,27 @@ TEST_F(ProtectedLoginTest, ConsentAndShortLoginQuestionsStoreNothingOnNo)
     platform.queueAnswer(Answer::No);
     EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", true, accounts())), "Ok");
     EXPECT_FALSE(folder.exists(kAccountFileName));
-    EXPECT_FALSE(state.protection);
-    EXPECT_TRUE(state.LoginUserName.empty());
+    EXPECT_FALSE(login.protection);
+    EXPECT_TRUE(login.LoginUserName.empty());
 
     // Under 12 characters together: warned.
     platform.queueAnswer(Answer::Yes);
     platform.queueAnswer(Answer::No);
     EXPECT_EQ(outcome(settingsOk("ab", "cdefg", "1234", true, accounts())), "Ok"); // 11 characters
-    EXPECT_FALSE(state.protection);
+    EXPECT_FALSE(login.protection);
     EXPECT_FALSE(folder.exists(kAccountFileName));
     platform.messages.clear();
     platform.queueAnswer(Answer::Yes);
     EXPECT_EQ(outcome(settingsOk("ab", "cdefg", "12345", true, accounts())), "Ok"); // 12: no warning
     EXPECT_EQ(texts(platform), std::vector<std::string>{kConsent});
-    EXPECT_TRUE(state.protection);
+    EXPECT_TRUE(login.protection);
     platform.checkNothingLeft();
 
     // An empty password is refused with a message, before any question.
     platform.messages.clear();
     EXPECT_EQ(outcome(settingsOk("a very long user name", "", "12345", true, accounts())), "Reported");
     EXPECT_EQ(texts(platform), std::vector<std::string>{kNeedsPassword});
-    EXPECT_EQ(state.LoginUserName, "ab");
+    EXPECT_EQ(login.LoginUserName, "ab");
 }
 
 TEST_F(ProtectedLoginTest, ChangingTheLoginReencryptsUnderTheNewOneWithANewSalt)
@@ -242,11 +242,11 @@ TEST_F(ProtectedLoginTest, TurningOffOrRemovingTheLoginAsksOnceMoreThenWritesThe
     EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", false, accounts())), "Ok");
     EXPECT_EQ(texts(platform), std::vector<std::string>{kUnprotect});
     EXPECT_EQ(folder.read(kAccountFileName), protectedFile);
-    EXPECT_TRUE(state.protection);
+    EXPECT_TRUE(login.protection);
 
     platform.queueAnswer(Answer::Yes);
     EXPECT_EQ(outcome(settingsOk("owner", "first secret", "2468", false, accounts())), "Ok");
-    EXPECT_FALSE(state.protection);
+    EXPECT_FALSE(login.protection);
     EXPECT_FALSE(IsProtectedFile(folder.read(kAccountFileName)));
     auto next = restart();
     EXPECT_EQ(outcome(next->attempt("owner", "first secret", "2468")), "Ok");
@@ -258,7 +258,7 @@ TEST_F(ProtectedLoginTest, TurningOffOrRemovingTheLoginAsksOnceMoreThenWritesThe
     platform.queueAnswer(Answer::Yes);
     EXPECT_EQ(outcome(settingsOk("", "", "", true, accounts())), "Ok");
     EXPECT_EQ(texts(platform), (std::vector<std::string>{kNoLogin, kUnprotect}));
-    EXPECT_FALSE(state.protection);
+    EXPECT_FALSE(login.protection);
     EXPECT_FALSE(IsProtectedFile(folder.read(kAccountFileName)));
     restart("Main");
 
@@ -277,16 +277,16 @@ TEST_F(ProtectedLoginTest, TurningOffOrRemovingTheLoginAsksOnceMoreThenWritesThe
 TEST_F(ProtectedLoginTest, AFileThatOpensButLacksTheMarkerIsDamagedData)
 {
     // Sealed under the login, but its first record is no header.
-    state.LoginUserName = "owner";
-    state.LoginPassword1 = "first secret";
-    state.LoginPassword2 = "2468";
-    state.protection = NewProtection(kQuick, state.LoginUserName, state.LoginPassword1, state.LoginPassword2);
+    login.LoginUserName = "owner";
+    login.LoginPassword1 = "first secret";
+    login.LoginPassword2 = "2468";
+    login.protection = NewProtection(kQuick, login.LoginUserName, login.LoginPassword1, login.LoginPassword2);
     const Outcome<std::string> inner =
-        EncodeInnerLayer(state, {MakeHeaderRecord("owner", "first secret", "2468"), {1, "Bank", "", "", "", ""}});
+        EncodeInnerLayer(login, {MakeHeaderRecord("owner", "first secret", "2468"), {1, "Bank", "", "", "", ""}});
     std::string noMarker = inner.value.substr(inner.value.find("\r\n") + 2); // the account line alone
     noMarker += noMarker;
     std::string file;
-    ASSERT_TRUE(SealProtectedFile(*state.protection, reinterpret_cast<const unsigned char*>(noMarker.data()),
+    ASSERT_TRUE(SealProtectedFile(*login.protection, reinterpret_cast<const unsigned char*>(noMarker.data()),
                                   noMarker.size(), file));
     writeOuterWithStamp(folder, platform, file);
 
@@ -315,10 +315,10 @@ TEST_F(ProtectedLoginTest, AFailedSaveKeepsTheLoginAndTheKeyThatMatchTheFileOnDi
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        state.protection.reset();
+        login.protection.reset();
         encryptWith("owner", "first secret", "2468");
         const std::string before = folder.read(kAccountFileName);
-        const FileProtection* key = state.protection.get();
+        const FileProtection* key = login.protection.get();
         if (!c.encrypt)
             platform.queueAnswer(Answer::Yes); // turn it off
         const FileFault fault = c.fault;
@@ -327,12 +327,12 @@ TEST_F(ProtectedLoginTest, AFailedSaveKeepsTheLoginAndTheKeyThatMatchTheFileOnDi
         SetFileFaultHookForTests({});
         platform.checkNothingLeft();
         if (c.inPlace) {
-            EXPECT_EQ(state.LoginPassword1, c.password);
-            ASSERT_TRUE(state.protection);
-            EXPECT_EQ(state.protection->header, *ReadProtectedHeader(folder.read(kAccountFileName)));
+            EXPECT_EQ(login.LoginPassword1, c.password);
+            ASSERT_TRUE(login.protection);
+            EXPECT_EQ(login.protection->header, *ReadProtectedHeader(folder.read(kAccountFileName)));
         } else {
-            EXPECT_EQ(state.LoginPassword1, "first secret");
-            EXPECT_EQ(state.protection.get(), key);
+            EXPECT_EQ(login.LoginPassword1, "first secret");
+            EXPECT_EQ(login.protection.get(), key);
             EXPECT_EQ(folder.read(kAccountFileName), before);
         }
     }
@@ -345,8 +345,8 @@ TEST_F(ProtectedLoginTest, AFailedSaveKeepsTheLoginAndTheKeyThatMatchTheFileOnDi
     EXPECT_EQ(texts(platform), std::vector<std::string>{"The login was not changed:\r\nthis copy of Coffernote does "
                                                         "not hold the lock on its data folder; another copy may be "
                                                         "using it."});
-    EXPECT_EQ(state.LoginPassword1, "second secret");
-    EXPECT_TRUE(state.protection);
+    EXPECT_EQ(login.LoginPassword1, "second secret");
+    EXPECT_TRUE(login.protection);
     EXPECT_EQ(folder.read(kAccountFileName), before);
 }
 

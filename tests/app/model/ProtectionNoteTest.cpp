@@ -16,11 +16,12 @@ namespace {
 void save(const TempFolder& folder, FakePlatform& platform, bool encrypted)
 {
     AppState s(folder.str(), platform);
+    Login sLogin;
     if (encrypted)
-        UseQuickLogin(s);
+        UseQuickLogin(sLogin);
     AccountTable table = CoreFixture::sampleTable();
     table[0] = MakeHeaderRecord("owner", "first secret", "2468");
-    ASSERT_EQ(outcome(SaveAccountFile(s, table)), "Ok");
+    ASSERT_EQ(outcome(SaveAccountFile(s, sLogin, table)), "Ok");
 }
 
 } // namespace
@@ -77,10 +78,10 @@ TEST(ProtectionNoteTest, AFileNoLongerEncryptedOrEncryptedAnewIsOpenedOnlyAfterA
             EXPECT_TRUE(platform.messages.empty());
         }
         if (c.replaced == OtherSalt && c.answer == Answer::Yes) {
-            session.login().start();
+            session.loginCheck().start();
             for (char d : std::string("2468"))
-                session.login().padDigit(d);
-            EXPECT_EQ(outcome(SubmitLogin(session.login(), "owner", "first secret")), "Ok");
+                session.loginCheck().padDigit(d);
+            EXPECT_EQ(outcome(SubmitLogin(session.loginCheck(), "owner", "first secret")), "Ok");
         }
         EXPECT_EQ(folder.read("settings.dat"), inPlace);
         if (!c.noteKept)

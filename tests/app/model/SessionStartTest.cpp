@@ -67,11 +67,12 @@ TEST_F(StartupTest, LoginSettingsInTheHeaderOpenTheLoginDialog)
         FakePlatform p;
         {
             AppState writer(f.str(), p);
-            writer.LoginUserName = c.user;
-            writer.LoginPassword1 = c.pw1;
-            writer.LoginPassword2 = c.pw2;
+            Login writerLogin;
+            writerLogin.LoginUserName = c.user;
+            writerLogin.LoginPassword1 = c.pw1;
+            writerLogin.LoginPassword2 = c.pw2;
             f.write("config.dat", kDefaultOptionsLine);
-            ASSERT_EQ(outcome(SaveAccountFile(writer, sampleTable())), "Ok");
+            ASSERT_EQ(outcome(SaveAccountFile(writer, writerLogin, sampleTable())), "Ok");
         }
         Session fresh(f.str(), p); // a new run: no login settings in memory yet
         const StartupResult first = fresh.start();
@@ -85,13 +86,13 @@ TEST_F(StartupTest, LoginSettingsInTheHeaderOpenTheLoginDialog)
 TEST_F(StartupTest, BackupPutBackWithoutOptionsFileStartsWithoutAQuestion)
 {
     // The documented way to restore a backup: put "settings.dat" in place and delete "config.dat".
-    state.LoginUserName = "user";
+    login.LoginUserName = "user";
     const AccountTable original = sampleTable();
     saveSample(original);
     const std::string backup = folder.read("settings.dat");
     AccountTable changed = original;
     changed.pop_back();
-    ASSERT_EQ(outcome(SaveAccountFile(state, changed)), "Ok");
+    ASSERT_EQ(outcome(SaveAccountFile(state, login, changed)), "Ok");
     folder.write("settings.dat", backup);
     std::filesystem::remove(folder.file("config.dat"));
 

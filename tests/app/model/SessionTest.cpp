@@ -17,7 +17,7 @@ protected:
         if (!accounts.empty())
             storeAccounts(accounts);
         open();
-        state.LoginPassword1 = "Secret";
+        login.LoginPassword1 = "Secret";
         platform.setClipboardText("copied");
     }
     void ticks(int n)
@@ -38,18 +38,18 @@ protected:
 TEST_F(SessionRun, TheAccountFileIsReadOnceAndHandedOn)
 {
     // Changed behind the program's back after the start: a second load would ask the recovery question.
-    for (const bool login : {false, true}) {
-        SCOPED_TRACE(login ? "with a login" : "without a login");
+    for (const bool withLogin : {false, true}) {
+        SCOPED_TRACE(withLogin ? "with a login" : "without a login");
         emptyFolder();
-        state.LoginUserName = login ? "owner" : "";
+        login.LoginUserName = withLogin ? "owner" : "";
         storeAccounts({account("Bank", "", "n", "u", "p")});
-        state.LoginUserName = "";
-        ASSERT_EQ(outcome(session.start()), login ? "Login" : "Main");
+        login.LoginUserName = "";
+        ASSERT_EQ(outcome(session.start()), withLogin ? "Login" : "Main");
         folder.write(kAccountFileName, "no longer the file that was loaded");
-        if (login) {
-            session.login().start();
-            ASSERT_TRUE(SubmitLogin(session.login(), "owner", "").isOk());
-            ASSERT_TRUE(session.login().loggedIn());
+        if (withLogin) {
+            session.loginCheck().start();
+            ASSERT_TRUE(SubmitLogin(session.loginCheck(), "owner", "").isOk());
+            ASSERT_TRUE(session.loginCheck().loggedIn());
         }
         session.openMain();
         EXPECT_EQ(session.book().names(), std::vector<std::string>{"Bank"});
@@ -193,8 +193,8 @@ TEST_F(SessionRun, TheIdleCountSaturatesInsteadOfOverflowing)
 
 TEST_F(SessionRun, QuittingClearsTheClipboardAndWipesTheSecrets)
 {
-    state.LoginUserName = "owner";
-    state.LoginPassword2 = "2468";
+    login.LoginUserName = "owner";
+    login.LoginPassword2 = "2468";
     openRun({account("Alpha", "http://a.example", "notes", "alice", "s3cret")});
     lookUp("Alpha");
     const SecretString& password = session.table()[1].Password;
@@ -208,7 +208,7 @@ TEST_F(SessionRun, QuittingClearsTheClipboardAndWipesTheSecrets)
     EXPECT_TRUE(session.table()[1].Notes.empty());
     EXPECT_TRUE(session.table()[1].UserId.empty());
     EXPECT_TRUE(session.book().boxText(Box::Password).empty());
-    EXPECT_TRUE(state.LoginUserName.empty() && state.LoginPassword1.empty() && state.LoginPassword2.empty());
+    EXPECT_TRUE(login.LoginUserName.empty() && login.LoginPassword1.empty() && login.LoginPassword2.empty());
     EXPECT_EQ(session.table()[1].AccountName, "Alpha"); // names and websites are no secrets
 
     // Every other way out wipes the same, and leaves the clipboard alone.

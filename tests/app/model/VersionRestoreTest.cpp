@@ -100,14 +100,15 @@ TEST_F(VersionRestoreTest, AVersionSavedUnderAnotherLoginAsksForIt)
     {
         FakePlatform p;
         AppState other(folder.str(), p);
-        other.LoginUserName = "old";
-        other.LoginPassword1 = "old secret";
-        other.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, other.LoginUserName, other.LoginPassword1,
-                                         other.LoginPassword2);
+        Login otherLogin;
+        otherLogin.LoginUserName = "old";
+        otherLogin.LoginPassword1 = "old secret";
+        otherLogin.protection = NewProtection(KdfSettings{kMinKdfMemoryKiB, 1, 1}, otherLogin.LoginUserName,
+                                              otherLogin.LoginPassword1, otherLogin.LoginPassword2);
         ASSERT_TRUE(WriteOptionsFile(folder.str(), OptionsRecord::defaults()).isOk());
         AccountTable t{MakeHeaderRecord("", "", ""), MakeAccount("Sealed", "", "", "", "s")};
         t[1].RecordNo = 1;
-        ASSERT_EQ(outcome(SaveAccountFile(other, t)), "Ok");
+        ASSERT_EQ(outcome(SaveAccountFile(other, otherLogin, t)), "Ok");
         ASSERT_TRUE(MoveAccountFileToVersions(folder.str()).isOk());
     }
     storeAccounts({MakeAccount("Now")});

@@ -7,6 +7,7 @@
 #include "TempFolder.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 
 #include <QProcess>
@@ -143,12 +144,14 @@ private:
 Result saveOneAccount(QtPlatform& platform, const std::string& folder)
 {
     AppState state(folder, platform);
+    Login login;
+    LockedFile locked;
     AccountTable table{MakeHeaderRecord("", "", "")};
     AccountRecord r;
     r.RecordNo = 1;
     r.AccountName = "Alpha";
     table.push_back(std::move(r));
-    return SaveAccountFile(state, table);
+    return SaveAccountFile(state, login, table);
 }
 
 // A folder that cannot be written is locked all the same: a copy started once it can be written stays out, and

@@ -18,9 +18,9 @@ protected:
                       const std::vector<AccountRecord>& accounts = {account("Bank")})
     {
         storeEarlierRun(user, p1, p2, accounts);
-        state().LoginUserName = user;
-        state().LoginPassword1 = p1;
-        state().LoginPassword2 = p2;
+        login().LoginUserName = user;
+        login().LoginPassword1 = p1;
+        login().LoginPassword2 = p2;
         openMain();
         main->Login_Click();
         dialog = main->findChild<frmChangeLogin*>();

@@ -4,6 +4,7 @@
 #include "TempFolder.h"
 
 #include "app/AppState.h"
+#include "app/Login.h"
 #include "app/files/AccountFile.h"
 #include "app/files/OptionsFile.h"
 #include "app/files/Paths.h"
@@ -36,6 +37,7 @@ protected:
     FakePlatform& platform() { return *platformPtr; }
     Session& session() { return *sessionPtr; }
     AppState& state() { return sessionPtr->state(); }
+    Login& login() { return sessionPtr->login(); }
 
     void TearDown() override
     {
@@ -73,15 +75,16 @@ protected:
         }
         FakePlatform quiet;
         AppState earlier(folder.str(), quiet);
-        earlier.LoginUserName = user;
-        earlier.LoginPassword1 = password1;
-        earlier.LoginPassword2 = password2;
+        Login earlierLogin;
+        earlierLogin.LoginUserName = user;
+        earlierLogin.LoginPassword1 = password1;
+        earlierLogin.LoginPassword2 = password2;
         AccountTable table{MakeHeaderRecord(user, password1, password2)};
         for (const AccountRecord& a : accounts) {
             table.push_back(a);
             table.back().RecordNo = static_cast<std::int16_t>(table.size() - 1);
         }
-        const Result saved = SaveAccountFile(earlier, table);
+        const Result saved = SaveAccountFile(earlier, earlierLogin, table);
         ASSERT_TRUE(saved.isOk()) << saved.message();
     }
 

@@ -54,7 +54,7 @@ TEST_F(ProtectedLoginWidgets, TheChoiceHasAnAccessKeyOfItsOwn)
 
 TEST_F(ProtectedLoginWidgets, TheChoiceEncryptsTheFileAndTheLoginDialogOpensIt)
 {
-    state().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
+    session().login().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
     openSettings("Alice", "Secret", "4711");
     ASSERT_NE(encrypt(), nullptr);
     EXPECT_EQ(encrypt()->text(), QStringLiteral("&Encrypt the account file with this login"));
@@ -83,15 +83,15 @@ TEST_F(ProtectedLoginWidgets, TheChoiceEncryptsTheFileAndTheLoginDialogOpensIt)
     attempt(login, "Alice", "Secret", "4711");
     ASSERT_NE(program->mainWindow(), nullptr);
     EXPECT_EQ(program->mainWindow()->book().table().size(), 2u);
-    EXPECT_EQ(state().LoginPassword1, "Secret");
-    EXPECT_TRUE(state().protection);
+    EXPECT_EQ(session().login().LoginPassword1, "Secret");
+    EXPECT_TRUE(session().login().protection);
 }
 
 // The login dialog of a protected file tells so on a line of its own; while OK derives the key the line says that
 // the accounts are being opened and the dialog takes no input, until the key is there.
 TEST_F(ProtectedLoginWidgets, WhileTheKeyIsDerivedTheLoginDialogSaysSoAndTakesNoInput)
 {
-    state().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
+    session().login().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
     openSettings("Alice", "Secret", "4711");
     encrypt()->setChecked(true);
     platform().queueAnswer(Answer::Yes);
@@ -131,8 +131,8 @@ TEST_F(ProtectedLoginWidgets, WhileTheKeyIsDerivedTheLoginDialogSaysSoAndTakesNo
     attempt(login, "Alice", "Secret", "4711");
     program.reset();
     platform().finishBackgroundWork();
-    EXPECT_FALSE(session().login().loggedIn());
-    EXPECT_FALSE(state().protection);
+    EXPECT_FALSE(session().loginCheck().loggedIn());
+    EXPECT_FALSE(session().login().protection);
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kInvalid});
 }
 
@@ -140,7 +140,7 @@ TEST_F(ProtectedLoginWidgets, WhileTheKeyIsDerivedTheLoginDialogSaysSoAndTakesNo
 // or saved, and the program goes on locked.
 TEST_F(ProtectedLoginWidgets, TheIdleLockWhileTheNewKeyIsDerivedStoresNothing)
 {
-    state().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
+    session().login().kdfDefaults = {kMinKdfMemoryKiB, 1, 1};
     openSettings("Alice", "Secret", "4711");
     const std::string file = folder.read(kAccountFileName);
     platform().holdBackgroundWork = true;
@@ -162,7 +162,7 @@ TEST_F(ProtectedLoginWidgets, TheIdleLockWhileTheNewKeyIsDerivedStoresNothing)
     EXPECT_TRUE(watched.isNull());
     platform().finishBackgroundWork();
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kConsent});
-    EXPECT_FALSE(state().protection);
+    EXPECT_FALSE(session().login().protection);
     EXPECT_EQ(folder.read(kAccountFileName), file);
     EXPECT_TRUE(main->lockScreen()->isVisible());
     EXPECT_FALSE(platform().ended());

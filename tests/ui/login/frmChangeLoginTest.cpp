@@ -63,9 +63,9 @@ TEST_F(LoginSettings, OkAtOnceStoresTheSameLoginAgain)
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kSaved});
     EXPECT_EQ(platform().messages[0].style, MsgInformation);
     EXPECT_TRUE(dialog->isHidden());
-    EXPECT_EQ(state().LoginUserName, "Alice");
-    EXPECT_EQ(state().LoginPassword1, "Secret");
-    EXPECT_EQ(state().LoginPassword2, "4711");
+    EXPECT_EQ(session().login().LoginUserName, "Alice");
+    EXPECT_EQ(session().login().LoginPassword1, "Secret");
+    EXPECT_EQ(session().login().LoginPassword2, "4711");
     EXPECT_EQ(folder.read(kAccountFileName), before); // rewritten byte for byte
     EXPECT_EQ(state().IdleTickCount, 0);
     EXPECT_TRUE(main->isVisible());
@@ -80,9 +80,9 @@ TEST_F(LoginSettings, ANewLoginIsAskedForAtTheNextStart)
     set("txtNumpad", QStringLiteral("9021"));
     ok();
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kSaved});
-    EXPECT_EQ(state().LoginUserName, "Carol");
-    EXPECT_EQ(state().LoginPassword1, "Pa55 word");
-    EXPECT_EQ(state().LoginPassword2, "9021");
+    EXPECT_EQ(session().login().LoginUserName, "Carol");
+    EXPECT_EQ(session().login().LoginPassword1, "Pa55 word");
+    EXPECT_EQ(session().login().LoginPassword2, "9021");
 
     // The next start opens the login dialog, which takes the new login.
     restart();
@@ -101,7 +101,7 @@ TEST_F(LoginSettings, ANewLoginIsAskedForAtTheNextStart)
         login->padDigit(d);
     login->cmdOK_Click();
     EXPECT_NE(program->mainWindow(), nullptr);
-    EXPECT_EQ(state().LoginPassword2, "9021");
+    EXPECT_EQ(session().login().LoginPassword2, "9021");
 }
 
 TEST_F(LoginSettings, AUserNameAloneIsALogin)
@@ -132,7 +132,7 @@ TEST_F(LoginSettings, RemovingTheLoginAsksFirst)
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kNoLogin});
     EXPECT_EQ(platform().messages[0].style, MsgQuestion);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(state().LoginUserName, "Alice");
+    EXPECT_EQ(session().login().LoginUserName, "Alice");
 
     // Yes: stored, saved, and the main window put back on top as its option says.
     platform().messages.clear();
@@ -141,7 +141,7 @@ TEST_F(LoginSettings, RemovingTheLoginAsksFirst)
     ok();
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{kNoLogin, kSaved}));
     EXPECT_TRUE(dialog->isHidden());
-    EXPECT_FALSE(state().hasLogin());
+    EXPECT_FALSE(session().login().hasLogin());
     EXPECT_EQ(platform().topmostModes, std::vector<int>{1});
     EXPECT_EQ(nextStart(), "Main");
 }
@@ -158,7 +158,7 @@ TEST_F(LoginSettings, AMismatchLeavesTheDialogAsTyped)
     EXPECT_EQ(box("txtUsername")->text(), QStringLiteral("Eve"));
     EXPECT_EQ(box("txtPassword1")->text(), QStringLiteral("Secret"));
     EXPECT_EQ(box("txtConfirm")->text(), QStringLiteral("secret"));
-    EXPECT_EQ(state().LoginUserName, "Alice");
+    EXPECT_EQ(session().login().LoginUserName, "Alice");
     EXPECT_EQ(folder.read(kAccountFileName), before);
 }
 
@@ -182,8 +182,8 @@ TEST_F(LoginSettings, CancelEscAndCloseStoreNothing)
         leave(dialog);
         EXPECT_TRUE(dialog->isHidden());
         EXPECT_TRUE(platform().messages.empty());
-        EXPECT_EQ(state().LoginUserName, "Alice");
-        EXPECT_EQ(state().LoginPassword1, "Secret");
+        EXPECT_EQ(session().login().LoginUserName, "Alice");
+        EXPECT_EQ(session().login().LoginPassword1, "Secret");
         EXPECT_EQ(folder.read(kAccountFileName), before);
         EXPECT_EQ(state().IdleTickCount, 0);
         EXPECT_TRUE(main->isVisible());
@@ -199,7 +199,7 @@ TEST_F(LoginSettings, WithoutAccountsTheLoginHoldsOnlyForThisRun)
     ok();
     EXPECT_EQ(messageTexts(), std::vector<std::string>{kSaved});
     EXPECT_FALSE(folder.exists(kAccountFileName));
-    EXPECT_EQ(state().LoginUserName, "Frank");
+    EXPECT_EQ(session().login().LoginUserName, "Frank");
     EXPECT_EQ(nextStart(), "Main");
 }
 
@@ -224,7 +224,7 @@ TEST_F(LoginSettings, TheIdleLockWhileAPromptIsOpenStoresNothingMoreAndShowsNoth
         SCOPED_TRACE(std::string(c.prompt) + (c.removing ? " (removing)" : ""));
         restart();
         openSettings("Alice", "Secret", "4711");
-        state().LoginPassword1 = "Secret";
+        session().login().LoginPassword1 = "Secret";
         if (c.removing) {
             for (const char* name : {"txtUsername", "txtPassword1", "txtConfirm", "txtNumpad"})
                 box(name)->clear();
@@ -255,7 +255,7 @@ TEST_F(LoginSettings, TheIdleLockWhileAPromptIsOpenStoresNothingMoreAndShowsNoth
         EXPECT_TRUE(platform().topmostModes.empty());
         EXPECT_EQ(platform().promptDismissals, 1);
         EXPECT_FALSE(platform().ended());
-        EXPECT_EQ(state().LoginUserName, c.stored ? (c.removing ? "" : "Bob") : "Alice");
+        EXPECT_EQ(session().login().LoginUserName, c.stored ? (c.removing ? "" : "Bob") : "Alice");
         platform().whilePromptOpen = nullptr;
     }
 }

@@ -21,7 +21,7 @@ protected:
     {
         storeEarlierRun("", "", "", accounts);
         openMain();
-        state().LoginPassword1 = password1;
+        login().LoginPassword1 = password1;
         platform().setClipboardText("copied secret");
     }
 
@@ -179,7 +179,7 @@ TEST_F(LockScreen, ExitAndClosingEndTheProgram)
         EXPECT_EQ(platform().endCount, 1);
         EXPECT_FALSE(platform().clipboardHasText);
         EXPECT_FALSE(main->isVisible());
-        EXPECT_TRUE(state().LoginPassword1.empty()); // wiped on the way out
+        EXPECT_TRUE(login().LoginPassword1.empty()); // wiped on the way out
     }
 }
 
@@ -252,7 +252,7 @@ TEST_F(LockScreen, LockingClosesTheSettingsDialogAndTheAboutBox)
         EXPECT_FALSE(about->isVisible());
         expectLocked();
         EXPECT_TRUE(platform().messages.empty());
-        EXPECT_EQ(state().LoginUserName, "");
+        EXPECT_EQ(login().LoginUserName, "");
         EXPECT_EQ(folder.read(kAccountFileName), before);
         unlockWith(QStringLiteral("Secret"));
         EXPECT_TRUE(main->isVisible());

@@ -133,9 +133,9 @@ TEST_F(LoginDialog, CorrectEntryOpensTheMainWindowAndSetsTheLogin)
     ASSERT_NE(program->mainWindow(), nullptr);
     EXPECT_TRUE(program->mainWindow()->isVisible());
     EXPECT_FALSE(login->isVisible());
-    EXPECT_EQ(state().LoginUserName, "Alice");
-    EXPECT_EQ(state().LoginPassword1, "Secret");
-    EXPECT_EQ(state().LoginPassword2, "4711");
+    EXPECT_EQ(session().login().LoginUserName, "Alice");
+    EXPECT_EQ(session().login().LoginPassword1, "Secret");
+    EXPECT_EQ(session().login().LoginPassword2, "4711");
     EXPECT_FALSE(platform().ended());
     EXPECT_TRUE(messageTexts().empty());
     // The main window loaded the same file: the account is listed, and no recovery question was asked.
@@ -259,7 +259,7 @@ TEST_F(LoginDialog, CancelEscAndCloseEndTheProgram)
         EXPECT_EQ(platform().endStatus, 0); // the user closed it: no failure
         EXPECT_EQ(program->mainWindow(), nullptr);
         EXPECT_FALSE(login->isVisible());
-        EXPECT_TRUE(state().LoginUserName.empty());
+        EXPECT_TRUE(session().login().LoginUserName.empty());
     }
 }
 

@@ -124,7 +124,7 @@ TEST_F(Form1Exchange, TheIdleLockCancelsAnExportOrImportLeftOpen)
         ASSERT_NE(form->lockScreen(), nullptr);
         EXPECT_TRUE(form->lockScreen()->isVisible());
         EXPECT_TRUE(std::filesystem::is_empty(elsewhere.str()));
-        EXPECT_EQ(form->book().table(), BuildImportedTable(state, kAccounts));
+        EXPECT_EQ(form->book().table(), BuildImportedTable(login, kAccounts));
         EXPECT_EQ(folder.read("settings.dat"), file);
         for (const std::string& text : messageTexts())
             EXPECT_EQ(text, kQuestion);

@@ -182,9 +182,9 @@ TEST_F(WindowOptions, AboutMinimizesTheMainWindow)
 TEST_F(WindowOptions, ExitClearsTheClipboardAndEndsOnce)
 {
     storeEarlierRun("Alice", "Secret", "4711");
-    state().LoginUserName = "Alice";
-    state().LoginPassword1 = "Secret";
-    state().LoginPassword2 = "4711";
+    login().LoginUserName = "Alice";
+    login().LoginPassword1 = "Secret";
+    login().LoginPassword2 = "4711";
     openMain();
     EXPECT_EQ(item("Exit")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     main->About_Click();
@@ -202,7 +202,7 @@ TEST_F(WindowOptions, ExitClearsTheClipboardAndEndsOnce)
     EXPECT_TRUE(platform().messages.empty()); // nothing is saved on the way out
     EXPECT_EQ(folder.read(kAccountFileName), accounts);
     // The login settings and the accounts' secrets are wiped before the end.
-    EXPECT_FALSE(state().hasLogin());
+    EXPECT_FALSE(login().hasLogin());
     for (const AccountRecord& r : main->book().table())
         EXPECT_TRUE(r.Password.empty() && r.UserId.empty() && r.Notes.empty());
 }

@@ -1,4 +1,0 @@
-#include "app/AppState.h"
-
-// The login settings wipe themselves.
-AppState::~AppState() = default;

@@ -111,9 +111,9 @@ enum class Interrupted {
 
 // A save interrupted between its two renames: the stored stamp names a complete, authentic "settings2.dat" (one
 // the program wrote itself, never a link). Then loaded holds its records and the state its stamp; a protected file
-// is left in locked for the login instead. identity: the file that was checked.
+// is left in protectedBytes for the login instead. identity: the file that was checked.
 Interrupted interruptedSave(AppState& state, const Login& login, const DataPaths& p, const std::string& stamp,
-                            AccountTable& loaded, std::string& locked, FileIdentity& identity)
+                            AccountTable& loaded, std::string& protectedBytes, FileIdentity& identity)
 {
     if (stamp.empty() || !IsPlainFile(p.temp))
         return Interrupted::No;
@@ -127,7 +127,7 @@ Interrupted interruptedSave(AppState& state, const Login& login, const DataPaths
         if (awaitsLogin(login, bytes)) {
             if (!ReadProtectedHeader(bytes))
                 return Interrupted::Unreadable;
-            locked = std::move(bytes);
+            protectedBytes = std::move(bytes);
             return Interrupted::Finish;
         }
         if (AuthenticatesCompletely(state, login, std::move(bytes), loaded))
@@ -153,7 +153,7 @@ LoadResult awaitLogin(AppState& state, const Login& login, LockedFile& locked, c
 }
 
 LoadResult finishInterruptedSave(AppState& state, const Login& login, LockedFile& lockedFile, const DataPaths& p,
-                                 AccountTable& loaded, std::string& locked, AccountTable& table,
+                                 AccountTable& loaded, std::string& protectedBytes, AccountTable& table,
                                  const FileIdentity& checked)
 {
     // Without the lock the new records are used as they are; the copy that holds it finishes its own save.
@@ -174,8 +174,8 @@ LoadResult finishInterruptedSave(AppState& state, const Login& login, LockedFile
         // finishes the same save.
         (void)SyncFolder(state.programFolder);
     }
-    if (!locked.empty())
-        return awaitLogin(state, login, lockedFile, p.accounts, std::move(locked), false, table);
+    if (!protectedBytes.empty())
+        return awaitLogin(state, login, lockedFile, p.accounts, std::move(protectedBytes), false, table);
     take(table, std::move(loaded));
     return done(LoadKind::Loaded);
 }
@@ -231,14 +231,14 @@ LoadResult load(AppState& state, const Login& login, LockedFile& lockedFile, Opt
 
     AccountTable loaded;
     FileIdentity checked;
-    std::string locked;
+    std::string protectedBytes;
     if (!FileExists(p.accounts)) {
-        if (const Interrupted i = interruptedSave(state, login, p, stamp, loaded, locked, checked);
+        if (const Interrupted i = interruptedSave(state, login, p, stamp, loaded, protectedBytes, checked);
             i != Interrupted::No) {
             if (i == Interrupted::Unreadable)
                 return endUnreadableHeader(state, p.temp);
             removeLeftover(state, p.tempOptions);
-            return finishInterruptedSave(state, login, lockedFile, p, loaded, locked, table, checked);
+            return finishInterruptedSave(state, login, lockedFile, p, loaded, protectedBytes, table, checked);
         }
         // A stamp without its file: a save from another computer arriving (a synchronisation program deletes
         // the old file just before it moves the new one in place), or a lost file. An empty list shown now would
@@ -277,9 +277,10 @@ LoadResult load(AppState& state, const Login& login, LockedFile& lockedFile, Opt
             return awaitLogin(state, login, lockedFile, p.accounts, std::move(fileBytes), false, table);
         return loadStamped(state, login, options, std::move(fileBytes), table);
     }
-    if (const Interrupted i = interruptedSave(state, login, p, stamp, loaded, locked, checked); i != Interrupted::No)
+    if (const Interrupted i = interruptedSave(state, login, p, stamp, loaded, protectedBytes, checked);
+        i != Interrupted::No)
         return i == Interrupted::Finish
-                   ? finishInterruptedSave(state, login, lockedFile, p, loaded, locked, table, checked)
+                   ? finishInterruptedSave(state, login, lockedFile, p, loaded, protectedBytes, table, checked)
                    : endUnreadableHeader(state, p.temp);
     // The options file of another computer's save may arrive just after its account file.
     if (AwaitStampChange(state, stamp, waitLeftMs))
